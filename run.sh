@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# One entry point for building and checking the project on Debian 12.
+#   ./run.sh demo   install what is needed, build, run the demo
+#   ./run.sh test   install what is needed, build, run every test
+#                   (normal build, ASan+UBSan build, fuzzers briefly)
+#   ./run.sh bench  build and run the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")"
+ROOT=$PWD
+JOBS=$(nproc)
+FUZZ_SECONDS=${FUZZ_SECONDS:-20}
+
+PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
+          libbenchmark-dev srecord)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_packages() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "== installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    as_root apt-get install -y --no-install-recommends "${missing[@]}" ||
+        { as_root apt-get update && as_root apt-get install -y --no-install-recommends "${missing[@]}"; }
+}
+
+# build <dir> <cmake args...>
+build() {
+    local dir=$1
+    shift
+    cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j "$JOBS"
+}
+
+run_tests() {
+    local dir=$1
+    (cd "$dir" && ctest -j "$JOBS" --output-on-failure --timeout 300)
+}
+
+run_fuzzers() {
+    local dir=$1 failed=0 pids=() names=()
+    mkdir -p "$dir/fuzz-out"
+    while read -r f; do
+        [ -n "$f" ] || continue
+        local corpus="$dir/fuzz-corpus/$f"
+        mkdir -p "$corpus"
+        [ -d "$ROOT/tests/fuzz/corpus/$f" ] && cp -r "$ROOT/tests/fuzz/corpus/$f/." "$corpus/"
+        (cd "$dir/fuzz-out" &&
+            "$dir/bin/$f" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 \
+                -print_final_stats=0 "$corpus" >"$f.log" 2>&1) &
+        pids+=($!)
+        names+=("$f")
+    done <"$dir/fuzzers.txt"
+    for i in "${!pids[@]}"; do
+        if wait "${pids[$i]}"; then
+            echo "fuzz ${names[$i]}: no finding"
+        else
+            echo "fuzz ${names[$i]}: FINDING"
+            tail -n 40 "$dir/fuzz-out/${names[$i]}.log"
+            failed=1
+        fi
+    done
+    return $failed
+}
+
+cmd=${1:-}
+case "$cmd" in
+demo)
+    install_packages
+    build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    if [ -x tools/demo.sh ]; then
+        tools/demo.sh build/release
+    else
+        echo "== built in build/release"
+    fi
+    ;;
+test)
+    install_packages
+    echo "== normal build"
+    build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_WERROR=ON
+    run_tests build/release
+    echo "== AddressSanitizer + UBSan build"
+    build build/asan -DCMAKE_BUILD_TYPE=Debug -DQUILL_WERROR=ON -DQUILL_SANITIZE=ON \
+        -DQUILL_BENCH=OFF
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        run_tests build/asan
+    echo "== fuzzers (${FUZZ_SECONDS} s each)"
+    CC=clang CXX=clang++ build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_FUZZ=ON
+    run_fuzzers "$ROOT/build/fuzz"
+    echo "== all tests passed"
+    ;;
+bench)
+    install_packages
+    build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    for b in build/release/bin/bench_*; do
+        [ -x "$b" ] && "$b"
+    done
+    ;;
+*)
+    sed -n '2,7p' "$0"
+    exit 2
+    ;;
+esac
