@@ -10,7 +10,7 @@
 #include "ubrof/record_reader.h"
 #include "ubrof/titxt_handler.h"
 
-int UbrofFileConvert(const std::string& path, std::string& out) {
+int32_t UbrofFileConvert(const std::string& path, std::string& out) {
     try {
         UbrofToTiTxt(path, out);
     } catch (const UbrofFormatError&) {
