@@ -1,0 +1,146 @@
+// Format errors: the exact message on standard error, result 0, no text, and
+// the calling process goes on.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/ubrof/ubrof_builder.h"
+#include "tests/ubrof/ubrof_test_util.h"
+#include "ubrof/convert.h"
+
+namespace ubrof_test {
+namespace {
+
+struct ErrorCase {
+    std::string name;
+    UbrofBuilder file;
+    std::string message;
+};
+
+void ExpectFails(const std::vector<ErrorCase>& cases) {
+    for (const ErrorCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ConvertResult r = ConvertBytes(c.file.bytes());
+        EXPECT_EQ(r.result, 0);
+        EXPECT_EQ(r.errors, c.message);
+        EXPECT_EQ(r.text, "");
+    }
+}
+
+// Code ahead of the fault, so that partial text would show.
+UbrofBuilder Code() {
+    return std::move(UbrofBuilder().Address(0x1000).Data({1, 2, 3}));
+}
+
+const std::string kEnd = "Unexpected end of UBROF file";
+const std::string kLeb = "Illegal LEB128 number";
+
+TEST(UbrofErrors, PathsThatAreNotReadableFilesFail) {
+    const std::string missing = TempPath("missing");
+    const std::string folder = TempPath("folder");
+    std::filesystem::create_directory(folder);
+    for (const std::string& path : {missing, folder, std::string()}) {
+        SCOPED_TRACE(path);
+        std::string text = "left over";
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(UbrofFileConvert(path, text), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "Problem opening file: '" + path + "'");
+        EXPECT_EQ(text, "");
+    }
+    std::filesystem::remove(folder);
+}
+
+TEST(UbrofErrors, MessagesOfTheRecordChecks) {
+    ExpectFails({
+        {"version 8", Code().Version(8, 1, 2), "Unsupported UBROF version: 8.1.2"},
+        {"version 11", Code().Version(11, 0, 255), "Unsupported UBROF version: 11.0.255"},
+        {"version 0", Code().Version(0), "Unsupported UBROF version: 0.0.0"},
+        {"declared tag before any version record", Code().Declared(0xBE, 0, 0),
+         "Unknown UBROF tag: 190"},
+        {"declared tag the version record left out",
+         Code().Version(9, 0, 0, {{0xBE, 0}}).Declared(0xD8, 0, 0), "Unknown UBROF tag: 216"},
+        {"skip code 128", Code().Version(10, 0, 0, {{0xC0, 128}}).Declared(0xC0, 0, 0),
+         "Illegal skip value: 128"},
+        {"skip code 251", Code().Version(10, 0, 0, {{0xD7, 251}}).Declared(0xD7, 0, 0),
+         "Illegal skip value: 251"},
+        {"t_type sub tag 0x10", Code().Version(10).TType(0x10), "Unknown t_type sub tag: 16"},
+        {"t_type sub tag 0xFF", Code().TType(0xFF), "Unknown t_type sub tag: 255"},
+    });
+}
+
+TEST(UbrofErrors, FileEndingInsideARecordFails) {
+    ExpectFails({
+        {"data record cut short", Code().Data({1, 2, 3, 4, 5}).Truncate(2), kEnd},
+        {"data record without its count", Code().Tag(0x39), kEnd},
+        {"address record cut short", Code().Address(0x1234).Truncate(1), kEnd},
+        {"module cut in the name", Code().Module("main").Truncate(1), kEnd},
+        {"module cut in the prefix", Code().Tag(0x00).Raw({1, 2, 3}), kEnd},
+        {"checksum cut short", Code().Checksum(7).Truncate(1), kEnd},
+        {"checksum prefix cut short", Code().ChecksumWithPrefix(7).Truncate(4), kEnd},
+        {"version without its pairs", Code().Version(9, 0, 0, {{0xBE, 1}, {0xBF, 2}}).Truncate(1),
+         kEnd},
+        {"version record cut", Code().Tag(0xBD).U8(9), kEnd},
+        {"time stamp cut", Code().TimeStamp(1, 2, 3, 4, 5, 6).Truncate(1), kEnd},
+        {"twelve bytes cut", Code().TwelveBytes().Truncate(1), kEnd},
+        {"two names cut", Code().TwoNames("a", "bcd").Truncate(1), kEnd},
+        {"u16 and name cut", Code().U16AndName(1, "abc").Truncate(1), kEnd},
+        {"u32 record cut", Code().U32Record(1).Truncate(1), kEnd},
+        {"u16 record cut", Code().U16Record(0x53, 1).Truncate(1), kEnd},
+        {"byte record cut", Code().Tag(0x52), kEnd},
+        {"t_type cut", Code().Version(10).TType(0x32, {1, 2, 3}).Truncate(1), kEnd},
+        {"t_type 0x33 count beyond the file",
+         Code().Version(10).Tag(0x4A).Uleb(1).U8(0x33).Uleb(1).U32(0).U32(0xFFFFFFFF), kEnd},
+        {"t_type 0x34 count beyond the file",
+         Code().Tag(0x4A).U16(1).U8(0x34).Raw(Bytes(12)).U32(0x40000000).Raw(Bytes(100)), kEnd},
+        {"t_type 0x23 count beyond the file",
+         Code().Tag(0x4A).U16(1).U8(0x23).U16(1).Raw(Bytes(5)).U8(200).Raw(Bytes(10)), kEnd},
+        {"t_type 0x2A skip beyond the file",
+         Code().Tag(0x4A).U16(1).U8(0x2A).U8(0).U16(1).Raw(Bytes(4)).U8(10).Raw(Bytes(9)), kEnd},
+        {"declared u32 length beyond the file",
+         Code().Version(10, 0, 0, {{0xBE, 255}}).Tag(0xBE).U32(0xFFFFFFFF).Raw(Bytes(64)), kEnd},
+        {"declared LEB128 length beyond the file",
+         Code().Version(10, 0, 0, {{0xBE, 252}}).Declared(0xBE, 252, 200).Truncate(1), kEnd},
+        {"declared fixed length beyond the file",
+         Code().Version(10, 0, 0, {{0xBE, 127}}).Declared(0xBE, 127, 127).Truncate(1), kEnd},
+        {"debug body beyond the file", Code().Tag(0xD4).Uleb(0xFFFFFFFF).Raw(Bytes(8)), kEnd},
+        {"debug body cut by one", Code().DebugRecord(0xD9, Bytes(40, 1)).Truncate(1), kEnd},
+        {"debug length cut", Code().Tag(0xD6).U8(0x80), kEnd},
+    });
+}
+
+TEST(UbrofErrors, LebNumbersOfMoreThanFiveBytesFail) {
+    const Bytes six = {0x80, 0x80, 0x80, 0x80, 0x80, 0x00};
+    ExpectFails({
+        {"debug body length", Code().Tag(0xD5).Raw(six), kLeb},
+        {"declared length", Code().Version(10, 0, 0, {{0xC9, 252}}).Tag(0xC9).Raw(six), kLeb},
+        {"version 10 index", Code().Version(10).Tag(0x4A).Raw(six).U8(0x0F).U8(0), kLeb},
+        {"endless continuation", Code().Tag(0xD4).Raw(Bytes(64, 0xFF)), kLeb},
+    });
+}
+
+TEST(UbrofErrors, FiveByteLebNumbersAreAccepted) {
+    const ConvertResult r = ConvertBytes(UbrofBuilder()
+                                             .Tag(0xD4)
+                                             .Raw({0x82, 0x80, 0x80, 0x80, 0x00})
+                                             .Raw({0x39, 0x39})
+                                             .Address(1)
+                                             .bytes());
+    EXPECT_EQ(r.result, 1);
+    EXPECT_EQ(r.text, "@0001\n");
+}
+
+TEST(UbrofErrors, TheNextConversionAfterAnErrorStartsClean) {
+    EXPECT_EQ(ConvertBytes(Code().Version(10, 0, 0, {{0xBE, 2}}).Version(7).bytes()).result, 0);
+    // Neither the skip table nor the index width of the failed file remains.
+    const ConvertResult r = ConvertBytes(UbrofBuilder().TType(0x0F, {0x8081}).Address(2).bytes());
+    EXPECT_EQ(r.result, 1);
+    EXPECT_EQ(r.text, "@0002\n");
+    EXPECT_EQ(ConvertBytes(UbrofBuilder().Declared(0xBE, 2, 2).bytes()).errors,
+              "Unknown UBROF tag: 190");
+}
+
+} // namespace
+} // namespace ubrof_test
