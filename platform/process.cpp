@@ -34,11 +34,11 @@ ExecPlan MakePlan(const std::vector<std::string>& args) {
         size_t pos = 0;
         for (;;) {
             size_t end = path.find(':', pos);
-            std::string dir = path.substr(pos, end == std::string::npos ? end : end - pos);
-            if (dir.empty()) {
-                dir = ".";
-            }
-            std::string full = dir + "/" + prog;
+            const size_t len = (end == std::string::npos ? path.size() : end) - pos;
+            // An empty PATH entry means the current directory.
+            std::string full = len == 0 ? std::string(".") : path.substr(pos, len);
+            full += '/';
+            full += prog;
             if (::access(full.c_str(), X_OK) == 0) {
                 plan.candidates.push_back(full);
             }
