@@ -23,8 +23,9 @@ struct LineReaderState {
 
 extern LineReaderState LineReader;
 
-// Case folding by the low byte of mode: 'L'/'l' lower, 'U'/'u' upper, else none.
-// Token modes: see TextNextToken.
+// The read operations fold case by the low byte of mode: 'L'/'l' lower,
+// 'U'/'u' upper, anything else none. Only ASCII letters fold, whatever the
+// process locale.
 
 // Starts a new file: blockPos 0, blockFill 0, empty block and line.
 void LineReaderReset();
@@ -50,6 +51,8 @@ int32_t LineReadRaw(std::FILE* file);
 //             '(', '[' or '{' and skips them as separators)
 //   mode >= 0: '#' starts a comment; mode -1 keeps '#' lines;
 //   mode -2: the text moves only when the first character kept is '#'.
+// A comment (';' always, '#' for mode >= 0) gives 0 and leaves the text as
+// it was: callers go by the result, not by what is left in the text.
 int32_t TextNextToken(int32_t mode, char* text);
 
 // TextNextToken on LineReader.line; the result is also kept in lineLength.
@@ -57,7 +60,8 @@ int32_t LineNextToken(int32_t mode);
 
 // Copies the token at the front of line into out, which must hold max + 1
 // bytes. A token in double quotes is copied without them (at most max
-// characters) and the result is the index of the closing quote; any other
+// characters) and the result is the copied length + 1 (the closing quote's
+// index when the token fits); any other
 // token ends at a blank or TAB (at most max characters) and the result is its
 // length. The token stays in line.
 int32_t LineCopyToken(int32_t max, char* out);
