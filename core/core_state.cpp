@@ -1,0 +1,20 @@
+#include "core/core_state.h"
+
+#include "core/device_select.h"
+#include "core/device_table.h"
+#include "core/line_reader.h"
+#include "core/memory_map.h"
+#include "core/segment_table.h"
+
+namespace core {
+
+void CoreStateReset() {
+    LineReader.Reset();
+    DeviceInfoTable.Reset();
+    SelectedDevice.Reset();
+    ConnectedDevice.Reset();
+    MemoryMap.Reset();
+    SegmentTable.Reset();
+}
+
+} // namespace core

@@ -1,0 +1,10 @@
+#pragma once
+// One call that resets every global state struct of the core.
+
+namespace core {
+
+// LineReader, DeviceInfoTable, SelectedDevice, ConnectedDevice, MemoryMap
+// and SegmentTable back to their start-up values.
+void CoreStateReset();
+
+} // namespace core

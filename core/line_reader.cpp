@@ -1,0 +1,225 @@
+#include "core/line_reader.h"
+
+#include <cstring>
+
+namespace core {
+
+LineReaderState LineReader;
+
+void LineReaderState::Reset() {
+    std::memset(this, 0, sizeof *this);
+}
+
+namespace {
+
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n' || c == 0x1A;
+}
+
+// Separators of a token step; mode 2 also counts the opening brackets.
+bool IsTokenSeparator(int32_t mode, char c) {
+    return IsLineSeparator(c) || (mode == 2 && (c == '(' || c == '[' || c == '{'));
+}
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+} // namespace
+
+bool IsLineSeparator(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == ',' || c == '=';
+}
+
+char FoldCase(int32_t mode, char c) {
+    // Only ASCII letters fold, whatever the process locale says.
+    const unsigned char u = static_cast<unsigned char>(c);
+    switch (mode & 0xFF) {
+    case 'L':
+    case 'l':
+        return (u >= 'A' && u <= 'Z') ? static_cast<char>(u - 'A' + 'a') : c;
+    case 'U':
+    case 'u':
+        return (u >= 'a' && u <= 'z') ? static_cast<char>(u - 'a' + 'A') : c;
+    default:
+        return c;
+    }
+}
+
+void LineReaderReset() {
+    LineReader.blockPos = 0;
+    LineReader.blockFill = 0;
+    LineReader.block[0] = '\0';
+    LineReader.line[0] = '\0';
+}
+
+int32_t LineReadFromFile(int32_t mode, std::FILE* file) {
+    LineReaderState& r = LineReader;
+    std::memset(r.line, 0, sizeof r.line);
+    int32_t count = 0;
+    while (count < kLineSize) {
+        if (r.blockPos <= 0 || r.blockPos >= kLineSize) {
+            r.blockPos = 0;
+            r.blockFill =
+                file ? static_cast<int32_t>(std::fread(r.block, 1, sizeof r.block, file)) : 0;
+        }
+        if (r.blockFill <= 0) {
+            // End of file: a last line without a line end is returned now,
+            // and the next call returns 0. blockPos stays 0 so that every
+            // later call asks the file again instead of walking the block.
+            r.blockFill = 0;
+            r.blockPos = 0;
+            return count;
+        }
+        const char ch = r.block[r.blockPos++];
+        if (r.blockPos >= r.blockFill) {
+            r.blockPos = 0;
+        }
+        if (IsLineEnd(ch)) {
+            if (count == 0) {
+                continue; // blank lines are skipped
+            }
+            return r.blockFill;
+        }
+        const char c = FoldCase(mode, ch);
+        if (c == '\t') {
+            do {
+                r.line[count++] = ' ';
+            } while (count % 8 != 0 && count < kLineSize);
+        } else {
+            r.line[count++] = c;
+        }
+    }
+    return count; // the line reached 1024 characters; the rest comes next
+}
+
+int32_t LineReadFromText(int32_t mode, std::string_view text) {
+    LineReaderState& r = LineReader;
+    r.line[0] = '\0';
+    const int64_t size = static_cast<int64_t>(text.size());
+    if (r.textPos < 0 || r.textPos >= size) {
+        return 0;
+    }
+    int64_t pos = r.textPos;
+    // Skip every line end before the line: blank lines must not read as the
+    // end of the text (a converted image has runs of them).
+    while (pos < size && IsLineEnd(text[pos])) {
+        ++pos;
+    }
+    int32_t count = 0;
+    while (pos < size && count < kLineSize) {
+        const char ch = text[pos++];
+        if (IsLineEnd(ch)) {
+            break;
+        }
+        r.line[count++] = FoldCase(mode, ch);
+    }
+    r.line[count] = '\0';
+    r.textPos = static_cast<int32_t>(pos);
+    return count;
+}
+
+int32_t LineReadRaw(std::FILE* file) {
+    LineReaderState& r = LineReader;
+    const int32_t n = file ? static_cast<int32_t>(std::fread(r.block, 1, sizeof r.block, file)) : 0;
+    std::memcpy(r.line, r.block, static_cast<size_t>(n));
+    r.line[n] = '\0';
+    r.blockFill = n;
+    r.blockPos = 0;
+    return n;
+}
+
+int32_t TextNextToken(int32_t mode, char* text) {
+    int32_t length = static_cast<int32_t>(std::strlen(text));
+    if (mode > 0) {
+        int32_t i = 0;
+        while (i < length && !IsTokenSeparator(mode, text[i])) {
+            if (text[i] == ';') {
+                length = 0; // comment
+                break;
+            }
+            ++i;
+        }
+        if (length > 0 && i > 0) {
+            std::memmove(text, text + i, static_cast<size_t>(length - i + 1));
+            length -= i;
+        }
+    }
+    int32_t j = 0;
+    while (j < length && IsTokenSeparator(mode, text[j])) {
+        ++j;
+    }
+    if (j < length && (text[j] == ';' || (text[j] == '#' && mode >= 0))) {
+        length = 0; // the rest of the line is a comment
+    }
+    if (length > 0 && (mode >= -1 || (mode == -2 && text[j] == '#'))) {
+        std::memmove(text, text + j, static_cast<size_t>(length - j + 1));
+        length -= j;
+    }
+    return length;
+}
+
+int32_t LineNextToken(int32_t mode) {
+    LineReader.lineLength = TextNextToken(mode, LineReader.line);
+    return LineReader.lineLength;
+}
+
+int32_t LineCopyToken(int32_t max, char* out) {
+    const char* line = LineReader.line;
+    if (max < 0) {
+        max = 0;
+    }
+    const int32_t len = static_cast<int32_t>(std::strlen(line));
+    const int32_t n = len < max ? len : max;
+    int32_t copied = 0;
+    if (line[0] == '"') {
+        // Inside the quotes: everything up to the closing quote, but never
+        // more than the caller's buffer holds.
+        const int32_t avail = len - 1;
+        while (copied < max && copied < avail && line[1 + copied] != '"') {
+            out[copied] = line[1 + copied];
+            ++copied;
+        }
+        out[copied] = '\0';
+        return copied + 1;
+    }
+    while (copied < n && line[copied] != ' ' && line[copied] != '\t') {
+        out[copied] = line[copied];
+        ++copied;
+    }
+    out[copied] = '\0';
+    return copied;
+}
+
+int32_t LineSkipPastNamedFile() {
+    char ext[6];
+    char token[51];
+    if (LineNextToken(1) <= 0) {
+        return 0;
+    }
+    // Lengths come from the copies: a quoted token reports its closing
+    // quote's index instead.
+    LineCopyToken(5, ext);
+    const int32_t extLen = static_cast<int32_t>(std::strlen(ext));
+    for (int32_t k = 0; k < 20; ++k) {
+        if (LineNextToken(1) <= 0) {
+            return 0;
+        }
+        LineCopyToken(50, token);
+        const int32_t len = static_cast<int32_t>(std::strlen(token));
+        if (len < extLen + 1) {
+            continue;
+        }
+        const char* tail = token + (len - extLen);
+        bool match = tail[-1] == '.';
+        for (int32_t i = 0; match && i < extLen; ++i) {
+            match = AsciiLower(tail[i]) == AsciiLower(ext[i]);
+        }
+        if (match) {
+            return LineNextToken(1) > 0 ? 1 : 0;
+        }
+    }
+    return 0;
+}
+
+} // namespace core

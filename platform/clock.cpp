@@ -1,0 +1,48 @@
+#include "platform/clock.h"
+
+#include <cerrno>
+#include <ctime>
+
+namespace platform {
+namespace {
+
+class MonotonicClock final : public ClockSource {
+public:
+    uint64_t Counter() override {
+        timespec ts{};
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        return static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
+    }
+    uint64_t Frequency() override { return 1000000000ull; }
+    void SleepMs(uint32_t ms) override {
+        timespec rest{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+        // A signal must not cut the sleep short: resume with what is left.
+        while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+        }
+    }
+};
+
+MonotonicClock systemClock;
+ClockSource* current = &systemClock;
+
+} // namespace
+
+ClockSource& SystemClock() {
+    return systemClock;
+}
+
+void SetClockSource(ClockSource* source) {
+    current = source ? source : &systemClock;
+}
+
+uint64_t ClockCounter() {
+    return current->Counter();
+}
+uint64_t ClockFrequency() {
+    return current->Frequency();
+}
+void SleepMilliseconds(uint32_t ms) {
+    current->SleepMs(ms);
+}
+
+} // namespace platform

@@ -1,0 +1,19 @@
+#include "platform/services.h"
+
+#include "platform/clock.h"
+#include "platform/module_path.h"
+#include "platform/process.h"
+#include "platform/prompt.h"
+#include "platform/text_viewer.h"
+
+namespace platform {
+
+void ResetServices() {
+    SetClockSource(nullptr);
+    SetPromptService(nullptr);
+    SetProcessLauncher(nullptr);
+    SetTextViewer({});
+    SetProgramDirectoryOverride({});
+}
+
+} // namespace platform

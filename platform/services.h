@@ -1,0 +1,10 @@
+#pragma once
+// One call that puts every replaceable platform service back to the real one.
+
+namespace platform {
+
+// Real clock, headless prompts, real process launcher, default text viewer,
+// no program-directory override.
+void ResetServices();
+
+} // namespace platform

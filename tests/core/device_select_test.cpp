@@ -1,0 +1,166 @@
+#include "core/device_select.h"
+#include "core/device_table.h"
+#include "core/memory_map.h"
+#include "tests/core/core_fixture.h"
+
+#include <cctype>
+#include <string>
+
+namespace {
+
+using namespace core;
+
+class DeviceSelectTest : public CoreTest {
+protected:
+    void SetUp() override {
+        CoreTest::SetUp();
+        ASSERT_EQ(DeviceTableParse(kDeviceFilterAll), 1);
+    }
+    static void Select(int32_t index) {
+        SelectedDevice.index = index;
+        DeviceSelectByIndex();
+    }
+};
+
+TEST_F(DeviceSelectTest, SelectByIndexCopiesTheRow) {
+    Select(71); // 2274: series 2, 4 information segments, Spy-Bi-Wire
+    EXPECT_EQ(SelectedDevice.index, 71);
+    EXPECT_EQ(SelectedDevice.name, "MSP430F2274    ");
+    EXPECT_EQ(SelectedDevice.infoLetter, 'A');
+    EXPECT_EQ(SelectedDevice.flashStart, 0x8000);
+    EXPECT_EQ(SelectedDevice.flashEnd, 0xFFFF);
+    EXPECT_EQ(SelectedDevice.ramSize, 1024);
+    EXPECT_EQ(SelectedDevice.series, 2);
+    EXPECT_EQ(SelectedDevice.infoSegments, 4);
+    EXPECT_EQ(SelectedDevice.bFlag, 0);
+    EXPECT_EQ(SelectedDevice.vccLow, 180);
+    EXPECT_EQ(SelectedDevice.vccHigh, 220);
+    EXPECT_EQ(DeviceHasSbwInterface(), 1);
+    // The map follows the selection.
+    EXPECT_EQ(MemoryMap.selected.series, 2);
+    EXPECT_EQ(MemoryMap.active.series, 2);
+    EXPECT_EQ(MemoryMap.active.infoSegments, 4);
+
+    Select(145); // 47166: a "4B" kind
+    EXPECT_EQ(SelectedDevice.infoSegments, 4);
+    EXPECT_EQ(SelectedDevice.bFlag, 0x10);
+    EXPECT_EQ(SelectedDevice.series, 4);
+    EXPECT_EQ(SelectedDevice.flashEnd, 0x18FFF);
+    EXPECT_EQ(DeviceHasSbwInterface(), 0);
+
+    Select(133); // 5418: letter D, series 5
+    EXPECT_EQ(SelectedDevice.infoLetter, 'D');
+    EXPECT_EQ(SelectedDevice.series, 5);
+    EXPECT_EQ(SelectedDevice.vccLow, 220);
+}
+
+TEST_F(DeviceSelectTest, SelectByIndexOfTheGenericHiddenAndStaleRows) {
+    Select(0);
+    EXPECT_EQ(SelectedDevice.name, "MSP430F.1x,F4x.");
+    EXPECT_EQ(SelectedDevice.series, 1);
+    EXPECT_EQ(SelectedDevice.flashStart, 0x1100);
+
+    for (int32_t stale : {155, 250, 1000, -1}) {
+        SCOPED_TRACE(stale);
+        Select(stale);
+        EXPECT_EQ(SelectedDevice.index, 0);
+        EXPECT_EQ(SelectedDevice.flashStart, 0x1100);
+    }
+
+    ASSERT_EQ(DeviceTableParse(8), 1); // every row hidden
+    Select(71);
+    EXPECT_EQ(SelectedDevice.name, "xx");
+    EXPECT_EQ(SelectedDevice.flashStart, 0x8000);
+}
+
+struct IdCase {
+    const char* what;
+    int32_t selected; // row, 0 = none
+    uint32_t id;
+    const char* name; // IdentifiedDevice afterwards
+    int32_t mainStart;
+    int32_t flashEnd;
+    int32_t ram;
+    char info;
+    int32_t infoSegments;
+    int32_t series; // the active map's series
+    int32_t match;
+};
+
+class DeviceSelectByIdTest : public DeviceSelectTest,
+                             public ::testing::WithParamInterface<IdCase> {};
+
+TEST_P(DeviceSelectByIdTest, SetsTheConnectedDevice) {
+    const IdCase& c = GetParam();
+    Select(c.selected);
+    ConnectedDevice.versionWord = 0x0123;
+    EXPECT_EQ(DeviceSelectById(c.id), 1);
+    EXPECT_EQ(ConnectedDevice.name, c.name);
+    EXPECT_EQ(ConnectedDevice.version, "ver.  1.23");
+    EXPECT_EQ(ConnectedDevice.deviceId, c.id);
+    EXPECT_EQ(ConnectedDevice.mainStart, c.mainStart);
+    EXPECT_EQ(ConnectedDevice.flashEnd, c.flashEnd);
+    EXPECT_EQ(ConnectedDevice.ramSize, c.ram);
+    EXPECT_EQ(ConnectedDevice.infoLetter, c.info);
+    EXPECT_EQ(ConnectedDevice.infoSegments, c.infoSegments);
+    EXPECT_EQ(ConnectedDevice.above64k, c.flashEnd > 0xFFFF ? 1 : 0);
+    EXPECT_EQ(MemoryMap.active.series, c.series);
+    EXPECT_EQ(ConnectedDevice.match, c.match);
+    EXPECT_EQ(MemoryMap.selected.series, SelectedDevice.series);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DeviceSelectByIdTest,
+    ::testing::Values(
+        // F112 without a selection: the lowest flash start of the rows with
+        // that ID is 0xF000, and of those the last row (1121A) wins.
+        IdCase{"F112 no selection", 0, 0xF112, "F11x(1)", 0xF000, 0xFFFF, 256, 'A', 2, 1, 1},
+        // The selected row wins when its ID matches.
+        IdCase{"F112 selected 1101", 2, 0xF112, "MSP430F1101", 0xFC00, 0xFFFF, 128, 'A', 2, 1, 1},
+        // Another family than the selected one: lowest start among F213 rows
+        // is 0xE000, the later row 2132; not the selected device.
+        IdCase{"F213 selected 2274", 71, 0xF213, "F21xx", 0xE000, 0xFFFF, 512, 'A', 4, 2, 0},
+        IdCase{"1132 below 0xC000", 0, 0x1132, "F11x2", 0xE000, 0xFFFF, 256, 'A', 2, 1, 1},
+        // The second ID of an 8-digit row matches too.
+        IdCase{"427A", 0, 0x427A, "F423..F427", 0x8000, 0xFFFF, 1024, 'B', 2, 4, 1},
+        IdCase{"F16C selected 169", 24, 0xF16C, "MSP430F169", 0x1100, 0xFFFF, 2048, 'A', 2, 1, 1},
+        // "4152" rows also match F152 (the top digit forced to F).
+        // (The series still comes from the ID as identified: F152 gives 1.)
+        IdCase{"F152", 0, 0xF152, "F41x2", 0xC000, 0xFFFF, 512, 'B', 4, 1, 1},
+        // Flash above 64K.
+        IdCase{"5437 selected", 137, 0x5437, "MSP430F5437", 0x5C00, 0x45BFF, 16384, 'D', 4, 5, 1},
+        // Rows 4616 and 4619 both start at 0x2100: the later one, 4619, wins.
+        IdCase{"F46F no selection", 0, 0xF46F, "F461x", 0x2100, 0x1FFFF, 4096, 'B', 2, 4, 1},
+        // Unknown IDs keep the defaults and the name from the ID.
+        IdCase{"unknown C2FF", 0, 0xC2FF, "MSP430 C2FF", 0x1100, 0xFFFF, 2048, 'A', 2, 2, 1},
+        IdCase{"unknown 4999", 0, 0x4999, "MSP430 F4999", 0x1100, 0xFFFF, 2048, 'B', 2, 4, 1},
+        IdCase{"unknown 0123", 0, 0x0123, "MSP430 F0123", 0x1100, 0xFFFF, 2048, 'A', 2, 1, 1},
+        // Series 9 does not exist: the map takes layout 1. The selected device
+        // cannot be a device that no row knows.
+        IdCase{"unknown with selection", 71, 0xF999, "MSP430 F999", 0x1100, 0xFFFF, 2048, 'A', 2, 1,
+               0}),
+    [](const ::testing::TestParamInfo<IdCase>& info) {
+        std::string n = info.param.what;
+        for (char& ch : n) {
+            if (!std::isalnum(static_cast<unsigned char>(ch))) {
+                ch = '_';
+            }
+        }
+        return n;
+    });
+
+TEST_F(DeviceSelectTest, SelectByIdBuildsBothMaps) {
+    Select(85); // 2619: series 2, flash 0x2100-0x1FFFF
+    ConnectedDevice.identified = 1;
+    DeviceSelectById(0xF26F);
+    EXPECT_EQ(ConnectedDevice.name, "MSP430F2619");
+    EXPECT_EQ(ConnectedDevice.match, 1);
+    EXPECT_EQ(ConnectedDevice.above64k, 1);
+    EXPECT_EQ(MemoryMap.selected.series, 2);
+    EXPECT_EQ(MemoryMap.active.series, 2);
+    EXPECT_EQ(MemoryMap.active.deviceMainStart, 0x2100);
+    EXPECT_EQ(MemoryMap.active.deviceFlashEnd, 0x1FFFF);
+    EXPECT_EQ(MemoryMap.active.lockedStart, 0x10C0);
+}
+
+} // namespace

@@ -1,0 +1,86 @@
+#include "platform/prompt.h"
+#include "platform/scripted_prompts.h"
+#include "platform/services.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace platform;
+
+TEST(DefaultAnswerTest, PicksTheDefaultButtonOfEachBox) {
+    struct Case {
+        uint32_t flags;
+        int answer;
+    };
+    const Case cases[] = {
+        {MB_OK, IDOK},
+        {MB_OK | MB_DEFBUTTON2, IDOK}, // no second button: the first counts
+        {MB_OK | MB_ICONERROR, IDOK},
+        {MB_OKCANCEL, IDOK},
+        {MB_OKCANCEL | MB_DEFBUTTON2, IDCANCEL},
+        {MB_OKCANCEL | MB_DEFBUTTON3, IDOK},
+        {MB_ABORTRETRYIGNORE, IDABORT},
+        {MB_ABORTRETRYIGNORE | MB_DEFBUTTON2, IDRETRY},
+        {MB_ABORTRETRYIGNORE | MB_DEFBUTTON3, IDIGNORE},
+        {MB_YESNOCANCEL | MB_ICONQUESTION, IDYES},
+        {MB_YESNOCANCEL | MB_DEFBUTTON2, IDNO},
+        {MB_YESNOCANCEL | MB_DEFBUTTON3, IDCANCEL},
+        {MB_YESNO | MB_ICONWARNING, IDYES},
+        {MB_YESNO | MB_DEFBUTTON2, IDNO},
+        {MB_RETRYCANCEL, IDRETRY},
+        {MB_RETRYCANCEL | MB_DEFBUTTON2 | MB_ICONINFORMATION, IDCANCEL},
+        {0x6, IDOK}, // a button set this layer does not know
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.flags);
+        EXPECT_EQ(DefaultAnswer(c.flags), c.answer);
+    }
+}
+
+class PromptTest : public ::testing::Test {
+protected:
+    void TearDown() override { ResetServices(); }
+};
+
+TEST_F(PromptTest, ScriptedPromptsAnswerFromTheScriptThenWithDefaults) {
+    ScriptedPrompts prompts;
+    SetPromptService(&prompts);
+    prompts.Answer(IDNO);
+    prompts.Answer(IDCANCEL);
+
+    EXPECT_EQ(ShowMessageBox("Erase the flash?", "Warning", MB_YESNO), IDNO);
+    EXPECT_EQ(ShowMessageBox("Keep going?", "Warning", MB_YESNOCANCEL), IDCANCEL);
+    EXPECT_EQ(prompts.Pending(), 0u);
+    EXPECT_EQ(ShowMessageBox("Overwrite?", "Warning", MB_YESNO | MB_DEFBUTTON2), IDNO);
+    EXPECT_EQ(ShowMessageBox("Done.", "Info", MB_OK), IDOK);
+
+    const auto& t = prompts.Transcript();
+    ASSERT_EQ(t.size(), 4u);
+    EXPECT_EQ(t[0].text, "Erase the flash?");
+    EXPECT_EQ(t[0].caption, "Warning");
+    EXPECT_EQ(t[0].flags, MB_YESNO);
+    EXPECT_EQ(t[0].answer, IDNO);
+    EXPECT_EQ(t[2].answer, IDNO);
+    EXPECT_EQ(t[3].caption, "Info");
+    EXPECT_EQ(t[3].answer, IDOK);
+
+    prompts.Clear();
+    EXPECT_TRUE(prompts.Transcript().empty());
+}
+
+TEST_F(PromptTest, HeadlessDefaultWritesTheBoxToStderr) {
+    ScriptedPrompts unused;
+    SetPromptService(&unused);
+    SetPromptService(nullptr);
+    testing::internal::CaptureStderr();
+    const int answer =
+        ShowMessageBox("'SN Start Address' must be even.", "Warning", MB_YESNO | MB_DEFBUTTON2);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(answer, IDNO);
+    EXPECT_NE(err.find("Warning"), std::string::npos);
+    EXPECT_NE(err.find("'SN Start Address' must be even."), std::string::npos);
+    EXPECT_TRUE(unused.Transcript().empty());
+}
+
+} // namespace
