@@ -5,6 +5,7 @@
 #include "core/line_reader.h"
 #include "core/memory_map.h"
 #include "core/segment_table.h"
+#include "core/settings.h"
 
 namespace core {
 
@@ -15,6 +16,7 @@ void CoreStateReset() {
     ConnectedDevice.Reset();
     MemoryMap.Reset();
     SegmentTable.Reset();
+    Settings.Reset();
 }
 
 } // namespace core

@@ -1,5 +1,7 @@
 #include "core/device_select.h"
 
+#include "core/settings.h"
+
 #include "core/device_table.h"
 #include "core/memory_map.h"
 
@@ -21,7 +23,6 @@ ConnectedDeviceState ConnectedDevice = [] {
 }();
 
 void SelectedDeviceState::Reset() {
-    index = 0;
     name.clear();
     infoLetter = 'A';
     flashStart = 0x1100;
@@ -99,10 +100,11 @@ void TakeRow(const DeviceInfo& row) {
 
 void DeviceSelectByIndex() {
     SelectedDeviceState& s = SelectedDevice;
-    if (!DeviceRowValid(s.index)) {
-        s.index = 0; // a stale index must not read past the table
+    int32_t& index = Settings.SelectedProcessorIndex;
+    if (!DeviceRowValid(index)) {
+        index = 0; // a stale index must not read past the table
     }
-    const DeviceInfo& row = DeviceInfoTable.records[s.index];
+    const DeviceInfo& row = DeviceInfoTable.records[index];
     if (row.flashEnd < 1) {
         s.name.clear();
     } else if (std::strncmp(row.name, "xx", 2) == 0) {
@@ -114,7 +116,7 @@ void DeviceSelectByIndex() {
     s.flashStart = row.flashStart;
     s.flashEnd = row.flashEnd;
     s.ramSize = row.ramSize;
-    s.series = DeviceSeriesFromId(s.index);
+    s.series = DeviceSeriesFromId(index);
     s.infoSegments = row.kind & 0xF;
     s.bFlag = row.kind & 0x10;
     s.vccHigh = row.vccHigh;
@@ -151,7 +153,8 @@ int32_t DeviceSelectById(uint32_t id) {
     c.name = c.name.substr(0, 14);
     c.version = Format("ver. %2.1X.%2.2X", c.versionWord >> 8, c.versionWord & 0xFFu);
 
-    const int32_t selected = DeviceRowValid(SelectedDevice.index) ? SelectedDevice.index : 0;
+    const int32_t selected =
+        DeviceRowValid(Settings.SelectedProcessorIndex) ? Settings.SelectedProcessorIndex : 0;
     if (selected == 0) {
         c.infoLetter = series == 4 ? 'B' : 'A';
     }
@@ -194,7 +197,8 @@ int32_t DeviceSelectById(uint32_t id) {
 }
 
 int32_t DeviceHasSbwInterface() {
-    const int32_t index = DeviceRowValid(SelectedDevice.index) ? SelectedDevice.index : 0;
+    const int32_t index =
+        DeviceRowValid(Settings.SelectedProcessorIndex) ? Settings.SelectedProcessorIndex : 0;
     return AsciiUpper(DeviceInfoTable.records[index].ifCode[1]) == 'S' ? 1 : 0;
 }
 

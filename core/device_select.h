@@ -7,9 +7,9 @@
 
 namespace core {
 
-// The device chosen from the table (setup key SelectedProcessorIndex).
+// The device chosen from the table; its row is the setting
+// Settings.SelectedProcessorIndex (0 = none, the generic device).
 struct SelectedDeviceState {
-    int32_t index;    // SelectedProcessorIndex: the table row, 0 = none (generic device)
     std::string name; // "MSP430F" + row name; "xx" for a hidden row; empty without flash
     char infoLetter;  // upper case
     int32_t flashStart;
@@ -21,7 +21,7 @@ struct SelectedDeviceState {
     int32_t vccHigh;
     int32_t vccLow;
 
-    void Reset(); // row 0's values, index 0
+    void Reset(); // row 0's values
 };
 
 extern SelectedDeviceState SelectedDevice;
@@ -54,7 +54,7 @@ extern ConnectedDeviceState ConnectedDevice;
 
 inline constexpr int32_t kMaxFlashEnd = 0x45BFF;
 
-// Copies row SelectedDevice.index into SelectedDevice and builds the memory
+// Copies row Settings.SelectedProcessorIndex into SelectedDevice and builds the memory
 // map with it as the active device. An index outside the table selects row 0.
 void DeviceSelectByIndex();
 

@@ -1,6 +1,7 @@
 #include "core/device_select.h"
 #include "core/device_table.h"
 #include "core/memory_map.h"
+#include "core/settings.h"
 #include "tests/core/core_fixture.h"
 
 #include <cctype>
@@ -17,14 +18,14 @@ protected:
         ASSERT_EQ(DeviceTableParse(kDeviceFilterAll), 1);
     }
     static void Select(int32_t index) {
-        SelectedDevice.index = index;
+        Settings.SelectedProcessorIndex = index;
         DeviceSelectByIndex();
     }
 };
 
 TEST_F(DeviceSelectTest, SelectByIndexCopiesTheRow) {
     Select(71); // 2274: series 2, 4 information segments, Spy-Bi-Wire
-    EXPECT_EQ(SelectedDevice.index, 71);
+    EXPECT_EQ(Settings.SelectedProcessorIndex, 71);
     EXPECT_EQ(SelectedDevice.name, "MSP430F2274    ");
     EXPECT_EQ(SelectedDevice.infoLetter, 'A');
     EXPECT_EQ(SelectedDevice.flashStart, 0x8000);
@@ -63,7 +64,7 @@ TEST_F(DeviceSelectTest, SelectByIndexOfTheGenericHiddenAndStaleRows) {
     for (int32_t stale : {155, 250, 1000, -1}) {
         SCOPED_TRACE(stale);
         Select(stale);
-        EXPECT_EQ(SelectedDevice.index, 0);
+        EXPECT_EQ(Settings.SelectedProcessorIndex, 0);
         EXPECT_EQ(SelectedDevice.flashStart, 0x1100);
     }
 

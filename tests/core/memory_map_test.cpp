@@ -2,6 +2,7 @@
 #include "core/device_table.h"
 #include "core/memory_map.h"
 #include "core/segment_table.h"
+#include "core/settings.h"
 #include "tests/core/core_fixture.h"
 
 #include <string>
@@ -17,7 +18,7 @@ protected:
         ASSERT_EQ(DeviceTableParse(kDeviceFilterAll), 1);
     }
     static void Select(int32_t index) {
-        SelectedDevice.index = index;
+        Settings.SelectedProcessorIndex = index;
         DeviceSelectByIndex();
     }
     // What the identification step does: mark the target identified, then

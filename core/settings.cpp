@@ -1,0 +1,7 @@
+#include "core/settings.h"
+
+namespace core {
+
+SettingsState Settings;
+
+} // namespace core
