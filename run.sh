@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$PWD
-JOBS=$(nproc)
+JOBS=${JOBS:-$(nproc)}
 FUZZ_SECONDS=${FUZZ_SECONDS:-20}
 
 PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
