@@ -10,6 +10,7 @@
 #include "platform/fake_hid.h"
 #include "tests/transport/test_support.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <string>
@@ -35,9 +36,10 @@ std::vector<uint8_t> AdapterDescriptor() {
 }
 
 std::vector<uint8_t> InputReport(const std::string& payload, int length_byte = -1) {
-    std::vector<uint8_t> r = {
-        0x01, static_cast<uint8_t>(length_byte >= 0 ? length_byte : payload.size())};
-    r.insert(r.end(), payload.begin(), payload.end());
+    std::vector<uint8_t> r(2 + payload.size());
+    r[0] = 0x01;
+    r[1] = static_cast<uint8_t>(length_byte >= 0 ? length_byte : payload.size());
+    std::copy(payload.begin(), payload.end(), r.begin() + 2);
     return r;
 }
 
