@@ -67,10 +67,11 @@ protected:
         platform::DeviceSetupInUse.installed = &setup_;
     }
 
-    transport_test::TransportStateGuard guard_;
     ScratchDir scratch_;
     FakeSysfs sys_{scratch_.path()};
     platform::SysfsDeviceSetup setup_{sys_.sys(), sys_.dev(), scratch_.path() + "/adapters"};
+    // Last, so that it resets before the fakes above go away.
+    transport_test::TransportStateGuard guard_;
 };
 
 TEST_F(SysfsDiscoveryTest, ComPortsOfTheAdapterOnly) {
@@ -188,8 +189,9 @@ TEST(EmulatedAdaptersTest, DirectoryComesFromTheEnvironment) {
 class ComPortRecordsTest : public ::testing::Test {
 protected:
     void SetUp() override { platform::DeviceSetupInUse.installed = &setup_; }
-    transport_test::TransportStateGuard guard_;
     MemoryDeviceSetup setup_;
+    // Last, so that it resets before the fakes above go away.
+    transport_test::TransportStateGuard guard_;
 };
 
 TEST_F(ComPortRecordsTest, HardwareIdAndFriendlyNameRules) {

@@ -81,10 +81,11 @@ protected:
         return d;
     }
 
-    transport_test::TransportStateGuard guard_;
     transport_test::MemoryDeviceSetup setup_;
     platform::FakeHidOs os_;
     FakeHidDevice* uif_ = nullptr;
+    // Last, so that it resets before the fakes above go away.
+    transport_test::TransportStateGuard guard_;
 };
 
 TEST_F(HidTransportTest, WritesUseTheLargestReportThatFits) {

@@ -61,11 +61,12 @@ protected:
         return t;
     }
 
-    transport_test::TransportStateGuard guard_;
     ScratchDir scratch_;
     platform::SysfsDeviceSetup setup_{scratch_.path() + "/sys", scratch_.path() + "/dev",
                                       scratch_.path() + "/adapters"};
     platform::EmulatedSerialPort pty_;
+    // Last, so that it resets before the fakes above go away.
+    transport_test::TransportStateGuard guard_;
 };
 
 TEST_F(SerialTransportTest, OpenAppliesRawLineAndAdapterTimeouts) {
