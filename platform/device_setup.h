@@ -46,4 +46,8 @@ extern DeviceSetupSelection DeviceSetupInUse;
 
 DeviceSetup& ActiveDeviceSetup();
 
+// Clears the device services' process-wide state: the device setup
+// installed and the last system error.
+void ResetDeviceServices();
+
 } // namespace platform

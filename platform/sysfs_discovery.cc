@@ -1,6 +1,7 @@
 #include "platform/sysfs_discovery.h"
 
 #include "platform/emulated_adapters.h"
+#include "platform/os_error.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,6 +19,11 @@ DeviceSetup& ActiveDeviceSetup() {
     }
     static SysfsDeviceSetup system("/sys", "/dev");
     return system;
+}
+
+void ResetDeviceServices() {
+    DeviceSetupInUse.Reset();
+    SystemError.Reset();
 }
 
 namespace {
@@ -134,6 +140,8 @@ bool SysfsDeviceSetup::ListPorts(bool present_only, std::vector<DeviceRecord>* r
     const std::string devices_root = RealPath(sysfs_root_ + "/devices");
     const std::string class_dir = sysfs_root_ + "/class/tty";
     bool ok = false;
+    std::vector<DeviceRecord> usb;
+    std::vector<DeviceRecord> other;
     for (const std::string& tty : ListNames(class_dir, "", &ok)) {
         const std::string entry = class_dir + "/" + tty;
         // Virtual terminals and pseudo-terminals have no device behind them.
@@ -146,18 +154,20 @@ bool SysfsDeviceSetup::ListPorts(bool present_only, std::vector<DeviceRecord>* r
         if (r.node.empty()) {
             continue;
         }
-        std::string usb = devices_root.empty() ? "" : UsbDeviceAbove(r.node, devices_root);
-        if (!usb.empty()) {
-            r.hardware_id = UsbHardwareId(usb);
-            r.parent = usb;
+        std::string usb_device = devices_root.empty() ? "" : UsbDeviceAbove(r.node, devices_root);
+        if (!usb_device.empty()) {
+            r.hardware_id = UsbHardwareId(usb_device);
+            r.parent = usb_device;
         } else {
             r.parent = DirName(r.node);
         }
         long n = UsbSerialNumber(tty);
         r.friendly_name = n >= 0 ? tty + " (COM" + std::to_string(n) + ")" : tty;
-        records->push_back(r);
+        (usb_device.empty() ? other : usb).push_back(r);
     }
-    // A machine without ttys in sysfs can still have emulated adapters.
+    // USB ports first: a PC lists dozens of legacy ttyS ports, which must not
+    // push the adapter past the end of a bounded search.
+    *records = usb;
     for (const EmulatedPortEntry& e : ListEmulatedPorts(EmulatedDirectory())) {
         if (present_only && !e.present) {
             continue;
@@ -170,6 +180,8 @@ bool SysfsDeviceSetup::ListPorts(bool present_only, std::vector<DeviceRecord>* r
         r.present = e.present;
         records->push_back(r);
     }
+    records->insert(records->end(), other.begin(), other.end());
+    // A machine without ttys in sysfs can still have emulated adapters.
     return ok || !records->empty();
 }
 

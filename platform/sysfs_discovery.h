@@ -2,8 +2,10 @@
 // The device-setup view built from sysfs, the /dev nodes and the emulated
 // adapters directory.
 //
-// Ports class: every tty with a device behind it, in the order of its name,
-// then the emulated adapters' ports. A tty of a USB device gets the hardware
+// Ports class: the ttys of USB devices in the order of their names, then the
+// emulated adapters' ports, then the other ttys with a device behind them
+// (virtual terminals and pseudo-terminals are not listed). A tty of a USB
+// device gets the hardware
 // id "USB\VID_vvvv&PID_pppp&REV_rrrr" from the device's idVendor, idProduct
 // and bcdDevice (as sysfs writes them); its parent is that USB device. The
 // port name is fixed by the node: /dev/ttyUSB<n> is COM<n>, so its friendly

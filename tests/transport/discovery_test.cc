@@ -75,14 +75,14 @@ protected:
 };
 
 TEST_F(SysfsDiscoveryTest, ComPortsOfTheAdapterOnly) {
-    // ttyS0, ttyUSB0, ttyUSB1, ttyUSB12 in that order; tty0 has no device.
-    EXPECT_EQ(Enumerate(), (std::vector<std::string>{"-", "COM0", "-", "-", "259"}));
+    // ttyUSB0, ttyUSB1, ttyUSB12, then ttyS0; tty0 has no device.
+    EXPECT_EQ(Enumerate(), (std::vector<std::string>{"COM0", "-", "-", "-", "259"}));
     // Past the end stays past the end.
     char name[8];
     EXPECT_EQ(debugif::EnumerateUifComPorts(99, name, sizeof name, 0), debugif::kNoMorePorts);
     // A buffer too small for the name gets no name.
     char tiny[4] = "xx";
-    EXPECT_EQ(debugif::EnumerateUifComPorts(1, tiny, sizeof tiny, 0), 0);
+    EXPECT_EQ(debugif::EnumerateUifComPorts(0, tiny, sizeof tiny, 0), 0);
     EXPECT_STREQ(tiny, "");
 }
 
@@ -139,11 +139,11 @@ TEST_F(SysfsDiscoveryTest, EmulatedAdapterIsFoundAndOpenedByItsName) {
     ASSERT_TRUE(std::filesystem::create_directory(scratch_.path() + "/adapters/notes"));
 
     std::vector<std::string> names = Enumerate();
-    EXPECT_EQ(names, (std::vector<std::string>{"-", "COM0", "-", "-", "COM91", "259"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"COM0", "-", "-", "COM91", "-", "259"}));
     EXPECT_EQ(Enumerate(1),
-              (std::vector<std::string>{"-", "COM0", "-", "-", "COM91", "COM95", "259"}));
+              (std::vector<std::string>{"COM0", "-", "-", "COM91", "COM95", "-", "259"}));
 
-    ASSERT_EQ(debugif::OpenSerialPort(("\\\\.\\" + names[4]).c_str(), 500, 10), debugif::kSerialOk);
+    ASSERT_EQ(debugif::OpenSerialPort(("\\\\.\\" + names[3]).c_str(), 500, 10), debugif::kSerialOk);
     const uint8_t hello[] = {0x7E, 0x01, 0x01, 0x16, 0x07, 0x7E};
     uint32_t done = 0;
     ASSERT_TRUE(debugif::SerialWrite(hello, sizeof hello, &done));
@@ -154,7 +154,7 @@ TEST_F(SysfsDiscoveryTest, EmulatedAdapterIsFoundAndOpenedByItsName) {
 
     // Unregistered, it is gone from the listing.
     pty.Destroy();
-    EXPECT_EQ(Enumerate(), (std::vector<std::string>{"-", "COM0", "-", "-", "259"}));
+    EXPECT_EQ(Enumerate(), (std::vector<std::string>{"COM0", "-", "-", "-", "259"}));
 }
 
 TEST(EmulatedAdaptersTest, DirectoryComesFromTheEnvironment) {

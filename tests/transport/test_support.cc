@@ -118,8 +118,7 @@ std::string MemoryDeviceSetup::SerialPortNode(const std::string& port_name) {
 
 void TransportStateGuard::ResetAll() {
     debugif::ResetTransports();
-    platform::SystemError.Reset();
-    platform::DeviceSetupInUse.Reset();
+    platform::ResetDeviceServices();
 }
 
 } // namespace transport_test
