@@ -115,9 +115,9 @@ std::unique_ptr<HidPort> FakeHidOs::Open(const std::string& path, int32_t* syste
     return std::make_unique<FakeHidPort>(*d);
 }
 
-std::vector<uint8_t> BuildHidReportDescriptor(const std::vector<FakeHidReportSpec>& input,
-                                              const std::vector<FakeHidReportSpec>& output,
-                                              const std::vector<FakeHidReportSpec>& feature) {
+std::vector<uint8_t> BuildHidReportDescriptor(const std::vector<FakeHidReportSize>& input,
+                                              const std::vector<FakeHidReportSize>& output,
+                                              const std::vector<FakeHidReportSize>& feature) {
     std::vector<uint8_t> d = {
         0x06, 0x00, 0xFF, // usage page, vendor defined
         0x09, 0x01,       // usage 1
@@ -126,8 +126,8 @@ std::vector<uint8_t> BuildHidReportDescriptor(const std::vector<FakeHidReportSpe
         0x26, 0xFF, 0x00, // logical maximum 255
         0x75, 0x08,       // report size 8
     };
-    auto add = [&](const std::vector<FakeHidReportSpec>& reports, uint8_t main_item) {
-        for (const FakeHidReportSpec& r : reports) {
+    auto add = [&](const std::vector<FakeHidReportSize>& reports, uint8_t main_item) {
+        for (const FakeHidReportSize& r : reports) {
             if (r.id != 0) {
                 d.insert(d.end(), {0x85, r.id}); // report id
             }

@@ -73,12 +73,12 @@ private:
 // Builds a report descriptor (one vendor-defined application collection)
 // with the given reports: for each kind, pairs of report id and data bytes.
 // Id 0 makes an unnumbered report; do not mix it with numbered ones.
-struct FakeHidReportSpec {
+struct FakeHidReportSize {
     uint8_t id;
     uint16_t bytes;
 };
-std::vector<uint8_t> BuildHidReportDescriptor(const std::vector<FakeHidReportSpec>& input,
-                                              const std::vector<FakeHidReportSpec>& output,
-                                              const std::vector<FakeHidReportSpec>& feature);
+std::vector<uint8_t> BuildHidReportDescriptor(const std::vector<FakeHidReportSize>& input,
+                                              const std::vector<FakeHidReportSize>& output,
+                                              const std::vector<FakeHidReportSize>& feature);
 
 } // namespace platform

@@ -19,14 +19,14 @@
 namespace {
 
 using platform::FakeHidDevice;
-using platform::FakeHidReportSpec;
+using platform::FakeHidReportSize;
 
 constexpr char kAdapterName[] = "HID0001:COM4";
 
 // Output reports 1..17, 32, 63 and 255, each as long as its id; one input
 // report of 255 bytes; 4-byte feature reports.
 std::vector<uint8_t> AdapterDescriptor() {
-    std::vector<FakeHidReportSpec> out;
+    std::vector<FakeHidReportSize> out;
     for (uint8_t id = 1; id <= 17; ++id) {
         out.push_back({id, id});
     }
