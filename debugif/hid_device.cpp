@@ -1,0 +1,31 @@
+#include "debugif/hid_device.h"
+
+#include "platform/hidraw.h"
+
+namespace debugif {
+
+HidTransportState HidTransport;
+
+void HidDeviceInit(HidDevice& device) {
+    device.handle.reset();
+    device.open = 0;
+    device.name[0] = '\0';
+    device.read_timeout = 600;
+    device.write_timeout = 500;
+    device.input_report_length = 0;
+    device.output_report_length = 0;
+    device.feature_report_length = 0;
+    device.layout = platform::HidReportLayout{};
+    device.leftover = 0;
+}
+
+void HidTransportState::Reset() {
+    HidDeviceInit(device);
+    os = nullptr;
+}
+
+platform::HidOs& ActiveHidOs() {
+    return HidTransport.os != nullptr ? *HidTransport.os : platform::SystemHidOs();
+}
+
+} // namespace debugif
