@@ -1,5 +1,6 @@
 #include "core/core_state.h"
 
+#include "core/code_image_state.h"
 #include "core/device_select.h"
 #include "core/device_table.h"
 #include "core/line_reader.h"
@@ -17,6 +18,7 @@ void CoreStateReset() {
     MemoryMap.Reset();
     SegmentTable.Reset();
     Settings.Reset();
+    CodeImageStateReset();
 }
 
 } // namespace core

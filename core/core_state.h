@@ -3,8 +3,9 @@
 
 namespace core {
 
-// LineReader, DeviceInfoTable, SelectedDevice, ConnectedDevice, MemoryMap
-// and SegmentTable back to their start-up values.
+// LineReader, DeviceInfoTable, SelectedDevice, ConnectedDevice, MemoryMap,
+// SegmentTable, Settings and the code-image state back to their start-up
+// values.
 void CoreStateReset();
 
 } // namespace core

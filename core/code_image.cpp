@@ -1,0 +1,151 @@
+#include "core/code_image.h"
+
+#include "core/device_select.h"
+#include "core/memory_map.h"
+#include "core/segment_table.h"
+#include "core/settings.h"
+
+#include <cstring>
+
+namespace core {
+
+// Zero-initialised storage (about 2 MB, so never built on the stack), made
+// empty once at start-up.
+ImagesState Images;
+
+namespace {
+
+struct ImagesStartUp {
+    ImagesStartUp() { Images.Reset(); }
+} const kImagesStartUp;
+
+// True when every defined byte of image lies in one of the two ranges.
+bool DefinedBytesWithin(const ImageBytes& image, int64_t start1, int64_t end1, int64_t start2,
+                        int64_t end2) {
+    for (int32_t i = 0; i < kImageSize; ++i) {
+        if (image.used[i] == 0) {
+            continue;
+        }
+        const int64_t a = static_cast<int64_t>(kImageStart) + i;
+        if (!((a >= start1 && a <= end1) || (a >= start2 && a <= end2))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool AnyDefined(const ImageBytes& image, int64_t start, int64_t end) {
+    for (int64_t a = start < kImageStart ? kImageStart : start; a <= end && a <= kImageEnd; ++a) {
+        if (image.used[ImageIndex(a)]) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void ImageBytes::Clear() {
+    std::memset(data, 0xFF, sizeof data);
+    std::memset(used, 0, sizeof used);
+}
+
+void ImagesState::Reset() {
+    CodeImage.Clear();
+    ProgramImage.Clear();
+    std::memset(ReadImage, 0xFF, sizeof ReadImage);
+    std::memset(EraseMask, 0, sizeof EraseMask);
+    std::memset(WriteMask, 0, sizeof WriteMask);
+    std::memset(VerifyMask, 0, sizeof VerifyMask);
+    std::memset(ReadMask, 0, sizeof ReadMask);
+    CodeImageHasData = 0;
+    ImageChecksum = 0;
+}
+
+void CodeImageClear() {
+    Images.CodeImage.Clear();
+    Images.CodeImageHasData = 0;
+    for (MemorySegment& s : SegmentTable.segments) {
+        s.hasFileData = 0;
+    }
+    ProgramImageClear();
+}
+
+void ProgramImageClear() {
+    Images.ProgramImage.Clear();
+}
+
+void ReadImageClear() {
+    std::memset(Images.ReadImage, 0xFF, sizeof Images.ReadImage);
+}
+
+int32_t CodeImageUsedCount() {
+    int32_t n = 0;
+    for (uint8_t u : Images.CodeImage.used) {
+        n += u != 0 ? 1 : 0;
+    }
+    return n;
+}
+
+uint32_t CodeImageChecksum() {
+    const ImageBytes& image = Images.CodeImage;
+    uint32_t sum = 0;
+    for (int32_t w = 0; w < kMaskSize; ++w) {
+        if (image.WordUsed(w)) {
+            sum += image.data[2 * w] + 256u * image.data[2 * w + 1];
+        }
+    }
+    Images.ImageChecksum = sum;
+    return sum;
+}
+
+int32_t ProgramImageChecksum() {
+    const ImageBytes& image = Images.ProgramImage;
+    int64_t end = MemoryMap.active.deviceFlashEnd;
+    if (end > kImageEnd) {
+        end = kImageEnd;
+    }
+    uint32_t sum = 0;
+    for (int64_t a = kImageStart; a + 1 <= end; a += 2) {
+        const int32_t w = WordIndex(a);
+        if (Images.VerifyMask[w]) {
+            sum += image.data[2 * w] + 256u * image.data[2 * w + 1];
+        }
+    }
+    Images.ImageChecksum = sum;
+    return 1;
+}
+
+int32_t CodeImageInfoAUse() {
+    const MemoryMapInstance& a = MemoryMap.active;
+    if (a.lockedInfoA == 0 || Settings.FlashEraseModeIndex != 1 ||
+        Settings.EraseInfoA_F2xx_En != 0) {
+        return 0;
+    }
+    int32_t bits = 0;
+    if (AnyDefined(Images.CodeImage, a.lockedStart, a.lockedEnd)) {
+        bits |= 1;
+    }
+    if (AnyDefined(Images.ProgramImage, a.lockedStart, a.lockedEnd)) {
+        bits |= 2;
+    }
+    return bits;
+}
+
+int32_t CodeImageFitsDevice() {
+    const MemoryMapInstance& s = MemoryMap.selected;
+    return DefinedBytesWithin(Images.CodeImage, s.infoStart, s.infoEnd, SelectedDevice.flashStart,
+                              SelectedDevice.flashEnd)
+               ? 1
+               : 0;
+}
+
+int32_t ProgramImageFitsDevice() {
+    const MemoryMapInstance& a = MemoryMap.active;
+    return DefinedBytesWithin(Images.ProgramImage, a.infoStart, a.infoEnd, a.deviceMainStart,
+                              a.deviceFlashEnd)
+               ? 1
+               : 0;
+}
+
+} // namespace core

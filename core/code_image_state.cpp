@@ -1,0 +1,15 @@
+#include "core/code_image_state.h"
+
+#include "core/code_image.h"
+#include "core/passwords.h"
+#include "core/serial_data.h"
+
+namespace core {
+
+void CodeImageStateReset() {
+    Images.Reset();
+    Passwords.Reset();
+    SerialData.Reset();
+}
+
+} // namespace core

@@ -1,0 +1,365 @@
+#include "core/program_image.h"
+
+#include "core/code_image.h"
+#include "core/device_select.h"
+#include "core/memory_map.h"
+#include "core/passwords.h"
+#include "core/segment_table.h"
+#include "core/serial_data.h"
+#include "core/settings.h"
+
+#include <cstring>
+
+namespace core {
+
+namespace {
+
+// An address range, inclusive; empty when last < first.
+struct Range {
+    int64_t first;
+    int64_t last;
+
+    bool Empty() const { return last < first; }
+    bool Holds(int64_t a) const { return a >= first && a <= last; }
+    bool Overlaps(const Range& o) const {
+        return !Empty() && !o.Empty() && first <= o.last && o.first <= last;
+    }
+    bool InsideImage() const { return Empty() || (first >= kImageStart && last <= kImageEnd); }
+};
+
+Range SerialNumberRange() {
+    const int64_t start = Settings.SNStartAddress;
+    return {start, start + SerialNumberPlacedCount() - 1};
+}
+
+Range ModelTextRange() {
+    const int64_t start = Settings.ModelTextStartAddr;
+    return {start, start + ModelTextPlacedCount() - 1};
+}
+
+// Makes the part of r inside the window undefined in image.
+void Undefine(ImageBytes& image, const Range& r) {
+    for (int64_t a = r.first; a <= r.last; ++a) {
+        if (InImage(a)) {
+            image.data[ImageIndex(a)] = 0xFF;
+            image.used[ImageIndex(a)] = 0;
+        }
+    }
+}
+
+// Callers have checked that r lies inside the window.
+void Place(ImageBytes& image, const Range& r, const uint8_t* bytes) {
+    for (int64_t a = r.first; a <= r.last; ++a) {
+        image.data[ImageIndex(a)] = bytes[a - r.first];
+        image.used[ImageIndex(a)] = 1;
+    }
+}
+
+bool AnyDefined(const ImageBytes& image, const Range& r) {
+    for (int64_t a = r.first; a <= r.last; ++a) {
+        if (InImage(a) && image.used[ImageIndex(a)]) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool AnyDefinedNotBlank(const ImageBytes& image, const Range& r) {
+    for (int64_t a = r.first; a <= r.last; ++a) {
+        if (InImage(a) && image.used[ImageIndex(a)] && image.data[ImageIndex(a)] != 0xFF) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void PutWord(ImageBytes& image, int32_t address, uint32_t value) {
+    image.data[ImageIndex(address)] = static_cast<uint8_t>(value & 0xFF);
+    image.data[ImageIndex(address + 1)] = static_cast<uint8_t>(value >> 8);
+    image.used[ImageIndex(address)] = 1;
+    image.used[ImageIndex(address + 1)] = 1;
+}
+
+// The key (A..D) of the information segment that holds address: segment j
+// counted from the lowest has the letter number (count - j), so the highest
+// segment is A.
+int32_t InfoSegmentKey(const MemoryMapInstance& map, int64_t address, const int32_t (&keys)[4]) {
+    if (map.infoSegmentSize <= 0) {
+        return 0;
+    }
+    const int64_t j = (address - map.infoStart) / map.infoSegmentSize;
+    const int64_t letter = map.infoSegments - j; // 1 = A
+    return (letter >= 1 && letter <= 4) ? keys[letter - 1] : 0;
+}
+
+// 2 when any address of kept lies in the serial-number location, or (with
+// the model text enabled as well) in the model-text location; else 1.
+int32_t SerialDataInside(const Range& kept) {
+    if (Settings.SerializationEnable != 1) {
+        return 1;
+    }
+    if (kept.Overlaps(SerialNumberRange())) {
+        return 2;
+    }
+    if (Settings.ModelTextEnable == 1 && kept.Overlaps(ModelTextRange())) {
+        return 2;
+    }
+    return 1;
+}
+
+} // namespace
+
+int32_t ProgramImageCompose(int32_t place, int32_t options) {
+    ImageBytes& program = Images.ProgramImage;
+    const ImageBytes& code = Images.CodeImage;
+    std::memcpy(program.data, code.data, sizeof program.data);
+    std::memcpy(program.used, code.used, sizeof program.used);
+
+    if (Settings.RemoveCodefromSNlocationEn == 1) {
+        if (Settings.SerializationEnable == 1) {
+            Undefine(program, SerialNumberRange());
+        }
+        if (Settings.ModelTextEnable == 1) {
+            Undefine(program, ModelTextRange());
+        }
+    }
+
+    if (Settings.BSLEnhSecurityEn == 1) {
+        const int32_t word = ConnectedDevice.above64k ? 0xFFBE : 0xFFDE;
+        if (!code.used[ImageIndex(word)] && !code.used[ImageIndex(word + 1)]) {
+            const int32_t index = Settings.BSLEnhSecurityIndex;
+            PutWord(program, word, index == 0 ? 0xAA55 : (index == 2 ? 0xFFFF : 0x0000));
+        }
+    }
+
+    if (Settings.BSLAppendPasswordEn == 1) {
+        for (int32_t i = 0; i < kPasswordSize; ++i) {
+            const int32_t at = ImageIndex(kPasswordStart + i);
+            const int32_t value = Passwords.AppendPasswData[i];
+            if (!code.used[at] && value >= 0 && value <= 0xFF) {
+                program.data[at] = static_cast<uint8_t>(value);
+                program.used[at] = 1;
+            }
+        }
+    }
+
+    if (place == 0) {
+        return 1;
+    }
+    if ((options & 0x0F) == kComposeCheckOverlap && SerialDataOverlapCheck() == 0) {
+        return 0;
+    }
+    if (Settings.SerializationEnable == 1) {
+        const bool placeSn = (options & kComposeSkipSerialNumber) == 0;
+        const bool placeModel = Settings.ModelTextEnable == 1;
+        const Range sn = SerialNumberRange();
+        const Range model = ModelTextRange();
+        // A start set near the top of the window must not write past it.
+        if ((placeSn && !sn.InsideImage()) || (placeModel && !model.InsideImage())) {
+            return 0;
+        }
+        if (placeSn) {
+            Place(program, sn, SerialData.SerialNumberBytes);
+        }
+        if (placeModel) {
+            Place(program, model, SerialData.ModelTextBytes);
+        }
+    }
+    return 1;
+}
+
+int32_t SerialDataOverlapCheck() {
+    if (Settings.RemoveCodefromSNlocationEn == 1) {
+        return 1;
+    }
+    const ImageBytes& code = Images.CodeImage;
+    if (Settings.SerializationEnable == 1 && AnyDefinedNotBlank(code, SerialNumberRange())) {
+        return 0;
+    }
+    if (Settings.ModelTextEnable == 1 && AnyDefinedNotBlank(code, ModelTextRange())) {
+        return 0;
+    }
+    return 1;
+}
+
+int32_t ProgramImagePrepare(int32_t place, int32_t options) {
+    SegmentTableBuild();
+    if (ProgramImageCompose(place, options) == 0) {
+        return 0;
+    }
+    ImagesState& im = Images;
+    const ImageBytes& program = im.ProgramImage;
+    std::memset(im.EraseMask, 0, sizeof im.EraseMask);
+    std::memset(im.WriteMask, 0, sizeof im.WriteMask);
+    std::memset(im.VerifyMask, 0, sizeof im.VerifyMask);
+
+    const MemoryMapInstance& map = MemoryMap.active;
+    const int32_t mode = Settings.FlashEraseModeIndex;
+    const int32_t eraseKeys[4] = {Settings.EraseInfoSegmA, Settings.EraseInfoSegmB,
+                                  Settings.EraseInfoSegmC, Settings.EraseInfoSegmD};
+    const Range locked{map.lockedStart, map.lockedInfoA ? map.lockedEnd : map.lockedStart - 1};
+
+    for (int64_t a = map.infoStart; a < map.infoEnd && InImage(a); a += 2) {
+        const int32_t w = WordIndex(a);
+        const bool defined = program.WordUsed(w);
+        bool on;
+        switch (mode) {
+        case 0:
+            on = true;
+            break;
+        case 2:
+            on = false;
+            break;
+        case 3:
+            on = defined;
+            break;
+        case 4:
+            on = InfoSegmentKey(map, a, eraseKeys) != 0;
+            break;
+        default:
+            on = defined && !(locked.Holds(a) && Settings.EraseInfoA_F2xx_En != 1);
+            break;
+        }
+        const uint8_t v = on ? 1 : 0;
+        im.EraseMask[w] = v;
+        im.WriteMask[w] = v;
+        im.VerifyMask[w] = v;
+    }
+
+    const Range device{map.deviceMainStart, map.deviceFlashEnd};
+    const Range erase{Settings.EraseFlashStart, Settings.EraseFlashStop};
+    for (int64_t a = 0x1100; a < kImageEnd; a += 2) {
+        if (!device.Holds(a)) {
+            continue;
+        }
+        const int32_t w = WordIndex(a);
+        bool on;
+        if (mode == 3) {
+            on = program.WordUsed(w);
+        } else if (mode == 4) {
+            on = Settings.EraseDefMainMemEn != 0 && erase.Holds(a);
+        } else {
+            on = true;
+        }
+        if (on) {
+            im.EraseMask[w] = 1;
+            im.WriteMask[w] = 1;
+            im.VerifyMask[w] = 1;
+        }
+    }
+
+    for (int32_t w = 0; w < kMaskSize; ++w) {
+        if (!program.WordUsed(w)) {
+            im.WriteMask[w] = 0;
+            im.VerifyMask[w] = 0;
+            if (mode == 3) {
+                im.EraseMask[w] = 0;
+            }
+        }
+    }
+
+    if (map.series == 5 && ConnectedDevice.earlyF5xx) {
+        im.WriteMask[WordIndex(0xFF7C)] = 0;
+        im.WriteMask[WordIndex(0xFF7E)] = 0;
+    }
+
+    SegmentFlagsUpdate();
+    return 1;
+}
+
+void SegmentFlagsUpdate() {
+    MemoryMapBuild(1);
+    const ImagesState& im = Images;
+    for (int32_t k = 0; k < SegmentTable.count && k < kMaxSegments; ++k) {
+        MemorySegment& s = SegmentTable.segments[k];
+        uint8_t write = 0, check = 0, erase = 0;
+        for (int64_t a = s.start; a <= s.end; a += 2) {
+            if (!InImage(a)) {
+                continue;
+            }
+            const int32_t w = WordIndex(a);
+            write |= im.WriteMask[w];
+            check |= im.VerifyMask[w];
+            erase |= im.EraseMask[w];
+        }
+        s.needsWrite = write;
+        s.needsCheck = check;
+        s.needsErase = erase;
+    }
+}
+
+void ReadMaskBuild(int32_t all) {
+    ImagesState& im = Images;
+    const int32_t mode = all != 0 ? 0 : Settings.FlashReadModeIndex;
+    std::memset(im.ReadMask, 0, sizeof im.ReadMask);
+
+    const MemoryMapInstance& map = MemoryMap.active;
+    const int32_t readKeys[4] = {Settings.ReadInfoSegmA, Settings.ReadInfoSegmB,
+                                 Settings.ReadInfoSegmC, Settings.ReadInfoSegmD};
+    for (int64_t a = map.infoStart; a < map.infoEnd && InImage(a); a += 2) {
+        bool on = true;
+        if (mode == 1) {
+            on = false;
+        } else if (mode == 3) {
+            on = InfoSegmentKey(map, a, readKeys) != 0;
+        }
+        im.ReadMask[WordIndex(a)] = on ? 1 : 0;
+    }
+
+    const Range device{map.deviceMainStart, map.deviceFlashEnd};
+    const Range read{Settings.ReadStartAddr, Settings.ReadStopAddr};
+    for (int64_t a = 0x1100; a < kImageEnd; a += 2) {
+        if (!device.Holds(a)) {
+            continue;
+        }
+        bool on;
+        if (mode == 2) {
+            on = false;
+        } else if (mode == 3) {
+            on = Settings.ReadDefMainMemEn != 0 && read.Holds(a);
+        } else {
+            on = true; // modes 0 and 1 read all main memory; unknown modes too
+        }
+        if (on) {
+            im.ReadMask[WordIndex(a)] = 1;
+        }
+    }
+}
+
+int32_t RetainedDataCheck() {
+    const ImageBytes& code = Images.CodeImage;
+    if (Settings.RetainInfoCalData == 1 && MemoryMap.active.series == 2) {
+        const Range dco{0x10F8, 0x10FF};
+        if (AnyDefined(code, dco)) {
+            return 0;
+        }
+        if (SerialDataInside(dco) == 2) {
+            return 2;
+        }
+    }
+    const int64_t start = Settings.RetainDataStart;
+    const int64_t stop = Settings.RetainDataStop;
+    if (Settings.RetainDefinedData == 1 && start >= kImageStart && stop <= kImageEnd &&
+        stop - start >= 0 && stop - start <= 255) {
+        const Range kept{start, stop};
+        if (AnyDefined(code, kept)) {
+            return 0;
+        }
+        if (SerialDataInside(kept) == 2) {
+            return 2;
+        }
+    }
+    return 1;
+}
+
+int32_t RetainLength() {
+    const int64_t start = Settings.RetainDataStart;
+    const int64_t stop = Settings.RetainDataStop;
+    const int64_t length = stop - start + 1;
+    if (length >= 2 && length <= 256 && start >= kImageStart && stop <= kImageEnd) {
+        return static_cast<int32_t>(length);
+    }
+    return 0;
+}
+
+} // namespace core
