@@ -1,6 +1,7 @@
 #include "core/code_image_state.h"
 
 #include "core/code_image.h"
+#include "core/code_store.h"
 #include "core/passwords.h"
 #include "core/serial_data.h"
 
@@ -10,6 +11,7 @@ void CodeImageStateReset() {
     Images.Reset();
     Passwords.Reset();
     SerialData.Reset();
+    CodeLoad.Reset();
 }
 
 } // namespace core

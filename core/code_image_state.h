@@ -1,9 +1,9 @@
 #pragma once
-// One call that resets the global state of the code images.
+// One call that resets the global state of the code images and the loader.
 
 namespace core {
 
-// Images, Passwords and SerialData back to their start-up values.
+// Images, Passwords, SerialData and CodeLoad back to their start-up values.
 void CodeImageStateReset();
 
 } // namespace core

@@ -1,0 +1,194 @@
+#include "core/code_file_load.h"
+
+#include "core/code_image.h"
+#include "core/code_line_parse.h"
+#include "core/code_store.h"
+#include "core/line_reader.h"
+#include "core/passwords.h"
+#include "ubrof/convert.h"
+
+#include <cstring>
+
+namespace core {
+
+namespace {
+
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+void ClearStore(int32_t store) {
+    switch (store) {
+    case kStoreCodeImage:
+        CodeImageClear();
+        break;
+    case kStorePassword:
+        PasswordClear();
+        break;
+    case kStoreProgramImage:
+        ProgramImageClear();
+        break;
+    default:
+        break;
+    }
+}
+
+// A line read from a file that filled the whole line buffer was longer than
+// any record and has been cut; one with a NUL byte inside would lose what
+// follows the NUL. The reader clears the buffer before each line, so text
+// after the first NUL shows that the line held one.
+bool FileLineIsDamaged() {
+    const char* line = LineReader.line;
+    const size_t n = strnlen(line, kLineSize + 1);
+    if (n >= static_cast<size_t>(kLineSize)) {
+        return true;
+    }
+    unsigned char after = 0; // no early exit, so that the loop vectorises
+    for (size_t i = n + 1; i < static_cast<size_t>(kLineSize); ++i) {
+        after |= static_cast<unsigned char>(line[i]);
+    }
+    return after != 0;
+}
+
+bool TextLineIsDamaged(int32_t count) {
+    return count >= kLineSize || std::strlen(LineReader.line) != static_cast<size_t>(count);
+}
+
+// Parses the lines of one load; keeps the running address, the Intel base
+// and, for ".a43" files, the record format chosen so far.
+class LineLoader {
+public:
+    LineLoader(int32_t format, int32_t store) : format_(format), store_(store) {}
+
+    // kLineDone to go on, kLineEndRecord or kLineBad to stop.
+    int32_t Line(bool damaged) {
+        CodeLoad.CodeLoadWarnings.lineLogCount = 0;
+        if (damaged) {
+            return kLineBad;
+        }
+        if (LineNextToken(-1) == 0) {
+            return kLineDone; // empty or comment
+        }
+        int32_t format = format_;
+        if (format_ == kFormatIntelOrMotorola) {
+            const char first = Lower(LineReader.line[0]);
+            if (first == ':') {
+                mixedFormat_ = kFormatIntelHex;
+            } else if (first == 's') {
+                mixedFormat_ = kFormatMotorola;
+            }
+            if (mixedFormat_ == kFormatNone) {
+                return kLineDone; // nothing before the first record line counts
+            }
+            format = mixedFormat_;
+        } else if (format_ == kFormatOut) {
+            format = kFormatIntelHex;
+        }
+        return CodeFileParseLine(format, store_, address_, base_);
+    }
+
+private:
+    int32_t format_;
+    int32_t store_;
+    int32_t mixedFormat_ = kFormatNone;
+    uint32_t address_ = 0;
+    uint32_t base_ = 0;
+};
+
+// True when the load ran to its end record or the end of the input.
+bool LoadLines(int32_t store, int32_t format, std::FILE* file, const std::string& path) {
+    if (format == kFormatUbrof) {
+        std::string text;
+        if (UbrofFileConvert(path, text) != 1) {
+            return false; // the reader has told what is wrong with the file
+        }
+        text += "\r\nq";
+        LineLoader loader(kFormatTiTxt, store);
+        LineReader.textPos = 0;
+        int32_t count;
+        while ((count = LineReadFromText(0, text)) != 0) {
+            const int32_t r = loader.Line(TextLineIsDamaged(count));
+            if (r != kLineDone) {
+                return r == kLineEndRecord;
+            }
+        }
+        return true;
+    }
+    if (file == nullptr) {
+        return false;
+    }
+    LineLoader loader(format, store);
+    LineReaderReset();
+    while (LineReadFromFile('l', file) != 0) {
+        const int32_t r = loader.Line(FileLineIsDamaged());
+        if (r != kLineDone) {
+            return r == kLineEndRecord;
+        }
+    }
+    // A read error looks like the end of the file to the line reader.
+    return std::ferror(file) == 0;
+}
+
+} // namespace
+
+int32_t CodeFileFormatFromExt(std::string_view extension) {
+    int32_t format = kFormatNone;
+    if (extension.size() >= 3) {
+        const char e[4] = {Lower(extension[0]), Lower(extension[1]), Lower(extension[2]), '\0'};
+        const std::string_view x(e, 3);
+        if (x == "txt") {
+            format = kFormatTiTxt;
+        } else if (x == "s19" || x == "s28" || x == "s37") {
+            format = kFormatMotorola;
+        } else if (x == "hex") {
+            format = kFormatIntelHex;
+        } else if (x == "d43") {
+            format = kFormatUbrof;
+        } else if (x == "a43") {
+            format = kFormatIntelOrMotorola;
+        } else if (x == "out") {
+            format = kFormatOut;
+        }
+    }
+    CodeLoad.CodeFileFormat = format;
+    return format;
+}
+
+int32_t CodeFileLoad(int32_t target, int32_t format, std::FILE* file, const std::string& path) {
+    const int32_t store = target & 7;
+    const int32_t hadData = Images.CodeImageHasData;
+    ClearStore(store);
+    CodeLoad.CodeLoadWarnings = CodeLoadWarningFlags{};
+    CodeLoad.CodeLoadReport = kCodeLoadReportHead;
+
+    const bool loaded =
+        format >= kFormatTiTxt && format <= kFormatOut && LoadLines(store, format, file, path);
+    CodeLoad.CodeLoadReport += "\r\n";
+    if (!loaded) {
+        ClearStore(store);
+        if (store == kStoreProgramImage) {
+            Images.CodeImageHasData = hadData; // the code image itself is untouched
+        }
+        return 0;
+    }
+    return 1;
+}
+
+int32_t CodeImageLoadBinary(int32_t mode, int32_t start, std::FILE* file) {
+    if (mode == 0) {
+        CodeImageClear();
+    }
+    CodeLoad.CodeLoadWarnings = CodeLoadWarningFlags{};
+    uint32_t address = static_cast<uint32_t>(start);
+    int32_t total = 0;
+    int32_t n;
+    while ((n = LineReadRaw(file)) > 0) {
+        for (int32_t i = 0; i < n; ++i) {
+            CodeImagePutByte(mode, static_cast<uint8_t>(LineReader.line[i]), address++);
+        }
+        total += n;
+    }
+    return total;
+}
+
+} // namespace core

@@ -1,0 +1,198 @@
+#include "core/code_line_parse.h"
+
+#include "core/code_store.h"
+#include "core/line_reader.h"
+#include "core/number_parse.h"
+
+#include <cstring>
+
+namespace core {
+
+namespace {
+
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The hex byte at line[at], or -1 when the line ends before the pair.
+int32_t ByteAt(const char* line, size_t length, size_t at) {
+    return at + 2 <= length ? TextParseHexByte(line + at) : -1;
+}
+
+// The longest record: a count byte of 255 plus the bytes around the data.
+constexpr size_t kMaxRecordBytes = 255 + 5;
+
+// Decodes the hex pairs from line[from] into bytes and sums them modulo 256.
+// False when a pair is not hex or the line ends before the last one.
+bool DecodePairs(const char* line, size_t length, size_t from, size_t pairs, uint8_t* bytes,
+                 uint32_t& sum) {
+    if (pairs > kMaxRecordBytes || from + 2 * pairs > length) {
+        return false;
+    }
+    sum = 0;
+    for (size_t i = 0; i < pairs; ++i) {
+        const int32_t b = TextParseHexByte(line + from + 2 * i);
+        if (b < 0) {
+            return false;
+        }
+        bytes[i] = static_cast<uint8_t>(b);
+        sum += static_cast<uint32_t>(b);
+    }
+    sum &= 0xFF;
+    return true;
+}
+
+// Big-endian value of n bytes.
+uint32_t BigEndian(const uint8_t* bytes, size_t n) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < n; ++i) {
+        v = v << 8 | bytes[i];
+    }
+    return v;
+}
+
+int32_t ParseTiTxt(int32_t mode, uint32_t& address) {
+    char* line = LineReader.line;
+    if (line[0] == '@') {
+        address = TextParseHex(line + 1);
+        return kLineDone;
+    }
+    if (line[0] == 'q' || line[0] == 'Q') {
+        return kLineEndRecord;
+    }
+    int32_t left = static_cast<int32_t>(std::strlen(line));
+    while (left > 0) {
+        const int32_t b = TextParseHexByte(line);
+        if (b < 0) {
+            return kLineBad;
+        }
+        CodeImagePutByte(mode, static_cast<uint8_t>(b), address);
+        ++address;
+        left = LineNextToken(1);
+    }
+    return kLineDone;
+}
+
+int32_t ParseMotorola(int32_t mode, uint32_t& address) {
+    const char* line = LineReader.line;
+    const size_t length = std::strlen(line);
+    if (length < 2 || Lower(line[0]) != 's') {
+        return kLineBad;
+    }
+    size_t addressBytes;
+    switch (line[1]) {
+    case '0':
+    case '5':
+        return kLineDone;
+    case '7':
+    case '8':
+    case '9':
+        return kLineEndRecord;
+    case '1':
+        addressBytes = 2;
+        break;
+    case '2':
+        addressBytes = 3;
+        break;
+    case '3':
+        addressBytes = 4;
+        break;
+    default:
+        return kLineBad;
+    }
+    const int32_t count = ByteAt(line, length, 2);
+    if (count < 0 || static_cast<size_t>(count) < addressBytes + 1) {
+        return kLineBad;
+    }
+    // Address, data and checksum after the count byte.
+    uint8_t bytes[kMaxRecordBytes];
+    uint32_t sum;
+    if (!DecodePairs(line, length, 4, static_cast<size_t>(count), bytes, sum) ||
+        ((sum + static_cast<uint32_t>(count)) & 0xFF) != 0xFF) {
+        return kLineBad;
+    }
+    uint32_t at = BigEndian(bytes, addressBytes);
+    const size_t dataBytes = static_cast<size_t>(count) - addressBytes - 1;
+    for (size_t i = 0; i < dataBytes; ++i) {
+        CodeImagePutByte(mode, bytes[addressBytes + i], at);
+        ++at;
+    }
+    address = at;
+    return kLineDone;
+}
+
+bool IsIntelEndRecord(const char* line, size_t length) {
+    static const char kEnd[] = ":00000001ff";
+    if (length < sizeof kEnd - 1) {
+        return false;
+    }
+    for (size_t i = 0; i < sizeof kEnd - 1; ++i) {
+        if (Lower(line[i]) != kEnd[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int32_t ParseIntel(int32_t mode, uint32_t& address, uint32_t& base) {
+    const char* line = LineReader.line;
+    if (line[0] != ':') {
+        return kLineDone;
+    }
+    const size_t length = std::strlen(line);
+    if (IsIntelEndRecord(line, length)) {
+        return kLineEndRecord;
+    }
+    const int32_t count = ByteAt(line, length, 1);
+    // Count, address high and low, type, data, checksum.
+    uint8_t bytes[kMaxRecordBytes];
+    uint32_t sum;
+    if (count < 0 || !DecodePairs(line, length, 1, static_cast<size_t>(count) + 5, bytes, sum) ||
+        sum != 0) {
+        return kLineBad;
+    }
+    const uint32_t field = BigEndian(bytes + 1, 2);
+    const uint8_t* data = bytes + 4;
+    switch (bytes[3]) {
+    case 0x00: {
+        uint32_t at = base + field;
+        for (int32_t i = 0; i < count; ++i) {
+            CodeImagePutByte(mode, data[i], at);
+            ++at;
+        }
+        address = at;
+        return kLineDone;
+    }
+    case 0x01:
+        // An end record with another address field still ends the file.
+        return kLineEndRecord;
+    case 0x02:
+    case 0x04: {
+        if (count < 2) {
+            return kLineBad; // the base value is not there
+        }
+        const uint32_t value = BigEndian(data, 2);
+        base = bytes[3] == 0x02 ? value << 4 : value << 16;
+        return kLineDone;
+    }
+    default:
+        return kLineDone; // start addresses and other types carry no code
+    }
+}
+
+} // namespace
+
+int32_t CodeFileParseLine(int32_t format, int32_t mode, uint32_t& address, uint32_t& base) {
+    switch (format) {
+    case kFormatTiTxt:
+        return ParseTiTxt(mode, address);
+    case kFormatMotorola:
+        return ParseMotorola(mode, address);
+    case kFormatIntelHex:
+        return ParseIntel(mode, address, base);
+    default:
+        return kLineBad;
+    }
+}
+
+} // namespace core

@@ -1,0 +1,31 @@
+#pragma once
+// One parser for the three line formats of code files: TI-TXT, Motorola
+// S-records and Intel HEX. It works on the line reader's current line.
+
+#include <cstdint>
+
+namespace core {
+
+// Code-file formats (CodeFileFormat).
+inline constexpr int32_t kFormatNone = 0;
+inline constexpr int32_t kFormatTiTxt = 1;
+inline constexpr int32_t kFormatMotorola = 2;
+inline constexpr int32_t kFormatIntelHex = 3;
+inline constexpr int32_t kFormatUbrof = 4;
+inline constexpr int32_t kFormatIntelOrMotorola = 5; // ".a43", decided line by line
+inline constexpr int32_t kFormatOut = 6;             // converted to Intel HEX first
+
+// Results of CodeFileParseLine.
+inline constexpr int32_t kLineDone = 1;
+inline constexpr int32_t kLineEndRecord = 2;
+inline constexpr int32_t kLineBad = -1;
+
+// Parses LineReader.line (which starts at its first token) as format 1..3
+// and stores its bytes with CodeImagePutByte(mode, ...). address is the
+// running TI-TXT address, base the Intel extended base; both carry over from
+// line to line. Returns kLineDone, kLineEndRecord, or kLineBad for a bad hex
+// digit, a bad checksum, a record shorter than its count says or an unknown
+// S-record type. The TI-TXT parse consumes the line token by token.
+int32_t CodeFileParseLine(int32_t format, int32_t mode, uint32_t& address, uint32_t& base);
+
+} // namespace core
