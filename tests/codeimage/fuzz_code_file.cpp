@@ -1,0 +1,148 @@
+// Feeds arbitrary bytes to the code-file loader in every format and to the
+// line parser, and checks what a load promises: a failed load leaves its
+// store empty, and the report is always a whole one.
+
+#include "core/code_file_load.h"
+#include "core/code_image.h"
+#include "core/code_line_parse.h"
+#include "core/code_store.h"
+#include "core/core_state.h"
+#include "core/device_select.h"
+#include "core/device_table.h"
+#include "core/line_reader.h"
+#include "core/passwords.h"
+#include "core/segment_table.h"
+#include "core/settings.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+std::string UbrofPath() {
+    return "/tmp/fuzz_code_file_" + std::to_string(::getpid()) + ".d43";
+}
+
+bool StoreEmpty(int32_t target) {
+    using namespace core;
+    switch (target) {
+    case kStoreCodeImage:
+        return CodeImageUsedCount() == 0 && Images.CodeImageHasData == 0;
+    case kStorePassword:
+        for (int32_t e : Passwords.BslPassword) {
+            if (e != -1) {
+                return false;
+            }
+        }
+        return true;
+    case kStoreProgramImage:
+        for (uint8_t u : Images.ProgramImage.used) {
+            if (u != 0) {
+                return false;
+            }
+        }
+        return true;
+    default:
+        return true;
+    }
+}
+
+// The UBROF reader reports format errors on standard error; keep them out of
+// the fuzzer's log.
+int32_t LoadQuietly(int32_t target, int32_t format, std::FILE* file, const std::string& path) {
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    std::FILE* null = std::fopen("/dev/null", "w");
+    if (null != nullptr) {
+        ::dup2(::fileno(null), 2);
+    }
+    const int32_t r = core::CodeFileLoad(target, format, file, path);
+    std::fflush(stderr);
+    if (saved >= 0) {
+        ::dup2(saved, 2);
+        ::close(saved);
+    }
+    if (null != nullptr) {
+        std::fclose(null);
+    }
+    return r;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    core::CoreStateReset();
+    core::DeviceTableParse(core::kDeviceFilterAll);
+    core::Settings.SelectedProcessorIndex = 85; // a series-2 device with a cut segment
+    core::DeviceSelectByIndex();
+    core::SegmentTableBuild();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace core;
+    if (size == 0) {
+        return 0;
+    }
+    const uint8_t control = data[0];
+    ++data;
+    --size;
+    const int32_t format = 1 + control % 6;
+    const int32_t target = (control >> 3) & 3;
+
+    // The whole input as a code file.
+    static char nothing[1];
+    std::FILE* file = size > 0 ? fmemopen(const_cast<uint8_t*>(data), size, "rb")
+                               : fmemopen(nothing, sizeof nothing, "rb");
+    if (file == nullptr) {
+        return 0;
+    }
+    if (size == 0) {
+        (void)std::fgetc(file); // an empty file
+    }
+    int32_t r;
+    if (format == kFormatUbrof) {
+        const std::string path = UbrofPath();
+        std::FILE* out = std::fopen(path.c_str(), "wb");
+        if (out == nullptr) {
+            std::fclose(file);
+            return 0;
+        }
+        std::fwrite(data, 1, size, out);
+        std::fclose(out);
+        r = LoadQuietly(target, format, nullptr, path);
+        std::remove(path.c_str());
+    } else {
+        r = CodeFileLoad(target, format, file, "fuzz");
+    }
+    std::fclose(file);
+    if ((r != 0 && r != 1) || (r == 0 && !StoreEmpty(target))) {
+        __builtin_trap();
+    }
+    const std::string& report = CodeLoad.CodeLoadReport;
+    if (report.rfind(kCodeLoadReportHead, 0) != 0 || report.size() < 2 ||
+        report.compare(report.size() - 2, 2, "\r\n") != 0) {
+        __builtin_trap();
+    }
+    std::string warning;
+    (void)CodeFileWarningText("fuzz", warning);
+
+    // The first line straight into the parser, with a running address and
+    // base taken from the input.
+    size_t n = 0;
+    while (n < size && n < static_cast<size_t>(kLineSize) && data[n] != '\n') {
+        ++n;
+    }
+    std::memcpy(LineReader.line, data, n);
+    LineReader.line[n] = '\0';
+    uint32_t address = size >= 4 ? (data[0] | data[1] << 8 | data[2] << 16) : 0x1000;
+    uint32_t base = (control & 0x80) ? 0x40000 : 0;
+    const int32_t p = CodeFileParseLine(1 + (control >> 5) % 3, target, address, base);
+    if (p != kLineBad && p != kLineDone && p != kLineEndRecord) {
+        __builtin_trap();
+    }
+    return 0;
+}
