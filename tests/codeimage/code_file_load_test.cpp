@@ -98,7 +98,7 @@ TEST_F(CodeFileLoadTest, MotorolaFiles) {
 TEST_F(CodeFileLoadTest, A43FilesDecideTheRecordFormatLineByLine) {
     Check({
         {"junk lines, then Intel records", "a.a43",
-         "IAR junk line\n; comment\n  more junk 12 34\n:01100000559A\n:00000001FF\n", 1,
+         "header junk line\n; comment\n  more junk 12 34\n:01100000559A\n:00000001FF\n", 1,
          BytesAt(0x1000, {0x55})},
         {"junk lines, then Motorola records", "a.a43", "header\n\nS1051000A1B297\nS9031000EC\n", 1,
          BytesAt(0x1000, {0xA1, 0xB2})},
