@@ -3,12 +3,14 @@
 #include "debugif/api_state.h"
 #include "debugif/device_id_state.h"
 #include "debugif/transport_ops.h"
+#include "debugif/uif_link_state.h"
 
 namespace debugif {
 
 void ResetDebugifState() {
     Api.Reset();
     gDeviceId.Reset();
+    UifLink.Reset();
     ResetTransports();
 }
 
