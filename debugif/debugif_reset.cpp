@@ -1,6 +1,7 @@
 #include "debugif/debugif_reset.h"
 
 #include "debugif/api_state.h"
+#include "debugif/bsl_link.h"
 #include "debugif/device_id_state.h"
 #include "debugif/transport_ops.h"
 #include "debugif/uif_link_state.h"
@@ -11,6 +12,7 @@ void ResetDebugifState() {
     Api.Reset();
     gDeviceId.Reset();
     UifLink.Reset();
+    BslLink.Reset();
     ResetTransports();
 }
 
