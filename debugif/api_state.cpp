@@ -1,0 +1,7 @@
+#include "debugif/api_state.h"
+
+namespace debugif {
+
+ApiState Api;
+
+} // namespace debugif

@@ -1,0 +1,324 @@
+// The transaction and the bulk phase against the emulated adapter over a
+// real pseudo-terminal, through the serial transport.
+
+#include "debugif/api_state.h"
+#include "debugif/uif_link_state.h"
+#include "debugif/uif_transaction.h"
+#include "tests/framing/framing_fixture.h"
+
+#include <array>
+#include <chrono>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <numeric>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using debugif::Api;
+using debugif::UifLink;
+using framing_test::ReplyData;
+using framing_test::Transact;
+
+class PtyTransactionTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(link_.ok()) << link_.error(); }
+
+    void SetFaults(const sim::EmuFaults& f) { link_.adapter.SetFaults(f); }
+    sim::EmuTrace Trace() { return link_.adapter.trace(); }
+    void ExpectClosed() {
+        EXPECT_EQ(Api.InterfaceOpen, 0);
+        EXPECT_EQ(Api.InterfaceKind, debugif::kInterfaceNone);
+        EXPECT_EQ(Api.LastErrorNumber, 35);
+    }
+
+    framing_test::PtyLink link_;
+};
+
+TEST_F(PtyTransactionTest, ConnectReadAndWriteEndToEnd) {
+    link_.handler.firmware_version = 20401004;
+    std::iota(link_.handler.memory.begin() + 0x1000, link_.handler.memory.begin() + 0x1080,
+              uint8_t{0x40});
+    ASSERT_EQ(Transact(1, 1), 0);
+    EXPECT_EQ(UifLink.ResponseBlock.command_id, 1);
+    ASSERT_EQ(UifLink.ResponseBlock.parameter_count, 1);
+    EXPECT_EQ(UifLink.ResponseBlock.parameters[0], 20401004u);
+    EXPECT_EQ(Api.LastErrorNumber, 0);
+
+    ASSERT_EQ(Transact(13, 2, {0x1000, 128}), 0);
+    EXPECT_EQ(ReplyData(),
+              Bytes(link_.handler.memory.begin() + 0x1000, link_.handler.memory.begin() + 0x1080));
+    EXPECT_GE(ReplyData().size(), 128u);
+    EXPECT_EQ(UifLink.ResponseBlock.data, UifLink.UifReplyBuffer + 8);
+
+    // Flags and escapes in the data survive the trip both ways.
+    Bytes data = {0x7E, 0x7D, 0x00, 0x7E, 0x5E, 0x5D, 0xFF, 0x7D};
+    ASSERT_EQ(Transact(14, 4, {0x2000}, data), 0);
+    ASSERT_EQ(Transact(13, 2, {0x2000, 8}), 0);
+    EXPECT_EQ(ReplyData(), data);
+
+    const sim::EmuTrace t = Trace();
+    ASSERT_EQ(t.frames.size(), 4u);
+    EXPECT_THAT(t.frames[0], ::testing::ElementsAre(0x7E, 0x01, 0x01, 0x16, 0x07, 0x7E));
+    EXPECT_THAT(t.frames[1],
+                ::testing::ElementsAre(0x7E, 0x0D, 0x02, 0x02, 0x00, 0x00, 0x10, 0x00, 0x00, 0x80,
+                                       0x00, 0x00, 0x00, 0xDA, 0x81, 0x7E));
+    EXPECT_EQ(t.bad_frames, 0u);
+}
+
+TEST_F(PtyTransactionTest, SpoiledRepliesAreRetriedWithTheSameFrame) {
+    struct Case {
+        const char* what;
+        sim::EmuFaults faults;
+    };
+    std::vector<Case> cases(5);
+    cases[0] = {"corrupt", {}};
+    cases[0].faults.corrupt = 2;
+    cases[1] = {"cut short", {}};
+    cases[1].faults.cut = 2;
+    cases[2] = {"length below 6", {}};
+    cases[2].faults.wrong_length = 2;
+    cases[2].faults.wrong_length_value = 5;
+    cases[3] = {"length above 2048", {}};
+    cases[3].faults.wrong_length = 2;
+    cases[3].faults.wrong_length_value = 2049;
+    cases[4] = {"one of each", {}};
+    cases[4].faults.cut = 1;
+    cases[4].faults.corrupt = 1;
+    // The data read holds flags, so that the frame itself is stuffed.
+    std::fill(link_.handler.memory.begin() + 0x7E7D, link_.handler.memory.begin() + 0x7F00, 0x7E);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        link_.adapter.ClearTrace();
+        SetFaults(c.faults);
+        ASSERT_EQ(Transact(13, 2, {0x7E7D, 64}), 0);
+        EXPECT_EQ(ReplyData(), Bytes(64, 0x7E));
+        const sim::EmuTrace t = Trace();
+        ASSERT_EQ(t.frames.size(), 3u);
+        EXPECT_EQ(t.frames[1], t.frames[0]);
+        EXPECT_EQ(t.frames[2], t.frames[0]);
+        EXPECT_EQ(Api.InterfaceOpen, 1);
+    }
+}
+
+TEST_F(PtyTransactionTest, ThreeFailedTriesCloseTheInterface) {
+    sim::EmuFaults f;
+    f.corrupt = 3;
+    SetFaults(f);
+    EXPECT_EQ(Transact(13, 2, {0x1000, 16}), -1);
+    ExpectClosed();
+    sim::EmuTrace t = Trace();
+    ASSERT_EQ(t.frames.size(), 3u);
+    EXPECT_EQ(t.frames[0], t.frames[2]);
+    // Closed: the next request goes nowhere.
+    Api.LastErrorNumber = 0;
+    EXPECT_EQ(Transact(1, 1), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 35);
+    EXPECT_EQ(Trace().frames.size(), 3u);
+}
+
+TEST_F(PtyTransactionTest, MissingRepliesAreWaitedForThenRetried) {
+    link_.ShortenReadTimeouts(300);
+    sim::EmuFaults f;
+    f.drop = 2;
+    SetFaults(f);
+    ASSERT_EQ(Transact(1, 1), 0);
+    EXPECT_EQ(Trace().frames.size(), 3u);
+
+    link_.adapter.ClearTrace();
+    f = {};
+    f.silent = true;
+    SetFaults(f);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Transact(1, 1), -1);
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - start)
+                  .count();
+    ExpectClosed();
+    EXPECT_EQ(Trace().frames.size(), 3u);
+    EXPECT_GE(ms, 3 * 300);
+}
+
+TEST_F(PtyTransactionTest, SlowAnswersAreWaitedFor) {
+    sim::EmuFaults f;
+    f.delay_ms = 400;
+    SetFaults(f);
+    ASSERT_EQ(Transact(13, 2, {0x1000, 4}), 0);
+    EXPECT_EQ(Trace().frames.size(), 1u);
+}
+
+TEST_F(PtyTransactionTest, RunIsNeverSentTwice) {
+    link_.ShortenReadTimeouts(300);
+    sim::EmuFaults f;
+    f.only_command = 17;
+    f.drop = 1;
+    SetFaults(f);
+    EXPECT_EQ(Transact(17, 2, {1, 0}), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 35);
+    EXPECT_EQ(Trace().frames.size(), 1u);
+    EXPECT_EQ(link_.adapter.Locked([&] { return link_.handler.runs; }), 1u);
+    // Only the run was refused a second send; the link itself was not given up.
+    EXPECT_EQ(Api.InterfaceOpen, 1);
+    EXPECT_EQ(Transact(1, 1), 0);
+}
+
+TEST_F(PtyTransactionTest, AdapterRefusals) {
+    struct Case {
+        const char* what;
+        uint8_t id;
+        sim::EmuFaults faults;
+        int32_t error;
+    };
+    std::vector<Case> cases(4);
+    cases[0] = {"status '?'", 1, {}, 63};
+    cases[0].faults.unknown_status = 1;
+    cases[1] = {"unknown command", 99, {}, 63};
+    cases[2] = {"memory outside the array", 13, {}, 6};
+    cases[3] = {"error byte above 63 is kept", 50, {}, 200};
+    link_.handler.replies[50] = sim::EmuReply::Error(200);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        link_.adapter.ClearTrace();
+        SetFaults(c.faults);
+        EXPECT_EQ(Transact(c.id, 2, {0xFFFF0, 0x100}), -1);
+        EXPECT_EQ(Api.LastErrorNumber, c.error);
+        EXPECT_EQ(Trace().frames.size(), 1u) << "an answer is an answer: no retry";
+        EXPECT_EQ(Api.InterfaceOpen, 1);
+        EXPECT_EQ(UifLink.ResponseBlock.parameter_count, 0);
+        EXPECT_EQ(UifLink.ResponseBlock.data, nullptr);
+    }
+}
+
+TEST_F(PtyTransactionTest, ReplyForAnotherCommandFailsAtOnce) {
+    sim::EmuFaults f;
+    f.wrong_id = 1;
+    SetFaults(f);
+    EXPECT_EQ(Transact(13, 2, {0x1000, 4}), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 35);
+    EXPECT_EQ(UifLink.ResponseBlock.command_id, 14);
+    EXPECT_EQ(Trace().frames.size(), 1u);
+    EXPECT_EQ(Api.InterfaceOpen, 1);
+}
+
+TEST_F(PtyTransactionTest, InterimPairsAheadOfTheVerifyReplyAreConsumed) {
+    // The announcement, then the verify whose reply the adapter precedes
+    // with 14 01 14 02 00 FF.
+    link_.handler.verify_progress_pairs = 2;
+    ASSERT_EQ(Transact(45, 2, {20}), 0);
+    UifLink.ExpectInterimPairs = 1;
+    ASSERT_EQ(Transact(20, 2, {0x1000, 0x100, 0x1234, 0xFFFF}), 0);
+    EXPECT_EQ(UifLink.ResponseBlock.command_id, 20);
+    UifLink.ExpectInterimPairs = 0;
+    // Nothing of the pairs is left to spoil the next reply.
+    ASSERT_EQ(Transact(1, 1), 0);
+    EXPECT_EQ(Trace().frames.size(), 3u);
+}
+
+TEST_F(PtyTransactionTest, WhatEndsTheInterimPairs) {
+    struct Case {
+        const char* what;
+        std::vector<std::array<uint8_t, 2>> pairs;
+    };
+    std::vector<std::array<uint8_t, 2>> many;
+    for (int i = 0; i < 200; ++i) {
+        many.push_back({20, static_cast<uint8_t>(i)});
+    }
+    many.push_back({0x00, 0xFF});
+    const Case cases[] = {
+        {"the command id with 0xFF", {{20, 1}, {20, 0xFF}}},
+        {"another first byte", {{20, 1}, {21, 1}}},
+        {"no progress, only the end", {{0x00, 0xFF}}},
+        {"many", many},
+    };
+    UifLink.ExpectInterimPairs = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        link_.adapter.ClearTrace();
+        sim::EmuReply reply = sim::EmuReply::Params({0xC0FFEE});
+        reply.interim = c.pairs;
+        link_.handler.replies[20] = reply;
+        ASSERT_EQ(Transact(20, 2, {0x1000, 0x100, 0, 0}), 0);
+        EXPECT_EQ(UifLink.ResponseBlock.parameters[0], 0xC0FFEEu);
+        EXPECT_EQ(Trace().frames.size(), 1u);
+    }
+}
+
+TEST_F(PtyTransactionTest, BulkBlocksAndTheirAcknowledgements) {
+    auto bulk = [&](uint16_t number, uint32_t address, const Bytes& data) {
+        std::copy(data.begin(), data.end(), UifLink.UifFrameBuffer + 10);
+        return debugif::UifSendBulkBlock(number, address, static_cast<uint32_t>(data.size()));
+    };
+    Bytes block(512);
+    std::iota(block.begin(), block.end(), uint8_t{0x70});
+    const Bytes tail = {0x7E, 0x7D, 0x11};
+
+    // Kind 6 naming the block, for a two-block write.
+    ASSERT_EQ(Transact(15, 2, {2, 3, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF}), 0);
+    Api.LastErrorNumber = 99;
+    EXPECT_EQ(bulk(1, 0x3000, block), 0);
+    EXPECT_EQ(Api.LastErrorNumber, 0);
+    EXPECT_EQ(bulk(2, 0x3200, tail), 0);
+    EXPECT_EQ(Bytes(link_.handler.memory.begin() + 0x3000, link_.handler.memory.begin() + 0x3200),
+              block);
+    EXPECT_EQ(Bytes(link_.handler.memory.begin() + 0x3200, link_.handler.memory.begin() + 0x3203),
+              tail);
+    sim::EmuTrace t = Trace();
+    ASSERT_EQ(t.bulk_blocks.size(), 2u);
+    EXPECT_EQ(t.bulk_blocks[1].number, 2);
+    EXPECT_EQ(t.bulk_blocks[1].address, 0x3200u);
+    // The frame buffer still holds the block sent, then its answer.
+    EXPECT_EQ(UifLink.UifFrameBuffer[10], 0x7E);
+    EXPECT_EQ(UifLink.UifFrameBuffer[13 + 3], 6);
+
+    // Kind 0 with status 0.
+    link_.handler.bulk_ack_kind = 0;
+    ASSERT_EQ(Transact(44, 2, {1, 3, 0x3400, 3}), 0);
+    EXPECT_EQ(bulk(1, 0x3400, tail), 0);
+
+    // Kind 6 naming another block: error 7.
+    link_.handler.bulk_ack_kind = 6;
+    sim::EmuFaults f;
+    f.bulk_wrong_block = 1;
+    SetFaults(f);
+    ASSERT_EQ(Transact(44, 2, {1, 3, 0x3400, 3}), 0);
+    EXPECT_EQ(bulk(1, 0x3400, tail), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 7);
+
+    // Kind 0 with a failure status: its error byte.
+    f = {};
+    f.bulk_error = 1;
+    f.bulk_error_byte = 41;
+    SetFaults(f);
+    ASSERT_EQ(Transact(44, 2, {1, 3, 0x3400, 3}), 0);
+    EXPECT_EQ(bulk(1, 0x3400, tail), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 41);
+
+    // No answer: 35.
+    link_.ShortenReadTimeouts(200);
+    SetFaults({});
+    ASSERT_EQ(Transact(44, 2, {1, 3, 0x3400, 3}), 0);
+    f = {};
+    f.silent = true;
+    SetFaults(f);
+    EXPECT_EQ(bulk(1, 0x3400, tail), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 35);
+
+    EXPECT_EQ(debugif::UifSendBulkBlock(1, 0, debugif::kUifBulkMaxCount + 1), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 3);
+}
+
+TEST_F(PtyTransactionTest, NotOpenMeansNoTraffic) {
+    Api.InterfaceOpen = 0;
+    EXPECT_EQ(Transact(1, 1), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 35);
+    EXPECT_TRUE(Trace().frames.empty());
+    // A request that cannot be framed is refused before any traffic.
+    Api.InterfaceOpen = 1;
+    Bytes huge(2000, 0x7E);
+    EXPECT_EQ(Transact(14, 4, {0}, huge), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 3);
+    EXPECT_TRUE(Trace().frames.empty());
+    EXPECT_EQ(Api.InterfaceOpen, 1);
+}
+
+} // namespace
