@@ -3,8 +3,10 @@
 
 namespace core {
 
-// LineReader, DeviceInfoTable, SelectedDevice, ConnectedDevice, MemoryMap
-// and SegmentTable back to their start-up values.
+// LineReader, DeviceInfoTable, SelectedDevice, ConnectedDevice, MemoryMap,
+// SegmentTable, Settings, the target layer's state and the debug-library
+// binding (its library freed, the default table in use) back to their
+// start-up values.
 void CoreStateReset();
 
 } // namespace core
