@@ -1,12 +1,15 @@
 #include "core/core_state.h"
 
 #include "core/code_image_state.h"
+#include "core/debug_api.h"
+#include "core/debug_lib.h"
 #include "core/device_select.h"
 #include "core/device_table.h"
 #include "core/line_reader.h"
 #include "core/memory_map.h"
 #include "core/segment_table.h"
 #include "core/settings.h"
+#include "core/target_state.h"
 
 namespace core {
 
@@ -19,6 +22,9 @@ void CoreStateReset() {
     SegmentTable.Reset();
     Settings.Reset();
     CodeImageStateReset();
+    Target.Reset();
+    DebugLib.Reset();
+    DebugApiUse(nullptr);
 }
 
 } // namespace core

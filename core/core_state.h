@@ -4,8 +4,9 @@
 namespace core {
 
 // LineReader, DeviceInfoTable, SelectedDevice, ConnectedDevice, MemoryMap,
-// SegmentTable, Settings and the code-image state back to their start-up
-// values.
+// SegmentTable, Settings, the code-image state, the target layer's state and
+// the debug-library binding (its library freed, the default table in use)
+// back to their start-up values.
 void CoreStateReset();
 
 } // namespace core

@@ -1,0 +1,79 @@
+#pragma once
+// Quillbay's run-time binding of the debug library: the library file is
+// chosen by a setting, loaded once per path, and every call looks its entry
+// point up by name, so a library that lacks one fails that call (34) instead
+// of refusing to load.
+
+#include "core/debug_api.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace core {
+
+inline constexpr const char* kDefaultDebugLibrary = "MSP430-TI.DLL";
+inline constexpr size_t kDebugLibPathMax = 510;
+inline constexpr size_t kDebugLibPortMax = 20;
+
+struct DebugLibState {
+    std::string selectedPath = kDefaultDebugLibrary;
+    std::string loadedPath; // the path of the last load, whether it worked or not
+    bool loadTried = false; // loadedPath holds a path
+    void* handle = nullptr;
+    int32_t loaded = 0;
+    int32_t lastResult = 0; // DebugLibLastResult
+    std::string portName;   // as passed to the last initialise, at most 20 characters
+
+    // Frees a loaded library and selects the default one again.
+    void Reset();
+};
+
+extern DebugLibState DebugLib;
+
+// Selects the library file: 1 the setting MSP430DLL1, 2 MSP430DLL2 (each at
+// most 510 characters), anything else "MSP430-TI.DLL". Loads nothing.
+void DebugLibSelectPath(int32_t choice);
+
+// Loads the selected library unless it is the one tried last; returns the
+// loaded flag. A name without '/' is taken from the program's own directory
+// when it is there, else from the system loader's search (never the working
+// directory). A library that does not load is reported once with an "Error"
+// box; every wrapper then returns 34.
+int32_t DebugLibLoad();
+
+// Status of the last wrapper call (34 when its entry point was missing).
+int32_t DebugLibLastResult();
+
+// The wrappers: each looks its MSP430_* entry up in the loaded library on
+// every call and passes the arguments unchanged; without a library or
+// without the entry it returns 34 (DebugLib_Error_String: nullptr). All but
+// DebugLib_Error_String keep their status in DebugLibLastResult.
+// DebugLib_Initialize keeps the port name (20 characters) and loads the
+// library first.
+int32_t DebugLib_Initialize(const char* port, int32_t* version);
+int32_t DebugLib_Close(int32_t vccOff);
+int32_t DebugLib_Identify(char* buffer, int32_t count, int32_t setId);
+int32_t DebugLib_Configure(int32_t mode, int32_t value);
+int32_t DebugLib_VCC(int32_t millivolts);
+int32_t DebugLib_Reset(int32_t method, int32_t execute, int32_t releaseJTAG);
+int32_t DebugLib_Erase(int32_t type, int32_t address, int32_t length);
+int32_t DebugLib_Memory(int32_t address, char* buffer, int32_t count, int32_t rw);
+int32_t DebugLib_Secure();
+int32_t DebugLib_Error_Number();
+const char* DebugLib_Error_String(int32_t errorNumber);
+int32_t DebugLib_VerifyMem(int32_t address, int32_t length, char* buffer);
+int32_t DebugLib_EraseCheck(int32_t address, int32_t length);
+int32_t DebugLib_GetNameOfUsbIf(int32_t index, char** name, int32_t* status);
+int32_t DebugLib_GetNumberOfUsbIfs(int32_t* count);
+int32_t DebugLib_FET_GetFwVersion(int32_t* version);
+int32_t DebugLib_FET_FwUpdate(const char* file, MSP430_FwUpdateCallback callback, void* context);
+int32_t DebugLib_RegisterAccess(int32_t* value, int32_t reg, int32_t rw);
+int32_t DebugLib_RunCpu(int32_t mode, int32_t releaseJTAG);
+int32_t DebugLib_CpuState(int32_t* state, int32_t stop, int32_t* cycles);
+int32_t DebugLib_ReadSupply(int32_t* millivolts);
+
+// The table of the wrappers above.
+const DebugApi& DebugLibApi();
+
+} // namespace core

@@ -1,0 +1,187 @@
+#include "core/target_connect.h"
+
+#include "core/debug_api.h"
+#include "core/debug_lib.h"
+#include "core/device_select.h"
+#include "core/settings.h"
+#include "core/target_result.h"
+#include "core/target_state.h"
+#include "core/timing.h"
+
+#include <cstring>
+#include <string>
+
+namespace core {
+
+namespace {
+
+inline constexpr int32_t kSupplyTable[8] = {2200, 2400, 2600, 2800, 3000, 3200, 3400, 3600};
+inline constexpr size_t kPortNameMax = 20;
+inline constexpr size_t kUsbNameMax = 256;
+
+bool BeginsWithAuto(const std::string& name) {
+    if (name.size() < 4) {
+        return false;
+    }
+    static const char auto_[] = "auto";
+    for (size_t i = 0; i < 4; ++i) {
+        const char c = name[i];
+        const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        if (lower != auto_[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Bounded(const char* text, size_t max) {
+    return text != nullptr ? std::string(text, ::strnlen(text, max)) : std::string();
+}
+
+void CloseIfOpen() {
+    if (Target.TargetInterfaceOpen != 0) {
+        Debug_Close(0);
+        Target.TargetInterfaceOpen = 0;
+    }
+}
+
+int32_t Initialize(const std::string& port) {
+    DebugLibSelectPath(Settings.AdapterIndex);
+    int32_t version = 0;
+    Target.TargetInterfaceOpen = TargetResultMap(Debug_Initialize(port.c_str(), &version));
+    Target.adapterVersion = version;
+    return Target.TargetInterfaceOpen;
+}
+
+} // namespace
+
+int32_t TargetOpen() {
+    const int32_t port = Settings.CommPortIndex;
+    const int32_t adapter = Settings.AdapterIndex;
+    const int32_t mode = Settings.InterfaceType == 1 ? 1 : (DeviceHasSbwInterface() != 0 ? 2 : 0);
+
+    if (Target.TargetInterfaceOpen != 0 &&
+        (port != Target.openPort || adapter != Target.openAdapter || mode != Target.openMode)) {
+        CloseIfOpen();
+    }
+    Target.TargetErrorLog.clear();
+    Target.openPort = port;
+    Target.openAdapter = adapter;
+    Target.openMode = mode;
+    if (Target.TargetInterfaceOpen != 0) {
+        return 1;
+    }
+
+    std::string name;
+    switch (port) {
+    case 1:
+        name = "LPT2";
+        break;
+    case 2:
+        name = "LPT3";
+        break;
+    case 3:
+        name = "TIUSB";
+        if (!Settings.Selected_UIF.empty() && !BeginsWithAuto(Settings.Selected_UIF)) {
+            name = Settings.Selected_UIF.substr(0, kPortNameMax);
+        }
+        break;
+    default:
+        name = "LPT1";
+        break;
+    }
+    // Configuring an interface that did not open would only replace the
+    // library's reason for the failure with its own.
+    if (Initialize(name) == 1) {
+        Debug_Configure(kConfigureInterfaceMode, mode);
+        Debug_Configure(kConfigureRamPreserve, 0);
+    }
+    return Target.TargetInterfaceOpen;
+}
+
+int32_t TargetClose() {
+    Target.TargetInterfaceOpen = 0;
+    return TargetResultMap(Debug_Close(0));
+}
+
+int32_t TargetPowerSet(int32_t on) {
+    ConnectedDevice.identified = 0;
+    if (Target.TargetInterfaceOpen == 0) {
+        TargetOpen();
+        if (Target.TargetInterfaceOpen == 0) {
+            return 0;
+        }
+    }
+    // A stale or hand-edited setting must not index past the table.
+    int32_t index = Settings.VccIndex;
+    index = index < 0 ? 0 : (index > 7 ? 7 : index);
+    const int32_t result = TargetResultMap(Debug_VCC(on != 0 ? kSupplyTable[index] : 0));
+    // A refused switch leaves the supply as it was, and so the display.
+    if (result == 1) {
+        Target.powerState = on != 0 ? 1 : 0;
+    }
+    DelayMicroseconds(10000);
+    return result;
+}
+
+int32_t TargetVccEstimate() {
+    Target.supplyScaleTop = 650;
+    Target.TargetSupplyValue = Target.powerState != 0 ? 300 : 0;
+    return 0;
+}
+
+int32_t TargetReset() {
+    if (Target.TargetInterfaceOpen == 0) {
+        return 0;
+    }
+    int32_t method;
+    switch (Settings.ResetModeIndex) {
+    case 1:
+        method = 1;
+        break;
+    case 2:
+        method = 2;
+        break;
+    case 3:
+        method = 4;
+        break;
+    default:
+        method = 7;
+        break;
+    }
+    return TargetResultMap(Debug_Reset(method, 1, 1));
+}
+
+int32_t TargetListUsbAdapters() {
+    for (std::string& slot : Target.UsbAdapterNames) {
+        slot.clear();
+    }
+    CloseIfOpen();
+    int32_t count = 0;
+    if (Debug_GetNumberOfUsbIfs(&count) != kDebugOk || count < 0 || count > kUsbAdapterSlots) {
+        return -1;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        char* name = nullptr;
+        int32_t status = 0;
+        if (Debug_GetNameOfUsbIf(i, &name, &status) == kDebugOk && name != nullptr) {
+            std::string& slot = Target.UsbAdapterNames[static_cast<size_t>(i)];
+            slot = Bounded(name, kUsbNameMax);
+            if (status == 1) {
+                slot += " (used)";
+            }
+        }
+    }
+    return count;
+}
+
+int32_t TargetOpenUsbAdapter(const char* name) {
+    CloseIfOpen();
+    std::string port = Bounded(name, kPortNameMax);
+    if (BeginsWithAuto(port) || port.size() < 4) {
+        port = "TIUSB";
+    }
+    return Initialize(port);
+}
+
+} // namespace core

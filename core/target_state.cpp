@@ -1,0 +1,7 @@
+#include "core/target_state.h"
+
+namespace core {
+
+TargetState Target;
+
+} // namespace core
