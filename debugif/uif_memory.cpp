@@ -96,8 +96,9 @@ int32_t CachedRead(uint32_t address, uint8_t* buffer, uint32_t count) {
     std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
     const uint32_t chunk = UifMemoryChunkSize();
     const uint32_t end = address + count;
-    uint32_t top = std::min<uint32_t>(gDeviceId.currentDeviceRecord.MainEnd(),
-                                      static_cast<uint32_t>(kReadCacheEntries - 1));
+    // The read-ahead stops at the memory top and at the cache's end.
+    const uint32_t top = std::min<uint32_t>(gDeviceId.currentDeviceRecord.MainEnd(),
+                                            static_cast<uint32_t>(kReadCacheEntries - 1));
     uint8_t ahead[kUifLargeChunkSize];
     for (uint32_t a = address; a < end;) {
         if (a >= kReadCacheEntries || Api.ReadCache.empty()) {
@@ -125,9 +126,10 @@ int32_t Read(uint32_t address, uint8_t* buffer, uint32_t count) {
     if (UifCommands.CpuRunning != 0) {
         return UifFail(kErrorReadMemory);
     }
-    if (!OnHid() || address < kUncachedBelow || Api.ReadCache.empty()) {
+    if (!OnHid() || address < kUncachedBelow) {
         return UifReadMemory(static_cast<int32_t>(address), buffer, static_cast<int32_t>(count));
     }
+    // Goes to the adapter directly while there is no cache.
     return CachedRead(address, buffer, count);
 }
 
