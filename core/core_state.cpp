@@ -1,12 +1,15 @@
 #include "core/core_state.h"
 
+#include "core/code_file_names.h"
 #include "core/code_image_state.h"
+#include "core/code_writer.h"
 #include "core/device_select.h"
 #include "core/device_table.h"
 #include "core/line_reader.h"
 #include "core/memory_map.h"
 #include "core/segment_table.h"
 #include "core/settings.h"
+#include "core/setup_file.h"
 
 namespace core {
 
@@ -19,6 +22,9 @@ void CoreStateReset() {
     SegmentTable.Reset();
     Settings.Reset();
     CodeImageStateReset();
+    CodeWriter.Reset();
+    CodeFileNames.Reset();
+    SetupFiles.Reset();
 }
 
 } // namespace core

@@ -4,8 +4,8 @@
 namespace core {
 
 // LineReader, DeviceInfoTable, SelectedDevice, ConnectedDevice, MemoryMap,
-// SegmentTable, Settings and the code-image state back to their start-up
-// values.
+// SegmentTable, Settings, the code-image state, the code writer, the file
+// names and the setup-file state back to their start-up values.
 void CoreStateReset();
 
 } // namespace core
