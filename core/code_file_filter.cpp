@@ -7,9 +7,11 @@
 namespace core {
 namespace {
 
+constexpr char kAllCodeFiles[] = "*.txt, *.s19,*.s28,*.s37, *.hex, *.d43, *.a43, *.out|"
+                                 "*.txt;*.s19;*.s28;*.s37;*.hex;*.d43;*.a43;*.out|";
+
 constexpr const char* kEntries[] = {
-    "*.txt, *.s19,*.s28,*.s37, *.hex, *.d43, *.a43, *.out|*.txt;*.s19;*.s28;*.s37;*.hex;*.d43;*."
-    "a43;*.out|",
+    kAllCodeFiles,
     "Texas Instruments (*.txt)|*.txt|",
     "Motorola  (*.s19, *.s28, *.s37)|*.s19;*.s28;*.s37|",
     "Intel  (*.hex)|*.hex|",

@@ -69,7 +69,8 @@ constinit const SetupIntKey SetupIntKeyTable[kSetupIntKeyCount + 1] = {
 };
 
 // ReadStartAddr's default lies below its minimum on purpose: a new setup
-// reads from the start of the information memory.
+// reads from the start of the information memory. The reader keeps a value
+// equal to the default, so that setting survives a save and a reload.
 constinit const SetupHexKey SetupHexKeyTable[kSetupHexKeyCount + 1] = {
     {"EraseFlashStart", &S::EraseFlashStart, 0x1100, 0x45BFF, 0x1100},
     {"EraseFlashStop", &S::EraseFlashStop, 0x1100, 0x45BFF, 0x45BFF},
@@ -225,7 +226,11 @@ bool ApplyHex(const SetupHexKey& key, const KeyLine& k) {
         }
     }
     int64_t value = static_cast<int64_t>(n);
-    value = value < key.minimum ? key.minimum : (value > key.maximum ? key.maximum : value);
+    // The default stands even where it lies outside the limits (the read
+    // start of a new setup): a saved setup must read back as it was saved.
+    if (value != key.defaultValue) {
+        value = value < key.minimum ? key.minimum : (value > key.maximum ? key.maximum : value);
+    }
     Settings.*key.variable = static_cast<int32_t>(value);
     return true;
 }

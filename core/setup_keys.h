@@ -56,7 +56,8 @@ int32_t SetupKeysWrite(int32_t withPassword, std::FILE* file);
 // Applies the current LineReader line as one key line. A line whose first
 // token is a key name (any case) is that key's alone; a first token that
 // names no key is taken by the first key it begins with. Numbers are
-// clamped to the key's limits; a hexadecimal key needs its "0x"; a line that
+// clamped to the key's limits (a hexadecimal key keeps its default even
+// outside them); a hexadecimal key needs its "0x"; a line that
 // matches nothing, or a number key without a value, changes nothing. Path
 // values take the rest of the line without trailing blanks.
 void SetupKeyRead();

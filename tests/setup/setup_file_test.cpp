@@ -247,6 +247,27 @@ TEST_F(SetupFileTest, EveryKeyComesBack) {
     }
 }
 
+TEST_F(SetupFileTest, ANewSetupReadsBackAsNew) {
+    // Also the read start, whose default lies below its minimum.
+    const std::string path = dir_.File("new.cfg");
+    ASSERT_EQ(SetupFileWrite(0, path), 1);
+    for (int32_t r = 0; SetupHexKeyTable[r].variable != nullptr; ++r) {
+        Settings.*SetupHexKeyTable[r].variable = 0x2000;
+    }
+    for (int32_t r = 0; SetupIntKeyTable[r].variable != nullptr; ++r) {
+        Settings.*SetupIntKeyTable[r].variable = 1;
+    }
+    ASSERT_EQ(SetupFileRead(0, path), 1);
+    for (int32_t r = 0; SetupHexKeyTable[r].variable != nullptr; ++r) {
+        EXPECT_EQ(Settings.*SetupHexKeyTable[r].variable, SetupHexKeyTable[r].defaultValue)
+            << SetupHexKeyTable[r].name;
+    }
+    for (int32_t r = 0; SetupIntKeyTable[r].variable != nullptr; ++r) {
+        EXPECT_EQ(Settings.*SetupIntKeyTable[r].variable, SetupIntKeyTable[r].defaultValue)
+            << SetupIntKeyTable[r].name;
+    }
+}
+
 TEST_F(SetupFileTest, ReadingFollowsTheFlags) {
     const std::string path = dir_.File("x.cfg");
     WriteFile(path, ";============= MSP430Fxx setup =============\r\n"

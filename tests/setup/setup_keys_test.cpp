@@ -166,6 +166,8 @@ TEST_F(SetupKeysTest, NumbersAreClampedToTheirLimits) {
         {"SNStartAddress 0x99999", &S::SNStartAddress, 0x45BFF},
         {"SNStartAddress 0x100001000", &S::SNStartAddress, 0x45BFF}, // no wrap to 0x1000
         {"EraseFlashStart 0x1000", &S::EraseFlashStart, 0x1100},
+        {"ReadStartAddr 0x1000", &S::ReadStartAddr, 0x1000}, // its default, below the minimum
+        {"ReadStartAddr 0x1080", &S::ReadStartAddr, 0x1100},
         {"Starting_SN 0x5F5E100", &S::Starting_SN, 99999999},
         {"SN_increment 0x0", &S::SN_increment, 1},
         {"SN_increment 0x3E9", &S::SN_increment, 1000},
