@@ -1,6 +1,8 @@
 #include "core/core_state.h"
 
+#include "core/code_file_names.h"
 #include "core/code_image_state.h"
+#include "core/code_writer.h"
 #include "core/debug_api.h"
 #include "core/debug_lib.h"
 #include "core/device_select.h"
@@ -9,6 +11,7 @@
 #include "core/memory_map.h"
 #include "core/segment_table.h"
 #include "core/settings.h"
+#include "core/setup_file.h"
 #include "core/target_state.h"
 
 namespace core {
@@ -25,6 +28,9 @@ void CoreStateReset() {
     Target.Reset();
     DebugLib.Reset();
     DebugApiUse(nullptr);
+    CodeWriter.Reset();
+    CodeFileNames.Reset();
+    SetupFiles.Reset();
 }
 
 } // namespace core

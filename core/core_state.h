@@ -4,9 +4,10 @@
 namespace core {
 
 // LineReader, DeviceInfoTable, SelectedDevice, ConnectedDevice, MemoryMap,
-// SegmentTable, Settings, the code-image state, the target layer's state and
-// the debug-library binding (its library freed, the default table in use)
-// back to their start-up values.
+// SegmentTable, Settings, the code-image state, the code writer, the file
+// names, the setup-file state, the target layer's state and the
+// debug-library binding (its library freed, the default table in use) back
+// to their start-up values.
 void CoreStateReset();
 
 } // namespace core
