@@ -1,5 +1,9 @@
 #include "platform/module_path.h"
 
+#include <climits>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
 #include <vector>
 
@@ -36,6 +40,27 @@ std::string ProgramDirectory() {
 
 void SetProgramDirectoryOverride(const std::string& dir) {
     directoryOverride = dir;
+}
+
+std::string ModulePathOf(const void* address) {
+    Dl_info info{};
+    struct link_map* map = nullptr;
+    if (address == nullptr ||
+        ::dladdr1(address, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) == 0 ||
+        map == nullptr) {
+        return {};
+    }
+    // The program itself has no name of its own in the loader's list (it
+    // reports the name it was started by): the kernel knows its path.
+    const std::string name = map->l_name != nullptr ? map->l_name : "";
+    if (name.empty()) {
+        return ProgramPath();
+    }
+    char resolved[PATH_MAX];
+    if (::realpath(name.c_str(), resolved) == nullptr) {
+        return name.front() == '/' ? name : std::string();
+    }
+    return resolved;
 }
 
 } // namespace platform

@@ -16,3 +16,11 @@ std::string ProgramDirectory();
 void SetProgramDirectoryOverride(const std::string& dir);
 
 } // namespace platform
+
+namespace platform {
+
+// Absolute path of the file (program or shared object) whose code or data
+// holds address; empty when it cannot be found.
+std::string ModulePathOf(const void* address);
+
+} // namespace platform
