@@ -2,6 +2,8 @@
 
 namespace debugif {
 
-ApiState Api;
+// Constant-initialised, so that a shared library's load-time attach may
+// set it before any dynamic initialisation runs.
+constinit ApiState Api;
 
 } // namespace debugif

@@ -3,8 +3,8 @@
 // entry leaves behind, the interface kind chosen at initialisation, whether
 // the adapter connection is open, the caches the adapter commands fill and
 // read (CPU registers, EEM registers, the per-byte read cache on HID), what
-// identification decided about the device, and the lock that serialises
-// every adapter transaction. The adapter transaction closes the connection
+// identification decided about the device, the list of USB interfaces, and
+// the lock that serialises every adapter transaction. The adapter transaction closes the connection
 // in this view when every try failed.
 
 #include <array>
@@ -41,6 +41,22 @@ struct ReadCacheEntry {
 };
 static_assert(sizeof(ReadCacheEntry) == 8 && offsetof(ReadCacheEntry, valid) == 4);
 
+// The USB interfaces the last list build found: adapter COM ports first,
+// then HID adapters. A name handed out stays valid until the next build.
+inline constexpr size_t kUsbIfSlots = 100;
+inline constexpr size_t kUsbIfNameSize = 18; // 17 characters and the terminating zero
+inline constexpr int32_t kUsbIfFree = 0;
+inline constexpr int32_t kUsbIfInUse = 1;
+struct UsbIfSlot {
+    char name[kUsbIfNameSize] = {};
+    int32_t status = kUsbIfFree;
+};
+struct UsbIfListState {
+    std::array<UsbIfSlot, kUsbIfSlots> slots{};
+    int32_t count = 0;
+    int32_t built = 0; // 1 once a build ran
+};
+
 // Every field but the lock, so that a reset can start them afresh in one go.
 struct ApiValues {
     // Reason of the last failure, 0 after a success. Error bytes the adapter
@@ -60,6 +76,7 @@ struct ApiValues {
     // kReadCacheEntries entries while the cache exists (HID only), empty
     // while it does not.
     std::vector<ReadCacheEntry> ReadCache;
+    UsbIfListState UsbIfList;
 };
 
 struct ApiState : ApiValues {

@@ -1,6 +1,6 @@
 #pragma once
-// The debug interface's error numbers that the adapter link and the
-// adapter commands set themselves.
+// The debug interface's error numbers that the API layer, the adapter link
+// and the adapter commands set themselves.
 
 #include <cstdint>
 
@@ -15,6 +15,8 @@ inline constexpr int32_t kErrorInvalidParameter = 3;
 inline constexpr int32_t kErrorReadMemory = 6;
 // "Could not write device memory"
 inline constexpr int32_t kErrorWriteMemory = 7;
+// "Could not write device Register"
+inline constexpr int32_t kErrorWriteRegister = 32;
 // "Could not read device Register"
 inline constexpr int32_t kErrorReadRegister = 33;
 // "Not supported by selected Interface or Interface is not initialized"
@@ -25,6 +27,8 @@ inline constexpr int32_t kErrorCommunication = 35;
 inline constexpr int32_t kErrorNoAdapterOnPort = 57;
 // "MSP-FET430UIF is already in use."
 inline constexpr int32_t kErrorAdapterInUse = 58;
+// "Could not perform access, BSL memory segments are protected."
+inline constexpr int32_t kErrorBslProtected = 62;
 // "Invalid error number"
 inline constexpr int32_t kErrorInvalidErrorNumber = 63;
 

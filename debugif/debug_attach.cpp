@@ -1,0 +1,61 @@
+#include "debugif/debug_attach.h"
+
+#include "core/debug_api.h"
+#include "debugif/api_state.h"
+#include "platform/ini_file.h"
+#include "platform/module_path.h"
+
+namespace debugif {
+
+// Constant-initialised: the shared library sets it while it loads.
+constinit AttachHooks ApiAttachHooks;
+
+namespace {
+
+constexpr char kSection[] = "IF_PROTOCOL";
+constexpr char kKey[] = "PROTOCOL";
+constexpr char kDefault[] = "0xFFFFFFFF";
+constexpr size_t kValueBufferSize = 256;
+
+int32_t ProtocolOf(const std::string& value) {
+    if (value == "JTAG") {
+        return 0;
+    }
+    if (value == "SPYBYWIRE" || value == "SPYBIWIRE") {
+        return 1;
+    }
+    if (value == "SPYBIWIREJTAG") {
+        return 2;
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string SettingsFilePath(const std::string& module_path) {
+    if (module_path.empty()) {
+        return {};
+    }
+    const size_t slash = module_path.rfind('/');
+    const size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = module_path.rfind('.');
+    const size_t name_end = dot == std::string::npos || dot < name_start ? module_path.size() : dot;
+    return module_path.substr(0, name_end) + ".ini";
+}
+
+void AttachDebugInterface(const void* module_address, int32_t reason) {
+    if (reason == kAttachReasonAttach) {
+        const void* address = module_address != nullptr
+                                  ? module_address
+                                  : reinterpret_cast<const void*>(&AttachDebugInterface);
+        const std::string ini = SettingsFilePath(platform::ModulePathOf(address));
+        const std::string value =
+            ini.empty() ? std::string(kDefault)
+                        : platform::IniReadString(ini, kSection, kKey, kDefault, kValueBufferSize);
+        Api.ProtocolSetting = ProtocolOf(value);
+    } else if (reason == kAttachReasonDetach) {
+        MSP430_Close(1);
+    }
+}
+
+} // namespace debugif

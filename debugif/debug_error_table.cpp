@@ -1,0 +1,80 @@
+#include "debugif/debug_error_table.h"
+
+namespace debugif {
+
+const DebugErrorText DebugErrorTable[kDebugErrorCount + 1] = {
+    {0, "No error"},
+    {1, "Could not initialize device interface"},
+    {2, "Could not close device interface"},
+    {3, "Invalid parameter(s)"},
+    {4, "Could not find device (or device not supported)"},
+    {5, "Unknown device"},
+    {6, "Could not read device memory"},
+    {7, "Could not write device memory"},
+    {8, "Could not read device configuration fuses"},
+    {9, "Incorrectly configured device; device derivative not supported"},
+    {10, "Could not set device Vcc"},
+    {11, "Could not reset device"},
+    {12, "Could not preserve/restore device memory"},
+    {13, "Could not set device operating frequency"},
+    {14, "Could not erase device memory"},
+    {15, "Could not set device breakpoint"},
+    {16, "Could not single step device"},
+    {17, "Could not run device (to breakpoint)"},
+    {18, "Could not determine device state"},
+    {19, "Could not open Enhanced Emulation Module"},
+    {20, "Could not read Enhanced Emulation Module register"},
+    {21, "Could not write Enhanced Emulation Module register"},
+    {22, "Could not close Enhanced Emulation Module"},
+    {23, "File open error"},
+    {24, "Could not determine file type"},
+    {25, "Unexpected end of file encountered"},
+    {26, "File input/output error"},
+    {27, "File data error"},
+    {28, "Verification error"},
+    {29, "Could not blow device security fuse"},
+    {30, "Could not access device - security fuse is blown"},
+    {31, "Error within Intel Hex file"},
+    {32, "Could not write device Register"},
+    {33, "Could not read device Register"},
+    {34, "Not supported by selected Interface or Interface is not initialized"},
+    {35, "Could not communicate with FET"},
+    {36, "No external power supply detected"},
+    {37, "External power too low"},
+    {38, "External power detected"},
+    {39, "External power too high"},
+    {40, "Hardware Self Test Error"},
+    {41, "Fast Flash Routine experienced a timeout"},
+    {42, "Could not create thread for polling"},
+    {43, "Could not initialize Enhanced Emulation Module"},
+    {44, "Insufficient resources"},
+    {45, "No clock control emulation on connected device"},
+    {46, "No state storage buffer implemented on connected device"},
+    {47, "Could not read trace buffer"},
+    {48, "Enable the variable watch function"},
+    {49, "No trigger sequencer implemented on connected device"},
+    {50, "Could not read sequencer state - Sequencer is disabled"},
+    {51, "Could not remove trigger - Used in sequencer"},
+    {52, "Could not set combination - Trigger is used in sequencer"},
+    {53, "System Protection Module A is enabled - Device locked."},
+    {54, "Invalid SPMA key was sent to the target device - Device locked."},
+    {55, "Device does not accept any further SPMA keys - Device locked."},
+    {56, "MSP-FET430UIF Firmware erased - Bootloader active."},
+    {57, "Could not find MSP-FET430UIF on specified COM port."},
+    {58, "MSP-FET430UIF is already in use."},
+    {59, "EEM polling thread is already active."},
+    {60, "Could not terminate EEM polling thread."},
+    {61, "Could not unlock BSL memory segments."},
+    {62, "Could not perform access, BSL memory segments are protected."},
+    {63, "Invalid error number"},
+    {-1, nullptr},
+};
+
+const char* DebugErrorString(int32_t number) {
+    if (number < 0 || number >= kDebugErrorCount) {
+        number = kDebugErrorCount - 1;
+    }
+    return DebugErrorTable[number].text;
+}
+
+} // namespace debugif
