@@ -4,7 +4,8 @@
 namespace core {
 
 // LineReader, DeviceInfoTable, SelectedDevice, ConnectedDevice, MemoryMap,
-// SegmentTable, Settings, the code-image state, the target layer's state and
+// SegmentTable, Settings, the code-image state, the target layer's state,
+// the flash operations' state, the progress operation (none installed) and
 // the debug-library binding (its library freed, the default table in use)
 // back to their start-up values.
 void CoreStateReset();
