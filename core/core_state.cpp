@@ -1,6 +1,8 @@
 #include "core/core_state.h"
 
+#include "core/code_file_names.h"
 #include "core/code_image_state.h"
+#include "core/code_writer.h"
 #include "core/debug_api.h"
 #include "core/debug_lib.h"
 #include "core/device_select.h"
@@ -11,6 +13,7 @@
 #include "core/progress.h"
 #include "core/segment_table.h"
 #include "core/settings.h"
+#include "core/setup_file.h"
 #include "core/target_state.h"
 
 namespace core {
@@ -29,6 +32,9 @@ void CoreStateReset() {
     Progress.Reset();
     DebugLib.Reset();
     DebugApiUse(nullptr);
+    CodeWriter.Reset();
+    CodeFileNames.Reset();
+    SetupFiles.Reset();
 }
 
 } // namespace core

@@ -193,7 +193,9 @@ int32_t LineCopyToken(int32_t max, char* out) {
 
 int32_t LineSkipPastNamedFile() {
     char ext[6];
-    char token[51];
+    // A whole token: a file name cut short would no longer end in its
+    // extension, and the path after it would be lost.
+    char token[kLineSize + 1];
     if (LineNextToken(1) <= 0) {
         return 0;
     }
@@ -205,7 +207,7 @@ int32_t LineSkipPastNamedFile() {
         if (LineNextToken(1) <= 0) {
             return 0;
         }
-        LineCopyToken(50, token);
+        LineCopyToken(kLineSize, token);
         const int32_t len = static_cast<int32_t>(std::strlen(token));
         if (len < extLen + 1) {
             continue;

@@ -1,7 +1,19 @@
 #include "core/settings.h"
 
+#include "core/setup_keys.h"
+
 namespace core {
 
-SettingsState Settings;
+void SettingsState::Reset() {
+    *this = SettingsState{};
+    SetupKeysDefault(*this);
+}
+
+// The key tables are constant data, ready before this runs.
+SettingsState Settings = [] {
+    SettingsState s{};
+    s.Reset();
+    return s;
+}();
 
 } // namespace core

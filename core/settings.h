@@ -10,65 +10,67 @@
 namespace core {
 
 struct SettingsState {
+    // The key values have no initialisers of their own: their "New Setup"
+    // defaults are in the key tables (core/setup_keys.h), which Reset applies.
     // Decimal keys, in setup-file order. The older key names
     // EraseFlashSegmA/B and ReadFlashSegmA/B share the variables of
     // EraseInfoSegmB/A and ReadInfoSegmB/A.
-    int32_t SelectedProcessorIndex = 0;
-    int32_t PowerFromPODEnable = 0;
-    int32_t FlashEraseModeIndex = 1;
-    int32_t EraseInfoSegmA = 0;
-    int32_t EraseInfoSegmB = 0;
-    int32_t EraseInfoSegmC = 0;
-    int32_t EraseInfoSegmD = 0;
-    int32_t EraseInfoA_F2xx_En = 0;
-    int32_t ResetModeIndex = 0;
-    int32_t CommPortIndex = 0;
-    int32_t AdapterIndex = 0;
-    int32_t InterfaceType = 0;
-    int32_t ReportHistory = 1;
-    int32_t CheckDCOconstants_F2xx = 1;
-    int32_t RetainInfoCalData = 1;
-    int32_t RetainDefinedData = 0;
-    int32_t FlashReadModeIndex = 0;
-    int32_t ReadInfoSegmA = 0;
-    int32_t ReadInfoSegmB = 0;
-    int32_t ReadInfoSegmC = 0;
-    int32_t ReadInfoSegmD = 0;
-    int32_t ReadDefMainMemEn = 0;
-    int32_t EraseDefMainMemEn = 0;
-    int32_t VerifyModeIndex = 2;
-    int32_t SerializationEnable = 0;
-    int32_t SNDispFormatIndex = 0;
-    int32_t SNMemFormatIndex = 1;
-    int32_t ModelTextEnable = 0;
-    int32_t ModelTextSize = 2;
-    int32_t BlowFuseEnable = 0;
-    int32_t ApplicationStartEnable = 0;
-    int32_t SNInfoMode = 0;
-    int32_t SNExistWarnEn = 1;
-    int32_t RemoveCodefromSNlocationEn = 0;
-    int32_t CodeFileReload = 0;
-    int32_t Custom_SN_size = 4;
-    int32_t BarCodeReaderEnable = 0;
-    int32_t BarCodeAutoStartEnable = 0;
-    int32_t PostAmbleIndex = 0;
-    int32_t VccIndex = 5;
-    int32_t BSLEnhSecurityEn = 0;
-    int32_t BSLEnhSecurityIndex = 0;
-    int32_t BSLAppendPasswordEn = 0;
-    int32_t DispSkipBlankLines = 1;
+    int32_t SelectedProcessorIndex{};
+    int32_t PowerFromPODEnable{};
+    int32_t FlashEraseModeIndex{};
+    int32_t EraseInfoSegmA{};
+    int32_t EraseInfoSegmB{};
+    int32_t EraseInfoSegmC{};
+    int32_t EraseInfoSegmD{};
+    int32_t EraseInfoA_F2xx_En{};
+    int32_t ResetModeIndex{};
+    int32_t CommPortIndex{};
+    int32_t AdapterIndex{};
+    int32_t InterfaceType{};
+    int32_t ReportHistory{};
+    int32_t CheckDCOconstants_F2xx{};
+    int32_t RetainInfoCalData{};
+    int32_t RetainDefinedData{};
+    int32_t FlashReadModeIndex{};
+    int32_t ReadInfoSegmA{};
+    int32_t ReadInfoSegmB{};
+    int32_t ReadInfoSegmC{};
+    int32_t ReadInfoSegmD{};
+    int32_t ReadDefMainMemEn{};
+    int32_t EraseDefMainMemEn{};
+    int32_t VerifyModeIndex{};
+    int32_t SerializationEnable{};
+    int32_t SNDispFormatIndex{};
+    int32_t SNMemFormatIndex{};
+    int32_t ModelTextEnable{};
+    int32_t ModelTextSize{};
+    int32_t BlowFuseEnable{};
+    int32_t ApplicationStartEnable{};
+    int32_t SNInfoMode{};
+    int32_t SNExistWarnEn{};
+    int32_t RemoveCodefromSNlocationEn{};
+    int32_t CodeFileReload{};
+    int32_t Custom_SN_size{};
+    int32_t BarCodeReaderEnable{};
+    int32_t BarCodeAutoStartEnable{};
+    int32_t PostAmbleIndex{};
+    int32_t VccIndex{};
+    int32_t BSLEnhSecurityEn{};
+    int32_t BSLEnhSecurityIndex{};
+    int32_t BSLAppendPasswordEn{};
+    int32_t DispSkipBlankLines{};
 
     // Address and number keys, written in hexadecimal.
-    int32_t EraseFlashStart = 0x1100;
-    int32_t EraseFlashStop = 0x45BFF;
-    int32_t RetainDataStart = 0x1000;
-    int32_t RetainDataStop = 0x1000;
-    int32_t ReadStartAddr = 0x1000;
-    int32_t ReadStopAddr = 0x45BFF;
-    int32_t SNStartAddress = 0x1000;
-    int32_t ModelTextStartAddr = 0x1000;
-    int32_t Starting_SN = 0;
-    int32_t SN_increment = 1;
+    int32_t EraseFlashStart{};
+    int32_t EraseFlashStop{};
+    int32_t RetainDataStart{};
+    int32_t RetainDataStop{};
+    int32_t ReadStartAddr{};
+    int32_t ReadStopAddr{};
+    int32_t SNStartAddress{};
+    int32_t ModelTextStartAddr{};
+    int32_t Starting_SN{};
+    int32_t SN_increment{};
 
     // String settings.
     std::string MSP430DLL1; // alternative debug-library paths
@@ -79,7 +81,8 @@ struct SettingsState {
     std::string SN_DataFile;
     std::array<std::string, 4> SetupFileX{}; // recent setup files, "SetupFileX1".."SetupFileX4"
 
-    void Reset() { *this = SettingsState{}; }
+    // Strings empty, flags 0, every key at its table default.
+    void Reset();
 };
 
 extern SettingsState Settings;

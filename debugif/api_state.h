@@ -1,10 +1,17 @@
 #pragma once
-// The debug interface's process-wide result and connection state: the one
-// last-error number every entry leaves behind, the interface kind chosen at
-// initialisation, and whether the adapter connection is open. The adapter
-// transaction closes the connection in this view when every try failed.
+// The debug interface's process-wide state: the one last-error number every
+// entry leaves behind, the interface kind chosen at initialisation, whether
+// the adapter connection is open, the caches the adapter commands fill and
+// read (CPU registers, EEM registers, the per-byte read cache on HID), what
+// identification decided about the device, and the lock that serialises
+// every adapter transaction. The adapter transaction closes the connection
+// in this view when every try failed.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <mutex>
+#include <vector>
 
 namespace debugif {
 
@@ -12,14 +19,56 @@ inline constexpr int32_t kInterfaceNone = 0;
 inline constexpr int32_t kInterfaceParallel = 1;
 inline constexpr int32_t kInterfaceUsb = 2;
 
-struct ApiState {
+// JTAG ids of the two device families the block writes tell apart.
+inline constexpr uint16_t kJtagId89 = 0x89;
+inline constexpr uint16_t kJtagId91 = 0x91; // the 430F5xx and 430F6xx families
+
+inline constexpr size_t kCpuRegisterCount = 16;
+
+// One entry per even EEM register address 0x00 .. 0xAE.
+inline constexpr size_t kEemRegisterCount = 88;
+struct EemRegisterEntry {
+    uint32_t value = 0;
+    uint32_t changed = 0; // 1: to be written back to the adapter
+};
+
+// The read cache covers target addresses 0 .. 0xFFFF; reads above it go to
+// the adapter every time.
+inline constexpr size_t kReadCacheEntries = 0x10000;
+struct ReadCacheEntry {
+    uint8_t value = 0;
+    uint32_t valid = 0;
+};
+static_assert(sizeof(ReadCacheEntry) == 8 && offsetof(ReadCacheEntry, valid) == 4);
+
+// Every field but the lock, so that a reset can start them afresh in one go.
+struct ApiValues {
     // Reason of the last failure, 0 after a success. Error bytes the adapter
     // sends are kept as they came, also above 63; a text lookup clamps.
     int32_t LastErrorNumber = 0;
     int32_t InterfaceKind = kInterfaceNone;
     int32_t InterfaceOpen = 0; // 1 while the adapter connection is open
+    int32_t SupplyOn = 0;      // 1 after a supply other than 0 was set
+    std::array<uint32_t, kCpuRegisterCount> RegisterCache{}; // R0 .. R15
+    // 0 until a device is identified, then kJtagId89 or kJtagId91.
+    uint16_t DeviceJtagId = 0;
+    int32_t CycleCounterEncoded = 0; // 1 together with kJtagId91
+    uint32_t LastStateQueryTime = 0; // ms of the last state query while the CPU ran
+    uint16_t BslUnlock = 0;          // value of the last configure mode 11
+    int32_t ProtocolSetting = 0;     // 0 JTAG, 1 Spy-Bi-Wire, 2 Spy-Bi-Wire in JTAG mode
+    std::array<EemRegisterEntry, kEemRegisterCount> EemRegisterCache{};
+    // kReadCacheEntries entries while the cache exists (HID only), empty
+    // while it does not.
+    std::vector<ReadCacheEntry> ReadCache;
+};
 
-    void Reset() { *this = ApiState{}; }
+struct ApiState : ApiValues {
+    // Held by every adapter command for its whole transaction; identify,
+    // the block writes and verify hold it across all their commands and
+    // take it again for each, hence recursive.
+    std::recursive_mutex DebugLock;
+
+    void Reset() { static_cast<ApiValues&>(*this) = ApiValues{}; }
 };
 extern ApiState Api;
 

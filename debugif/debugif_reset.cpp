@@ -4,6 +4,7 @@
 #include "debugif/bsl_link.h"
 #include "debugif/device_id_state.h"
 #include "debugif/transport_ops.h"
+#include "debugif/uif_command_state.h"
 #include "debugif/uif_link_state.h"
 
 namespace debugif {
@@ -12,6 +13,7 @@ void ResetDebugifState() {
     Api.Reset();
     gDeviceId.Reset();
     UifLink.Reset();
+    UifCommands.Reset();
     BslLink.Reset();
     ResetTransports();
 }

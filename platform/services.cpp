@@ -1,5 +1,6 @@
 #include "platform/services.h"
 
+#include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/module_path.h"
 #include "platform/process.h"
@@ -9,6 +10,7 @@
 namespace platform {
 
 void ResetServices() {
+    SetAtomicFileCommitHook(nullptr);
     SetClockSource(nullptr);
     SetPromptService(nullptr);
     SetProcessLauncher(nullptr);

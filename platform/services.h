@@ -4,7 +4,7 @@
 namespace platform {
 
 // Real clock, headless prompts, real process launcher, default text viewer,
-// no program-directory override.
+// no program-directory override, no atomic-file commit hook.
 void ResetServices();
 
 } // namespace platform

@@ -4,8 +4,10 @@
 
 #include "platform/emulated_adapters.h"
 #include "sim/emu_adapter.h"
-#include "sim/emu_basic_handler.h"
+#include "sim/emu_board.h"
 #include "sim/emu_pty.h"
+#include "sim/emu_target_handler.h"
+#include "sim/sim_target.h"
 
 #include <cerrno>
 #include <csignal>
@@ -21,10 +23,15 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: quill-emu-fet [--port COMn] [--dir DIR] [--firmware N] [--delay MS] [--bootloader]\n"
+    "usage: quill-emu-fet [--port COMn] [--dir DIR] [--row N | --device NAME] [--firmware N]\n"
+    "                     [--adapter-data TEXT] [--delay MS] [--bootloader]\n"
     "  --port COMn    the name to register (default: the first free of COM200..COM999)\n"
     "  --dir DIR      the emulated-adapters directory (default: $QUILL_EMULATED_ADAPTERS)\n"
+    "  --row N        the target: row N of the device list (default: the row named 149)\n"
+    "  --device NAME  the target: the device-list row of that name (149, 2274, 5438 ...)\n"
     "  --firmware N   firmware version the connect reports (default 20304000)\n"
+    "  --adapter-data TEXT  what the adapter-data query answers (default UIF; E... marks\n"
+    "                 an adapter running in its bootloader)\n"
     "  --delay MS     answer every request this many milliseconds late\n"
     "  --bootloader   only the adapter's bootloader answers\n"
     "Prints the COM name, then answers until killed or until the line \"stop\" on stdin.\n";
@@ -73,8 +80,11 @@ bool IsStop(std::string line) {
 int main(int argc, char** argv) {
     std::string port;
     std::string directory = platform::EmulatedAdaptersDirectory();
-    sim::EmuBasicHandler handler;
+    sim::SimTarget target;
+    sim::EmuTargetHandler handler(target);
     sim::EmuFaults faults;
+    std::string device = "149";
+    uint32_t row = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool has_value = i + 1 < argc;
@@ -82,6 +92,16 @@ int main(int argc, char** argv) {
             port = argv[++i];
         } else if (a == "--dir" && has_value) {
             directory = argv[++i];
+        } else if (a == "--row" && has_value) {
+            if (!ParseNumber(argv[++i], &row) || row == 0) {
+                return Usage("--row wants a device-list row from 1 on");
+            }
+        } else if (a == "--device" && has_value) {
+            device = argv[++i];
+            row = 0;
+        } else if (a == "--adapter-data" && has_value) {
+            const std::string text = argv[++i];
+            handler.adapter_data.assign(text.begin(), text.end());
         } else if (a == "--firmware" && has_value) {
             if (!ParseNumber(argv[++i], &handler.firmware_version)) {
                 return Usage("--firmware wants a number");
@@ -98,6 +118,11 @@ int main(int argc, char** argv) {
         } else {
             return Usage(("unknown argument: " + a).c_str());
         }
+    }
+    const bool placed = row != 0 ? sim::EmuSelectDeviceRow(target, static_cast<int32_t>(row)) == 0
+                                 : sim::EmuSelectDeviceNamed(target, device) > 0;
+    if (!placed) {
+        return Usage("no such device in the device list");
     }
     if (directory.empty()) {
         return Usage("no emulated-adapters directory: set QUILL_EMULATED_ADAPTERS or --dir");

@@ -1,0 +1,234 @@
+#include "debugif/uif_connect.h"
+
+#include "debugif/api_state.h"
+#include "debugif/bsl_link.h"
+#include "debugif/error_numbers.h"
+#include "debugif/hid_device.h"
+#include "debugif/hid_discovery.h"
+#include "debugif/hid_transport.h"
+#include "debugif/serial_transport.h"
+#include "debugif/transport_ops.h"
+#include "debugif/transport_status.h"
+#include "debugif/uif_com_ports.h"
+#include "debugif/uif_command.h"
+#include "debugif/uif_command_state.h"
+#include "debugif/uif_link_state.h"
+#include "debugif/uif_target_ops.h"
+#include "platform/clock.h"
+#include "platform/os_error.h"
+
+#include <cstring>
+#include <mutex>
+#include <string>
+
+namespace debugif {
+
+namespace {
+
+constexpr char kDevicePrefix[] = "\\\\.\\";
+// Longer names are no port this layer knows; they are refused before
+// anything is opened.
+constexpr size_t kMaxPortArgument = 260;
+constexpr int32_t kComSearchIndexes = 50;
+constexpr int32_t kSerialOpenAttempts = 10000;
+constexpr int32_t kPortWaitTimeMs = 500;
+constexpr int32_t kPortRetryCount = 10;
+constexpr uint32_t kBootloaderProbeDelayMs = 40;
+constexpr uint8_t kBootloaderProbeCommand = 0x38;
+constexpr uint16_t kBootloaderProbeAddress = 0x0C00;
+constexpr uint16_t kBootloaderProbeLength = 2;
+constexpr uint32_t kAdapterDataProbeLength = 4;
+
+struct PortChoice {
+    std::string path; // what the transport opens
+    std::string name; // the new UifPortName; unused when keep_name is set
+    bool keep_name = false;
+    bool hid = false;
+};
+
+bool Contains(const std::string& text, const char* part) {
+    return text.find(part) != std::string::npos;
+}
+
+void Choose(PortChoice* c, std::string path, std::string name, bool hid) {
+    c->path = std::move(path);
+    c->name = std::move(name);
+    c->hid = hid;
+}
+
+// 0 with the port to open, or -1 with the error set.
+int32_t ChoosePort(const std::string& port, int32_t with_command, PortChoice* c) {
+    if (Contains(port, "USB")) {
+        char name[kHidNameSize] = {};
+        if (with_command != 0 && HidAdapterCount(kUifVendorId, kUifHidProductId) > 0 &&
+            HidAdapterName(kUifVendorId, kUifHidProductId, 0, name, sizeof name) == kHidOk) {
+            Choose(c, name, name, true);
+            return 0;
+        }
+        for (int32_t i = 0; i < kComSearchIndexes; ++i) {
+            char com[kUifPortNameSize] = {};
+            const int32_t r = EnumerateUifComPorts(i, com, sizeof com, 0);
+            if (r == kNoMorePorts) {
+                return UifFail(kErrorInitialize);
+            }
+            if (r == 1) {
+                Choose(c, kDevicePrefix + std::string(com), com, false);
+                return 0;
+            }
+        }
+    } else if (Contains(port, "COM") && !Contains(port, ":COM")) {
+        Choose(c, kDevicePrefix + port, port, false);
+        return 0;
+    } else if (Contains(port, "HID")) {
+        Choose(c, port, port, true);
+        return 0;
+    }
+    Choose(c, port, "", false);
+    c->keep_name = true;
+    return 0;
+}
+
+// Whatever an earlier connection left open, on either transport.
+void CloseLeftovers() {
+    if (Transport.port.IsOpen()) {
+        CloseSerialPort();
+    }
+    if (HidTransport.device.handle != nullptr) {
+        CloseHidTransport();
+    }
+    Transport.PortHandle = 0;
+}
+
+int32_t OpenFailure() {
+    switch (platform::LastSystemError()) {
+    case platform::kErrorFileNotFound:
+        return UifFail(kErrorNoAdapterOnPort);
+    case platform::kErrorAccessDenied:
+    case platform::kErrorSharingViolation: // how a HID device held elsewhere refuses
+        return UifFail(kErrorAdapterInUse);
+    default:
+        return UifFail(kErrorInitialize);
+    }
+}
+
+int32_t OpenPort(const PortChoice& c) {
+    SelectTransport(c.hid ? 1 : 0);
+    const int32_t attempts = c.hid ? 1 : kSerialOpenAttempts;
+    for (int32_t a = 0; a < attempts; ++a) {
+        if (a > 0) {
+            platform::SleepMilliseconds(0);
+        }
+        CloseLeftovers();
+        // A HID name that matches no interface leaves no system error of
+        // its own behind.
+        platform::SetLastSystemError(platform::kErrorFileNotFound);
+        if (Transport.TransportOps.open(c.path.c_str(), kPortWaitTimeMs, kPortRetryCount) == 0) {
+            Api.InterfaceOpen = 1;
+            return 0;
+        }
+    }
+    const int32_t result = OpenFailure();
+    if (c.hid) {
+        // A device that opened but refused its configuration is let go.
+        const int32_t error = platform::LastSystemError();
+        CloseLeftovers();
+        platform::SetLastSystemError(error);
+    }
+    return result;
+}
+
+// The adapter did not answer command 1 on serial: its firmware may be gone
+// with its bootloader still alive.
+int32_t ProbeBootloader() {
+    Api.InterfaceOpen = 0;
+    platform::SleepMilliseconds(kBootloaderProbeDelayMs);
+    uint8_t reply[kBootloaderProbeLength] = {};
+    const int32_t r = BslCommand(kBootloaderProbeCommand, kBootloaderProbeAddress,
+                                 kBootloaderProbeLength, nullptr, reply, sizeof reply);
+    if (r == kBslSyncFailed) {
+        return UifFail(kErrorCommunication);
+    }
+    Api.LastErrorNumber = kErrorNone;
+    return 0;
+}
+
+} // namespace
+
+int32_t UifConnect(const char* port, int32_t* version, int32_t with_command) {
+    std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
+    if (version != nullptr) {
+        *version = 0;
+    }
+    UifCommands.UifBootloaderMode = 0;
+    if (port == nullptr) {
+        return UifFail(kErrorInitialize);
+    }
+    const size_t length = strnlen(port, kMaxPortArgument);
+    if (length == kMaxPortArgument) {
+        return UifFail(kErrorInitialize);
+    }
+    const std::string name(port, length);
+
+    if (Api.InterfaceOpen != 0) {
+        if (!Contains(name, "USB") && name != UifCommands.UifPortName) {
+            return UifFail(kErrorInitialize);
+        }
+    } else {
+        PortChoice choice;
+        if (ChoosePort(name, with_command, &choice) != 0) {
+            return -1;
+        }
+        if (!choice.keep_name) {
+            if (choice.name.size() >= kUifPortNameSize) {
+                return UifFail(kErrorInitialize);
+            }
+            std::memset(UifCommands.UifPortName, 0, kUifPortNameSize);
+            std::memcpy(UifCommands.UifPortName, choice.name.data(), choice.name.size());
+        }
+        if (OpenPort(choice) != 0) {
+            return -1;
+        }
+    }
+
+    if (with_command == 0) {
+        Api.LastErrorNumber = kErrorNone;
+        return 0;
+    }
+    if (UifCommand(kUifConnect, kUifTypeBare) == 0 && UifReplyHasParams(1)) {
+        UifCommands.UifFirmwareVersion = static_cast<int32_t>(UifLink.ResponseBlock.parameters[0]);
+        if (version != nullptr) {
+            *version = UifCommands.UifFirmwareVersion;
+        }
+        uint8_t data[kAdapterDataProbeLength] = {0xFF, 0xFF, 0xFF, 0xFF};
+        if (UifReadAdapterData(data, sizeof data) != 0 && Api.InterfaceOpen == 0) {
+            // An adapter that does not know the query is still an adapter;
+            // one that stopped answering is none.
+            return UifFail(kErrorCommunication);
+        }
+        if (data[0] == 'E') {
+            if (version != nullptr) {
+                *version = kUifBootloaderVersion;
+            }
+            UifCommands.UifBootloaderMode = 1;
+        }
+        Api.LastErrorNumber = kErrorNone;
+        return 0;
+    }
+    if (Transport.kind == kTransportHid) {
+        Api.InterfaceOpen = 0;
+        return UifFail(kErrorCommunication);
+    }
+    return ProbeBootloader();
+}
+
+int32_t UifClose(int32_t vccOff) {
+    std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
+    if (UifCommand(kUifClose, kUifTypeParams, {static_cast<uint32_t>(vccOff)}) != 0) {
+        return -1;
+    }
+    Transport.TransportOps.close();
+    Api.InterfaceOpen = 0;
+    return 0;
+}
+
+} // namespace debugif

@@ -1,0 +1,28 @@
+#pragma once
+// Connecting to the adapter and closing the connection.
+
+#include <cstdint>
+
+namespace debugif {
+
+// Opens the adapter named by port and, with with_command set, asks it for
+// its firmware version and data:
+// - a name containing "USB" takes, with with_command set, the first HID
+//   adapter when one is present, else the first adapter COM port (error 1
+//   when the port list ends without one);
+// - a name containing "COM" (but not ":COM") is a COM port, one containing
+//   "HID" a HID adapter name; anything else is opened as given (serial);
+// - an interface already open is kept, unless the name (without "USB")
+//   differs from UifPortName: error 1.
+// Open failures give 57 (not found), 58 (in use) or 1. An adapter whose
+// data begins with 'E' reports version 20400000 and sets UifBootloaderMode.
+// An adapter that stays silent on serial is probed through its bootloader:
+// when that answers, the result is 0 with the interface closed and version
+// 0; when it does not, error 35. *version may be null.
+int32_t UifConnect(const char* port, int32_t* version, int32_t with_command);
+
+// Command 2; on success the transport is closed and the interface counts
+// as closed.
+int32_t UifClose(int32_t vccOff);
+
+} // namespace debugif
