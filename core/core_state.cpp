@@ -7,8 +7,10 @@
 #include "core/debug_lib.h"
 #include "core/device_select.h"
 #include "core/device_table.h"
+#include "core/flash_state.h"
 #include "core/line_reader.h"
 #include "core/memory_map.h"
+#include "core/progress.h"
 #include "core/segment_table.h"
 #include "core/settings.h"
 #include "core/setup_file.h"
@@ -26,6 +28,8 @@ void CoreStateReset() {
     Settings.Reset();
     CodeImageStateReset();
     Target.Reset();
+    FlashOps.Reset();
+    Progress.Reset();
     DebugLib.Reset();
     DebugApiUse(nullptr);
     CodeWriter.Reset();

@@ -5,7 +5,8 @@ namespace core {
 
 // LineReader, DeviceInfoTable, SelectedDevice, ConnectedDevice, MemoryMap,
 // SegmentTable, Settings, the code-image state, the code writer, the file
-// names, the setup-file state, the target layer's state and the
+// names, the setup-file state, the target layer's state, the flash
+// operations' state, the progress operation (none installed) and the
 // debug-library binding (its library freed, the default table in use) back
 // to their start-up values.
 void CoreStateReset();

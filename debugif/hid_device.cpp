@@ -1,5 +1,7 @@
 #include "debugif/hid_device.h"
 
+#include "debugif/transport_status.h"
+
 #include "platform/hidraw.h"
 
 namespace debugif {
@@ -26,6 +28,17 @@ void HidTransportState::Reset() {
 
 platform::HidOs& ActiveHidOs() {
     return HidTransport.os != nullptr ? *HidTransport.os : platform::SystemHidOs();
+}
+
+int32_t HidIoStatus(platform::HidIo result) {
+    switch (result) {
+    case platform::HidIo::kOk:
+        return kHidOk;
+    case platform::HidIo::kTimeout:
+        return kHidTimeout;
+    default:
+        return kHidFailure;
+    }
 }
 
 } // namespace debugif

@@ -43,4 +43,7 @@ extern HidTransportState HidTransport;
 
 platform::HidOs& ActiveHidOs();
 
+// The transport status of one HID I/O step: 0 done, 4 time-out, 5 failure.
+int32_t HidIoStatus(platform::HidIo result);
+
 } // namespace debugif

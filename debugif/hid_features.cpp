@@ -10,17 +10,6 @@ namespace debugif {
 
 namespace {
 
-int32_t IoStatus(platform::HidIo r) {
-    switch (r) {
-    case platform::HidIo::kOk:
-        return kHidOk;
-    case platform::HidIo::kTimeout:
-        return kHidTimeout;
-    default:
-        return kHidFailure;
-    }
-}
-
 uint16_t FeatureLength(const HidDevice& device, uint8_t id) {
     uint16_t length = device.layout.ReportLength(platform::HidReportKind::kFeature, id);
     return length != 0 ? length : device.feature_report_length;
@@ -41,7 +30,7 @@ int32_t HidSetFeature(HidDevice& device, const uint8_t* report, size_t size) {
     }
     std::vector<uint8_t> r(length, 0);
     std::memcpy(r.data(), report, std::min<size_t>(size, length));
-    return IoStatus(device.handle->SetFeature(r.data(), length, device.write_timeout));
+    return HidIoStatus(device.handle->SetFeature(r.data(), length, device.write_timeout));
 }
 
 int32_t HidGetFeature(HidDevice& device, uint8_t* report, size_t size) {
@@ -57,7 +46,7 @@ int32_t HidGetFeature(HidDevice& device, uint8_t* report, size_t size) {
     }
     std::vector<uint8_t> r(length, 0);
     r[0] = report[0];
-    int32_t status = IoStatus(device.handle->GetFeature(r.data(), length, device.read_timeout));
+    int32_t status = HidIoStatus(device.handle->GetFeature(r.data(), length, device.read_timeout));
     if (status == kHidOk) {
         std::memcpy(report, r.data(), std::min<size_t>(size, length));
     }

@@ -10,17 +10,6 @@ namespace debugif {
 
 namespace {
 
-int32_t IoStatus(platform::HidIo r) {
-    switch (r) {
-    case platform::HidIo::kOk:
-        return kHidOk;
-    case platform::HidIo::kTimeout:
-        return kHidTimeout;
-    default:
-        return kHidFailure;
-    }
-}
-
 uint32_t ReportPayloadSize(uint32_t remaining) {
     if (remaining >= 255) {
         return 255;
@@ -60,7 +49,7 @@ int32_t WriteHidReports(HidDevice& device, const uint8_t* bytes, uint32_t count)
         report[0] = static_cast<uint8_t>(n);
         std::memcpy(report.data() + 1, bytes + sent, n);
         int32_t status =
-            IoStatus(device.handle->Write(report.data(), length, device.write_timeout));
+            HidIoStatus(device.handle->Write(report.data(), length, device.write_timeout));
         if (status != kHidOk) {
             return status;
         }
@@ -92,7 +81,7 @@ int32_t ReadHidReports(HidDevice& device, uint8_t* buffer, uint32_t count, uint3
             device.input_report_length != 0 ? device.input_report_length : kHidInputBufferSize;
         capacity = std::min(capacity, kHidInputBufferSize);
         size_t received = 0;
-        status = IoStatus(
+        status = HidIoStatus(
             device.handle->Read(device.input_buffer, capacity, &received, device.read_timeout));
         if (status != kHidOk) {
             break;

@@ -1,8 +1,10 @@
 #include "platform/hidraw.h"
 
+#include "platform/fd_wait.h"
 #include "platform/hid_descriptor.h"
 #include "platform/os_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -17,31 +19,6 @@ namespace platform {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// 1 ready, 0 time-out, -1 error or device gone.
-int WaitFd(int fd, short events, int32_t timeout_ms) {
-    const Clock::time_point deadline =
-        Clock::now() + std::chrono::milliseconds(timeout_ms < 0 ? 0 : timeout_ms);
-    for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        int wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
-        struct pollfd p = {fd, events, 0};
-        int r = poll(&p, 1, wait);
-        if (r < 0 && errno == EINTR) {
-            continue;
-        }
-        if (r < 0) {
-            return -1;
-        }
-        if (r == 0) {
-            return 0;
-        }
-        if (p.revents & events) {
-            return 1;
-        }
-        return -1; // POLLERR, POLLHUP, POLLNVAL: unplugged or closed
-    }
-}
 
 class HidrawPort : public HidPort {
 public:
@@ -87,12 +64,12 @@ public:
     HidIo Write(const uint8_t* report, size_t length, int32_t timeout_ms) override {
         // hidraw takes the report id in byte 0, 0 for an unnumbered device:
         // the host layout as it stands.
-        int w = WaitFd(fd_, POLLOUT, timeout_ms);
-        if (w == 0) {
+        const FdWait w = WaitForFd(fd_, POLLOUT, std::max<int32_t>(timeout_ms, 0));
+        if (w == FdWait::kTimeout) {
             return HidIo::kTimeout;
         }
-        if (w < 0) {
-            return HidIo::kFailure;
+        if (w != FdWait::kReady) {
+            return HidIo::kFailure; // unplugged or closed
         }
         ssize_t r;
         do {
@@ -113,12 +90,13 @@ public:
         for (;;) {
             auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            int w = WaitFd(fd_, POLLIN, static_cast<int32_t>(left.count()));
-            if (w == 0) {
+            const FdWait w =
+                WaitForFd(fd_, POLLIN, static_cast<int>(std::max<long long>(left.count(), 0)));
+            if (w == FdWait::kTimeout) {
                 return HidIo::kTimeout;
             }
-            if (w < 0) {
-                return HidIo::kFailure;
+            if (w != FdWait::kReady) {
+                return HidIo::kFailure; // unplugged or closed
             }
             // An unnumbered device's reports come without the id byte.
             uint8_t* into = numbered_ ? buffer : buffer + 1;

@@ -1,5 +1,6 @@
 #include "platform/serial_port.h"
 
+#include "platform/fd_wait.h"
 #include "platform/os_error.h"
 
 #include <algorithm>
@@ -59,31 +60,6 @@ int RemainingMs(Clock::time_point deadline) {
     auto us = std::chrono::duration_cast<std::chrono::microseconds>(left).count();
     long long ms = (us + 999) / 1000;
     return static_cast<int>(std::min<long long>(ms, 1 << 30));
-}
-
-// Waits for the descriptor; returns 1 ready, 2 hung up, 0 time-out, -1 error.
-// A timeout_ms of -1 waits without limit.
-int WaitFd(int fd, short events, int timeout_ms) {
-    for (;;) {
-        struct pollfd p = {fd, events, 0};
-        int r = poll(&p, 1, timeout_ms);
-        if (r < 0 && errno == EINTR) {
-            continue;
-        }
-        if (r < 0) {
-            return -1;
-        }
-        if (r == 0) {
-            return 0;
-        }
-        if (p.revents & (POLLERR | POLLNVAL)) {
-            return -1;
-        }
-        if (p.revents & events) {
-            return 1;
-        }
-        return 2;
-    }
 }
 
 void SleepMs(int ms) {
@@ -292,8 +268,8 @@ bool SerialPort::Read(uint8_t* buffer, size_t count, size_t* done) {
             return true;
         }
         // Queued input was taken by the read above; after a hang-up no more comes.
-        int w = WaitFd(fd_, POLLIN, wait_ms);
-        if (w < 0 || w == 2) {
+        if (const FdWait w = WaitForFd(fd_, POLLIN, wait_ms);
+            w == FdWait::kError || w == FdWait::kHangup) {
             return false;
         }
     }
@@ -325,8 +301,8 @@ bool SerialPort::Write(const uint8_t* bytes, size_t count, size_t* done) {
         if (wait_ms == 0) {
             return true;
         }
-        int w = WaitFd(fd_, POLLOUT, wait_ms);
-        if (w < 0 || w == 2) {
+        if (const FdWait w = WaitForFd(fd_, POLLOUT, wait_ms);
+            w == FdWait::kError || w == FdWait::kHangup) {
             return false;
         }
     }
@@ -349,7 +325,7 @@ uint32_t SerialPort::WaitInput(uint32_t count, uint32_t ms) {
         // Sleep briefly, or until the first byte when nothing is queued yet.
         int left = RemainingMs(deadline) + 1;
         if (q.in_queue == 0) {
-            if (WaitFd(fd_, POLLIN, left) != 1) {
+            if (WaitForFd(fd_, POLLIN, left) != FdWait::kReady) {
                 SleepMs(1); // hung up or failed: keep to the caller's deadline
             }
         } else {

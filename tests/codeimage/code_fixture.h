@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "platform/file.h"
 #include "tests/core/core_fixture.h"
+#include "tests/support/image_bytes.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -21,18 +22,8 @@
 
 namespace codeimage_test {
 
-using ByteMap = std::map<uint32_t, uint8_t>;
-
-// The defined bytes of an image, by address.
-inline ByteMap Defined(const core::ImageBytes& image) {
-    ByteMap m;
-    for (int32_t i = 0; i < core::kImageSize; ++i) {
-        if (image.used[i]) {
-            m[static_cast<uint32_t>(core::kImageStart + i)] = image.data[i];
-        }
-    }
-    return m;
-}
+using testsupport::ByteMap;
+using testsupport::Defined;
 
 // Consecutive bytes from address on.
 inline ByteMap BytesAt(uint32_t address, std::initializer_list<uint8_t> bytes) {

@@ -15,6 +15,7 @@
 #include "platform/prompt.h"
 #include "platform/scripted_prompts.h"
 #include "tests/core/core_fixture.h"
+#include "tests/support/image_bytes.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -28,17 +29,8 @@
 
 namespace writers_test {
 
-using ByteMap = std::map<uint32_t, uint8_t>;
-
-inline ByteMap Defined(const core::ImageBytes& image) {
-    ByteMap m;
-    for (int32_t i = 0; i < core::kImageSize; ++i) {
-        if (image.used[i]) {
-            m[static_cast<uint32_t>(core::kImageStart + i)] = image.data[i];
-        }
-    }
-    return m;
-}
+using testsupport::ByteMap;
+using testsupport::Defined;
 
 inline void Put(uint32_t address, uint8_t byte) {
     const int32_t i = core::ImageIndex(address);
