@@ -50,7 +50,6 @@ struct Outcome {
     std::string device;
     Bytes flash; // the device's main flash as the board holds it at the end
     Bytes info;  // and its information memory
-
 };
 
 // The first difference of two outcomes, "" when they are the same.

@@ -23,10 +23,6 @@ std::string RouteName(Route route) {
     return "?";
 }
 
-uint64_t OffsetClock::Counter() {
-    return platform::SystemClock().Counter() + offset_ns_;
-}
-
 std::string DebugLibraryPath() {
     return DEBUG_LIBRARY_PATH;
 }
@@ -50,7 +46,6 @@ ApiBench::ApiBench(Route route, const std::string& device, commands_test::BenchO
                  1);
         api_ = &core::DebugLibApi();
     } else {
-        platform::SetClockSource(&clock);
         debugif::FillInProcessDebugApi(table_);
         api_ = &table_;
     }
@@ -64,6 +59,14 @@ ApiBench::~ApiBench() {
     core::CoreStateReset();
     platform::ResetServices();
     ::unsetenv(platform::kEmulatedAdaptersVariable);
+}
+
+bool ApiBench::UseManualClock() {
+    if (route_ == Route::kLibraryPty) {
+        return false;
+    }
+    platform::SetClockSource(&clock);
+    return true;
 }
 
 std::string ApiBench::Port() const {

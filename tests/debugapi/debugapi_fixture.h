@@ -21,17 +21,21 @@ enum class Route { kLibraryPty, kInProcessPty, kInProcessHid };
 
 std::string RouteName(Route route);
 
-// The real clock moved forward by whatever a test adds: the link's
-// time-outs still pass, and the state-query throttle sees the added time.
-class OffsetClock : public platform::ClockSource {
+// A clock that stands still but for what a test adds and what a sleep
+// takes (the sleep is real as well). The debug interface reads it only for
+// the state-query throttle; the link's time-outs are the system's own.
+class ManualClock : public platform::ClockSource {
 public:
-    uint64_t Counter() override;
+    uint64_t Counter() override { return now_ns_; }
     uint64_t Frequency() override { return 1000000000ull; }
-    void SleepMs(uint32_t ms) override { platform::SystemClock().SleepMs(ms); }
-    void Advance(uint32_t ms) { offset_ns_ += static_cast<uint64_t>(ms) * 1000000ull; }
+    void SleepMs(uint32_t ms) override {
+        platform::SystemClock().SleepMs(ms);
+        Advance(ms);
+    }
+    void Advance(uint32_t ms) { now_ns_ += static_cast<uint64_t>(ms) * 1000000ull; }
 
 private:
-    uint64_t offset_ns_ = 0;
+    uint64_t now_ns_ = 1000000000ull; // a whole second: millisecond steps stay exact
 };
 
 // The path of the shared debug library in the build.
@@ -58,9 +62,10 @@ public:
     commands_test::Emu& emu();
     // The last error number of the library in use.
     int32_t LastError() const;
-    // Only the in-process routes see the test's clock.
-    bool ClockInjectable() const { return route_ != Route::kLibraryPty; }
-    OffsetClock clock;
+    // In process, the debug interface reads this clock from now on; the
+    // library keeps its own. False for the library.
+    bool UseManualClock();
+    ManualClock clock;
 
     // Initialise, supply 3 V, identify: 0 or the failing step's -1. The
     // emulator's trace is cleared afterwards.
