@@ -93,7 +93,7 @@ void LayoutSettings() {
     Settings.PostAmbleIndex = 100;
     Settings.Custom_SN_size = 256;
     Settings.Starting_SN = 99999999;
-    Settings.MSP430DLL2 = "/opt/ti/libmsp430.so";
+    Settings.MSP430DLL2 = "/opt/bench/alt-debug.so";
     Settings.Selected_UIF = "/dev/ttyACM0";
     Settings.SNFilePathAndName = "/data/line 4.sn";
     Settings.SN_DataFile = "/data/list.txt";
@@ -118,7 +118,7 @@ TEST_F(SetupFileTest, LayoutByteForByte) {
     const std::string path = dir_.File("config.ini");
     ASSERT_EQ(SetupFileWrite(kSetupRecentFiles | kSetupCodeFileLine, path), 1);
     const std::string tail = "MSP430DLL1   \r\n"
-                             "MSP430DLL2   /opt/ti/libmsp430.so\r\n"
+                             "MSP430DLL2   /opt/bench/alt-debug.so\r\n"
                              "Selected_UIF\t\t/dev/ttyACM0\r\n"
                              "SNFilePathAndName\t/data/line 4.sn\r\n"
                              "SN_DataFile    /data/list.txt\r\n" +
@@ -144,7 +144,7 @@ TEST_F(SetupFileTest, LayoutByteForByte) {
     keys.replace(keys.find("SNDispFormatIndex\t\t  7"), 22, "SNDispFormatIndex\t\t  6");
     EXPECT_EQ(ReadFile(cfg), ";============= MSP430Fxx setup =============\r\n\r\n" + passw + keys +
                                  "MSP430DLL1   \r\n"
-                                 "MSP430DLL2   /opt/ti/libmsp430.so\r\n"
+                                 "MSP430DLL2   /opt/bench/alt-debug.so\r\n"
                                  "Selected_UIF\t\t/dev/ttyACM0\r\n"
                                  "SNFilePathAndName\t/data/line 4.sn\r\n" +
                                  ModelCodeLine());
@@ -199,7 +199,7 @@ TEST_F(SetupFileTest, EveryKeyComesBack) {
         expected[28] = 1;
         expected[29] = 7;
         Settings.MSP430DLL1 = "/opt/my tools/msp430 lib.so";
-        Settings.MSP430DLL2 = round == 0 ? "" : "C:\\Program Files\\MSP430.dll";
+        Settings.MSP430DLL2 = round == 0 ? "" : "C:\\Program Files\\Bench\\alt-debug.dll";
         Settings.Selected_UIF = "USB FET 2";
         Settings.SNFilePathAndName = "/srv/serial numbers/line 1.sn";
         Settings.SN_DataFile = "/srv/sn lists/week 12.txt";

@@ -232,8 +232,8 @@ TEST_F(SetupKeysTest, TheDeviceIndexFollowsTheDeviceTable) {
 TEST_F(SetupKeysTest, PathsTakeTheRestOfTheLine) {
     ReadLine("MSP430DLL1   /opt/ti tools/lib msp430.so   ");
     EXPECT_EQ(Settings.MSP430DLL1, "/opt/ti tools/lib msp430.so");
-    ReadLine("MSP430DLL2   C:\\Program Files\\TI\\MSP430.dll");
-    EXPECT_EQ(Settings.MSP430DLL2, "C:\\Program Files\\TI\\MSP430.dll");
+    ReadLine("MSP430DLL2   C:\\Program Files\\Bench\\alt debug.dll");
+    EXPECT_EQ(Settings.MSP430DLL2, "C:\\Program Files\\Bench\\alt debug.dll");
     ReadLine("Selected_UIF\t\tUSB FET at /dev/ttyACM0 and more");
     EXPECT_EQ(Settings.Selected_UIF, "USB FET at /dev/ttyA"); // at most 20 characters
     ReadLine("SN_DataFile    /data/sn list;1.txt");
