@@ -5,6 +5,7 @@
 #include "core/code_store.h"
 #include "core/line_reader.h"
 #include "core/passwords.h"
+#include "platform/ascii.h"
 #include "ubrof/convert.h"
 
 #include <cstring>
@@ -12,10 +13,6 @@
 namespace core {
 
 namespace {
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 void ClearStore(int32_t store) {
     switch (store) {
@@ -71,7 +68,7 @@ public:
         }
         int32_t format = format_;
         if (format_ == kFormatIntelOrMotorola) {
-            const char first = Lower(LineReader.line[0]);
+            const char first = platform::AsciiLower(LineReader.line[0]);
             if (first == ':') {
                 mixedFormat_ = kFormatIntelHex;
             } else if (first == 's') {
@@ -134,7 +131,8 @@ bool LoadLines(int32_t store, int32_t format, std::FILE* file, const std::string
 int32_t CodeFileFormatFromExt(std::string_view extension) {
     int32_t format = kFormatNone;
     if (extension.size() >= 3) {
-        const char e[4] = {Lower(extension[0]), Lower(extension[1]), Lower(extension[2]), '\0'};
+        const char e[4] = {platform::AsciiLower(extension[0]), platform::AsciiLower(extension[1]),
+                           platform::AsciiLower(extension[2]), '\0'};
         const std::string_view x(e, 3);
         if (x == "txt") {
             format = kFormatTiTxt;

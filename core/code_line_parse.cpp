@@ -3,16 +3,13 @@
 #include "core/code_store.h"
 #include "core/line_reader.h"
 #include "core/number_parse.h"
+#include "platform/ascii.h"
 
 #include <cstring>
 
 namespace core {
 
 namespace {
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // The hex byte at line[at], or -1 when the line ends before the pair.
 int32_t ByteAt(const char* line, size_t length, size_t at) {
@@ -76,7 +73,7 @@ int32_t ParseTiTxt(int32_t mode, uint32_t& address) {
 int32_t ParseMotorola(int32_t mode, uint32_t& address) {
     const char* line = LineReader.line;
     const size_t length = std::strlen(line);
-    if (length < 2 || Lower(line[0]) != 's') {
+    if (length < 2 || platform::AsciiLower(line[0]) != 's') {
         return kLineBad;
     }
     size_t addressBytes;
@@ -127,7 +124,7 @@ bool IsIntelEndRecord(const char* line, size_t length) {
         return false;
     }
     for (size_t i = 0; i < sizeof kEnd - 1; ++i) {
-        if (Lower(line[i]) != kEnd[i]) {
+        if (platform::AsciiLower(line[i]) != kEnd[i]) {
             return false;
         }
     }

@@ -4,6 +4,7 @@
 
 #include "core/device_table.h"
 #include "core/memory_map.h"
+#include "platform/ascii.h"
 
 #include <cstdio>
 #include <cstring>
@@ -55,10 +56,6 @@ void ConnectedDeviceState::Reset() {
 }
 
 namespace {
-
-char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 std::string Format(const char* fmt, unsigned a, unsigned b = 0) {
     char buf[32];
@@ -112,7 +109,7 @@ void DeviceSelectByIndex() {
     } else {
         s.name = std::string("MSP430F") + row.name;
     }
-    s.infoLetter = AsciiUpper(row.infoLetter);
+    s.infoLetter = platform::AsciiUpper(row.infoLetter);
     s.flashStart = row.flashStart;
     s.flashEnd = row.flashEnd;
     s.ramSize = row.ramSize;
@@ -199,7 +196,7 @@ int32_t DeviceSelectById(uint32_t id) {
 int32_t DeviceHasSbwInterface() {
     const int32_t index =
         DeviceRowValid(Settings.SelectedProcessorIndex) ? Settings.SelectedProcessorIndex : 0;
-    return AsciiUpper(DeviceInfoTable.records[index].ifCode[1]) == 'S' ? 1 : 0;
+    return platform::AsciiUpper(DeviceInfoTable.records[index].ifCode[1]) == 'S' ? 1 : 0;
 }
 
 } // namespace core

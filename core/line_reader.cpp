@@ -1,5 +1,7 @@
 #include "core/line_reader.h"
 
+#include "platform/ascii.h"
+
 #include <cstring>
 
 namespace core {
@@ -19,10 +21,6 @@ bool IsLineEnd(char c) {
 // Separators of a token step; mode 2 also counts the opening brackets.
 bool IsTokenSeparator(int32_t mode, char c) {
     return IsLineSeparator(c) || (mode == 2 && (c == '(' || c == '[' || c == '{'));
-}
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 } // namespace
@@ -215,7 +213,7 @@ int32_t LineSkipPastNamedFile() {
         const char* tail = token + (len - extLen);
         bool match = tail[-1] == '.';
         for (int32_t i = 0; match && i < extLen; ++i) {
-            match = AsciiLower(tail[i]) == AsciiLower(ext[i]);
+            match = platform::AsciiLower(tail[i]) == platform::AsciiLower(ext[i]);
         }
         if (match) {
             return LineNextToken(1) > 0 ? 1 : 0;

@@ -7,6 +7,7 @@
 #include "core/project_line_write.h"
 #include "core/settings.h"
 #include "core/setup_keys.h"
+#include "platform/ascii.h"
 #include "platform/file.h"
 
 #include <cstring>
@@ -22,18 +23,6 @@ namespace {
 std::string TrimRight(std::string_view text) {
     const size_t end = text.find_last_not_of(" \t\r");
     return end == std::string_view::npos ? std::string() : std::string(text.substr(0, end + 1));
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase('l', a[i]) != FoldCase('l', b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // The first token of text (up to a separator) and where the text after it
@@ -58,7 +47,8 @@ std::string_view FirstToken(std::string_view text, std::string_view& rest) {
 // "SetupFileX1".."SetupFileX4": the slot 0..3, else -1.
 int32_t RecentSlot(std::string_view token) {
     constexpr std::string_view kName = "SetupFileX";
-    if (token.size() != kName.size() + 1 || !EqualNoCase(token.substr(0, kName.size()), kName)) {
+    if (token.size() != kName.size() + 1 ||
+        !platform::EqualNoCase(token.substr(0, kName.size()), kName)) {
         return -1;
     }
     const char d = token.back();
@@ -139,7 +129,7 @@ int32_t SetupFileRead(int32_t flags, const std::string& path) {
                 continue;
             }
         }
-        if ((flags & kSetupCodeFileLine) && EqualNoCase(token, "CodeFileName")) {
+        if ((flags & kSetupCodeFileLine) && platform::EqualNoCase(token, "CodeFileName")) {
             if (LineSkipPastNamedFile() == 1) {
                 CodeFileNames.CodeFile.Set(TrimRight(LineReader.line));
             } else {

@@ -7,6 +7,7 @@
 #include "core/passwords.h"
 #include "core/project_line_write.h"
 #include "core/serial_data.h"
+#include "platform/ascii.h"
 
 #include <cstdio>
 #include <string>
@@ -121,26 +122,6 @@ constexpr TextKeyName kStringKeys[] = {
     {"ModelCode", TextKey::ModelCode},
 };
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool BeginsNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
-}
-
 // A key line taken apart: its first token and what follows the separators
 // after it. A comment (';') ends the line.
 struct KeyLine {
@@ -211,7 +192,7 @@ bool ApplyHex(const SetupHexKey& key, const KeyLine& k) {
     // not wrap round to a small address.
     uint64_t n = 0;
     for (size_t i = 2; i < v.size(); ++i) {
-        const char c = Lower(v[i]);
+        const char c = platform::AsciiLower(v[i]);
         int d;
         if (c >= '0' && c <= '9') {
             d = c - '0';
@@ -285,13 +266,13 @@ void ApplyText(TextKey key, const KeyLine& k) {
 // The line's first token is exactly a key name: that key alone handles it.
 bool ReadExactKey(const KeyLine& k) {
     for (const TextKeyName& t : kPasswordKeys) {
-        if (EqualNoCase(k.token, t.name)) {
+        if (platform::EqualNoCase(k.token, t.name)) {
             ApplyText(t.key, k);
             return true;
         }
     }
     for (int32_t r = 0; SetupIntKeyTable[r].variable != nullptr; ++r) {
-        if (EqualNoCase(k.token, SetupIntKeyTable[r].name)) {
+        if (platform::EqualNoCase(k.token, SetupIntKeyTable[r].name)) {
             if (k.hasValue) {
                 ApplyInt(SetupIntKeyTable[r], k);
             }
@@ -299,7 +280,7 @@ bool ReadExactKey(const KeyLine& k) {
         }
     }
     for (int32_t r = 0; SetupHexKeyTable[r].variable != nullptr; ++r) {
-        if (EqualNoCase(k.token, SetupHexKeyTable[r].name)) {
+        if (platform::EqualNoCase(k.token, SetupHexKeyTable[r].name)) {
             if (k.hasValue) {
                 (void)ApplyHex(SetupHexKeyTable[r], k);
             }
@@ -307,7 +288,7 @@ bool ReadExactKey(const KeyLine& k) {
         }
     }
     for (const TextKeyName& t : kStringKeys) {
-        if (EqualNoCase(k.token, t.name)) {
+        if (platform::EqualNoCase(k.token, t.name)) {
             ApplyText(t.key, k);
             return true;
         }
@@ -322,24 +303,25 @@ void ReadPrefixKey(std::string_view line, const KeyLine& k) {
         return;
     }
     for (const TextKeyName& t : kPasswordKeys) {
-        if (BeginsNoCase(line, t.name)) {
+        if (platform::BeginsNoCase(line, t.name)) {
             ApplyText(t.key, k);
             return;
         }
     }
     for (int32_t r = 0; SetupIntKeyTable[r].variable != nullptr; ++r) {
-        if (BeginsNoCase(line, SetupIntKeyTable[r].name)) {
+        if (platform::BeginsNoCase(line, SetupIntKeyTable[r].name)) {
             ApplyInt(SetupIntKeyTable[r], k);
             return;
         }
     }
     for (int32_t r = 0; SetupHexKeyTable[r].variable != nullptr; ++r) {
-        if (BeginsNoCase(line, SetupHexKeyTable[r].name) && ApplyHex(SetupHexKeyTable[r], k)) {
+        if (platform::BeginsNoCase(line, SetupHexKeyTable[r].name) &&
+            ApplyHex(SetupHexKeyTable[r], k)) {
             return;
         }
     }
     for (const TextKeyName& t : kStringKeys) {
-        if (BeginsNoCase(line, t.name)) {
+        if (platform::BeginsNoCase(line, t.name)) {
             ApplyText(t.key, k);
             return;
         }

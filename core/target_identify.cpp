@@ -9,6 +9,7 @@
 #include "core/target_result.h"
 #include "core/target_state.h"
 #include "debugif/identify_record.h"
+#include "platform/ascii.h"
 
 #include <array>
 #include <cstring>
@@ -53,10 +54,6 @@ int32_t SeriesOfName(const std::string& name) {
     return name.size() > 8 ? (static_cast<unsigned char>(name[8]) & 0xF) : 0;
 }
 
-char Upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // 1 when no device is selected, or when the identified name from position 3
 // on equals "MSP430F" + the selected row's name, case-insensitively, an 'x'
 // in the identified name standing for any character.
@@ -67,11 +64,11 @@ int32_t MatchesSelection(const std::string& name) {
     }
     const std::string expected = std::string("MSP430F") + DeviceInfoTable.records[row].name;
     for (size_t i = 3; i < name.size(); ++i) {
-        const char c = Upper(name[i]);
+        const char c = platform::AsciiUpper(name[i]);
         if (c == 'X') {
             continue;
         }
-        if (i >= expected.size() || c != Upper(expected[i])) {
+        if (i >= expected.size() || c != platform::AsciiUpper(expected[i])) {
             return 0;
         }
     }

@@ -1,5 +1,7 @@
 #include "platform/ini_file.h"
 
+#include "platform/ascii.h"
+
 #include <fstream>
 
 namespace platform {
@@ -12,22 +14,6 @@ std::string_view Trim(std::string_view s) {
     }
     const size_t last = s.find_last_not_of(" \t\r\n");
     return s.substr(first, last - first + 1);
-}
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 std::string_view Unquoted(std::string_view v) {
@@ -63,14 +49,14 @@ bool Find(const std::string& path, std::string_view section, std::string_view ke
         if (l.front() == '[') {
             const size_t close = l.find(']');
             in_section = close != std::string_view::npos &&
-                         SameName(Trim(l.substr(1, close - 1)), wanted_section);
+                         EqualNoCase(Trim(l.substr(1, close - 1)), wanted_section);
             continue;
         }
         const size_t eq = l.find('=');
         if (!in_section || eq == std::string_view::npos) {
             continue;
         }
-        if (SameName(Trim(l.substr(0, eq)), wanted_key)) {
+        if (EqualNoCase(Trim(l.substr(0, eq)), wanted_key)) {
             *value = std::string(Unquoted(Trim(l.substr(eq + 1))));
             return true;
         }

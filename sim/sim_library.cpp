@@ -5,6 +5,7 @@
 #include "debugif/device_id_state.h"
 #include "debugif/device_lookup.h"
 #include "debugif/identify_build.h"
+#include "platform/ascii.h"
 
 #include <algorithm>
 #include <cstring>
@@ -92,21 +93,6 @@ std::string Trimmed(const char* name, size_t max) {
         ++n;
     }
     return std::string(name, n);
-}
-
-bool SameName(const std::string& a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto up = [](char c) {
-            return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-        };
-        if (up(a[i]) != up(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 void EnsureDeviceList() {
@@ -524,7 +510,7 @@ int32_t RowNamed(std::string_view name) {
     EnsureDeviceList();
     for (int32_t r = 1; r <= core::DeviceInfoTable.count; ++r) {
         const core::DeviceInfo& row = core::DeviceInfoTable.records[r];
-        if (SameName(Trimmed(row.name, sizeof row.name), name)) {
+        if (platform::EqualNoCase(Trimmed(row.name, sizeof row.name), name)) {
             return r;
         }
     }
