@@ -88,9 +88,14 @@ TEST_F(TargetIdentifyTest, MatchAgainstTheSelectedDevice) {
         int32_t match;
     };
     const Case cases[] = {
-        {"149", "149", 1},   {"2274", "149", 0},  {"1232", "1232", 1}, // "MSP430F12x2": the x
-                                                                       // stands for any character
-        {"1222", "1232", 1}, {"1132", "1232", 0}, {"5438", "5438", 1}, {"5437", "5438", 0},
+        {"149", "149", 1},
+        {"2274", "149", 0},
+        {"1232", "1232", 1}, // "MSP430F12x2": the x
+                             // stands for any character
+        {"1222", "1232", 1},
+        {"1132", "1232", 0},
+        {"5438", "5438", 1},
+        {"5437", "5438", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.selected << " on " << c.board);
