@@ -12,6 +12,7 @@
 #include "platform/module_path.h"
 #include "platform/process.h"
 #include "tests/debugapi/debugapi_fixture.h"
+#include "tests/support/debug_entries.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -29,29 +30,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-const std::set<std::string> kEntries = {
-    "MSP430_Initialize",
-    "MSP430_Close",
-    "MSP430_Identify",
-    "MSP430_Configure",
-    "MSP430_VCC",
-    "MSP430_Reset",
-    "MSP430_Erase",
-    "MSP430_Memory",
-    "MSP430_Secure",
-    "MSP430_Error_Number",
-    "MSP430_Error_String",
-    "MSP430_VerifyMem",
-    "MSP430_EraseCheck",
-    "MSP430_GetNameOfUsbIf",
-    "MSP430_GetNumberOfUsbIfs",
-    "MSP430_FET_GetFwVersion",
-    "MSP430_FET_FwUpdate",
-    "MSP430_RegisterAccess",
-    "MSP430_RunCpu",
-    "MSP430_CpuState",
-    "MSP430_ReadSupply",
-};
+const std::set<std::string> kEntries(testsupport::kDebugEntryNames.begin(),
+                                     testsupport::kDebugEntryNames.end());
 
 std::string Output(const std::string& command) {
     std::string out;

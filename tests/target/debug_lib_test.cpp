@@ -18,6 +18,7 @@
 
 #include <cstdlib>
 
+#include "tests/support/debug_entries.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -33,30 +34,6 @@ using namespace core;
 
 const std::string kSimLibrary = SIM_LIBRARY_PATH;
 const std::string kPartialLibrary = PARTIAL_LIBRARY_PATH;
-
-const char* const kEntries[] = {
-    "MSP430_Initialize",
-    "MSP430_Close",
-    "MSP430_Identify",
-    "MSP430_Configure",
-    "MSP430_VCC",
-    "MSP430_Reset",
-    "MSP430_Erase",
-    "MSP430_Memory",
-    "MSP430_Secure",
-    "MSP430_Error_Number",
-    "MSP430_Error_String",
-    "MSP430_VerifyMem",
-    "MSP430_EraseCheck",
-    "MSP430_GetNameOfUsbIf",
-    "MSP430_GetNumberOfUsbIfs",
-    "MSP430_FET_GetFwVersion",
-    "MSP430_FET_FwUpdate",
-    "MSP430_RegisterAccess",
-    "MSP430_RunCpu",
-    "MSP430_CpuState",
-    "MSP430_ReadSupply",
-};
 
 class DebugLibTest : public ::testing::Test {
 protected:
@@ -160,7 +137,7 @@ TEST_F(DebugLibTest, LoadsByPathAndCallsEveryEntry) {
     EXPECT_EQ(DebugLibLastResult(), 0);
     EXPECT_EQ(sim_adapter_supply(), 0);
 
-    for (const char* entry : kEntries) {
+    for (const char* entry : testsupport::kDebugEntryNames) {
         SCOPED_TRACE(entry);
         EXPECT_GE(sim_log_calls(entry), 1);
     }
