@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ubrof/fatal.h"
+#include "ubrof/leb128.h"
 
 namespace UbrofReadHelpers {
 
@@ -25,15 +26,7 @@ uint32_t U32(std::istream& in) {
 }
 
 uint32_t Uleb(std::istream& in) {
-    uint32_t value = 0;
-    for (int shift = 0; shift < 35; shift += 7) {
-        const uint8_t b = Byte(in);
-        value |= static_cast<uint32_t>(b & 0x7F) << shift;
-        if ((b & 0x80) == 0) {
-            return value;
-        }
-    }
-    UbrofFatal(kUbrofIllegalLeb128);
+    return UbrofDecodeUleb([&in] { return Byte(in); });
 }
 
 uint32_t Index(std::istream& in, uint8_t indexWidth) {

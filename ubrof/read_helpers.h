@@ -19,7 +19,7 @@ namespace UbrofReadHelpers {
 uint8_t Byte(std::istream& in);
 uint16_t U16(std::istream& in);
 uint32_t U32(std::istream& in);
-// Unsigned LEB128 of at most five bytes, kept to 32 bits.
+// Unsigned LEB128 of at most five bytes whose value fits 32 bits.
 uint32_t Uleb(std::istream& in);
 // Uleb when the index width flag is 1, else U16.
 uint32_t Index(std::istream& in, uint8_t indexWidth);

@@ -2,6 +2,7 @@
 
 #include "ubrof/code_map.h"
 #include "ubrof/fatal.h"
+#include "ubrof/leb128.h"
 #include "ubrof/read_helpers.h"
 
 void RecordCursor::Need(size_t count) const {
@@ -26,15 +27,7 @@ uint32_t RecordCursor::U32() {
 }
 
 uint32_t RecordCursor::Uleb() {
-    uint32_t value = 0;
-    for (int shift = 0; shift < 35; shift += 7) {
-        const uint8_t b = Byte();
-        value |= static_cast<uint32_t>(b & 0x7F) << shift;
-        if ((b & 0x80) == 0) {
-            return value;
-        }
-    }
-    UbrofFatal(kUbrofIllegalLeb128);
+    return UbrofDecodeUleb([this] { return Byte(); });
 }
 
 int32_t RecordCursor::Sleb() {

@@ -20,7 +20,7 @@ public:
     uint8_t Byte();
     uint16_t U16();
     uint32_t U32();
-    // Unsigned LEB128 of at most five bytes, kept to 32 bits.
+    // Unsigned LEB128 of at most five bytes whose value fits 32 bits.
     uint32_t Uleb();
     // Signed LEB128: sign-extended from the filled width when fewer than 32
     // bits were filled and bit 6 of the last byte is set.

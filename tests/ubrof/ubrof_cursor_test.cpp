@@ -68,6 +68,17 @@ TEST(RecordCursor, UnsignedLeb128) {
     const Bytes six = {0x80, 0x80, 0x80, 0x80, 0x80, 0x00};
     ExpectFormatError([&] { RecordCursor(six).Uleb(); }, "Illegal LEB128 number");
     ExpectFormatError([&] { RecordCursor(six).Sleb(); }, "Illegal LEB128 number");
+    // Five bytes, but bits above bit 31 in the last one.
+    ExpectFormatError(
+        [&] {
+            RecordCursor(Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x1F}).Uleb();
+        },
+        "Illegal LEB128 number");
+    ExpectFormatError(
+        [&] {
+            RecordCursor(Bytes{0x80, 0x80, 0x80, 0x80, 0x70}).Uleb();
+        },
+        "Illegal LEB128 number");
 }
 
 TEST(RecordCursor, FieldsOfABody) {

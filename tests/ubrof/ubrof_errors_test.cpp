@@ -121,6 +121,21 @@ TEST(UbrofErrors, LebNumbersOfMoreThanFiveBytesFail) {
     });
 }
 
+// A fifth byte with bits above bit 31 is no 32-bit number either. Cut to 32
+// bits, the length below would read as 5, and the bytes of the body after the
+// first five would be taken as records: here a data record, as code.
+TEST(UbrofErrors, LebNumbersAboveThirtyTwoBitsFail) {
+    const Bytes over = {0x85, 0x80, 0x80, 0x80, 0x10};
+    const Bytes inside = {1, 2, 3, 4, 5, 0x39, 0x02, 0xAA, 0xBB};
+    ExpectFails({
+        {"debug body length", Code().Tag(0xD6).Raw(over).Raw(inside), kLeb},
+        {"declared length", Code().Version(10, 0, 0, {{0xC9, 252}}).Tag(0xC9).Raw(over).Raw(inside),
+         kLeb},
+        {"version 10 index",
+         Code().Version(10).Tag(0x4A).Raw({0xFF, 0xFF, 0xFF, 0xFF, 0x7F}).U8(0x0F).U8(0), kLeb},
+    });
+}
+
 TEST(UbrofErrors, FiveByteLebNumbersAreAccepted) {
     const ConvertResult r = ConvertBytes(UbrofBuilder()
                                              .Tag(0xD4)

@@ -180,6 +180,11 @@ TEST(UbrofReadHelpers, SixByteLebIsAnError) {
     UbrofInputStream stream(&below);
     std::istream in(&stream);
     ExpectFormatError([&] { helpers::Uleb(in); }, "Illegal LEB128 number");
+
+    std::stringbuf over(Text({0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0x42}));
+    UbrofInputStream overStream(&over);
+    std::istream overIn(&overStream);
+    ExpectFormatError([&] { helpers::Uleb(overIn); }, "Illegal LEB128 number");
 }
 
 TEST(UbrofReadHelpers, TimeReadsSixBytes) {
