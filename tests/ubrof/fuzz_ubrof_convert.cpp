@@ -32,6 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fclose(file);
     std::string text = "before";
     const int result = UbrofFileConvert(path, text);
+    // Gone after every input, so that no run leaves a file behind.
+    std::remove(path.c_str());
     if (result != 1 && (result != 0 || !text.empty())) {
         std::abort();
     }
