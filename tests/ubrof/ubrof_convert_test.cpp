@@ -163,6 +163,16 @@ TEST(UbrofConvert, EveryDeclarableTagUsesTheSkipTable) {
     ExpectConverts({{"thirteen tags", file, "@0010\n00 \n\n"}});
 }
 
+// Only the tags of the declared row take their length from the skip table; a
+// skip code that a version record gives any other tag changes nothing.
+TEST(UbrofConvert, SkipCodesOfOtherTagsLeaveTheirLayout) {
+    UbrofBuilder file;
+    file.Version(10, 0, 0, {{0x39, 5}, {0x51, 0}, {0x02, 3}, {0x49, 253}, {0xD4, 0}});
+    file.Address(0x6000).Data({0x11, 0x22}).Tag(0x02).Empty().DebugRecord(0xD4, {0x39, 0x39});
+    file.Data({0x33});
+    ExpectConverts({{"fixed and one-byte tags", file, "@6000\n11 22 \n\n33 \n\n"}});
+}
+
 TEST(UbrofConvert, LaterVersionRecordsAddToAndOverwriteTheSkipTable) {
     UbrofBuilder file;
     file.Version(9, 0, 0, {{0xBE, 2}, {0xBF, 3}});

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -42,7 +44,12 @@ TEST(UbrofErrors, PathsThatAreNotReadableFilesFail) {
     const std::string missing = TempPath("missing");
     const std::string folder = TempPath("folder");
     std::filesystem::create_directory(folder);
-    for (const std::string& path : {missing, folder, std::string()}) {
+    // Both open: a device reads as an empty file, and opening a FIFO with no
+    // writer would block the caller for good.
+    const std::string fifo = TempPath("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path :
+         {missing, folder, std::string(), std::string("/dev/null"), fifo}) {
         SCOPED_TRACE(path);
         std::string text = "left over";
         testing::internal::CaptureStderr();
@@ -51,6 +58,7 @@ TEST(UbrofErrors, PathsThatAreNotReadableFilesFail) {
         EXPECT_EQ(text, "");
     }
     std::filesystem::remove(folder);
+    std::filesystem::remove(fifo);
 }
 
 TEST(UbrofErrors, MessagesOfTheRecordChecks) {
