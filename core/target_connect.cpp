@@ -7,6 +7,7 @@
 #include "core/target_result.h"
 #include "core/target_state.h"
 #include "core/timing.h"
+#include "platform/ascii.h"
 
 #include <cstring>
 #include <string>
@@ -20,18 +21,7 @@ inline constexpr size_t kPortNameMax = 20;
 inline constexpr size_t kUsbNameMax = 256;
 
 bool BeginsWithAuto(const std::string& name) {
-    if (name.size() < 4) {
-        return false;
-    }
-    static const char auto_[] = "auto";
-    for (size_t i = 0; i < 4; ++i) {
-        const char c = name[i];
-        const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        if (lower != auto_[i]) {
-            return false;
-        }
-    }
-    return true;
+    return platform::BeginsNoCase(name, "auto");
 }
 
 std::string Bounded(const char* text, size_t max) {

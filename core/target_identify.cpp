@@ -118,21 +118,14 @@ int32_t TargetIdentify() {
         }
     }
 
-    c.versionWord = static_cast<uint16_t>(d[10] << 8 | d[11]);
-    DeviceSelectById(static_cast<uint32_t>(d[0] << 8 | d[1]));
-
     debugif::IdentifyRecord record;
     std::memcpy(record.MutableBytes().data(), buffer.data(), debugif::IdentifyRecord::kSize);
-    c.name = IdentifiedName(record);
-    const int32_t series = SeriesOfName(c.name);
-    MemoryMap.active.series = series;
+    const std::string name = IdentifiedName(record);
+    const int32_t series = SeriesOfName(name);
 
-    c.ramSize = static_cast<int32_t>(record.RamEnd()) - 511;
-    c.mainStart = record.MainStart();
-    const int32_t flashEnd = static_cast<int32_t>(record.MainEnd() & 0xFFFFF);
-    c.flashEnd = flashEnd > kMaxFlashEnd ? kMaxFlashEnd : flashEnd;
-    c.above64k = c.flashEnd > 0xFFFF ? 1 : 0;
-
+    // Every read comes before anything is taken over, so a target that
+    // stops answering halfway leaves no part of a device behind.
+    int32_t earlyF5xx = 0;
     if (series == 5) {
         // Unknown silicon revision must not pass as a late one: the block
         // write protects bytes on the early parts.
@@ -141,9 +134,21 @@ int32_t TargetIdentify() {
             return NotIdentified();
         }
         if (revision[0] == 0 || revision[0] == 1) {
-            c.earlyF5xx = 1;
+            earlyF5xx = 1;
         }
     }
+
+    c.versionWord = static_cast<uint16_t>(d[10] << 8 | d[11]);
+    DeviceSelectById(static_cast<uint32_t>(d[0] << 8 | d[1]));
+    c.name = name;
+    MemoryMap.active.series = series;
+
+    c.ramSize = static_cast<int32_t>(record.RamEnd()) - 511;
+    c.mainStart = record.MainStart();
+    const int32_t flashEnd = static_cast<int32_t>(record.MainEnd() & 0xFFFFF);
+    c.flashEnd = flashEnd > kMaxFlashEnd ? kMaxFlashEnd : flashEnd;
+    c.above64k = c.flashEnd > 0xFFFF ? 1 : 0;
+    c.earlyF5xx = earlyF5xx;
 
     c.match = MatchesSelection(c.name);
     SegmentTableBuild();

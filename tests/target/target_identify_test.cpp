@@ -134,7 +134,9 @@ TEST_F(TargetIdentifyTest, FailuresIdentifyNothing) {
              sim::Sim().FailReadAt(0x1A04, 1);
          },
          6},
-        {"revision unreadable",
+        // The descriptor read covers the revision bytes too, so this fails
+        // there; the revision read alone is the case below.
+        {"series-5 descriptor unreadable at the revision bytes",
          [] {
              sim::SimSelectDeviceNamed("5438");
              sim::Sim().FailReadAt(0x1A07, 1);
@@ -155,6 +157,42 @@ TEST_F(TargetIdentifyTest, FailuresIdentifyNothing) {
         EXPECT_EQ(Target.TargetErrorLog, "");
         sim::Sim().ClearFaults();
     }
+}
+
+// The simulated library, except that the 2-byte read of the series-5
+// revision byte fails: the descriptor reads before it succeed.
+int32_t revisionReads = 0;
+int32_t MemoryWithoutRevision(int32_t address, char* buffer, int32_t count, int32_t rw) {
+    if (address == 0x1A06 && count == 2 && rw == kMemoryRead) {
+        ++revisionReads;
+        return 6;
+    }
+    return sim::SimDebugApi().Memory(address, buffer, count, rw);
+}
+
+TEST_F(TargetIdentifyTest, AnUnreadableRevisionLeavesNothingOfTheNewDevice) {
+    Connect("149");
+    ASSERT_EQ(TargetIdentify(), 1);
+    const int32_t segments = SegmentTable.count;
+
+    DebugApi api = sim::SimDebugApi();
+    api.Memory = MemoryWithoutRevision;
+    DebugApiUse(&api);
+    Connect("5438");
+    revisionReads = 0;
+    EXPECT_EQ(TargetIdentify(), 0);
+    EXPECT_EQ(ReadAddresses(), (std::vector<int32_t>{0x0FF0, 0x1A04})); // what reached the board
+    EXPECT_EQ(revisionReads, 1);
+    EXPECT_EQ(ConnectedDevice.identified, 0);
+    // Nothing of the half-identified part may pass for the connected device.
+    EXPECT_EQ(ConnectedDevice.name, "");
+    EXPECT_EQ(ConnectedDevice.flashEnd, 0xFFFF);
+    EXPECT_EQ(ConnectedDevice.mainStart, 0x1100);
+    EXPECT_EQ(ConnectedDevice.earlyF5xx, 0);
+    EXPECT_NE(MemoryMap.active.series, 5);
+    EXPECT_EQ(SegmentTable.count, segments);
+    EXPECT_EQ(Target.TargetErrorLog, "Could not read device memory.\r\n");
+    DebugApiUse(&sim::SimDebugApi());
 }
 
 TEST_F(TargetIdentifyTest, PowerAndClearDropTheIdentification) {
