@@ -93,6 +93,17 @@ TEST_F(SysfsDiscoveryTest, ComNamesMapToTheirTtyNodes) {
     EXPECT_EQ(setup_.SerialPortNode("COM"), "");
 }
 
+TEST_F(SysfsDiscoveryTest, AnEmulatedNameWithALeadingZeroIsNoRealPort) {
+    // The listing names ttyUSB12 "COM12" only; "COM012" is another port,
+    // and opening it must not reach the real adapter.
+    platform::EmulatedSerialPort pty;
+    std::string error;
+    ASSERT_TRUE(pty.Create(scratch_.path() + "/adapters", "COM012", &error)) << error;
+    EXPECT_EQ(setup_.SerialPortNode("COM012"), pty.slave_path());
+    EXPECT_EQ(setup_.SerialPortNode("COM00"), "");
+    EXPECT_EQ(setup_.SerialPortNode("COM12"), sys_.dev() + "/ttyUSB12");
+}
+
 TEST_F(SysfsDiscoveryTest, HidNamesCarryTheSiblingPort) {
     std::string path;
     char name[18];
