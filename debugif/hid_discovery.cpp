@@ -10,18 +10,18 @@
 
 namespace debugif {
 
-namespace {
-
-constexpr size_t kNameBufferSize = 18;
-
-bool ListHidInterfaces(std::vector<platform::DeviceRecord>* records) {
-    return platform::ActiveDeviceSetup().List(platform::DeviceClass::kHid, true, records) &&
-           !records->empty();
+HidInterfaceList::HidInterfaceList() {
+    if (!platform::ActiveDeviceSetup().List(platform::DeviceClass::kHid, true, &interfaces_)) {
+        interfaces_.clear();
+    }
+    if (interfaces_.size() > static_cast<size_t>(kHidMaxInterfaces)) {
+        interfaces_.resize(static_cast<size_t>(kHidMaxInterfaces));
+    }
 }
 
 // The port name in the friendly name of the serial port on the same USB
 // device: the text between the last '(' and the last ')'. "" when none.
-std::string SiblingPortName(const platform::DeviceRecord& hid) {
+std::string HidInterfaceList::SiblingPortName(const platform::DeviceRecord& hid) {
     platform::DeviceSetup& setup = platform::ActiveDeviceSetup();
     if (!hid.status_readable || hid.parent.empty()) {
         return "";
@@ -30,11 +30,14 @@ std::string SiblingPortName(const platform::DeviceRecord& hid) {
     if (grandparent.empty()) {
         return "";
     }
-    std::vector<platform::DeviceRecord> ports;
-    if (!setup.List(platform::DeviceClass::kPorts, true, &ports)) {
+    if (!ports_listed_) {
+        ports_listed_ = true;
+        ports_ok_ = setup.List(platform::DeviceClass::kPorts, true, &ports_);
+    }
+    if (!ports_ok_) {
         return "";
     }
-    for (const platform::DeviceRecord& p : ports) {
+    for (const platform::DeviceRecord& p : ports_) {
         if (p.parent != grandparent) {
             continue;
         }
@@ -49,8 +52,7 @@ std::string SiblingPortName(const platform::DeviceRecord& hid) {
     return "";
 }
 
-// The adapter name of an interface into a buffer of size bytes.
-void InterfaceName(const platform::DeviceRecord& r, char* name, size_t size) {
+void HidInterfaceList::Name(size_t index, char* name, size_t size) {
     if (name == nullptr || size == 0) {
         return;
     }
@@ -58,16 +60,16 @@ void InterfaceName(const platform::DeviceRecord& r, char* name, size_t size) {
     if (size < 8) {
         return;
     }
+    const platform::DeviceRecord& r = interfaces_[index];
     const std::string& key = r.driver_key;
     std::string n = "HID" + key.substr(key.size() >= 4 ? key.size() - 4 : 0);
     std::string port = SiblingPortName(r);
-    if (!port.empty() && port.size() + 9 < kNameBufferSize && n.size() + 1 + port.size() < size) {
+    if (!port.empty() && port.size() + 9 < kHidAdapterNameBufferSize &&
+        n.size() + 1 + port.size() < size) {
         n += ":" + port;
     }
     std::memcpy(name, n.c_str(), n.size() + 1);
 }
-
-} // namespace
 
 int32_t HidInterfacePath(int32_t index, std::string* path) {
     return HidInterfacePathAndName(index, path, nullptr, 0);
@@ -77,14 +79,16 @@ int32_t HidInterfacePathAndName(int32_t index, std::string* path, char* name, si
     if (name != nullptr && name_size > 0) {
         name[0] = '\0';
     }
-    std::vector<platform::DeviceRecord> records;
-    if (index < 0 || index >= kHidMaxInterfaces || !ListHidInterfaces(&records) ||
-        static_cast<size_t>(index) >= records.size()) {
+    if (index < 0 || index >= kHidMaxInterfaces) {
         return 0;
     }
-    const platform::DeviceRecord& r = records[static_cast<size_t>(index)];
-    *path = r.interface_path;
-    InterfaceName(r, name, name_size);
+    HidInterfaceList list;
+    const size_t i = static_cast<size_t>(index);
+    if (i >= list.size()) {
+        return 0;
+    }
+    *path = list.Path(i);
+    list.Name(i, name, name_size);
     return 1;
 }
 
@@ -107,10 +111,10 @@ std::unique_ptr<platform::HidPort> OpenHidMatching(const std::string& path, uint
 
 int32_t HidAdapterCount(uint16_t vendor_id, uint16_t product_id) {
     int32_t count = 0;
-    std::string path;
-    for (int32_t i = 0; HidInterfacePath(i, &path) != 0; ++i) {
+    HidInterfaceList list;
+    for (size_t i = 0; i < list.size(); ++i) {
         int32_t error;
-        if (OpenHidMatching(path, vendor_id, product_id, &error) != nullptr) {
+        if (OpenHidMatching(list.Path(i), vendor_id, product_id, &error) != nullptr) {
             ++count;
         }
     }
@@ -119,17 +123,18 @@ int32_t HidAdapterCount(uint16_t vendor_id, uint16_t product_id) {
 
 int32_t HidAdapterName(uint16_t vendor_id, uint16_t product_id, int32_t index, char* name,
                        size_t name_size) {
-    std::string path;
-    char found[kNameBufferSize];
+    HidInterfaceList list;
     int32_t matching = 0;
-    for (int32_t i = 0; HidInterfacePathAndName(i, &path, found, sizeof found) != 0; ++i) {
+    for (size_t i = 0; i < list.size(); ++i) {
         int32_t error;
-        if (OpenHidMatching(path, vendor_id, product_id, &error) == nullptr) {
+        if (OpenHidMatching(list.Path(i), vendor_id, product_id, &error) == nullptr) {
             continue;
         }
         if (matching++ != index) {
             continue;
         }
+        char found[kHidAdapterNameBufferSize];
+        list.Name(i, found, sizeof found);
         size_t length = std::strlen(found);
         if (name == nullptr || length + 1 > name_size) {
             return kHidNameTooLong;

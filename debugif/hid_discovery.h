@@ -5,14 +5,41 @@
 // key, followed by ":" and the COM port name of the serial port that sits
 // on the same USB device, when there is one (e.g. "HID0002:COM5").
 
+#include "platform/device_setup.h"
 #include "platform/hid_os.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace debugif {
+
+// The buffer an adapter name is built in: a port part is appended only
+// when its length plus 9 stays below it.
+inline constexpr size_t kHidAdapterNameBufferSize = 18;
+
+// The present HID interfaces (at most 128), listed once for a whole search
+// so that a walk over them neither reads the device lists again for every
+// index nor sees the list change under it. The serial ports that adapter
+// names are made from are listed when a name is first asked for.
+class HidInterfaceList {
+public:
+    HidInterfaceList();
+    size_t size() const { return interfaces_.size(); }
+    const std::string& Path(size_t index) const { return interfaces_[index].interface_path; }
+    // The adapter name of interface index in name (name_size bytes with the zero).
+    void Name(size_t index, char* name, size_t name_size);
+
+private:
+    std::string SiblingPortName(const platform::DeviceRecord& hid);
+
+    std::vector<platform::DeviceRecord> interfaces_;
+    std::vector<platform::DeviceRecord> ports_;
+    bool ports_listed_ = false;
+    bool ports_ok_ = false;
+};
 
 // 1 with the path of the index-th present HID interface (index below 128), else 0.
 int32_t HidInterfacePath(int32_t index, std::string* path);

@@ -12,8 +12,6 @@ namespace debugif {
 
 namespace {
 
-constexpr size_t kNameBufferSize = 18;
-
 // Takes an opened interface into the device: capabilities from its report
 // descriptor, each length only when not 0.
 int32_t TakeHandle(HidDevice& device, std::unique_ptr<platform::HidPort> port) {
@@ -51,12 +49,12 @@ int32_t OpenHidDevice(HidDevice& device, uint16_t vendor_id, uint16_t product_id
     if (device.open != 0) {
         return kHidInUse;
     }
-    std::string path;
+    HidInterfaceList list;
     int32_t matching = 0;
-    for (int32_t i = 0; HidInterfacePath(i, &path) != 0; ++i) {
+    for (size_t i = 0; i < list.size(); ++i) {
         int32_t error;
         std::unique_ptr<platform::HidPort> port =
-            OpenHidMatching(path, vendor_id, product_id, &error);
+            OpenHidMatching(list.Path(i), vendor_id, product_id, &error);
         if (port == nullptr || matching++ != index) {
             continue; // an interface not taken is closed again
         }
@@ -73,10 +71,11 @@ int32_t OpenHidByName(HidDevice& device, uint16_t vendor_id, uint16_t product_id
     if (name == nullptr) {
         return kHidNotFound;
     }
-    const std::string wanted(name, strnlen(name, kNameBufferSize));
-    std::string path;
-    char found[kNameBufferSize];
-    for (int32_t i = 0; HidInterfacePathAndName(i, &path, found, sizeof found) != 0; ++i) {
+    const std::string wanted(name, strnlen(name, kHidAdapterNameBufferSize));
+    HidInterfaceList list;
+    char found[kHidAdapterNameBufferSize];
+    for (size_t i = 0; i < list.size(); ++i) {
+        list.Name(i, found, sizeof found);
         // Only the interface with that name is opened: the name comes from
         // the device setup, so nothing else needs to be touched.
         if (wanted != found) {
@@ -84,7 +83,7 @@ int32_t OpenHidByName(HidDevice& device, uint16_t vendor_id, uint16_t product_id
         }
         int32_t error;
         std::unique_ptr<platform::HidPort> port =
-            OpenHidMatching(path, vendor_id, product_id, &error);
+            OpenHidMatching(list.Path(i), vendor_id, product_id, &error);
         if (port == nullptr) {
             if (error == platform::kErrorSharingViolation) {
                 return kHidInUse;

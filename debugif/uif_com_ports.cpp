@@ -1,5 +1,6 @@
 #include "debugif/uif_com_ports.h"
 
+#include "platform/ascii.h"
 #include "platform/os_error.h"
 
 #include <cstring>
@@ -16,9 +17,7 @@ std::string Upper(std::string s, size_t limit) {
         s.resize(limit);
     }
     for (char& c : s) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
+        c = platform::AsciiUpper(c);
     }
     return s;
 }

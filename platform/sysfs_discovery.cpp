@@ -223,8 +223,12 @@ std::string SysfsDeviceSetup::SerialPortNode(const std::string& port_name) {
     }
     // A real adapter's node wins over an emulated one registered by mistake
     // under the same name, as in the listing, where real ports come first.
-    std::string real = dev_root_ + "/ttyUSB" + std::to_string(std::atol(port_name.c_str() + 3));
-    if (Exists(real)) {
+    // Only the name the listing gives a ttyUSB node stands for it: "COM012"
+    // is not ttyUSB12.
+    const std::string number = port_name.substr(3);
+    const std::string real = dev_root_ + "/ttyUSB" + number;
+    const bool canonical = number == std::to_string(std::atol(number.c_str()));
+    if (canonical && Exists(real)) {
         return real;
     }
     for (const EmulatedPortEntry& e : ListEmulatedPorts(EmulatedDirectory())) {
@@ -232,7 +236,7 @@ std::string SysfsDeviceSetup::SerialPortNode(const std::string& port_name) {
             return e.node;
         }
     }
-    return real;
+    return canonical ? real : "";
 }
 
 } // namespace platform

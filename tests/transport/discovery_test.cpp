@@ -3,6 +3,7 @@
 
 #include "debugif/hid_device.h"
 #include "debugif/hid_discovery.h"
+#include "debugif/hid_open.h"
 #include "debugif/serial_transport.h"
 #include "debugif/transport_ops.h"
 #include "debugif/transport_status.h"
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
@@ -91,6 +93,17 @@ TEST_F(SysfsDiscoveryTest, ComNamesMapToTheirTtyNodes) {
     EXPECT_EQ(setup_.SerialPortNode("COM12"), sys_.dev() + "/ttyUSB12");
     EXPECT_EQ(setup_.SerialPortNode("HID0002"), "");
     EXPECT_EQ(setup_.SerialPortNode("COM"), "");
+}
+
+TEST_F(SysfsDiscoveryTest, AnEmulatedNameWithALeadingZeroIsNoRealPort) {
+    // The listing names ttyUSB12 "COM12" only; "COM012" is another port,
+    // and opening it must not reach the real adapter.
+    platform::EmulatedSerialPort pty;
+    std::string error;
+    ASSERT_TRUE(pty.Create(scratch_.path() + "/adapters", "COM012", &error)) << error;
+    EXPECT_EQ(setup_.SerialPortNode("COM012"), pty.slave_path());
+    EXPECT_EQ(setup_.SerialPortNode("COM00"), "");
+    EXPECT_EQ(setup_.SerialPortNode("COM12"), sys_.dev() + "/ttyUSB12");
 }
 
 TEST_F(SysfsDiscoveryTest, HidNamesCarryTheSiblingPort) {
@@ -277,6 +290,69 @@ TEST_F(ComPortRecordsTest, HidNameRules) {
         ASSERT_EQ(debugif::HidInterfacePathAndName(0, &path, name, c.buffer), 1);
         EXPECT_EQ(path, "/dev/hidraw3");
         EXPECT_STREQ(name, c.expected);
+    }
+}
+
+// Finding, naming and opening the adapter among many HID interfaces reads
+// each device list once per search, not once per interface.
+TEST_F(ComPortRecordsTest, EachHidSearchReadsTheDeviceListsOnce) {
+    platform::FakeHidOs os;
+    for (int i = 0; i < 6; ++i) {
+        platform::DeviceRecord r;
+        r.interface_path = "/dev/hidraw" + std::to_string(i);
+        r.driver_key = "{hid}\\000" + std::to_string(i);
+        r.node = "usb/1-" + std::to_string(i) + "/if/hid";
+        r.parent = "usb/1-" + std::to_string(i) + "/if";
+        setup_.hid.push_back(r);
+        setup_.parents.push_back({r.parent, "usb/1-" + std::to_string(i)});
+        platform::FakeHidDevice& d = os.AddDevice(r.interface_path);
+        d.vendor_id = i == 5 ? debugif::kUifVendorId : 0x046D; // the adapter comes last
+        d.product_id = i == 5 ? debugif::kUifHidProductId : 0xC31C;
+        d.descriptor = platform::BuildHidReportDescriptor({{1, 63}}, {{63, 63}}, {{0xD3, 1}});
+    }
+    platform::DeviceRecord port;
+    port.friendly_name = "USB serial (COM9)";
+    port.parent = "usb/1-5";
+    setup_.ports = {port};
+    debugif::HidTransport.os = &os;
+    const uint16_t v = debugif::kUifVendorId;
+    const uint16_t p = debugif::kUifHidProductId;
+
+    struct Search {
+        const char* what;
+        std::function<void()> run;
+        int port_listings; // a name needs the serial ports
+    };
+    const Search searches[] = {
+        {"count", [&] { EXPECT_EQ(debugif::HidAdapterCount(v, p), 1); }, 0},
+        {"name",
+         [&] {
+             char name[18];
+             EXPECT_EQ(debugif::HidAdapterName(v, p, 0, name, sizeof name), debugif::kHidOk);
+             EXPECT_STREQ(name, "HID0005:COM9");
+         },
+         1},
+        {"open by index",
+         [&] {
+             debugif::HidDevice d;
+             EXPECT_EQ(debugif::OpenHidDevice(d, v, p, 0), debugif::kHidOk);
+         },
+         0},
+        {"open by name",
+         [&] {
+             debugif::HidDevice d;
+             EXPECT_EQ(debugif::OpenHidByName(d, v, p, "HID0005:COM9"), debugif::kHidOk);
+             EXPECT_STREQ(d.name, "HID0005:COM9");
+         },
+         1},
+    };
+    for (const Search& s : searches) {
+        SCOPED_TRACE(s.what);
+        setup_.hid_listings = 0;
+        setup_.port_listings = 0;
+        s.run();
+        EXPECT_EQ(setup_.hid_listings, 1);
+        EXPECT_EQ(setup_.port_listings, s.port_listings);
     }
 }
 

@@ -87,6 +87,7 @@ void FakeSysfs::AddVirtualTty(const std::string& tty) {
 bool MemoryDeviceSetup::List(platform::DeviceClass device_class, bool present_only,
                              std::vector<platform::DeviceRecord>* records) {
     records->clear();
+    ++(device_class == platform::DeviceClass::kPorts ? port_listings : hid_listings);
     if (list_fails) {
         return false;
     }

@@ -56,6 +56,9 @@ public:
     std::vector<platform::DeviceRecord> hid;
     std::vector<std::pair<std::string, std::string>> parents;
     bool list_fails = false;
+    // How often each class was listed.
+    int hid_listings = 0;
+    int port_listings = 0;
 
     bool List(platform::DeviceClass device_class, bool present_only,
               std::vector<platform::DeviceRecord>* records) override;
