@@ -75,6 +75,11 @@ int32_t ListComPorts(UsbIfListState& list, int32_t n) {
             break;
         }
         if (found != 1) {
+            // A list that could not be built answers 0 for every index,
+            // and would never reach its end.
+            if (!ComPortSearch.built) {
+                break;
+            }
             continue;
         }
         UsbIfSlot& slot = list.slots[static_cast<size_t>(n)];
