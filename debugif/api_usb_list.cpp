@@ -53,9 +53,7 @@ int32_t TryComPort(const char* name) {
             Api.LastErrorNumber = kErrorNone;
             return kUsbIfFree;
         }
-        Api.LastErrorNumber = error == platform::kErrorFileNotFound   ? kErrorNoAdapterOnPort
-                              : error == platform::kErrorAccessDenied ? kErrorAdapterInUse
-                                                                      : kErrorInitialize;
+        Api.LastErrorNumber = UifOpenErrorNumber(error);
         return kUsbIfInUse;
     }
     int32_t version = 0;
