@@ -53,9 +53,7 @@ int32_t TryComPort(const char* name) {
             Api.LastErrorNumber = kErrorNone;
             return kUsbIfFree;
         }
-        Api.LastErrorNumber = error == platform::kErrorFileNotFound   ? kErrorNoAdapterOnPort
-                              : error == platform::kErrorAccessDenied ? kErrorAdapterInUse
-                                                                      : kErrorInitialize;
+        Api.LastErrorNumber = UifOpenErrorNumber(error);
         return kUsbIfInUse;
     }
     int32_t version = 0;
@@ -75,6 +73,11 @@ int32_t ListComPorts(UsbIfListState& list, int32_t n) {
             break;
         }
         if (found != 1) {
+            // A list that could not be built answers 0 for every index,
+            // and would never reach its end.
+            if (!ComPortSearch.built) {
+                break;
+            }
             continue;
         }
         UsbIfSlot& slot = list.slots[static_cast<size_t>(n)];

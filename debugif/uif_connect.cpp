@@ -99,18 +99,6 @@ void CloseLeftovers() {
     Transport.PortHandle = 0;
 }
 
-int32_t OpenFailure() {
-    switch (platform::LastSystemError()) {
-    case platform::kErrorFileNotFound:
-        return UifFail(kErrorNoAdapterOnPort);
-    case platform::kErrorAccessDenied:
-    case platform::kErrorSharingViolation: // how a HID device held elsewhere refuses
-        return UifFail(kErrorAdapterInUse);
-    default:
-        return UifFail(kErrorInitialize);
-    }
-}
-
 int32_t OpenPort(const PortChoice& c) {
     SelectTransport(c.hid ? 1 : 0);
     const int32_t attempts = c.hid ? 1 : kSerialOpenAttempts;
@@ -127,7 +115,7 @@ int32_t OpenPort(const PortChoice& c) {
             return 0;
         }
     }
-    const int32_t result = OpenFailure();
+    const int32_t result = UifFail(UifOpenErrorNumber(platform::LastSystemError()));
     if (c.hid) {
         // A device that opened but refused its configuration is let go.
         const int32_t error = platform::LastSystemError();
@@ -153,6 +141,18 @@ int32_t ProbeBootloader() {
 }
 
 } // namespace
+
+int32_t UifOpenErrorNumber(int32_t system_error) {
+    switch (system_error) {
+    case platform::kErrorFileNotFound:
+        return kErrorNoAdapterOnPort;
+    case platform::kErrorAccessDenied:
+    case platform::kErrorSharingViolation: // how a HID device held elsewhere refuses
+        return kErrorAdapterInUse;
+    default:
+        return kErrorInitialize;
+    }
+}
 
 int32_t UifConnect(const char* port, int32_t* version, int32_t with_command) {
     std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);

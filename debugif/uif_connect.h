@@ -21,6 +21,10 @@ namespace debugif {
 // 0; when it does not, error 35. *version may be null.
 int32_t UifConnect(const char* port, int32_t* version, int32_t with_command);
 
+// The error number of a port that did not open, by the system's error:
+// 57 not found, 58 in use, 1 anything else.
+int32_t UifOpenErrorNumber(int32_t system_error);
+
 // Command 2; on success the transport is closed and the interface counts
 // as closed.
 int32_t UifClose(int32_t vccOff);

@@ -6,6 +6,7 @@
 #include "debugif/device_lookup.h"
 #include "debugif/eem_registers.h"
 #include "debugif/error_numbers.h"
+#include "debugif/identify_build.h"
 #include "debugif/read_cache.h"
 #include "debugif/transport_ops.h"
 #include "debugif/uif_blocks.h"
@@ -34,7 +35,13 @@ int32_t IdentifyOld(uint16_t index) {
     IdentifyRecord& record = gDeviceId.identifyRecord;
     std::memcpy(record.MutableBytes().data(), data, kRecordSize);
     const int32_t error = LookupDevice(std::span<const uint8_t>(data, kRecordSize), record.Row());
-    return error == 0 ? 0 : UifFail(error);
+    if (error != 0) {
+        // The lookup fell back to no device; the record says so too, so that
+        // none of the refused record's ranges bound what follows.
+        BuildIdentifyRecord();
+        return UifFail(error);
+    }
+    return 0;
 }
 
 int32_t IdentifyNew(uint16_t index) {

@@ -11,6 +11,8 @@ namespace debugif {
 // with the row's device type, matching of its identification bytes, then
 // command 41 with CurrentDeviceRecord, and within the extension range
 // command 43 with the extension record. All under one hold of DebugLock.
+// A row the table does not have is refused with 5 and leaves no device
+// (row 0, and an identify record that says so).
 // An index outside the table fails with 3 before anything is sent.
 // Detecting (index 0) leaves the CPU counted as stopped and reads its
 // registers; on HID also an empty read cache and the EEM registers, whose

@@ -7,6 +7,7 @@
 #include "debugif/uif_command_state.h"
 #include "debugif/uif_connect.h"
 #include "debugif/uif_identify.h"
+#include "debugif/uif_memory.h"
 #include "debugif/uif_target_ops.h"
 #include "tests/commands/commands_fixture.h"
 #include "tests/debugif/device_id_golden.h"
@@ -249,6 +250,40 @@ TEST(IdentifyTest, TheAdaptersErrorAndAnUnknownRowFail) {
     });
     EXPECT_EQ(UifIdentify(nullptr, 0, 0), -1);
     EXPECT_EQ(Api.LastErrorNumber, 5);
+}
+
+// The adapter's own record of a device that is refused must not stay
+// behind: its flash end and BSL range would bound the memory accesses
+// that follow.
+TEST(IdentifyTest, ARefusedRecordOfTheAdapterLeavesNoDevice) {
+    Bench bench({.hid = false});
+    ASSERT_TRUE(bench.ok()) << bench.error();
+    bench.serial.Locked([&] {
+        bench.serial.handler.firmware_version = 20000000;
+        return 0;
+    });
+    ASSERT_EQ(ConnectAndPower(bench, "COM150"), 0);
+    Bytes record(80, 0xFF);
+    record[0] = 0x55;
+    record[1] = 0xAA;
+    record[2] = 200; // row 200: no row of the table
+    record[3] = 0;
+    bench.serial.Locked([&] {
+        bench.serial.handler.replies[3] = sim::EmuReply::Data(record);
+        return 0;
+    });
+    ASSERT_EQ(UifIdentify(nullptr, 0, 0), -1);
+    ASSERT_EQ(Api.LastErrorNumber, 5);
+    EXPECT_EQ(gDeviceId.currentDeviceIndex, 0);
+    EXPECT_EQ(gDeviceId.identifyRecord.Row(), 0);
+    EXPECT_EQ(gDeviceId.identifyRecord.Name(), "Device_unknown");
+    EXPECT_EQ(gDeviceId.identifyRecord.MainEnd(), 0u);
+
+    bench.serial.ClearTrace();
+    Bytes data(16, 0x5A);
+    EXPECT_EQ(debugif::UifMemory(0x2000, data.data(), 16, 0), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 3);
+    EXPECT_THAT(bench.serial.Ids(), IsEmpty());
 }
 
 } // namespace

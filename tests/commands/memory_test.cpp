@@ -252,6 +252,36 @@ TEST(MemoryTest, TheHidCacheServesRepeatsAndForgetsWrittenBytes) {
                                                   std::pair<uint8_t, uint32_t>{13, 8}));
 }
 
+// A write that fails half way may still have changed the target: its
+// range is forgotten all the same.
+TEST(MemoryTest, AFailedWriteLeavesNothingOfItsRangeInTheHidCache) {
+    Bench bench;
+    ASSERT_TRUE(bench.ok()) << bench.error();
+    ASSERT_EQ(bench.Prepare("HID0001"), 0);
+    Bytes out(16);
+    ASSERT_EQ(UifMemory(0x1000, out.data(), 16, 1), 0);
+    EXPECT_EQ(out, Bytes(16, 0xFF));
+
+    bench.hid.Locked([&] {
+        bench.hid.target.FailWriteAt(0x1010, 1);
+        return 0;
+    });
+    Bytes four = {0x01, 0x02, 0x03, 0x04};
+    ASSERT_EQ(UifMemory(0x1010, four.data(), 4, 0), -1);
+    EXPECT_NE(Api.LastErrorNumber, 0);
+    bench.hid.Locked([&] {
+        bench.hid.target.Poke(0x1011, 0x02);
+        return 0;
+    });
+
+    bench.hid.ClearTrace();
+    ASSERT_EQ(UifMemory(0x1008, out.data(), 16, 1), 0);
+    ASSERT_THAT(ReadShape(bench.hid), ElementsAre(std::pair<uint8_t, uint32_t>{13, 128}));
+    EXPECT_EQ(bench.hid.Requests()[0].params[0], 0x1010u) << "the write's range is read again";
+    EXPECT_EQ(out[9], 0x02);
+    EXPECT_EQ(out[7], 0xFF) << "bytes before the write still come from the cache";
+}
+
 TEST(MemoryTest, F5xxReadsAbove0xFFFFBypassTheHidCache) {
     Bench bench;
     ASSERT_TRUE(bench.ok()) << bench.error();

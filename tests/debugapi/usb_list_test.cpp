@@ -94,6 +94,17 @@ TEST(UsbListTest, APortThatIsGoneIsNotListed) {
     EXPECT_THAT(List(b.api()), ElementsAre(Pair("COM150", 0)));
 }
 
+// A machine whose device list cannot be read at all (no sysfs, say) has
+// no adapter to list: the build ends at once instead of asking index
+// after index for ever.
+TEST(UsbListTest, ADeviceListThatCannotBeReadGivesAnEmptyList) {
+    ApiBench b(Route::kInProcessPty, "149");
+    ASSERT_TRUE(b.ok()) << b.error();
+    b.bench.setup.list_fails = true;
+    EXPECT_THAT(List(b.api()), IsEmpty());
+    EXPECT_EQ(debugif::Api.InterfaceOpen, 0);
+}
+
 TEST(UsbListTest, TheListEndsAtAHundred) {
     ApiBench b(Route::kInProcessPty, "149");
     ASSERT_TRUE(b.ok()) << b.error();
