@@ -174,6 +174,9 @@ int32_t UifConnect(const char* port, int32_t* version, int32_t with_command) {
             return UifFail(kErrorInitialize);
         }
     } else {
+        // A link that gave up counts as closed but may still hold its port;
+        // let it go before the search, which would find that adapter busy.
+        CloseLeftovers();
         PortChoice choice;
         if (ChoosePort(name, with_command, &choice) != 0) {
             return -1;

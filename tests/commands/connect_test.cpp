@@ -8,6 +8,7 @@
 #include "debugif/transport_ops.h"
 #include "debugif/uif_command_state.h"
 #include "debugif/uif_connect.h"
+#include "debugif/uif_target_ops.h"
 #include "platform/serial_port.h"
 #include "tests/commands/commands_fixture.h"
 
@@ -216,6 +217,26 @@ TEST(ConnectTest, SilentHidAdapterFailsWith35) {
     EXPECT_EQ(UifConnect("HID0001", nullptr, 1), -1);
     EXPECT_EQ(Api.LastErrorNumber, 35);
     EXPECT_EQ(Api.InterfaceOpen, 0);
+}
+
+TEST(ConnectTest, AfterAFailedHidLinkTheSameAdapterIsFoundAgain) {
+    // A transaction that gives up counts the interface as closed while the
+    // HID device may still be held; the next search must not trip over it.
+    Bench bench({.pty = false});
+    ASSERT_TRUE(bench.ok()) << bench.error();
+    ASSERT_EQ(UifConnect("TIUSB", nullptr, 1), 0);
+    sim::EmuFaults faults;
+    faults.silent = true;
+    bench.hid.SetFaults(faults);
+    EXPECT_EQ(debugif::UifSetVcc(3000), -1);
+    EXPECT_EQ(Api.InterfaceOpen, 0);
+
+    bench.hid.SetFaults(sim::EmuFaults{});
+    bench.hid.ClearTrace();
+    ASSERT_EQ(UifConnect("TIUSB", nullptr, 1), 0) << "error " << Api.LastErrorNumber;
+    EXPECT_EQ(Transport.kind, debugif::kTransportHid);
+    EXPECT_STREQ(UifCommands.UifPortName, "HID0001");
+    EXPECT_THAT(bench.hid.Ids(), ElementsAre(1, 39));
 }
 
 TEST(ConnectTest, CloseSendsCommand2AndClosesTheTransport) {
