@@ -73,11 +73,16 @@ std::string Trimmed(const char* field, size_t max) {
 }
 
 // The row's device ID holds one or two 16-bit IDs; either matches with or
-// without the top digit forced to F.
+// without the top digit forced to F. An upper half of 0 (a row with one ID)
+// or 0001 (the mark of a second-ID row) is no ID: otherwise a blank
+// descriptor's 0 would match every row of the table.
 bool IdMatches(uint32_t rowId, uint32_t id) {
     const uint32_t low = rowId & 0xFFFF;
     const uint32_t high = rowId >> 16;
-    return id == low || id == (low | 0xF000) || id == high || id == (high | 0xF000);
+    if (id == low || id == (low | 0xF000)) {
+        return true;
+    }
+    return high > 0x0001 && (id == high || id == (high | 0xF000));
 }
 
 void TakeRow(const DeviceInfo& row) {

@@ -1,6 +1,7 @@
 #include "core/file_util.h"
 
 #include "core/line_reader.h"
+#include "platform/atomic_file.h"
 #include "platform/file.h"
 #include "platform/process.h"
 #include "platform/prompt.h"
@@ -22,7 +23,10 @@ int32_t TextFileCopyLines(const std::string& path, const std::string& suffix) {
         return 0;
     }
     LineReaderReset();
-    platform::File out(path + suffix, kOpenCreateWrite);
+    // The copy replaces its target only once it is complete: a failed copy
+    // keeps the old target, and a copy onto the source itself (an empty
+    // suffix) reads all of it before the source is replaced.
+    platform::AtomicFile out(path + suffix);
     if (!out.IsOpen()) {
         return 0;
     }
@@ -33,7 +37,7 @@ int32_t TextFileCopyLines(const std::string& path, const std::string& suffix) {
              std::fwrite("\r\n", 1, 2, out.get()) == 2;
     }
     ok = !std::ferror(in.get()) && ok;
-    return out.Close() && ok ? 1 : 0;
+    return ok && out.Commit() ? 1 : 0;
 }
 
 namespace {

@@ -18,7 +18,9 @@ int32_t FileCanOpen(const std::string& path, uint32_t flags);
 
 // Copies the text file path to path + suffix line by line (blank lines
 // dropped, TABs expanded, each line ended by CR LF). Uses the line reader.
-// Returns 1 when the copy was written completely, 0 otherwise.
+// The target is replaced as a whole: a failed copy leaves it as it was, and
+// an empty suffix rewrites the file in place. Returns 1 when the copy was
+// written completely, 0 otherwise.
 int32_t TextFileCopyLines(const std::string& path, const std::string& suffix);
 
 // Writes text to path (created or truncated) and starts the text viewer on

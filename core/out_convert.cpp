@@ -67,6 +67,12 @@ int32_t OutFileConvertToHex(std::string& path) {
     const fs::path directory = input.parent_path();
     const fs::path output = directory / (name + ".hex");
 
+    // The output of an earlier run may be there already; only a file this
+    // run wrote counts, whatever its time says against the input's.
+    std::error_code ec;
+    const fs::file_time_type before = fs::last_write_time(output, ec);
+    const bool existedBefore = !ec;
+
     const std::vector<std::string> argv{tool, "-romwidth=8",         "-memwidth=8",
                                         "-i", "-o=" + name + ".hex", name + extension};
     const platform::RunResult run = platform::RunAndWait(argv, directory.string());
@@ -74,7 +80,6 @@ int32_t OutFileConvertToHex(std::string& path) {
     if (!fault.empty()) {
         return ConversionFailed(path, fault);
     }
-    std::error_code ec;
     const fs::file_time_type outTime = fs::last_write_time(output, ec);
     if (ec || !fs::is_regular_file(output, ec)) {
         return ConversionFailed(path, "The conversion utility left no output file:\r\n" +
@@ -86,6 +91,10 @@ int32_t OutFileConvertToHex(std::string& path) {
     }
     if (outTime < inTime) {
         return ConversionFailed(path, "The output file is older than the *.out file:\r\n" +
+                                          output.string());
+    }
+    if (existedBefore && outTime == before) {
+        return ConversionFailed(path, "The conversion utility did not write the output file:\r\n" +
                                           output.string());
     }
     path = output.string();

@@ -118,6 +118,30 @@ TEST_F(OutConvertTest, FailedConversionsShowWhyAndKeepThePath) {
     }
 }
 
+// A ".hex" left from an earlier conversion is no proof of this one, even
+// when it is newer than the ".out" (a file copied with its old time).
+TEST_F(OutConvertTest, AnOutputTheConverterDidNotWriteFails) {
+    const std::string hex = (codeDir_ / "prog.hex").string();
+    testsupport::WriteFile(hex, ":01100000559A\n");
+    fs::last_write_time(hex, fs::last_write_time(outPath_) + std::chrono::hours(1));
+    Converter("exit 0");
+    std::string path = outPath_;
+    EXPECT_EQ(OutFileConvertToHex(path), 0);
+    EXPECT_EQ(path, outPath_);
+    EXPECT_EQ(OnlyBox(), "Error|Conversion Error:\r\n\r\n" + outPath_ +
+                             "\r\n\r\nThe conversion utility did not write the output file:\r\n" +
+                             hex + "\r\n");
+
+    // An earlier output that the converter writes again is this run's.
+    prompts_.Clear();
+    fs::last_write_time(hex, fs::last_write_time(outPath_) - std::chrono::hours(1));
+    Converter(std::string("printf '") + kHexFile + "' > \"$out\"");
+    path = outPath_;
+    EXPECT_EQ(OutFileConvertToHex(path), 1);
+    EXPECT_EQ(path, hex);
+    EXPECT_TRUE(prompts_.Transcript().empty());
+}
+
 TEST_F(OutConvertTest, AConverterThatCannotRunFails) {
     const std::string path = dir_.File("not-executable");
     testsupport::WriteFile(path, "#!/bin/sh\nexit 0\n");

@@ -139,6 +139,16 @@ INSTANTIATE_TEST_SUITE_P(
         // Series 9 does not exist: the map takes layout 1. The selected device
         // cannot be a device that no row knows.
         IdCase{"unknown with selection", 71, 0xF999, "MSP430 F999", 0x1100, 0xFFFF, 2048, 'A', 2, 1,
+               0},
+        // A row with one ID has no second one: an ID of 0 (or 0xF000), as a
+        // blank descriptor gives, is no device of the table, least of all
+        // the selected one; nor is the 0001 that marks second-ID rows.
+        IdCase{"ID 0 selected 2274", 71, 0x0000, "MSP430 F0000", 0x1100, 0xFFFF, 2048, 'A', 2, 1,
+               0},
+        IdCase{"ID 0 no selection", 0, 0x0000, "MSP430 F0000", 0x1100, 0xFFFF, 2048, 'A', 2, 1, 1},
+        IdCase{"F000 selected 2274", 71, 0xF000, "MSP430 F000", 0x1100, 0xFFFF, 2048, 'A', 2, 1, 0},
+        IdCase{"0001 marker", 0, 0x0001, "MSP430 F0001", 0x1100, 0xFFFF, 2048, 'A', 2, 1, 1},
+        IdCase{"F001 selected 435-100P", 52, 0xF001, "MSP430 F001", 0x1100, 0xFFFF, 2048, 'A', 2, 1,
                0}),
     [](const ::testing::TestParamInfo<IdCase>& info) {
         std::string n = info.param.what;

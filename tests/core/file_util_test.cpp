@@ -1,4 +1,5 @@
 #include "core/file_util.h"
+#include "platform/atomic_file.h"
 #include "platform/process.h"
 #include "platform/scripted_prompts.h"
 #include "platform/text_viewer.h"
@@ -76,6 +77,33 @@ TEST_F(FileUtilTest, TextFileCopyLinesNormalisesLines) {
     EXPECT_EQ(TextFileCopyLines(dir.File("none.txt"), ".bak"), 0);
     EXPECT_FALSE(std::filesystem::exists(dir.File("none.txt.bak")));
     EXPECT_EQ(TextFileCopyLines(src, "/nodir/x"), 0);
+}
+
+bool FailBeforeRename(const std::string&, const std::string&) {
+    return false;
+}
+
+// The copy replaces its target as a whole: a copy onto the file itself (an
+// empty suffix) keeps the text, and a copy that fails keeps the old target.
+TEST_F(FileUtilTest, TextFileCopyLinesNeverLosesTheTextItCopies) {
+    const std::string src = dir.File("history.sn");
+    WriteFile(src, "first\tline\n\nsecond\r\n");
+    EXPECT_EQ(TextFileCopyLines(src, ""), 1);
+    EXPECT_EQ(ReadFile(src), "first   line\r\nsecond\r\n");
+
+    const std::string copy = src + ".bak";
+    WriteFile(copy, "the older copy\r\n");
+    platform::SetAtomicFileCommitHook(&FailBeforeRename);
+    EXPECT_EQ(TextFileCopyLines(src, ".bak"), 0);
+    EXPECT_EQ(ReadFile(copy), "the older copy\r\n");
+    EXPECT_EQ(ReadFile(src), "first   line\r\nsecond\r\n");
+    int entries = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+        (void)e;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 2) << "no temporary file is left behind";
+    EXPECT_TRUE(prompts.Transcript().empty());
 }
 
 TEST_F(FileUtilTest, NotepadShowTextWritesTheFileThenStartsTheViewer) {
