@@ -71,6 +71,11 @@ int32_t CodeFileWriteFormatOf(const std::string& path) {
     const int32_t current = CodeLoad.CodeFileFormat; // the lookup records its result there
     const int32_t f = CodeFileFormatFromExt(ext);
     CodeLoad.CodeFileFormat = current;
+    if (f == kFormatIntelOrMotorola) {
+        // The loader reads a ".a43" file for Intel or Motorola records only:
+        // TI-TXT under that name would load back as an empty image.
+        return kFormatIntelHex;
+    }
     return (f == kFormatMotorola || f == kFormatIntelHex) ? f : kFormatTiTxt;
 }
 

@@ -23,8 +23,9 @@ std::string CodeFileOpenFilter();
 std::string CodeFileSaveFilter();
 
 // The format a file is written in, by its extension: TI-TXT, Motorola or
-// Intel HEX; every other extension writes TI-TXT. CodeLoad.CodeFileFormat
-// is left as it was.
+// Intel HEX, and Intel HEX for ".a43" (whose loader takes only Intel or
+// Motorola records); every other extension writes TI-TXT.
+// CodeLoad.CodeFileFormat is left as it was.
 int32_t CodeFileWriteFormatOf(const std::string& path);
 
 } // namespace core

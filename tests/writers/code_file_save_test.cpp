@@ -39,8 +39,8 @@ TEST_F(CodeFileSaveTest, FormatFollowsTheExtension) {
         {"a.s28", "S1041005AB3B\r\nS9030000FC\r\n"},
         {"a.s37", "S1041005AB3B\r\nS9030000FC\r\n"},
         {"a.hex", ":01100500AB3F\r\n:00000001FF\r\n"},
+        {"a.a43", ":01100500AB3F\r\n:00000001FF\r\n"}, // read back as Intel records
         // Every other extension writes TI-TXT.
-        {"a.a43", "@1005\r\nAB  \r\nq\r\n"},
         {"a.d43", "@1005\r\nAB  \r\nq\r\n"},
         {"a.bin", "@1005\r\nAB  \r\nq\r\n"},
         {"noext", "@1005\r\nAB  \r\nq\r\n"},

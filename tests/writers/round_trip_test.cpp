@@ -86,6 +86,9 @@ TEST_F(RoundTripTest, EveryFormatReadsBackIdentically) {
         {"image.txt", "-ti-txt"},
         {"image.s19", "-motorola"},
         {"image.hex", "-intel"},
+        // A ".a43" file holds Intel or Motorola records: what is saved under
+        // that name must load back under it.
+        {"image.a43", "-intel"},
     };
     for (uint32_t high : {0x10000u, 0x45C00u}) { // 16-bit records only, and the whole window
         for (uint32_t seed : {1u, 2u}) {
