@@ -389,6 +389,9 @@ int32_t GetNameOfUsbIf(int32_t index, char** name, int32_t* status) {
     if (index < 0 || static_cast<size_t>(index) >= s.UsbIfList.size()) {
         return Fail(kErrorParameter);
     }
+    if (const int32_t e = Sim().TakeFault("MSP430_GetNameOfUsbIf")) {
+        return Fail(e);
+    }
     SimLibraryState::UsbSlot& slot = s.UsbIfList[static_cast<size_t>(index)];
     *name = slot.name;
     *status = slot.status;
@@ -440,6 +443,9 @@ int32_t RegisterAccess(int32_t* value, int32_t reg, int32_t rw) {
     }
     if (reg < 0 || reg > 15) {
         return Fail(rw == 0 ? kErrorRegisterWrite : kErrorRegisterRead);
+    }
+    if (const int32_t e = Sim().TakeFault("MSP430_RegisterAccess")) {
+        return Fail(e);
     }
     auto& r = Sim().registers;
     if (rw == 0) {
