@@ -383,8 +383,11 @@ void SimTarget::ResetCpu(bool run) {
     running = run;
 }
 
+// A count of 0 asks for no fault; only a negative one lasts until cleared.
 void SimTarget::FailOperation(std::string_view name, int32_t error, int32_t times) {
-    operationFaults_.push_back({std::string(name), error, times});
+    if (times != 0) {
+        operationFaults_.push_back({std::string(name), error, times});
+    }
 }
 
 int32_t SimTarget::TakeFault(std::string_view name) {
@@ -401,15 +404,21 @@ int32_t SimTarget::TakeFault(std::string_view name) {
 }
 
 void SimTarget::FailReadAt(uint32_t address, int32_t times) {
-    readFaults_.push_back({address, times});
+    if (times != 0) {
+        readFaults_.push_back({address, times});
+    }
 }
 
 void SimTarget::FailWriteAt(uint32_t address, int32_t times) {
-    writeFaults_.push_back({address, times});
+    if (times != 0) {
+        writeFaults_.push_back({address, times});
+    }
 }
 
 void SimTarget::FailEraseAt(uint32_t address, int32_t times) {
-    eraseFaults_.push_back({address, times});
+    if (times != 0) {
+        eraseFaults_.push_back({address, times});
+    }
 }
 
 void SimTarget::ClearFaults() {

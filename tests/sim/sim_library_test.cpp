@@ -321,6 +321,19 @@ TEST_F(SimLibraryTest, AnInjectedFaultFailsEveryEntryThatCanFailExactlyOnce) {
     }
 }
 
+TEST_F(SimLibraryTest, AFaultAskedForNoTimesIsNoFault) {
+    Connect("149");
+    char buffer[2] = {};
+    sim::Sim().FailOperation("MSP430_Memory", 6, 0);
+    sim::Sim().FailReadAt(0xF000, 0);
+    sim::Sim().FailWriteAt(0xF000, 0);
+    sim::Sim().FailEraseAt(0xF000, 0);
+    EXPECT_EQ(Sim_Memory(0xF000, buffer, 2, 1), 0);
+    EXPECT_EQ(Sim_VerifyMem(0xF000, 2, buffer), 0);
+    EXPECT_EQ(Sim_Erase(0, 0xF000, 2), 0);
+    EXPECT_EQ(Sim_Memory(0xF000, buffer, 2, 0), 0);
+}
+
 TEST_F(SimLibraryTest, ErrorTextsFirmwareAndTheLog) {
     EXPECT_STREQ(Sim_Error_String(0), "No error");
     EXPECT_STREQ(Sim_Error_String(56), "MSP-FET430UIF Firmware erased - Bootloader active.");
