@@ -2,6 +2,7 @@
 
 #include "debugif/device_id_table.h"
 #include "debugif/device_lookup.h"
+#include "sim/emu_board.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,14 +18,6 @@ inline constexpr uint8_t kVersionLow = 0x02;
 inline constexpr uint8_t kLateRevision = 0x02;
 // The DCO calibration bytes that series-2 parts carry at 0x10F8..0x10FF.
 inline constexpr uint8_t kCalibration[8] = {0x86, 0x8D, 0x8E, 0x8F, 0x95, 0x9A, 0xA4, 0xB1};
-
-std::string TrimmedName(const core::DeviceInfo& row) {
-    size_t n = 0;
-    while (n < sizeof row.name && row.name[n] != '\0' && row.name[n] != ' ') {
-        ++n;
-    }
-    return std::string(row.name, n);
-}
 
 // "MSP430F12x2" stands for "MSP430F1232": an 'x' in the table's name (up
 // to a '/') matches any character.
@@ -103,7 +96,7 @@ void SimTarget::PlaceDescriptor() {
     // list names, so the library's identify record and the core's reading
     // of the descriptor agree. Try the ID of the row, then its second ID.
     const uint32_t ids[2] = {device_.deviceId & 0xFFFF, device_.deviceId >> 16};
-    const std::string name = "MSP430F" + TrimmedName(device_);
+    const std::string name = "MSP430F" + std::string(DeviceRowName(device_));
     uint16_t id = static_cast<uint16_t>(ids[0]);
     int32_t idRow = IdRowFor(id, name);
     if (ids[1] > 1) {
