@@ -1,8 +1,6 @@
 #include "sim/emu_board.h"
 
-#include "core/device_table.h"
-
-#include <string>
+#include "platform/ascii.h"
 
 namespace sim {
 
@@ -14,15 +12,15 @@ void EnsureDeviceList() {
     }
 }
 
-std::string_view TrimmedName(const core::DeviceInfo& row) {
+} // namespace
+
+std::string_view DeviceRowName(const core::DeviceInfo& row) {
     size_t n = 0;
     while (n < sizeof row.name && row.name[n] != '\0' && row.name[n] != ' ') {
         ++n;
     }
     return std::string_view(row.name, n);
 }
-
-} // namespace
 
 int32_t EmuSelectDeviceRow(SimTarget& target, int32_t row) {
     EnsureDeviceList();
@@ -36,7 +34,7 @@ int32_t EmuSelectDeviceRow(SimTarget& target, int32_t row) {
 int32_t EmuSelectDeviceNamed(SimTarget& target, std::string_view name) {
     EnsureDeviceList();
     for (int32_t r = 1; r <= core::DeviceInfoTable.count; ++r) {
-        if (TrimmedName(core::DeviceInfoTable.records[r]) == name) {
+        if (platform::EqualNoCase(DeviceRowName(core::DeviceInfoTable.records[r]), name)) {
             target.SelectDevice(core::DeviceInfoTable.records[r]);
             return r;
         }

@@ -298,8 +298,9 @@ EmuReply EmuTargetHandler::StartBlockWrite(const EmuRequest& r) {
     if ((blocks == 0) != (last == 0) || last > kBulkBlockSize) {
         return EmuReply::Error(kErrorParameters);
     }
-    if (!edges && blocks > 0 &&
-        static_cast<uint64_t>(blocks - 1) * kBulkBlockSize + last != Param(r, 3)) {
+    const uint64_t total =
+        blocks == 0 ? 0 : static_cast<uint64_t>(blocks - 1) * kBulkBlockSize + last;
+    if (!edges && total != Param(r, 3)) {
         return EmuReply::Error(kErrorParameters);
     }
     if (edges) {
@@ -318,6 +319,15 @@ EmuReply EmuTargetHandler::StartBlockWrite(const EmuRequest& r) {
     bulk_blocks_ = blocks;
     bulk_last_ = last;
     bulk_next_ = 1;
+    // Where the blocks must lie: command 44 names the address; command 15
+    // only through its odd edges, which the blocks must meet exactly.
+    if (edges) {
+        bulk_address_ = Param(r, 2) != kNoEdge ? Param(r, 2) + 1 : kNoEdge;
+        bulk_end_ = Param(r, 4);
+    } else {
+        bulk_address_ = Param(r, 2);
+        bulk_end_ = static_cast<uint32_t>(Param(r, 2) + total);
+    }
     EmuReply reply = EmuReply::Ok();
     reply.bulk_blocks = blocks;
     return reply;
@@ -328,7 +338,12 @@ EmuBulkAck EmuTargetHandler::OnBulkBlock(const EmuBulkBlock& block) {
     ack.block = block.number;
     const uint32_t want = block.number == bulk_blocks_ ? bulk_last_ : kBulkBlockSize;
     int32_t error = 0;
-    if (block.number != bulk_next_ || block.number > bulk_blocks_ || block.data.size() != want) {
+    const uint32_t end = block.address + static_cast<uint32_t>(block.data.size());
+    const bool misplaced =
+        (bulk_address_ != kNoEdge && block.address != bulk_address_) ||
+        (block.number == bulk_blocks_ && bulk_end_ != kNoEdge && end != bulk_end_);
+    if (block.number != bulk_next_ || block.number > bulk_blocks_ || block.data.size() != want ||
+        misplaced) {
         error = kErrorWrite;
     } else {
         error = target_.Write(block.address, block.data.data(),
@@ -342,6 +357,7 @@ EmuBulkAck EmuTargetHandler::OnBulkBlock(const EmuBulkBlock& block) {
         return ack;
     }
     ++bulk_next_;
+    bulk_address_ = end;
     return ack;
 }
 

@@ -74,10 +74,13 @@ private:
     SimTarget& target_;
     bool verify_announced_ = false;
     // The block write under way: blocks announced, size of the last one,
-    // number of the block expected next.
+    // number of the block expected next, the address it must start at and
+    // the address the last block must end before (0xFFFFFFFF: not known).
     uint32_t bulk_blocks_ = 0;
     uint32_t bulk_last_ = 0;
     uint32_t bulk_next_ = 0;
+    uint32_t bulk_address_ = 0;
+    uint32_t bulk_end_ = 0;
 };
 
 // The signature a verify compares: over the 16-bit words (low byte first)

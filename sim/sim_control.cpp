@@ -3,6 +3,7 @@
 #include "sim/sim_layout.h"
 #include "sim/sim_library.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {

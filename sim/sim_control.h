@@ -24,8 +24,8 @@ int32_t sim_adapter_supply(void);
 // What a supply measurement reads from now on (-1: the real supply).
 void sim_set_supply_reading(int32_t millivolts);
 
-// The named entry ("MSP430_Identify") fails with error, times times (-1:
-// until cleared).
+// The named entry ("MSP430_Identify") fails with error, times times (0: not
+// at all, -1: until cleared).
 void sim_fail_operation(const char* entry, int32_t error, int32_t times);
 // Reads (and verifies), writes or erases touching address fail.
 void sim_fail_read_at(int32_t address, int32_t times);

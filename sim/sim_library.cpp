@@ -5,7 +5,7 @@
 #include "debugif/device_id_state.h"
 #include "debugif/device_lookup.h"
 #include "debugif/identify_build.h"
-#include "platform/ascii.h"
+#include "sim/emu_board.h"
 
 #include <algorithm>
 #include <cstring>
@@ -85,20 +85,6 @@ bool BslRefuses(int64_t first, int64_t last) {
         return true;
     }
     return false;
-}
-
-std::string Trimmed(const char* name, size_t max) {
-    size_t n = 0;
-    while (n < max && name[n] != '\0' && name[n] != ' ') {
-        ++n;
-    }
-    return std::string(name, n);
-}
-
-void EnsureDeviceList() {
-    if (core::DeviceInfoTable.count == 0) {
-        core::DeviceTableParse(core::kDeviceFilterAll);
-    }
 }
 
 // --- The entries, without the log.
@@ -389,6 +375,9 @@ int32_t GetNameOfUsbIf(int32_t index, char** name, int32_t* status) {
     if (index < 0 || static_cast<size_t>(index) >= s.UsbIfList.size()) {
         return Fail(kErrorParameter);
     }
+    if (const int32_t e = Sim().TakeFault("MSP430_GetNameOfUsbIf")) {
+        return Fail(e);
+    }
     SimLibraryState::UsbSlot& slot = s.UsbIfList[static_cast<size_t>(index)];
     *name = slot.name;
     *status = slot.status;
@@ -440,6 +429,9 @@ int32_t RegisterAccess(int32_t* value, int32_t reg, int32_t rw) {
     }
     if (reg < 0 || reg > 15) {
         return Fail(rw == 0 ? kErrorRegisterWrite : kErrorRegisterRead);
+    }
+    if (const int32_t e = Sim().TakeFault("MSP430_RegisterAccess")) {
+        return Fail(e);
     }
     auto& r = Sim().registers;
     if (rw == 0) {
@@ -506,22 +498,10 @@ int32_t ReadSupply(int32_t* millivolts) {
 
 namespace {
 
-int32_t RowNamed(std::string_view name) {
-    EnsureDeviceList();
-    for (int32_t r = 1; r <= core::DeviceInfoTable.count; ++r) {
-        const core::DeviceInfo& row = core::DeviceInfoTable.records[r];
-        if (platform::EqualNoCase(Trimmed(row.name, sizeof row.name), name)) {
-            return r;
-        }
-    }
-    return -1;
-}
-
 // The board a library starts with, before any test chose one.
 void SelectDefaultBoard(SimTarget& target) {
-    const int32_t row = RowNamed("149");
+    const int32_t row = EmuSelectDeviceNamed(target, "149");
     if (row > 0) {
-        target.SelectDevice(core::DeviceInfoTable.records[row]);
         simRow = row;
     }
 }
@@ -545,19 +525,17 @@ void SimReset() {
 }
 
 int32_t SimSelectDeviceRow(int32_t row) {
-    EnsureDeviceList();
-    if (!core::DeviceRowValid(row)) {
+    if (EmuSelectDeviceRow(Sim(), row) != 0) {
         return -1;
     }
-    Sim().SelectDevice(core::DeviceInfoTable.records[row]);
     simRow = row;
     return 0;
 }
 
 int32_t SimSelectDeviceNamed(std::string_view name) {
-    const int32_t row = RowNamed(name);
+    const int32_t row = EmuSelectDeviceNamed(Sim(), name);
     if (row > 0) {
-        SimSelectDeviceRow(row);
+        simRow = row;
     }
     return row;
 }

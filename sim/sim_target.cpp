@@ -2,6 +2,7 @@
 
 #include "debugif/device_id_table.h"
 #include "debugif/device_lookup.h"
+#include "sim/emu_board.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,14 +18,6 @@ inline constexpr uint8_t kVersionLow = 0x02;
 inline constexpr uint8_t kLateRevision = 0x02;
 // The DCO calibration bytes that series-2 parts carry at 0x10F8..0x10FF.
 inline constexpr uint8_t kCalibration[8] = {0x86, 0x8D, 0x8E, 0x8F, 0x95, 0x9A, 0xA4, 0xB1};
-
-std::string TrimmedName(const core::DeviceInfo& row) {
-    size_t n = 0;
-    while (n < sizeof row.name && row.name[n] != '\0' && row.name[n] != ' ') {
-        ++n;
-    }
-    return std::string(row.name, n);
-}
 
 // "MSP430F12x2" stands for "MSP430F1232": an 'x' in the table's name (up
 // to a '/') matches any character.
@@ -103,7 +96,7 @@ void SimTarget::PlaceDescriptor() {
     // list names, so the library's identify record and the core's reading
     // of the descriptor agree. Try the ID of the row, then its second ID.
     const uint32_t ids[2] = {device_.deviceId & 0xFFFF, device_.deviceId >> 16};
-    const std::string name = "MSP430F" + TrimmedName(device_);
+    const std::string name = "MSP430F" + std::string(DeviceRowName(device_));
     uint16_t id = static_cast<uint16_t>(ids[0]);
     int32_t idRow = IdRowFor(id, name);
     if (ids[1] > 1) {
@@ -383,8 +376,11 @@ void SimTarget::ResetCpu(bool run) {
     running = run;
 }
 
+// A count of 0 asks for no fault; only a negative one lasts until cleared.
 void SimTarget::FailOperation(std::string_view name, int32_t error, int32_t times) {
-    operationFaults_.push_back({std::string(name), error, times});
+    if (times != 0) {
+        operationFaults_.push_back({std::string(name), error, times});
+    }
 }
 
 int32_t SimTarget::TakeFault(std::string_view name) {
@@ -401,15 +397,21 @@ int32_t SimTarget::TakeFault(std::string_view name) {
 }
 
 void SimTarget::FailReadAt(uint32_t address, int32_t times) {
-    readFaults_.push_back({address, times});
+    if (times != 0) {
+        readFaults_.push_back({address, times});
+    }
 }
 
 void SimTarget::FailWriteAt(uint32_t address, int32_t times) {
-    writeFaults_.push_back({address, times});
+    if (times != 0) {
+        writeFaults_.push_back({address, times});
+    }
 }
 
 void SimTarget::FailEraseAt(uint32_t address, int32_t times) {
-    eraseFaults_.push_back({address, times});
+    if (times != 0) {
+        eraseFaults_.push_back({address, times});
+    }
 }
 
 void SimTarget::ClearFaults() {

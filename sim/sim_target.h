@@ -123,11 +123,13 @@ public:
     void ResetCpu(bool run);
 
     // --- Faults
-    // Makes the operation of that name fail with error, times times (-1: until cleared).
+    // Makes the simulated library's entry of that name ("MSP430_Memory") fail
+    // with error, times times (0: not at all, -1: until cleared). Every entry that can fail
+    // takes it; the emulated adapter injects its own faults (EmuFaults).
     void FailOperation(std::string_view name, int32_t error, int32_t times = -1);
     // The error an operation must fail with now, counting it; 0 for none.
     int32_t TakeFault(std::string_view name);
-    // Reads, writes or erases that touch address fail, times times (-1: until cleared).
+    // Reads, writes or erases that touch address fail, times times (as above).
     void FailReadAt(uint32_t address, int32_t times = -1);
     void FailWriteAt(uint32_t address, int32_t times = -1);
     void FailEraseAt(uint32_t address, int32_t times = -1);

@@ -278,6 +278,62 @@ TEST_F(SimLibraryTest, UsbListIsASnapshotOfTheAdapters) {
     EXPECT_EQ(Error(), 3);
 }
 
+TEST_F(SimLibraryTest, AnInjectedFaultFailsEveryEntryThatCanFailExactlyOnce) {
+    // Each call succeeds on a connected F149 unless its entry was told to fail.
+    struct Case {
+        const char* entry;
+        int32_t (*call)();
+    };
+    static char buffer[80];
+    static int32_t value;
+    static char* name;
+    const Case cases[] = {
+        {"MSP430_Identify", [] { return Sim_Identify(buffer, 80, 0); }},
+        {"MSP430_Configure", [] { return Sim_Configure(10, 0); }},
+        {"MSP430_VCC", [] { return Sim_VCC(3000); }},
+        {"MSP430_Reset", [] { return Sim_Reset(7, 0, 0); }},
+        {"MSP430_Erase", [] { return Sim_Erase(0, 0xF000, 2); }},
+        {"MSP430_Memory", [] { return Sim_Memory(0xF000, buffer, 2, 1); }},
+        {"MSP430_VerifyMem", [] { return Sim_VerifyMem(0xF000, 2, buffer); }},
+        {"MSP430_EraseCheck", [] { return Sim_EraseCheck(0xF000, 2); }},
+        {"MSP430_GetNumberOfUsbIfs", [] { return Sim_GetNumberOfUsbIfs(&value); }},
+        {"MSP430_GetNameOfUsbIf", [] { return Sim_GetNameOfUsbIf(0, &name, &value); }},
+        {"MSP430_FET_GetFwVersion", [] { return Sim_FET_GetFwVersion(&value); }},
+        {"MSP430_FET_FwUpdate", [] { return Sim_FET_FwUpdate(nullptr, nullptr, nullptr); }},
+        {"MSP430_RegisterAccess", [] { return Sim_RegisterAccess(&value, 4, 1); }},
+        {"MSP430_RunCpu", [] { return Sim_RunCpu(1, 0); }},
+        {"MSP430_CpuState", [] { return Sim_CpuState(&value, 1, nullptr); }},
+        {"MSP430_ReadSupply", [] { return Sim_ReadSupply(&value); }},
+        {"MSP430_Secure", [] { return Sim_Secure(); }},
+        {"MSP430_Close", [] { return Sim_Close(0); }},
+        // After the close, so that it opens anew.
+        {"MSP430_Initialize", [] { return Sim_Initialize("TIUSB", &value); }},
+    };
+    Connect("149");
+    ASSERT_EQ(Sim_Memory(0xF000, buffer, 2, 1), 0); // the buffer VerifyMem compares with
+    ASSERT_EQ(Sim_GetNumberOfUsbIfs(&value), 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry);
+        sim::Sim().FailOperation(c.entry, 35, 1);
+        EXPECT_EQ(c.call(), -1);
+        EXPECT_EQ(Error(), 35);
+        EXPECT_EQ(c.call(), 0) << "the fault is used up";
+    }
+}
+
+TEST_F(SimLibraryTest, AFaultAskedForNoTimesIsNoFault) {
+    Connect("149");
+    char buffer[2] = {};
+    sim::Sim().FailOperation("MSP430_Memory", 6, 0);
+    sim::Sim().FailReadAt(0xF000, 0);
+    sim::Sim().FailWriteAt(0xF000, 0);
+    sim::Sim().FailEraseAt(0xF000, 0);
+    EXPECT_EQ(Sim_Memory(0xF000, buffer, 2, 1), 0);
+    EXPECT_EQ(Sim_VerifyMem(0xF000, 2, buffer), 0);
+    EXPECT_EQ(Sim_Erase(0, 0xF000, 2), 0);
+    EXPECT_EQ(Sim_Memory(0xF000, buffer, 2, 0), 0);
+}
+
 TEST_F(SimLibraryTest, ErrorTextsFirmwareAndTheLog) {
     EXPECT_STREQ(Sim_Error_String(0), "No error");
     EXPECT_STREQ(Sim_Error_String(56), "MSP-FET430UIF Firmware erased - Bootloader active.");

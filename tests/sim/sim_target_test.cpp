@@ -2,6 +2,7 @@
 
 #include "debugif/device_id_table.h"
 #include "debugif/device_lookup.h"
+#include "sim/emu_board.h"
 #include "sim/sim_target.h"
 
 #include <string>
@@ -290,6 +291,39 @@ TEST_F(SimTargetTest, DescriptorOfSeriesFiveAndTheEarlyParts) {
     SimTarget& f133 = Board("133"); // told apart from the F149 by the fuse byte
     EXPECT_EQ(f133.FuseByte(), 5);
     EXPECT_EQ(f133.PeekRange(0x0FF0, 2), (std::vector<uint8_t>{0xF1, 0x49}));
+}
+
+TEST_F(SimTargetTest, BoardsAreChosenByListRowOrNameAlikeForLibraryAndAdapter) {
+    // The simulated library's board and an emulated adapter's follow one rule.
+    SimTarget own;
+    struct Case {
+        const char* name;
+        bool found;
+    };
+    const Case cases[] = {{"2274", true}, {"g4619", true}, {"G4619", true},
+                          {"227", false}, {"", false},     {"MSP430F149", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_GT(sim::SimSelectDeviceNamed("149"), 0);
+        ASSERT_GT(sim::EmuSelectDeviceNamed(own, "149"), 0);
+        const int32_t row = sim::SimSelectDeviceNamed(c.name);
+        EXPECT_EQ(sim::EmuSelectDeviceNamed(own, c.name), row);
+        EXPECT_EQ(row > 0, c.found);
+        if (!c.found) {
+            EXPECT_EQ(sim::DeviceRowName(sim::Sim().Device()), "149") << "the board stays";
+            EXPECT_EQ(sim::DeviceRowName(own.Device()), "149");
+        } else {
+            EXPECT_EQ(sim::SimDeviceRow(), row);
+        }
+    }
+    // Record 0, the table's generic default, is no row of the list.
+    const int32_t before = sim::SimDeviceRow();
+    for (const int32_t row : {0, -1, core::DeviceInfoTable.count + 1}) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(sim::SimSelectDeviceRow(row), -1);
+        EXPECT_EQ(sim::EmuSelectDeviceRow(own, row), -1);
+        EXPECT_EQ(sim::SimDeviceRow(), before);
+    }
 }
 
 TEST_F(SimTargetTest, ResetTakesThePcFromTheResetVector) {
