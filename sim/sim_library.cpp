@@ -443,10 +443,13 @@ int32_t RegisterAccess(int32_t* value, int32_t reg, int32_t rw) {
     return 0;
 }
 
-int32_t RunCpu() {
+int32_t RunCpu(int32_t mode) {
     L().LastErrorNumber = 0;
     if (L().open == 0) {
         return Fail(kErrorNotOpen);
+    }
+    if (mode < 1 || mode > 3) { // free run, run to breakpoint, release
+        return Fail(kErrorParameter);
     }
     if (const int32_t e = Sim().TakeFault("MSP430_RunCpu")) {
         return Fail(e);
@@ -630,7 +633,7 @@ int32_t Sim_RegisterAccess(int32_t* value, int32_t reg, int32_t rw) {
 }
 
 int32_t Sim_RunCpu(int32_t mode, int32_t releaseJTAG) {
-    return Logged("MSP430_RunCpu", {mode, releaseJTAG}, 0, RunCpu());
+    return Logged("MSP430_RunCpu", {mode, releaseJTAG}, 0, RunCpu(mode));
 }
 
 int32_t Sim_CpuState(int32_t* state, int32_t stop, int32_t* cycles) {

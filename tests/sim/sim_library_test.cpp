@@ -244,7 +244,9 @@ TEST_F(SimLibraryTest, ConfigureRegistersCpuAndSupply) {
 
     int32_t state = -1;
     int32_t cycles = 0;
-    ASSERT_EQ(Sim_RunCpu(0, 0), 0);
+    EXPECT_EQ(Sim_RunCpu(0, 0), -1); // only modes 1 to 3 run
+    EXPECT_EQ(Error(), 3);
+    ASSERT_EQ(Sim_RunCpu(1, 0), 0);
     ASSERT_EQ(Sim_CpuState(&state, 0, &cycles), 0);
     EXPECT_EQ(state, 1);
     ASSERT_EQ(Sim_CpuState(&state, 1, &cycles), 0);

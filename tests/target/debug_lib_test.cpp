@@ -125,7 +125,8 @@ TEST_F(DebugLibTest, LoadsByPathAndCallsEveryEntry) {
     EXPECT_GT(steps, 0);
     int32_t value = 0x4400;
     EXPECT_EQ(DebugLib_RegisterAccess(&value, 0, 0), 0);
-    EXPECT_EQ(DebugLib_RunCpu(0, 1), 0);
+    EXPECT_EQ(DebugLib_RunCpu(1, 1), 0);
+    EXPECT_EQ(DebugLib_RunCpu(0, 1), -1); // only modes 1 to 3 run
     int32_t state = 0;
     EXPECT_EQ(DebugLib_CpuState(&state, 1, nullptr), 0);
     int32_t mv = 0;
