@@ -22,6 +22,7 @@
 #include "platform/fake_hid.h"
 #include "sim/emu_adapter.h"
 #include "sim/emu_hid.h"
+#include "tests/support/fuzz_input.h"
 #include "tests/transport/test_support.h"
 
 #include <cstddef>
@@ -31,24 +32,7 @@
 
 namespace {
 
-class Input {
-public:
-    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool empty() const { return at_ >= size_; }
-    uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    uint32_t Word() {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i) {
-            v |= static_cast<uint32_t>(Byte()) << (8 * i);
-        }
-        return v;
-    }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t at_ = 0;
-};
+using Input = testsupport::FuzzInput;
 
 class AnyReplyHandler : public sim::EmuCommandHandler {
 public:

@@ -16,6 +16,7 @@
 #include "sim/emu_hid.h"
 #include "sim/emu_target_handler.h"
 #include "sim/sim_target.h"
+#include "tests/support/fuzz_input.h"
 #include "tests/transport/test_support.h"
 
 #include <cstddef>
@@ -25,25 +26,7 @@
 
 namespace {
 
-class Input {
-public:
-    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool empty() const { return at_ >= size_; }
-    uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    uint16_t Half() { return static_cast<uint16_t>(Byte() | Byte() << 8); }
-    int32_t Word() {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i) {
-            v |= static_cast<uint32_t>(Byte()) << (8 * i);
-        }
-        return static_cast<int32_t>(v);
-    }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t at_ = 0;
-};
+using Input = testsupport::FuzzInput;
 
 void Expect(bool ok) {
     if (!ok) {
@@ -68,7 +51,7 @@ int32_t AddressFrom(Input& in) {
     case 2:
         return id.MainStart() + delta;
     case 3:
-        return in.Word();
+        return in.Int();
     default:
         return 0x1000 + in.Half();
     }
@@ -122,11 +105,11 @@ void RunOperation(Input& in, sim::EmuAdapter& adapter) {
         Result(MSP430_Reset(in.Byte() % 8, in.Byte() & 1, in.Byte() & 1));
         break;
     case 7:
-        a = in.Word();
+        a = in.Int();
         Result(MSP430_RegisterAccess(&a, static_cast<int8_t>(in.Byte()) % 20, in.Byte() & 1));
         break;
     case 8:
-        Result(MSP430_Configure(in.Byte() % 13, in.Word()));
+        Result(MSP430_Configure(in.Byte() % 13, in.Int()));
         break;
     case 9:
         Result(MSP430_VCC(in.Byte() * 20));

@@ -19,6 +19,7 @@
 #include "core/target_identify.h"
 #include "core/target_state.h"
 #include "sim/sim_library.h"
+#include "tests/support/fuzz_input.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,20 +27,7 @@
 
 namespace {
 
-struct Input {
-    const uint8_t* data;
-    size_t size;
-    size_t pos = 0;
-    uint8_t Byte() { return pos < size ? data[pos++] : 0; }
-    int32_t Int() {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i) {
-            v = v << 8 | Byte();
-        }
-        return static_cast<int32_t>(v);
-    }
-    bool Done() const { return pos >= size; }
-};
+using Input = testsupport::FuzzInput;
 
 // Addresses near the edges the operations guard, or anything at all.
 int32_t Address(Input& in) {
@@ -71,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sim::SimReset();
     core::DebugApiUse(&sim::SimDebugApi());
     core::Settings.CommPortIndex = 3;
-    Input in{data, size};
+    Input in(data, size);
     static const char* const kBoards[] = {"149", "2274", "5438"};
     sim::SimSelectDeviceNamed(kBoards[in.Byte() % 3]);
     sim::Sim().SetEarlyF5xx((in.Byte() & 1) != 0);
@@ -92,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     constexpr int32_t kBuffer = 2048;
     std::vector<uint8_t> bytes(kBuffer, 0x5A);
-    for (int steps = 0; steps < 24 && !in.Done(); ++steps) {
+    for (int steps = 0; steps < 24 && !in.empty(); ++steps) {
         const uint8_t op = in.Byte();
         const int32_t address = Address(in);
         const int32_t length = in.Int();

@@ -4,6 +4,7 @@
 
 #include "core/device_table.h"
 #include "sim/sim_library.h"
+#include "tests/support/fuzz_input.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,20 +13,7 @@
 
 namespace {
 
-struct Input {
-    const uint8_t* data;
-    size_t size;
-    size_t pos = 0;
-    uint8_t Byte() { return pos < size ? data[pos++] : 0; }
-    int32_t Int() {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i) {
-            v = v << 8 | Byte();
-        }
-        return static_cast<int32_t>(v);
-    }
-    bool Done() const { return pos >= size; }
-};
+using Input = testsupport::FuzzInput;
 
 } // namespace
 
@@ -36,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }();
     (void)ready;
     sim::SimReset();
-    Input in{data, size};
+    Input in(data, size);
     const int32_t row = in.Byte() % (core::DeviceInfoTable.count + 1);
     sim::SimSelectDeviceRow(row);
     int32_t version = 0;
@@ -47,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<char> buffer(kBuffer);
     int32_t value = 0;
     char* name = nullptr;
-    for (int steps = 0; steps < 64 && !in.Done(); ++steps) {
+    for (int steps = 0; steps < 64 && !in.empty(); ++steps) {
         const uint8_t op = in.Byte();
         const int32_t a = in.Int();
         const int32_t b = in.Int();
