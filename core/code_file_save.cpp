@@ -7,6 +7,7 @@
 #include "core/code_file_view.h"
 #include "core/code_image.h"
 #include "core/code_writer.h"
+#include "core/file_util.h"
 #include "core/memory_map.h"
 
 #include <vector>

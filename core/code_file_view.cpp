@@ -4,18 +4,9 @@
 #include "core/code_image.h"
 #include "core/code_line_parse.h"
 #include "core/code_writer.h"
-#include "platform/process.h"
-#include "platform/text_viewer.h"
-
-#include <vector>
+#include "core/file_util.h"
 
 namespace core {
-
-int32_t TextFileShow(const std::string& path) {
-    std::vector<std::string> argv = platform::TextViewer();
-    argv.push_back(path);
-    return platform::StartDetached(argv) == 0 ? 1 : 0;
-}
 
 int32_t CodeFileWriteView(int32_t flags, const uint8_t* data, const std::string& path,
                           const uint8_t* used, int32_t usedPerWord) {

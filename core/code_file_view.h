@@ -17,7 +17,4 @@ inline constexpr int32_t kViewIntel = 0x10; // Intel HEX instead of TI-TXT
 int32_t CodeFileWriteView(int32_t flags, const uint8_t* data, const std::string& path,
                           const uint8_t* used, int32_t usedPerWord = 0);
 
-// Starts the text viewer on the file at path; returns 1 when it started.
-int32_t TextFileShow(const std::string& path);
-
 } // namespace core

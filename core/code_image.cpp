@@ -34,20 +34,20 @@ bool DefinedBytesWithin(const ImageBytes& image, int64_t start1, int64_t end1, i
     return true;
 }
 
-bool AnyDefined(const ImageBytes& image, int64_t start, int64_t end) {
-    for (int64_t a = start < kImageStart ? kImageStart : start; a <= end && a <= kImageEnd; ++a) {
-        if (image.used[ImageIndex(a)]) {
-            return true;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 void ImageBytes::Clear() {
     std::memset(data, 0xFF, sizeof data);
     std::memset(used, 0, sizeof used);
+}
+
+bool ImageBytes::AnyDefined(int64_t first, int64_t last) const {
+    for (int64_t a = first < kImageStart ? kImageStart : first; a <= last && a <= kImageEnd; ++a) {
+        if (used[ImageIndex(a)]) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void ImagesState::Reset() {
@@ -123,10 +123,10 @@ int32_t CodeImageInfoAUse() {
         return 0;
     }
     int32_t bits = 0;
-    if (AnyDefined(Images.CodeImage, a.lockedStart, a.lockedEnd)) {
+    if (Images.CodeImage.AnyDefined(a.lockedStart, a.lockedEnd)) {
         bits |= 1;
     }
-    if (AnyDefined(Images.ProgramImage, a.lockedStart, a.lockedEnd)) {
+    if (Images.ProgramImage.AnyDefined(a.lockedStart, a.lockedEnd)) {
         bits |= 2;
     }
     return bits;

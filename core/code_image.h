@@ -30,6 +30,10 @@ struct ImageBytes {
     uint8_t used[kImageSize];
 
     void Clear(); // all 0xFF, nothing used
+    // True when any address of first..last (inclusive) inside the window
+    // holds a defined byte; the part of the range outside the window counts
+    // as empty.
+    bool AnyDefined(int64_t first, int64_t last) const;
     // 1 when either byte of the word at the even address is defined.
     bool WordUsed(int32_t wordIndex) const {
         return (used[2 * wordIndex] | used[2 * wordIndex + 1]) != 0;

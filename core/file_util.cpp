@@ -70,9 +70,13 @@ void NotepadShowText(const std::string& text, const std::string& path) {
         FileErrorBox(path, err);
         return;
     }
+    TextFileShow(path); // without a viewer the file is all there is
+}
+
+int32_t TextFileShow(const std::string& path) {
     std::vector<std::string> argv = platform::TextViewer();
     argv.push_back(path);
-    platform::StartDetached(argv); // without a viewer the file is all there is
+    return platform::StartDetached(argv) == 0 ? 1 : 0;
 }
 
 } // namespace core

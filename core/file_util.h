@@ -23,6 +23,9 @@ int32_t FileCanOpen(const std::string& path, uint32_t flags);
 // written completely, 0 otherwise.
 int32_t TextFileCopyLines(const std::string& path, const std::string& suffix);
 
+// Starts the text viewer on the file at path; returns 1 when it started.
+int32_t TextFileShow(const std::string& path);
+
 // Writes text to path (created or truncated) and starts the text viewer on
 // it. A file error shows an "Error" box naming the file and starts nothing;
 // a viewer that cannot be started leaves just the file.

@@ -3,6 +3,8 @@
 // the running checksum of a verify, and the data saved before an erase to
 // be put back after it.
 
+#include "core/program_image.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -10,7 +12,6 @@ namespace core {
 
 inline constexpr int32_t kDcoStart = 0x10F8; // DCO calibration bytes of series-2 parts
 inline constexpr int32_t kDcoSize = 8;
-inline constexpr int32_t kRetainMaxSize = 256;
 
 struct FlashOpsState {
     // 1 while locked flash access (configure mode 5, value 1) is in force.

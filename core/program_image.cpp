@@ -55,15 +55,6 @@ void Place(ImageBytes& image, const Range& r, const uint8_t* bytes) {
     }
 }
 
-bool AnyDefined(const ImageBytes& image, const Range& r) {
-    for (int64_t a = r.first; a <= r.last; ++a) {
-        if (InImage(a) && image.used[ImageIndex(a)]) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool AnyDefinedNotBlank(const ImageBytes& image, const Range& r) {
     for (int64_t a = r.first; a <= r.last; ++a) {
         if (InImage(a) && image.used[ImageIndex(a)] && image.data[ImageIndex(a)] != 0xFF) {
@@ -330,25 +321,36 @@ int32_t RetainedDataCheck() {
     const ImageBytes& code = Images.CodeImage;
     if (Settings.RetainInfoCalData == 1 && MemoryMap.active.series == 2) {
         const Range dco{0x10F8, 0x10FF};
-        if (AnyDefined(code, dco)) {
+        if (code.AnyDefined(dco.first, dco.last)) {
             return 0;
         }
         if (SerialDataInside(dco) == 2) {
             return 2;
         }
     }
-    const int64_t start = Settings.RetainDataStart;
-    const int64_t stop = Settings.RetainDataStop;
-    if (Settings.RetainDefinedData == 1 && start >= kImageStart && stop <= kImageEnd &&
-        stop - start >= 0 && stop - start <= 255) {
-        const Range kept{start, stop};
-        if (AnyDefined(code, kept)) {
+    int32_t start = 0;
+    int32_t length = 0;
+    if (Settings.RetainDefinedData == 1 && RetainRange(start, length) == 1) {
+        const Range kept{start, start + length - 1};
+        if (code.AnyDefined(kept.first, kept.last)) {
             return 0;
         }
         if (SerialDataInside(kept) == 2) {
             return 2;
         }
     }
+    return 1;
+}
+
+int32_t RetainRange(int32_t& start, int32_t& length) {
+    const int64_t first = Settings.RetainDataStart;
+    const int64_t last = Settings.RetainDataStop;
+    const int64_t n = last - first + 1;
+    if (first < kImageStart || last > kImageEnd || n < 1 || n > kRetainMaxSize) {
+        return 0;
+    }
+    start = static_cast<int32_t>(first);
+    length = static_cast<int32_t>(n);
     return 1;
 }
 

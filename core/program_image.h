@@ -8,6 +8,8 @@
 
 namespace core {
 
+inline constexpr int32_t kRetainMaxSize = 256; // bytes an erase can keep
+
 // Options of ProgramImageCompose and ProgramImagePrepare.
 inline constexpr int32_t kComposeCheckOverlap = 0x01; // low 4 bits 1: SerialDataOverlapCheck first
 inline constexpr int32_t kComposeSkipSerialNumber = 0xF0; // any of these: the SN bytes stay out
@@ -41,6 +43,10 @@ int32_t SerialDataOverlapCheck();
 // Before an erase that keeps data: 0 when the code defines a byte of the kept
 // range, 2 when the serial number or model text would land in it, else 1.
 int32_t RetainedDataCheck();
+
+// The retain range RetainDataStart..RetainDataStop when it holds 1..256
+// bytes inside 0x1000..0x45BFF: 1 with start and length set, else 0.
+int32_t RetainRange(int32_t& start, int32_t& length);
 
 // RetainDataStop - RetainDataStart + 1 when that is 2..256 and the range lies
 // in 0x1000..0x45BFF, else 0.

@@ -67,18 +67,6 @@ bool RestoreRetainRuns(bool& written) {
 
 } // namespace
 
-int32_t RetainRange(int32_t& start, int32_t& length) {
-    const int64_t first = Settings.RetainDataStart;
-    const int64_t last = Settings.RetainDataStop;
-    const int64_t n = last - first + 1;
-    if (first < kImageStart || last > kImageEnd || n < 1 || n > kRetainMaxSize) {
-        return 0;
-    }
-    start = static_cast<int32_t>(first);
-    length = static_cast<int32_t>(n);
-    return 1;
-}
-
 int32_t RetainedDataRead() {
     FlashOpsState& f = FlashOps;
     f.dcoCopyValid = 0;

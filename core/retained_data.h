@@ -3,13 +3,11 @@
 // of series-2 parts and the operator's retain range. They are read into
 // FlashOps before the erase and written back after it.
 
+#include "core/program_image.h" // RetainRange
+
 #include <cstdint>
 
 namespace core {
-
-// The retain range RetainDataStart..RetainDataStop when it holds 1..256
-// bytes inside 0x1000..0x45BFF: 1 with start and length set, else 0.
-int32_t RetainRange(int32_t& start, int32_t& length);
 
 // With RetainInfoCalData on a series-2 device reads the 8 DCO bytes, with
 // RetainDefinedData the retain range, into FlashOps' copies (cleared

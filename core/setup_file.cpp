@@ -20,11 +20,6 @@ SetupFileState SetupFiles;
 
 namespace {
 
-std::string TrimRight(std::string_view text) {
-    const size_t end = text.find_last_not_of(" \t\r");
-    return end == std::string_view::npos ? std::string() : std::string(text.substr(0, end + 1));
-}
-
 // The first token of text (up to a separator) and where the text after it
 // and its separators begins.
 std::string_view FirstToken(std::string_view text, std::string_view& rest) {
@@ -81,9 +76,9 @@ int32_t WriteBody(int32_t flags, std::FILE* f) {
 } // namespace
 
 void RecentSetupEnter(const std::string& path) {
-    std::vector<std::string> list{TrimRight(path)};
+    std::vector<std::string> list{SetupValueRestOfLine(path)};
     for (const std::string& old : Settings.SetupFileX) {
-        std::string name = TrimRight(old);
+        std::string name = SetupValueRestOfLine(old);
         if (!name.empty() && name != list.front()) {
             list.push_back(name);
         }
@@ -125,13 +120,13 @@ int32_t SetupFileRead(int32_t flags, const std::string& path) {
         if (flags & kSetupRecentFiles) {
             const int32_t slot = RecentSlot(token);
             if (slot >= 0) {
-                Settings.SetupFileX[slot] = TrimRight(rest);
+                Settings.SetupFileX[slot] = SetupValueRestOfLine(rest);
                 continue;
             }
         }
         if ((flags & kSetupCodeFileLine) && platform::EqualNoCase(token, "CodeFileName")) {
             if (LineSkipPastNamedFile() == 1) {
-                CodeFileNames.CodeFile.Set(TrimRight(LineReader.line));
+                CodeFileNames.CodeFile.Set(SetupValueRestOfLine(LineReader.line));
             } else {
                 CodeFileNames.CodeFile.Clear();
             }

@@ -165,15 +165,6 @@ std::string ValueToken(std::string_view value) {
     return std::string(value.substr(0, end));
 }
 
-// The rest of the line, at most max characters, without trailing blanks,
-// TABs and CRs (also where the cut falls, so that the value reads back the
-// same from the line the writer makes of it).
-std::string RestOfLine(std::string_view value, size_t max = std::string_view::npos) {
-    value = value.substr(0, max);
-    const size_t end = value.find_last_not_of(" \t\r");
-    return end == std::string_view::npos ? std::string() : std::string(value.substr(0, end + 1));
-}
-
 void ApplyInt(const SetupIntKey& key, const KeyLine& k) {
     const std::string token = ValueToken(k.value);
     int32_t v = TextParseNumber(token.c_str());
@@ -232,22 +223,22 @@ void ApplyText(TextKey key, const KeyLine& k) {
     // setup written with no alternative library must not keep the library
     // of the setup read before it.
     case TextKey::Dll1:
-        Settings.MSP430DLL1 = RestOfLine(k.value);
+        Settings.MSP430DLL1 = SetupValueRestOfLine(k.value);
         break;
     case TextKey::Dll2:
-        Settings.MSP430DLL2 = RestOfLine(k.value);
+        Settings.MSP430DLL2 = SetupValueRestOfLine(k.value);
         break;
     case TextKey::SelectedUif:
-        Settings.Selected_UIF = RestOfLine(k.value, kSelectedUifMax);
+        Settings.Selected_UIF = SetupValueRestOfLine(k.value, kSelectedUifMax);
         break;
     case TextKey::SnFile:
-        Settings.SNFilePathAndName = RestOfLine(k.value, kSnFilePathMax);
+        Settings.SNFilePathAndName = SetupValueRestOfLine(k.value, kSnFilePathMax);
         if (!Settings.SNFilePathAndName.empty()) {
             Settings.SNFileGiven = 1;
         }
         break;
     case TextKey::SnDataFile:
-        Settings.SN_DataFile = RestOfLine(k.value);
+        Settings.SN_DataFile = SetupValueRestOfLine(k.value);
         break;
     case TextKey::ModelText:
         if (k.hasValue) {
@@ -342,6 +333,12 @@ std::string HexKeyLine(const SetupHexKey& key) {
 }
 
 } // namespace
+
+std::string SetupValueRestOfLine(std::string_view value, size_t max) {
+    value = value.substr(0, max);
+    const size_t end = value.find_last_not_of(" \t\r");
+    return end == std::string_view::npos ? std::string() : std::string(value.substr(0, end + 1));
+}
 
 int32_t SetupIntKeyMaximum(const SetupIntKey& key) {
     if (key.maximum != kSetupMaxIsDeviceCount) {

@@ -5,8 +5,11 @@
 
 #include "core/settings.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 namespace core {
 
@@ -42,6 +45,11 @@ extern const SetupHexKey SetupHexKeyTable[kSetupHexKeyCount + 1];
 
 // The upper limit a read value of the key is clamped to.
 int32_t SetupIntKeyMaximum(const SetupIntKey& key);
+
+// A value that runs to the end of its line (paths may hold blanks): at most
+// max characters, without trailing blanks, TABs and CRs, also where the cut
+// falls, so the value reads back the same from the line the writer makes.
+std::string SetupValueRestOfLine(std::string_view value, size_t max = std::string_view::npos);
 
 // "New Setup": every key of both tables to its default in settings.
 void SetupKeysDefault(SettingsState& settings);
