@@ -1,6 +1,7 @@
 #include "core/code_file_filter.h"
 
 #include "core/code_file_load.h"
+#include "core/code_file_names.h"
 #include "core/code_line_parse.h"
 #include "core/code_store.h"
 
@@ -62,15 +63,9 @@ std::string CodeFileSaveFilter() {
 }
 
 int32_t CodeFileWriteFormatOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const size_t dot = path.rfind('.');
-    std::string ext;
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
-        ext = path.substr(dot + 1);
-    }
-    const int32_t current = CodeLoad.CodeFileFormat; // the lookup records its result there
-    const int32_t f = CodeFileFormatFromExt(ext);
-    CodeLoad.CodeFileFormat = current;
+    FileNameParts parts;
+    parts.Set(path);
+    const int32_t f = CodeFileFormatOfExt(parts.extension);
     if (f == kFormatIntelOrMotorola) {
         // The loader reads a ".a43" file for Intel or Motorola records only:
         // TI-TXT under that name would load back as an empty image.

@@ -128,7 +128,7 @@ bool LoadLines(int32_t store, int32_t format, std::FILE* file, const std::string
 
 } // namespace
 
-int32_t CodeFileFormatFromExt(std::string_view extension) {
+int32_t CodeFileFormatOfExt(std::string_view extension) {
     int32_t format = kFormatNone;
     if (extension.size() >= 3) {
         const char e[4] = {platform::AsciiLower(extension[0]), platform::AsciiLower(extension[1]),
@@ -148,8 +148,12 @@ int32_t CodeFileFormatFromExt(std::string_view extension) {
             format = kFormatOut;
         }
     }
-    CodeLoad.CodeFileFormat = format;
     return format;
+}
+
+int32_t CodeFileFormatFromExt(std::string_view extension) {
+    CodeLoad.CodeFileFormat = CodeFileFormatOfExt(extension);
+    return CodeLoad.CodeFileFormat;
 }
 
 int32_t CodeFileLoad(int32_t target, int32_t format, std::FILE* file, const std::string& path) {

@@ -11,7 +11,9 @@ namespace core {
 
 // The format of an extension (without the dot) by its first three
 // characters, any case: "txt" 1, "s19"/"s28"/"s37" 2, "hex" 3, "d43" 4,
-// "a43" 5, "out" 6, else 0. Also kept in CodeLoad.CodeFileFormat.
+// "a43" 5, "out" 6, else 0. CodeFileFormatFromExt also keeps it in
+// CodeLoad.CodeFileFormat.
+int32_t CodeFileFormatOfExt(std::string_view extension);
 int32_t CodeFileFormatFromExt(std::string_view extension);
 
 // Loads the open file (or, for format 4, the UBROF file at path) into the

@@ -38,6 +38,11 @@ struct TransportState {
 };
 extern TransportState Transport;
 
+// True while the HID operations are installed.
+inline bool OnHid() {
+    return Transport.kind == kTransportHid;
+}
+
 // Flag 0 installs the serial operations, anything else the HID ones.
 void SelectTransport(int32_t hid_flag);
 

@@ -25,10 +25,6 @@ namespace {
 constexpr uint32_t kUncachedBelow = 0x200;
 constexpr uint32_t kNoEdge = 0xFFFFFFFF;
 
-bool OnHid() {
-    return Transport.kind == kTransportHid;
-}
-
 int32_t ReadChunk(uint32_t address, uint8_t* out, uint32_t count) {
     std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
     if (UifCommand(kUifReadMemory, kUifTypeParams, {address, count}) != 0 ||

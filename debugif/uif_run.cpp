@@ -17,10 +17,6 @@ namespace debugif {
 
 namespace {
 
-bool OnHid() {
-    return Transport.kind == kTransportHid;
-}
-
 bool Stopped(int32_t state) {
     return state == 0 || state == 2 || state == 3;
 }

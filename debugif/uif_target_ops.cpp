@@ -28,10 +28,6 @@ constexpr int32_t kEraseAll = 2;
 constexpr uint32_t kBootloaderInfoStart = 0x1000;
 constexpr uint32_t kBootloaderInfoLength = 0x100;
 
-bool OnHid() {
-    return Transport.kind == kTransportHid;
-}
-
 uint32_t U(int32_t v) {
     return static_cast<uint32_t>(v);
 }
