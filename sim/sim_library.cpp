@@ -92,13 +92,10 @@ bool BslRefuses(int64_t first, int64_t last) {
 int32_t Initialize(const char* port, int32_t* version) {
     SimLibraryState& s = L();
     ReleaseInterface();
-    s.InterfaceKind = 0;
-    s.SupplyOn = 0;
     if (port == nullptr || version == nullptr) {
         return Fail(kErrorParameter);
     }
     const std::string name(port, ::strnlen(port, kPortNameMax));
-    s.port = name;
     int32_t kind = 0;
     if (!name.empty() && name[0] >= '1' && name[0] <= '3') {
         kind = 1;
@@ -143,7 +140,6 @@ int32_t Initialize(const char* port, int32_t* version) {
     list[static_cast<size_t>(found)].inUse = 1;
     s.openInterface = found;
     s.open = 1;
-    s.InterfaceKind = 2;
     // Only a bootloader's version is passed on; every other adapter reads -1.
     *version = Sim().firmwareVersion == kBootloaderVersion ? kBootloaderVersion : -1;
     return 0;
@@ -159,7 +155,6 @@ int32_t Close(int32_t vccOff) {
     }
     if (vccOff != 0) {
         Sim().SetAdapterSupply(0);
-        s.SupplyOn = 0;
     }
     ReleaseInterface();
     return 0;
@@ -217,13 +212,9 @@ int32_t Configure(int32_t mode, int32_t value) {
     if (const int32_t e = Sim().TakeFault("MSP430_Configure")) {
         return Fail(e);
     }
-    s.configuration[static_cast<size_t>(mode)] = value;
     switch (mode) {
     case 5:
         Sim().SetInfoAUnlocked(value != 0);
-        break;
-    case 8:
-        s.interfaceMode = value;
         break;
     case 11:
         s.BslUnlock = static_cast<uint16_t>(value);
@@ -243,12 +234,9 @@ int32_t VCC(int32_t millivolts) {
         return Fail(kErrorParameter);
     }
     if (const int32_t e = Sim().TakeFault("MSP430_VCC")) {
-        s.SupplyOn = 0;
         return Fail(e);
     }
-    const int32_t error = Sim().SetAdapterSupply(millivolts);
-    s.SupplyOn = error == 0 && millivolts != 0 ? 1 : 0;
-    return Target(error);
+    return Target(Sim().SetAdapterSupply(millivolts));
 }
 
 int32_t Reset(int32_t method, int32_t execute, int32_t releaseJTAG) {

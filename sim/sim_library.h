@@ -24,15 +24,10 @@ namespace sim {
 
 struct SimLibraryState {
     int32_t LastErrorNumber = 0;
-    int32_t InterfaceKind = 0;  // 0 none, 2 USB adapter
     int32_t open = 0;           // 1 between a successful initialise and close
-    std::string port;           // as the caller named it
     int32_t openInterface = -1; // index in the target's USB list
-    int32_t SupplyOn = 0;
-    int32_t interfaceMode = 0;               // configure mode 8
-    uint16_t BslUnlock = 0;                  // configure mode 11
-    std::array<int32_t, 12> configuration{}; // the last value of each configure mode
-    uint16_t deviceIndex = 0;                // the ID-table row of the last identification; 0 none
+    uint16_t BslUnlock = 0;     // configure mode 11
+    uint16_t deviceIndex = 0;   // the ID-table row of the last identification; 0 none
     uint16_t deviceType = 0;
     debugif::IdentifyRecord identifyRecord;
     struct UsbSlot {
