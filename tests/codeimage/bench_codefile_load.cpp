@@ -9,7 +9,7 @@
 #include "platform/file.h"
 #include "platform/process.h"
 #include "tests/support/temp_dir.h"
-#include "tests/ubrof/ubrof_builder.h"
+#include "tests/ubrof/ubrof_sample_files.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,14 +53,7 @@ public:
                 return;
             }
         }
-        ubrof_test::UbrofBuilder d43;
-        d43.Version(10).Module("bench").Address(core::kImageStart);
-        for (size_t at = 0; at < window.size(); at += 255) {
-            const size_t n = std::min<size_t>(255, window.size() - at);
-            d43.Data(ubrof_test::Bytes(window.begin() + static_cast<std::ptrdiff_t>(at),
-                                       window.begin() + static_cast<std::ptrdiff_t>(at + n)));
-        }
-        d43.End().WriteFile(dir_.File("image.d43"));
+        ubrof_test::ImageFile(window, core::kImageStart).WriteFile(dir_.File("image.d43"));
     }
 
     std::string Path(const std::string& name) const { return dir_.File(name); }
