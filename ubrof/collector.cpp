@@ -1,24 +1,28 @@
 #include "ubrof/collector.h"
 
-#include <utility>
-
 void UbrofCollector::AddModule(const std::string& name) {
     moduleNames_.push_back(name);
     sourceLines_.emplace_back();
 }
 
-void UbrofCollector::AddCallFrameInfo(const TaggedAddress& address, Body body) {
-    callFrameInfo_[address] = std::move(body);
+void UbrofCollector::AddCallFrameInfo(const TaggedAddress& address, const Body& body) {
+    CountedHandle<CfiDataBlock> data = cfi_.Read(body, address);
+    if (data) {
+        callFrameInfo_[address] = std::move(data);
+    }
 }
 
-void UbrofCollector::AddStatementInfo(const TaggedAddress& address, Body body) {
-    statementInfo_[address] = std::move(body);
+void UbrofCollector::AddStatementInfo(const TaggedAddress& address, const Body& body) {
+    CountedHandle<Statement> statement = StatementInfoReader(body, statementCommons_);
+    if (statement) {
+        statementInfo_[address] = std::move(statement);
+    }
 }
 
-void UbrofCollector::AddSourceLines(Body body) {
-    sourceLines_.push_back(std::move(body));
+void UbrofCollector::AddSourceLines(const Body& body) {
+    sourceLines_.push_back(SourceLinesReader(body));
 }
 
-void UbrofCollector::AddReadOperation(Body body) {
-    readOperations_.push_back(std::move(body));
+void UbrofCollector::AddReadOperation(const Body& body) {
+    ReadOperationReader(body, cfi_, readOperations_);
 }

@@ -5,33 +5,49 @@
 #include <string>
 #include <vector>
 
+#include "ubrof/cfi_reader.h"
+#include "ubrof/counted.h"
+#include "ubrof/read_operation.h"
+#include "ubrof/source_lines.h"
+#include "ubrof/statement_info.h"
 #include "ubrof/tagged_address.h"
 
 // Everything one conversion gathers besides the code: module names and the
-// debug records. The debug records are kept as their bodies until their
-// readers parse them into objects; the collector owns what it holds and
-// drops it when the conversion ends.
+// debug records, parsed by their readers. The blocks that the records
+// register by id stay known for the whole file. The collector owns what it
+// holds and drops it when the conversion ends; nothing of it reaches the
+// text.
 class UbrofCollector {
 public:
     using Body = std::vector<uint8_t>;
 
     void AddModule(const std::string& name);
-    void AddCallFrameInfo(const TaggedAddress& address, Body body);
-    void AddStatementInfo(const TaggedAddress& address, Body body);
-    void AddSourceLines(Body body);
-    void AddReadOperation(Body body);
+    // A data block is kept under the address; a later one there replaces it.
+    void AddCallFrameInfo(const TaggedAddress& address, const Body& body);
+    // A statement is kept under the address; a later one there replaces it.
+    void AddStatementInfo(const TaggedAddress& address, const Body& body);
+    void AddSourceLines(const Body& body);
+    void AddReadOperation(const Body& body);
 
     const std::vector<std::string>& ModuleNames() const { return moduleNames_; }
-    // One entry per source-lines record, and an empty one per module record.
-    const std::vector<Body>& SourceLines() const { return sourceLines_; }
-    const std::map<TaggedAddress, Body>& CallFrameInfo() const { return callFrameInfo_; }
-    const std::map<TaggedAddress, Body>& StatementInfo() const { return statementInfo_; }
-    const std::vector<Body>& ReadOperations() const { return readOperations_; }
+    // One entry per source-lines record, and a null one per module record.
+    const std::vector<CountedHandle<SourceLines>>& SourceLinesList() const { return sourceLines_; }
+    const std::map<TaggedAddress, CountedHandle<CfiDataBlock>>& CallFrameInfo() const {
+        return callFrameInfo_;
+    }
+    const std::map<TaggedAddress, CountedHandle<Statement>>& StatementInfo() const {
+        return statementInfo_;
+    }
+    const OgUbrofCfi& Cfi() const { return cfi_; }
+    const StatementCommonTable& StatementCommons() const { return statementCommons_; }
+    const ReadOperationPool& ReadOperations() const { return readOperations_; }
 
 private:
     std::vector<std::string> moduleNames_;
-    std::vector<Body> sourceLines_;
-    std::map<TaggedAddress, Body> callFrameInfo_;
-    std::map<TaggedAddress, Body> statementInfo_;
-    std::vector<Body> readOperations_;
+    OgUbrofCfi cfi_;
+    StatementCommonTable statementCommons_;
+    ReadOperationPool readOperations_;
+    std::vector<CountedHandle<SourceLines>> sourceLines_;
+    std::map<TaggedAddress, CountedHandle<CfiDataBlock>> callFrameInfo_;
+    std::map<TaggedAddress, CountedHandle<Statement>> statementInfo_;
 };

@@ -1,7 +1,5 @@
 #include "ubrof/titxt_handler.h"
 
-#include <utility>
-
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -41,17 +39,17 @@ void UbrofTiTxtHandler::OnData(const std::vector<uint8_t>& bytes, const TaggedAd
 }
 
 void UbrofTiTxtHandler::OnCallFrameInfo(std::vector<uint8_t> body, const TaggedAddress& address) {
-    collector_.AddCallFrameInfo(address, std::move(body));
+    collector_.AddCallFrameInfo(address, body);
 }
 
 void UbrofTiTxtHandler::OnStatementInfo(std::vector<uint8_t> body, const TaggedAddress& address) {
-    collector_.AddStatementInfo(address, std::move(body));
+    collector_.AddStatementInfo(address, body);
 }
 
 void UbrofTiTxtHandler::OnSourceLines(std::vector<uint8_t> body) {
-    collector_.AddSourceLines(std::move(body));
+    collector_.AddSourceLines(body);
 }
 
 void UbrofTiTxtHandler::OnReadOperation(std::vector<uint8_t> body) {
-    collector_.AddReadOperation(std::move(body));
+    collector_.AddReadOperation(body);
 }

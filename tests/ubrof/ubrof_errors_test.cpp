@@ -147,8 +147,8 @@ TEST(UbrofErrors, LebNumbersAboveThirtyTwoBitsFail) {
 TEST(UbrofErrors, FiveByteLebNumbersAreAccepted) {
     const ConvertResult r = ConvertBytes(UbrofBuilder()
                                              .Tag(0xD4)
-                                             .Raw({0x82, 0x80, 0x80, 0x80, 0x00})
-                                             .Raw({0x39, 0x39})
+                                             .Raw({0x84, 0x80, 0x80, 0x80, 0x00})
+                                             .Raw({0x01, 0x39, 0x00, 0x00})
                                              .Address(1)
                                              .bytes());
     EXPECT_EQ(r.result, 1);

@@ -69,6 +69,25 @@ TEST(UbrofGolden, SeedFilesConvertToTheirRecordedTexts) {
     }
 }
 
+// The version-10 seeds are the builder's files, so that their debug records
+// stay well formed; QUILL_WRITE_SEEDS=1 writes them anew.
+TEST(UbrofGolden, Version10SeedsAreTheBuildersFile) {
+    const std::string corpus = SourceDir() + "/tests/fuzz/corpus/";
+    const Bytes seed = Version10Seed().bytes();
+    Bytes codeFile = {0x03}; // the code-file fuzzer's control byte: format 4
+    codeFile.insert(codeFile.end(), seed.begin(), seed.end());
+    const char* write = std::getenv("QUILL_WRITE_SEEDS");
+    if (write != nullptr && std::string(write) == "1") {
+        std::ofstream(corpus + "fuzz_ubrof_convert/version10", std::ios::binary)
+            .write(reinterpret_cast<const char*>(seed.data()), static_cast<std::streamsize>(seed.size()));
+        std::ofstream(corpus + "fuzz_code_file/ubrof", std::ios::binary)
+            .write(reinterpret_cast<const char*>(codeFile.data()),
+                   static_cast<std::streamsize>(codeFile.size()));
+    }
+    EXPECT_EQ(ReadBytes(corpus + "fuzz_ubrof_convert/version10"), seed);
+    EXPECT_EQ(ReadBytes(corpus + "fuzz_code_file/ubrof"), codeFile);
+}
+
 TEST(UbrofGolden, BenchmarkFilesConvertToTheirRecordedTexts) {
     {
         SCOPED_TRACE("bench_ubrof_convert");

@@ -9,6 +9,15 @@
 
 namespace ubrof_test {
 
+// One of every debug record kind, well formed, using names block id
+// namesId and statement COMMON id statementId, which must be new to the
+// file: a names block, a COMMON block, a data block, a statement COMMON
+// block and a statement, source lines and a read operation.
+UbrofBuilder& AddDebugRecords(UbrofBuilder& file, uint64_t namesId = 0, uint64_t statementId = 1);
+
+// The version-10 seed of the conversion fuzzer: every record kind once.
+UbrofBuilder Version10Seed();
+
 // About 1 MB: full data records under one address per 4 KB, with a checksum
 // record and a little debug information now and then, as a linker writes
 // them.
