@@ -183,7 +183,13 @@ Bytes SourceLinesBody(const std::vector<std::string>& directories,
     }
     w.Uleb(files.size());
     for (const SourceFileSpec& f : files) {
-        w.Uleb(f.unused).Text(f.name).Uleb(f.directory).Raw(f.time).Uleb(f.number);
+        w.Uleb(f.unused).Text(f.name).Uleb(f.directory);
+        if (f.time.empty()) {
+            w.U8(0).U8(0).U8(12).U8(1).U8(1).U8(124);
+        } else {
+            w.Raw(f.time);
+        }
+        w.Uleb(f.number);
     }
     w.Raw(items);
     return w.bytes();

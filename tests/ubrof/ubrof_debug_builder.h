@@ -155,18 +155,18 @@ struct CfiVersionedNamesSpec {
     uint64_t version = 1;
     uint64_t base = 0; // 0 none, k the block with id k - 1
     uint64_t defaultSize = 2;
-    std::vector<CfiFrameSpec> frames;
+    std::vector<CfiFrameSpec> frames{};
     // Without a base: the resources, their flag set where no size is given.
-    std::vector<CfiResourceSpec> resources;
-    std::vector<uint64_t> virtuals;
-    std::vector<std::pair<uint64_t, std::vector<uint64_t>>> groups; // composite, parts
+    std::vector<CfiResourceSpec> resources{};
+    std::vector<uint64_t> virtuals{};
+    std::vector<std::pair<uint64_t, std::vector<uint64_t>>> groups{}; // composite, parts
     // With a base: number, value, size (flag set where none).
     struct Change {
         uint64_t number;
         uint64_t value;
         std::optional<uint64_t> size;
     };
-    std::vector<Change> changes;
+    std::vector<Change> changes{};
 };
 Bytes CfiVersionedNamesBody(const CfiVersionedNamesSpec& spec);
 
@@ -205,7 +205,8 @@ struct SourceFileSpec {
         : name(std::move(n)), directory(dir), number(num) {}
     std::string name;
     uint64_t directory = 0;
-    Bytes time = {0, 0, 12, 1, 1, 124};
+    // Six bytes; empty writes 12:00:00 on 1 January 2024.
+    Bytes time;
     uint64_t number = 0;
     uint64_t unused = 0;
 };
@@ -232,7 +233,7 @@ struct StatementCommonSpec {
     uint64_t p5 = 5;
     int64_t p6 = -6;
     uint64_t p7 = 7;
-    Bytes bytes = {0xAA, 0xBB};
+    Bytes bytes = Bytes(2, 0xAB);
 };
 Bytes StatementCommonBody(const StatementCommonSpec& spec);
 Bytes StatementBody(uint64_t id, uint64_t count, const Bytes& rest = {});
