@@ -90,6 +90,8 @@ public:
     DwOp& DerefSize(uint8_t size) { U8(0x94).U8(size); return *this; }
     DwOp& XderefSize(uint8_t size, uint8_t space) { U8(0x95).U8(size).U8(space); return *this; }
     DwOp& Frame(uint64_t f) { U8(0xE0).Uleb(f); return *this; }
+    // Drops the last count bytes (an operand cut by the end).
+    DwOp& Truncated(size_t count) { bytes_.resize(count < bytes_.size() ? bytes_.size() - count : 0); return *this; }
 };
 
 // A block of call-frame instructions.
