@@ -9,6 +9,8 @@
 #include "core/segment_table.h"
 #include "tests/codeimage/code_fixture.h"
 #include "tests/ubrof/ubrof_builder.h"
+#include "tests/ubrof/ubrof_debug_builder.h"
+#include "tests/ubrof/ubrof_sample_files.h"
 
 #include <string>
 #include <vector>
@@ -394,6 +396,47 @@ TEST_F(CodeFileLoadTest, UbrofFileLoadsLikeItsTiTxtText) {
     // The same file into the programming image.
     EXPECT_EQ(LoadPath(d43, 2), 1);
     EXPECT_EQ(Defined(Images.ProgramImage), expected);
+}
+
+// Every record kind, the debug records included, and the code of the seed
+// file: it loads like its TI-TXT text.
+TEST_F(CodeFileLoadTest, UbrofFileWithEveryRecordKindLoadsLikeItsTiTxtText) {
+    ubrof_test::UbrofBuilder file = ubrof_test::Version10Seed();
+    file.Truncate(1); // the end record
+    file.Address(0x1100).Data({0xAA, 0x55});
+    ubrof_test::AddDebugRecords(file, 9, 9).Data({0x11}).End();
+    const std::string d43 = file.WriteFile(dir_.File("every.d43"));
+    std::string text = "@F000\n00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n\n\n";
+    text += "@1100\nAA 55 \n\n11 \n\n";
+    ASSERT_EQ(Load("expected.txt", text), 1);
+    const ByteMap expected = Defined(Images.CodeImage);
+    ASSERT_EQ(expected.size(), 19u);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadPath(d43), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(Defined(Images.CodeImage), expected);
+}
+
+// A bad call-frame record fails the load with the reader's message; the
+// next load goes on as usual.
+TEST_F(CodeFileLoadTest, ABadCallFrameRecordFailsTheLoadWithTheReadersMessage) {
+    ubrof_test::UbrofBuilder file;
+    file.Version(10).Address(0x2000).Data({1, 2, 3});
+    file.DebugRecord(0xD4, ubrof_test::CfiNamesBody(0, {}, {{"PC"}}));
+    file.DebugRecord(0xD4, ubrof_test::CfiDataBody(4, 0, 0, {}));
+    const std::string d43 = file.WriteFile(dir_.File("badcfi.d43"));
+    ASSERT_EQ(Load("old.txt", "@2000\n99\n"), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadPath(d43), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "No Common block defined for id 4");
+    EXPECT_EQ(CodeImageUsedCount(), 0);
+    EXPECT_EQ(Images.CodeImageHasData, 0);
+
+    ubrof_test::UbrofBuilder good;
+    good.Version(10).Address(0x2000).Data({7});
+    EXPECT_EQ(LoadPath(good.WriteFile(dir_.File("good.d43"))), 1);
+    EXPECT_EQ(CodeImageUsedCount(), 1);
 }
 
 TEST_F(CodeFileLoadTest, ABrokenUbrofFileFailsTheLoadWithTheReadersMessage) {
