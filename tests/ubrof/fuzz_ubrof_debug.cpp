@@ -1,0 +1,126 @@
+// Code and debug records of a version-10 file in any order and with any
+// bodies. A file that converts gives exactly the text of its code records;
+// one that is refused gives no text and one of the readers' messages. The
+// sanitizers, the time-out and the memory limit of the run catch deep
+// chains and blown-up expressions.
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "tests/ubrof/fuzz_ubrof_debug_input.h"
+#include "ubrof/convert.h"
+
+namespace {
+
+std::string FilePath(const char* stem) {
+    const char* dir = std::getenv("TMPDIR");
+    return std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/" + stem + "-" +
+           std::to_string(getpid()) + ".d43";
+}
+
+bool Known(const std::string& message) {
+    static const char* const exact[] = {
+        "Unexpected end of UBROF record",
+        "Illegal LEB128 number",
+        "Unsupported call frame info common version",
+        "Unsupported call frame info common augmentation",
+        "Need common to use restore",
+        "illegal CFI instruction",
+        "More than one row in call frame info data",
+        "CFI block chain too deep",
+        "CFI remember state too deep",
+        "Unknown source line sequence tag",
+        "File index out of range in source lines sequence info",
+        "Directory index out of range in source lines file info",
+        "Unknown statement info sub tag",
+        "Cannot read statement info in format version other than 1",
+        "Unknown flag in Read operation.",
+    };
+    for (const char* m : exact) {
+        if (message == m) {
+            return true;
+        }
+    }
+    // Texts followed by a decimal number.
+    static const char* const numbered[] = {
+        "Unknown cfi sub tag: ",
+        "OgUbrofCfi:ReadFrames - Unknown frame kind: ",
+        "OgUbrofCfi - Unknown CFI Names record version: ",
+        "No NAMES block defined for id ",
+        "No Common block defined for id ",
+        "OgUbrofCfi::Impl::ReadData - unknown data kind: ",
+        "CFI resource number out of range: ",
+        "CFI frame number out of range: ",
+        "Multiple statement info COMMON blocks with id ",
+    };
+    for (const std::string m : numbered) {
+        if (message.size() > m.size() && message.compare(0, m.size(), m) == 0 &&
+            message.find_first_not_of("0123456789", m.size()) == std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Converts with standard error caught in memory.
+int Convert(const std::string& path, std::string& text, std::string& errors) {
+    static const int buffer = memfd_create("fuzz_ubrof_debug_stderr", 0);
+    static const int saved = dup(2);
+    if (buffer < 0 || saved < 0 || ftruncate(buffer, 0) != 0) {
+        std::abort();
+    }
+    std::fflush(stderr);
+    dup2(buffer, 2);
+    const int result = UbrofFileConvert(path, text);
+    std::fflush(stderr);
+    dup2(saved, 2);
+    errors.clear();
+    char chunk[512];
+    for (off_t at = 0;;) {
+        const ssize_t n = pread(buffer, chunk, sizeof chunk, at);
+        if (n <= 0) {
+            break;
+        }
+        errors.append(chunk, static_cast<size_t>(n));
+        at += n;
+    }
+    return result;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const std::string allPath = FilePath("fuzz-ubrof-debug");
+    static const std::string codePath = FilePath("fuzz-ubrof-debug-code");
+    ubrof_test::UbrofBuilder all;
+    ubrof_test::UbrofBuilder code;
+    ubrof_test::DecodeFuzzDebugInput(data, size, all, code);
+    all.WriteFile(allPath);
+    code.WriteFile(codePath);
+
+    std::string codeText;
+    std::string errors;
+    if (Convert(codePath, codeText, errors) != 1 || !errors.empty()) {
+        std::abort(); // the code records alone always convert
+    }
+    std::string text = "before";
+    const int result = Convert(allPath, text, errors);
+    std::remove(allPath.c_str());
+    std::remove(codePath.c_str());
+    if (result == 1) {
+        if (text != codeText || !errors.empty()) {
+            std::abort();
+        }
+    } else if (result != 0 || !text.empty() || !Known(errors)) {
+        std::fprintf(stderr, "unexpected refusal: '%s'\n", errors.c_str());
+        std::abort();
+    }
+    return 0;
+}
