@@ -73,7 +73,8 @@ bool Known(const std::string& message) {
 int Convert(const std::string& path, std::string& text, std::string& errors) {
     static const int buffer = memfd_create("fuzz_ubrof_debug_stderr", 0);
     static const int saved = dup(2);
-    if (buffer < 0 || saved < 0 || ftruncate(buffer, 0) != 0) {
+    // Standard error shares the buffer's offset: back to the start each time.
+    if (buffer < 0 || saved < 0 || ftruncate(buffer, 0) != 0 || lseek(buffer, 0, SEEK_SET) != 0) {
         std::abort();
     }
     std::fflush(stderr);
