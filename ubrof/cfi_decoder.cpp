@@ -61,7 +61,9 @@ void CfiInstructionDecoder::Advance(uint32_t location) {
 void CfiInstructionDecoder::Decode() {
     RecordCursor in(instructions_, size_);
     // n x daf and locations wrap at 32 bits.
-    const auto scaled = [this](uint32_t n) { return static_cast<int32_t>(n * static_cast<uint32_t>(dataAlignment_)); };
+    const auto scaled = [this](uint32_t n) {
+        return static_cast<int32_t>(n * static_cast<uint32_t>(dataAlignment_));
+    };
     const auto saved = [this](uint32_t n) {
         return static_cast<int32_t>(n * (0u - static_cast<uint32_t>(dataAlignment_)));
     };

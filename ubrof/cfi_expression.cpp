@@ -362,8 +362,8 @@ bool CfiExpressionReader::Run(size_t position, Stack& stack, int nesting) {
                             continue;
                         }
                     }
-                    NodeHandle merged(new Node(Node::Kind::kConditional, 0,
-                                               {condition, branch, fallThrough}));
+                    NodeHandle merged(
+                        new Node(Node::Kind::kConditional, 0, {condition, branch, fallThrough}));
                     if (merged->ExpandedSize() > kMaxNodes) {
                         return false;
                     }
@@ -410,7 +410,8 @@ bool CfiExpressionReader::Run(size_t position, Stack& stack, int nesting) {
                 ok = in.Byte(a) && memory(a, 3);
                 break;
             case 0x95: // xderef_size
-                ok = in.Byte(a) && in.Byte(b) && memory(a, ubrofCodeMap.Inverse(static_cast<uint8_t>(b)));
+                ok = in.Byte(a) && in.Byte(b) &&
+                     memory(a, ubrofCodeMap.Inverse(static_cast<uint8_t>(b)));
                 break;
             case 0xE0: // frame
                 ok = in.Leb(false, a) && frame(a);

@@ -19,8 +19,8 @@ public:
 
     // A node of the kind with up to three operands; the fields that the kind
     // does not use stay 0.
-    CfiExpressionNode(Kind kind, uint32_t value, std::vector<CountedHandle<CfiExpressionNode>> operands,
-                      int space = 0);
+    CfiExpressionNode(Kind kind, uint32_t value,
+                      std::vector<CountedHandle<CfiExpressionNode>> operands, int space = 0);
 
     Kind kind() const { return kind_; }
     bool IsRegister() const { return kind_ == Kind::kRegister; }

@@ -60,8 +60,8 @@ void DecodeInitialRules(RecordCursor& in, CfiCommonBlock& common, uint32_t first
         }
     }
     const std::vector<uint8_t> instructions = in.Rest();
-    CfiInstructionDecoder(instructions.data(), instructions.size(), nullptr,
-                          common.CodeAlignment(), common.DataAlignment(), names, row)
+    CfiInstructionDecoder(instructions.data(), instructions.size(), nullptr, common.CodeAlignment(),
+                          common.DataAlignment(), names, row)
         .Decode();
 }
 

@@ -16,8 +16,7 @@
 class CfiDataBlock : public CountedObject {
 public:
     explicit CfiDataBlock(CountedHandle<CfiCommonBlock> common)
-        : common_(std::move(common)), rows_(common_->NamesHandle()),
-          state_(common_->Names()) {}
+        : common_(std::move(common)), rows_(common_->NamesHandle()), state_(common_->Names()) {}
 
     const CfiCommonBlock& Common() const { return *common_; }
     uint32_t first = 0;
@@ -52,7 +51,8 @@ public:
     OgUbrofCfi& operator=(const OgUbrofCfi&) = delete;
 
     // One record body; a data block for sub tags 3 and 6, else null.
-    CountedHandle<CfiDataBlock> Read(const std::vector<uint8_t>& body, const TaggedAddress& address);
+    CountedHandle<CfiDataBlock> Read(const std::vector<uint8_t>& body,
+                                     const TaggedAddress& address);
 
     // Null when no names block with that id was read.
     const CfiNamesBlock* NamesBlock(uint32_t id) const;

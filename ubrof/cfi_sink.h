@@ -65,7 +65,8 @@ private:
 // the parts' common kind, or 0 while they differ. One level only.
 class CfiRowRecorder : public CfiSinkBroadcaster {
 public:
-    CfiRowRecorder(const CfiNamesBlock& names, CfiInstructionSink& first, CfiInstructionSink& second);
+    CfiRowRecorder(const CfiNamesBlock& names, CfiInstructionSink& first,
+                   CfiInstructionSink& second);
 
     void Undefined(uint32_t resource) override;
     void SameValue(uint32_t resource) override;

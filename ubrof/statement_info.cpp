@@ -19,8 +19,8 @@ CountedHandle<Statement> StatementInfoReader(const std::vector<uint8_t>& body,
                 static_cast<uint16_t>(i % 2 == 0 ? in.Uleb() : static_cast<uint32_t>(in.Sleb()));
         }
         block->bytes = in.ByteList8();
-        UbrofCheck(table.find(id) == table.end(), "Multiple statement info COMMON blocks with id %u",
-                   id);
+        UbrofCheck(table.find(id) == table.end(),
+                   "Multiple statement info COMMON blocks with id %u", id);
         table[id] = block;
         return {};
     }

@@ -28,8 +28,9 @@ std::string PrintExpression(const CountedHandle<CfiExpressionNode>& node) {
                PrintExpression(ops[0]) + ")";
     }
     case CfiExpressionNode::Kind::kBinary: {
-        static const char* names[] = {"?",  "plus", "minus", "mul", "div", "mod", "xor", "and", "or",
-                                      "shl", "shr", "shra", "eq", "ne", "lt", "le", "gt", "ge"};
+        static const char* names[] = {"?",   "plus", "minus", "mul", "div", "mod",
+                                      "xor", "and",  "or",    "shl", "shr", "shra",
+                                      "eq",  "ne",   "lt",    "le",  "gt",  "ge"};
         return std::string(node->value() < 18 ? names[node->value()] : "?") + "(" +
                PrintExpression(ops[0]) + ", " + PrintExpression(ops[1]) + ")";
     }

@@ -36,7 +36,9 @@ public:
     void RuleExpression(uint32_t resource, const Expression& expression) override;
     void RememberState() override { calls.push_back("remember"); }
     void RestoreState() override { calls.push_back("restore state"); }
-    void Advance(uint32_t location) override { calls.push_back("advance " + std::to_string(location)); }
+    void Advance(uint32_t location) override {
+        calls.push_back("advance " + std::to_string(location));
+    }
 };
 
 } // namespace ubrof_test

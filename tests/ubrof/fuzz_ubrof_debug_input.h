@@ -29,7 +29,8 @@ inline Bytes EncodeFuzzDebugInput(const std::vector<FuzzDebugRecord>& records) {
     Bytes out;
     for (const FuzzDebugRecord& r : records) {
         if (r.tag == 0x51) {
-            out.insert(out.end(), {0x01, static_cast<uint8_t>(r.offset >> 8), static_cast<uint8_t>(r.offset)});
+            out.insert(out.end(),
+                       {0x01, static_cast<uint8_t>(r.offset >> 8), static_cast<uint8_t>(r.offset)});
         } else if (r.tag == 0x39) {
             out.push_back(static_cast<uint8_t>(r.bytes.size() << 1)); // at most 63 bytes
             out.insert(out.end(), r.bytes.begin(), r.bytes.end());

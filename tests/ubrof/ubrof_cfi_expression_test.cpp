@@ -52,8 +52,10 @@ TEST(CfiExpressionReader, ProgramsGiveTheirTrees) {
         // Space codes go through the segment code map: file code 7 is kind 2.
         {"xderef in space code 7", DwOp().Lit(8).Xderef(7), "mem4@2(const8)"},
         {"deref_size", DwOp().Lit(8).DerefSize(1), "mem1@3(const8)"},
-        {"const8u and const8s take their opcode byte only", DwOp().Op(0x0E).Op(0x0F).Lit(4), "const4"},
-        {"unlisted opcodes take one byte", DwOp().Lit(1).Op(0x96).Op(0xFF).Op(0x93).Op(0x01), "const1"},
+        {"const8u and const8s take their opcode byte only", DwOp().Op(0x0E).Op(0x0F).Lit(4),
+         "const4"},
+        {"unlisted opcodes take one byte", DwOp().Lit(1).Op(0x96).Op(0xFF).Op(0x93).Op(0x01),
+         "const1"},
         {"signed and unsigned constants",
          DwOp().Const1s(-1).Const2s(-300).Plus().Const1u(0xFF).Const2u(0xFFFF).Minus().Mul(),
          "mul(plus(const-1, const-300), minus(const255, const65535))"},
@@ -65,8 +67,7 @@ TEST(CfiExpressionReader, ProgramsGiveTheirTrees) {
         {"rot moves the top to third place", DwOp().Lit(1).Lit(2).Lit(3).Rot().Minus().Minus(),
          "minus(const3, minus(const1, const2))"},
         {"unary operators", DwOp().Lit(1).Abs().Neg().Not(), "not(neg(abs(const1)))"},
-        {"binary operators",
-         DwOp().Lit(1).Lit(2).And().Lit(3).Shl().Lit(4).Shr().Lit(5).Shra(),
+        {"binary operators", DwOp().Lit(1).Lit(2).And().Lit(3).Shl().Lit(4).Shr().Lit(5).Shra(),
          "shra(shr(shl(and(const1, const2), const3), const4), const5)"},
         {"comparisons",
          DwOp().Lit(1).Lit(2).Eq().Lit(3).Ge().Lit(4).Gt().Lit(5).Le().Lit(6).Lt().Lit(7).Ne(),
@@ -76,11 +77,11 @@ TEST(CfiExpressionReader, ProgramsGiveTheirTrees) {
          "plus(plus(plus(reg7, plus(reg6, const1)), plus(frame0, const-4)), frame1)"},
         // The condition is on the stack below the bra; both paths run to the
         // end and the top entries differ.
-        {"bra merged into a conditional",
-         DwOp().Lit(1).Reg(2).Bra(4).Lit(2).Skip(1).Lit(3),
+        {"bra merged into a conditional", DwOp().Lit(1).Reg(2).Bra(4).Lit(2).Skip(1).Lit(3),
          "if(reg2, const3, const2)"},
         {"bra whose paths agree", DwOp().Reg(2).Bra(0).Lit(9), "const9"},
-        {"bra to the end", DwOp().Lit(1).Reg(2).Bra(2).Neg().Abs(), "if(reg2, const1, abs(neg(const1)))"},
+        {"bra to the end", DwOp().Lit(1).Reg(2).Bra(2).Neg().Abs(),
+         "if(reg2, const1, abs(neg(const1)))"},
         {"skip over an operand's bytes", DwOp().Lit(3).Skip(5).Const4u(0x0E0E0E0E), "const3"},
     });
 }
@@ -140,7 +141,9 @@ TEST(CfiExpressionReader, ProgramsWithoutAValueGiveNull) {
 }
 
 TEST(CfiExpressionNode, EqualTreesCompareEqualAndOrderByKindFirst) {
-    const auto tree = [](const Bytes& program) { return CfiExpressionReader(Names()).Read(program); };
+    const auto tree = [](const Bytes& program) {
+        return CfiExpressionReader(Names()).Read(program);
+    };
     const auto a = tree(DwOp().Breg(3, -2).Deref());
     const auto b = tree(DwOp().Breg(3, -2).Deref());
     ASSERT_TRUE(a && b);

@@ -70,7 +70,8 @@ TEST(UbrofCollector, KeepsModulesAndDebugObjects) {
     file.Version(10).Module("first");
     Blocks(file, "IAR 1", 0, 2, {});
     file.DebugRecord(0xD4, CfiDataBody(0, 1, 2, CfiOps().Undefined(1)));
-    file.Address(0x1000, 7).DataCount(16).DebugRecord(0xD4, CfiDataBody(0, 3, 4, CfiOps().SameValue(2)));
+    file.Address(0x1000, 7).DataCount(16).DebugRecord(0xD4,
+                                                      CfiDataBody(0, 3, 4, CfiOps().SameValue(2)));
     file.DebugRecord(0xD5, StatementCommonBody({1})).DebugRecord(0xD5, StatementBody(1, 4, {5, 6}));
     file.DebugRecord(0xD6, SourceLinesBody({}, {{"a.c"}}));
     file.Module("second", 0x01).DebugRecord(0xD9, ReadOperationBody(0, {}, 0, {1}));
@@ -109,7 +110,9 @@ TEST(UbrofCollector, DataBlockRowsReplayWithTheirOffsetsAndLocations) {
     Blocks(file.Version(10), "IAR 1", 0, 2, {});
     // n 3 with a data alignment factor of 2: -6 for a saved resource, +6 for
     // a CFA offset.
-    file.DebugRecord(0xD4, CfiDataBody(0, 0, 0, CfiOps().Offset(3, 3).DefCfa(1, 3).Advance(5).FrameOffset(2, 0, 1)));
+    file.DebugRecord(
+        0xD4,
+        CfiDataBody(0, 0, 0, CfiOps().Offset(3, 3).DefCfa(1, 3).Advance(5).FrameOffset(2, 0, 1)));
     file.Address(0x10).DebugRecord(0xD4, CfiDataBody(0, 0, 0, CfiOps().SetLoc(10).SetLoc(16)));
     file.Address(0x20).DebugRecord(0xD4, CfiDataBody(0, 0, 0, CfiOps().OffsetExtended(2, 2)));
     ReaderRun run;
@@ -130,7 +133,8 @@ TEST(UbrofCollector, ARestoreInADataBlockAppliesTheInitialRule) {
     UbrofBuilder file;
     // Same value for every resource (flags bit 1), then r2 saved at +4.
     Blocks(file.Version(10), "IAR 2", 2, -2, CfiOps().Offset(2, 2).Register(3, 1));
-    file.DebugRecord(0xD4, CfiDataBody(0, 0, 0, CfiOps().Undefined(2).Restore(2).RestoreExtended(3).Restore(0)));
+    file.DebugRecord(
+        0xD4, CfiDataBody(0, 0, 0, CfiOps().Undefined(2).Restore(2).RestoreExtended(3).Restore(0)));
     // Without "IAR 2" a resource has no initial rule: its restore does nothing.
     file.DebugRecord(0xD4, CfiNamesBody(1, {{0, 1, 0, ""}}, {{"PC"}, {"SP"}}));
     CfiCommonSpec plain;
@@ -141,9 +145,9 @@ TEST(UbrofCollector, ARestoreInADataBlockAppliesTheInitialRule) {
     file.Address(0x40).DebugRecord(0xD4, CfiDataBody(1, 0, 0, CfiOps().Restore(1).SameValue(0)));
     ReaderRun run;
     ReadAll(file, run);
-    EXPECT_EQ(Rows(run.collector, {3, 1, 0}),
-              (std::vector<std::string>{"undefined r2", "offset r2 f0 +4", "register r3 r1",
-                                        "same r0"}));
+    EXPECT_EQ(
+        Rows(run.collector, {3, 1, 0}),
+        (std::vector<std::string>{"undefined r2", "offset r2 f0 +4", "register r3 r1", "same r0"}));
     EXPECT_EQ(Rows(run.collector, {3, 0, 0x40}), (std::vector<std::string>{"same r0"}));
     // The data block's rules after its last row start from the initial ones.
     const CfiDataBlock& data = *run.collector.CallFrameInfo().at({3, 1, 0});

@@ -94,8 +94,8 @@ TEST(UbrofConvert, FixedRecordsAreReadOverWithoutOutput) {
         {"odd time stamp", around(UbrofBuilder().TimeStamp(255, 255, 255, 0, 0, 255)), code},
         {"twelve bytes", around(UbrofBuilder().TwelveBytes()), code},
         {"u32 record", around(UbrofBuilder().U32Record(0x39515139)), code},
-        {"debug records", around(std::move(AddDebugRecords(UbrofBuilder().Version(10), 0x39, 0x51))),
-         code},
+        {"debug records",
+         around(std::move(AddDebugRecords(UbrofBuilder().Version(10), 0x39, 0x51))), code},
     });
 }
 
@@ -165,7 +165,11 @@ TEST(UbrofConvert, EveryDeclarableTagUsesTheSkipTable) {
 TEST(UbrofConvert, SkipCodesOfOtherTagsLeaveTheirLayout) {
     UbrofBuilder file;
     file.Version(10, 0, 0, {{0x39, 5}, {0x51, 0}, {0x02, 3}, {0x49, 253}, {0xD4, 0}});
-    file.Address(0x6000).Data({0x11, 0x22}).Tag(0x02).Empty().DebugRecord(0xD4, CfiNamesBody(0x39, {}, {}));
+    file.Address(0x6000)
+        .Data({0x11, 0x22})
+        .Tag(0x02)
+        .Empty()
+        .DebugRecord(0xD4, CfiNamesBody(0x39, {}, {}));
     file.Data({0x33});
     ExpectConverts({{"fixed and one-byte tags", file, "@6000\n11 22 \n\n33 \n\n"}});
 }

@@ -20,11 +20,21 @@ struct Record {
     std::string module = "";
 };
 
-Record D4(const Bytes& body) { return {0xD4, body}; }
-Record D5(const Bytes& body) { return {0xD5, body}; }
-Record D6(const Bytes& body) { return {0xD6, body}; }
-Record D9(const Bytes& body) { return {0xD9, body}; }
-Record NextModule(const std::string& name) { return {0x00, {}, name}; }
+Record D4(const Bytes& body) {
+    return {0xD4, body};
+}
+Record D5(const Bytes& body) {
+    return {0xD5, body};
+}
+Record D6(const Bytes& body) {
+    return {0xD6, body};
+}
+Record D9(const Bytes& body) {
+    return {0xD9, body};
+}
+Record NextModule(const std::string& name) {
+    return {0x00, {}, name};
+}
 
 // Code records around and between the records; without debug records when
 // withDebug is false.
@@ -111,65 +121,78 @@ TEST(UbrofDebugAccept, EverySubRecordAndInstruction) {
     onBase.base = 2; // block 1
     onBase.frames = {{2, 0, 1}};
     onBase.changes = {{1, 9, {}}, {3, 1, 8}};
-    ExpectAccepted({{"every kind",
-                     {D4(Names(0)), D4(Common(0, 0, "IAR 2", 3, CfiOps().DefCfa(1, 0).Offset(0, 1))),
-                      D4(CfiDataBody(0, 0x10, 0x20, EveryInstruction())),
-                      D4(CfiVersionedNamesBody(versioned)), D4(CfiVersionedNamesBody(onBase)),
-                      D4(CfiDerivedCommonBody(1, 0, 1, 2, CfiOps().SameValue(3).Undefined(2))),
-                      D4(CfiDataWithKindBody(1, 1, 2, 1, {}, CfiOps().Restore(3).Restore(2).Advance(1))),
-                      D4(CfiDataWithKindBody(0, 1, 2, 2, {}, CfiOps().RestoreExtended(0))),
-                      D4(CfiDataWithKindBody(0, 1, 2, 3, {{3, 2, 0x1000}, {-1 & 7, 0, 0xFFFFFFFF}}, {})),
-                      D5(StatementCommonBody({0})), D5(StatementBody(0, 5, {1, 2, 3})),
-                      D6(SourceLinesBody({"/src/"}, {{"a.c", 1, 3}, {"b.h", 0, 4}},
-                                         SourceItems().Line(1, 0).Third(2, 1, 9).Line2(3, 4, 0))),
-                      D9(ReadOperationBody(0x0D, 1, 0, {0, 1, 2, 3})),
-                      D9(ReadOperationBody(0x10, {}, 1, {0, 1, 2, 3, 3, 2, 1, 0})),
-                      D9(ReadOperationBody(0x08, {}, 2, {3, 1, 1}))}}});
+    ExpectAccepted(
+        {{"every kind",
+          {D4(Names(0)), D4(Common(0, 0, "IAR 2", 3, CfiOps().DefCfa(1, 0).Offset(0, 1))),
+           D4(CfiDataBody(0, 0x10, 0x20, EveryInstruction())), D4(CfiVersionedNamesBody(versioned)),
+           D4(CfiVersionedNamesBody(onBase)),
+           D4(CfiDerivedCommonBody(1, 0, 1, 2, CfiOps().SameValue(3).Undefined(2))),
+           D4(CfiDataWithKindBody(1, 1, 2, 1, {}, CfiOps().Restore(3).Restore(2).Advance(1))),
+           D4(CfiDataWithKindBody(0, 1, 2, 2, {}, CfiOps().RestoreExtended(0))),
+           D4(CfiDataWithKindBody(0, 1, 2, 3, {{3, 2, 0x1000}, {-1 & 7, 0, 0xFFFFFFFF}}, {})),
+           D5(StatementCommonBody({0})), D5(StatementBody(0, 5, {1, 2, 3})),
+           D6(SourceLinesBody({"/src/"}, {{"a.c", 1, 3}, {"b.h", 0, 4}},
+                              SourceItems().Line(1, 0).Third(2, 1, 9).Line2(3, 4, 0))),
+           D9(ReadOperationBody(0x0D, 1, 0, {0, 1, 2, 3})),
+           D9(ReadOperationBody(0x10, {}, 1, {0, 1, 2, 3, 3, 2, 1, 0})),
+           D9(ReadOperationBody(0x08, {}, 2, {3, 1, 1}))}}});
 }
 
 TEST(UbrofDebugAccept, FilesThatAReaderCouldGetWrong) {
     const std::string long0x81(0x81, 'x');
     ExpectAccepted({
-        {"IAR 1", {D4(Names(0)), D4(Common(0, 0, "IAR 1", 0, CfiOps().DefCfa(1, 1))),
-                   D4(CfiDataBody(0, 0, 0, CfiOps().Offset(2, 1).Restore(2).Restore(3)))}},
+        {"IAR 1",
+         {D4(Names(0)), D4(Common(0, 0, "IAR 1", 0, CfiOps().DefCfa(1, 1))),
+          D4(CfiDataBody(0, 0, 0, CfiOps().Offset(2, 1).Restore(2).Restore(3)))}},
         // The later block under id 0 has resource 3; the earlier had one.
         {"a replaced names block is used from then on",
          {D4(CfiNamesBody(0, {}, {{"only"}})), D4(Names(0)),
-          D4(Common(0, 0, "IAR 2", 0, CfiOps().Offset(3, 1))), D4(CfiDataBody(0, 0, 0, CfiOps().Register(3, 2))),
+          D4(Common(0, 0, "IAR 2", 0, CfiOps().Offset(3, 1))),
+          D4(CfiDataBody(0, 0, 0, CfiOps().Register(3, 2))),
           D9(ReadOperationBody(0x04, {}, 0, {3, 3}))}},
         {"blocks are used in a later module",
-         {D4(Names(0)), D4(Common(5, 0, "IAR 2", 2)), D5(StatementCommonBody({7})), NextModule("second"),
-          D4(CfiDataBody(5, 0, 0, CfiOps().Restore(1))), D5(StatementBody(7, 1)),
-          D9(ReadOperationBody(0, {}, 0, {1})), NextModule("third"), D4(CfiDerivedCommonBody(6, 5, 0, 0, {}))}},
+         {D4(Names(0)), D4(Common(5, 0, "IAR 2", 2)), D5(StatementCommonBody({7})),
+          NextModule("second"), D4(CfiDataBody(5, 0, 0, CfiOps().Restore(1))),
+          D5(StatementBody(7, 1)), D9(ReadOperationBody(0, {}, 0, {1})), NextModule("third"),
+          D4(CfiDerivedCommonBody(6, 5, 0, 0, {}))}},
         {"ids near 2^32",
          {D4(Names(0xFFFFFFFE)), D4(CfiVersionedNamesBody({.id = 0xFFFFFFFF, .base = 0xFFFFFFFF})),
-          D4(Common(0xFFFFFFFF, 0xFFFFFFFF, "IAR 2", 0)), D4(CfiDataBody(0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, {})),
+          D4(Common(0xFFFFFFFF, 0xFFFFFFFF, "IAR 2", 0)),
+          D4(CfiDataBody(0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, {})),
           D4(CfiDerivedCommonBody(0xFFFFFFFE, 0xFFFFFFFF, 0, 0xFFFFFFFE, {})),
           D5(StatementCommonBody({0xFFFFFFFF})), D5(StatementBody(0xFFFFFFFF, 0xFFFFFFFF)),
           D9(ReadOperationBody(0x01, 0xFFFFFFFF, 0xFFFFFFFF, {3}))}},
         {"a directory joined without separator",
          {D6(SourceLinesBody({"/usr/src", "lib"}, {{"main.c", 2}, {"x.c", 1}, {"y.c", 0}},
                              SourceItems().Line(1, 2)))}},
-        {"several sequences",
-         {D6(SourceLinesBody({}, {{"a.c"}, {"b.c"}},
-                             SourceItems().Line(4, 0).Line2(2, 3, 1).EndSequence().EndSequence()
-                                 .Third(1, 1, 5).EndSequence().Line(0xFFFFFFFF, 0).Line(2, 1)))},
-         },
+        {
+            "several sequences",
+            {D6(SourceLinesBody({}, {{"a.c"}, {"b.c"}},
+                                SourceItems()
+                                    .Line(4, 0)
+                                    .Line2(2, 3, 1)
+                                    .EndSequence()
+                                    .EndSequence()
+                                    .Third(1, 1, 5)
+                                    .EndSequence()
+                                    .Line(0xFFFFFFFF, 0)
+                                    .Line(2, 1)))},
+        },
         {"no directories, files or items", {D6(SourceLinesBody({}, {}))}},
         {"read operation flags 0x14 and 0x02",
-         {D4(Names(0)), D9(ReadOperationBody(0x14, {}, 0, {3, 2, 1, 0, 0})), D9(ReadOperationBody(0x02, {}, 0, {1})),
-          D9(ReadOperationBody(0x17, 4, 0, {}))}},
+         {D4(Names(0)), D9(ReadOperationBody(0x14, {}, 0, {3, 2, 1, 0, 0})),
+          D9(ReadOperationBody(0x02, {}, 0, {1})), D9(ReadOperationBody(0x17, 4, 0, {}))}},
         // A length of one byte in a names block and a LEB128 length in the
         // source lines: 0x81 is one byte there and two here.
         {"a 0x81-byte resource name beside a 0x81-byte directory",
-         {D4(CfiNamesBody(0, {}, {{long0x81}, {long0x81, 0x81}})), D6(SourceLinesBody({long0x81}, {{long0x81, 1}})),
+         {D4(CfiNamesBody(0, {}, {{long0x81}, {long0x81, 0x81}})),
+          D6(SourceLinesBody({long0x81}, {{long0x81, 1}})),
           D9(ReadOperationBody(0x04, {}, 0, {1, 0}))}},
-        {"bytes after a layout are ignored",
-         {D4(Names(0)), D5(StatementCommonBody({1})), D9([] {
-              Bytes b = ReadOperationBody(0, {}, 0, {1});
-              b.push_back(0xFF);
-              return b;
-          }())}},
+        {"bytes after a layout are ignored", {D4(Names(0)), D5(StatementCommonBody({1})), D9([] {
+                                                  Bytes b = ReadOperationBody(0, {}, 0, {1});
+                                                  b.push_back(0xFF);
+                                                  return b;
+                                              }())}},
     });
 }
 

@@ -90,8 +90,7 @@ TEST(UbrofDebugErrors, CallFrameInformationRecords) {
         {"sub tag 8", Cfi({{8}}), "Unknown cfi sub tag: 8"},
         {"frame kind 3", Cfi({CfiNamesBody(0, {{0, 0}, {3}}, {{"PC"}})}),
          "OgUbrofCfi:ReadFrames - Unknown frame kind: 3"},
-        {"frame kind 200 in a versioned block",
-         Cfi({CfiVersionedNamesBody({.frames = {{200}}})}),
+        {"frame kind 200 in a versioned block", Cfi({CfiVersionedNamesBody({.frames = {{200}}})}),
          "OgUbrofCfi:ReadFrames - Unknown frame kind: 200"},
         // The version is refused before anything else of the record is read.
         {"names version 2, body ending after it", Cfi({{5, 0, 2}}),
@@ -115,8 +114,16 @@ TEST(UbrofDebugErrors, CallFrameInformationRecords) {
         {"COMMON before any names block", Cfi({CfiCommonBody({})}),
          "No NAMES block defined for id 0"},
         {"data block on COMMON 4 when 0-2 were read",
-         WithBlocks({CfiCommonBody([] { CfiCommonSpec s; s.id = 1; return s; }()),
-                     CfiCommonBody([] { CfiCommonSpec s; s.id = 2; return s; }()),
+         WithBlocks({CfiCommonBody([] {
+                         CfiCommonSpec s;
+                         s.id = 1;
+                         return s;
+                     }()),
+                     CfiCommonBody([] {
+                         CfiCommonSpec s;
+                         s.id = 2;
+                         return s;
+                     }()),
                      CfiDataBody(4, 0, 0, {})}),
          "No Common block defined for id 4"},
         {"data block before any COMMON block", Cfi({CfiDataWithKindBody(0, 0, 0, 1, {}, {})}),
@@ -129,8 +136,8 @@ TEST(UbrofDebugErrors, CallFrameInformationRecords) {
          "No Common block defined for id 9"},
         {"derived COMMON without its names block",
          WithBlocks({CfiDerivedCommonBody(1, 0, 0, 3, {})}), "No NAMES block defined for id 3"},
-        {"versioned names on a missing base",
-         Cfi({CfiVersionedNamesBody({.id = 1, .base = 6})}), "No NAMES block defined for id 5"},
+        {"versioned names on a missing base", Cfi({CfiVersionedNamesBody({.id = 1, .base = 6})}),
+         "No NAMES block defined for id 5"},
     });
 }
 
@@ -152,7 +159,8 @@ TEST(UbrofDebugErrors, CallFrameInstructions) {
         {"COMMON initial rules with an advance", WithBlocks({Data({})}, CfiOps().Advance(1)),
          "More than one row in call frame info data"},
         {"derived COMMON with an advance",
-         WithBlocks({CfiDerivedCommonBody(1, 0, 0, 0, CfiOps().SetLoc(0)), CfiDataBody(1, 0, 0, {})}),
+         WithBlocks(
+             {CfiDerivedCommonBody(1, 0, 0, 0, CfiOps().SetLoc(0)), CfiDataBody(1, 0, 0, {})}),
          "More than one row in call frame info data"},
     });
 }
@@ -166,7 +174,8 @@ TEST(UbrofDebugErrors, NumbersOutsideTheirNamesBlock) {
     ExpectFails({
         {"return address", WithBlocks({CfiCommonBody(returnAddress)}), resource + "4"},
         {"frame on a resource", Cfi({CfiNamesBody(0, {{0, 2}}, {{"PC"}, {"SP"}})}), resource + "2"},
-        {"virtual resource", Cfi({CfiVersionedNamesBody({.resources = {{"A"}, {"B"}}, .virtuals = {2}})}),
+        {"virtual resource",
+         Cfi({CfiVersionedNamesBody({.resources = {{"A"}, {"B"}}, .virtuals = {2}})}),
          resource + "2"},
         {"group parent",
          Cfi({CfiVersionedNamesBody({.resources = {{"A"}, {"B"}}, .groups = {{5, {0, 1}}}})}),
@@ -179,8 +188,10 @@ TEST(UbrofDebugErrors, NumbersOutsideTheirNamesBlock) {
               CfiVersionedNamesBody({.id = 1, .base = 1, .changes = {{1, 7, {}}}})}),
          resource + "1"},
         {"0x80 + r", WithBlocks({Data(CfiOps().Offset(4, 1))}), resource + "4"},
-        {"opcode 9, second resource", WithBlocks({Data(CfiOps().Register(1, 70))}), resource + "70"},
-        {"restore in a data block", WithBlocks({Data(CfiOps().RestoreExtended(4))}), resource + "4"},
+        {"opcode 9, second resource", WithBlocks({Data(CfiOps().Register(1, 70))}),
+         resource + "70"},
+        {"restore in a data block", WithBlocks({Data(CfiOps().RestoreExtended(4))}),
+         resource + "4"},
         {"opcode 36", WithBlocks({Data(CfiOps().RuleExpression(300, DwOp().Lit(1)))}),
          resource + "300"},
         {"opcode 28 frame", WithBlocks({Data(CfiOps().FrameCfa(1, 0, 0))}), frame + "1"},
@@ -188,13 +199,15 @@ TEST(UbrofDebugErrors, NumbersOutsideTheirNamesBlock) {
         {"opcode 37", WithBlocks({Data(CfiOps().Op37(0xFFFFFFFF))}), frame + "4294967295"},
         // Opcodes 0x80 + r, 5, 12, 13 and 14 name frame 0 without an operand.
         {"implicit frame 0",
-         Cfi({CfiNamesBody(0, {}, {{"PC"}, {"SP"}}), CfiCommonBody({}), Data(CfiOps().DefCfa(1, 2))}),
+         Cfi({CfiNamesBody(0, {}, {{"PC"}, {"SP"}}), CfiCommonBody({}),
+              Data(CfiOps().DefCfa(1, 2))}),
          frame + "0"},
         {"implicit frame 0 of a saved resource",
          Cfi({CfiNamesBody(0, {}, {{"PC"}}), CfiCommonBody({}), Data(CfiOps().Offset(0, 1))}),
          frame + "0"},
         {"read operation entry",
-         Cfi({CfiNamesBody(0, {}, {{"PC"}})}).DebugRecord(0xD9, ReadOperationBody(0x04, {}, 0, {0, 1})),
+         Cfi({CfiNamesBody(0, {}, {{"PC"}})})
+             .DebugRecord(0xD9, ReadOperationBody(0x04, {}, 0, {0, 1})),
          resource + "1"},
         {"read operation without its names block",
          Cfi({CfiNamesBody(0, {}, {{"PC"}})}).DebugRecord(0xD9, ReadOperationBody(0, {}, 12, {0})),
@@ -233,8 +246,9 @@ TEST(UbrofDebugErrors, ChainsAndRememberedStatesStopAtSixtyFourDeep) {
         }
         return WithBlocks({Data(ops)});
     };
-    for (const auto& [name, file] : {std::pair{"names", names(64)}, std::pair{"commons", commons(64)},
-                                     std::pair{"remember", remember(64)}}) {
+    for (const auto& [name, file] :
+         {std::pair{"names", names(64)}, std::pair{"commons", commons(64)},
+          std::pair{"remember", remember(64)}}) {
         SCOPED_TRACE(name);
         const ConvertResult r = ConvertBytes(file.bytes());
         EXPECT_EQ(r.result, 1);
@@ -245,13 +259,14 @@ TEST(UbrofDebugErrors, ChainsAndRememberedStatesStopAtSixtyFourDeep) {
         {"COMMON chain of 65", commons(65), "CFI block chain too deep"},
         {"65 remembered states", remember(65), "CFI remember state too deep"},
         {"65 remembered among COMMON instructions",
-         WithBlocks({}, [] {
-             CfiOps ops;
-             for (int k = 0; k < 65; ++k) {
-                 ops.Remember();
-             }
-             return ops.bytes();
-         }()),
+         WithBlocks({},
+                    [] {
+                        CfiOps ops;
+                        for (int k = 0; k < 65; ++k) {
+                            ops.Remember();
+                        }
+                        return ops.bytes();
+                    }()),
          "CFI remember state too deep"},
     });
 }
@@ -266,7 +281,8 @@ TEST(UbrofDebugErrors, StatementInfoSourceLinesAndReadOperations) {
     };
     ExpectFails({
         {"statement sub tag 0", Code().DebugRecord(0xD5, {0}), "Unknown statement info sub tag"},
-        {"statement sub tag 3", Code().DebugRecord(0xD5, {3, 0, 0}), "Unknown statement info sub tag"},
+        {"statement sub tag 3", Code().DebugRecord(0xD5, {3, 0, 0}),
+         "Unknown statement info sub tag"},
         {"statement format 2", Code().DebugRecord(0xD5, StatementCommonBody(format2)),
          "Cannot read statement info in format version other than 1"},
         // Refused before the parameters are read.
@@ -279,13 +295,15 @@ TEST(UbrofDebugErrors, StatementInfoSourceLinesAndReadOperations) {
          "Multiple statement info COMMON blocks with id 5"},
         {"a statement before any COMMON", Code().DebugRecord(0xD5, StatementBody(0, 0)),
          "No Common block defined for id 0"},
-        {"source item 0", Code().DebugRecord(0xD6, SourceLinesBody({}, {{"a.c"}}, SourceItems().Item(0))),
+        {"source item 0",
+         Code().DebugRecord(0xD6, SourceLinesBody({}, {{"a.c"}}, SourceItems().Item(0))),
          "Unknown source line sequence tag"},
         {"source item 5",
          Code().DebugRecord(0xD6, SourceLinesBody({}, {{"a.c"}}, SourceItems().Line(1, 0).Item(5))),
          "Unknown source line sequence tag"},
         {"file index = file count",
-         Code().DebugRecord(0xD6, SourceLinesBody({}, {{"a.c"}, {"b.c"}}, SourceItems().Line(1, 2))),
+         Code().DebugRecord(0xD6,
+                            SourceLinesBody({}, {{"a.c"}, {"b.c"}}, SourceItems().Line(1, 2))),
          "File index out of range in source lines sequence info"},
         {"file index of item 3",
          Code().DebugRecord(0xD6, SourceLinesBody({}, {{"a.c"}}, SourceItems().Third(1, 1, 0))),
@@ -293,7 +311,8 @@ TEST(UbrofDebugErrors, StatementInfoSourceLinesAndReadOperations) {
         {"file index of item 4 with no files",
          Code().DebugRecord(0xD6, SourceLinesBody({}, {}, SourceItems().Line2(1, 1, 0))),
          "File index out of range in source lines sequence info"},
-        {"directory beyond the list", Code().DebugRecord(0xD6, SourceLinesBody({"a/"}, {{"a.c", 2}})),
+        {"directory beyond the list",
+         Code().DebugRecord(0xD6, SourceLinesBody({"a/"}, {{"a.c", 2}})),
          "Directory index out of range in source lines file info"},
         {"read operation flags 0x18", Code().DebugRecord(0xD9, ReadOperationBody(0x18, {}, 0, {})),
          "Unknown flag in Read operation."},
@@ -320,16 +339,18 @@ TEST(UbrofDebugErrors, BodiesShorterThanTheirLayout) {
         {"statement COMMON cut", Code().DebugRecord(0xD5, {1, 0, 1, 2, 3}), kShort},
         {"statement COMMON bytes cut", Code().DebugRecord(0xD5, Cut(StatementCommonBody({0}))),
          kShort},
-        {"statement without its count", Code().DebugRecord(0xD5, StatementCommonBody({0})).DebugRecord(0xD5, {2, 0}),
-         kShort},
+        {"statement without its count",
+         Code().DebugRecord(0xD5, StatementCommonBody({0})).DebugRecord(0xD5, {2, 0}), kShort},
         {"source directory cut", Code().DebugRecord(0xD6, {1, 4, 'a'}), kShort},
         {"source time cut", Code().DebugRecord(0xD6, {0, 1, 0, 1, 'a', 0, 1, 2, 3}), kShort},
-        {"source item cut", Code().DebugRecord(0xD6, SourceLinesBody({}, {{"a.c"}}, {4, 1, 1})), kShort},
-        {"read operation without A", Code().DebugRecord(0xD9, {0x01}), kShort},
-        {"read operation count cut", Cfi({CfiNamesBody(0, {}, {{"PC"}})}).DebugRecord(0xD9, {0x14, 0}),
+        {"source item cut", Code().DebugRecord(0xD6, SourceLinesBody({}, {{"a.c"}}, {4, 1, 1})),
          kShort},
+        {"read operation without A", Code().DebugRecord(0xD9, {0x01}), kShort},
+        {"read operation count cut",
+         Cfi({CfiNamesBody(0, {}, {{"PC"}})}).DebugRecord(0xD9, {0x14, 0}), kShort},
         {"read operation entries cut",
-         Cfi({CfiNamesBody(0, {}, {{"PC"}})}).DebugRecord(0xD9, ReadOperationBody(0x08, {}, 0, {0, 0})),
+         Cfi({CfiNamesBody(0, {}, {{"PC"}})})
+             .DebugRecord(0xD9, ReadOperationBody(0x08, {}, 0, {0, 0})),
          kShort},
     });
 }

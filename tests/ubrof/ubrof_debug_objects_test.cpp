@@ -13,6 +13,7 @@
 #include "ubrof/cfi_reader.h"
 #include "ubrof/cfi_rule_stream.h"
 #include "ubrof/fatal.h"
+#include "ubrof/record_cursor.h"
 #include "ubrof/source_lines.h"
 #include "ubrof/statement_info.h"
 
@@ -20,6 +21,22 @@ namespace ubrof_test {
 namespace {
 
 const TaggedAddress kAt(3, 1, 0);
+
+// The builder's own signed LEB128 against known encodings and the reader.
+TEST(EncodeSleb, WritesTheShortestSignedForm) {
+    EXPECT_EQ(EncodeSleb(-2), (Bytes{0x7E}));
+    EXPECT_EQ(EncodeSleb(63), (Bytes{0x3F}));
+    EXPECT_EQ(EncodeSleb(64), (Bytes{0xC0, 0x00}));
+    EXPECT_EQ(EncodeSleb(-64), (Bytes{0x40}));
+    EXPECT_EQ(EncodeSleb(-65), (Bytes{0xBF, 0x7F}));
+    EXPECT_EQ(EncodeSleb(-129), (Bytes{0xFF, 0x7E}));
+    for (const int64_t v : {0ll, 1ll, -1ll, 300ll, -300ll, 0x7FFFFFFFll, -0x80000000ll}) {
+        const Bytes b = EncodeSleb(v);
+        RecordCursor in(b);
+        EXPECT_EQ(in.Sleb(), static_cast<int32_t>(v)) << v;
+        EXPECT_TRUE(in.AtEnd());
+    }
+}
 
 TEST(OgUbrofCfi, VersionedNamesBlocksNumberOnFromTheirBase) {
     OgUbrofCfi cfi;
@@ -135,8 +152,9 @@ TEST(CfiRuleApply, CallsTheSinkOfTheKindAndGuardsOthers) {
         rule.holder = 2;
         CfiRuleApply(rule, 5, sink);
     }
-    EXPECT_EQ(sink.calls, (std::vector<std::string>{"offset r5 f1 -4", "undefined r5", "same r5",
-                                                    "register r5 r2", "restore r5", "rule r5 null"}));
+    EXPECT_EQ(sink.calls,
+              (std::vector<std::string>{"offset r5 f1 -4", "undefined r5", "same r5",
+                                        "register r5 r2", "restore r5", "rule r5 null"}));
     for (const int kind : {0, 8, -1}) {
         rule.kind = kind;
         testing::internal::CaptureStderr();
@@ -159,16 +177,15 @@ TEST(CfiRuleRecorder, RememberAndRestoreKeepTheDepth) {
     recorder.Advance(0xFFFFFFFF);
     PrintSink sink;
     CfiRuleReplay(recorder).All(sink);
-    EXPECT_EQ(sink.calls, (std::vector<std::string>{"remember", "remember", "restore state",
-                                                    "restore state", "restore state",
-                                                    "advance 4294967295"}));
+    EXPECT_EQ(sink.calls,
+              (std::vector<std::string>{"remember", "remember", "restore state", "restore state",
+                                        "restore state", "advance 4294967295"}));
 }
 
 TEST(SourceLinesReader, JoinsDirectoriesAndKeepsRowsPerSequence) {
-    const Bytes body =
-        SourceLinesBody({"/usr/src", "lib/"}, {{"main.c", 1, 9}, {"x.h", 2}, {"y.c", 0, 0xFFFFFFFF}},
-                        SourceItems().Line(4, 0).Line2(2, 7, 1).EndSequence().Third(1, 2, 5).Line(
-                            0xFFFFFFFF, 0));
+    const Bytes body = SourceLinesBody(
+        {"/usr/src", "lib/"}, {{"main.c", 1, 9}, {"x.h", 2}, {"y.c", 0, 0xFFFFFFFF}},
+        SourceItems().Line(4, 0).Line2(2, 7, 1).EndSequence().Third(1, 2, 5).Line(0xFFFFFFFF, 0));
     const CountedHandle<SourceLines> lines = SourceLinesReader(body);
     ASSERT_TRUE(lines);
     EXPECT_EQ(lines->directories, (std::vector<std::string>{"/usr/src", "lib/"}));

@@ -62,7 +62,8 @@ TEST(UbrofGolden, SeedFilesConvertToTheirRecordedTexts) {
         SCOPED_TRACE(s.file);
         const Bytes bytes = ReadBytes(corpus + s.file);
         ASSERT_GT(bytes.size(), s.skip);
-        const ConvertResult r = ConvertBytes(Bytes(bytes.begin() + static_cast<long>(s.skip), bytes.end()));
+        const ConvertResult r =
+            ConvertBytes(Bytes(bytes.begin() + static_cast<long>(s.skip), bytes.end()));
         EXPECT_EQ(r.result, 1);
         EXPECT_EQ(r.errors, "");
         EXPECT_EQ(r.text, ReadText(golden + s.text));
@@ -79,7 +80,8 @@ TEST(UbrofGolden, Version10SeedsAreTheBuildersFile) {
     const char* write = std::getenv("QUILL_WRITE_SEEDS");
     if (write != nullptr && std::string(write) == "1") {
         std::ofstream(corpus + "fuzz_ubrof_convert/version10", std::ios::binary)
-            .write(reinterpret_cast<const char*>(seed.data()), static_cast<std::streamsize>(seed.size()));
+            .write(reinterpret_cast<const char*>(seed.data()),
+                   static_cast<std::streamsize>(seed.size()));
         std::ofstream(corpus + "fuzz_code_file/ubrof", std::ios::binary)
             .write(reinterpret_cast<const char*>(codeFile.data()),
                    static_cast<std::streamsize>(codeFile.size()));

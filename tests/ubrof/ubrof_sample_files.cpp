@@ -15,8 +15,9 @@ UbrofBuilder& AddDebugRecords(UbrofBuilder& file, uint64_t namesId, uint64_t sta
     common.flags = 2;
     common.instructions = CfiOps().DefCfa(1, 1).Offset(0, 1);
     file.DebugRecord(0xD4, CfiCommonBody(common));
-    file.DebugRecord(0xD4, CfiDataBody(namesId, 0, 0x10,
-                                       CfiOps().Advance(2).DefCfaOffset(2).Offset(2, 2).Advance(4).Restore(2)));
+    file.DebugRecord(
+        0xD4, CfiDataBody(namesId, 0, 0x10,
+                          CfiOps().Advance(2).DefCfaOffset(2).Offset(2, 2).Advance(4).Restore(2)));
     file.DebugRecord(0xD5, StatementCommonBody({statementId}));
     file.DebugRecord(0xD5, StatementBody(statementId, 3, {0x39, 0x51}));
     file.DebugRecord(0xD6, SourceLinesBody({"src/"}, {{"main.c", 1}},
