@@ -60,8 +60,13 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 pcdir=$(dirname "$(find "$prefix" -name quillcore.pc | head -n 1)")
 export PKG_CONFIG_PATH=$pcdir
 host_dir "$work/installed"
+# A sanitizer build's library needs its runtime linked into the program.
+sanitize=()
+if readelf -d "$bin/libquillcore.so.2" | grep -q 'libasan'; then
+    sanitize=(-fsanitize=address,undefined)
+fi
 # shellcheck disable=SC2046
-cc -std=c99 -Wall -Wextra -pedantic -Werror $(pkg-config --cflags quillcore) \
+cc -std=c99 -Wall -Wextra -pedantic -Werror "${sanitize[@]}" $(pkg-config --cflags quillcore) \
     "$src/tests/api/quillcore_host.c" -o "$work/installed/quillcore_host" \
     $(pkg-config --libs quillcore)
 LD_LIBRARY_PATH=$(pkg-config --variable=libdir quillcore) \

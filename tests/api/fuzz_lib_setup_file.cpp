@@ -16,46 +16,53 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
 
-std::string ScratchFile() {
-    char templ[] = "/tmp/quill-fuzz-setup-XXXXXX";
-    const int fd = ::mkstemp(templ);
+// A file in memory, reached by a path: no disk between the runs.
+int ScratchFd() {
+    const int fd = ::memfd_create("quill-fuzz-setup", 0);
     if (fd < 0) {
         std::abort();
     }
-    ::close(fd);
-    return templ;
+    return fd;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static api_test::StepClock clock;
-    static const std::string path = [] {
+    static const int fd = [] {
         core::CoreStateReset();
         platform::SetClockSource(&clock);
         core::DeviceTableParse(core::kDeviceFilterAll);
         api::Initialization();
-        return ScratchFile();
+        return ScratchFd();
     }();
+    static const std::string path = "/proc/self/fd/" + std::to_string(fd);
     if (size == 0) {
         return 0;
     }
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
+    if (::ftruncate(fd, 0) != 0 ||
+        ::pwrite(fd, data + 1, size - 1, 0) != static_cast<ssize_t>(size - 1)) {
         std::abort();
     }
-    std::fwrite(data + 1, 1, size - 1, f);
-    std::fclose(f);
 
     api::LibKeysDefault();
     api::SetupFileLoad((data[0] & 1) != 0 ? api::kSetupStartUp : 0, path);
 
+    // A variable shared by two keys (InterfaceType and Interface) may hold
+    // the larger of their maxima.
     for (const api::LibIntKey* k = api::LibIntKeyTable; k->variable != nullptr; ++k) {
-        const int32_t max = k->maximum < 0 ? api::LibSettings.DeviceCount : k->maximum;
+        int32_t max = 0;
+        for (const api::LibIntKey* o = api::LibIntKeyTable; o->variable != nullptr; ++o) {
+            if (o->variable == k->variable) {
+                const int32_t m = o->maximum < 0 ? api::LibSettings.DeviceCount : o->maximum;
+                max = m > max ? m : max;
+            }
+        }
         if (*k->variable < 0 || *k->variable > max) {
             std::abort();
         }
