@@ -208,7 +208,7 @@ int32_t F_Open_Target_Device(void) {
 }
 
 int32_t F_Open_Targed_Device(void) {
-    return F_Open_Target_Device();
+    return Guarded<int32_t>(0, [] { return ProcedureLauncher(kProcOpen); });
 }
 
 int32_t F_Close_Target_Device(void) {
@@ -216,7 +216,7 @@ int32_t F_Close_Target_Device(void) {
 }
 
 int32_t F_Close_Targed_Device(void) {
-    return F_Close_Target_Device();
+    return Guarded<int32_t>(0, [] { return CloseTarget(); });
 }
 
 int32_t F_Segment_Erase(int32_t address) {
@@ -406,10 +406,12 @@ uint32_t F_Get_CodeCS(int32_t kind) {
     });
 }
 
-void F_init_custom_jtag(int32_t, int32_t) {}
+void F_init_custom_jtag(int32_t, int32_t) {
+    GuardedVoid([] {});
+}
 
 int32_t F_custom_jtag_stream(int32_t, int32_t, int32_t, int32_t) {
-    return 0;
+    return Guarded<int32_t>(0, [] { return 0; });
 }
 
 int32_t F_Write_Word(int32_t address, int32_t word) {
@@ -441,7 +443,7 @@ void F_API_DLL_Directory(const char* directory) {
 }
 
 int32_t F_Set_kvu_io_state(int32_t, int32_t, int32_t) {
-    return 1;
+    return Guarded<int32_t>(0, [] { return 1; });
 }
 
 int32_t F_Get_Device_Info(int32_t index) {
@@ -449,7 +451,7 @@ int32_t F_Get_Device_Info(int32_t index) {
 }
 
 int32_t F_Custom_Function(int32_t code) {
-    return code == 1 || code == 2 ? -1 : 0;
+    return Guarded<int32_t>(0, [&] { return code == 1 || code == 2 ? -1 : 0; });
 }
 
 void LIB_Init(void* handle, uint32_t reason) {
