@@ -11,19 +11,21 @@ class AdapterSelectTest : public ApiTest {
 protected:
     void SetUp() override {
         ApiTest::SetUp();
-        sim::Sim().usbInterfaces = {{"COM7", 0},    {"COM200", 0},          {"HID0001", 0},
-                                    {"LPT1", 0},    {"HID0003:COM5", 0},    {"COM12", 1}};
+        sim::Sim().usbInterfaces = {{"COM7", 0},         {"COM200", 0}, {"HID0001", 0},
+                                    {"LPT1", 0},         {"HID0003:COM6", 0}, {"COM12", 1},
+                                    {"HID0001:COM7", 0}, {"COM5", 0}};
     }
 };
 
 TEST_F(AdapterSelectTest, QueriesGiveTheIdsOfTheLastEnumeration) {
     EXPECT_EQ(F_Check_KVU_access(3), 0); // nothing enumerated yet
-    ASSERT_EQ(F_Check_KVU_access(0), 6);
-    const int32_t expected[] = {20010107, 0, 20010201, 0, 20010203, 20010112};
-    for (int32_t n = 1; n <= 6; ++n) {
+    ASSERT_EQ(F_Check_KVU_access(0), 8);
+    // COM200 is no adapter number (not 20010108), LPT1 no adapter at all.
+    const int32_t expected[] = {20010107, 0, 20010201, 0, 20010203, 20010112, 20010201, 20010105};
+    for (int32_t n = 1; n <= 8; ++n) {
         EXPECT_EQ(F_Check_KVU_access(n), expected[n - 1]) << n;
     }
-    EXPECT_EQ(F_Check_KVU_access(7), 0);
+    EXPECT_EQ(F_Check_KVU_access(9), 0);
     EXPECT_EQ(F_Check_KVU_access(32), 0);
     EXPECT_EQ(F_Check_KVU_access(-5), 0);
     EXPECT_EQ(F_Get_KVU_SN(), 0);
@@ -37,9 +39,10 @@ TEST_F(AdapterSelectTest, AnIdOpensItsAdapterAndAFailedOneClearsTheSelection) {
     };
     const Case cases[] = {
         {20010107, 20010107, "COM7"},
-        {20010105, 0, "COM5"},          // no such serial port
+        {20010105, 20010105, "COM5"},
+        {20010106, 0, "COM6"},          // no such serial port
         {20010201, 20010201, "HID0001"},
-        {20010203, 20010203, "HID0003:COM5"},
+        {20010203, 20010203, "HID0003:COM6"},
         {20010202, 0, ""},              // no HID adapter 2
         {20010112, 0, "COM12"},         // in use
         {20010164, 0, ""},
@@ -84,9 +87,39 @@ TEST_F(AdapterSelectTest, StartUpReportsTheSelectedAdapter) {
     EXPECT_EQ(F_Initialization(), 1);
     EXPECT_EQ(TakeReport(), "Connecting Programming Adapter ......\t done\r\nMSP-FET430UIF  COM7\r\n");
     // An enumeration deselects.
-    EXPECT_EQ(F_Check_KVU_access(0), 6);
+    EXPECT_EQ(F_Check_KVU_access(0), 8);
     EXPECT_EQ(F_Get_KVU_SN(), 0);
     EXPECT_EQ(F_Initialization(), 4);
+}
+
+TEST_F(AdapterSelectTest, AnAdapterNameOfAutoOpensTheFirstAdapter) {
+    core::Settings.Selected_UIF = "AUTO";
+    ASSERT_EQ(core::TargetOpen(), 1);
+    const auto opens = sim::Sim().Log().Of("MSP430_Initialize");
+    ASSERT_EQ(opens.size(), 1u);
+    EXPECT_EQ(opens[0].detail, "TIUSB");
+}
+
+} // namespace
+} // namespace api_test
+
+namespace api_test {
+namespace {
+
+// The library's own debug interface, as loaded: a failed open leaves the
+// interface's reason in the library's error log and nothing in the report.
+TEST(LibraryDebugInterface, AFailedOpenLeavesItsReasonInTheErrorLog) {
+    testsupport::TempDir dir;
+    StepClock clock;
+    LibraryUp(dir.path().string());
+    api::LibraryLoad(); // the in-process debug interface, not the simulated one
+    platform::SetClockSource(&clock);
+    ::unsetenv("QUILL_EMULATED_ADAPTERS");
+    EXPECT_EQ(F_Check_KVU_access(20010163), 0);
+    EXPECT_EQ(core::Target.TargetErrorLog,
+              "Could not find MSP-FET430UIF on specified COM port.\r\n");
+    EXPECT_EQ(api::ReportLog.report, "");
+    LibraryDown();
 }
 
 } // namespace

@@ -132,5 +132,16 @@ TEST_F(OpenFrameTest, PowerAndResetReportTheirLines) {
     EXPECT_EQ(TakeReport(), " --- Reset Target Device ---...\t failed\r\n");
 }
 
+TEST_F(OpenFrameTest, AFailedSupplyReadKeepsTheEstimate) {
+    ASSERT_EQ(F_SetConfig(2, 1), 1);
+    ASSERT_EQ(F_Power_Target(1), 1);
+    sim::Sim().FailOperation("MSP430_ReadSupply", 35, 1);
+    EXPECT_EQ(F_Get_Targets_Vcc(), -1);
+    EXPECT_EQ(core::Target.TargetSupplyValue, 300);
+    EXPECT_EQ(api::LibTarget.supplyMeasured, 0);
+    EXPECT_EQ(F_Get_Targets_Vcc(), 3200);
+    EXPECT_EQ(api::LibTarget.supplyMeasured, 1);
+}
+
 } // namespace
 } // namespace api_test
