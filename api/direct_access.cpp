@@ -51,8 +51,7 @@ bool InBuffers(int64_t first, int64_t size) {
 
 // Calls op(address, length) for each block: the first up to the next
 // multiple of block, then whole blocks. op returns false to stop early.
-template <typename Op>
-void ForEachBlock(int32_t address, int32_t size, int32_t block, Op op) {
+template <typename Op> void ForEachBlock(int32_t address, int32_t size, int32_t block, Op op) {
     int32_t remaining = size;
     int32_t at = address;
     int32_t length = std::min(block - at % block, remaining);
@@ -194,8 +193,8 @@ int32_t WriteWord(int32_t address, int32_t word) {
 int32_t ReadWord(int32_t address) {
     ReportAppend(" Reading word from target .........");
     uint8_t bytes[2] = {0, 0};
-    const int32_t result = core::TargetResultMap(core::Debug_Memory(
-        address, reinterpret_cast<char*>(bytes), 2, core::kMemoryRead));
+    const int32_t result = core::TargetResultMap(
+        core::Debug_Memory(address, reinterpret_cast<char*>(bytes), 2, core::kMemoryRead));
     // A read that failed is reported as such, not as done.
     ReportVerdict(result);
     return result == 1 ? (bytes[0] | bytes[1] << 8) : 0;

@@ -14,8 +14,7 @@ struct ExportGuardHooks {
 
 extern ExportGuardHooks ExportGuard;
 
-template <typename R, typename Work>
-R Guarded(R failure, Work&& work) noexcept {
+template <typename R, typename Work> R Guarded(R failure, Work&& work) noexcept {
     try {
         if (ExportGuard.beforeWork != nullptr) {
             ExportGuard.beforeWork();
@@ -26,8 +25,7 @@ R Guarded(R failure, Work&& work) noexcept {
     }
 }
 
-template <typename Work>
-void GuardedVoid(Work&& work) noexcept {
+template <typename Work> void GuardedVoid(Work&& work) noexcept {
     try {
         if (ExportGuard.beforeWork != nullptr) {
             ExportGuard.beforeWork();

@@ -83,12 +83,12 @@ int32_t F_Initialization(void) {
     return Guarded<int32_t>(0, [] { return Initialization(); });
 }
 
-int32_t F_ConfigSetup(uint32_t v0, uint32_t v1, uint32_t v2, uint32_t v3, uint32_t v4,
-                      uint32_t v5, uint32_t v6, uint32_t v7, uint32_t v8, uint32_t v9,
-                      uint32_t v10, uint32_t v11, uint32_t v12, uint32_t v13, uint32_t v14,
-                      uint32_t v15, uint32_t v16, uint32_t v17, uint32_t v18, uint32_t v19,
-                      uint32_t v20, uint32_t v21, uint32_t v22, uint32_t v23, uint32_t v24,
-                      uint32_t v25, uint32_t v26, uint32_t v27, uint32_t v28, uint32_t v29) {
+int32_t F_ConfigSetup(uint32_t v0, uint32_t v1, uint32_t v2, uint32_t v3, uint32_t v4, uint32_t v5,
+                      uint32_t v6, uint32_t v7, uint32_t v8, uint32_t v9, uint32_t v10,
+                      uint32_t v11, uint32_t v12, uint32_t v13, uint32_t v14, uint32_t v15,
+                      uint32_t v16, uint32_t v17, uint32_t v18, uint32_t v19, uint32_t v20,
+                      uint32_t v21, uint32_t v22, uint32_t v23, uint32_t v24, uint32_t v25,
+                      uint32_t v26, uint32_t v27, uint32_t v28, uint32_t v29) {
     const std::array<uint32_t, kSetupBlockSize> values = {
         v0,  v1,  v2,  v3,  v4,  v5,  v6,  v7,  v8,  v9,  v10, v11, v12, v13, v14,
         v15, v16, v17, v18, v19, v20, v21, v22, v23, v24, v25, v26, v27, v28, v29};
@@ -285,9 +285,8 @@ int32_t F_Copy_All_Flash_to_Buffer(void) {
 }
 
 int32_t F_Get_Byte_from_Buffer(int32_t address) {
-    return Guarded<int32_t>(0, [&] {
-        return InBuffer(address) ? Lib.ReadBuffer[static_cast<size_t>(address)] : 0;
-    });
+    return Guarded<int32_t>(
+        0, [&] { return InBuffer(address) ? Lib.ReadBuffer[static_cast<size_t>(address)] : 0; });
 }
 
 int32_t F_GetReportMessageChar(int32_t index) {
@@ -382,9 +381,8 @@ int32_t F_Check_KVU_access(int32_t n) {
 }
 
 int32_t F_Get_Targets_Vcc(void) {
-    return Guarded<int32_t>(-1, [] {
-        return TargetVccRead() == 1 ? core::Target.TargetSupplyValue * 10 : -1;
-    });
+    return Guarded<int32_t>(
+        -1, [] { return TargetVccRead() == 1 ? core::Target.TargetSupplyValue * 10 : -1; });
 }
 
 int32_t F_Get_KVU_SN(void) {

@@ -9,12 +9,12 @@ namespace api {
 
 // Results.
 inline constexpr int32_t kFileLoaded = 1;
-inline constexpr int32_t kFileWarnRom = 0x10;        // data in 0x0C00..0x0FFF
-inline constexpr int32_t kFileWarnRam = 0x20;        // data in RAM or outside the images
-inline constexpr int32_t kFileWarnOutside = 0x40;    // below 0x0200 or outside the device
-inline constexpr int32_t kFileWarnTwice = 0x80;      // a byte defined twice
-inline constexpr int32_t kFileNoPassword = 0x100;    // 0xFFE2..0xFFFF not all defined
-inline constexpr int32_t kFileNotValid = 0x200;      // not a valid code file
+inline constexpr int32_t kFileWarnRom = 0x10;     // data in 0x0C00..0x0FFF
+inline constexpr int32_t kFileWarnRam = 0x20;     // data in RAM or outside the images
+inline constexpr int32_t kFileWarnOutside = 0x40; // below 0x0200 or outside the device
+inline constexpr int32_t kFileWarnTwice = 0x80;   // a byte defined twice
+inline constexpr int32_t kFileNoPassword = 0x100; // 0xFFE2..0xFFFF not all defined
+inline constexpr int32_t kFileNotValid = 0x200;   // not a valid code file
 inline constexpr int32_t kFileCannotOpen = 8;
 
 // Loads the code file at path in format 1 TI-TXT, 2 Motorola, 3 Intel HEX,

@@ -119,8 +119,7 @@ int32_t SetupFileLoad(int32_t flags, const std::string& path) {
         ReadCodeFile(NamedFormat(LibFileNames.CodeFile), LibFileNames.CodeFile.FullPath());
     }
     if (passwordNamed && Named(LibFileNames.PasswordFile)) {
-        ReadPasswFile(NamedFormat(LibFileNames.PasswordFile),
-                      LibFileNames.PasswordFile.FullPath());
+        ReadPasswFile(NamedFormat(LibFileNames.PasswordFile), LibFileNames.PasswordFile.FullPath());
     }
     return kFileLoaded;
 }

@@ -33,13 +33,11 @@ int32_t WithReason(int32_t status) {
 }
 
 // One wrapper per entry the core calls with a status result.
-template <auto Member, typename... Args>
-int32_t Wrapped(Args... args) {
+template <auto Member, typename... Args> int32_t Wrapped(Args... args) {
     return WithReason((Lower.inner->*Member)(args...));
 }
 
-template <auto Member, typename R, typename... Args>
-void Wrap(R (*&slot)(Args...)) {
+template <auto Member, typename R, typename... Args> void Wrap(R (*&slot)(Args...)) {
     slot = (Lower.inner->*Member) != nullptr ? &Wrapped<Member, Args...> : nullptr;
 }
 

@@ -156,7 +156,8 @@ int32_t ConnectCheck(int32_t r) {
                                "Selected microcontroller type: MSP430 F";
             const std::string& selected = core::SelectedDevice.name;
             text += selected.size() > 7 ? selected.substr(7) : selected;
-            text += "\r\n\r\nTarget microcontroller type:    " + core::ConnectedDevice.name + "\r\n";
+            text +=
+                "\r\n\r\nTarget microcontroller type:    " + core::ConnectedDevice.name + "\r\n";
             if (Lib.PromptsEnabled == 1) {
                 text += "\r\nWould you like to continue anyway?";
                 if (ProcedureMessage("Warning", text, MessageStyle::YesNo) != MessageAnswer::Yes) {
@@ -199,9 +200,8 @@ int32_t FinishStep(int32_t argument) {
         }
         core::TargetClearIdentified();
     }
-    const double runTime =
-        std::min(core::TimeMilliseconds() - Procedure.StartTicks - Procedure.PromptTime,
-                 kRunTimeMaxMs);
+    const double runTime = std::min(
+        core::TimeMilliseconds() - Procedure.StartTicks - Procedure.PromptTime, kRunTimeMaxMs);
     if (c == kProcDone) {
         char line[80];
         std::snprintf(line, sizeof line, " -------- D O N E --- ( run time =%6.1f sec.)\r\n",

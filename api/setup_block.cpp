@@ -1,9 +1,9 @@
 #include "api/setup_block.h"
 
+#include "api/report_log.h"
 #include "core/settings.h"
 #include "core/target_connect.h"
 #include "core/target_state.h"
-#include "api/report_log.h"
 
 #include <cstdio>
 
@@ -16,16 +16,36 @@ int32_t* FieldVariable(int32_t field) {
     core::SettingsState& s = core::Settings;
     LibSettingsState& l = LibSettings;
     int32_t* const fields[kSetupBlockSize] = {
-        &l.Interface,           &s.SelectedProcessorIndex, &s.PowerFromPODEnable,
-        &l.BSLSpeedIndex,       &l.ResetTimeIndex,         &s.FlashEraseModeIndex,
-        &s.EraseInfoSegmA,      &s.EraseInfoSegmB,         &s.EraseFlashStart,
-        &s.EraseFlashStop,      &s.FlashReadModeIndex,     &s.ReadInfoSegmA,
-        &s.ReadInfoSegmB,       &s.ReadStartAddr,          &s.ReadStopAddr,
-        &s.VerifyModeIndex,     &s.BlowFuseEnable,         &s.ApplicationStartEnable,
-        &l.BeepEnable,          &s.EraseInfoSegmC,         &s.EraseInfoSegmD,
-        &s.EraseDefMainMemEn,   &s.ReadInfoSegmC,          &s.ReadInfoSegmD,
-        &l.JTAGSpeedIndex,      &s.VccIndex,               &l.CustomResetPulseTime,
-        &l.CustomResetIdleTime, &l.RstVccToggleTime,       &l.ApplResetVccTime,
+        &l.Interface,
+        &s.SelectedProcessorIndex,
+        &s.PowerFromPODEnable,
+        &l.BSLSpeedIndex,
+        &l.ResetTimeIndex,
+        &s.FlashEraseModeIndex,
+        &s.EraseInfoSegmA,
+        &s.EraseInfoSegmB,
+        &s.EraseFlashStart,
+        &s.EraseFlashStop,
+        &s.FlashReadModeIndex,
+        &s.ReadInfoSegmA,
+        &s.ReadInfoSegmB,
+        &s.ReadStartAddr,
+        &s.ReadStopAddr,
+        &s.VerifyModeIndex,
+        &s.BlowFuseEnable,
+        &s.ApplicationStartEnable,
+        &l.BeepEnable,
+        &s.EraseInfoSegmC,
+        &s.EraseInfoSegmD,
+        &s.EraseDefMainMemEn,
+        &s.ReadInfoSegmC,
+        &s.ReadInfoSegmD,
+        &l.JTAGSpeedIndex,
+        &s.VccIndex,
+        &l.CustomResetPulseTime,
+        &l.CustomResetIdleTime,
+        &l.RstVccToggleTime,
+        &l.ApplResetVccTime,
     };
     return fields[field];
 }

@@ -25,8 +25,8 @@ using TargetOpenRule = TargetOpenChoice (*)();
 // nullptr restores the default rule.
 void TargetOpenRuleSet(TargetOpenRule rule);
 
-// Opens the interface by the rule in force; the default rule takes the port of CommPortIndex (1 "LPT2", 2 "LPT3",
-// 3 "TIUSB" or the Selected_UIF name unless it begins with "auto", any other
+// Opens the interface by the rule in force; the default rule takes the port of CommPortIndex (1
+// "LPT2", 2 "LPT3", 3 "TIUSB" or the Selected_UIF name unless it begins with "auto", any other
 // "LPT1") with the library of AdapterIndex, in the interface mode of
 // InterfaceType (1 stays 1; otherwise 2 for a Spy-Bi-Wire device, else 0).
 // An interface already open with the same port, library and mode is kept;

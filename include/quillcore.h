@@ -49,17 +49,16 @@ int32_t F_DLLTypeVer(void);
 int32_t F_Initialization(void);
 /* The 30 setup values in setup block order. Returns 1. */
 int32_t F_ConfigSetup(uint32_t interface_, uint32_t uProcIndex, uint32_t PowerTargetEn,
-                      uint32_t BSLSpeedIndex, uint32_t ResetTimeIndex,
-                      uint32_t FlashEraseModeIndex, uint32_t EraseInfoA, uint32_t EraseInfoB,
-                      uint32_t EraseFlashStartAddr, uint32_t EraseFlashStopAddr,
-                      uint32_t FlashReadModeIndex, uint32_t ReadInfoA, uint32_t ReadInfoB,
-                      uint32_t ReadStartAddr, uint32_t ReadStopAddr, uint32_t VerifyModeIndex,
-                      uint32_t BlowFuseEn, uint32_t ApplicationStartEn, uint32_t BeepEnable,
-                      uint32_t EraseInfoC, uint32_t EraseInfoD, uint32_t EraseDefMainMemEn,
-                      uint32_t ReadInfoC, uint32_t ReadInfoD, uint32_t JTAGSpeedIndex,
-                      uint32_t PowerVccIndex, uint32_t CustomResetPulseTime,
-                      uint32_t CustomResetIdleTime, uint32_t RstVccToggleTime,
-                      uint32_t ApplResetVccTime);
+                      uint32_t BSLSpeedIndex, uint32_t ResetTimeIndex, uint32_t FlashEraseModeIndex,
+                      uint32_t EraseInfoA, uint32_t EraseInfoB, uint32_t EraseFlashStartAddr,
+                      uint32_t EraseFlashStopAddr, uint32_t FlashReadModeIndex, uint32_t ReadInfoA,
+                      uint32_t ReadInfoB, uint32_t ReadStartAddr, uint32_t ReadStopAddr,
+                      uint32_t VerifyModeIndex, uint32_t BlowFuseEn, uint32_t ApplicationStartEn,
+                      uint32_t BeepEnable, uint32_t EraseInfoC, uint32_t EraseInfoD,
+                      uint32_t EraseDefMainMemEn, uint32_t ReadInfoC, uint32_t ReadInfoD,
+                      uint32_t JTAGSpeedIndex, uint32_t PowerVccIndex,
+                      uint32_t CustomResetPulseTime, uint32_t CustomResetIdleTime,
+                      uint32_t RstVccToggleTime, uint32_t ApplResetVccTime);
 /* setup: QUILLCORE_SETUP_SIZE values. 1; 0 for a null pointer. */
 int32_t F_GetSetup(uint32_t* setup);
 /* The report replaced by the setup listing. */

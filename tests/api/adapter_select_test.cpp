@@ -11,7 +11,7 @@ class AdapterSelectTest : public ApiTest {
 protected:
     void SetUp() override {
         ApiTest::SetUp();
-        sim::Sim().usbInterfaces = {{"COM7", 0},         {"COM200", 0}, {"HID0001", 0},
+        sim::Sim().usbInterfaces = {{"COM7", 0},         {"COM200", 0},       {"HID0001", 0},
                                     {"LPT1", 0},         {"HID0003:COM6", 0}, {"COM12", 1},
                                     {"HID0001:COM7", 0}, {"COM5", 0}};
     }
@@ -40,11 +40,11 @@ TEST_F(AdapterSelectTest, AnIdOpensItsAdapterAndAFailedOneClearsTheSelection) {
     const Case cases[] = {
         {20010107, 20010107, "COM7"},
         {20010105, 20010105, "COM5"},
-        {20010106, 0, "COM6"},          // no such serial port
+        {20010106, 0, "COM6"}, // no such serial port
         {20010201, 20010201, "HID0001"},
         {20010203, 20010203, "HID0003:COM6"},
-        {20010202, 0, ""},              // no HID adapter 2
-        {20010112, 0, "COM12"},         // in use
+        {20010202, 0, ""},      // no HID adapter 2
+        {20010112, 0, "COM12"}, // in use
         {20010164, 0, ""},
         {20010170, 0, ""},
         {20010300, 0, ""},
@@ -85,11 +85,23 @@ TEST_F(AdapterSelectTest, StartUpReportsTheSelectedAdapter) {
     ASSERT_EQ(F_Check_KVU_access(20010107), 20010107);
     testsupport::WriteFile(dir.File("config.ini"), "VccIndex 4\r\n");
     EXPECT_EQ(F_Initialization(), 1);
-    EXPECT_EQ(TakeReport(), "Connecting Programming Adapter ......\t done\r\nMSP-FET430UIF  COM7\r\n");
+    EXPECT_EQ(TakeReport(),
+              "Connecting Programming Adapter ......\t done\r\nMSP-FET430UIF  COM7\r\n");
     // An enumeration deselects.
     EXPECT_EQ(F_Check_KVU_access(0), 8);
     EXPECT_EQ(F_Get_KVU_SN(), 0);
     EXPECT_EQ(F_Initialization(), 4);
+}
+
+TEST_F(AdapterSelectTest, AnotherAdapterNameOpensTheInterfaceAgain) {
+    ASSERT_EQ(F_Check_KVU_access(20010107), 20010107);
+    core::Settings.Selected_UIF = "COM5";
+    sim::Sim().Log().Clear();
+    ASSERT_EQ(core::TargetOpen(), 1);
+    EXPECT_EQ(sim::Sim().Log().Count("MSP430_Close"), 1u);
+    const auto opens = sim::Sim().Log().Of("MSP430_Initialize");
+    ASSERT_EQ(opens.size(), 1u);
+    EXPECT_EQ(opens[0].detail, "COM5");
 }
 
 TEST_F(AdapterSelectTest, AnAdapterNameOfAutoOpensTheFirstAdapter) {

@@ -93,7 +93,7 @@ protected:
     void OpenF149() {
         ASSERT_EQ(SelectAndInitialize(), 1);
         UseDevice("149");
-        ASSERT_EQ(F_SetConfig(2, 1), 1); // the adapter powers the target
+        ASSERT_EQ(F_SetConfig(2, 1), 1);  // the adapter powers the target
         ASSERT_EQ(F_SetConfig(30, 2), 1); // direct, no prompts
         ASSERT_EQ(F_Open_Target_Device(), 1) << api::ReportLog.report;
         TakeReport();

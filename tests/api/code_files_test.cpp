@@ -75,8 +75,7 @@ TEST_F(CodeFilesTest, PasswordFileResultsAndLines) {
     const std::string reading = "Reading Password File ...................";
     const Case cases[] = {
         {1, complete, 1, 1, reading + "...\t done\r\n"},
-        {1, partial, 0x100, 0,
-         reading + "...\t done\r\n Warning!!  - Password not found \r\n"},
+        {1, partial, 0x100, 0, reading + "...\t done\r\n Warning!!  - Password not found \r\n"},
         {1, bad, 0x200, 0, reading + "...\t failed\r\n"},
         {7, complete, 0x200, 0, "   This in not a valid Code File\r\n"},
         {1, missing, 8, 0, "Password File Open error\r\n " + missing + "\r\n"},

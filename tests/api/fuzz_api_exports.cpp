@@ -106,7 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             F_Segment_Erase(a);
             break;
         case 5:
-            F_Sectors_Blank_Check(a, static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(n)));
+            F_Sectors_Blank_Check(
+                a, static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(n)));
             break;
         case 6:
             F_Memory_Write_Data(a, bounded, bytes.data());

@@ -135,8 +135,7 @@ TEST_F(SetupFileTest, ConfigIniLoadsTheFilesItNamesAndAHostLoadDoesNot) {
 TEST_F(SetupFileTest, ANamedOutFileIsNoValidCodeFile) {
     const std::string code = dir.File("prog.out");
     testsupport::WriteFile(code, "anything");
-    testsupport::WriteFile(dir.File("config.ini"),
-                           "CodeFileName out prog.out " + code + "\r\n");
+    testsupport::WriteFile(dir.File("config.ini"), "CodeFileName out prog.out " + code + "\r\n");
     ASSERT_EQ(F_Initialization(), 4);
     EXPECT_NE(TakeReport().find("   This in not a valid Code File\r\n"), std::string::npos);
     EXPECT_EQ(core::Images.CodeImageHasData, 0);
