@@ -43,50 +43,82 @@ int32_t Initialize(const std::string& port) {
     return Target.TargetInterfaceOpen;
 }
 
-} // namespace
-
-int32_t TargetOpen() {
-    const int32_t port = Settings.CommPortIndex;
-    const int32_t adapter = Settings.AdapterIndex;
-    const int32_t mode = Settings.InterfaceType == 1 ? 1 : (DeviceHasSbwInterface() != 0 ? 2 : 0);
-
-    if (Target.TargetInterfaceOpen != 0 &&
-        (port != Target.openPort || adapter != Target.openAdapter || mode != Target.openMode)) {
-        CloseIfOpen();
-    }
-    Target.TargetErrorLog.clear();
-    Target.openPort = port;
-    Target.openAdapter = adapter;
-    Target.openMode = mode;
-    if (Target.TargetInterfaceOpen != 0) {
-        return 1;
-    }
-
-    std::string name;
-    switch (port) {
+TargetOpenChoice DefaultOpenChoice() {
+    TargetOpenChoice c;
+    c.port = Settings.CommPortIndex;
+    c.adapter = Settings.AdapterIndex;
+    c.mode = Settings.InterfaceType == 1 ? 1 : (DeviceHasSbwInterface() != 0 ? 2 : 0);
+    switch (c.port) {
     case 1:
-        name = "LPT2";
+        c.portName = "LPT2";
         break;
     case 2:
-        name = "LPT3";
+        c.portName = "LPT3";
         break;
     case 3:
-        name = "TIUSB";
+        c.portName = "TIUSB";
         if (!Settings.Selected_UIF.empty() && !BeginsWithAuto(Settings.Selected_UIF)) {
-            name = Settings.Selected_UIF.substr(0, kPortNameMax);
+            c.portName = Settings.Selected_UIF.substr(0, kPortNameMax);
         }
         break;
     default:
-        name = "LPT1";
+        c.portName = "LPT1";
         break;
+    }
+    return c;
+}
+
+TargetOpenRule OpenRule = nullptr;
+
+TargetOpenChoice OpenChoice() {
+    return OpenRule != nullptr ? OpenRule() : DefaultOpenChoice();
+}
+
+void Record(const TargetOpenChoice& c, const std::string& name) {
+    Target.openPort = c.port;
+    Target.openAdapter = c.adapter;
+    Target.openMode = c.mode;
+    Target.openPortName = name;
+}
+
+void ConfigureOpened(int32_t mode) {
+    Debug_Configure(kConfigureInterfaceMode, mode);
+    Debug_Configure(kConfigureRamPreserve, 0);
+}
+
+} // namespace
+
+void TargetOpenRuleSet(TargetOpenRule rule) {
+    OpenRule = rule;
+}
+
+int32_t TargetOpen() {
+    const TargetOpenChoice c = OpenChoice();
+    if (Target.TargetInterfaceOpen != 0 &&
+        (c.port != Target.openPort || c.adapter != Target.openAdapter ||
+         c.mode != Target.openMode || (OpenRule != nullptr && c.portName != Target.openPortName))) {
+        CloseIfOpen();
+    }
+    Target.TargetErrorLog.clear();
+    Record(c, c.portName);
+    if (Target.TargetInterfaceOpen != 0) {
+        return 1;
     }
     // Configuring an interface that did not open would only replace the
     // library's reason for the failure with its own.
-    if (Initialize(name) == 1) {
-        Debug_Configure(kConfigureInterfaceMode, mode);
-        Debug_Configure(kConfigureRamPreserve, 0);
+    if (Initialize(c.portName) == 1) {
+        ConfigureOpened(c.mode);
     }
     return Target.TargetInterfaceOpen;
+}
+
+void TargetOpenAdopt() {
+    if (Target.TargetInterfaceOpen == 0) {
+        return;
+    }
+    const TargetOpenChoice c = OpenChoice();
+    ConfigureOpened(c.mode);
+    Record(c, Target.openPortName);
 }
 
 int32_t TargetClose() {
@@ -171,6 +203,7 @@ int32_t TargetOpenUsbAdapter(const char* name) {
     if (BeginsWithAuto(port) || port.size() < 4) {
         port = "TIUSB";
     }
+    Target.openPortName = port;
     return Initialize(port);
 }
 

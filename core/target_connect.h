@@ -4,11 +4,29 @@
 // through TargetResultMap.
 
 #include <cstdint>
+#include <string>
 
 namespace core {
 
-// Opens the interface on the port of CommPortIndex (1 "LPT2", 2 "LPT3",
-// 3 "TIUSB" or the Selected_UIF name unless it begins with "auto", any other
+// What TargetOpen opens: the port name handed to the debug library and the
+// interface mode, with the port and adapter numbers whose change (like the
+// mode's) makes an open interface open again.
+struct TargetOpenChoice {
+    std::string portName;
+    int32_t port = 0;
+    int32_t adapter = 0;
+    int32_t mode = 0;
+};
+
+// The deliverable's rule for that choice. Quillbay keeps the default rule
+// (TargetOpen below); Quillcore names its own adapter and mode. With a rule
+// installed a changed port name also opens the interface again.
+using TargetOpenRule = TargetOpenChoice (*)();
+// nullptr restores the default rule.
+void TargetOpenRuleSet(TargetOpenRule rule);
+
+// Opens the interface by the rule in force; the default rule takes the port of CommPortIndex (1
+// "LPT2", 2 "LPT3", 3 "TIUSB" or the Selected_UIF name unless it begins with "auto", any other
 // "LPT1") with the library of AdapterIndex, in the interface mode of
 // InterfaceType (1 stays 1; otherwise 2 for a Spy-Bi-Wire device, else 0).
 // An interface already open with the same port, library and mode is kept;
@@ -43,5 +61,11 @@ int32_t TargetListUsbAdapters();
 // characters; a name that begins with "auto" (any case) or is shorter than
 // 4 characters means "TIUSB". Returns the open flag.
 int32_t TargetOpenUsbAdapter(const char* name);
+
+// Takes an interface that TargetOpenUsbAdapter opened as TargetOpen's own:
+// sets its interface mode (by the rule in force) and RAM preserve off and
+// records port, adapter, mode and the opened name, so that the next
+// TargetOpen keeps it. Does nothing while the interface is closed.
+void TargetOpenAdopt();
 
 } // namespace core

@@ -19,6 +19,7 @@ struct TargetState {
     int32_t openPort = 0;
     int32_t openAdapter = 0;
     int32_t openMode = 0;
+    std::string openPortName;        // the port name of the last open
     int32_t adapterVersion = 0;      // version output of the last initialise
     int32_t powerState = 0;          // 1 when the adapter last powered the target on
     int32_t fuseMarker = 0;          // kFuseBlownMarker when identification found the fuse blown

@@ -38,7 +38,13 @@ std::string SettingsFilePath(const std::string& module_path) {
     }
     const size_t slash = module_path.rfind('/');
     const size_t name_start = slash == std::string::npos ? 0 : slash + 1;
-    const size_t dot = module_path.rfind('.');
+    // A shared object's name is cut before its ".so", whatever version
+    // numbers follow it ("libquillcore.so.2.5.0" reads "libquillcore.ini").
+    size_t so = module_path.find(".so", name_start);
+    while (so != std::string::npos && so + 3 < module_path.size() && module_path[so + 3] != '.') {
+        so = module_path.find(".so", so + 1);
+    }
+    const size_t dot = so != std::string::npos ? so : module_path.rfind('.');
     const size_t name_end = dot == std::string::npos || dot < name_start ? module_path.size() : dot;
     return module_path.substr(0, name_end) + ".ini";
 }

@@ -21,7 +21,8 @@ inline constexpr int32_t kAttachReasonAttach = 1;
 void AttachDebugInterface(const void* module_address, int32_t reason);
 
 // The settings file of a module: "/dir/name.ext" gives "/dir/name.ini",
-// "/dir/name" "/dir/name.ini"; "" for "".
+// "/dir/name" "/dir/name.ini", a shared object "/dir/name.so.2.5.0"
+// "/dir/name.ini"; "" for "".
 std::string SettingsFilePath(const std::string& module_path);
 
 // Set by a build that is unloaded as a whole (the shared debug library):

@@ -199,6 +199,39 @@ TEST_F(TargetConnectTest, OpenUsbAdapterByName) {
     }
 }
 
+// A deliverable's open rule names port and mode; with one installed a new
+// port name opens again, while the default rule keeps an open USB interface
+// whatever the adapter name becomes. An adopted open is kept by TargetOpen.
+TEST_F(TargetConnectTest, OpenRuleAndAdoptedInterface) {
+    sim::Sim().usbInterfaces = {{"COM0", 0}, {"COM12", 0}};
+    SelectDevice("149");
+    ASSERT_EQ(TargetOpen(), 1);
+    Settings.Selected_UIF = "COM12";
+    ASSERT_EQ(TargetOpen(), 1);
+    EXPECT_EQ(Calls("MSP430_Initialize"), 1u);
+
+    static TargetOpenChoice choice;
+    choice = {"COM12", 3, 0, 1};
+    struct RuleInstalled {
+        RuleInstalled() {
+            TargetOpenRuleSet([] { return choice; });
+        }
+        ~RuleInstalled() { TargetOpenRuleSet(nullptr); }
+    } rule;
+    ASSERT_EQ(TargetOpen(), 1);
+    EXPECT_EQ(Calls("MSP430_Initialize"), 2u);
+    EXPECT_EQ(CallsOf("MSP430_Initialize").back().detail, "COM12");
+    EXPECT_EQ(CallsOf("MSP430_Configure").back().args, (std::vector<int32_t>{10, 0}));
+    EXPECT_EQ(CallsOf("MSP430_Configure").rbegin()[1].args, (std::vector<int32_t>{8, 1}));
+
+    ASSERT_EQ(TargetOpenUsbAdapter("COM0"), 1);
+    choice.portName = "COM0";
+    TargetOpenAdopt();
+    EXPECT_EQ(CallsOf("MSP430_Configure").rbegin()[1].args, (std::vector<int32_t>{8, 1}));
+    ASSERT_EQ(TargetOpen(), 1);
+    EXPECT_EQ(Calls("MSP430_Initialize"), 3u);
+}
+
 TEST_F(TargetConnectTest, CloseMapsItsStatus) {
     ASSERT_EQ(TargetOpen(), 1);
     EXPECT_EQ(TargetClose(), 1);

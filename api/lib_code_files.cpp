@@ -1,0 +1,108 @@
+#include "api/lib_code_files.h"
+
+#include "api/api_state.h"
+#include "api/report_log.h"
+#include "core/code_file_load.h"
+#include "core/code_image.h"
+#include "core/code_store.h"
+#include "core/passwords.h"
+#include "platform/file.h"
+
+namespace api {
+
+namespace {
+
+constexpr char kNotValid[] = "   This in not a valid Code File\r\n";
+constexpr int32_t kFirstFormat = 1; // TI-TXT
+constexpr int32_t kLastFormat = 5;  // ".a43"
+
+void OpenError(const char* what, const std::string& path) {
+    ReportAppend(what);
+    ReportAppend(" ");
+    ReportAppend(path);
+    ReportAppend("\r\n");
+}
+
+bool FormatValid(int32_t format) {
+    return format >= kFirstFormat && format <= kLastFormat;
+}
+
+int32_t LoadWarnings() {
+    const core::CodeLoadWarningFlags& w = core::CodeLoad.CodeLoadWarnings;
+    int32_t bits = 0;
+    bits |= w.dataInRom != 0 ? kFileWarnRom : 0;
+    bits |= w.dataInRam != 0 ? kFileWarnRam : 0;
+    bits |= w.dataOutsideFlash != 0 ? kFileWarnOutside : 0;
+    bits |= w.dataOverwritten != 0 ? kFileWarnTwice : 0;
+    return bits;
+}
+
+} // namespace
+
+int32_t ReadCodeFile(int32_t format, const std::string& path) {
+    platform::File file(path, platform::FileModeRead | platform::FileShareDenyWrite);
+    if (!file.IsOpen()) {
+        OpenError("Code File Open error\r\n", path);
+        return kFileCannotOpen;
+    }
+    if (!FormatValid(format)) {
+        // The host asked for this file instead of the code it had: none of
+        // the old code may be programmed in its place.
+        core::CodeImageClear();
+        ReportAppend(kNotValid);
+        return kFileNotValid;
+    }
+    ReportAppend("Reading Code File ........................");
+    const int32_t loaded = core::CodeFileLoad(core::kStoreCodeImage, format, file.get(), path);
+    ReportVerdict(loaded);
+    int32_t result;
+    if (loaded == 1) {
+        result = kFileLoaded;
+    } else {
+        result = kFileNotValid;
+        ReportAppend(kNotValid);
+        core::CodeImageClear();
+    }
+    result |= LoadWarnings();
+    // An image without a single byte is no code to program.
+    if (core::CodeImageUsedCount() == 0) {
+        core::Images.CodeImageHasData = 0;
+    }
+    core::PasswordFromCodeImage();
+    return result;
+}
+
+int32_t ReadPasswFile(int32_t format, const std::string& path) {
+    platform::File file(path, platform::FileModeRead | platform::FileShareDenyWrite);
+    if (!file.IsOpen()) {
+        OpenError("Password File Open error\r\n", path);
+        return kFileCannotOpen;
+    }
+    if (!FormatValid(format)) {
+        ReportAppend(kNotValid);
+        return kFileNotValid;
+    }
+    ReportAppend("Reading Password File ...................");
+    const int32_t loaded = core::CodeFileLoad(core::kStorePassword, format, file.get(), path);
+    ReportVerdict(loaded);
+    if (loaded != 1) {
+        LibSettings.PasswordLoaded = 0;
+        return kFileNotValid;
+    }
+    if (PasswordCompleteCheck() == 0) {
+        ReportAppend(" Warning!!  - Password not found \r\n");
+        return kFileNoPassword;
+    }
+    return kFileLoaded;
+}
+
+int32_t PasswordCompleteCheck() {
+    bool complete = true;
+    for (int32_t i = 2; i < core::kPasswordSize; ++i) {
+        complete = complete && core::Passwords.BslPassword[i] >= 0;
+    }
+    LibSettings.PasswordLoaded = complete ? 1 : 0;
+    return LibSettings.PasswordLoaded;
+}
+
+} // namespace api

@@ -1,0 +1,110 @@
+#include "api/lib_target.h"
+
+#include "api/api_state.h"
+#include "core/device_select.h"
+#include "core/settings.h"
+#include "core/target_connect.h"
+#include "core/target_result.h"
+#include "core/target_state.h"
+#include "platform/ascii.h"
+
+namespace api {
+
+LibTargetState LibTarget;
+
+namespace {
+
+constexpr size_t kPortNameMax = 20;
+constexpr int32_t kUsbPort = 3;
+
+struct Reasons {
+    const core::DebugApi* inner = nullptr;
+    int32_t (*takeError)() = nullptr;
+};
+Reasons Lower;
+core::DebugApi Table{};
+
+int32_t WithReason(int32_t status) {
+    if (status == core::kDebugFailed && Lower.takeError != nullptr) {
+        const int32_t error = Lower.takeError();
+        return error > 0 ? error : status;
+    }
+    return status;
+}
+
+// One wrapper per entry the core calls with a status result.
+template <auto Member, typename... Args> int32_t Wrapped(Args... args) {
+    return WithReason((Lower.inner->*Member)(args...));
+}
+
+template <auto Member, typename R, typename... Args> void Wrap(R (*&slot)(Args...)) {
+    slot = (Lower.inner->*Member) != nullptr ? &Wrapped<Member, Args...> : nullptr;
+}
+
+core::TargetOpenChoice LibOpenChoice() {
+    core::TargetOpenChoice c;
+    c.port = kUsbPort;
+    c.adapter = core::Settings.AdapterIndex;
+    c.mode = LibSettings.Interface == 3 ? 1 : (core::DeviceHasSbwInterface() != 0 ? 2 : 0);
+    const std::string& name = core::Settings.Selected_UIF;
+    c.portName = !name.empty() && !platform::BeginsNoCase(name, "auto")
+                     ? name.substr(0, kPortNameMax)
+                     : std::string("TIUSB");
+    return c;
+}
+
+} // namespace
+
+void LibDebugApiUse(const core::DebugApi& inner, int32_t (*takeError)()) {
+    using A = core::DebugApi;
+    Lower.inner = &inner;
+    Lower.takeError = takeError;
+    Table = inner;
+    Wrap<&A::Initialize>(Table.Initialize);
+    Wrap<&A::Close>(Table.Close);
+    Wrap<&A::Identify>(Table.Identify);
+    Wrap<&A::Configure>(Table.Configure);
+    Wrap<&A::VCC>(Table.VCC);
+    Wrap<&A::Reset>(Table.Reset);
+    Wrap<&A::Erase>(Table.Erase);
+    Wrap<&A::Memory>(Table.Memory);
+    Wrap<&A::Secure>(Table.Secure);
+    Wrap<&A::VerifyMem>(Table.VerifyMem);
+    Wrap<&A::EraseCheck>(Table.EraseCheck);
+    Wrap<&A::GetNameOfUsbIf>(Table.GetNameOfUsbIf);
+    Wrap<&A::GetNumberOfUsbIfs>(Table.GetNumberOfUsbIfs);
+    Wrap<&A::RegisterAccess>(Table.RegisterAccess);
+    Wrap<&A::RunCpu>(Table.RunCpu);
+    Wrap<&A::CpuState>(Table.CpuState);
+    Wrap<&A::ReadSupply>(Table.ReadSupply);
+    core::DebugApiUse(&Table);
+}
+
+void LibTargetOpenRuleInstall() {
+    core::TargetOpenRuleSet(&LibOpenChoice);
+}
+
+int32_t TargetVccRead() {
+    core::TargetVccEstimate();
+    int32_t millivolts = 0;
+    if (core::TargetResultMap(core::Debug_ReadSupply(&millivolts)) != 1) {
+        return 0;
+    }
+    core::Target.TargetSupplyValue = millivolts / 10;
+    LibTarget.supplyMeasured = 1;
+    return 1;
+}
+
+int32_t TargetRamWrite(int32_t address, const uint8_t* bytes, int32_t count) {
+    // The debug API takes a writable buffer for both directions; a write
+    // leaves it as it is.
+    char* buffer = reinterpret_cast<char*>(const_cast<uint8_t*>(bytes));
+    return core::TargetResultMap(core::Debug_Memory(address, buffer, count, core::kMemoryWrite));
+}
+
+int32_t TargetRamRead(int32_t address, uint8_t* bytes, int32_t count) {
+    return core::TargetResultMap(
+        core::Debug_Memory(address, reinterpret_cast<char*>(bytes), count, core::kMemoryRead));
+}
+
+} // namespace api

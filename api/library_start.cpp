@@ -1,0 +1,157 @@
+#include "api/library_start.h"
+
+#include "api/adapter_select.h"
+#include "api/api_state.h"
+#include "api/direct_access.h"
+#include "api/lib_setup_file.h"
+#include "api/lib_setup_keys.h"
+#include "api/lib_target.h"
+#include "api/procedure_frame.h"
+#include "api/report_log.h"
+#include "core/code_file_names.h"
+#include "core/code_image.h"
+#include "core/core_state.h"
+#include "core/device_select.h"
+#include "core/device_table.h"
+#include "core/memory_map.h"
+#include "core/passwords.h"
+#include "core/progress.h"
+#include "core/segment_table.h"
+#include "core/settings.h"
+#include "core/target_connect.h"
+#include "debugif/debug_api_layer.h"
+#include "debugif/debug_attach.h"
+#include "debugif/in_process_api.h"
+#include "platform/module_path.h"
+
+namespace api {
+
+namespace {
+
+constexpr int32_t kInitReady = 1;
+constexpr int32_t kInitNoAdapter = 4;
+constexpr int32_t kSmallestMainStart = 0x800;
+
+// One less than the first record whose main flash starts at 0x800 or lower.
+int32_t DeviceCountOfTable() {
+    int32_t r = 1;
+    while (r < core::kDeviceInfoTableSize &&
+           core::DeviceInfoTable.records[r].flashStart > kSmallestMainStart) {
+        ++r;
+    }
+    return r - 1;
+}
+
+} // namespace
+
+std::string HostProgramDirectory() {
+    std::string dir = platform::ProgramDirectory();
+    if (dir.empty() || dir.back() != '/') {
+        dir += '/';
+    }
+    return dir;
+}
+
+void StateReset() {
+    core::CodeImageClear();
+    core::PasswordClear();
+    LibSettings.PasswordLoaded = 0;
+    ReportClear();
+    LibFileNames.Reset();
+    core::CodeFileNames.Reset();
+    core::Settings.SNFilePathAndName.clear();
+    core::Settings.SNFileGiven = 0;
+    core::Settings.SN_DataFile.clear();
+    core::SegmentTableBuild();
+    LibKeysDefault();
+    core::ConnectedDevice.Reset();
+}
+
+int32_t Initialization() {
+    Lib.HostDirectory = HostProgramDirectory();
+    core::DeviceTableParse(core::kDeviceFilterAll);
+    LibSettings.DeviceCount = DeviceCountOfTable();
+    StateReset();
+    SetupFileLoad(kSetupStartUp, Lib.HostDirectory + "config.ini");
+    std::string description;
+    const int32_t selected = AdapterDescription(description);
+    ReportAppend("Connecting Programming Adapter ...");
+    ReportVerdict(selected);
+    ReportAppend(description);
+    ReportAppend("\r\n");
+    return selected != 0 ? kInitReady : kInitNoAdapter;
+}
+
+int32_t DeviceInfoItem(int32_t index) {
+    int32_t row = core::Settings.SelectedProcessorIndex;
+    if (!core::DeviceRowValid(row)) {
+        row = 0;
+    }
+    const core::DeviceInfo& d = core::DeviceInfoTable.records[row];
+    const int32_t series = core::DeviceSeriesFromId(row);
+    const int32_t layoutRow = series >= 1 && series <= 5 && series != 3 ? series : 1;
+    const core::MemoryLayoutRow& layout = core::MemoryMap.layout[layoutRow];
+    const int32_t segments = d.kind & 0xF;
+    if (index >= 0 && index <= 19) {
+        if (d.flashEnd == 0) {
+            return 0;
+        }
+        std::string name = "MSP430F";
+        for (size_t i = 0; i < sizeof d.name && d.name[i] != '\0' && d.name[i] != ' '; ++i) {
+            name += d.name[i];
+        }
+        name = name.substr(0, 20);
+        return static_cast<size_t>(index) < name.size()
+                   ? static_cast<unsigned char>(name[static_cast<size_t>(index)])
+                   : 0;
+    }
+    switch (index) {
+    case 20:
+        return d.flashStart;
+    case 21:
+        return d.flashEnd;
+    case 22:
+        return layout.infoStart;
+    case 23:
+        return segments != 0 ? (layout.infoEnd - layout.infoStart + 1) / segments : 0;
+    case 24:
+        return segments;
+    case 25:
+        return d.ramSize;
+    case 26:
+        return series;
+    case 27:
+        return core::DeviceIsSecondIdRow(row);
+    default:
+        return -1;
+    }
+}
+
+void LibraryStateReset() {
+    Lib.Reset();
+    LibSettings.Reset();
+    LibFileNames.Reset();
+    LibTarget.Reset();
+    ReportLog.Reset();
+    AdapterSelect.Reset();
+    Direct.Reset();
+    Procedure.Reset();
+}
+
+void LibraryLoad() {
+    core::CoreStateReset();
+    Lib.HostDirectory = HostProgramDirectory();
+    LibKeysDefault();
+    LibDebugApiUse(debugif::InProcessDebugApi(), &debugif::TakeLastError);
+    LibTargetOpenRuleInstall();
+    core::ProgressOperationSet(&ReportProgress, nullptr);
+}
+
+void LibraryAttach(const void* module_address, uint32_t reason) {
+    if (reason == static_cast<uint32_t>(debugif::kAttachReasonAttach) ||
+        reason == static_cast<uint32_t>(debugif::kAttachReasonDetach)) {
+        debugif::AttachDebugInterface(module_address, static_cast<int32_t>(reason));
+    }
+}
+
+} // namespace api

@@ -1,0 +1,283 @@
+#include "api/procedure_frame.h"
+
+#include "api/api_state.h"
+#include "api/lib_target.h"
+#include "api/report_log.h"
+#include "core/device_select.h"
+#include "core/program_image.h"
+#include "core/settings.h"
+#include "core/target_connect.h"
+#include "core/target_identify.h"
+#include "core/target_state.h"
+#include "core/timing.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace api {
+
+ProcedureState Procedure;
+
+namespace {
+
+constexpr int32_t kSupplyReadings = 10;
+constexpr int32_t kPowerSettleUs = 100000;
+constexpr int32_t kFinishSettleUs = 20000;
+constexpr int32_t kApplicationStepMs = 200;
+constexpr double kRunTimeMaxMs = 999999.0;
+
+void EndOpen(int32_t result) {
+    Procedure.StartTicks = core::TimeMilliseconds();
+    Procedure.PromptTime = 0;
+    Procedure.FuseChecked = 0;
+    Lib.TargetActive = result == kProcDone ? 1 : 0;
+}
+
+bool SupplyAboveMinimum() {
+    const int32_t minimum = core::SelectedDevice.vccHigh - 10;
+    for (int32_t i = 0; i < kSupplyReadings; ++i) {
+        TargetVccRead();
+        if (core::Target.TargetSupplyValue > minimum) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+MessageAnswer ProcedureMessage(const char* caption, const std::string& text, MessageStyle) {
+    ReportAppend(caption);
+    ReportAppend("\r\n");
+    ReportAppend(text);
+    return MessageAnswer::None;
+}
+
+int32_t OpenStep() {
+    if (LibSettings.Interface == 2) {
+        LibSettings.Interface = 0;
+    }
+    ReportAppend("=====================================\r\n");
+    Lib.TargetActive = 0;
+    if (LibSettings.Interface != 0) {
+        LibSettings.Interface = 3;
+    }
+    const int32_t present = core::TargetOpen();
+    core::DeviceSelectByIndex();
+    Procedure.StartTicks = core::TimeMilliseconds();
+    Procedure.PromptTime = 0;
+    core::TargetClearIdentified();
+
+    int32_t result = kProcFailed;
+    if (present != 1) {
+        ProcedureMessage("Error",
+                         "Programming adapter is not present.\r\n\r\n"
+                         "Check cable connection or parallel port setup.\r\n",
+                         MessageStyle::Error);
+        EndOpen(result);
+        return result;
+    }
+    if (core::Settings.PowerFromPODEnable != 0) {
+        core::TargetPowerSet(1);
+        core::DelayMicroseconds(kPowerSettleUs);
+    }
+    bool first = true;
+    for (;;) {
+        if (SupplyAboveMinimum()) {
+            result = kProcDone;
+            break;
+        }
+        if (Lib.PromptsEnabled == 0) {
+            ReportAppend("Error!: Target's DC Voltage is below Vcc min\r\n");
+            Procedure.FuseChecked = 0;
+            Lib.TargetActive = 0;
+            return kProcLowSupply;
+        }
+        if (core::Settings.PowerFromPODEnable != 0) {
+            ProcedureMessage("Warning",
+                             "Device is not powered up !\r\n\r\n"
+                             "Power up the device and try again.",
+                             MessageStyle::Warning);
+            result = kProcFailed;
+            break;
+        }
+        std::string text = first ? "Turn DC Power ON now.\r\n\r\n"
+                                 : "Target's DC Voltage is still below 2.7 V\r\n\r\n"
+                                   "Turn DC Power ON once again.\r\n\r\n";
+        text += "Please press:\r\n\r\n"
+                "OK         -> when power is turned ON.        \r\n\r\n"
+                "CANCEL -> terminate this action.";
+        first = false;
+        // Only an operator's OK reads the supply again; a message nobody
+        // can answer ends the run as cancelled instead of asking for ever.
+        if (ProcedureMessage("Warning", text, MessageStyle::OkCancel) != MessageAnswer::Ok) {
+            result = kProcCancelled;
+            break;
+        }
+    }
+    EndOpen(result);
+    return result;
+}
+
+int32_t ConnectStep(int32_t) {
+    TargetVccRead();
+    const int32_t result = JtagStart();
+    core::ProgramImagePrepare(Procedure.AutoRunning, 1);
+    return result;
+}
+
+int32_t JtagStart() {
+    if (core::ConnectedDevice.identified != 0) {
+        return 1;
+    }
+    ReportAppend("JTAG communication initialization.");
+    int32_t result = core::TargetIdentifyOk() != 0 ? 1 : 0;
+    ReportAppend(result != 0 ? "...\t OK\r\n" : "...\t failed\r\n");
+    if (Procedure.FuseChecked == 0) {
+        Procedure.FuseChecked = 1;
+        ReportAppend("Verifying Security Fuse ..............");
+        Lib.FuseBlown = 0;
+        if (core::Target.fuseMarker == core::kFuseBlownMarker) {
+            Lib.FuseBlown = 1;
+            ReportAppend("...\t BLOWN\r\n");
+            result = 0;
+        } else {
+            ReportAppend(result != 0 ? "...\t OK\r\n" : "...\t failed\r\n");
+        }
+    }
+    result = ConnectCheck(result);
+    return Lib.FuseBlown * 2 | result;
+}
+
+int32_t ConnectCheck(int32_t r) {
+    if (r == 1) {
+        if (Procedure.AutoRunning == 1 && core::ConnectedDevice.match == 0) {
+            std::string text = "The target microcontroller type does not match selection:\r\n\r\n"
+                               "Selected microcontroller type: MSP430 F";
+            const std::string& selected = core::SelectedDevice.name;
+            text += selected.size() > 7 ? selected.substr(7) : selected;
+            text +=
+                "\r\n\r\nTarget microcontroller type:    " + core::ConnectedDevice.name + "\r\n";
+            if (Lib.PromptsEnabled == 1) {
+                text += "\r\nWould you like to continue anyway?";
+                if (ProcedureMessage("Warning", text, MessageStyle::YesNo) != MessageAnswer::Yes) {
+                    return 0;
+                }
+            } else {
+                ProcedureMessage("Warning", text, MessageStyle::Warning);
+            }
+        }
+        return r;
+    }
+    if (Lib.FuseBlown == 0) {
+        ReportAppend("  Target Microcontroller is not responding.\r\n");
+        ProcedureMessage("Error",
+                         "Target Microcontroller is not responding!!! \r\n\r\n"
+                         "Please check the connection between the adapter and the target "
+                         "microcontroller.",
+                         MessageStyle::Error);
+    } else {
+        ProcedureMessage("Error",
+                         "     Security Fuse is BLOWN !!! \r\n\r\n"
+                         "Access to the target microcontroller       \r\n"
+                         "via JTAG interface is denied.\r\n\r\n"
+                         "Access to the target microcontroller\r\n"
+                         "is accesible only via BSL interface.\r\n",
+                         MessageStyle::Error);
+    }
+    return r;
+}
+
+int32_t FinishStep(int32_t argument) {
+    const int32_t c = argument & 0x3FFF;
+    const bool autoProgram = (argument & kFinishAutoProgram) != 0;
+    core::DelayMicroseconds(kFinishSettleUs);
+    Lib.TargetActive = 0;
+    const core::SettingsState& s = core::Settings;
+    if (!(autoProgram && c == kProcDone && s.ApplicationStartEnable == 3)) {
+        if (s.PowerFromPODEnable == 1) {
+            core::TargetPowerSet(0);
+        }
+        core::TargetClearIdentified();
+    }
+    const double runTime = std::min(
+        core::TimeMilliseconds() - Procedure.StartTicks - Procedure.PromptTime, kRunTimeMaxMs);
+    if (c == kProcDone) {
+        char line[80];
+        std::snprintf(line, sizeof line, " -------- D O N E --- ( run time =%6.1f sec.)\r\n",
+                      runTime * 0.001);
+        ReportAppend(line);
+        if (autoProgram && s.ApplicationStartEnable != 0) {
+            switch (s.ApplicationStartEnable) {
+            case 1:
+                if (s.PowerFromPODEnable != 0) {
+                    core::TargetPowerSet(1);
+                }
+                ReportAppend(" --- Resetting Target device --- \r\n");
+                core::TargetReset();
+                break;
+            case 2:
+                if (s.PowerFromPODEnable != 0) {
+                    core::TargetPowerSet(1);
+                }
+                ReportAppend(s.PowerFromPODEnable == 1 ? " --- Toggling Vcc and Reset --- \r\n"
+                                                       : " --- Resetting Target device --- \r\n");
+                break;
+            default:
+                ReportAppend(" --- Soft Reset ---.........................");
+                ReportAppend("...\t done\r\n");
+                break;
+            }
+            ReportAppend(" --- Start application program ---\r\n");
+            if (LibSettings.ApplicationRunTime != 0) {
+                const double start = core::TimeMilliseconds();
+                const double span = LibSettings.ApplicationRunTime * 1000.0;
+                for (;;) {
+                    const double now = core::TimeMilliseconds();
+                    if (now < start || now - start >= span) {
+                        break;
+                    }
+                    core::DelayMicroseconds(kApplicationStepMs * 1000);
+                }
+                ReportAppend(" --- Stop application program ---\r\n");
+                core::TargetClearIdentified();
+                if (s.PowerFromPODEnable != 0) {
+                    core::TargetPowerSet(0);
+                }
+            }
+        }
+    } else if (c == kProcCancelled) {
+        ReportAppend("  ---------- TERMINATED BY USER ------------\r\n");
+    } else if (c == kProcTerminated) {
+        ReportAppend("  ------------ TERMINATED ----------------\r\n");
+    } else if (c == kProcLowSupply) {
+        ReportAppend("  ------- TERMINATED - Vcc < 2.7V ---------\r\n");
+    } else {
+        ReportAppend(" --------------- FAILED !!! -----------------\r\n");
+    }
+    return c;
+}
+
+int32_t ProcedureDispatch(int32_t code) {
+    switch (code) {
+    case kProcOpen: {
+        const int32_t open = OpenStep();
+        return open == kProcDone ? ConnectStep(1) : open;
+    }
+    case kProcFinish:
+        return FinishStep(kProcDone);
+    default:
+        // AUTO PROGRAM and the single procedures are not part of this
+        // library yet: they do nothing and report failure.
+        return kProcFailed;
+    }
+}
+
+int32_t ProcedureLauncher(int32_t code) {
+    Lib.ProcedureCode = code;
+    ReportClear();
+    Lib.ProcedureResult = ProcedureDispatch(code);
+    return Lib.ProcedureResult;
+}
+
+} // namespace api

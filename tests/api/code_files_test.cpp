@@ -1,0 +1,95 @@
+// Code and password files as the host reads them: results, warning bits,
+// report lines, and the one flag that says there is code to program.
+
+#include "core/code_image.h"
+#include "tests/api/api_fixture.h"
+
+namespace api_test {
+namespace {
+
+class CodeFilesTest : public ApiTest {
+protected:
+    std::string File(const std::string& name, const std::string& text) {
+        const std::string path = dir.File(name);
+        testsupport::WriteFile(path, text);
+        return path;
+    }
+};
+
+TEST_F(CodeFilesTest, CodeFileResultsAndLines) {
+    const std::string good = File("good.txt", "@2000\r\n01 02\r\nq\r\n");
+    const std::string ram = File("ram.txt", "@0200\r\n01\r\n@2000\r\n02\r\nq\r\n");
+    const std::string bad = File("bad.txt", "@2000\r\nZZ\r\nq\r\n");
+    const std::string missing = dir.File("missing.txt");
+    struct Case {
+        int32_t format;
+        std::string path;
+        int32_t result;
+        int32_t hasCode;
+        std::string report;
+    };
+    const std::string reading = "Reading Code File ........................";
+    const std::string notValid = "   This in not a valid Code File\r\n";
+    const Case cases[] = {
+        {1, good, 1, 1, reading + "...\t done\r\n"},
+        {1, ram, 0x21, 1, reading + "...\t done\r\n"},
+        {1, bad, 0x200, 0, reading + "...\t failed\r\n" + notValid},
+        {0, good, 0x200, 0, notValid},
+        {6, good, 0x200, 0, notValid},
+        {1, missing, 8, 1, "Code File Open error\r\n " + missing + "\r\n"},
+    };
+    for (const Case& c : cases) {
+        // Each case starts with code loaded, to see what the read does to it.
+        ASSERT_EQ(F_Put_Byte_to_Code_Buffer(0x3000, 0x77), 1);
+        TakeReport();
+        EXPECT_EQ(F_ReadCodeFile(c.format, c.path.c_str()), c.result) << c.path << c.format;
+        EXPECT_EQ(core::Images.CodeImageHasData, c.hasCode) << c.path << c.format;
+        EXPECT_EQ(TakeReport(), c.report) << c.path << c.format;
+    }
+    EXPECT_EQ(F_ReadCodeFile(1, nullptr), 8);
+}
+
+TEST_F(CodeFilesTest, AFileWithoutBytesIsNoCode) {
+    const std::string empty = File("empty.txt", "q\r\n");
+    EXPECT_EQ(F_ReadCodeFile(1, empty.c_str()), 1);
+    EXPECT_EQ(core::Images.CodeImageHasData, 0);
+}
+
+TEST_F(CodeFilesTest, PasswordFileResultsAndLines) {
+    std::string full = "@FFE2\r\n";
+    for (int i = 0; i < 30; ++i) {
+        full += "5A ";
+    }
+    full += "\r\nq\r\n";
+    const std::string complete = File("complete.txt", full);
+    const std::string partial = File("partial.txt", "@FFE0\r\n01 02 03\r\nq\r\n");
+    const std::string bad = File("bad.txt", "@FFE0\r\nXY\r\nq\r\n");
+    const std::string missing = dir.File("missing.txt");
+    struct Case {
+        int32_t format;
+        std::string path;
+        int32_t result;
+        int32_t loaded;
+        std::string report;
+    };
+    const std::string reading = "Reading Password File ...................";
+    const Case cases[] = {
+        {1, complete, 1, 1, reading + "...\t done\r\n"},
+        {1, partial, 0x100, 0, reading + "...\t done\r\n Warning!!  - Password not found \r\n"},
+        {1, bad, 0x200, 0, reading + "...\t failed\r\n"},
+        {7, complete, 0x200, 0, "   This in not a valid Code File\r\n"},
+        {1, missing, 8, 0, "Password File Open error\r\n " + missing + "\r\n"},
+    };
+    for (const Case& c : cases) {
+        api::LibSettings.PasswordLoaded = 0;
+        TakeReport();
+        EXPECT_EQ(F_ReadPasswFile(c.format, c.path.c_str()), c.result) << c.path;
+        EXPECT_EQ(api::LibSettings.PasswordLoaded, c.loaded) << c.path;
+        EXPECT_EQ(TakeReport(), c.report) << c.path;
+    }
+    EXPECT_EQ(F_Get_Byte_from_Password_Buffer(0xFFE0), -1);
+    EXPECT_EQ(F_ReadPasswFile(1, nullptr), 8);
+}
+
+} // namespace
+} // namespace api_test

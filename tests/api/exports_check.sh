@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# exports_check.sh LIBRARY NAMES_HEADER
+# The library exports exactly the names listed in NAMES_HEADER (one quoted
+# name a line) and carries the SONAME libquillcore.so.2.
+set -euo pipefail
+lib=${1:?library}
+names=${2:?names header}
+expected=$(grep -o '"[A-Za-z_]*"' "$names" | tr -d '"' | sort)
+actual=$(nm -D --defined-only "$lib" | awk '{print $3}' | sort)
+if [ "$expected" != "$actual" ]; then
+    echo "exports differ (< expected, > exported):"
+    diff <(echo "$expected") <(echo "$actual") || true
+    exit 1
+fi
+echo "exports: $(echo "$actual" | wc -l) names as listed"
+soname=$(readelf -d "$lib" | sed -n 's/.*Library soname: \[\(.*\)\]/\1/p')
+if [ "$soname" != "libquillcore.so.2" ]; then
+    echo "SONAME is '$soname', not libquillcore.so.2"
+    exit 1
+fi
+echo "SONAME: $soname"

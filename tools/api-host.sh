@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# tools/api-host.sh BUILD_DIR
+# Runs the C host program against libquillcore.so and the emulated adapter
+# on COM7: once as built, once built anew from an installed prefix with
+# pkg-config, the way a customer builds against the library. The host
+# programs run from a folder of their own with a "config.ini" beside them.
+set -euo pipefail
+
+build=${1:?usage: tools/api-host.sh BUILD_DIR}
+src=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "$build" && pwd)
+bin=$build/bin
+for program in quill-emu-fet quillcore_host libquillcore.so.2; do
+    if [ ! -e "$bin/$program" ]; then
+        echo "api-host: $bin/$program is missing; build first" >&2
+        exit 2
+    fi
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quill-api-host.XXXXXX")
+export QUILL_EMULATED_ADAPTERS=$work/adapters
+mkdir -p "$QUILL_EMULATED_ADAPTERS"
+emu_pid=
+
+cleanup() {
+    if [ -n "$emu_pid" ] && kill -0 "$emu_pid" 2>/dev/null; then
+        kill "$emu_pid" 2>/dev/null || true
+        wait "$emu_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+coproc EMU { exec "$bin/quill-emu-fet" --dir "$QUILL_EMULATED_ADAPTERS" --port COM7; }
+emu_pid=$EMU_PID
+exec {emu_out}<&"${EMU[0]}" {emu_in}>&"${EMU[1]}"
+port=
+read -r -t 10 port <&"$emu_out" || true
+if [ "$port" != COM7 ]; then
+    echo "api-host: the emulated adapter did not start on COM7" >&2
+    exit 1
+fi
+echo "== emulated MSP-FET430UIF on $port"
+
+# A host program's folder: the program and its "config.ini".
+host_dir() {
+    mkdir -p "$1"
+    printf ';  settings of the host bench\r\nVccIndex 5\r\n' > "$1/config.ini"
+}
+
+status=0
+host_dir "$work/built"
+cp "$bin/quillcore_host" "$work/built/"
+echo "== host program as built"
+"$work/built/quillcore_host" || status=1
+
+echo "== host program built from an installed prefix with pkg-config"
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+pcdir=$(dirname "$(find "$prefix" -name quillcore.pc | head -n 1)")
+export PKG_CONFIG_PATH=$pcdir
+host_dir "$work/installed"
+# A sanitizer build's library needs its runtime linked into the program.
+sanitize=()
+if readelf -d "$bin/libquillcore.so.2" | grep -q 'libasan'; then
+    sanitize=(-fsanitize=address,undefined)
+fi
+# shellcheck disable=SC2046
+cc -std=c99 -Wall -Wextra -pedantic -Werror "${sanitize[@]}" $(pkg-config --cflags quillcore) \
+    "$src/tests/api/quillcore_host.c" -o "$work/installed/quillcore_host" \
+    $(pkg-config --libs quillcore)
+LD_LIBRARY_PATH=$(pkg-config --variable=libdir quillcore) \
+    "$work/installed/quillcore_host" || status=1
+
+echo stop >&"$emu_in"
+wait "$emu_pid" 2>/dev/null || true
+emu_pid=
+exit "$status"
