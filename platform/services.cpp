@@ -5,6 +5,7 @@
 #include "platform/module_path.h"
 #include "platform/process.h"
 #include "platform/prompt.h"
+#include "platform/sound.h"
 #include "platform/text_viewer.h"
 
 namespace platform {
@@ -14,6 +15,7 @@ void ResetServices() {
     SetClockSource(nullptr);
     SetPromptService(nullptr);
     SetProcessLauncher(nullptr);
+    SetSoundService(nullptr);
     SetTextViewer({});
     SetProgramDirectoryOverride({});
 }

@@ -3,7 +3,7 @@
 
 namespace platform {
 
-// Real clock, headless prompts, real process launcher, default text viewer,
+// Real clock, headless prompts, real process launcher, real sound, default text viewer,
 // no program-directory override, no atomic-file commit hook.
 void ResetServices();
 
