@@ -105,10 +105,10 @@ void Chip(Canvas& c, Rect r) {
 void Splash(Canvas& c) {
     c.FillRect(Rect{0, 0, kSplashWidth, kSplashHeight}, kNavy);
     c.FillRect(Rect{0, kSplashHeight - 36, kSplashWidth, 36}, Color::Rgb(14, 30, 66));
-    Chip(c, Rect{40, 50, 64, 80});
-    c.DrawText(Rect{124, 46, 220, 48}, "Quillbay", kWhite, 40, true);
-    c.DrawText(Rect{124, 96, 220, 20}, "MSP430 Flash Programmer", Color::Rgb(200, 215, 240), 15);
-    c.DrawText(Rect{124, 118, 220, 20}, "for the MSP-FET430UIF", Color::Rgb(200, 215, 240), 13);
+    Chip(c, Rect{40, 42, 64, 80});
+    c.DrawText(Rect{124, 38, 220, 48}, "Quillbay", kWhite, 40, true);
+    c.DrawText(Rect{124, 88, 220, 20}, "MSP430 Flash Programmer", Color::Rgb(200, 215, 240), 15);
+    c.DrawText(Rect{124, 110, 220, 20}, "for the MSP-FET430UIF", Color::Rgb(200, 215, 240), 13);
     c.DrawText(Rect{0, kSplashHeight - 34, kSplashWidth, 32}, "Loading ...",
                Color::Rgb(150, 170, 210), 12);
 }

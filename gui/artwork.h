@@ -10,8 +10,8 @@
 namespace gui {
 
 inline constexpr int32_t kSplashBitmap = 210;
-inline constexpr int32_t kSplashWidth = 360;
-inline constexpr int32_t kSplashHeight = 200;
+inline constexpr int32_t kSplashWidth = 368;
+inline constexpr int32_t kSplashHeight = 192;
 inline constexpr int32_t kIconBitmap = 128; // the program icon, 32 x 32
 
 // Draws bitmap id (a lamp, a status picture, the start-up picture or the

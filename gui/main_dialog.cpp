@@ -250,6 +250,9 @@ bool MainDialog::PreTranslateMessage(const ui::KeyMessage& key) {
 }
 
 void MainDialog::OnExit() {
+    if (MainWindow.onExit) {
+        MainWindow.onExit(*this);
+    }
     KillTimer(kMainTimer);
     KillTimer(kSignalTimer);
     core::SetupFileWrite(core::kSetupCodeFileLine | core::kSetupRecentFiles, Startup.ConfigPath);

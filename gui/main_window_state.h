@@ -3,6 +3,7 @@
 // and the few control operations that outside callers make on it.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace gui {
@@ -12,6 +13,9 @@ class MainDialog;
 struct MainWindowState {
     int32_t MainDialogExists = 0;       // 1 from the end of the start-up until the window closes
     MainDialog* TheMainDialog = nullptr; // the main window, owner of every message box
+    // Runs in OnExit while the window still shows (the program's screenshot
+    // on request); none by default.
+    std::function<void(MainDialog&)> onExit;
 
     void Reset() { *this = MainWindowState{}; }
 };

@@ -18,6 +18,10 @@ public:
 
 extern ProgrammerApp TheApp;
 
+// Names a PNG file that receives a picture of the main window when it
+// closes (for unattended runs).
+inline constexpr const char* kScreenshotVariable = "QUILLBAY_SCREENSHOT";
+
 // Quillbay's whole run on the Qt back end: builds the application (on a
 // display, else offscreen), registers the artwork, catches the termination
 // signals and runs InitInstance. Returns the exit status: 0.

@@ -9,8 +9,7 @@ ui::DialogTemplate StartupViewTemplate() {
     ui::DialogTemplate t;
     t.id = kStartupViewId;
     t.caption = "Quillbay";
-    // The picture's pixels in dialog units of the default font; a bigger
-    // font only adds margin around it.
+    // The picture's pixels in dialog units of the default font.
     t.width = 210;
     t.height = 110;
     ui::ControlTemplate picture;

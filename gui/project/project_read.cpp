@@ -13,6 +13,7 @@
 #include "core/setup_keys.h"
 #include "gui/project/project_password_dialog.h"
 #include "gui/project/project_fingerprint.h"
+#include "gui/project/project_scramble_scope.h"
 #include "gui/project/project_scrambler.h"
 #include "gui/project/project_state.h"
 #include "gui/project/project_write.h"
@@ -71,15 +72,23 @@ struct ReadSnapshot {
     }
 };
 
-class ScrambleScope {
+// The snapshot holds the images (over a megabyte): one is kept from read to
+// read instead of being allocated anew each time; a read that starts while
+// another runs gets one of its own.
+class SnapshotLease {
 public:
-    ScrambleScope() { Project.ProjectScrambleOn = 1; }
-    ~ScrambleScope() {
-        Project.ProjectScrambleOn = 0;
-        ProjectScrambler.CrcMode = kProjectCrcOutput;
+    SnapshotLease() : snapshot_(Spare() ? std::move(Spare()) : std::make_unique<ReadSnapshot>()) {}
+    ~SnapshotLease() { Spare() = std::move(snapshot_); }
+    SnapshotLease(const SnapshotLease&) = delete;
+    SnapshotLease& operator=(const SnapshotLease&) = delete;
+    ReadSnapshot* operator->() const { return snapshot_.get(); }
+
+private:
+    static std::unique_ptr<ReadSnapshot>& Spare() {
+        static std::unique_ptr<ReadSnapshot> spare;
+        return spare;
     }
-    ScrambleScope(const ScrambleScope&) = delete;
-    ScrambleScope& operator=(const ScrambleScope&) = delete;
+    std::unique_ptr<ReadSnapshot> snapshot_;
 };
 
 bool Begins(std::string_view text, std::string_view prefix) {
@@ -331,7 +340,7 @@ private:
 
 int32_t ProjectRead(const std::string& path) {
     const uint32_t fingerprint = PcFingerprint();
-    const auto before = std::make_unique<ReadSnapshot>();
+    const SnapshotLease before;
     before->Take();
     const auto refuse = [&before]() {
         before->Restore();
@@ -346,7 +355,7 @@ int32_t ProjectRead(const std::string& path) {
         ProjectErrorBox("Open File or Read File Error\r\n\r\n" + path);
         return refuse();
     }
-    ScrambleScope scope;
+    ProjectScrambleScope scope;
     ProjectScrambler.CrcMode = kProjectCrcOutput;
     // The project is a whole job: its code replaces the image, never merges.
     core::CodeImageClear();

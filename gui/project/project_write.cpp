@@ -6,6 +6,7 @@
 #include "core/project_line_write.h"
 #include "core/setup_keys.h"
 #include "gui/project/project_line_scramble.h"
+#include "gui/project/project_scramble_scope.h"
 #include "gui/project/project_scrambler.h"
 #include "gui/project/project_state.h"
 
@@ -14,19 +15,6 @@
 namespace gui {
 
 namespace {
-
-// Scrambling and the CRC mode end with the file operation, also when it
-// fails, so the next setup save is plain text.
-class ScrambleScope {
-public:
-    ScrambleScope() { Project.ProjectScrambleOn = 1; }
-    ~ScrambleScope() {
-        Project.ProjectScrambleOn = 0;
-        ProjectScrambler.CrcMode = kProjectCrcOutput;
-    }
-    ScrambleScope(const ScrambleScope&) = delete;
-    ScrambleScope& operator=(const ScrambleScope&) = delete;
-};
 
 int32_t WriteBody(std::FILE* f, const std::string& programName) {
     const std::string& tag = Project.ProjectTargetTag;
@@ -91,7 +79,7 @@ std::string ProjectUnlockKey() {
 
 int32_t ProjectWrite(const std::string& path, const std::string& programName) {
     ProjectLineScrambleInstall();
-    ScrambleScope scope;
+    ProjectScrambleScope scope;
     return core::FileWriteAtomic(path,
                                  [&programName](std::FILE* f) { return WriteBody(f, programName); });
 }

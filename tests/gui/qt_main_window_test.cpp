@@ -12,6 +12,7 @@
 #include "gui/gui_state.h"
 #include "gui/main_dialog.h"
 #include "gui/procedure_frame.h"
+#include "gui/startup_view.h"
 #include "gui/status_lamps.h"
 #include "platform/services.h"
 #include "tests/gui/emulated_f149.h"
@@ -22,11 +23,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <cstdlib>
 #include <string>
 
 namespace guitest {
 namespace {
+
+// The program's arguments as the application left them.
+std::vector<std::string> remainingArguments;
 
 const std::string kShots = std::string(QUILL_BINARY_DIR) + "/screenshots/";
 
@@ -56,14 +62,23 @@ protected:
         gui::GuiStateReset();
     }
 
-    // Each lamp right next to the left edge of its button and within its
-    // height; the lamps of the steps in one column.
+    // The window as shown: the events that expose it handled first.
+    static std::vector<ui::PaintedBitmap> Shown(ui::Driver& d) {
+        QCoreApplication::processEvents();
+        return d.Paint();
+    }
+
+    // Each lamp right next to its button and within its height.
     static void ExpectLampsBesideButtons(ui::Driver& d, const std::vector<ui::PaintedBitmap>& drawn) {
-        ASSERT_EQ(drawn.size(), 12u);
+        if (drawn.size() != 12u) {
+            ADD_FAILURE() << "painted " << drawn.size() << " bitmaps";
+            return;
+        }
         for (const auto& [row, button] : kLampButtons) {
             const ui::Rect b = d.Target().ItemRect(button);
             const ui::PaintedBitmap& lamp = drawn[static_cast<size_t>(row)];
-            const int gap = b.x - (lamp.x + 15);
+            // Left of the button, or right of it (the power lamp).
+            const int gap = lamp.x < b.x ? b.x - (lamp.x + 15) : lamp.x - b.Right();
             EXPECT_GE(gap, 0) << "lamp " << row << " overlaps button " << button;
             EXPECT_LE(gap, b.height) << "lamp " << row << " far from button " << button;
             const int middle = lamp.y + 8;
@@ -89,7 +104,8 @@ TEST_F(QtMainWindowTest, StartsAgainstTheAdapterAndShowsEveryControlInPlace) {
         for (const std::string& p : problems) {
             ADD_FAILURE() << p;
         }
-        std::vector<ui::PaintedBitmap> drawn = d.Paint();
+        std::vector<ui::PaintedBitmap> drawn = Shown(d);
+        ASSERT_EQ(drawn.size(), 12u);
         ExpectLampsBesideButtons(d, drawn);
         for (size_t r = 0; r < 11; ++r) {
             EXPECT_EQ(drawn[r].bitmap, gui::kLampIdle) << r;
@@ -107,7 +123,8 @@ TEST_F(QtMainWindowTest, StartsAgainstTheAdapterAndShowsEveryControlInPlace) {
         rows[gui::kRowWrite].bitmap = gui::kLampFailed;
         rows[gui::kRowVerify].bitmap = gui::kLampStopped;
         rows[gui::kRowPicture].bitmap = gui::kPicturePass;
-        drawn = d.Paint();
+        drawn = Shown(d);
+        ASSERT_EQ(drawn.size(), 12u);
         EXPECT_EQ(drawn[gui::kRowConnect].bitmap, gui::kLampReady);
         EXPECT_EQ(drawn[gui::kRowWrite].bitmap, gui::kLampFailed);
         EXPECT_EQ(drawn[gui::kRowPicture].bitmap, gui::kPicturePass);
@@ -130,7 +147,7 @@ TEST_F(QtMainWindowTest, BiggerFontKeepsTheLampsBesideTheirButtons) {
         for (const std::string& p : ui::qt::GeometryProblems(d.Target())) {
             ADD_FAILURE() << p;
         }
-        ExpectLampsBesideButtons(d, d.Paint());
+        ExpectLampsBesideButtons(d, Shown(d));
         EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "main-window-large-font.png"));
         d.Close();
     });
@@ -149,12 +166,30 @@ TEST_F(QtMainWindowTest, StartUpPictureShowsTheArtwork) {
     EXPECT_EQ(view.DoModal(), ui::IDOK);
 }
 
+// main started the application with "-platform offscreen -sf" "a b.cfg"
+// "-style fusion" after the test switches.
+TEST(QtCommandLineTest, QtSwitchesNeverReachTheCommandLine) {
+    EXPECT_EQ(gui::CommandLineJoin(remainingArguments), "-sf a b.cfg");
+}
+
 } // namespace
 } // namespace guitest
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ui::qt::Application application(argc, argv);
+    std::vector<char*> args(argv, argv + argc);
+    char platform[] = "-platform";
+    char offscreen[] = "offscreen";
+    char sf[] = "-sf";
+    char file[] = "a b.cfg";
+    char style[] = "-style";
+    char fusion[] = "fusion";
+    for (char* a : {platform, offscreen, sf, file, style, fusion}) {
+        args.push_back(a);
+    }
+    args.push_back(nullptr);
+    int count = static_cast<int>(args.size()) - 1;
+    ui::qt::Application application(count, args.data());
+    guitest::remainingArguments.assign(args.data() + 1, args.data() + count);
     return RUN_ALL_TESTS();
 }
