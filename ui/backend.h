@@ -4,6 +4,7 @@
 // implement it.
 
 #include "platform/prompt.h"
+#include "ui/canvas.h"
 #include "ui/file_dialog.h"
 #include "ui/key_message.h"
 #include "ui/types.h"
@@ -16,7 +17,6 @@
 namespace ui {
 
 class Dialog;
-struct PaintedBitmap;
 
 // The window of one open dialog.
 class DialogView {

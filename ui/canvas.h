@@ -36,6 +36,14 @@ Size BitmapSize(int id); // {0, 0} when not registered
 // Draws bitmap id on canvas with its top left at (0, 0); false when unknown.
 bool PaintBitmap(int id, Canvas& canvas);
 
+// One bitmap drawn by OnPaint (what the headless back end records).
+struct PaintedBitmap {
+    int bitmap = 0;
+    int x = 0;
+    int y = 0;
+    bool operator==(const PaintedBitmap&) const = default;
+};
+
 // What OnPaint draws with: registered bitmaps at client pixel positions.
 class PaintContext {
 public:

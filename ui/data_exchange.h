@@ -3,6 +3,9 @@
 // DoDataExchange calls these for each control; UpdateData runs it one way
 // or the other. When saving, the first failed check shows its box (caption
 // "Warning"), focuses the control, and every later call does nothing.
+// Members before the failing control have taken their new values already
+// (so that a check of the dialog's own can use them): a dialog copies its
+// members into the settings only after UpdateData(true) succeeded.
 
 #include "ui/types.h"
 

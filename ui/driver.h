@@ -5,6 +5,7 @@
 // items refuse it, and input to a dialog whose handler is running is
 // dropped. Each refusal or drop is a transcript line.
 
+#include "ui/canvas.h"
 #include "ui/key_message.h"
 #include "ui/types.h"
 
@@ -15,13 +16,6 @@
 namespace ui {
 
 class Dialog;
-
-struct PaintedBitmap {
-    int bitmap = 0;
-    int x = 0;
-    int y = 0;
-    bool operator==(const PaintedBitmap&) const = default;
-};
 
 class Driver {
 public:

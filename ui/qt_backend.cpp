@@ -43,6 +43,15 @@
 #include <limits>
 #include <map>
 
+#ifdef QUILL_LSAN_SUPPRESSIONS
+// The leak checker's built-in suppressions: the file tests/ui/lsan.supp.
+extern "C" const char* __lsan_default_suppressions() {
+    return
+#include "lsan_suppressions.inc"
+        ;
+}
+#endif
+
 namespace ui::qt {
 namespace {
 
@@ -197,7 +206,15 @@ public:
             DialogAccess::FireDueTimers(dialog_);
             TimersChanged();
         });
-        layout->setSizeConstraint(QLayout::SetFixedSize);
+        FixSize();
+    }
+
+    // The window is exactly the menu bar over the client area; set before
+    // the window exists, so no platform window has to follow size hints.
+    void FixSize() {
+        layout()->activate();
+        const int bar = bar_ ? bar_->sizeHint().height() : 0;
+        setFixedSize(client_->width(), client_->height() + bar);
     }
 
     Dialog& Owner() { return dialog_; }
@@ -243,6 +260,7 @@ public:
             for (const MenuItem& popup : s.menu.popups) {
                 AddMenuItem(bar_, nullptr, popup);
             }
+            FixSize();
         }
         for (auto& [id, list] : actions_) {
             auto it = s.menuState.find(id);
