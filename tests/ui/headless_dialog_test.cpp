@@ -158,16 +158,14 @@ TEST(UiHeadless, ControlStateScrollingAndTheLimitBehaveAsTheControlsDo) {
 TEST(UiHeadless, SpaceClicksTheFocusedButtonAndAClosedDialogRefusesInput) {
     ui::TestSession s;
     SampleDialog d;
-    Driver* later = nullptr;
     s.OnDialog(300, [&](Driver& dr) {
         dr.Focus(kButtonB);
         dr.Key(ui::VK_SPACE, ' ');
         EXPECT_EQ(d.count("B"), 1);
-        later = &dr;
         dr.Close();
     });
     EXPECT_EQ(d.DoModal(), ui::IDCANCEL);
-    later->Click(kButtonB);
+    Driver(d).Click(kButtonB);
     EXPECT_EQ(d.count("B"), 1);
     EXPECT_TRUE(ui::TranscriptHas("[300] run WM_CLOSE"));
     EXPECT_TRUE(ui::TranscriptHas("[300] refused click 1002: dialog closed"));
