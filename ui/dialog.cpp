@@ -149,15 +149,26 @@ int Dialog::DoModal() {
     s.timers.clear();
     TranscriptAdd(detail::Tag(*this) + "open \"" + s.caption + "\"");
     detail::OpenDialogs().push_back(this);
-    s.view = backend.CreateView(*this);
-    DialogAccess::InitDialog(*this);
-    const int code = s.ending ? s.endCode : backend.RunModal(*this);
-    auto& open = detail::OpenDialogs();
-    open.erase(std::remove(open.begin(), open.end(), this), open.end());
-    s.view.reset();
-    s.timers.clear();
-    s.open = false;
-    s.ending = false;
+    // Closed again however DoModal is left, also by an exception.
+    struct Closer {
+        Dialog* self;
+        DialogState& s;
+        ~Closer() {
+            auto& open = detail::OpenDialogs();
+            open.erase(std::remove(open.begin(), open.end(), self), open.end());
+            s.view.reset();
+            s.timers.clear();
+            s.open = false;
+            s.ending = false;
+        }
+    };
+    int code = IDCANCEL;
+    {
+        Closer closer{this, s};
+        s.view = backend.CreateView(*this);
+        DialogAccess::InitDialog(*this);
+        code = s.ending ? s.endCode : backend.RunModal(*this);
+    }
     TranscriptAdd(detail::Tag(*this) + "end " + std::to_string(code));
     return code;
 }
@@ -504,6 +515,7 @@ void Dialog::SetMenu(MenuTemplate menu) {
     CollectMenu(menu.popups, s.menuState);
     s.menu = std::move(menu);
     s.hasMenu = true;
+    ++s.menuVersion;
     if (s.view) {
         s.view->MenuChanged();
     }

@@ -56,9 +56,17 @@ void RunHandler(Dialog& d, const std::string& line, F&& body, bool input = true)
     if (!line.empty()) {
         TranscriptAdd(Tag(d) + line);
     }
-    ++s.handlerDepth;
-    body();
-    --s.handlerDepth;
+    // An exception from a handler (allocation, stream) must not leave the
+    // dialog busy for ever, refusing all input.
+    struct Depth {
+        DialogState& s;
+        explicit Depth(DialogState& state) : s(state) { ++s.handlerDepth; }
+        ~Depth() { --s.handlerDepth; }
+    };
+    {
+        Depth depth(s);
+        body();
+    }
     AfterHandler(d, input);
 }
 

@@ -52,6 +52,7 @@ struct DialogState {
     Handler closeHandler;
     MenuTemplate menu;
     bool hasMenu = false;
+    unsigned menuVersion = 0; // changes with every SetMenu
     std::map<int, MenuEntryState> menuState;
     std::vector<TimerState> timers;
     std::string caption;

@@ -32,7 +32,8 @@ public:
     void Menu(int id);
     // A key press at the focused control: PreTranslateMessage first, then
     // Enter is IDOK, Escape IDCANCEL, Space clicks a focused button, a
-    // character goes into a focused edit.
+    // character goes into a focused edit. Enter, Escape, Tab, Backspace and
+    // Space always yield their character (ch may be left 0 for them).
     void Key(uint32_t vk, uint32_t ch = 0, bool repeat = false);
     // Types each character of text as key presses (vk from the character).
     void KeyText(const std::string& text);

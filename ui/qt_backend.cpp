@@ -198,6 +198,7 @@ public:
         BuildControls();
         MenuChanged();
         timer_.setSingleShot(true);
+        timer_.setTimerType(Qt::PreciseTimer); // a coarse timer may wake early
         QObject::connect(&timer_, &QTimer::timeout, this, [this] {
             if (g_backend && g_backend->Discarding()) {
                 timer_.start(10); // not while pending input is thrown away
@@ -254,7 +255,13 @@ public:
         if (!s.hasMenu) {
             return;
         }
+        if (bar_ && builtMenu_ != s.menuVersion) {
+            delete bar_; // another menu: built anew
+            bar_ = nullptr;
+            actions_.clear();
+        }
         if (!bar_) {
+            builtMenu_ = s.menuVersion;
             bar_ = new QMenuBar(this);
             static_cast<QVBoxLayout*>(layout())->setMenuBar(bar_);
             for (const MenuItem& popup : s.menu.popups) {
@@ -288,8 +295,7 @@ public:
     void Invalidate() override { client_->update(); }
     void UpdateWindow() override {
         if (isVisible()) {
-            repaint();
-            client_->repaint();
+            repaint(); // the controls with it
         }
     }
     std::vector<PaintedBitmap> PaintNow() override {
@@ -622,6 +628,7 @@ private:
     QMenuBar* bar_ = nullptr;
     std::map<int, QWidget*> widgets_;
     std::map<int, std::vector<QAction*>> actions_;
+    unsigned builtMenu_ = 0;
     QTimer timer_;
     bool syncing_ = false;
 };
@@ -777,10 +784,13 @@ bool QtBackend::eventFilter(QObject* watched, QEvent* event) {
     auto* ke = static_cast<QKeyEvent*>(event);
     KeyMessage key;
     key.vk = VkFromQtKey(ke->key());
+    // The character as the platform's character message has it: Tab,
+    // Enter, Escape and Backspace too (9, 13, 27, 8).
     const QString text = ke->text();
     key.ch = text.isEmpty() ? 0u : text.at(0).unicode();
-    if (key.vk == VK_RETURN || key.vk == VK_ESCAPE || key.vk == VK_TAB) {
-        key.ch = key.vk == VK_TAB ? 0u : key.vk;
+    if (key.ch == 0 && (key.vk == VK_RETURN || key.vk == VK_ESCAPE || key.vk == VK_TAB ||
+                        key.vk == VK_BACK)) {
+        key.ch = key.vk;
     }
     key.repeat = ke->isAutoRepeat();
     Dialog& d = w->Owner();
