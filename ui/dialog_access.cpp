@@ -6,7 +6,9 @@
 #include "ui/transcript.h"
 
 #include <cstdio>
+#include <exception>
 #include <limits>
+#include <new>
 
 namespace ui::detail {
 namespace {
@@ -50,6 +52,13 @@ void AfterHandler(Dialog& d, bool input) {
     }
 }
 
+// What the framework does with an exception that leaves a handler: the
+// operator is told, and the window goes on taking input.
+void HandlerFailed(Dialog& d, const std::string& what) {
+    TranscriptAdd(Tag(d) + "handler failed: " + what);
+    platform::ShowMessageBox(what, "Error", MB_OK | MB_ICONERROR);
+}
+
 template <class F>
 void RunHandler(Dialog& d, const std::string& line, F&& body, bool input = true) {
     DialogState& s = DialogAccess::State(d);
@@ -65,7 +74,13 @@ void RunHandler(Dialog& d, const std::string& line, F&& body, bool input = true)
     };
     {
         Depth depth(s);
-        body();
+        try {
+            body();
+        } catch (const std::bad_alloc&) {
+            HandlerFailed(d, "Out of memory.");
+        } catch (const std::exception& e) {
+            HandlerFailed(d, e.what());
+        }
     }
     AfterHandler(d, input);
 }

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace uitest {
@@ -294,6 +295,22 @@ TEST_P(UiBoth, DialogsWithoutAScriptOrLeftOpenEndWithCancel) {
     EXPECT_TRUE(ui::TranscriptHas("[300] unscripted: IDCANCEL"));
     EXPECT_TRUE(ui::TranscriptHas("[301] left open by its script: IDCANCEL"));
     EXPECT_EQ(s.PendingScripts(), 0u);
+}
+
+TEST_P(UiBoth, AHandlerThatThrowsIsReportedAndTheWindowGoesOn) {
+    ui::TestSession s;
+    SampleDialog d;
+    d.onA = [](SampleDialog&) { throw std::runtime_error("Cannot write \"config.ini\"."); };
+    s.OnDialog(300, [&](Driver& dr) {
+        dr.Click(kButtonA);
+        dr.Click(kButtonB);
+        EXPECT_EQ(d.count("B"), 1);
+    });
+    d.DoModal();
+    ASSERT_EQ(s.Boxes().Transcript().size(), 1u);
+    EXPECT_EQ(s.Boxes().Transcript()[0].text, "Cannot write \"config.ini\".");
+    EXPECT_EQ(s.Boxes().Transcript()[0].caption, "Error");
+    EXPECT_TRUE(ui::TranscriptHas("[300] handler failed: Cannot write"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, UiBoth, ::testing::Values(Back::Headless, Back::Qt), BackName);
