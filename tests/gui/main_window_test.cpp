@@ -11,6 +11,7 @@
 #include "gui/startup_load.h"
 #include "gui/startup_view.h"
 #include "gui/status_lamps.h"
+#include "platform/process.h"
 #include "tests/gui/gui_fixture.h"
 
 #include <csignal>
@@ -289,24 +290,63 @@ TEST_F(GuiTest, StartUpPictureClosesOnItsTimer) {
                                         "[202] timer 1 killed"}));
 }
 
-TEST_F(GuiTest, MenuHasEveryCommandAndSerializationFollowsTheLock) {
+TEST_F(GuiTest, MenuHasEveryCommandAndSerializationSetupFollowsTheLock) {
+    WriteConfig("SerializationEnable 0\r\n");
+    for (const char* commandLine : {"-nf", "-lock"}) {
+        const bool locked = std::string(commandLine) == "-lock";
+        ui::TestSession session;
+        gui::CommandLine.CommandLineText = commandLine;
+        session.OnDialog(107, [&](ui::Driver& d) {
+            for (int id : {23, 24, 213, 153, 154, 155, 120, 216, 217, 223, 128, 203, 205, 206,
+                           207, 180, 199, 21, 214, 232, 218, 194, 225, 220, 221, 195, 219, 233,
+                           228, 122, 230, 229, 231}) {
+                EXPECT_TRUE(d.Target().HasMenuItem(id)) << id;
+            }
+            EXPECT_EQ(d.Target().MenuItemText(153), "Load Setup ");
+            EXPECT_EQ(d.Target().MenuItemText(232), "Compare Two Code Files. Current and ...");
+            EXPECT_EQ(d.Target().IsMenuItemEnabled(195), !locked) << commandLine;
+            EXPECT_FALSE(d.Target().IsMenuItemEnabled(219)) << commandLine;
+            EXPECT_EQ(d.Target().GetItems(1028),
+                      (std::vector<std::string>{"2.2 V", "2.4 V", "2.6 V", "2.8 V", "3.0 V",
+                                                "3.2 V", "3.4 V", "3.6 V"}));
+            d.Close();
+        });
+        gui::MainDialog dialog;
+        dialog.DoModal();
+        EXPECT_EQ((gui::Startup.LockOptions & gui::kLockByCommandLine) != 0, locked);
+    }
+}
+
+// Starts nothing, records what it was asked to start.
+class RecordingLauncher : public platform::ProcessLauncher {
+public:
+    std::vector<std::vector<std::string>> started;
+    int StartDetached(const std::vector<std::string>& argv) override {
+        started.push_back(argv);
+        return 0;
+    }
+    platform::RunResult RunAndWait(const std::vector<std::string>&, const std::string&) override {
+        return {};
+    }
+};
+
+TEST_F(GuiTest, HelpMenuOpensTheGuideBesideTheWorkingDirectoryAndTheMakersPages) {
     WriteConfig();
+    RecordingLauncher launcher;
+    platform::SetProcessLauncher(&launcher);
     ui::TestSession session;
-    gui::CommandLine.CommandLineText = "-lock";
-    session.OnDialog(107, [](ui::Driver& d) {
-        for (int id : {23, 24, 213, 153, 154, 155, 120, 216, 217, 223, 128, 203, 205, 206, 207,
-                       180, 199, 21, 214, 232, 218, 194, 225, 220, 221, 195, 219, 233, 228, 122,
-                       230, 229, 231}) {
-            EXPECT_TRUE(d.Target().HasMenuItem(id)) << id;
-        }
-        EXPECT_EQ(d.Target().MenuItemText(153), "Load Setup ");
-        EXPECT_FALSE(d.Target().IsMenuItemEnabled(195));
-        EXPECT_FALSE(d.Target().IsMenuItemEnabled(219));
+    RunMainWindow(session, [](ui::Driver& d) {
+        d.Menu(230);
+        d.Menu(229);
+        d.Menu(231);
         d.Close();
     });
-    gui::MainDialog dialog;
-    dialog.DoModal();
-    EXPECT_EQ(gui::Startup.LockOptions & gui::kLockByCommandLine, gui::kLockByCommandLine);
+    platform::SetProcessLauncher(nullptr);
+    EXPECT_EQ(launcher.started,
+              (std::vector<std::vector<std::string>>{
+                  {"xdg-open", dir_.File("Manual-Quillbay.pdf")},
+                  {"xdg-open", gui::kSupportAddress},
+                  {"xdg-open", gui::kWebAddress}}));
 }
 
 } // namespace
