@@ -38,7 +38,7 @@ std::string UuidOfDevice(dev_t device, const std::string& byUuidDir) {
         if (name == "." || name == "..") {
             continue;
         }
-        struct stat st{};
+        struct stat st {};
         if (::stat((byUuidDir + "/" + name).c_str(), &st) == 0 && S_ISBLK(st.st_mode) &&
             st.st_rdev == device) {
             found = name;
@@ -78,7 +78,7 @@ uint32_t PcUuidFold(std::string_view uuid) {
 }
 
 bool PcVolumeOfPath(const std::string& path, PcVolume& volume, const std::string& byUuidDir) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         return false;
     }
@@ -88,7 +88,7 @@ bool PcVolumeOfPath(const std::string& path, PcVolume& volume, const std::string
         volume.value = PcUuidFold(uuid);
         return true;
     }
-    struct statvfs vfs{};
+    struct statvfs vfs {};
     if (::statvfs(path.c_str(), &vfs) != 0) {
         volume.value = 0;
         return true;

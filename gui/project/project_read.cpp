@@ -11,8 +11,8 @@
 #include "core/serial_data.h"
 #include "core/settings.h"
 #include "core/setup_keys.h"
-#include "gui/project/project_password_dialog.h"
 #include "gui/project/project_fingerprint.h"
+#include "gui/project/project_password_dialog.h"
 #include "gui/project/project_scramble_scope.h"
 #include "gui/project/project_scrambler.h"
 #include "gui/project/project_state.h"
@@ -313,7 +313,8 @@ private:
             Refuse("Project Lock mode contents error.\r\n\r\nProject terminated.");
             return;
         }
-        Project.ProjectLockOptionsRead = static_cast<int32_t>(core::TextParseHex(value.c_str()) & 7);
+        Project.ProjectLockOptionsRead =
+            static_cast<int32_t>(core::TextParseHex(value.c_str()) & 7);
         state_ = 6;
     }
 

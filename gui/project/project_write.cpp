@@ -74,14 +74,14 @@ void ProjectKeySetForSave() {
 std::string ProjectUnlockKey() {
     const int32_t both = kProjectLocked | kProjectUnlockWithPassword;
     return (Project.ProjectLockOptionsSetting & both) == both ? Project.ProjectUnlockPassword
-                                                               : std::string();
+                                                              : std::string();
 }
 
 int32_t ProjectWrite(const std::string& path, const std::string& programName) {
     ProjectLineScrambleInstall();
     ProjectScrambleScope scope;
-    return core::FileWriteAtomic(path,
-                                 [&programName](std::FILE* f) { return WriteBody(f, programName); });
+    return core::FileWriteAtomic(
+        path, [&programName](std::FILE* f) { return WriteBody(f, programName); });
 }
 
 } // namespace gui

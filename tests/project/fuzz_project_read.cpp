@@ -82,8 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string file;
     if (flags & 1) {
         file = projecttest::ScrambleProjectText(PlainLines(data + 1, size - 1), "",
-                                                gui::kProjectTargetTag, "",
-                                                (flags & 0x0A) != 0, (flags & 2) ? 0 : 1);
+                                                gui::kProjectTargetTag, "", (flags & 0x0A) != 0,
+                                                (flags & 2) ? 0 : 1);
     } else {
         file.assign(reinterpret_cast<const char*>(data + 1), size - 1);
     }

@@ -5,9 +5,9 @@
 #include "core/setup_keys.h"
 #include "gui/project/project_files.h"
 #include "gui/project/project_fingerprint.h"
+#include "gui/project/project_password_dialog.h"
 #include "gui/project/project_read.h"
 #include "gui/project/project_security_dialog.h"
-#include "gui/project/project_password_dialog.h"
 #include "gui/project/project_state.h"
 #include "gui/project/project_write.h"
 #include "platform/atomic_file.h"
@@ -65,7 +65,8 @@ protected:
     }
 
     // Writes the current job as a project with the chosen settings.
-    std::string Write(const std::string& name, const std::string& programName = kProjectProgramName) {
+    std::string Write(const std::string& name,
+                      const std::string& programName = kProjectProgramName) {
         const std::string path = dir_.File(name);
         ProjectKeySetForSave();
         EXPECT_EQ(ProjectWrite(path, programName), 1);
@@ -127,12 +128,24 @@ protected:
 
 // Every name a setup or project line carries.
 std::vector<std::string> KeyNames() {
-    std::vector<std::string> names = {"DestinationTarget", "DER816", "Quillbay", "ProjectMode",
-                                      "CabinetKeepsOrderlyLedgers", "Morvane", "Programmers",
-                                      "ProjectLockOptions", "BSL_Password", "AppendPasswData",
-                                      "MSP430DLL1", "Selected_UIF", "SNFilePathAndName",
-                                      "SN_DataFile", "ModelCode", "[EndOfConfiguration]",
-                                      "[CodeContents]", "[ProjectCheckSum]"};
+    std::vector<std::string> names = {"DestinationTarget",
+                                      "DER816",
+                                      "Quillbay",
+                                      "ProjectMode",
+                                      "CabinetKeepsOrderlyLedgers",
+                                      "Morvane",
+                                      "Programmers",
+                                      "ProjectLockOptions",
+                                      "BSL_Password",
+                                      "AppendPasswData",
+                                      "MSP430DLL1",
+                                      "Selected_UIF",
+                                      "SNFilePathAndName",
+                                      "SN_DataFile",
+                                      "ModelCode",
+                                      "[EndOfConfiguration]",
+                                      "[CodeContents]",
+                                      "[ProjectCheckSum]"};
     for (int32_t r = 0; core::SetupIntKeyTable[r].variable != nullptr; ++r) {
         names.push_back(core::SetupIntKeyTable[r].name);
     }
@@ -231,7 +244,8 @@ TEST_F(ProjectFileTest, RefusalsShowTheirMessageAndLoadNothing) {
 
     {
         SCOPED_TRACE("wrong password");
-        ExpectRefused(passwordFile, "Password is incorrect.\r\n\r\nProject terminated.", "pa55 word");
+        ExpectRefused(passwordFile, "Password is incorrect.\r\n\r\nProject terminated.",
+                      "pa55 word");
     }
     {
         SCOPED_TRACE("password prompt cancelled");
@@ -350,10 +364,13 @@ TEST_F(ProjectFileTest, MalformedLinesGiveTheirOwnMessage) {
          ScrambleProjectText(with(headWith(0, "Destination DER816 Quillbay\r\n"), tail), "",
                              "DER816", "", true),
          format},
-        {"no tag", ScrambleProjectText(with(headWith(0, "DestinationTarget\r\n"), tail), "", "DER816", "", true),
+        {"no tag",
+         ScrambleProjectText(with(headWith(0, "DestinationTarget\r\n"), tail), "", "DER816", "",
+                             true),
          format},
         {"other tag, no program",
-         ScrambleProjectText(with(headWith(0, "DestinationTarget XY\r\n"), tail), "", "DER816", "", true),
+         ScrambleProjectText(with(headWith(0, "DestinationTarget XY\r\n"), tail), "", "DER816", "",
+                             true),
          format},
         {"mode without value",
          ScrambleProjectText(with(headWith(1, "ProjectMode\r\n"), tail), "", "DER816", "", true),
@@ -365,13 +382,20 @@ TEST_F(ProjectFileTest, MalformedLinesGiveTheirOwnMessage) {
          ScrambleProjectText(with(headWith(3, "Morvane Ltd.\r\n"), tail), "", "DER816", "", true),
          "Decryption error.\r\n\r\nProject terminated."},
         {"lock options without value",
-         ScrambleProjectText(with(headWith(5, "ProjectLockOptions\r\n"), tail), "", "DER816", "", true),
+         ScrambleProjectText(with(headWith(5, "ProjectLockOptions\r\n"), tail), "", "DER816", "",
+                             true),
          "Project Lock mode contents error.\r\n\r\nProject terminated."},
         {"bad HEX record",
-         ScrambleProjectText(with(ProjectHead(1, 0), {"[CodeContents]\r\n", ":021000001122BC\r\n",
-                                                      ":00000001FF\r\n"}),
+         ScrambleProjectText(with(ProjectHead(1, 0),
+                                  {"[CodeContents]\r\n", ":021000001122BC\r\n", ":00000001FF\r\n"}),
                              "", "DER816", "", true),
          "HEX Code contents error.\r\n\r\nProject terminated."},
+        {"checksum in lower case", // the value is hexadecimal, either case
+         ScrambleProjectText(with(ProjectHead(1, 0), tail), "", "DER816", "", true, 0, "%8.8x\r\n"),
+         ""},
+        {"checksum without its leading zeros", // what a file cut inside the value shows
+         ScrambleProjectText(with(ProjectHead(1, 0), tail), "", "DER816", "", true, 0, "%X\r\n"),
+         "Project file checksum error.\r\n\r\nProject terminated."},
         {"checksum off by one",
          ScrambleProjectText(with(ProjectHead(1, 0), tail), "", "DER816", "", true, 1),
          "Project file checksum error.\r\n\r\nProject terminated."},
@@ -413,8 +437,8 @@ TEST_F(ProjectFileTest, ALongSnDataFileLineIsCutTo400AndTheLinesAfterItReadBack)
     const StateCopy saved = StateCopy::Take();
     const std::string path = Write("long.prj");
 
-    const std::vector<std::string> lines = projecttest::UnscrambleProjectText(
-        testsupport::ReadFile(path), "", kProjectTargetTag, "");
+    const std::vector<std::string> lines =
+        projecttest::UnscrambleProjectText(testsupport::ReadFile(path), "", kProjectTargetTag, "");
     std::string dataLine;
     for (const std::string& line : lines) {
         if (line.rfind("SN_DataFile", 0) == 0) {

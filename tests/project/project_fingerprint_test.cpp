@@ -32,9 +32,10 @@ TEST_F(PcFingerprintTest, UuidDigitsFoldAsBigEndianWords) {
         const char* uuid;
         uint32_t value;
     } cases[] = {
-        {"1234-ABCD", 0x1234ABCDu},                                             // FAT
-        {"0123456789ABCDEF", 0x01234567u ^ 0x89ABCDEFu},                        // NTFS
-        {"c0ffee00-1111-2222-3333-444455556666", 0xC0FFEE00u ^ 0x11112222u ^ 0x33334444u ^ 0x55556666u},
+        {"1234-ABCD", 0x1234ABCDu},                      // FAT
+        {"0123456789ABCDEF", 0x01234567u ^ 0x89ABCDEFu}, // NTFS
+        {"c0ffee00-1111-2222-3333-444455556666",
+         0xC0FFEE00u ^ 0x11112222u ^ 0x33334444u ^ 0x55556666u},
         {"abcdef0123", 0xABCDEF01u ^ 0x23000000u}, // a short last word keeps its digits high
         {"", 0u},
         {"--", 0u},

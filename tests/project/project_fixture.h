@@ -181,11 +181,12 @@ inline std::string StateDifference(const StateCopy& a, const StateCopy& b) {
 // writer does: line 1 with an empty key and tag, line 2 with the tag, line 3
 // with unlockKey, the rest with key and tag; the CRC over the plain text
 // (line 3 as scrambled). With withChecksum the "[ProjectCheckSum]" line and
-// the CRC line (crcDelta added to the CRC) close the text.
+// the CRC line (crcDelta added to the CRC, printed with crcFormat) close the
+// text.
 inline std::string ScrambleProjectText(const std::vector<std::string>& lines,
                                        const std::string& key, const std::string& tag,
                                        const std::string& unlockKey, bool withChecksum,
-                                       uint32_t crcDelta = 0) {
+                                       uint32_t crcDelta = 0, const char* crcFormat = "%8.8X\r\n") {
     using namespace gui;
     std::string out;
     const auto emit = [&out](const std::string& line) {
@@ -215,7 +216,7 @@ inline std::string ScrambleProjectText(const std::vector<std::string>& lines,
     }
     if (withChecksum) {
         char crc[16];
-        std::snprintf(crc, sizeof crc, "%8.8X\r\n",
+        std::snprintf(crc, sizeof crc, crcFormat,
                       static_cast<unsigned>((ProjectScrambler.Crc + crcDelta) & 0xFFFF));
         emit(crc);
     }
@@ -274,8 +275,11 @@ inline std::vector<std::string> ProjectHead(int32_t mode, int32_t lockOptions,
     char lockLine[40];
     std::snprintf(lockLine, sizeof lockLine, "ProjectLockOptions %1.1Xi \r\n",
                   static_cast<unsigned>(lockOptions));
-    return {"DestinationTarget " + tag + " Quillbay\r\n", modeLine,
-            "CabinetKeepsOrderlyLedgers\r\n", "Morvane Inc.\r\n", "Programmers Project File\r\n",
+    return {"DestinationTarget " + tag + " Quillbay\r\n",
+            modeLine,
+            "CabinetKeepsOrderlyLedgers\r\n",
+            "Morvane Inc.\r\n",
+            "Programmers Project File\r\n",
             lockLine};
 }
 

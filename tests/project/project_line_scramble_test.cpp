@@ -62,7 +62,8 @@ TEST_F(ProjectLineScrambleTest, LongLinesAreCutTo400CharactersKeepingTheLineEnd)
     struct Case {
         size_t length;
         std::string end;
-    } cases[] = {{399, "\r\n"}, {400, "\r\n"}, {401, "\r\n"}, {450, "\r\n"}, {1000, "\n"}, {450, ""}};
+    } cases[] = {{399, "\r\n"}, {400, "\r\n"}, {401, "\r\n"},
+                 {450, "\r\n"}, {1000, "\n"},  {450, ""}};
     for (const Case& c : cases) {
         std::string body;
         for (size_t i = 0; i < c.length; ++i) {

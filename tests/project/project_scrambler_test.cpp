@@ -68,13 +68,13 @@ TEST_F(ProjectScramblerTest, TabIsABlankAndControlAndHighBytesPassWithoutMovingT
     const std::vector<uint8_t> plainRun = Scrambled("ab\x85\x9f");
     ProjectScramblerStart("k", "t");
     std::vector<uint8_t> mixed;
-    for (const uint8_t c : {uint8_t('a'), uint8_t('\r'), uint8_t('\n'), uint8_t(0), uint8_t(31),
-                            uint8_t('b'), uint8_t(160), uint8_t(255), uint8_t(0x85),
-                            uint8_t(0x9f)}) {
+    for (const uint8_t c :
+         {uint8_t('a'), uint8_t('\r'), uint8_t('\n'), uint8_t(0), uint8_t(31), uint8_t('b'),
+          uint8_t(160), uint8_t(255), uint8_t(0x85), uint8_t(0x9f)}) {
         mixed.push_back(ProjectScrambleChar(c));
     }
-    const std::vector<uint8_t> expected = {plainRun[0], '\r', '\n', 0, 31, plainRun[1],
-                                           160,         255,  plainRun[2], plainRun[3]};
+    const std::vector<uint8_t> expected = {plainRun[0], '\r', '\n', 0,           31,
+                                           plainRun[1], 160,  255,  plainRun[2], plainRun[3]};
     EXPECT_EQ(mixed, expected);
 }
 
