@@ -31,9 +31,15 @@ const char* NotifyName(Notify code) {
     return "?";
 }
 
+// A handler that ran at least this long has had input queued behind it
+// that the operator gave while it ran (a click on AUTO PROG. during a run).
+// A shorter one, the key filter taking one key of a bar-code scan, must not
+// cost the keys queued right behind it.
+constexpr uint64_t kLongHandlerMs = 50;
+
 // After a handler of d returned: end the dialog if it asked to, else drop
 // the input that arrived meanwhile and let held timers run.
-void AfterHandler(Dialog& d, bool input) {
+void AfterHandler(Dialog& d, bool input, uint64_t startMs) {
     DialogState& s = DialogAccess::State(d);
     if (s.handlerDepth != 0 || !s.open) {
         return;
@@ -44,7 +50,7 @@ void AfterHandler(Dialog& d, bool input) {
         }
         return;
     }
-    if (input) {
+    if (input && NowMs() - startMs >= kLongHandlerMs) {
         CurrentBackend().DiscardPendingInput();
     }
     if (s.view) {
@@ -72,6 +78,7 @@ void RunHandler(Dialog& d, const std::string& line, F&& body, bool input = true)
         explicit Depth(DialogState& state) : s(state) { ++s.handlerDepth; }
         ~Depth() { --s.handlerDepth; }
     };
+    const uint64_t start = NowMs();
     {
         Depth depth(s);
         try {
@@ -82,7 +89,7 @@ void RunHandler(Dialog& d, const std::string& line, F&& body, bool input = true)
             HandlerFailed(d, e.what());
         }
     }
-    AfterHandler(d, input);
+    AfterHandler(d, input, start);
 }
 
 // Whether d takes input now; records why not.

@@ -22,6 +22,24 @@
 namespace ui::qt {
 namespace {
 
+// Qt hands every event to notify first, once per event and before any
+// propagation to parent widgets: the one place to see each key once.
+class QuillApplication final : public QApplication {
+public:
+    QuillApplication(int& argc, char** argv, QtBackend*& backend)
+        : QApplication(argc, argv), backend_(backend) {}
+    bool notify(QObject* receiver, QEvent* event) override {
+        if (!backend_) {
+            return QApplication::notify(receiver, event);
+        }
+        return backend_->Notify(receiver, event,
+                                [&] { return QApplication::notify(receiver, event); });
+    }
+
+private:
+    QtBackend*& backend_;
+};
+
 struct AppState {
     QApplication* app = nullptr;
     QtBackend* backend = nullptr;
@@ -46,7 +64,7 @@ Application::Application(int& argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     AppState& s = State();
-    s.app = new QApplication(argc, argv);
+    s.app = new QuillApplication(argc, argv, s.backend);
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setPointSizeF(FontPointSize());
     QApplication::setFont(f);
@@ -63,8 +81,9 @@ Application::~Application() {
     if (!detail::SessionActive()) {
         platform::SetPromptService(nullptr);
     }
-    delete s.backend;
-    s.backend = nullptr;
+    QtBackend* backend = s.backend;
+    s.backend = nullptr; // no event reaches it once it is going
+    delete backend;
     delete s.app;
     s.app = nullptr;
 }

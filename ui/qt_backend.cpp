@@ -681,13 +681,9 @@ std::string CrLfToLf(const std::string& text) {
 
 QtBackend::QtBackend() {
     g_backend = this;
-    qApp->installEventFilter(this);
 }
 
 QtBackend::~QtBackend() {
-    if (qApp) {
-        qApp->removeEventFilter(this);
-    }
     g_backend = nullptr;
 }
 
@@ -741,23 +737,23 @@ void QtBackend::DiscardPendingInput() {
     discarding_ = false;
 }
 
-bool QtBackend::eventFilter(QObject* watched, QEvent* event) {
+bool QtBackend::Notify(QObject* receiver, QEvent* event, const std::function<bool()>& deliver) {
     const QEvent::Type type = event->type();
     if (!IsInput(type)) {
-        return false;
+        return deliver();
     }
     if (discarding_) {
         if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress) {
-            if (DialogWindow* w = WindowOfWidget(watched)) {
-                const std::string what =
-                    type == QEvent::KeyPress
-                        ? "key 0x" + [&] {
-                              char b[16];
-                              std::snprintf(b, sizeof b, "%02X",
-                                            VkFromQtKey(static_cast<QKeyEvent*>(event)->key()));
-                              return std::string(b);
-                          }()
-                        : "click " + std::to_string(w->IdOf(watched));
+            if (DialogWindow* w = WindowOfWidget(receiver)) {
+                std::string what;
+                if (type == QEvent::KeyPress) {
+                    char b[16];
+                    std::snprintf(b, sizeof b, "0x%02X",
+                                  VkFromQtKey(static_cast<QKeyEvent*>(event)->key()));
+                    what = std::string("key ") + b;
+                } else {
+                    what = "click " + std::to_string(w->IdOf(receiver));
+                }
                 TranscriptAdd(detail::Tag(w->Owner()) + "dropped " + what + ": handler running");
             } else {
                 TranscriptAdd("dropped input: handler running");
@@ -765,21 +761,14 @@ bool QtBackend::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
     }
-    if (type != QEvent::KeyPress) {
-        return false;
+    // A key handed on to a control may be handed on again inside it (to a
+    // focus proxy): the key filter has seen it already.
+    if (type != QEvent::KeyPress || passingOn_ > 0) {
+        return deliver();
     }
-    DialogWindow* w = WindowOfWidget(watched);
+    DialogWindow* w = WindowOfWidget(receiver);
     if (!w) {
-        return false; // a box or file dialog: not the application's key filter
-    }
-    // A key the focused control ignored travels on to its parents: it was
-    // seen already.
-    QObject* first = driverTarget_ ? driverTarget_ : QGuiApplication::focusObject();
-    if (first && WindowOfWidget(first) == w && watched != first) {
-        return false;
-    }
-    if (!first && watched != w) {
-        return false;
+        return deliver(); // a box or file dialog: not the application's key filter
     }
     auto* ke = static_cast<QKeyEvent*>(event);
     KeyMessage key;
@@ -797,15 +786,13 @@ bool QtBackend::eventFilter(QObject* watched, QEvent* event) {
     if (!detail::DialogAccess::State(d).open) {
         return true;
     }
-    switch (DialogAccess::OperatorKey(d, key)) {
-    case detail::KeyOutcome::PassOn:
-        return false;
-    case detail::KeyOutcome::Swallowed:
-    case detail::KeyOutcome::Handled:
-    case detail::KeyOutcome::Dropped:
+    if (DialogAccess::OperatorKey(d, key) != detail::KeyOutcome::PassOn) {
         return true;
     }
-    return true;
+    ++passingOn_;
+    const bool result = deliver();
+    --passingOn_;
+    return result;
 }
 
 int QtBackend::ShowBox(const std::string& text, const std::string& caption, uint32_t flags,
@@ -1027,12 +1014,10 @@ void QtBackend::Key(Dialog& dialog, const KeyMessage& key) {
     const QString text = key.ch ? QString(QChar(static_cast<char16_t>(key.ch))) : QString();
     QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, text, key.repeat);
     QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier, text, key.repeat);
-    driverTarget_ = target;
     QApplication::sendEvent(target, &press);
     if (DialogAccess::State(dialog).open && w == WindowOf(dialog)) {
         QApplication::sendEvent(target, &release);
     }
-    driverTarget_ = nullptr;
 }
 
 void QtBackend::Focus(Dialog& dialog, int id) {

@@ -4,13 +4,15 @@
 
 #include "ui/backend.h"
 
-#include <QObject>
+#include <functional>
 
+class QEvent;
+class QObject;
 class QWidget;
 
 namespace ui::qt {
 
-class QtBackend final : public QObject, public Backend {
+class QtBackend final : public Backend {
 public:
     QtBackend();
     ~QtBackend() override;
@@ -35,17 +37,18 @@ public:
     void Close(Dialog& dialog) override;
 
     bool Discarding() const { return discarding_; }
+    // Every event passes here before Qt delivers it (the application
+    // object's notify): the key filter, Enter and Escape, and input thrown
+    // away while pending input is discarded. deliver() hands the event on.
+    bool Notify(QObject* receiver, QEvent* event, const std::function<bool()>& deliver);
     // The open dialog's window, its client area and a control's widget.
     static QWidget* WindowFor(Dialog& dialog);
     static QWidget* ClientFor(Dialog& dialog);
     static QWidget* ControlWidget(Dialog& dialog, int id);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     bool discarding_ = false;
-    QObject* driverTarget_ = nullptr;
+    int passingOn_ = 0;
 };
 
 } // namespace ui::qt

@@ -165,6 +165,8 @@ TEST_F(QtDialog, QueuedInputFromDuringAHandlerIsDiscarded) {
                                         new QKeyEvent(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier));
             if (withBox) {
                 answer = ui::MessageBox("Overwrite?", "Warning", ui::MB_YESNO);
+            } else {
+                s.Clock().Advance(3000); // a programming run
             }
         };
         s.OnDialog(300, [&](Driver& dr) {
@@ -180,6 +182,28 @@ TEST_F(QtDialog, QueuedInputFromDuringAHandlerIsDiscarded) {
             EXPECT_EQ(answer, ui::IDNO);
         }
     }
+}
+
+// A scanner's keys come in a burst: the key filter's short handling of one
+// key must not throw away the keys queued behind it.
+TEST_F(QtDialog, KeysQueuedBehindAShortHandlerAllArrive) {
+    ui::TestSession s;
+    SampleDialog d;
+    d.swallowF5 = false;
+    s.OnDialog(300, [&](Driver& dr) {
+        dr.Focus(kEdit);
+        QWidget* edit = QtBackend::ControlWidget(d, kEdit);
+        for (char c : std::string("0042")) {
+            QCoreApplication::postEvent(edit, new QKeyEvent(QEvent::KeyPress, c, Qt::NoModifier,
+                                                            QString(QChar(c))));
+        }
+        QCoreApplication::processEvents();
+        EXPECT_EQ(d.keys.size(), 4u);
+        EXPECT_EQ(d.GetItemText(kEdit), "0042");
+        EXPECT_EQ(d.count("edit"), 4);
+    });
+    d.DoModal();
+    EXPECT_FALSE(ui::TranscriptHas("dropped")) << ui::TranscriptText();
 }
 
 TEST_F(QtDialog, AnOperatorClickOnTheRealButtonRunsItsHandlerOnce) {
