@@ -223,6 +223,15 @@ TEST_F(QtDialog, AnOperatorClickOnTheRealButtonRunsItsHandlerOnce) {
     EXPECT_EQ(d.count("A"), 1);
 }
 
+// Qt keeps memory of its own to the end of the process; the leak checker
+// is told to ignore leaks inside Qt (and fontconfig) only. A block Qt
+// allocated and nobody frees stands for those: with the suppressions not
+// wired into this program, the ASan build of this test fails at exit.
+TEST(LeakChecker, MemoryLeftInsideQtIsNotReported) {
+    char* kept = qstrdup("allocated inside Qt, never freed");
+    ASSERT_NE(kept, nullptr);
+}
+
 TEST(QtNameFilters, PatternsBecomeCaseBlindAndStarDotStarEverything) {
     EXPECT_EQ(ui::qt::QtNameFilters("Serial number (*.sn)|*.sn|Any (*.*)|*.*||"),
               (std::vector<std::string>{"Serial number (*.sn) (*.[sS][nN])", "Any (*.*) (*)"}));
