@@ -208,6 +208,11 @@ bool DialogAccess::OperatorClick(Dialog& d, int id) {
     }
     case ControlKind::Button:
         break;
+    case ControlKind::Edit:
+    case ControlKind::Combo:
+    case ControlKind::ListBox:
+        s.focus = id; // a click into it gives it the keys
+        return true;
     default:
         return true; // statics, frames, bars: a click does nothing
     }

@@ -948,8 +948,13 @@ void QtBackend::Click(Dialog& dialog, int id) {
     auto* b = w ? dynamic_cast<QAbstractButton*>(w->Widget(id)) : nullptr;
     if (b && b->isEnabled() && b->isVisible()) {
         b->click();
-    } else {
-        Backend::Click(dialog, id);
+        return;
+    }
+    Backend::Click(dialog, id);
+    if (w && DialogAccess::State(dialog).focus == id) {
+        if (QWidget* widget = w->Widget(id)) {
+            widget->setFocus(Qt::MouseFocusReason);
+        }
     }
 }
 

@@ -272,8 +272,8 @@ TEST_P(UiBoth, TheKeyFilterSeesOnlyKeysOfItsOwnWindowWhileOnTop) {
         dr.Key(ui::VK_F5, 0, true);
         ASSERT_EQ(main.keys.size(), 1u);
         EXPECT_TRUE(main.keys[0].repeat);
-        // A key the filter lets through reaches the focused edit.
-        dr.Focus(kEdit);
+        // A key the filter lets through reaches the edit clicked into.
+        dr.Click(kEdit);
         dr.Key('7', '7');
         EXPECT_EQ(main.GetItemText(kEdit), "7");
         EXPECT_EQ(main.count("edit"), 1);
