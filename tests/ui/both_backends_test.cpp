@@ -254,6 +254,16 @@ TEST_P(UiBoth, EnterIsTheOkCommandNeverTheFocusedButtonEscapeCancels) {
     EXPECT_EQ(d.count("cancel"), 1);
 }
 
+TEST_P(UiBoth, TheCloseBoxIsTheCancelCommand) {
+    ui::TestSession s;
+    SampleDialog d;
+    s.OnDialog(300, [](Driver& dr) { dr.Close(); });
+    EXPECT_EQ(d.DoModal(), ui::IDCANCEL);
+    EXPECT_EQ(d.ran, (std::vector<std::string>{"cancel"}));
+    EXPECT_TRUE(ui::TranscriptHas("[300] run WM_CLOSE"));
+    EXPECT_FALSE(ui::TranscriptHas("left open"));
+}
+
 TEST_P(UiBoth, TheKeyFilterSeesOnlyKeysOfItsOwnWindowWhileOnTop) {
     ui::TestSession s;
     SampleDialog main;
