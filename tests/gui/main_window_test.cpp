@@ -224,6 +224,18 @@ TEST_F(GuiTest, HeldF5RunsNextOnce) {
     EXPECT_EQ(LinesWith({"command 1017"}), std::vector<std::string>{"[107] command 1017"});
 }
 
+TEST_F(GuiTest, F5DoesNotGetPastADisabledNextButton) {
+    WriteConfig();
+    ui::TestSession session;
+    RunMainWindow(session, [](ui::Driver& d) {
+        d.Target().EnableItem(1017, false);
+        d.Key(ui::VK_F5);
+        d.Close();
+    });
+    EXPECT_EQ(LinesWith({"command 1017"}),
+              std::vector<std::string>{"[107] refused command 1017: disabled"});
+}
+
 TEST_F(GuiTest, LampsShowTheirRowsBesideTheButtons) {
     WriteConfig();
     ui::TestSession session;
