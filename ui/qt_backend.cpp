@@ -313,6 +313,12 @@ public:
     }
 
 protected:
+    void showEvent(QShowEvent* e) override {
+        QDialog::showEvent(e);
+        // Scroll positions and focus set before the window showed take
+        // effect now that the controls have their real sizes.
+        ControlChanged(0);
+    }
     void closeEvent(QCloseEvent* e) override {
         e->ignore();
         DialogAccess::OperatorClose(dialog_);

@@ -18,6 +18,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -204,6 +206,42 @@ TEST_F(QtDialog, KeysQueuedBehindAShortHandlerAllArrive) {
     });
     d.DoModal();
     EXPECT_FALSE(ui::TranscriptHas("dropped")) << ui::TranscriptText();
+}
+
+// The report window shows its end once scrolled there, also right after
+// its text was replaced.
+TEST_F(QtDialog, TheReportWindowScrollsToItsLastLine) {
+    std::string report;
+    for (int i = 1; i <= 60; ++i) {
+        report += "Step " + std::to_string(i) + " ...\t done\r\n";
+    }
+    for (bool beforeShowing : {true, false}) {
+    SCOPED_TRACE(beforeShowing ? "scrolled in OnInitDialog" : "scrolled while shown");
+    ui::TestSession s;
+    SampleDialog d;
+    auto fill = [&](SampleDialog& x) {
+        x.SetItemText(kReport, report);
+        x.LineScroll(kReport, x.GetLineCount(kReport));
+        x.UpdateWindow();
+    };
+    if (beforeShowing) {
+        d.onInit = fill;
+    }
+    s.OnDialog(300, [&](Driver&) {
+        if (!beforeShowing) {
+            fill(d);
+        }
+        auto* edit = dynamic_cast<QPlainTextEdit*>(QtBackend::ControlWidget(d, kReport));
+        ASSERT_NE(edit, nullptr);
+        QScrollBar* bar = edit->verticalScrollBar();
+        EXPECT_GT(bar->maximum(), 0);
+        EXPECT_EQ(bar->value(), bar->maximum());
+        // The last step's line is the one at the bottom of the window.
+        const QPoint bottom(2, edit->viewport()->height() - 4);
+        EXPECT_GE(edit->cursorForPosition(bottom).blockNumber(), 59);
+    });
+    d.DoModal();
+    }
 }
 
 TEST_F(QtDialog, AnOperatorClickOnTheRealButtonRunsItsHandlerOnce) {
