@@ -40,6 +40,19 @@ private:
     QtBackend*& backend_;
 };
 
+// The offscreen platform says so for every box it sizes; on a display
+// nothing is lost, and in test logs it hides what matters.
+QtMessageHandler g_previousHandler = nullptr;
+
+void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message == QLatin1String("This plugin does not support propagateSizeHints()")) {
+        return;
+    }
+    if (g_previousHandler) {
+        g_previousHandler(type, context, message);
+    }
+}
+
 struct AppState {
     QApplication* app = nullptr;
     QtBackend* backend = nullptr;
@@ -65,6 +78,9 @@ Application::Application(int& argc, char** argv) {
     }
     AppState& s = State();
     s.app = new QuillApplication(argc, argv, s.backend);
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        g_previousHandler = qInstallMessageHandler(QuietOffscreen);
+    }
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setPointSizeF(FontPointSize());
     QApplication::setFont(f);
@@ -84,6 +100,10 @@ Application::~Application() {
     QtBackend* backend = s.backend;
     s.backend = nullptr; // no event reaches it once it is going
     delete backend;
+    if (g_previousHandler) {
+        qInstallMessageHandler(g_previousHandler);
+        g_previousHandler = nullptr;
+    }
     delete s.app;
     s.app = nullptr;
 }
@@ -136,9 +156,14 @@ std::vector<std::string> GeometryProblems(Dialog& dialog) {
         int room = r.width();
         const QString text = QString::fromStdString(c.text);
         switch (c.tmpl.kind) {
-        case ControlKind::Button:
-            need = fm.horizontalAdvance(text) + 8;
+        case ControlKind::Button: {
+            // The style's margin and frame on both sides are no room for text.
+            const QStyle* st = w->style();
+            need = fm.horizontalAdvance(text) +
+                   2 * (st->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w) / 2 +
+                        st->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w));
             break;
+        }
         case ControlKind::CheckBox:
         case ControlKind::Radio: {
             const QStyle* st = w->style();
