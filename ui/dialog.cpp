@@ -89,7 +89,6 @@ void Show(const Dialog& d, int id) {
 
 Dialog::Dialog(DialogTemplate tmpl) : state_(std::make_unique<DialogState>()) {
     DialogState& s = *state_;
-    s.self = this;
     s.caption = tmpl.caption;
     for (const ControlTemplate& ct : tmpl.controls) {
         ControlState c;
@@ -99,9 +98,8 @@ Dialog::Dialog(DialogTemplate tmpl) : state_(std::make_unique<DialogState>()) {
         c.visible = (ct.style & STYLE_HIDDEN) == 0;
         c.readOnly = (ct.style & STYLE_READONLY) != 0;
         c.bitmap = ct.bitmap;
-        if (ct.kind == ControlKind::Combo || ct.kind == ControlKind::ListBox ||
-            ct.kind == ControlKind::Edit) {
-            c.text = ct.kind == ControlKind::Edit ? ct.text : std::string();
+        if (ct.kind == ControlKind::Combo || ct.kind == ControlKind::ListBox) {
+            c.text.clear(); // a list shows its items only
         }
         s.controls.push_back(std::move(c));
     }

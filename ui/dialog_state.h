@@ -45,7 +45,6 @@ struct MenuEntryState {
 };
 
 struct DialogState {
-    Dialog* self = nullptr;
     DialogTemplate tmpl;
     std::vector<ControlState> controls;
     std::map<std::pair<Notify, int>, Handler> handlers;

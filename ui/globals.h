@@ -42,7 +42,6 @@ bool SessionActive();
 std::optional<Script> TakeScript(int dialogId);
 // Outer empty: no answer scripted; inner empty: a scripted Cancel.
 std::optional<std::optional<std::string>> TakeFileAnswer();
-platform::ScriptedPrompts* SessionBoxes();
 
 // Box text for a transcript line: CR and LF shown as \r and \n.
 std::string Escaped(const std::string& text);

@@ -114,10 +114,5 @@ std::optional<std::optional<std::string>> TakeFileAnswer() {
     return answer;
 }
 
-platform::ScriptedPrompts* SessionBoxes() {
-    TestSession::Impl* s = Globals().session;
-    return s ? &s->boxes : nullptr;
-}
-
 } // namespace detail
 } // namespace ui
