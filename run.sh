@@ -11,7 +11,8 @@ JOBS=${JOBS:-$(nproc)}
 FUZZ_SECONDS=${FUZZ_SECONDS:-20}
 
 PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
-          libbenchmark-dev srecord locales pkg-config alsa-utils)
+          libbenchmark-dev srecord locales pkg-config alsa-utils qt6-base-dev
+          fonts-dejavu-core)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -87,7 +88,9 @@ test)
     echo "== AddressSanitizer + UBSan build"
     build build/asan -DCMAKE_BUILD_TYPE=Debug -DQUILL_WERROR=ON -DQUILL_SANITIZE=ON \
         -DQUILL_BENCH=OFF
+    # The leak checker ignores leaks inside Qt and fontconfig, nothing else.
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        LSAN_OPTIONS=suppressions="$ROOT/tests/ui/lsan.supp":print_suppressions=0 \
         run_tests build/asan
     echo "== fuzzers (${FUZZ_SECONDS} s each)"
     CC=clang CXX=clang++ build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_FUZZ=ON

@@ -26,11 +26,12 @@ const char* AnswerName(int answer) {
     }
 }
 
-// Without an operator nobody can answer: log the box and take its default.
+// Without an operator nobody can answer: log the box and take the answer
+// that starts nothing.
 class StderrPrompts final : public PromptService {
 public:
     int MessageBox(const std::string& text, const std::string& caption, uint32_t flags) override {
-        const int answer = DefaultAnswer(flags);
+        const int answer = UnattendedAnswer(flags);
         std::fprintf(stderr, "[%s] %s\n  -> %s\n", caption.c_str(), text.c_str(),
                      AnswerName(answer));
         std::fflush(stderr);
@@ -64,6 +65,21 @@ int DefaultAnswer(uint32_t flags) {
         index = 1;
     }
     return row[index] ? row[index] : row[0];
+}
+
+int UnattendedAnswer(uint32_t flags) {
+    switch (flags & 0xFu) {
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+    case MB_RETRYCANCEL:
+        return IDCANCEL;
+    case MB_YESNO:
+        return IDNO;
+    case MB_ABORTRETRYIGNORE:
+        return IDABORT;
+    default:
+        return IDOK;
+    }
 }
 
 void SetPromptService(PromptService* service) {

@@ -1,6 +1,7 @@
 #pragma once
 // Operator message boxes. The dialog layer plugs its own service in; without
-// one a headless service writes each box to standard error.
+// one a headless service writes each box to standard error and takes the
+// unattended answer.
 
 #include <cstdint>
 #include <string>
@@ -42,6 +43,11 @@ public:
 // The answer of the box's default button: DEFBUTTON2/3 pick the second or
 // third button where the box has one, else the first button counts.
 int DefaultAnswer(uint32_t flags);
+
+// The answer of a box that nobody answers (no operator, an empty script, a
+// box closed without a button): Cancel where the box has one, else No, else
+// its first button. Never a default "Yes" or "Retry" that nobody chose.
+int UnattendedAnswer(uint32_t flags);
 
 // Routes ShowMessageBox to service; nullptr restores the headless default.
 // The caller keeps service alive while it is set.

@@ -9,7 +9,7 @@ void ScriptedPrompts::Clear() {
 
 int ScriptedPrompts::MessageBox(const std::string& text, const std::string& caption,
                                 uint32_t flags) {
-    int answer = DefaultAnswer(flags);
+    int answer = UnattendedAnswer(flags);
     if (!script_.empty()) {
         answer = script_.front();
         script_.pop_front();

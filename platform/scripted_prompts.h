@@ -29,7 +29,7 @@ public:
     void Clear();
 
     // Takes the next scripted answer as it stands; with the script empty,
-    // the box's default button.
+    // the unattended answer (Cancel, else No, else the first button).
     int MessageBox(const std::string& text, const std::string& caption, uint32_t flags) override;
 
 private:

@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
 # tools/demo.sh BUILD_DIR [DEVICE]
 # Starts the emulated MSP-FET430UIF on a pseudo-terminal, registered in a
-# temporary emulated-adapters directory, runs quill-demo against it (the
-# core's target layer through the debug library "MSP430-TI.DLL" beside the
-# programs), stops the emulator and exits with the demo's status.
+# temporary emulated-adapters directory, and runs two programs against it
+# through the debug library "MSP430-TI.DLL" beside the programs:
+#  1. quill-demo programs and verifies a small image (the core's target layer);
+#  2. quillbay, the operator's program, from a temporary directory whose
+#     "config.ini" selects USB and that adapter. With a display (DISPLAY or
+#     WAYLAND_DISPLAY) its window opens and the demo goes on when the
+#     operator closes it. Without one, or with QUILL_DEMO_OFFSCREEN=1 (as
+#     under CTest), it runs offscreen: once quillbay holds the adapter's
+#     terminal open it gets SIGTERM, and it must end with status 0 having
+#     rewritten "config.ini" and written a screenshot of its main window
+#     (BUILD_DIR/screenshots/demo-main-window.png).
+# Stops the emulator and exits 0 only when both passed.
 set -euo pipefail
 
 build=${1:?usage: tools/demo.sh BUILD_DIR [DEVICE]}
 device=${2:-149}
 bin=$(cd "$build/bin" && pwd)
-for program in quill-emu-fet quill-demo MSP430-TI.DLL; do
+for program in quill-emu-fet quill-demo quillbay MSP430-TI.DLL; do
     if [ ! -e "$bin/$program" ]; then
         echo "demo: $bin/$program is missing; build first" >&2
         exit 2
@@ -17,15 +26,21 @@ for program in quill-emu-fet quill-demo MSP430-TI.DLL; do
 done
 
 adapters=$(mktemp -d "${TMPDIR:-/tmp}/quill-adapters.XXXXXX")
+work=$(mktemp -d "${TMPDIR:-/tmp}/quillbay-demo.XXXXXX")
 export QUILL_EMULATED_ADAPTERS=$adapters
 emu_pid=
+quillbay_pid=
 
 cleanup() {
+    if [ -n "$quillbay_pid" ] && kill -0 "$quillbay_pid" 2>/dev/null; then
+        kill -KILL "$quillbay_pid" 2>/dev/null || true
+        wait "$quillbay_pid" 2>/dev/null || true
+    fi
     if [ -n "$emu_pid" ] && kill -0 "$emu_pid" 2>/dev/null; then
         kill "$emu_pid" 2>/dev/null || true
         wait "$emu_pid" 2>/dev/null || true
     fi
-    rm -rf "$adapters"
+    rm -rf "$adapters" "$work"
 }
 trap cleanup EXIT
 
@@ -44,6 +59,82 @@ echo "== emulated MSP-FET430UIF on $port (device $device)"
 
 status=0
 "$bin/quill-demo" --device "$device" --port "$port" || status=$?
+if [ "$status" -eq 0 ]; then
+    echo "== quill-demo passed"
+else
+    echo "== quill-demo FAILED (status $status)"
+fi
+
+# True while process $1 has the adapter's pseudo-terminal open.
+holds_adapter() {
+    local node fd
+    node=$(readlink -f "$adapters/$port")
+    for fd in /proc/"$1"/fd/*; do
+        [ "$(readlink "$fd" 2>/dev/null)" = "$node" ] && return 0
+    done
+    return 1
+}
+
+# The operator's program against the same adapter.
+config="$work/config.ini"
+printf ';============= MSP430Fxx setup =============\r\nCommPortIndex 3\r\nSelected_UIF\t\t%s\r\n' \
+    "$port" >"$config"
+before=$(cksum <"$config")
+quillbay_status=0
+if [ "${QUILL_DEMO_OFFSCREEN:-0}" != 1 ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "== quillbay: close its window to end the demo"
+    (cd "$work" && exec "$bin/quillbay") || quillbay_status=$?
+else
+    shots=$(cd "$build" && pwd)/screenshots
+    mkdir -p "$shots"
+    shot="$shots/demo-main-window.png"
+    rm -f "$shot"
+    echo "== quillbay offscreen"
+    (cd "$work" && QT_QPA_PLATFORM=offscreen QUILLBAY_SCREENSHOT="$shot" exec "$bin/quillbay") &
+    quillbay_pid=$!
+    held=0
+    for _ in $(seq 100); do
+        if holds_adapter "$quillbay_pid"; then
+            held=1
+            break
+        fi
+        kill -0 "$quillbay_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ "$held" -ne 1 ]; then
+        echo "demo: quillbay did not open the adapter within 10 s" >&2
+        quillbay_status=1
+    else
+        echo "== quillbay holds $port; closing it with SIGTERM"
+        kill -TERM "$quillbay_pid"
+        for _ in $(seq 100); do
+            kill -0 "$quillbay_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        if kill -0 "$quillbay_pid" 2>/dev/null; then
+            echo "demo: quillbay did not end within 10 s of SIGTERM" >&2
+            kill -KILL "$quillbay_pid" 2>/dev/null || true
+        fi
+        wait "$quillbay_pid" || quillbay_status=$?
+        quillbay_pid=
+        if [ ! -s "$shot" ]; then
+            echo "demo: quillbay wrote no screenshot" >&2
+            quillbay_status=1
+        else
+            echo "== screenshot: $shot"
+        fi
+    fi
+fi
+if [ "$quillbay_status" -eq 0 ] && [ "$(cksum <"$config")" = "$before" ]; then
+    echo "demo: quillbay did not rewrite config.ini" >&2
+    quillbay_status=1
+fi
+if [ "$quillbay_status" -eq 0 ]; then
+    echo "== quillbay passed (config.ini rewritten)"
+else
+    echo "== quillbay FAILED (status $quillbay_status)"
+    [ "$status" -ne 0 ] || status=$quillbay_status
+fi
 
 echo stop >&"$emu_in"
 wait "$emu_pid" 2>/dev/null || true

@@ -38,12 +38,38 @@ TEST(DefaultAnswerTest, PicksTheDefaultButtonOfEachBox) {
     }
 }
 
+// Nobody there to answer: never a Yes, Retry or Abort that starts something,
+// whatever the default button says.
+TEST(UnattendedAnswerTest, CancelElseNoElseTheFirstButton) {
+    struct Case {
+        uint32_t flags;
+        int answer;
+    };
+    const Case cases[] = {
+        {MB_OK, IDOK},
+        {MB_OK | MB_ICONERROR, IDOK},
+        {MB_OKCANCEL, IDCANCEL},
+        {MB_OKCANCEL | MB_DEFBUTTON2, IDCANCEL},
+        {MB_YESNOCANCEL | MB_ICONQUESTION, IDCANCEL},
+        {MB_YESNOCANCEL | MB_DEFBUTTON2, IDCANCEL},
+        {MB_YESNO | MB_ICONWARNING, IDNO},
+        {MB_YESNO | MB_DEFBUTTON2, IDNO},
+        {MB_RETRYCANCEL, IDCANCEL},
+        {MB_ABORTRETRYIGNORE | MB_DEFBUTTON2, IDABORT},
+        {0x6, IDOK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.flags);
+        EXPECT_EQ(UnattendedAnswer(c.flags), c.answer);
+    }
+}
+
 class PromptTest : public ::testing::Test {
 protected:
     void TearDown() override { ResetServices(); }
 };
 
-TEST_F(PromptTest, ScriptedPromptsAnswerFromTheScriptThenWithDefaults) {
+TEST_F(PromptTest, ScriptedPromptsAnswerFromTheScriptThenUnattended) {
     ScriptedPrompts prompts;
     SetPromptService(&prompts);
     prompts.Answer(IDNO);
@@ -52,7 +78,7 @@ TEST_F(PromptTest, ScriptedPromptsAnswerFromTheScriptThenWithDefaults) {
     EXPECT_EQ(ShowMessageBox("Erase the flash?", "Warning", MB_YESNO), IDNO);
     EXPECT_EQ(ShowMessageBox("Keep going?", "Warning", MB_YESNOCANCEL), IDCANCEL);
     EXPECT_EQ(prompts.Pending(), 0u);
-    EXPECT_EQ(ShowMessageBox("Overwrite?", "Warning", MB_YESNO | MB_DEFBUTTON2), IDNO);
+    EXPECT_EQ(ShowMessageBox("Overwrite?", "Warning", MB_YESNO), IDNO);
     EXPECT_EQ(ShowMessageBox("Done.", "Info", MB_OK), IDOK);
 
     const auto& t = prompts.Transcript();
@@ -75,9 +101,9 @@ TEST_F(PromptTest, HeadlessDefaultWritesTheBoxToStderr) {
     SetPromptService(nullptr);
     testing::internal::CaptureStderr();
     const int answer =
-        ShowMessageBox("'SN Start Address' must be even.", "Warning", MB_YESNO | MB_DEFBUTTON2);
+        ShowMessageBox("'SN Start Address' must be even.", "Warning", MB_YESNOCANCEL);
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(answer, IDNO);
+    EXPECT_EQ(answer, IDCANCEL);
     EXPECT_NE(err.find("Warning"), std::string::npos);
     EXPECT_NE(err.find("'SN Start Address' must be even."), std::string::npos);
     EXPECT_TRUE(unused.Transcript().empty());

@@ -1,0 +1,25 @@
+#include "gui/gui_state.h"
+
+#include "gui/barcode_input.h"
+#include "gui/command_line.h"
+#include "gui/main_window_state.h"
+#include "gui/procedure_frame.h"
+#include "gui/serial_number.h"
+#include "gui/setup_runners.h"
+#include "gui/startup_load.h"
+#include "gui/status_lamps.h"
+
+namespace gui {
+
+void GuiStateReset() {
+    CommandLine.Reset();
+    Startup.Reset();
+    MainWindow.Reset();
+    StatusDisplay.Reset();
+    Barcode.Reset();
+    Frame.Reset();
+    SerialNumber.Reset();
+    SetupRunner.Reset();
+}
+
+} // namespace gui

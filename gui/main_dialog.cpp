@@ -1,0 +1,273 @@
+#include "gui/main_dialog.h"
+
+#include "core/debug_lib.h"
+#include "core/settings.h"
+#include "core/setup_file.h"
+#include "core/target_connect.h"
+#include "gui/artwork.h"
+#include "gui/barcode_input.h"
+#include "gui/command_line.h"
+#include "gui/main_actions.h"
+#include "gui/main_layout.h"
+#include "gui/main_window_state.h"
+#include "gui/serial_number.h"
+#include "gui/setup_runners.h"
+#include "gui/startup_load.h"
+#include "gui/startup_view.h"
+#include "gui/status_lamps.h"
+#include "platform/module_path.h"
+#include "platform/process.h"
+#include "ui/transcript.h"
+
+#include <algorithm>
+#include <csignal>
+
+namespace gui {
+
+MainWindowState MainWindow;
+
+void MainWindowSetText(int32_t id, const std::string& text) {
+    if (MainWindow.TheMainDialog != nullptr) {
+        MainWindow.TheMainDialog->SetItemText(id, text);
+    }
+}
+
+void MainWindowMenuEnable(int32_t id, bool enable) {
+    if (MainWindow.TheMainDialog != nullptr) {
+        MainWindow.TheMainDialog->EnableMenuItem(id, enable);
+    }
+}
+
+namespace {
+
+volatile std::sig_atomic_t terminationSignal = 0;
+
+extern "C" void OnTerminationSignal(int signal) {
+    terminationSignal = signal;
+}
+
+} // namespace
+
+void TerminationSignalsCatch() {
+    struct sigaction action {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    for (int s : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaction(s, &action, nullptr);
+    }
+}
+
+bool TerminationRequested() {
+    return terminationSignal != 0;
+}
+
+void TerminationRequestClear() {
+    terminationSignal = 0;
+}
+
+MainDialog::MainDialog() : ui::Dialog(MainDialogTemplate()) {
+    const std::pair<int, void (*)()> buttons[] = {
+        {1001, OnAutoProgram}, {1002, OnPowerOnOff},  {1003, OnEraseFlash},
+        {1004, OnVerifyFuse},  {1005, OnWriteFlash},  {1006, OnVerifyFlash},
+        {1007, OnBlankCheck},  {1008, OnReadCopy},    {1009, OnWriteSnModel},
+        {1017, OnNext},        {1018, OnBlowFuse},    {1019, OnResetTarget},
+        {1012, OnReadSn},      {1010, OnOpenCodeFile}, {120, OnOpenCodeFile},
+        {1033, OnCodeFileReload}, {1011, OnSnListFile},
+        // Menu commands.
+        {24, OnSaveProjectAs}, {153, OnLoadSetup}, {154, OnSaveSetup},
+        {155, OnSaveSetupAs}, {216, OnCombineCodeFiles}, {217, OnSaveCodeAs},
+        {223, OnSaveMemoryAs}, {180, OnCodeFileData}, {199, OnFlashMemoryData},
+        {21, OnPendingSnList}, {214, OnCompareCodeAndFlash}, {232, OnCompareTwoCodeFiles},
+        {218, OnLockUnlockSetup}, {194, OnMemoryOptions}, {225, OnBslPassword},
+        {220, OnConnectionReset}, {221, OnPreferences}, {195, OnSerializationSetup},
+        {219, OnSerializationReport}, {233, OnFirmwareVersion}, {228, OnFirmwareDownloader},
+        {122, OnAboutSoftware},
+    };
+    for (const auto& [id, handler] : buttons) {
+        OnCommand(id, handler);
+    }
+    OnCommand(23, [] { ProjectOpenCommand(""); });
+    OnCommand(213, [] { NewSetupDefaults(); });
+    const std::pair<int, int> recent[] = {{203, 1}, {205, 2}, {206, 3}, {207, 4}};
+    for (const auto& [id, slot] : recent) {
+        OnCommand(id, [slot = slot] { OnRecentSetup(slot); });
+    }
+    OnCommand(128, [this] { OnExit(); });
+    OnCommand(230, [this] { UserGuideOpen(); });
+    OnCommand(229, [] { platform::StartDetached({"xdg-open", kSupportAddress}); });
+    OnCommand(231, [] { platform::StartDetached({"xdg-open", kWebAddress}); });
+
+    Map(ui::CBN_SELCHANGE, 1014, OnDeviceSelect);
+    Map(ui::CBN_SELCHANGE, 1021, OnGroupSelect);
+    Map(ui::CBN_SELCHANGE, 1028, OnVccSelect);
+    Map(ui::EN_CHANGE, 1052, OnSnTotalChange);
+    Map(ui::EN_CHANGE, 1050, [] {});
+    Map(ui::EN_CHANGE, 1051, [] { SerialNumber.ManualSnFlag = 1; });
+    // Enter does nothing: a scanner's CR must start nothing, and the window
+    // stays open.
+    OnCommand(ui::IDOK, [] {});
+    OnCommand(ui::IDCANCEL, [this] { OnExit(); });
+    MapClose([this] { OnExit(); });
+}
+
+MainDialog::~MainDialog() {
+    if (MainWindow.TheMainDialog == this) {
+        MainWindow.TheMainDialog = nullptr;
+        MainWindow.MainDialogExists = 0;
+    }
+    StatusDisplay.draw = nullptr;
+}
+
+bool MainDialog::OnInitDialog() {
+    SetMenu(MainMenuTemplate());
+    MainWindow.TheMainDialog = this;
+    Startup.CurrentDirectory = WorkingDirectory();
+    if (OptionFind("-") == 0) {
+        StartUp2View splash;
+        splash.DoModal();
+    }
+
+    SetRange(1024, 0, 100);
+    for (const char* choice : kVccChoices) {
+        AddString(1028, choice);
+    }
+    StatusDisplay.draw = [this](int32_t bitmap, int32_t x, int32_t y) { LampDraw(bitmap, x, y); };
+    const ui::Size client = ClientSize();
+    StatusLampsScale(client.width, client.height);
+
+    // Serialization reports only exist with serialization on; the refresh
+    // after the load enables it then.
+    EnableMenuItem(219, false);
+    MainWindow.MainDialogExists = 0;
+    SetupRunner.FlashWrittenFlags = 3;
+
+    StartupLoad();
+    SetCurSel(1028, std::clamp(core::Settings.VccIndex, 0, 7));
+
+    Startup.ProgramPath = platform::ProgramPath();
+    core::DebugLibLoad();
+    core::TargetOpen();
+    core::TargetPowerSet(0);
+    core::TargetVccEstimate();
+
+    MainWindow.MainDialogExists = 1;
+    // The load ran before the window existed: bring the controls in line
+    // with a locked setup or project now.
+    MainDialogRefresh();
+    FuseEnableConfirm();
+    ConnectionCaptionsUpdate();
+
+    SetTimer(kSignalTimer, kSignalTimerMs);
+    SetTimer(kMainTimer, kMainTimerMs);
+    return true;
+}
+
+void MainDialog::OnTimer(int id) {
+    if (id == kSignalTimer) {
+        if (TerminationRequested()) {
+            TerminationRequestClear();
+            OnExit();
+        }
+        return;
+    }
+    if (id == kMainTimer) {
+        VccDisplayUpdate();
+        StatusLampsRepaintWhenStale();
+    }
+}
+
+void MainDialog::LampDraw(int32_t bitmap, int32_t x, int32_t y) {
+    if (paint_ != nullptr) {
+        paint_->DrawBitmap(bitmap, x, y);
+    } else {
+        // Lamps are drawn only by a paint: ask for one.
+        Invalidate();
+    }
+}
+
+void MainDialog::OnPaint(ui::PaintContext& paint) {
+    // A paint draws the window anew, so every lamp is drawn each time.
+    paint_ = &paint;
+    StatusDisplay.forcePaint = 1;
+    StatusLampsPaint();
+    paint_ = nullptr;
+}
+
+void MainDialog::RunCommand(int id) {
+    if (!IsItemEnabled(id)) {
+        ui::TranscriptAdd("[107] refused command " + std::to_string(id) + ": disabled");
+        return;
+    }
+    ui::TranscriptAdd("[107] command " + std::to_string(id) +
+                      (SerialNumber.SnFromBarcode == 1 ? " with scanned SN" : ""));
+    if (id == 1017) {
+        OnNext();
+    } else if (id == 1001) {
+        OnAutoProgram();
+    }
+}
+
+void MainDialog::BarcodeTerminated() {
+    const int32_t n = std::min(SnTextLength(), kBarcodeHistorySize);
+    const std::string text = BarcodeText(n);
+    // An empty capture is a stray terminator (a second CR after a scan):
+    // it must not start a run without a number.
+    if (!BarcodeCameFast() || text.empty()) {
+        return;
+    }
+    SetItemText(1051, text);
+    SerialNumber.ManualSnFlag = 1;
+    BarcodeHistoryClear();
+    if (core::Settings.BarCodeAutoStartEnable == 1) {
+        SerialNumber.SnFromBarcode = 1;
+        RunCommand(1001);
+        SerialNumber.SnFromBarcode = 0;
+    }
+}
+
+bool MainDialog::PreTranslateMessage(const ui::KeyMessage& key) {
+    if (key.vk == ui::VK_F5) {
+        // A held F5 repeats its key: the action runs once.
+        if (!key.repeat) {
+            RunCommand(1017);
+        }
+        return true;
+    }
+    if (core::Settings.BarCodeReaderEnable != 1 || core::Settings.SerializationEnable != 1) {
+        return false;
+    }
+    const int32_t terminator = BarcodeTerminatorKey(core::Settings.PostAmbleIndex);
+    if (terminator != 0 && key.vk == static_cast<uint32_t>(terminator)) {
+        BarcodeTerminated();
+        return false;
+    }
+    if (key.ch == 0 || key.vk == ui::VK_TAB || key.vk == ui::VK_RETURN ||
+        key.vk == ui::VK_ESCAPE) {
+        return false;
+    }
+    BarcodeCharacterCollect(static_cast<int32_t>(key.ch), TickCount());
+    return true;
+}
+
+void MainDialog::OnExit() {
+    if (MainWindow.onExit) {
+        MainWindow.onExit(*this);
+    }
+    KillTimer(kMainTimer);
+    KillTimer(kSignalTimer);
+    core::SetupFileWrite(core::kSetupCodeFileLine | core::kSetupRecentFiles, Startup.ConfigPath);
+    core::TargetClose();
+    MainWindow.MainDialogExists = 0;
+    EndDialog(ui::IDOK);
+}
+
+void MainDialog::UserGuideOpen() {
+    std::string path = Startup.CurrentDirectory;
+    if (path.empty() || path.back() != '/') {
+        path += '/';
+    }
+    path += kManualName;
+    platform::StartDetached({Startup.PdfReaderName, path});
+}
+
+} // namespace gui

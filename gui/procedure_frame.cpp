@@ -1,0 +1,7 @@
+#include "gui/procedure_frame.h"
+
+namespace gui {
+
+FrameState Frame;
+
+} // namespace gui

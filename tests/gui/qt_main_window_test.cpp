@@ -1,0 +1,195 @@
+// The main window on Qt offscreen after a start-up against the emulated
+// adapter, through the debug library beside the programs: the layout as an
+// operator sees it (screenshots in <build>/screenshots), at the normal and
+// at a one and a half times bigger font.
+
+#include "core/core_state.h"
+#include "core/debug_lib.h"
+#include "core/target_state.h"
+#include "debugif/debugif_reset.h"
+#include "gui/artwork.h"
+#include "gui/command_line.h"
+#include "gui/gui_state.h"
+#include "gui/main_dialog.h"
+#include "gui/procedure_frame.h"
+#include "gui/startup_view.h"
+#include "gui/status_lamps.h"
+#include "platform/services.h"
+#include "tests/gui/emulated_f149.h"
+#include "ui/app_font.h"
+#include "ui/qt_app.h"
+#include "ui/test_session.h"
+#include "ui/transcript.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <cstdlib>
+#include <string>
+
+namespace guitest {
+namespace {
+
+// The program's arguments as the application left them.
+std::vector<std::string> remainingArguments;
+
+const std::string kShots = std::string(QUILL_BINARY_DIR) + "/screenshots/";
+
+// The lamp rows of the step buttons and the button each stands beside.
+constexpr std::pair<int, int> kLampButtons[] = {
+    {gui::kRowAutoProgram, 1001}, {gui::kRowConnect, 1004}, {gui::kRowErase, 1003},
+    {gui::kRowBlankCheck, 1007},  {gui::kRowWrite, 1005},   {gui::kRowSerialNumber, 1009},
+    {gui::kRowVerify, 1006},      {gui::kRowRead, 1008},    {gui::kRowFuse, 1018},
+    {gui::kRowPower, 1002},
+};
+
+class QtMainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        core::CoreStateReset();
+        gui::GuiStateReset();
+        platform::ResetServices();
+        debugif::ResetDebugifState();
+        gui::ArtworkRegister();
+        ui::SetFontPointSize(9);
+        ASSERT_TRUE(emulated_.started()) << emulated_.error();
+        gui::CommandLine.CommandLineText = "-nf";
+    }
+    void TearDown() override {
+        ui::SetFontPointSize(9);
+        core::CoreStateReset();
+        gui::GuiStateReset();
+    }
+
+    // The window as shown: the events that expose it handled first.
+    static std::vector<ui::PaintedBitmap> Shown(ui::Driver& d) {
+        QCoreApplication::processEvents();
+        return d.Paint();
+    }
+
+    // Each lamp right next to its button and within its height.
+    static void ExpectLampsBesideButtons(ui::Driver& d, const std::vector<ui::PaintedBitmap>& drawn) {
+        if (drawn.size() != 12u) {
+            ADD_FAILURE() << "painted " << drawn.size() << " bitmaps";
+            return;
+        }
+        for (const auto& [row, button] : kLampButtons) {
+            const ui::Rect b = d.Target().ItemRect(button);
+            const ui::PaintedBitmap& lamp = drawn[static_cast<size_t>(row)];
+            // Left of the button, or right of it (the power lamp).
+            const int gap = lamp.x < b.x ? b.x - (lamp.x + 15) : lamp.x - b.Right();
+            EXPECT_GE(gap, 0) << "lamp " << row << " overlaps button " << button;
+            EXPECT_LE(gap, b.height) << "lamp " << row << " far from button " << button;
+            const int middle = lamp.y + 8;
+            EXPECT_GE(middle, b.y) << "lamp " << row;
+            EXPECT_LE(middle, b.Bottom()) << "lamp " << row;
+        }
+        const ui::Size client = d.Target().ClientSize();
+        for (const ui::PaintedBitmap& p : drawn) {
+            EXPECT_LE(p.x + gui::BitmapWidth(p.bitmap), client.width);
+            EXPECT_LE(p.y + gui::BitmapHeight(p.bitmap), client.height);
+        }
+    }
+
+    EmulatedF149 emulated_;
+};
+
+TEST_F(QtMainWindowTest, StartsAgainstTheAdapterAndShowsEveryControlInPlace) {
+    ui::TestSession session;
+    int32_t openAtStart = 0;
+    session.OnDialog(107, [&](ui::Driver& d) {
+        openAtStart = core::Target.TargetInterfaceOpen;
+        const std::vector<std::string> problems = ui::qt::GeometryProblems(d.Target());
+        for (const std::string& p : problems) {
+            ADD_FAILURE() << p;
+        }
+        std::vector<ui::PaintedBitmap> drawn = Shown(d);
+        ASSERT_EQ(drawn.size(), 12u);
+        ExpectLampsBesideButtons(d, drawn);
+        for (size_t r = 0; r < 11; ++r) {
+            EXPECT_EQ(drawn[r].bitmap, gui::kLampIdle) << r;
+        }
+        EXPECT_EQ(drawn[gui::kRowPicture].bitmap, gui::kPictureBlank);
+        EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "main-window.png"));
+
+        // A run's rows as a procedure leaves them.
+        gui::Frame.PortOpenResult = 1;
+        auto& rows = gui::StatusDisplay.StatusLampTable;
+        rows[gui::kRowAutoProgram].bitmap = gui::kLampPassed;
+        rows[gui::kRowConnect].bitmap = gui::kLampReady;
+        rows[gui::kRowErase].bitmap = gui::kLampPassed;
+        rows[gui::kRowBlankCheck].bitmap = gui::kLampPassedKept;
+        rows[gui::kRowWrite].bitmap = gui::kLampFailed;
+        rows[gui::kRowVerify].bitmap = gui::kLampStopped;
+        rows[gui::kRowPicture].bitmap = gui::kPicturePass;
+        drawn = Shown(d);
+        ASSERT_EQ(drawn.size(), 12u);
+        EXPECT_EQ(drawn[gui::kRowConnect].bitmap, gui::kLampReady);
+        EXPECT_EQ(drawn[gui::kRowWrite].bitmap, gui::kLampFailed);
+        EXPECT_EQ(drawn[gui::kRowPicture].bitmap, gui::kPicturePass);
+        EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "main-window-status.png"));
+        d.Close();
+    });
+    gui::MainDialog dialog;
+    dialog.DoModal();
+    EXPECT_EQ(openAtStart, 1) << ui::TranscriptText();
+    EXPECT_EQ(core::DebugLib.loaded, 1);
+    EXPECT_FALSE(ui::TranscriptHas("box [")) << ui::TranscriptText();
+}
+
+TEST_F(QtMainWindowTest, BiggerFontKeepsTheLampsBesideTheirButtons) {
+    ui::SetFontPointSize(13.5);
+    ui::TestSession session;
+    ui::Size client;
+    session.OnDialog(107, [&](ui::Driver& d) {
+        client = d.Target().ClientSize();
+        for (const std::string& p : ui::qt::GeometryProblems(d.Target())) {
+            ADD_FAILURE() << p;
+        }
+        ExpectLampsBesideButtons(d, Shown(d));
+        EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "main-window-large-font.png"));
+        d.Close();
+    });
+    gui::MainDialog dialog;
+    dialog.DoModal();
+    EXPECT_GT(client.width, 425 * 3 / 2);
+}
+
+TEST_F(QtMainWindowTest, StartUpPictureShowsTheArtwork) {
+    ui::TestSession session;
+    session.OnDialog(gui::kStartupViewId, [](ui::Driver& d) {
+        EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "startup-picture.png"));
+        d.Advance(gui::kStartupViewMs);
+    });
+    gui::StartUp2View view;
+    EXPECT_EQ(view.DoModal(), ui::IDOK);
+}
+
+// main started the application with "-platform offscreen -sf" "a b.cfg"
+// "-style fusion" after the test switches.
+TEST(QtCommandLineTest, QtSwitchesNeverReachTheCommandLine) {
+    EXPECT_EQ(gui::CommandLineJoin(remainingArguments), "-sf a b.cfg");
+}
+
+} // namespace
+} // namespace guitest
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    std::vector<char*> args(argv, argv + argc);
+    char platform[] = "-platform";
+    char offscreen[] = "offscreen";
+    char sf[] = "-sf";
+    char file[] = "a b.cfg";
+    char style[] = "-style";
+    char fusion[] = "fusion";
+    for (char* a : {platform, offscreen, sf, file, style, fusion}) {
+        args.push_back(a);
+    }
+    args.push_back(nullptr);
+    int count = static_cast<int>(args.size()) - 1;
+    ui::qt::Application application(count, args.data());
+    guitest::remainingArguments.assign(args.data() + 1, args.data() + count);
+    return RUN_ALL_TESTS();
+}

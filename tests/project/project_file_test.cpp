@@ -1,0 +1,560 @@
+#include "core/atomic_write.h"
+#include "core/code_file_names.h"
+#include "core/core_state.h"
+#include "core/setup_file.h"
+#include "core/setup_keys.h"
+#include "gui/project/project_files.h"
+#include "gui/project/project_fingerprint.h"
+#include "gui/project/project_password_dialog.h"
+#include "gui/project/project_read.h"
+#include "gui/project/project_security_dialog.h"
+#include "gui/project/project_state.h"
+#include "gui/project/project_write.h"
+#include "platform/atomic_file.h"
+#include "tests/project/project_fixture.h"
+#include "tests/support/temp_dir.h"
+#include "ui/test_session.h"
+#include "ui/transcript.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace gui;
+using projecttest::StateCopy;
+
+constexpr uint32_t kThisPc = 0x1234ABCDu;
+constexpr const char* kPassword = "Pa55 word";
+
+void UsePcNumber(uint32_t value) {
+    PcVolumeSourceSet([value](const std::string& path, PcVolume& volume) {
+        if (path != "/") {
+            return false;
+        }
+        volume = {1, value};
+        return true;
+    });
+}
+
+class ProjectFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetAll();
+        UsePcNumber(kThisPc);
+    }
+    void TearDown() override {
+        ResetAll();
+        PcVolumeSourceSet(nullptr);
+        platform::SetAtomicFileCommitHook(nullptr);
+    }
+    static void ResetAll() {
+        core::CoreStateReset();
+        ProjectStateReset();
+    }
+
+    // The security settings of a save.
+    static void Choose(int32_t mode, int32_t options, const std::string& unlock) {
+        Project.ProjectModeSetting = mode;
+        Project.ProjectLockOptionsSetting = options;
+        Project.ProjectPassword = kPassword;
+        Project.ProjectPcCode = PcFingerprintText(kThisPc);
+        Project.ProjectUnlockPassword = unlock;
+    }
+
+    // Writes the current job as a project with the chosen settings.
+    std::string Write(const std::string& name,
+                      const std::string& programName = kProjectProgramName) {
+        const std::string path = dir_.File(name);
+        ProjectKeySetForSave();
+        EXPECT_EQ(ProjectWrite(path, programName), 1);
+        return path;
+    }
+
+    // Opens path; a mode-2 prompt gets password (nullptr: no script, so it
+    // is cancelled). Returns the result.
+    static int32_t Open(const std::string& path, const char* password = nullptr) {
+        ui::TestSession s;
+        if (password != nullptr) {
+            const std::string typed = password;
+            s.OnDialog(IDD_PRJ_PASSWORD, [typed](ui::Driver& d) {
+                d.Type(IDC_PRJ_PASSWORD, typed);
+                d.Click(ui::IDOK);
+            });
+        }
+        return ProjectOpen(path, kProjectTargetTag);
+    }
+
+    // Opens path expecting a refusal with exactly the box text (or, for an
+    // empty text, a cancelled password prompt and no box), and nothing
+    // changed. Starts from a loaded job and an earlier project's traces.
+    void ExpectRefused(const std::string& path, const std::string& box,
+                       const char* password = nullptr) {
+        Project.ProjectModeRead = 2;
+        Project.ProjectKey = "earlier key";
+        Project.ProjectTokenLine = "earlier token line";
+        core::CodeFileNames.CodeFile.Set("/jobs/earlier.txt");
+        const StateCopy before = StateCopy::Take();
+        Project.ProjectLockOptionsRead = 5;
+
+        ui::TestSession s;
+        if (password != nullptr) {
+            const std::string typed = password;
+            s.OnDialog(IDD_PRJ_PASSWORD, [typed](ui::Driver& d) {
+                d.Type(IDC_PRJ_PASSWORD, typed);
+                d.Click(ui::IDOK);
+            });
+        }
+        EXPECT_EQ(ProjectOpen(path, kProjectTargetTag), 0);
+        const auto& boxes = s.Boxes().Transcript();
+        if (box.empty()) {
+            EXPECT_TRUE(boxes.empty());
+            EXPECT_TRUE(ui::TranscriptHas("[21002] open"));
+        } else {
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text, box);
+            EXPECT_EQ(boxes[0].caption, "Error");
+            EXPECT_EQ(boxes[0].flags, platform::MB_OK | platform::MB_ICONERROR);
+        }
+        EXPECT_EQ(projecttest::StateDifference(before, StateCopy::Take()), "");
+        EXPECT_EQ(Project.ProjectScrambleOn, 0);
+        EXPECT_EQ(ProjectScrambler.CrcMode, kProjectCrcOutput);
+    }
+
+    testsupport::TempDir dir_;
+};
+
+// Every name a setup or project line carries.
+std::vector<std::string> KeyNames() {
+    std::vector<std::string> names = {"DestinationTarget",
+                                      "DER816",
+                                      "Quillbay",
+                                      "ProjectMode",
+                                      "CabinetKeepsOrderlyLedgers",
+                                      "Morvane",
+                                      "Programmers",
+                                      "ProjectLockOptions",
+                                      "BSL_Password",
+                                      "AppendPasswData",
+                                      "MSP430DLL1",
+                                      "Selected_UIF",
+                                      "SNFilePathAndName",
+                                      "SN_DataFile",
+                                      "ModelCode",
+                                      "[EndOfConfiguration]",
+                                      "[CodeContents]",
+                                      "[ProjectCheckSum]"};
+    for (int32_t r = 0; core::SetupIntKeyTable[r].variable != nullptr; ++r) {
+        names.push_back(core::SetupIntKeyTable[r].name);
+    }
+    for (int32_t r = 0; core::SetupHexKeyTable[r].variable != nullptr; ++r) {
+        names.push_back(core::SetupHexKeyTable[r].name);
+    }
+    return names;
+}
+
+TEST_F(ProjectFileTest, EveryModeAndLockOptionRoundTripsTheWholeJob) {
+    // The job leaves no key at its default, so a key the reader skips shows.
+    projecttest::FillJob();
+    core::SettingsState defaults;
+    core::SetupKeysDefault(defaults);
+    for (int32_t r = 0; core::SetupIntKeyTable[r].variable != nullptr; ++r) {
+        const auto v = core::SetupIntKeyTable[r].variable;
+        EXPECT_NE(core::Settings.*v, defaults.*v) << core::SetupIntKeyTable[r].name;
+    }
+    for (int32_t r = 0; core::SetupHexKeyTable[r].variable != nullptr; ++r) {
+        const auto v = core::SetupHexKeyTable[r].variable;
+        EXPECT_NE(core::Settings.*v, defaults.*v) << core::SetupHexKeyTable[r].name;
+    }
+
+    const std::string unlocks[] = {"", "Unl0ck-Key"};
+    for (int32_t mode = 1; mode <= 3; ++mode) {
+        for (int32_t options = 0; options <= 7; ++options) {
+            for (const std::string& unlock : unlocks) {
+                SCOPED_TRACE("mode " + std::to_string(mode) + " options " +
+                             std::to_string(options) + " unlock '" + unlock + "'");
+                ResetAll();
+                projecttest::FillJob();
+                const StateCopy saved = StateCopy::Take();
+                Choose(mode, options, unlock);
+                const std::string path = dir_.File("job" + std::to_string(mode) +
+                                                   std::to_string(options) + unlock + ".prj");
+                {
+                    ui::TestSession s;
+                    s.OnDialog(IDD_SAVE_PRJ_OPTION, [](ui::Driver& d) { d.Click(ui::IDOK); });
+                    s.AnswerFile(path);
+                    ASSERT_EQ(ProjectSaveAs(kProjectTargetTag, kProjectProgramName), 1);
+                }
+                const std::string file = testsupport::ReadFile(path);
+                for (const std::string& name : KeyNames()) {
+                    EXPECT_EQ(file.find(name), std::string::npos) << name;
+                }
+
+                core::CoreStateReset(); // New Setup
+                {
+                    ui::TestSession s;
+                    if (mode == 2) {
+                        s.OnDialog(IDD_PRJ_PASSWORD, [](ui::Driver& d) {
+                            d.Type(IDC_PRJ_PASSWORD, kPassword);
+                            d.Click(ui::IDOK);
+                        });
+                    }
+                    ASSERT_EQ(ProjectOpen(path, kProjectTargetTag), 1);
+                    EXPECT_EQ(ui::TranscriptHas("[21002] open"), mode == 2);
+                    EXPECT_TRUE(s.Boxes().Transcript().empty());
+                }
+                EXPECT_EQ(projecttest::JobDifference(saved, StateCopy::Take()), "");
+                EXPECT_EQ(Project.ProjectModeRead, mode);
+                EXPECT_EQ(Project.ProjectLockOptionsRead, options);
+                EXPECT_EQ(core::CodeFileNames.CodeFile.FullPath(), path);
+                EXPECT_EQ(core::CodeFileNames.CodeFile.extension, "prj");
+                EXPECT_EQ(Project.ProjectScrambleOn, 0);
+
+                // The token line opens with the unlock password only when the
+                // lock options ask for one.
+                const std::string right = (options & 5) == 5 ? unlock : "";
+                const std::string wrong = right.empty() ? "guess" : "unl0ck-key";
+                const auto unlockWith = [](const std::string& typed, bool cancel) {
+                    ui::TestSession s;
+                    s.OnDialog(IDD_PRJ_PASSWORD, [typed, cancel](ui::Driver& d) {
+                        d.Type(IDC_PRJ_PASSWORD, typed);
+                        d.Click(cancel ? ui::IDCANCEL : ui::IDOK);
+                    });
+                    const int32_t r = ProjectUnlockCheck();
+                    std::vector<std::string> boxes;
+                    for (const auto& b : s.Boxes().Transcript()) {
+                        boxes.push_back(b.text);
+                    }
+                    return std::make_pair(r, boxes);
+                };
+                EXPECT_EQ(unlockWith(right, false), std::make_pair(1, std::vector<std::string>{}));
+                EXPECT_EQ(unlockWith(wrong, false),
+                          std::make_pair(-1, std::vector<std::string>{"Wrong Password. "}));
+                EXPECT_EQ(unlockWith(right, true), std::make_pair(0, std::vector<std::string>{}));
+            }
+        }
+    }
+}
+
+TEST_F(ProjectFileTest, RefusalsShowTheirMessageAndLoadNothing) {
+    projecttest::FillJob();
+    Choose(kProjectModePassword, 1, "");
+    const std::string passwordFile = Write("password.prj");
+    Choose(kProjectModePc, 3, "");
+    const std::string pcFile = Write("pc.prj");
+    Project.ProjectTargetTag = "OTHER1";
+    Choose(kProjectModeNone, 0, "");
+    const std::string otherFile = Write("other.prj", "Otherbay");
+    Project.ProjectTargetTag = kProjectTargetTag;
+    const std::string plainFile = Write("plain.prj");
+
+    // The job in memory now differs from the files, so a partial load shows.
+    core::CoreStateReset();
+    core::Settings.SelectedProcessorIndex = 42;
+    core::Settings.SN_DataFile = "/before/list.txt";
+
+    {
+        SCOPED_TRACE("wrong password");
+        ExpectRefused(passwordFile, "Password is incorrect.\r\n\r\nProject terminated.",
+                      "pa55 word");
+    }
+    {
+        SCOPED_TRACE("password prompt cancelled");
+        ExpectRefused(passwordFile, "");
+    }
+    {
+        SCOPED_TRACE("another PC");
+        UsePcNumber(kThisPc ^ 0x00010000u);
+        ExpectRefused(pcFile, "The PC 'Hardware Fingerprint' number is incorrect.\r\n"
+                              "Project has not been created for this PC.\r\n\r\n"
+                              "Project terminated.");
+        UsePcNumber(kThisPc);
+    }
+    {
+        SCOPED_TRACE("another program's tag");
+        ExpectRefused(otherFile, "Project File format is OK, but created for the\r\n"
+                                 "Otherbay programming software.\r\n"
+                                 "Please use the Otherbay software.\r\n\r\n\r\n"
+                                 "Project terminated.");
+    }
+    {
+        SCOPED_TRACE("no checksum line");
+        std::string text = testsupport::ReadFile(plainFile);
+        // Drop the last two lines: the section line and the value.
+        for (int i = 0; i < 2; ++i) {
+            text.resize(text.size() - 2);
+            text.resize(text.rfind("\r\n") + 2);
+        }
+        const std::string path = dir_.File("nochecksum.prj");
+        testsupport::WriteFile(path, text);
+        ExpectRefused(path, "Corrupted project file.   \r\n\r\nProject terminated.");
+    }
+    {
+        SCOPED_TRACE("unreadable path");
+        const std::string path = dir_.File("missing.prj");
+        ExpectRefused(path, "Open File or Read File Error\r\n\r\n" + path);
+    }
+}
+
+TEST_F(ProjectFileTest, AFileCutBeforeTheEndOfItsChecksumIsRefused) {
+    projecttest::FillJob();
+    const std::string text = testsupport::ReadFile(Write("whole.prj"));
+    ASSERT_EQ(text.substr(text.size() - 2), "\r\n");
+    const size_t valueEnd = text.size() - 2;
+    core::CoreStateReset();
+    const std::string path = dir_.File("cut.prj");
+    const StateCopy before = StateCopy::Take();
+    StateCopy after = StateCopy::Take();
+    for (size_t cut = 0; cut < valueEnd; ++cut) {
+        SCOPED_TRACE("cut at " + std::to_string(cut));
+        testsupport::WriteFile(path, text.substr(0, cut));
+        ui::TestSession s;
+        ASSERT_EQ(ProjectOpen(path, kProjectTargetTag), 0);
+        ASSERT_EQ(s.Boxes().Transcript().size(), 1u);
+        after.Refresh();
+        ASSERT_EQ(projecttest::StateDifference(before, after), "");
+    }
+    testsupport::WriteFile(path, text.substr(0, valueEnd));
+    EXPECT_EQ(Open(path), 1);
+}
+
+TEST_F(ProjectFileTest, AnyChangedCharacterBeforeTheChecksumValueIsRefused) {
+    projecttest::FillJob();
+    const std::string text = testsupport::ReadFile(Write("whole.prj"));
+    const size_t valueStart = text.rfind("\r\n", text.size() - 3) + 2;
+    core::CoreStateReset();
+    const std::string path = dir_.File("changed.prj");
+    const StateCopy before = StateCopy::Take();
+    StateCopy after = StateCopy::Take();
+    for (size_t at = 0; at < valueStart; ++at) {
+        const auto c = static_cast<uint8_t>(text[at]);
+        if (c < 32 || c > 159) {
+            continue;
+        }
+        {
+            // One changed bit, a different one from byte to byte.
+            const int flip = 1 << (at % 7);
+            SCOPED_TRACE("byte " + std::to_string(at) + " flip " + std::to_string(flip));
+            std::string changed = text;
+            changed[at] = static_cast<char>(((c - 32) ^ flip) + 32);
+            testsupport::WriteFile(path, changed);
+            ui::TestSession s; // a password prompt the change may raise is cancelled
+            ASSERT_EQ(ProjectOpen(path, kProjectTargetTag), 0);
+            const bool told = s.Boxes().Transcript().size() == 1;
+            const bool cancelled =
+                s.Boxes().Transcript().empty() && ui::TranscriptHas("[21002] end 2");
+            ASSERT_TRUE(told || cancelled);
+            after.Refresh();
+            ASSERT_EQ(projecttest::StateDifference(before, after), "");
+        }
+    }
+}
+
+TEST_F(ProjectFileTest, MalformedLinesGiveTheirOwnMessage) {
+    using projecttest::ProjectHead;
+    using projecttest::ScrambleProjectText;
+    const std::vector<std::string> tail = {"[EndOfConfiguration]\r\n", "[CodeContents]\r\n",
+                                           ":021000001122BB\r\n", ":00000001FF\r\n"};
+    const auto with = [&](std::vector<std::string> head, std::vector<std::string> rest) {
+        head.insert(head.end(), rest.begin(), rest.end());
+        return head;
+    };
+    const auto headWith = [&](size_t index, const std::string& line) {
+        std::vector<std::string> head = ProjectHead(1, 0);
+        head[index] = line;
+        return head;
+    };
+    const std::string format = "Project File format error.\r\nProject terminated.";
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string box; // "" : accepted
+    } cases[] = {
+        {"valid", ScrambleProjectText(with(ProjectHead(1, 0), tail), "", "DER816", "", true), ""},
+        {"no DestinationTarget",
+         ScrambleProjectText(with(headWith(0, "Destination DER816 Quillbay\r\n"), tail), "",
+                             "DER816", "", true),
+         format},
+        {"no tag",
+         ScrambleProjectText(with(headWith(0, "DestinationTarget\r\n"), tail), "", "DER816", "",
+                             true),
+         format},
+        {"other tag, no program",
+         ScrambleProjectText(with(headWith(0, "DestinationTarget XY\r\n"), tail), "", "DER816", "",
+                             true),
+         format},
+        {"mode without value",
+         ScrambleProjectText(with(headWith(1, "ProjectMode\r\n"), tail), "", "DER816", "", true),
+         "Project File contents error.\r\n\r\nProject terminated."},
+        {"mode 4",
+         ScrambleProjectText(with(headWith(1, "ProjectMode 4\r\n"), tail), "", "DER816", "", true),
+         "Project mode contents error.\r\n\r\nProject terminated."},
+        {"company line wrong in mode 1",
+         ScrambleProjectText(with(headWith(3, "Morvane Ltd.\r\n"), tail), "", "DER816", "", true),
+         "Decryption error.\r\n\r\nProject terminated."},
+        {"lock options without value",
+         ScrambleProjectText(with(headWith(5, "ProjectLockOptions\r\n"), tail), "", "DER816", "",
+                             true),
+         "Project Lock mode contents error.\r\n\r\nProject terminated."},
+        {"bad HEX record",
+         ScrambleProjectText(with(ProjectHead(1, 0),
+                                  {"[CodeContents]\r\n", ":021000001122BC\r\n", ":00000001FF\r\n"}),
+                             "", "DER816", "", true),
+         "HEX Code contents error.\r\n\r\nProject terminated."},
+        {"checksum in lower case", // the value is hexadecimal, either case
+         ScrambleProjectText(with(ProjectHead(1, 0), tail), "", "DER816", "", true, 0, "%8.8x\r\n"),
+         ""},
+        {"checksum without its leading zeros", // what a file cut inside the value shows
+         ScrambleProjectText(with(ProjectHead(1, 0), tail), "", "DER816", "", true, 0, "%X\r\n"),
+         "Project file checksum error.\r\n\r\nProject terminated."},
+        {"checksum off by one",
+         ScrambleProjectText(with(ProjectHead(1, 0), tail), "", "DER816", "", true, 1),
+         "Project file checksum error.\r\n\r\nProject terminated."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir_.File("crafted.prj");
+        testsupport::WriteFile(path, c.text);
+        if (c.box.empty()) {
+            ui::TestSession s;
+            EXPECT_EQ(ProjectOpen(path, kProjectTargetTag), 1);
+            EXPECT_TRUE(s.Boxes().Transcript().empty());
+            EXPECT_EQ(core::Images.CodeImage.data[0x1000 - core::kImageStart], 0x11);
+            EXPECT_EQ(core::Images.CodeImage.data[0x1001 - core::kImageStart], 0x22);
+        } else {
+            ExpectRefused(path, c.box);
+        }
+    }
+}
+
+TEST_F(ProjectFileTest, OpeningReplacesTheCodeInsteadOfMergingIt) {
+    projecttest::FillJob();
+    const std::string path = Write("job.prj");
+    const StateCopy saved = StateCopy::Take();
+    core::CoreStateReset();
+    core::CodeImagePutByte(core::kStoreCodeImage, 0x5A, 0x2000); // another file's code
+    EXPECT_EQ(Open(path), 1);
+    EXPECT_EQ(projecttest::JobDifference(saved, StateCopy::Take()), "");
+    EXPECT_TRUE(core::CodeLoad.CodeLoadWarnings.dataOverwritten == 0);
+}
+
+TEST_F(ProjectFileTest, ALongSnDataFileLineIsCutTo400AndTheLinesAfterItReadBack) {
+    projecttest::FillJob();
+    std::string list = "/data/";
+    while (list.size() < 450) {
+        list.push_back(static_cast<char>('a' + list.size() % 26));
+    }
+    core::Settings.SN_DataFile = list;
+    const StateCopy saved = StateCopy::Take();
+    const std::string path = Write("long.prj");
+
+    const std::vector<std::string> lines =
+        projecttest::UnscrambleProjectText(testsupport::ReadFile(path), "", kProjectTargetTag, "");
+    std::string dataLine;
+    for (const std::string& line : lines) {
+        if (line.rfind("SN_DataFile", 0) == 0) {
+            dataLine = line;
+        }
+    }
+    ASSERT_EQ(dataLine.size(), 400u);
+    EXPECT_EQ(core::Settings.SN_DataFile, list); // the setting itself is not cut
+
+    core::CoreStateReset();
+    ASSERT_EQ(Open(path), 1);
+    const std::string kept = dataLine.substr(dataLine.find('/'));
+    EXPECT_EQ(kept, list.substr(0, kept.size()));
+    EXPECT_EQ(core::Settings.SN_DataFile, kept);
+    core::Settings.SN_DataFile = list;
+    EXPECT_EQ(projecttest::JobDifference(saved, StateCopy::Take()), "");
+}
+
+bool FailCommit(const std::string&, const std::string&) {
+    return false;
+}
+
+TEST_F(ProjectFileTest, AFailedCommitKeepsTheOldFileAndTheNextSetupIsPlain) {
+    projecttest::FillJob();
+    const std::string path = Write("job.prj");
+    const std::string old = testsupport::ReadFile(path);
+    core::Settings.SelectedProcessorIndex = 7;
+
+    platform::SetAtomicFileCommitHook(&FailCommit);
+    {
+        ui::TestSession s;
+        EXPECT_EQ(ProjectWrite(path, kProjectProgramName), 0);
+        ASSERT_EQ(s.Boxes().Transcript().size(), 1u);
+        EXPECT_EQ(s.Boxes().Transcript()[0].text, "Open File or Write File Error\r\n\r\n" + path);
+        EXPECT_EQ(s.Boxes().Transcript()[0].caption, "Error");
+        EXPECT_EQ(s.Boxes().Transcript()[0].flags, platform::MB_OK | platform::MB_ICONERROR);
+    }
+    platform::SetAtomicFileCommitHook(nullptr);
+    EXPECT_EQ(testsupport::ReadFile(path), old);
+    EXPECT_EQ(Project.ProjectScrambleOn, 0);
+    EXPECT_EQ(ProjectScrambler.CrcMode, kProjectCrcOutput);
+
+    const std::string setup = dir_.File("after.cfg");
+    ASSERT_EQ(core::SetupFileWrite(0, setup), 1);
+    const std::string text = testsupport::ReadFile(setup);
+    EXPECT_EQ(text.rfind(core::kSetupFileHeader, 0), 0u);
+    EXPECT_NE(text.find("SelectedProcessorIndex\t\t  7 \r\n"), std::string::npos);
+}
+
+TEST_F(ProjectFileTest, SaveAsAsksForOptionsThenAPrjPathAndCancelsCleanly) {
+    projecttest::FillJob();
+    {
+        SCOPED_TRACE("options cancelled: no path asked, nothing written");
+        ui::TestSession s;
+        s.OnDialog(IDD_SAVE_PRJ_OPTION, [](ui::Driver& d) { d.Click(ui::IDCANCEL); });
+        s.AnswerFile(dir_.File("never"));
+        EXPECT_EQ(ProjectSaveAs(kProjectTargetTag, kProjectProgramName), 0);
+        EXPECT_EQ(s.PendingFileAnswers(), 1u);
+        EXPECT_EQ(Project.ProjectDialogResult, 0);
+    }
+    {
+        SCOPED_TRACE("path cancelled");
+        ui::TestSession s;
+        s.OnDialog(IDD_SAVE_PRJ_OPTION, [](ui::Driver& d) { d.Click(ui::IDOK); });
+        s.CancelFile();
+        EXPECT_EQ(ProjectSaveAs(kProjectTargetTag, kProjectProgramName), 0);
+    }
+    {
+        SCOPED_TRACE("a name without extension becomes .prj");
+        ui::TestSession s;
+        s.OnDialog(IDD_SAVE_PRJ_OPTION, [](ui::Driver& d) { d.Click(ui::IDOK); });
+        s.AnswerFile(dir_.File("job"));
+        EXPECT_EQ(ProjectSaveAs(kProjectTargetTag, kProjectProgramName), 1);
+        EXPECT_TRUE(ui::TranscriptHas("file save \"Project format(*.prj)|*.prj||\""));
+        EXPECT_FALSE(testsupport::ReadFile(dir_.File("job.prj")).empty());
+    }
+    {
+        SCOPED_TRACE("an existing file is replaced only after Yes");
+        const std::string before = testsupport::ReadFile(dir_.File("job.prj"));
+        core::Settings.SelectedProcessorIndex = 3;
+        ui::TestSession s;
+        s.OnDialog(IDD_SAVE_PRJ_OPTION, [](ui::Driver& d) { d.Click(ui::IDOK); });
+        s.AnswerFile(dir_.File("job.prj"));
+        s.Boxes().Answer(ui::IDNO);
+        EXPECT_EQ(ProjectSaveAs(kProjectTargetTag, kProjectProgramName), 0);
+        EXPECT_TRUE(ui::TranscriptHas("box [Confirm Save As]"));
+        EXPECT_EQ(testsupport::ReadFile(dir_.File("job.prj")), before);
+    }
+    {
+        SCOPED_TRACE("open through the Open dialog");
+        core::CoreStateReset();
+        ui::TestSession s;
+        s.AnswerFile(dir_.File("job.prj"));
+        EXPECT_EQ(ProjectOpen("", kProjectTargetTag), 1);
+        EXPECT_TRUE(ui::TranscriptHas("file open \"Project format(*.prj)|*.prj||\""));
+        EXPECT_EQ(core::Settings.SelectedProcessorIndex, 1);
+    }
+    {
+        SCOPED_TRACE("Open dialog cancelled");
+        ui::TestSession s;
+        s.CancelFile();
+        EXPECT_EQ(ProjectOpen("", kProjectTargetTag), 0);
+    }
+}
+
+} // namespace
