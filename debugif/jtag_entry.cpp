@@ -86,8 +86,11 @@ bool CheckControl() {
 int32_t IsFuseBlown() {
     CheckJtagId();
     for (int32_t i = 0; i < 3; ++i) {
+        // A blown fuse cuts the JTAG id off the instruction capture, so only
+        // the data answer counts.
         uint32_t c = 0;
-        if (JtagShift(0, kIrControlCapture) && JtagShift(1, 0xAAAA, &c) && c == kFuseBlownAnswer) {
+        JtagShift(0, kIrControlCapture);
+        if (JtagShift(1, 0xAAAA, &c) && c == kFuseBlownAnswer) {
             Api.LastErrorNumber = kErrorNone;
             return 0;
         }
