@@ -202,8 +202,10 @@ int32_t FakeJtagTarget::ShiftDr(uint32_t value, int32_t bits, uint32_t* capture)
         break;
     case 0x41:
         if (!running_) {
-            injected_.push_back(static_cast<uint16_t>(value));
+            // A complete instruction runs once the next word or
+            // instruction shows it is not an address to load.
             RunPending(false);
+            injected_.push_back(static_cast<uint16_t>(value));
         }
         c = lastBus_;
         break;
