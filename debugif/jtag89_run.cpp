@@ -341,7 +341,8 @@ int32_t JtagState89(int32_t* state, int32_t stop, int32_t* cycles) {
             if (!Ir(0x0A) || !Dr16(0, &trigger)) {
                 return LptFail(kErrorState);
             }
-            if (!step && (trigger & 3) != 0) {
+            // The trigger word shows the armed breakpoints not yet hit.
+            if (!step && (trigger & 3) != (gLpt.armedMask & 3)) {
                 *state = kRunToBreakpoint;
                 forced = true;
             } else if (step && (trigger & 0x0080) == 0) {
@@ -377,11 +378,13 @@ bool ArmBreakpoints(int32_t count, uint32_t* mask) {
                 gLpt.stepArmed = 1;
             }
         }
+        gLpt.armedMask = *mask;
         return Ir(0x09) && Dr16(*mask);
     }
     if (EemAccess(0x81, mask) != 0) {
         return false;
     }
+    gLpt.armedMask = *mask;
     gLpt.stepArmed = *mask != 0 ? 1 : 0;
     const uint16_t type = gDeviceId.currentDeviceType;
     if (type >= 3 && type <= 7) {

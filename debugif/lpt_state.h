@@ -14,12 +14,27 @@ namespace debugif {
 
 inline constexpr int32_t kNoCycleCount = -1;
 
+// The target state flash work disturbs: the clock-system bytes, the SFR
+// bytes at 0x0000, the flash controller, the Info-A lock and, when asked
+// for, the whole RAM.
+struct SavedTarget {
+    uint32_t clockAddress = 0;
+    uint32_t clockCount = 0;
+    uint8_t clock[8] = {};
+    uint8_t sfr[4] = {};
+    uint8_t flashControl[6] = {};
+    uint16_t infoALock = 0; // bit 0x0040 as read
+    bool ramSaved = false;
+    std::vector<uint8_t> ram;
+};
+
 struct LptState {
     uint16_t jtagId = 0;
     int32_t cpuState = 0; // 0 stopped under JTAG; else the run mode last started
     int32_t releasedOnRun = 0;
     int32_t stepPending = 0;
     int32_t stepArmed = 0;
+    uint32_t armedMask = 0; // the breakpoints the last arming enabled
     int32_t cycleCount = kNoCycleCount;
     uint32_t coreIpId = 0;
     uint32_t deviceIdPointer = 0;
@@ -44,6 +59,11 @@ struct LptState {
     uint16_t savedContext0048 = 0;
     uint16_t savedContext01B0 = 0;
     uint16_t savedContext01B2 = 0;
+
+    // What flash work saved of the target, to put back afterwards.
+    SavedTarget saved;
+    // The flash-clock bits the flash routines add to their control words.
+    uint16_t flashClock = 0;
 
     // Where the DCO step search starts next time.
     int32_t dcoStep = 3;

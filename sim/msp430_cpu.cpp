@@ -61,6 +61,21 @@ void Msp430Cpu::WriteMem(uint32_t address, uint32_t value, bool byte) {
     }
 }
 
+uint32_t Msp430Cpu::Indexed(uint32_t reg, uint16_t x) const {
+    if (reg == kSr) {
+        return x; // absolute
+    }
+    // The symbolic mode counts from the extension word, which the PC has
+    // passed by now.
+    const uint32_t base = reg == kPc ? r_[kPc] - 2 : r_[reg];
+    if (cpux_ && base > 0xFFFF) {
+        // Above the first 64 KB the 20-bit CPU adds in 20 bits.
+        const uint32_t offset = (x & 0x8000) != 0 ? (0xF0000u | x) : x;
+        return (base + offset) & 0xFFFFF;
+    }
+    return (base + x) & 0xFFFF;
+}
+
 uint32_t Msp430Cpu::ReadMem(uint32_t address, bool byte) {
     return byte ? bus_.Read8(address) : bus_.Read16(address & ~1u);
 }
@@ -224,8 +239,7 @@ int32_t Msp430Cpu::Execute(const std::function<uint16_t()>& fetch, bool injected
             return r_[s] & width;
         case 1: {
             const uint16_t x = fetch();
-            const uint32_t base = s == kSr ? 0 : r_[s];
-            *address = (base + x) & (s == kSr ? 0xFFFF : 0xFFFF);
+            *address = Indexed(s, x);
             return ReadMem(*address, byte);
         }
         case 2:
@@ -313,7 +327,7 @@ int32_t Msp430Cpu::Execute(const std::function<uint16_t()>& fetch, bool injected
         dst = r_[d] & width;
     } else {
         const uint16_t x = fetch();
-        dstAddress = ((d == kSr ? 0 : r_[d]) + x) & 0xFFFF;
+        dstAddress = Indexed(d, x);
         dst = o == 0x4000 ? 0 : ReadMem(dstAddress, byte);
     }
     uint32_t result = 0;
@@ -360,7 +374,16 @@ int32_t Msp430Cpu::Execute(const std::function<uint16_t()>& fetch, bool injected
             r_[d] = byte ? (result & 0xFF) : (result & 0xFFFF);
         }
     }
-    return 1 + static_cast<int32_t>(Length(w)) - 1 + (ad != 0 ? 3 : 0) + (as != 0 ? 1 : 0);
+    // Register and constant sources take one cycle, indirect and immediate
+    // two, indexed three; a memory destination three more, the PC one more.
+    const bool constant = s == kCg || (s == kSr && as >= 2);
+    int32_t cycles = constant || as == 0 ? 1 : (as == 1 ? 3 : 2);
+    if (ad != 0) {
+        cycles += 3;
+    } else if (d == kPc && (as == 0 || constant)) {
+        cycles += 1;
+    }
+    return cycles;
 }
 
 } // namespace sim

@@ -51,6 +51,8 @@ private:
     uint32_t Mask() const { return cpux_ ? 0xFFFFF : 0xFFFF; }
     void WriteMem(uint32_t address, uint32_t value, bool byte);
     uint32_t ReadMem(uint32_t address, bool byte);
+    // The address of an indexed, symbolic or absolute operand.
+    uint32_t Indexed(uint32_t reg, uint16_t x) const;
 
     Msp430Bus& bus_;
     uint32_t* r_;

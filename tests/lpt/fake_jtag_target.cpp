@@ -61,6 +61,8 @@ void FakeJtagTarget::WriteControlWord(uint16_t value) {
         // Power-on reset: the CPU fetches its reset vector next.
         target_.ResetCpu(false);
         porPending_ = true;
+        fctl1_ = 0;
+        fctl3_ = 0x18;
     }
     if ((value & 0x0400) != 0 && running_) {
         running_ = false;
@@ -88,42 +90,212 @@ void FakeJtagTarget::RunPending(bool force) {
     injected_.clear();
 }
 
+// A release: a single step runs its one instruction at once; otherwise the
+// CPU runs while the host's steps pass, at the clock's frequency.
 void FakeJtagTarget::Run() {
     running_ = true;
     synced_ = false;
-    trigger_ = 0x0080;
+    // The trigger word shows the armed breakpoints that were not hit.
+    trigger_ = static_cast<uint16_t>(0x0080 | ((eem ? Eem(0x80) : breakpointEnable_) & 3));
+    sinceRelease_ = 0;
+    cycleCredit_ = 0;
+    released_ = true;
     const bool stepTrigger = eem ? (Eem(0x80) & 1) != 0 && (Eem(4) & 0xFFFF) == 0xFFFF
                                  : (breakpointEnable_ & 0x0080) != 0;
-    for (uint32_t i = 0; i < stepCap; ++i) {
+    if (stepTrigger) {
         const uint32_t pc = target_.registers[0];
-        if (i > 0 || !stepTrigger) {
-            if (Read16(pc) == kJumpToSelf) {
-                return; // parked: still running
-            }
-            // Breakpoints stop before the instruction at their address.
-            for (uint32_t b = 0; b < (eem ? 8u : 2u); ++b) {
-                const bool enabled = eem ? (Eem(0x80) & (1u << b)) != 0 && b > 0
-                                         : (breakpointEnable_ & (1u << b)) != 0;
-                const uint32_t at = eem ? Eem(b * 8) : breakpoint_[b];
-                if (i > 0 && enabled && at == pc) {
-                    running_ = false;
-                    trigger_ = static_cast<uint16_t>(1u << b);
-                    return;
-                }
-            }
-        }
         if (cpu_.Step() < 0) {
             trace.push_back("unknown instruction at " + Hex(pc));
             return;
         }
         ++executed;
-        if (stepTrigger) {
-            running_ = false;
-            trigger_ = 0;
+        running_ = false;
+        trigger_ = 0;
+    }
+}
+
+void FakeJtagTarget::RunFor(uint32_t ms) {
+    // A board that was never let go runs nothing the host put there.
+    if (!running_ || !released_ || ms == 0) {
+        return;
+    }
+    // A millisecond at a time, so that a routine that sets the clock runs
+    // at its new frequency from the next millisecond on.
+    for (uint32_t m = 0; m < ms && running_; ++m) {
+        cycleCredit_ += MclkHz() / 1000;
+        if (!RunCredit()) {
             return;
         }
     }
-    trace.push_back("step cap");
+}
+
+// Runs the cycles owed; false when the CPU stopped, parked or gave up.
+bool FakeJtagTarget::RunCredit() {
+    while (cycleCredit_ > 0) {
+        const uint32_t pc = target_.registers[0];
+        if (Read16(pc) == kJumpToSelf) {
+            // Parked: still running, on the spot.
+            cycleCredit_ = 0;
+            if (earlyR8 && !parkedOnce_) {
+                parkedOnce_ = true;
+                target_.registers[8] = 1;
+            }
+            return false;
+        }
+        // Breakpoints stop before the instruction at their address.
+        for (uint32_t b = 0; b < (eem ? 8u : 2u); ++b) {
+            const bool enabled = eem ? (Eem(0x80) & (1u << b)) != 0 && b > 0
+                                     : (breakpointEnable_ & (1u << b)) != 0;
+            const uint32_t at = eem ? Eem(b * 8) : breakpoint_[b];
+            if (sinceRelease_ > 0 && enabled && at == pc) {
+                running_ = false;
+                trigger_ = static_cast<uint16_t>(trigger_ & 3u & ~(1u << b));
+                return false;
+            }
+        }
+        if (sinceRelease_ >= stepCap) {
+            if (sinceRelease_ == stepCap) {
+                trace.push_back("step cap");
+                ++sinceRelease_;
+            }
+            cycleCredit_ = 0;
+            return false;
+        }
+        const int32_t c = cpu_.Step();
+        if (c < 0) {
+            trace.push_back("unknown instruction at " + Hex(pc));
+            cycleCredit_ = 0;
+            sinceRelease_ = stepCap + 1;
+            return false;
+        }
+        ++executed;
+        ++sinceRelease_;
+        cycleCredit_ = cycleCredit_ > static_cast<uint64_t>(c) ? cycleCredit_ - c : 0;
+    }
+    return true;
+}
+
+uint32_t FakeJtagTarget::MclkHz() const {
+    if (clockKind == 1) {
+        // FLL: the DCO tap in SCFI1 bits 7..3.
+        const uint32_t tap = target_.Peek(0x0051) >> 3;
+        return static_cast<uint32_t>((200000ull + 85000ull * tap) * dcoScalePermille / 1000);
+    }
+    const uint32_t step = target_.Peek(0x0056) >> 5;
+    const uint32_t range = target_.Peek(0x0057) & 0x07;
+    const uint32_t divider = (target_.Peek(0x0058) >> 4) & 3;
+    uint64_t f = 0;
+    if (dcoCurve) {
+        f = dcoCurve(range, step);
+    } else {
+        // Each range 1.4 times the last, each step 1.12 times.
+        double hz = 120000.0;
+        for (uint32_t i = 0; i < range; ++i) {
+            hz *= 1.4;
+        }
+        for (uint32_t i = 0; i < step; ++i) {
+            hz *= 1.12;
+        }
+        f = static_cast<uint64_t>(hz) * dcoScalePermille / 1000;
+    }
+    return static_cast<uint32_t>(f >> divider);
+}
+
+bool FakeJtagTarget::FlashClockInWindow() const {
+    if (flashTiming) {
+        return true;
+    }
+    const uint32_t f = MclkHz() / ((fctl2_ & 0x3Fu) + 1);
+    return f >= 257000 && f <= 476000;
+}
+
+uint16_t FakeJtagTarget::ReadFlashRegister(uint32_t address) const {
+    switch (address & ~1u) {
+    case 0x0128:
+        return static_cast<uint16_t>(0x9600 | fctl1_);
+    case 0x012A:
+        return static_cast<uint16_t>(0x9600 | fctl2_);
+    default: {
+        uint16_t v = static_cast<uint16_t>(0x9600 | (fctl3_ & ~0x40u));
+        if (target_.Layout().lockedEnd != 0 && !target_.InfoAUnlocked()) {
+            v |= 0x40;
+        }
+        return v;
+    }
+    }
+}
+
+void FakeJtagTarget::WriteFlashRegister(uint32_t address, uint16_t value, bool byte) {
+    if (byte || (value >> 8) != 0xA5) {
+        fctl3_ |= 0x02; // KEYV: the key was wrong
+        trace.push_back("flash key violation at " + Hex(address));
+        return;
+    }
+    const uint8_t low = static_cast<uint8_t>(value);
+    switch (address & ~1u) {
+    case 0x0128:
+        fctl1_ = low;
+        break;
+    case 0x012A:
+        fctl2_ = low;
+        break;
+    default:
+        if ((low & 0x40) != 0) {
+            target_.SetInfoAUnlocked(!target_.InfoAUnlocked());
+        }
+        // BUSY reads 0: the controller here finishes at once.
+        fctl3_ = static_cast<uint8_t>((low & ~0x41u) | 0x08);
+        break;
+    }
+}
+
+// A write into flash through the controller: a dummy write in an erase
+// mode erases, one in write mode programs (by AND, under the sim's Info-A
+// rule); the flash clock must lie in its window, the lock must be open.
+void FakeJtagTarget::WriteFlash(uint32_t address, const uint8_t* bytes, uint32_t count) {
+    if ((fctl3_ & 0x10) != 0) {
+        fctl3_ |= 0x04; // ACCVIFG
+        trace.push_back("flash locked at " + Hex(address));
+        return;
+    }
+    const uint8_t erase = fctl1_ & 0x0E;
+    if (erase == 0 && (fctl1_ & 0x40) == 0) {
+        fctl3_ |= 0x04;
+        trace.push_back("flash write without a mode at " + Hex(address));
+        return;
+    }
+    if (!FlashClockInWindow()) {
+        fctl3_ |= 0x80; // FAIL
+        trace.push_back("flash clock out of window");
+        return;
+    }
+    int32_t r = 0;
+    if (erase != 0) {
+        if ((erase & 0x02) != 0 && (erase & 0x0C) != 0) {
+            trace.push_back("erase all");
+            r = target_.EraseAll();
+        } else if ((erase & 0x0C) != 0) {
+            trace.push_back("erase main");
+            r = target_.EraseMain();
+        } else {
+            uint32_t first = 0;
+            uint32_t last = 0;
+            target_.Layout().SegmentOf(address, first, last);
+            trace.push_back("erase segment " + Hex(first));
+            r = target_.EraseSegment(address);
+        }
+        fctl1_ &= static_cast<uint8_t>(~0x0Eu);
+    } else {
+        r = target_.Write(address, bytes, count);
+        if (!flashWrites.empty() && flashWrites.back().second + 1 == address) {
+            flashWrites.back().second = address + count - 1;
+        } else {
+            flashWrites.emplace_back(address, address + count - 1);
+        }
+    }
+    if (r != 0) {
+        fctl3_ |= 0x80;
+    }
 }
 
 int32_t FakeJtagTarget::ShiftIr(uint8_t value, uint32_t* capture) {
@@ -234,10 +406,15 @@ int32_t FakeJtagTarget::ShiftDr(uint32_t value, int32_t bits, uint32_t* capture)
                 c = byte ? Read8(address_) : Read16(address_);
             } else if (ramWriteFault) {
                 return -1;
-            } else if (byte) {
-                Write8(address_, static_cast<uint8_t>(value));
             } else {
-                Write16(address_, static_cast<uint16_t>(value));
+                if (corruptWriteAt != 0 && (address_ & ~1u) == corruptWriteAt) {
+                    value ^= 1;
+                }
+                if (byte) {
+                    Write8(address_, static_cast<uint8_t>(value));
+                } else {
+                    Write16(address_, static_cast<uint16_t>(value));
+                }
             }
         }
         break;
@@ -294,7 +471,10 @@ int32_t FakeJtagTarget::ShiftDr(uint32_t value, int32_t bits, uint32_t* capture)
 }
 
 void FakeJtagTarget::Step(int32_t n) {
-    time_ += static_cast<uint32_t>(n);
+    if (!clockFrozen) {
+        time_ += static_cast<uint32_t>(n);
+    }
+    RunFor(static_cast<uint32_t>(n));
     if (psa_) {
         ++psaSteps_;
     }
@@ -318,21 +498,46 @@ int32_t FakeJtagTarget::Release() {
 }
 
 uint16_t FakeJtagTarget::Read16(uint32_t address) {
+    if (FlashRegister(address)) {
+        return ReadFlashRegister(address);
+    }
     return static_cast<uint16_t>(target_.Peek(address) | (target_.Peek(address + 1) << 8));
 }
 
 uint8_t FakeJtagTarget::Read8(uint32_t address) {
+    if (FlashRegister(address)) {
+        const uint16_t w = ReadFlashRegister(address);
+        return static_cast<uint8_t>((address & 1) != 0 ? w >> 8 : w);
+    }
     return target_.Peek(address);
 }
 
 void FakeJtagTarget::Write16(uint32_t address, uint16_t value) {
+    if (FlashRegister(address)) {
+        WriteFlashRegister(address, value, false);
+        return;
+    }
+    const sim::Region region = target_.Layout().RegionOf(address);
+    if (region == sim::Region::Info || region == sim::Region::Main) {
+        const uint8_t bytes[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
+        WriteFlash(address, bytes, 2);
+        return;
+    }
     Write8(address, static_cast<uint8_t>(value));
     Write8(address + 1, static_cast<uint8_t>(value >> 8));
 }
 
 void FakeJtagTarget::Write8(uint32_t address, uint8_t value) {
-    // Flash and ROM take nothing by a plain write.
+    if (FlashRegister(address)) {
+        WriteFlashRegister(address, value, true);
+        return;
+    }
     const sim::Region region = target_.Layout().RegionOf(address);
+    if (region == sim::Region::Info || region == sim::Region::Main) {
+        WriteFlash(address, &value, 1);
+        return;
+    }
+    // ROM and vacant addresses take nothing.
     if (region == sim::Region::Ram || region == sim::Region::Peripheral) {
         target_.Poke(address, value);
     }

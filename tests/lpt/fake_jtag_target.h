@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -29,12 +30,31 @@ public:
     bool answerOnlyAtEntry = false; // the id answers only right after an entry
     bool ramWriteFault = false;   // data writes to memory are refused
     bool openFails = false;
-    uint32_t stepCap = 100000;    // instructions a release runs at most
+    bool earlyR8 = false;         // the first routine to park leaves R8 = 1
+    uint32_t corruptWriteAt = 0;  // a host write to this address lands with bit 0 flipped
+    bool clockFrozen = false;     // the time stamp stands still
+    uint32_t stepCap = 1000000;   // instructions a release runs at most
+
+    // --- The clock: 0 basic clock (DCO step and range at 0x0056/0x0057),
+    // 1 FLL (DCO tap in 0x0051). The target runs at that frequency while
+    // the host's steps pass (a step n lasts n ms).
+    int32_t clockKind = 0;
+    // Scales the DCO curve (per mille), to start a search too slow or fast.
+    uint32_t dcoScalePermille = 1000;
+    // Replaces the basic-clock curve when set: frequency of (range, step).
+    std::function<uint32_t(uint32_t range, uint32_t step)> dcoCurve;
+    // Devices with a flash timing generator of their own need no MCLK in
+    // the flash clock window.
+    bool flashTiming = false;
+    uint32_t MclkHz() const;
 
     // --- What happened
     std::vector<std::string> trace; // primitive calls, one line each
     uint32_t idReads = 0;           // IR shifts of 0xFF
     uint32_t executed = 0;          // instructions the CPU ran after releases
+    std::vector<uint32_t> timeStamps; // what the time stamp answered
+    // Flash the controller programmed, as [first, last] ranges in order.
+    std::vector<std::pair<uint32_t, uint32_t>> flashWrites;
 
     uint16_t jtagId;
     bool cpux;
@@ -50,7 +70,11 @@ public:
     void Pin(int32_t value, int32_t level) override;
     void PortCall(int32_t value) override;
     int32_t Release() override;
-    uint32_t TimeStampMs() override { return time_; }
+    uint32_t TimeStampMs() override {
+        timeStamps.push_back(time_);
+        return time_;
+    }
+    void SetTime(uint32_t ms) { time_ = ms; }
 
     bool Running() const { return running_; }
 
@@ -62,6 +86,14 @@ private:
     void Write8(uint32_t address, uint8_t value) override;
 
     uint32_t ControlStatus() const;
+    // The flash controller at 0x0128 .. 0x012D and writes into flash.
+    bool FlashRegister(uint32_t address) const { return address >= 0x0128 && address < 0x012E; }
+    uint16_t ReadFlashRegister(uint32_t address) const;
+    void WriteFlashRegister(uint32_t address, uint16_t value, bool byte);
+    void WriteFlash(uint32_t address, const uint8_t* bytes, uint32_t count);
+    bool FlashClockInWindow() const;
+    void RunFor(uint32_t ms);
+    bool RunCredit();
     void WriteControlWord(uint16_t value);
     void RunPending(bool force);
     void Run();
@@ -92,6 +124,13 @@ private:
     uint32_t psaSteps_ = 0;
     uint32_t psaPinWords_ = 0;
     uint32_t time_ = 0;
+    uint64_t cycleCredit_ = 0;      // cycles the clock owes the CPU
+    uint32_t sinceRelease_ = 0;     // instructions since the last release
+    bool parkedOnce_ = false;
+    bool released_ = false;
+    uint8_t fctl1_ = 0;
+    uint8_t fctl2_ = 0x42;
+    uint8_t fctl3_ = 0x18;          // LOCK and WAIT
 };
 
 } // namespace lpt_test

@@ -23,6 +23,8 @@ struct Board {
     uint16_t jtagId;
     bool cpux;
     bool eem;
+    bool flashTiming = false;
+    int32_t clockKind = 0;
 };
 
 class LptBench {
@@ -32,6 +34,8 @@ public:
         ok = sim::EmuSelectDeviceNamed(target, board.device) >= 0;
         target.SetAdapterSupply(3000);
         fake = std::make_unique<FakeJtagTarget>(target, board.jtagId, board.cpux, board.eem);
+        fake->flashTiming = board.flashTiming;
+        fake->clockKind = board.clockKind;
         debugif::SetLptPrimitives(fake.get());
     }
     ~LptBench() {
@@ -58,5 +62,10 @@ public:
 };
 
 inline constexpr Board kF149 = {"149", 0x89, false, false};
+// A 20-bit CPU of the 0x89 family, with EEM.
+inline constexpr Board kF2619 = {"2619", 0x89, true, true};
+// An EEM device with a flash timing generator of its own and 64-byte
+// information segments under a locked Info A.
+inline constexpr Board kF2274 = {"2274", 0x89, false, true, true};
 
 } // namespace lpt_test

@@ -109,6 +109,27 @@ TEST(LptRunTest, BreakpointsThroughTheTable) {
     EXPECT_EQ(b.LastError(), 29);
 }
 
+TEST(LptRunTest, ARunToABreakpointStopsThereAndSaysSo) {
+    LptBench b(kF149);
+    ASSERT_EQ(b.Connect(), 0) << b.LastError();
+    LoadProgram(b);
+    SetReg(0, kProgram);
+    SetReg(6, 0);
+    ASSERT_EQ(debugif::gLpt.access.JtagSetBreakpoint(1, kProgram + 4), 0) << b.LastError();
+    ASSERT_EQ(MSP430_RunCpu(3, 0), 0) << b.LastError();
+    int32_t state = -1;
+    int32_t cycles = 0;
+    // Running: the armed breakpoint is not hit yet.
+    ASSERT_EQ(MSP430_CpuState(&state, 0, &cycles), 0) << b.LastError();
+    EXPECT_EQ(state, 1);
+    b.fake->Step(5);
+    ASSERT_EQ(MSP430_CpuState(&state, 0, &cycles), 0) << b.LastError();
+    EXPECT_EQ(state, 3);
+    EXPECT_EQ(Reg(0), kProgram + 4) << "stopped before the breakpoint's instruction";
+    EXPECT_EQ(Reg(5), 0x1234);
+    EXPECT_EQ(Reg(6), 0);
+}
+
 TEST(LptRunTest, ConfigureFollowsItsModeTable) {
     LptBench b(kF149);
     int32_t version = 0;
