@@ -1,21 +1,12 @@
 #include "debugif/lpt_access_table.h"
 
-#include "debugif/error_numbers.h"
 #include "debugif/flash_program.h"
 #include "debugif/jtag89_memory.h"
 #include "debugif/jtag89_run.h"
-#include "debugif/jtag_shift.h"
+#include "debugif/jtag91_memory.h"
+#include "debugif/jtag91_run.h"
 
 namespace debugif {
-
-namespace {
-
-// The 0x91 family is not carried by this build: its slots refuse.
-int32_t NotCarried() {
-    return LptFail(kErrorNotSupported);
-}
-
-} // namespace
 
 DeviceAccessTable Family89Table() {
     return DeviceAccessTable{JtagReset89,         FlashErase,   JtagMemory89,
@@ -24,15 +15,9 @@ DeviceAccessTable Family89Table() {
 }
 
 DeviceAccessTable Family91Table() {
-    return DeviceAccessTable{
-        [](int32_t, int32_t, int32_t) { return NotCarried(); },
-        [](int32_t, int32_t, int32_t) { return NotCarried(); },
-        [](int32_t, uint8_t*, int32_t, int32_t) { return NotCarried(); },
-        [](int32_t, int32_t) { return NotCarried(); },
-        [](int32_t, int32_t) { return NotCarried(); },
-        [](int32_t*, int32_t, int32_t*) { return NotCarried(); },
-        [] { return NotCarried(); },
-        [](int32_t, int32_t, int32_t) { return NotCarried(); }};
+    return DeviceAccessTable{JtagReset91,         JtagErase91,  JtagMemory91,
+                             JtagSetBreakpoint91, JtagRun91,    JtagState91,
+                             JtagBlowFuse91,      JtagVerifyPsa91};
 }
 
 } // namespace debugif

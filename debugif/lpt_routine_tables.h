@@ -108,4 +108,32 @@ inline constexpr uint32_t kFllSetup_entry = 7;
 inline constexpr uint32_t kFllSetup_settle = 23;
 inline constexpr uint32_t kFllSetup_done = 25;
 
+extern const std::array<uint16_t, 91> kErase91;
+inline constexpr uint32_t kErase91_start = 0;
+inline constexpr uint32_t kErase91_addrlo = 2;
+inline constexpr uint32_t kErase91_addrhi = 3;
+inline constexpr uint32_t kErase91_fctl1 = 4;
+inline constexpr uint32_t kErase91_fctl3 = 5;
+inline constexpr uint32_t kErase91_entry = 11;
+inline constexpr uint32_t kErase91_here = 17;
+inline constexpr uint32_t kErase91_busy = 36;
+inline constexpr uint32_t kErase91_done = 57;
+inline constexpr uint32_t kErase91_failed = 58;
+
+extern const std::array<uint16_t, 127> kWrite91;
+inline constexpr uint32_t kWrite91_start = 0;
+inline constexpr uint32_t kWrite91_addrlo = 2;
+inline constexpr uint32_t kWrite91_addrhi = 3;
+inline constexpr uint32_t kWrite91_countlo = 4;
+inline constexpr uint32_t kWrite91_counthi = 5;
+inline constexpr uint32_t kWrite91_fctl3 = 6;
+inline constexpr uint32_t kWrite91_entry = 14;
+inline constexpr uint32_t kWrite91_here = 20;
+inline constexpr uint32_t kWrite91_next = 46;
+inline constexpr uint32_t kWrite91_wait = 49;
+inline constexpr uint32_t kWrite91_busy = 56;
+inline constexpr uint32_t kWrite91_finish = 69;
+inline constexpr uint32_t kWrite91_done = 84;
+inline constexpr uint32_t kWrite91_failed = 85;
+
 } // namespace debugif

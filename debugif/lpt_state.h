@@ -7,6 +7,7 @@
 
 #include "debugif/lpt_access_table.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -35,6 +36,10 @@ struct LptState {
     int32_t stepPending = 0;
     int32_t stepArmed = 0;
     uint32_t armedMask = 0; // the breakpoints the last arming enabled
+    // 0x91: EEM registers 1, 3, 5, 7 and 0x81 as a single step found them,
+    // to write back when the CPU stops.
+    bool stepTriggersSaved = false;
+    std::array<uint32_t, 5> stepTriggers{};
     int32_t cycleCount = kNoCycleCount;
     uint32_t coreIpId = 0;
     uint32_t deviceIdPointer = 0;

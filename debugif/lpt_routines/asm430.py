@@ -8,6 +8,7 @@ tst, adc, nop, br) and the address forms of the 20-bit CPU (mova, adda,
 suba, cmpa). Directives: `.equ NAME, expr`, `.word expr, ...`,
 `.org WORDINDEX` (pads with 0 up to that word of the routine) and
 `.routine NAME`, which starts a new routine assembled from address 0x0200.
+Names given by `.equ` hold within their source file.
 
     asm430.py SOURCE... -o TABLE.cpp    writes the C++ word tables
     asm430.py SOURCE... --check TABLE.cpp   fails when TABLE.cpp is stale
@@ -51,6 +52,7 @@ class Routine:
         self.lines = []      # (line number, label list, mnemonic, operands)
         self.labels = {}
         self.words = []
+        self.equates = {}
 
 
 def evaluate(expr, symbols):
@@ -187,9 +189,11 @@ def encode(mnemonic, ops, symbols, pc):
 
 def parse(paths):
     routines = []
-    equates = {}
     current = None
     for path in paths:
+        # Names given by .equ hold within their own source file.
+        equates = {}
+        current = None
         with open(path) as f:
             for number, raw in enumerate(f, 1):
                 line = raw.split(";", 1)[0].rstrip()
@@ -208,6 +212,7 @@ def parse(paths):
                 where = f"{path}:{number}"
                 if mnemonic == ".routine":
                     current = Routine(rest.strip())
+                    current.equates = equates
                     routines.append(current)
                     continue
                 if mnemonic == ".equ":
@@ -217,10 +222,11 @@ def parse(paths):
                 if current is None:
                     raise AsmError(where + ": code before .routine")
                 current.lines.append((where, labels, mnemonic, rest))
-    return routines, equates
+    return routines
 
 
-def assemble(routine, equates):
+def assemble(routine):
+    equates = routine.equates
     # Two passes: sizes with labels unknown (taken as the base), then words.
     for final in (False, True):
         pc = BASE
@@ -315,9 +321,9 @@ def main():
     ap.add_argument("--check", dest="check")
     args = ap.parse_args()
     try:
-        routines, equates = parse(args.sources)
+        routines = parse(args.sources)
         for r in routines:
-            assemble(r, equates)
+            assemble(r)
     except AsmError as e:
         print("asm430: " + str(e), file=sys.stderr)
         return 1

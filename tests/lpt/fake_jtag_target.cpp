@@ -63,6 +63,7 @@ void FakeJtagTarget::WriteControlWord(uint16_t value) {
         porPending_ = true;
         fctl1_ = 0;
         fctl3_ = 0x18;
+        mailbox_ = MailboxState{};
     }
     if ((value & 0x0400) != 0 && running_) {
         running_ = false;
@@ -100,6 +101,7 @@ void FakeJtagTarget::Run() {
     sinceRelease_ = 0;
     cycleCredit_ = 0;
     released_ = true;
+    stoppedByTrigger_ = false;
     const bool stepTrigger = eem ? (Eem(0x80) & 1) != 0 && (Eem(4) & 0xFFFF) == 0xFFFF
                                  : (breakpointEnable_ & 0x0080) != 0;
     if (stepTrigger) {
@@ -110,6 +112,7 @@ void FakeJtagTarget::Run() {
         }
         ++executed;
         running_ = false;
+        stoppedByTrigger_ = true;
         trigger_ = 0;
     }
 }
@@ -149,6 +152,7 @@ bool FakeJtagTarget::RunCredit() {
             const uint32_t at = eem ? Eem(b * 8) : breakpoint_[b];
             if (sinceRelease_ > 0 && enabled && at == pc) {
                 running_ = false;
+                stoppedByTrigger_ = true;
                 trigger_ = static_cast<uint16_t>(trigger_ & 3u & ~(1u << b));
                 return false;
             }
@@ -173,6 +177,37 @@ bool FakeJtagTarget::RunCredit() {
         cycleCredit_ = cycleCredit_ > static_cast<uint64_t>(c) ? cycleCredit_ - c : 0;
     }
     return true;
+}
+
+// The host's side of the JTAG mailbox: each shift answers the status
+// (0x1200, input free 0x0001, output waiting 0x0008) unless a read or write
+// request is under way.
+uint32_t FakeJtagTarget::Mailbox(uint16_t value) {
+    MailboxState& m = mailbox_;
+    switch (m.phase) {
+    case MailboxState::kReadLow:
+        m.phase = MailboxState::kReadHigh;
+        return m.outLow;
+    case MailboxState::kReadHigh:
+        m.phase = MailboxState::kIdle;
+        m.outPending = false;
+        return m.outHigh;
+    case MailboxState::kWrite:
+        m.phase = MailboxState::kIdle;
+        m.in = value;
+        m.inPending = true;
+        return 0;
+    default:
+        break;
+    }
+    const bool inFree = !m.inPending && !mailboxNeverReady;
+    const uint32_t status = 0x1202 | (inFree ? 0x0001 : 0) | (m.outPending ? 0x0008 : 0);
+    if (value == 0x0014 && m.outPending) {
+        m.phase = MailboxState::kReadLow;
+    } else if (value == 0x0001 && inFree) {
+        m.phase = MailboxState::kWrite;
+    }
+    return status;
 }
 
 uint32_t FakeJtagTarget::MclkHz() const {
@@ -210,10 +245,10 @@ bool FakeJtagTarget::FlashClockInWindow() const {
 }
 
 uint16_t FakeJtagTarget::ReadFlashRegister(uint32_t address) const {
-    switch (address & ~1u) {
-    case 0x0128:
+    switch ((address & ~1u) - FlashBase()) {
+    case 0:
         return static_cast<uint16_t>(0x9600 | fctl1_);
-    case 0x012A:
+    case 2:
         return static_cast<uint16_t>(0x9600 | fctl2_);
     default: {
         uint16_t v = static_cast<uint16_t>(0x9600 | (fctl3_ & ~0x40u));
@@ -232,13 +267,15 @@ void FakeJtagTarget::WriteFlashRegister(uint32_t address, uint16_t value, bool b
         return;
     }
     const uint8_t low = static_cast<uint8_t>(value);
-    switch (address & ~1u) {
-    case 0x0128:
+    switch ((address & ~1u) - FlashBase()) {
+    case 0:
         fctl1_ = low;
         break;
-    case 0x012A:
+    case 2:
         fctl2_ = low;
         break;
+    case 6:
+        break; // FCTL4 of the 0x91 family: nothing modelled
     default:
         if ((low & 0x40) != 0) {
             target_.SetInfoAUnlocked(!target_.InfoAUnlocked());
@@ -302,11 +339,18 @@ int32_t FakeJtagTarget::ShiftIr(uint8_t value, uint32_t* capture) {
     // Words under 0x41 wait for the instruction that takes them; a lone
     // word before the address capture or the PSA is a new PC.
     if (ir_ == 0x41 && value != 0x41) {
-        if ((value == 0x84 || value == 0x44) && injected_.size() == 1) {
-            target_.registers[0] = injected_[0];
+        // A lone word where the CPU takes its next address is a new PC:
+        // before the address capture (0x89), the release (0x91) or the PSA.
+        const bool loneIsPc = value == 0x44 || (x91() ? value == 0x15 : value == 0x84);
+        if (loneIsPc && injected_.size() == 1) {
+            // On the 0x91 family the word replaces the low 16 bits of the
+            // 20-bit PC that SetPcX loaded.
+            target_.registers[0] =
+                x91() ? (target_.registers[0] & 0xF0000) | injected_[0] : injected_[0];
             injected_.clear();
         } else {
-            RunPending(value != 0x42);
+            // An instruction may go on after a control-register write.
+            RunPending(value != 0x42 && value != 0x13);
         }
     }
     ir_ = value;
@@ -382,6 +426,11 @@ int32_t FakeJtagTarget::ShiftDr(uint32_t value, int32_t bits, uint32_t* capture)
         c = lastBus_;
         break;
     case 0x42:
+        if (bus_.empty() && x91() && (control_ & 0x01) != 0) {
+            // The word at the address register, read by the memory cycle.
+            c = Read16(address_);
+            break;
+        }
         if (!bus_.empty()) {
             lastBus_ = bus_.front();
             bus_.pop_front();
@@ -390,9 +439,30 @@ int32_t FakeJtagTarget::ShiftDr(uint32_t value, int32_t bits, uint32_t* capture)
         break;
     case 0x83:
         address_ = value;
+        bus_.clear();
+        break;
+    case 0x43:
+        // Quick read: the word at the PC, which moves on.
+        c = Read16(target_.registers[0]);
+        target_.registers[0] = (target_.registers[0] + 2) & 0xFFFFF;
+        break;
+    case 0x87:
+        c = x91() ? 0x001A0 : 0;
+        break;
+    case 0x2A:
+        if (x91() && value == 0x0200 && Read16(0x17FC) == 0xBABE && Read16(0x17FE) == 0xDEAD) {
+            target_.SetFuseBlown(true);
+        }
+        break;
+    case 0x61:
+        c = Mailbox(static_cast<uint16_t>(value));
         break;
     case 0x84:
-        if (porPending_) {
+        if (x91()) {
+            // The address bus runs four bytes ahead of the instruction.
+            porPending_ = false;
+            c = (target_.registers[0] + 4) & 0xFFFFF;
+        } else if (porPending_) {
             c = 0xFFFE;
             porPending_ = false;
         } else {
@@ -400,7 +470,11 @@ int32_t FakeJtagTarget::ShiftDr(uint32_t value, int32_t bits, uint32_t* capture)
         }
         break;
     case 0x85:
-        if ((control_ & 0x08) != 0) {
+        if (x91()) {
+            if ((control_ & 0x01) == 0) {
+                Write16(address_, static_cast<uint16_t>(value));
+            }
+        } else if ((control_ & 0x08) != 0) {
             const bool byte = (control_ & 0x10) != 0;
             if ((control_ & 0x01) != 0) {
                 c = byte ? Read8(address_) : Read16(address_);
@@ -439,7 +513,10 @@ int32_t FakeJtagTarget::ShiftDr(uint32_t value, int32_t bits, uint32_t* capture)
         break;
     case 0x0B:
         if (eem) {
-            c = eemControl_;
+            // 0x91: bit 0x0080 tells a CPU the EEM stopped.
+            c = x91() ? static_cast<uint16_t>((eemControl_ & ~0x80u) |
+                                              (stoppedByTrigger_ ? 0x80u : 0u))
+                      : eemControl_;
         } else {
             breakpoint_[0] = value;
         }
@@ -447,6 +524,11 @@ int32_t FakeJtagTarget::ShiftDr(uint32_t value, int32_t bits, uint32_t* capture)
     case 0x0C:
         if (eem) {
             eemControl_ = static_cast<uint16_t>(value);
+            if (x91() && value == 7 && running_ && released_) {
+                // Every trigger set to fire: the running CPU stops now.
+                running_ = false;
+                stoppedByTrigger_ = true;
+            }
         } else {
             c = breakpoint_[0];
         }
@@ -455,7 +537,10 @@ int32_t FakeJtagTarget::ShiftDr(uint32_t value, int32_t bits, uint32_t* capture)
         c = breakpoint_[1];
         break;
     case 0x46: {
-        const uint32_t words = psaPinWords_ != 0 ? psaPinWords_ : psaSteps_ / kStepsPerPsaWord;
+        // 0x91: 16 steps a word and a step 2 between words.
+        const uint32_t stepWords =
+            x91() ? (psaSteps_ + 1) / (kStepsPerPsaWord - 1) : psaSteps_ / kStepsPerPsaWord;
+        const uint32_t words = psaPinWords_ != 0 ? psaPinWords_ : stepWords;
         c = Psa(words);
         psa_ = false;
         break;
@@ -501,6 +586,15 @@ uint16_t FakeJtagTarget::Read16(uint32_t address) {
     if (FlashRegister(address)) {
         return ReadFlashRegister(address);
     }
+    if (x91() && address == 0x0186) {
+        // SYSJMBC: input word waiting (0x01), output free (0x04).
+        return static_cast<uint16_t>((mailbox_.inPending ? 0x01 : 0) |
+                                     (mailbox_.outPending ? 0 : 0x04));
+    }
+    if (x91() && address == 0x0188) {
+        mailbox_.inPending = false;
+        return mailbox_.in;
+    }
     return static_cast<uint16_t>(target_.Peek(address) | (target_.Peek(address + 1) << 8));
 }
 
@@ -515,6 +609,17 @@ uint8_t FakeJtagTarget::Read8(uint32_t address) {
 void FakeJtagTarget::Write16(uint32_t address, uint16_t value) {
     if (FlashRegister(address)) {
         WriteFlashRegister(address, value, false);
+        return;
+    }
+    if (x91() && address == 0x018C) {
+        mailbox_.outLow = value;
+        return;
+    }
+    if (x91() && address == 0x018E) {
+        // The high word completes the 32-bit message.
+        mailbox_.outHigh = value;
+        mailbox_.outPending = true;
+        trace.push_back("mailbox out " + Hex((static_cast<uint32_t>(value) << 16) | mailbox_.outLow));
         return;
     }
     const sim::Region region = target_.Layout().RegionOf(address);

@@ -33,6 +33,7 @@ public:
     bool earlyR8 = false;         // the first routine to park leaves R8 = 1
     uint32_t corruptWriteAt = 0;  // a host write to this address lands with bit 0 flipped
     bool clockFrozen = false;     // the time stamp stands still
+    bool mailboxNeverReady = false; // the mailbox input never takes a word
     uint32_t stepCap = 1000000;   // instructions a release runs at most
 
     // --- The clock: 0 basic clock (DCO step and range at 0x0056/0x0057),
@@ -87,7 +88,12 @@ private:
 
     uint32_t ControlStatus() const;
     // The flash controller at 0x0128 .. 0x012D and writes into flash.
-    bool FlashRegister(uint32_t address) const { return address >= 0x0128 && address < 0x012E; }
+    bool x91() const { return jtagId == 0x91; }
+    uint32_t FlashBase() const { return x91() ? 0x0140 : 0x0128; }
+    bool FlashRegister(uint32_t address) const {
+        return address >= FlashBase() && address < FlashBase() + (x91() ? 8 : 6);
+    }
+    uint32_t Mailbox(uint16_t value);
     uint16_t ReadFlashRegister(uint32_t address) const;
     void WriteFlashRegister(uint32_t address, uint16_t value, bool byte);
     void WriteFlash(uint32_t address, const uint8_t* bytes, uint32_t count);
@@ -128,9 +134,18 @@ private:
     uint32_t sinceRelease_ = 0;     // instructions since the last release
     bool parkedOnce_ = false;
     bool released_ = false;
+    bool stoppedByTrigger_ = false; // a trigger or breakpoint stopped the CPU
     uint8_t fctl1_ = 0;
     uint8_t fctl2_ = 0x42;
     uint8_t fctl3_ = 0x18;          // LOCK and WAIT
+    struct MailboxState {
+        enum Phase { kIdle, kReadLow, kReadHigh, kWrite } phase = kIdle;
+        uint16_t in = 0;
+        bool inPending = false;
+        uint16_t outLow = 0;
+        uint16_t outHigh = 0;
+        bool outPending = false;
+    } mailbox_;
 };
 
 } // namespace lpt_test

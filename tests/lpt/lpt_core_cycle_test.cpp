@@ -74,7 +74,7 @@ TEST_P(LptCoreCycleTest, GivesWhatTheSimulatedLibraryGives) {
     EXPECT_TRUE(prompts.Transcript().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Boards, LptCoreCycleTest, ::testing::Values(kF149, kF2274),
+INSTANTIATE_TEST_SUITE_P(Boards, LptCoreCycleTest, ::testing::Values(kF149, kF2274, kF5438),
                          [](const auto& info) { return std::string("F") + info.param.device; });
 
 } // namespace

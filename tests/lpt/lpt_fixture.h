@@ -67,5 +67,7 @@ inline constexpr Board kF2619 = {"2619", 0x89, true, true};
 // An EEM device with a flash timing generator of its own and 64-byte
 // information segments under a locked Info A.
 inline constexpr Board kF2274 = {"2274", 0x89, false, true, true};
+// The 0x91 family: a 20-bit CPU with its flash controller's own timing.
+inline constexpr Board kF5438 = {"5438", 0x91, true, true, true, 2};
 
 } // namespace lpt_test

@@ -90,7 +90,7 @@ TEST_P(LptFlashBoards, EraseWriteReadVerifyAndCheck) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Boards, LptFlashBoards,
-                         ::testing::Values(kF149, kF2619, kF2274, kF449),
+                         ::testing::Values(kF149, kF2619, kF2274, kF449, kF5438),
                          [](const auto& info) { return std::string("F") + info.param.device; });
 
 TEST(LptFlashTest, AWriteAbove64KOnA20BitCpu) {
@@ -301,6 +301,50 @@ TEST(LptFlashTest, MeasureClockAcrossTheTimeStampWrapAndWithNoTimePassing) {
     b.target.Poke(0x1100, 0x00);
     EXPECT_EQ(MSP430_Erase(kEraseMain, 0x1100, 2), -1);
     EXPECT_EQ(b.LastError(), 13);
+}
+
+// The 0x91 family's RAM routines talk through the mailbox.
+TEST(LptFlash91Test, AMailboxThatNeverTakesAWordEndsTheWrite) {
+    LptBench b(kF5438);
+    ASSERT_EQ(b.Connect(), 0) << b.LastError();
+    b.fake->mailboxNeverReady = true;
+    const std::vector<char> data = Pattern(8, 4);
+    EXPECT_EQ(MSP430_Memory(0x5C00, const_cast<char*>(data.data()), 8, kWrite), -1);
+    EXPECT_EQ(b.LastError(), 7);
+    EXPECT_EQ(b.target.Peek(0x5C00), 0xFF);
+    b.fake->mailboxNeverReady = false;
+    EXPECT_EQ(MSP430_Memory(0x5C00, const_cast<char*>(data.data()), 8, kWrite), 0)
+        << b.LastError();
+    EXPECT_EQ(b.target.Peek(0x5C07), static_cast<uint8_t>(data[7]));
+}
+
+TEST(LptFlash91Test, EraseByTypeKeepsInfoAAndRefusesAZeroSegment) {
+    LptBench b(kF5438);
+    ASSERT_EQ(b.Connect(), 0) << b.LastError();
+    for (uint32_t a : {0x1800u, 0x1880u, 0x1900u, 0x1980u, 0x5C00u, 0x35C00u}) {
+        b.target.Poke(a, 0x00);
+    }
+    b.fake->trace.clear();
+    ASSERT_EQ(MSP430_Erase(kEraseAll, 0x5C00, 2), 0) << b.LastError();
+    for (uint32_t a : {0x1800u, 0x1880u, 0x1900u, 0x5C00u, 0x35C00u}) {
+        EXPECT_EQ(b.target.Peek(a), 0xFF) << std::hex << a;
+    }
+    EXPECT_EQ(b.target.Peek(0x1980), 0x00) << "Info A only when opened";
+    EXPECT_FALSE(Traced(*b.fake, "erase segment 1980"));
+
+    debugif::gDeviceId.currentDeviceRecord.SetLayoutWord2(0);
+    b.fake->trace.clear();
+    EXPECT_EQ(MSP430_Erase(kEraseSegment, 0x1800, 0x80), -1);
+    EXPECT_EQ(b.LastError(), 14);
+    EXPECT_TRUE(b.fake->trace.empty()) << "refused before the target is touched";
+}
+
+TEST(LptFlash91Test, ABslWriteNeedsTheUnlock) {
+    LptBench b(kF5438);
+    ASSERT_EQ(b.Connect(), 0) << b.LastError();
+    uint8_t data[2] = {1, 2};
+    EXPECT_EQ(debugif::LptMemory(0x1000, data, 2, kWrite), -1);
+    EXPECT_EQ(b.LastError(), 62);
 }
 
 } // namespace

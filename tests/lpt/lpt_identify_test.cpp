@@ -117,6 +117,17 @@ TEST(LptIdentifyTest, TheWatchdogByteStaysOnTheHostYetReadsBack) {
     EXPECT_EQ(back[0], 0x11);
 }
 
+TEST(LptIdentifyTest, WithoutTheEemContextFlagTheByteAt0048GoesToTheTarget) {
+    LptBench b(kF149);
+    ASSERT_EQ(b.Connect(), 0) << b.LastError();
+    char data[3] = {0x5A, 0x6B, 0x7C};
+    ASSERT_EQ(MSP430_Memory(0x0047, data, 3, kWrite), 0) << b.LastError();
+    EXPECT_EQ(b.target.Peek(0x0048), 0x6B) << "nothing on the host would write it back";
+    char back[3] = {};
+    ASSERT_EQ(MSP430_Memory(0x0047, back, 3, kRead), 0) << b.LastError();
+    EXPECT_EQ(back[1], 0x6B);
+}
+
 TEST(LptIdentifyTest, SfrBytesAreMaskedOnRead) {
     LptBench b(kF149);
     ASSERT_EQ(b.Connect(), 0) << b.LastError();

@@ -234,3 +234,60 @@ TEST(InstructionCyclesTest, TheCountStaysUnsignedNearItsTop) {
 
 } // namespace
 } // namespace lpt_test
+
+namespace lpt_test {
+namespace {
+
+// MOV #0x1234, R5; ADD #1, R6; JMP $ in the RAM of an F5438.
+constexpr int32_t kProgram5438 = 0x2000;
+
+TEST(LptRun91Test, StepsRunsAndStopsOnAnF5438) {
+    LptBench b(kF5438);
+    ASSERT_EQ(b.Connect(), 0) << b.LastError();
+    EXPECT_EQ(debugif::gDeviceId.identifyRecord.Name(), "MSP430F5438");
+    const std::vector<char> code = {0x35, 0x40, 0x34, 0x12, 0x16, 0x53, -1, 0x3F};
+    ASSERT_EQ(MSP430_Memory(kProgram5438, const_cast<char*>(code.data()), 8, kWrite), 0)
+        << b.LastError();
+    ASSERT_EQ(MSP430_Reset(1, 0, 0), 0) << b.LastError();
+    SetReg(0, kProgram5438);
+    SetReg(6, 5);
+    ASSERT_EQ(MSP430_RunCpu(2, 0), 0) << b.LastError();
+    int32_t state = -1;
+    int32_t cycles = 0;
+    ASSERT_EQ(MSP430_CpuState(&state, 0, &cycles), 0) << b.LastError();
+    EXPECT_EQ(state, 2);
+    EXPECT_EQ(Reg(5), 0x1234);
+    EXPECT_EQ(Reg(6), 5);
+    EXPECT_EQ(Reg(0), kProgram5438 + 4);
+    ASSERT_EQ(MSP430_RunCpu(2, 0), 0) << b.LastError();
+    ASSERT_EQ(MSP430_CpuState(&state, 0, &cycles), 0) << b.LastError();
+    EXPECT_EQ(Reg(6), 6);
+    // From a mode-9 address: the first instruction is skipped.
+    SetReg(0, kProgram5438);
+    SetReg(5, 0);
+    ASSERT_EQ(MSP430_Configure(9, kProgram5438 + 4), 0);
+    ASSERT_EQ(MSP430_RunCpu(3, 0), 0) << b.LastError();
+    EXPECT_EQ(debugif::gLpt.runToSet, 0);
+    b.fake->Step(5);
+    ASSERT_EQ(MSP430_CpuState(&state, 1, &cycles), 0) << b.LastError();
+    EXPECT_EQ(state, 0);
+    EXPECT_EQ(Reg(5), 0);
+    EXPECT_EQ(Reg(6), 7);
+    EXPECT_EQ(Reg(0), kProgram5438 + 6) << "parked on its jump";
+    EXPECT_EQ(MSP430_Close(1), 0);
+}
+
+TEST(LptRun91Test, BreakpointIndexesAndTheFamily) {
+    for (const Board& board : {kF149, kF5438}) {
+        LptBench b(board);
+        ASSERT_EQ(b.Connect(), 0) << b.LastError();
+        const debugif::DeviceAccessTable& t = debugif::gLpt.access;
+        EXPECT_EQ(t.JtagSetBreakpoint(-1, 0x1234), -1) << board.device;
+        EXPECT_EQ(b.LastError(), 3);
+        EXPECT_EQ(t.JtagSetBreakpoint(0, -2), -1) << board.device;
+        EXPECT_EQ(b.LastError(), 3);
+    }
+}
+
+} // namespace
+} // namespace lpt_test
