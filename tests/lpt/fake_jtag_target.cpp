@@ -301,6 +301,11 @@ void FakeJtagTarget::WriteFlash(uint32_t address, const uint8_t* bytes, uint32_t
         trace.push_back("flash write without a mode at " + Hex(address));
         return;
     }
+    if (flashFails) {
+        fctl3_ |= 0x80;
+        trace.push_back("flash failed at " + Hex(address));
+        return;
+    }
     if (!FlashClockInWindow()) {
         fctl3_ |= 0x80; // FAIL
         trace.push_back("flash clock out of window");

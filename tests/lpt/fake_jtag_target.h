@@ -34,6 +34,7 @@ public:
     uint32_t corruptWriteAt = 0;  // a host write to this address lands with bit 0 flipped
     bool clockFrozen = false;     // the time stamp stands still
     bool mailboxNeverReady = false; // the mailbox input never takes a word
+    bool flashFails = false;      // the flash controller fails every operation
     uint32_t stepCap = 1000000;   // instructions a release runs at most
 
     // --- The clock: 0 basic clock (DCO step and range at 0x0056/0x0057),

@@ -267,17 +267,20 @@ TEST(LptFlashTest, TheDcoSearchFindsTheWindowFromEitherSide) {
 TEST(LptFlashTest, ADcoThatJumpsOverTheWindowFailsInsteadOfSwinging) {
     LptBench b(kF149);
     ASSERT_EQ(b.Connect(), 0) << b.LastError();
-    uint32_t measured = 0;
-    b.fake->dcoCurve = [&](uint32_t, uint32_t step) {
-        ++measured;
-        return step < 4 ? 1000000u : 2600000u;
-    };
+    b.fake->dcoCurve = [](uint32_t, uint32_t step) { return step < 4 ? 1000000u : 2600000u; };
     b.fake->stepCap = 400000;
     b.target.Poke(0x1100, 0x00);
+    const uint8_t sfr = b.target.Peek(0x0002);
+    const uint8_t dco = b.target.Peek(0x0056);
     EXPECT_EQ(MSP430_Erase(kEraseMain, 0x1100, 2), -1);
     EXPECT_EQ(b.LastError(), 13);
     EXPECT_EQ(b.target.Peek(0x1100), 0x00) << "nothing erased with the clock off";
-    EXPECT_GT(measured, 0u);
+    // Two time stamps a measurement: step 3 is too slow, step 4 too fast,
+    // so each try ends on its first repeat.
+    EXPECT_EQ(b.fake->timeStamps.size(), 3u * 2u * 2u);
+    // The failed clock leaves the target as it found it.
+    EXPECT_EQ(b.target.Peek(0x0002), sfr);
+    EXPECT_EQ(b.target.Peek(0x0056), dco);
 }
 
 TEST(LptFlashTest, MeasureClockAcrossTheTimeStampWrapAndWithNoTimePassing) {
@@ -301,6 +304,38 @@ TEST(LptFlashTest, MeasureClockAcrossTheTimeStampWrapAndWithNoTimePassing) {
     b.target.Poke(0x1100, 0x00);
     EXPECT_EQ(MSP430_Erase(kEraseMain, 0x1100, 2), -1);
     EXPECT_EQ(b.LastError(), 13);
+}
+
+// The routines report what the flash controller said: a refused erase or
+// write is a failure on every board, 16-bit CPUs included.
+TEST(LptFlashTest, AFlashControllerFailureFailsTheEraseAndTheWrite) {
+    for (const Board& board : {kF149, kF2619, kF5438}) {
+        LptBench b(board);
+        ASSERT_EQ(b.Connect(), 0) << b.LastError();
+        const uint32_t main = debugif::gDeviceId.identifyRecord.MainStart();
+        b.target.Poke(main, 0x00);
+        b.fake->flashFails = true;
+        EXPECT_EQ(MSP430_Erase(kEraseMain, static_cast<int32_t>(main), 2), -1) << board.device;
+        EXPECT_EQ(b.LastError(), 14) << board.device;
+        EXPECT_EQ(b.target.Peek(main), 0x00);
+        const std::vector<char> data = Pattern(8, 6);
+        EXPECT_EQ(MSP430_Memory(static_cast<int32_t>(main + 0x200), const_cast<char*>(data.data()),
+                                8, kWrite),
+                  -1)
+            << board.device;
+        EXPECT_EQ(b.LastError(), 7) << board.device;
+    }
+}
+
+// Of the segment erases after a mass erase, any failure fails the erase,
+// not only the last one.
+TEST(LptFlashTest, AFailedInformationSegmentEraseIsAFailedErase) {
+    LptBench b(kF2274);
+    ASSERT_EQ(b.Connect(), 0) << b.LastError();
+    b.target.FailEraseAt(0x1040, 1);
+    EXPECT_EQ(MSP430_Erase(kEraseAll, 0x8000, 2), -1);
+    EXPECT_EQ(b.LastError(), 14);
+    EXPECT_TRUE(Traced(*b.fake, "erase segment 1080")) << "the others still ran";
 }
 
 // The 0x91 family's RAM routines talk through the mailbox.
