@@ -12,6 +12,7 @@ Names given by `.equ` hold within their source file.
 
     asm430.py SOURCE... -o TABLE.cpp    writes the C++ word tables
     asm430.py SOURCE... --check TABLE.cpp   fails when TABLE.cpp is stale
+    asm430.py --selftest                checks encodings against known words
 
 Every label of a routine is exported as a word index (`<Routine>_<label>`),
 so the host finds header words and the data area by name.
@@ -314,7 +315,55 @@ def render_header(routines):
     return "\n".join(out) + "\n"
 
 
+# Instructions with their words as the MSP430 instruction set encodes them.
+KNOWN = [
+    ("mov #0x5A80, &0x0120", [0x40B2, 0x5A80, 0x0120]),
+    ("jmp $", [0x3FFF]),
+    ("clr r8", [0x4308]),
+    ("inc r5", [0x5315]),
+    ("dec r5", [0x8315]),
+    ("incd r7", [0x5327]),
+    ("tst r5", [0x9305]),
+    ("adc r10", [0x630A]),
+    ("add #4, r9", [0x5229]),
+    ("bis #0x10, r9", [0xD039, 0x0010]),
+    ("bit #1, 4(r4)", [0xB394, 0x0004]),
+    ("mov @r6+, 0(r7)", [0x46B7, 0x0000]),
+    ("mov.b @r5+, 0(r4)", [0x45F4, 0x0000]),
+    ("mov r9, 4(r4)", [0x4984, 0x0004]),
+    ("mov 4(r4), r10", [0x441A, 0x0004]),
+    ("mov &0x0188, r10", [0x421A, 0x0188]),
+    ("and #0x86, r8", [0xF038, 0x0086]),
+    ("nop", [0x4303]),
+    ("mova @r7, r7", [0x0707]),
+    ("mova @r7+, r5", [0x0715]),
+    ("mova r5, r7", [0x05C7]),
+    ("adda #2, r7", [0x00A7, 0x0002]),
+    ("suba #1, r8", [0x00B8, 0x0001]),
+    ("cmpa #0, r8", [0x0098, 0x0000]),
+]
+
+
+def selftest():
+    bad = 0
+    for text, want in KNOWN:
+        parts = text.split(None, 1)
+        got = encode(parts[0], split_operands(parts[1] if len(parts) > 1 else ""), {}, BASE)
+        if got != want:
+            print(f"asm430: {text}: {[hex(w) for w in got]} instead of {[hex(w) for w in want]}",
+                  file=sys.stderr)
+            bad += 1
+    # Symbolic operands count from their own extension word.
+    got = encode("mov", ["0x0210", "r5"], {}, 0x0200)
+    if got != [0x4015, 0x000E]:
+        print(f"asm430: symbolic source gives {[hex(w) for w in got]}", file=sys.stderr)
+        bad += 1
+    return 1 if bad else 0
+
+
 def main():
+    if sys.argv[1:] == ["--selftest"]:
+        return selftest()
     ap = argparse.ArgumentParser()
     ap.add_argument("sources", nargs="+")
     ap.add_argument("-o", dest="output")
