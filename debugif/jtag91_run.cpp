@@ -219,9 +219,14 @@ int32_t JtagRun91(int32_t mode, int32_t releaseJtag) {
     if (!RestoreContextX(&watchdogFailed)) {
         return LptFail(watchdogFailed ? kErrorSingleStep : kErrorRun);
     }
-    const bool started = mode == kFreeRun
-                             ? ReleaseX(Api.RegisterCache[0], ReleaseForm::kPlain)
-                             : StartStep();
+    // A pending mode-9 address starts a free run too, as on the other
+    // family: "the next run" is whichever comes.
+    bool started = false;
+    if (mode == kFreeRun && gLpt.runToSet == 0) {
+        started = ReleaseX(Api.RegisterCache[0], ReleaseForm::kPlain);
+    } else {
+        started = StartStep();
+    }
     if (!started) {
         return LptFail(kErrorRun);
     }

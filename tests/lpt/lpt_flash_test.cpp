@@ -1,6 +1,7 @@
 // Flash erase and write through the RAM routines over the parallel-port
 // path on the fake JTAG target: the routines really run on the simulated
-// CPU against its flash controller, with the clock set by measurement.
+// CPU against its flash controller, with the clock set by measurement;
+// and on each board the run of a program after the flash work.
 
 #include "debugif/device_id_state.h"
 #include "debugif/flash_clock.h"
@@ -33,6 +34,16 @@ std::vector<char> Pattern(size_t n, int seed) {
         data[i] = static_cast<char>(i * 13 + static_cast<size_t>(seed));
     }
     return data;
+}
+
+int32_t Reg(int32_t n) {
+    int32_t v = 0;
+    MSP430_RegisterAccess(&v, n, 1);
+    return v;
+}
+
+void SetReg(int32_t n, int32_t v) {
+    MSP430_RegisterAccess(&v, n, 0);
 }
 
 bool Traced(const FakeJtagTarget& fake, const std::string& line) {
@@ -86,6 +97,37 @@ TEST_P(LptFlashBoards, EraseWriteReadVerifyAndCheck) {
     ASSERT_FALSE(b.fake->flashWrites.empty());
     EXPECT_EQ(b.fake->flashWrites.front().first, at - 1);
     EXPECT_EQ(b.fake->flashWrites.front().second, at + 40);
+
+    // Then a program in RAM: reset, single steps, a run from a mode-9
+    // address, the state, close.
+    const int32_t program = debugif::JtagDeviceProfile::Current().RamStart() + 0x100;
+    const std::vector<char> code = {0x35, 0x40, 0x34, 0x12, 0x16, 0x53, -1, 0x3F};
+    ASSERT_EQ(MSP430_Memory(program, const_cast<char*>(code.data()), 8, kWrite), 0)
+        << b.LastError();
+    ASSERT_EQ(MSP430_Reset(1, 0, 0), 0) << b.LastError();
+    SetReg(0, program);
+    SetReg(5, 0);
+    SetReg(6, 5);
+    int32_t state = -1;
+    int32_t cycles = 0;
+    ASSERT_EQ(MSP430_RunCpu(2, 0), 0) << b.LastError();
+    ASSERT_EQ(MSP430_CpuState(&state, 0, &cycles), 0) << b.LastError();
+    EXPECT_EQ(state, 2);
+    EXPECT_EQ(Reg(5), 0x1234);
+    EXPECT_EQ(Reg(0), program + 4);
+    ASSERT_EQ(MSP430_RunCpu(2, 0), 0) << b.LastError();
+    ASSERT_EQ(MSP430_CpuState(&state, 0, &cycles), 0) << b.LastError();
+    EXPECT_EQ(Reg(6), 6);
+    SetReg(0, program);
+    SetReg(5, 0);
+    ASSERT_EQ(MSP430_Configure(9, program + 4), 0);
+    ASSERT_EQ(MSP430_RunCpu(1, 0), 0) << b.LastError();
+    b.fake->Step(5);
+    ASSERT_EQ(MSP430_CpuState(&state, 1, &cycles), 0) << b.LastError();
+    EXPECT_EQ(state, 0);
+    EXPECT_EQ(Reg(5), 0) << "started past the first instruction";
+    EXPECT_EQ(Reg(6), 7);
+    EXPECT_EQ(Reg(0), program + 6) << "parked on its jump";
     EXPECT_EQ(MSP430_Close(1), 0);
 }
 
