@@ -2,11 +2,16 @@
 // A JTAG target for the parallel-port path: the port primitives over a
 // simulated MSP430. It models the instruction register, the control word
 // with its sync and halt bits, the address and data registers, memory
-// access by the control low byte, injected instructions run by the
-// interpreter, the EEM registers and breakpoint triggers, the PSA over its
-// memory, the fuse answer 0x5555 and a clock that steps advance. Released,
-// the CPU runs the code in memory until it parks on a jump to itself, hits
-// a breakpoint, single-steps or reaches the step cap.
+// access by the control low byte (0x91: by the read bit, with the address
+// bus four bytes ahead), injected instructions run by the interpreter, the
+// EEM registers and breakpoint triggers, the PSA over its memory, the fuse
+// answer 0x5555, the JTAG mailbox of the 0x91 family, and a clock that
+// steps advance (a step n lasts n ms). Released, the CPU runs the code in
+// memory at the DCO's frequency while steps pass, until it parks on a jump
+// to itself, hits a breakpoint, single-steps or reaches the step cap. Its
+// flash controller (0x0128, or 0x0140 on the 0x91 family) erases and
+// programs the simulated flash under the sim's rules, only with the flash
+// clock in its window (unless the device times its flash itself).
 
 #include "debugif/lpt_primitives.h"
 #include "sim/msp430_cpu.h"
