@@ -171,6 +171,13 @@ TEST(LptIdentifyTest, VerifyLengthsThatLeaveNoInnerRange) {
     EXPECT_EQ(debugif::LptVerifyMem(0x0401, 1, 0, 0xAB), 0);
     EXPECT_EQ(debugif::LptVerifyMem(0x0401, 1, 0, 0xAC), -1);
     EXPECT_EQ(b.LastError(), 28);
+    // Two bytes from an odd start: both edges are checked and nothing is
+    // left for the signature, so a wrong one does not matter.
+    b.target.Poke(0x0402, 0xCD);
+    EXPECT_EQ(debugif::LptVerifyMem(0x0401, 2, 0x1234, 0xCDAB), 0) << b.LastError();
+    EXPECT_EQ(debugif::LptVerifyMem(0x0401, 2, 0x1234, 0xCEAB), -1);
+    EXPECT_EQ(b.LastError(), 28);
+    EXPECT_EQ(debugif::LptVerifyMem(0x0400, -2, 0x1234, 0), 0) << "a negative length checks nothing";
 }
 
 TEST(LptIdentifyTest, AWriteOutsideEveryRangeIsRefused) {

@@ -291,3 +291,20 @@ TEST(LptRun91Test, BreakpointIndexesAndTheFamily) {
 
 } // namespace
 } // namespace lpt_test
+
+namespace lpt_test {
+namespace {
+
+// The 0x91 fuse needs its key in the BSL flash, which this board's BSL
+// area (read-only here) does not take: the fuse holds, and says so.
+TEST(LptRun91Test, AFuseThatHoldsIsReportedThroughTheTable) {
+    LptBench b(kF5438);
+    ASSERT_EQ(b.Connect(), 0) << b.LastError();
+    EXPECT_EQ(debugif::gLpt.access.JtagBlowFuse(), -1);
+    EXPECT_EQ(b.LastError(), 29);
+    EXPECT_FALSE(b.target.FuseBlown());
+    EXPECT_EQ(debugif::gLpt.bslUnlocked, 0) << "the unlock is withdrawn";
+}
+
+} // namespace
+} // namespace lpt_test
