@@ -87,7 +87,7 @@ int32_t MSP430_CpuState(int32_t* state, int32_t stop, int32_t* cycles) {
         Api.LastStateQueryTime = now;
     }
     int32_t count = kNoCycleCount;
-    const int32_t result = DispatchByKind([&] { return LptState(state, stop, &count); },
+    const int32_t result = DispatchByKind([&] { return LptCpuState(state, stop, &count); },
                                           [&] { return UifState(state, stop, &count); });
     if (count != kNoCycleCount && Api.CycleCounterEncoded != 0) {
         count = static_cast<int32_t>(ConvertCycleCounter(static_cast<uint32_t>(count)));

@@ -1,0 +1,26 @@
+#include "debugif/lpt_primitives.h"
+
+#include "debugif/tick_count.h"
+
+namespace debugif {
+
+namespace {
+
+NullLptPrimitives nullPrimitives;
+LptPrimitives* installed = &nullPrimitives;
+
+} // namespace
+
+uint32_t NullLptPrimitives::TimeStampMs() {
+    return TickCountMs();
+}
+
+LptPrimitives& Lpt() {
+    return *installed;
+}
+
+void SetLptPrimitives(LptPrimitives* primitives) {
+    installed = primitives != nullptr ? primitives : &nullPrimitives;
+}
+
+} // namespace debugif
