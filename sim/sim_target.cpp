@@ -75,11 +75,34 @@ SimTarget::SimTarget() : memory_(kMemorySize, 0xFF), regions_(kMemorySize, Regio
 void SimTarget::SelectDevice(const core::DeviceInfo& row) {
     device_ = row;
     layout_ = LayoutOfDevice(row);
-    for (uint32_t a = 0; a < kMemorySize; ++a) {
-        const Region r = layout_.RegionOf(a);
-        regions_[a] = r;
-        memory_[a] = (r == Region::Ram || r == Region::Peripheral) ? 0x00 : 0xFF;
+    // Range by range, in the order in which RegionOf lets one region win
+    // over another (a walk over every address costs more than a whole
+    // fuzzer input).
+    std::fill(regions_.begin(), regions_.end(), Region::Vacant);
+    std::fill(memory_.begin(), memory_.end(), 0xFF);
+    auto put = [&](uint32_t first, uint32_t last, Region r) {
+        if (first > last || first >= kMemorySize) {
+            return;
+        }
+        last = std::min(last, kMemorySize - 1);
+        std::fill(regions_.begin() + first, regions_.begin() + last + 1, r);
+        const uint8_t erased = (r == Region::Ram || r == Region::Peripheral) ? 0x00 : 0xFF;
+        std::fill(memory_.begin() + first, memory_.begin() + last + 1, erased);
+    };
+    if (layout_.series == 5) {
+        put(0x0000, 0x0FFF, Region::Peripheral);
+        put(0x0FF0, 0x17FF, Region::Rom);
+        put(0x1A00, 0x1AFF, Region::Rom);
+    } else {
+        put(0x0000, 0x01FF, Region::Peripheral);
+        put(0x0C00, 0x0FFF, Region::Rom);
     }
+    put(layout_.ramStart, layout_.ramEnd, Region::Ram);
+    if (layout_.ram2End != 0) {
+        put(layout_.ram2Start, layout_.ram2End, Region::Ram);
+    }
+    put(layout_.infoStart, layout_.infoEnd, Region::Info);
+    put(layout_.mainStart, layout_.mainEnd, Region::Main);
     fuseBlown_ = false;
     infoAUnlocked_ = false;
     registers.fill(0);

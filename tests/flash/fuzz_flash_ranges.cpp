@@ -18,6 +18,7 @@
 #include "core/target_connect.h"
 #include "core/target_identify.h"
 #include "core/target_state.h"
+#include "platform/clock.h"
 #include "sim/sim_library.h"
 #include "tests/support/fuzz_input.h"
 
@@ -28,6 +29,18 @@
 namespace {
 
 using Input = testsupport::FuzzInput;
+
+// The core's delays run on this clock: a sleep only moves it on, and every
+// reading moves it a microsecond, so that a busy wait ends at once too.
+class FuzzClock : public platform::ClockSource {
+public:
+    uint64_t Counter() override { return now_us_ += 1; }
+    uint64_t Frequency() override { return 1000000; }
+    void SleepMs(uint32_t ms) override { now_us_ += static_cast<uint64_t>(ms) * 1000; }
+
+private:
+    uint64_t now_us_ = 1000000;
+};
 
 // Addresses near the edges the operations guard, or anything at all.
 int32_t Address(Input& in) {
@@ -45,6 +58,8 @@ int32_t Address(Input& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool ready = [] {
+        static FuzzClock clock;
+        platform::SetClockSource(&clock);
         core::CoreStateReset();
         core::DeviceTableParse(core::kDeviceFilterAll);
         return true;
