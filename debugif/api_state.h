@@ -85,7 +85,14 @@ struct ApiState : ApiValues {
     // take it again for each, hence recursive.
     std::recursive_mutex DebugLock;
 
-    void Reset() { static_cast<ApiValues&>(*this) = ApiValues{}; }
+    // The read cache's storage stays allocated (empty): half a megabyte
+    // given back and taken again at every reset costs more than it saves.
+    void Reset() {
+        std::vector<ReadCacheEntry> storage = std::move(ReadCache);
+        storage.clear();
+        static_cast<ApiValues&>(*this) = ApiValues{};
+        ReadCache = std::move(storage);
+    }
 };
 extern ApiState Api;
 

@@ -2,19 +2,26 @@
 
 #include "debugif/api_state.h"
 
+#include <cstring>
 #include <mutex>
+#include <type_traits>
 
 namespace debugif {
 
 void ResetReadCache() {
     std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
-    Api.ReadCache.assign(kReadCacheEntries, ReadCacheEntry{});
+    // All entries invalid: zero bytes, set in one go.
+    static_assert(std::is_trivially_copyable_v<ReadCacheEntry>);
+    Api.ReadCache.resize(kReadCacheEntries);
+    std::memset(static_cast<void*>(Api.ReadCache.data()), 0,
+                kReadCacheEntries * sizeof(ReadCacheEntry));
 }
 
 void FreeReadCache() {
     std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
+    // Empty is freed for every reader; the storage is kept for the next
+    // allocation, which follows soon (after every erase, reset and stop).
     Api.ReadCache.clear();
-    Api.ReadCache.shrink_to_fit();
 }
 
 void InvalidateReadCache(uint32_t address, uint32_t count) {

@@ -68,7 +68,7 @@ int32_t IdRowFor(uint16_t id, const std::string& name) {
 
 } // namespace
 
-SimTarget::SimTarget() : memory_(kMemorySize, 0xFF), regions_(kMemorySize, Region::Vacant) {
+SimTarget::SimTarget() : memory_(kMemorySize, 0xFF), regions_(kMemorySize) {
     usbInterfaces.push_back({"COM0", 0});
 }
 
@@ -78,16 +78,17 @@ void SimTarget::SelectDevice(const core::DeviceInfo& row) {
     // Range by range, in the order in which RegionOf lets one region win
     // over another (a walk over every address costs more than a whole
     // fuzzer input).
-    std::fill(regions_.begin(), regions_.end(), Region::Vacant);
-    std::fill(memory_.begin(), memory_.end(), 0xFF);
+    static_assert(sizeof(Region) == 1 && static_cast<int>(Region::Vacant) == 0);
+    std::memset(regions_.data(), 0, kMemorySize);
+    std::memset(memory_.data(), 0xFF, kMemorySize);
     auto put = [&](uint32_t first, uint32_t last, Region r) {
         if (first > last || first >= kMemorySize) {
             return;
         }
-        last = std::min(last, kMemorySize - 1);
-        std::fill(regions_.begin() + first, regions_.begin() + last + 1, r);
-        const uint8_t erased = (r == Region::Ram || r == Region::Peripheral) ? 0x00 : 0xFF;
-        std::fill(memory_.begin() + first, memory_.begin() + last + 1, erased);
+        const size_t n = std::min(last, kMemorySize - 1) - first + 1;
+        std::memset(&regions_[first], static_cast<int>(r), n);
+        const int erased = (r == Region::Ram || r == Region::Peripheral) ? 0x00 : 0xFF;
+        std::memset(&memory_[first], erased, n);
     };
     if (layout_.series == 5) {
         put(0x0000, 0x0FFF, Region::Peripheral);
