@@ -226,7 +226,9 @@ int32_t SimTarget::Read(uint32_t address, uint8_t* out, uint32_t count) {
     if (TakeAddressFault(readFaults_, address, address + count - 1)) {
         return kErrorRead;
     }
-    std::memcpy(out, &memory_[address], count);
+    for (uint32_t i = 0; i < count; ++i) {
+        out[i] = memory_[Home(address + i)];
+    }
     return 0;
 }
 
@@ -259,7 +261,7 @@ int32_t SimTarget::Write(uint32_t address, const uint8_t* data, uint32_t count) 
         switch (regions_[a]) {
         case Region::Ram:
         case Region::Peripheral:
-            memory_[a] = b;
+            memory_[Home(a)] = b;
             break;
         case Region::Info:
             if (layout_.InLockedInfoA(a) && !infoAUnlocked_) {
@@ -351,7 +353,7 @@ int32_t SimTarget::Verify(uint32_t address, uint32_t length, const uint8_t* data
     }
     for (uint32_t i = 0; i < length; ++i) {
         const uint8_t want = data != nullptr ? data[i] : 0xFF;
-        if (memory_[address + i] != want) {
+        if (memory_[Home(address + i)] != want) {
             return kErrorVerify;
         }
     }
@@ -359,12 +361,12 @@ int32_t SimTarget::Verify(uint32_t address, uint32_t length, const uint8_t* data
 }
 
 uint8_t SimTarget::Peek(uint32_t address) const {
-    return address < kMemorySize ? memory_[address] : 0xFF;
+    return address < kMemorySize ? memory_[Home(address)] : 0xFF;
 }
 
 void SimTarget::Poke(uint32_t address, uint8_t value) {
     if (address < kMemorySize) {
-        memory_[address] = value;
+        memory_[Home(address)] = value;
     }
 }
 
