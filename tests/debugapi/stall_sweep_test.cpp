@@ -4,6 +4,11 @@
 // read never succeeds with bytes other than the board's, and afterwards a
 // clean cycle passes.
 
+#include "core/device_table.h"
+#include "core/retained_data.h"
+#include "core/settings.h"
+#include "core/target_connect.h"
+#include "core/target_identify.h"
 #include "debugif/api_state.h"
 #include "debugif/link_timing.h"
 #include "tests/debugapi/debugapi_fixture.h"
@@ -95,6 +100,72 @@ TEST_P(StallSweepTest, NoReadSucceedsWithWrongBytesAndACleanCycleFollows) {
             }
             EXPECT_TRUE(clean);
             EXPECT_EQ(b.emu().adapter.StallMs(), 0u);
+        }
+    }
+}
+
+// The data an erase must keep (the DCO constants and a retain range of the
+// same length, so that their reads look alike on the link), read under a
+// stall at each of its requests: what is restored afterwards is what the
+// board held, or nothing is restored because the read failed.
+TEST_P(StallSweepTest, RetainedDataReadUnderAStallNeverRestoresOtherBytes) {
+    using namespace core;
+    ApiBench b(GetParam(), "2274");
+    ASSERT_TRUE(b.ok()) << b.error();
+    b.bench.peer.read_wait_ms = 600;
+    ASSERT_EQ(DeviceTableParse(kDeviceFilterAll), 1);
+    Settings.Reset();
+    Settings.CommPortIndex = 3;
+    Settings.Selected_UIF = b.Port();
+    Settings.SelectedProcessorIndex = 0;
+    Settings.RetainInfoCalData = 1;
+    Settings.RetainDefinedData = 1;
+    Settings.RetainDataStart = 0x8100;
+    Settings.RetainDataStop = 0x8107;
+    auto connect = [] {
+        TargetClose();
+        return TargetOpen() == 1 && TargetPowerSet(1) == 1 && TargetIdentify() == 1;
+    };
+    ASSERT_TRUE(connect());
+    const Bytes dco = b.Peek(0x10F8, 8);
+    const Bytes kept = Pattern(8, 0x31);
+    b.Poke(0x8100, kept);
+    ASSERT_NE(dco, Bytes(8, 0xFF));
+    b.emu().ClearTrace();
+    ASSERT_EQ(RetainedDataRead(), 1);
+    const size_t requests = b.emu().Requests().size();
+    ASSERT_GE(requests, 2u);
+
+    const bool hid = GetParam() == Route::kInProcessHid;
+    const std::vector<uint32_t> stalls =
+        hid ? std::vector<uint32_t>{1300, 2500, 7000} : std::vector<uint32_t>{70, 160};
+    for (const uint32_t stall : stalls) {
+        for (size_t at = 0; at < requests; ++at) {
+            SCOPED_TRACE("stall of " + std::to_string(stall) + " ms at request " +
+                         std::to_string(at));
+            sim::EmuFaults f;
+            f.stall_ms = stall;
+            f.stall_at = static_cast<uint32_t>(at);
+            f.stall_spacing_ms = hid ? 600 : 5;
+            b.emu().SetFaults(f);
+            const int32_t read = RetainedDataRead();
+            // The erase's work on the kept areas, then back on a clean link.
+            b.Poke(0x10F8, Bytes(8, 0xFF));
+            b.Poke(0x8100, Bytes(8, 0xFF));
+            bool clean = false;
+            for (int attempt = 0; attempt < 4 && !clean; ++attempt) {
+                clean = connect();
+            }
+            ASSERT_TRUE(clean);
+            EXPECT_EQ(b.emu().adapter.StallMs(), 0u);
+            if (read == 1) {
+                EXPECT_EQ(RetainedDataRestore() & 1, 1);
+                EXPECT_EQ(b.Peek(0x10F8, 8), dco);
+                EXPECT_EQ(b.Peek(0x8100, 8), kept);
+            }
+            // The board as it was, for the next round.
+            b.Poke(0x10F8, dco);
+            b.Poke(0x8100, kept);
         }
     }
 }
