@@ -68,7 +68,9 @@ int32_t IdRowFor(uint16_t id, const std::string& name) {
 
 } // namespace
 
-SimTarget::SimTarget() : memory_(kMemorySize, 0xFF), regions_(kMemorySize) {
+SimTarget::SimTarget()
+    : memory_(kMemorySize, 0xFF), regions_(std::make_unique_for_overwrite<Region[]>(kMemorySize)) {
+    std::memset(regions_.get(), 0, kMemorySize); // all vacant
     usbInterfaces.push_back({"COM0", 0});
 }
 
@@ -79,7 +81,7 @@ void SimTarget::SelectDevice(const core::DeviceInfo& row) {
     // over another (a walk over every address costs more than a whole
     // fuzzer input).
     static_assert(sizeof(Region) == 1 && static_cast<int>(Region::Vacant) == 0);
-    std::memset(regions_.data(), 0, kMemorySize);
+    std::memset(regions_.get(), 0, kMemorySize);
     std::memset(memory_.data(), 0xFF, kMemorySize);
     auto put = [&](uint32_t first, uint32_t last, Region r) {
         if (first > last || first >= kMemorySize) {

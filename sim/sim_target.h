@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -168,7 +169,8 @@ private:
                    : address;
     }
     std::vector<uint8_t> memory_;
-    std::vector<Region> regions_;
+    // Allocated without a walk over every element; SelectDevice lays it out.
+    std::unique_ptr<Region[]> regions_;
     uint8_t fuseByte_ = 0;
     bool fuseBlown_ = false;
     bool infoAUnlocked_ = false;

@@ -109,11 +109,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     }();
     (void)ready;
-    static auto* prepared = new Prepared;
+    // One prepared state per configuration, made when it is first asked for.
+    constexpr int32_t kConfigurations = 72;
+    static auto* prepared_states = new Prepared[kConfigurations];
     Input in(data, size);
     // Board, erase mode and retain settings, and the defined code bytes, all
     // from one byte.
-    const uint8_t key = in.Byte();
+    const uint8_t key = static_cast<uint8_t>(in.Byte() % kConfigurations);
+    Prepared* prepared = &prepared_states[key];
     static const char* const kBoards[] = {"149", "2274", "5438"};
     sim::SimReset();
     core::DebugApiUse(&sim::SimDebugApi());
