@@ -4,17 +4,14 @@
 
 #include <cstring>
 #include <mutex>
-#include <type_traits>
 
 namespace debugif {
 
 void ResetReadCache() {
     std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
     // All entries invalid: zero bytes, set in one go.
-    static_assert(std::is_trivially_copyable_v<ReadCacheEntry>);
     Api.ReadCache.resize(kReadCacheEntries);
-    std::memset(static_cast<void*>(Api.ReadCache.data()), 0,
-                kReadCacheEntries * sizeof(ReadCacheEntry));
+    std::memset(Api.ReadCache.data(), 0, kReadCacheEntries * sizeof(ReadCacheEntry));
 }
 
 void FreeReadCache() {
