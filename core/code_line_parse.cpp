@@ -48,18 +48,32 @@ uint32_t BigEndian(const uint8_t* bytes, size_t n) {
     return v;
 }
 
+// Characters of the token at the front of text, up to a separator or a
+// comment.
+size_t TokenLength(const char* text) {
+    size_t n = 0;
+    while (text[n] != '\0' && text[n] != ';' && !IsLineSeparator(text[n])) {
+        ++n;
+    }
+    return n;
+}
+
 int32_t ParseTiTxt(int32_t mode, uint32_t& address) {
     char* line = LineReader.line;
     if (line[0] == '@') {
         address = TextParseHex(line + 1);
-        return kLineDone;
+        // An address line only sets the address: bytes after it would be
+        // lost without a word.
+        return LineNextToken(1) > 0 ? kLineBad : kLineDone;
     }
     if (line[0] == 'q' || line[0] == 'Q') {
         return kLineEndRecord;
     }
     int32_t left = static_cast<int32_t>(std::strlen(line));
     while (left > 0) {
-        const int32_t b = TextParseHexByte(line);
+        // "0102" is not two bytes, and storing its first one would drop
+        // the second.
+        const int32_t b = TokenLength(line) == 2 ? TextParseHexByte(line) : -1;
         if (b < 0) {
             return kLineBad;
         }

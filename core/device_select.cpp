@@ -72,17 +72,21 @@ std::string Trimmed(const char* field, size_t max) {
     return std::string(field, n);
 }
 
-// The row's device ID holds one or two 16-bit IDs; either matches with or
-// without the top digit forced to F. An upper half of 0 (a row with one ID)
-// or 0001 (the mark of a second-ID row) is no ID: otherwise a blank
-// descriptor's 0 would match every row of the table.
+// One 16-bit key of a row against an identified ID. A key written without
+// its leading F (top digit 0) also stands for the ID with that digit; a key
+// with any other top digit is a device of its own series and is never
+// widened, so that F437 cannot reach the F5437 row through 5437.
+bool KeyMatches(uint32_t key, uint32_t id) {
+    return id == key || ((key & 0xF000) == 0 && id == (key | 0xF000));
+}
+
+// The row's device ID holds one or two 16-bit keys. An upper half of 0 (a
+// row with one ID) or 0001 (the mark of a second-ID row) is no key:
+// otherwise a blank descriptor's 0 would match every row of the table.
 bool IdMatches(uint32_t rowId, uint32_t id) {
     const uint32_t low = rowId & 0xFFFF;
     const uint32_t high = rowId >> 16;
-    if (id == low || id == (low | 0xF000)) {
-        return true;
-    }
-    return high > 0x0001 && (id == high || id == (high | 0xF000));
+    return KeyMatches(low, id) || (high > 0x0001 && KeyMatches(high, id));
 }
 
 void TakeRow(const DeviceInfo& row) {

@@ -26,8 +26,30 @@ int32_t CheckLength(const MemorySegment& s) {
     return end >= s.start ? end - s.start + 1 : 0;
 }
 
-bool TargetSaysBlank(const MemorySegment& s) {
-    return TargetResultMap(Debug_EraseCheck(s.start, CheckLength(s))) == 1;
+// The error number with which a completed erase check reports memory
+// that is not blank.
+constexpr int32_t kNotBlankError = 28; // "Verification error"
+
+enum class CheckOutcome { kBlank, kNotBlank, kFailed };
+
+// A failed erase check is memory that is not blank only when the check
+// itself was carried out: a link that failed under it ends the operation
+// with its own reason, and reading on through an interface the failure
+// closed would only hide that reason behind another. A library without an
+// error number cannot tell: its failure counts as not blank, as ever.
+CheckOutcome TargetCheckSegment(const MemorySegment& s) {
+    const int32_t status = Debug_EraseCheck(s.start, CheckLength(s));
+    if (TargetResultMap(status) == 1) {
+        return CheckOutcome::kBlank;
+    }
+    if (status != -1) {
+        return CheckOutcome::kFailed;
+    }
+    if (DebugApiInUse().Error_Number == nullptr) {
+        return CheckOutcome::kNotBlank;
+    }
+    return Debug_Error_Number() == kNotBlankError ? CheckOutcome::kNotBlank
+                                                  : CheckOutcome::kFailed;
 }
 
 void SetCheck(MemorySegment& s, uint8_t check) {
@@ -64,9 +86,16 @@ int32_t TargetEraseVerify() {
         }
         MemorySegment& s = SegmentTable.segments[k];
         s.state = SegmentBlank;
-        if (!TargetSaysBlank(s)) {
+        switch (TargetCheckSegment(s)) {
+        case CheckOutcome::kBlank:
+            break;
+        case CheckOutcome::kNotBlank:
             s.state = SegmentNotBlank;
             allBlank = false;
+            break;
+        case CheckOutcome::kFailed:
+            s.state = SegmentNotChecked;
+            return 0;
         }
         ++done;
         ProgressReport(done * 100 / (toCheck > 0 ? toCheck : 1));
@@ -143,7 +172,11 @@ int32_t TargetBlankCheck() {
         } else if (s.state != SegmentNotChecked) {
             blank = false;
         } else {
-            blank = TargetSaysBlank(s);
+            const CheckOutcome outcome = TargetCheckSegment(s);
+            if (outcome == CheckOutcome::kFailed) {
+                return 0;
+            }
+            blank = outcome == CheckOutcome::kBlank;
         }
         if (!blank) {
             // Only what will be written there has to be blank.

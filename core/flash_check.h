@@ -21,13 +21,17 @@ inline constexpr int32_t kEraseVerifyRetain = 0x40;      // a segment keeps the 
 // retain range (with RetainDefinedData) 0x40, and these are read back and
 // count as blank when every byte outside the kept bytes is 0xFF. Returns
 // the OR of the flags given, plus 1 when no segment is left not blank.
+// An erase check that fails for another reason than memory not blank (a
+// lost link) ends it at once with 0, the library keeping that reason.
 int32_t TargetEraseVerify();
 
 // Updates the segment flags, then for every segment with needsCheck: blank
 // when its state says blank, not blank for any other non-zero state, else
 // by the target's erase check. A segment that is not blank is read back,
 // and the check fails (0) only where a byte the programming image defines
-// reads other than 0xFF, or when the read fails. 1 otherwise.
+// reads other than 0xFF, or when the read fails; an erase check that fails
+// for another reason than memory not blank fails it too, without a read.
+// 1 otherwise.
 int32_t TargetBlankCheck();
 
 } // namespace core

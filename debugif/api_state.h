@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <type_traits>
 #include <vector>
 
 namespace debugif {
@@ -35,10 +36,12 @@ struct EemRegisterEntry {
 // The read cache covers target addresses 0 .. 0xFFFF; reads above it go to
 // the adapter every time.
 inline constexpr size_t kReadCacheEntries = 0x10000;
+// Trivial, so that a cache of them is zeroed (all invalid) in one go.
 struct ReadCacheEntry {
-    uint8_t value = 0;
-    uint32_t valid = 0;
+    uint8_t value;
+    uint32_t valid;
 };
+static_assert(std::is_trivial_v<ReadCacheEntry>);
 static_assert(sizeof(ReadCacheEntry) == 8 && offsetof(ReadCacheEntry, valid) == 4);
 
 // The USB interfaces the last list build found: adapter COM ports first,
@@ -85,7 +88,14 @@ struct ApiState : ApiValues {
     // take it again for each, hence recursive.
     std::recursive_mutex DebugLock;
 
-    void Reset() { static_cast<ApiValues&>(*this) = ApiValues{}; }
+    // The read cache's storage stays allocated (empty): half a megabyte
+    // given back and taken again at every reset costs more than it saves.
+    void Reset() {
+        std::vector<ReadCacheEntry> storage = std::move(ReadCache);
+        storage.clear();
+        static_cast<ApiValues&>(*this) = ApiValues{};
+        ReadCache = std::move(storage);
+    }
 };
 extern ApiState Api;
 

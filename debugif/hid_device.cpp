@@ -1,5 +1,6 @@
 #include "debugif/hid_device.h"
 
+#include "debugif/link_timing.h"
 #include "debugif/transport_status.h"
 
 #include "platform/hidraw.h"
@@ -12,8 +13,8 @@ void HidDeviceInit(HidDevice& device) {
     device.handle.reset();
     device.open = 0;
     device.name[0] = '\0';
-    device.read_timeout = 600;
-    device.write_timeout = 500;
+    device.read_timeout = LinkTiming.hid_read_timeout_ms;
+    device.write_timeout = LinkTiming.hid_write_timeout_ms;
     device.input_report_length = 0;
     device.output_report_length = 0;
     device.feature_report_length = 0;

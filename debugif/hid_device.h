@@ -30,7 +30,8 @@ struct HidDevice {
     uint16_t leftover = 0; // payload bytes not yet handed out, at the start of input_buffer
 };
 
-// Closed, no name, nothing left over, time-outs 600 and 500 ms, lengths 0.
+// Closed, no name, nothing left over, time-outs 600 and 500 ms (those of
+// LinkTiming), lengths 0.
 // A handle still held is closed.
 void HidDeviceInit(HidDevice& device);
 

@@ -2,19 +2,23 @@
 
 #include "debugif/api_state.h"
 
+#include <cstring>
 #include <mutex>
 
 namespace debugif {
 
 void ResetReadCache() {
     std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
-    Api.ReadCache.assign(kReadCacheEntries, ReadCacheEntry{});
+    // All entries invalid: zero bytes, set in one go.
+    Api.ReadCache.resize(kReadCacheEntries);
+    std::memset(Api.ReadCache.data(), 0, kReadCacheEntries * sizeof(ReadCacheEntry));
 }
 
 void FreeReadCache() {
     std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
+    // Empty is freed for every reader; the storage is kept for the next
+    // allocation, which follows soon (after every erase, reset and stop).
     Api.ReadCache.clear();
-    Api.ReadCache.shrink_to_fit();
 }
 
 void InvalidateReadCache(uint32_t address, uint32_t count) {

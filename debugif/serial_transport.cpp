@@ -1,5 +1,6 @@
 #include "debugif/serial_transport.h"
 
+#include "debugif/link_timing.h"
 #include "debugif/transport_ops.h"
 #include "debugif/transport_status.h"
 #include "platform/device_setup.h"
@@ -16,14 +17,17 @@ using platform::SetLastSystemError;
 
 constexpr char kDevicePrefix[] = "\\\\.\\";
 
-// The time-outs the adapter protocol was built around.
-constexpr platform::CommTimeouts kAdapterTimeouts = {
-    .read_interval = 100,
-    .read_total_multiplier = 10,
-    .read_total_constant = 7000,
-    .write_total_multiplier = 10,
-    .write_total_constant = 3000,
-};
+// The time-outs the adapter protocol was built around (shortened only by
+// tests, through LinkTiming).
+platform::CommTimeouts AdapterTimeouts() {
+    return platform::CommTimeouts{
+        .read_interval = LinkTiming.serial_read_interval_ms,
+        .read_total_multiplier = 10,
+        .read_total_constant = LinkTiming.serial_read_total_ms,
+        .write_total_multiplier = 10,
+        .write_total_constant = LinkTiming.serial_write_total_ms,
+    };
+}
 
 std::string PortNode(const std::string& path) {
     std::string name = path;
@@ -68,7 +72,7 @@ int32_t OpenSerialPort(const char* path, int32_t wait_time_ms, int32_t retry_cou
     // The kernel keeps its own tty buffers: there are no queue sizes to set,
     // and no event mask to arm.
     Transport.saved_timeouts = Transport.port.GetTimeouts();
-    Transport.port.SetTimeouts(kAdapterTimeouts);
+    Transport.port.SetTimeouts(AdapterTimeouts());
 
     platform::LineSettings s;
     if (!Transport.port.GetLineSettings(&s)) {

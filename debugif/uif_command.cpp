@@ -49,4 +49,13 @@ bool UifReplyHasData(uint32_t count) {
     return true;
 }
 
+bool UifReplyHasExactData(uint32_t count) {
+    const UifResponse& r = UifLink.ResponseBlock;
+    if (r.data == nullptr ? count > 0 : r.data_length != count) {
+        UifFail(kErrorCommunication);
+        return false;
+    }
+    return true;
+}
+
 } // namespace debugif

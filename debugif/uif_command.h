@@ -48,5 +48,9 @@ int32_t UifCommand(uint8_t id, uint8_t type, std::initializer_list<uint32_t> par
 // what the caller reads from it is a broken exchange, not a result.
 bool UifReplyHasParams(uint16_t count);
 bool UifReplyHasData(uint32_t count);
+// The last reply carries exactly count data bytes, as the request asked
+// for: a reply of another length answers another request. False with
+// LastErrorNumber 35 otherwise.
+bool UifReplyHasExactData(uint32_t count);
 
 } // namespace debugif

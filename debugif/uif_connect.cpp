@@ -6,6 +6,7 @@
 #include "debugif/hid_device.h"
 #include "debugif/hid_discovery.h"
 #include "debugif/hid_transport.h"
+#include "debugif/link_timing.h"
 #include "debugif/serial_transport.h"
 #include "debugif/transport_ops.h"
 #include "debugif/transport_status.h"
@@ -33,7 +34,6 @@ constexpr int32_t kComSearchIndexes = 50;
 constexpr int32_t kSerialOpenAttempts = 10000;
 constexpr int32_t kPortWaitTimeMs = 500;
 constexpr int32_t kPortRetryCount = 10;
-constexpr uint32_t kBootloaderProbeDelayMs = 40;
 constexpr uint8_t kBootloaderProbeCommand = 0x38;
 constexpr uint16_t kBootloaderProbeAddress = 0x0C00;
 constexpr uint16_t kBootloaderProbeLength = 2;
@@ -129,7 +129,7 @@ int32_t OpenPort(const PortChoice& c) {
 // with its bootloader still alive.
 int32_t ProbeBootloader() {
     Api.InterfaceOpen = 0;
-    platform::SleepMilliseconds(kBootloaderProbeDelayMs);
+    platform::SleepMilliseconds(LinkTiming.bootloader_probe_delay_ms);
     uint8_t reply[kBootloaderProbeLength] = {};
     const int32_t r = BslCommand(kBootloaderProbeCommand, kBootloaderProbeAddress,
                                  kBootloaderProbeLength, nullptr, reply, sizeof reply);

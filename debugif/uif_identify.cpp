@@ -28,7 +28,7 @@ namespace {
 int32_t IdentifyOld(uint16_t index) {
     constexpr uint32_t kRecordSize = IdentifyRecord::kSize;
     if (UifCommand(kUifIdentifyOld, kUifTypeParams, {kRecordSize, index}) != 0 ||
-        !UifReplyHasData(kRecordSize)) {
+        !UifReplyHasExactData(kRecordSize)) {
         return -1;
     }
     const uint8_t* data = UifLink.ResponseBlock.data;

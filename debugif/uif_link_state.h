@@ -11,6 +11,18 @@
 
 namespace debugif {
 
+// A reply the adapter may still send for a frame already written: one
+// entry per try that went out without its reply being read.
+struct UifLateReply {
+    uint8_t command_id = 0;
+    // Data bytes the reply will carry, when the request says (a memory
+    // read); kUifAnyLength otherwise.
+    uint32_t data_length = 0;
+    uint32_t request = 0; // the serial number of the request it answers
+};
+inline constexpr uint32_t kUifAnyLength = 0xFFFFFFFF;
+inline constexpr size_t kUifLateRepliesMax = 16;
+
 struct UifLinkState {
     UifRequest RequestBlock;
     UifResponse ResponseBlock;
@@ -24,6 +36,13 @@ struct UifLinkState {
     // Set while a verify is announced: serial replies may then be preceded
     // by two-byte interim pairs.
     int32_t ExpectInterimPairs = 0;
+    // Replies still owed by the adapter, oldest first. It answers in order,
+    // so a reply that is surely a later one proves every older entry
+    // answered or lost. Entries outlive a failed transaction and a new
+    // connect: a stalled adapter answers long after.
+    UifLateReply LateReplies[kUifLateRepliesMax] = {};
+    size_t late_reply_count = 0;
+    uint32_t request_serial = 0; // counts the transactions
 
     void Reset();
 };

@@ -28,7 +28,7 @@ constexpr uint32_t kNoEdge = 0xFFFFFFFF;
 int32_t ReadChunk(uint32_t address, uint8_t* out, uint32_t count) {
     std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
     if (UifCommand(kUifReadMemory, kUifTypeParams, {address, count}) != 0 ||
-        !UifReplyHasData(count)) {
+        !UifReplyHasExactData(count)) {
         return -1;
     }
     std::memcpy(out, UifLink.ResponseBlock.data, count);

@@ -6,10 +6,14 @@
 #include "debugif/hid_features.h"
 #include "debugif/hid_reports.h"
 #include "debugif/le_block.h"
+#include "debugif/link_timing.h"
 #include "debugif/serial_transport.h"
+#include "debugif/tick_count.h"
 #include "debugif/transport_ops.h"
 #include "debugif/transport_status.h"
 #include "debugif/uif_link_state.h"
+
+#include <algorithm>
 
 namespace debugif {
 
@@ -58,11 +62,20 @@ bool PresendHidData(UifRequest& request) {
     return true;
 }
 
+// What reading one reply gave.
+enum class ReplyRead {
+    kReply,   // a reply that passed its length and FCS checks is in ResponseBlock
+    kNothing, // too little came in time, or the read failed
+    kGarbage, // bytes came that are no reply: the line is out of step
+};
+
 // The reply bytes in UifReplyBuffer passed their length and FCS checks and
-// parse into ResponseBlock, or the try failed.
-bool TakeReply(uint32_t length) {
+// parse into ResponseBlock, or they are garbage.
+ReplyRead TakeReply(uint32_t length) {
     return ParseUifReply(UifLink.UifReplyBuffer, length, &UifLink.ResponseBlock) ==
-           UifReplyCheck::kOk;
+                   UifReplyCheck::kOk
+               ? ReplyRead::kReply
+               : ReplyRead::kGarbage;
 }
 
 bool SerialReadExactly(uint8_t* buffer, uint32_t count) {
@@ -70,39 +83,107 @@ bool SerialReadExactly(uint8_t* buffer, uint32_t count) {
     return SerialRead(buffer, count, &done) && done == count;
 }
 
-TryEnd SerialTry(size_t frame_length) {
-    // Reads and writes complete within their call under the port time-outs:
-    // a write that did not take every byte has run out of time.
-    uint32_t done = 0;
-    if (!SerialWrite(UifLink.UifFrameBuffer, static_cast<uint32_t>(frame_length), &done) ||
-        done != frame_length) {
-        return TryEnd::kNextTry;
-    }
-    uint8_t pair[2];
-    if (UifLink.ExpectInterimPairs != 0) {
-        // Progress pairs (the command id and a count) until one that is not;
-        // that one goes too.
-        do {
-            if (!SerialReadExactly(pair, 2)) {
-                return TryEnd::kNextTry;
-            }
-        } while (pair[0] == UifLink.RequestBlock.command_id && pair[1] != 0xFF);
-    }
-    if (!SerialReadExactly(pair, 2)) {
-        return TryEnd::kNextTry;
-    }
-    const uint16_t length = LoadU16(pair);
-    if (!UifReplyLengthValid(length) || !SerialReadExactly(UifLink.UifReplyBuffer, length) ||
-        !TakeReply(length)) {
-        return TryEnd::kNextTry;
-    }
-    return TryEnd::kReply;
+// --- Replies the adapter still owes -----------------------------------
+//
+// A try that times out may still be answered: an adapter that stalls
+// answers every frame it got once it goes on, in order. Such a late reply
+// must never pass for the answer to a later request. Every try that went
+// out is noted as owed until a reply is read for it; a reply that one of
+// an earlier request's owed entries could account for is taken as that
+// late reply and read past. Replies to earlier tries of the same request
+// are the same answer and may be taken. When in doubt a reply counts as
+// late: the worst that does is one more try.
+
+uint32_t LateLengthOf(const UifRequest& request) {
+    constexpr uint8_t kReadMemory = 13;
+    return request.command_id == kReadMemory && request.parameter_count >= 2
+               ? request.parameters[1]
+               : kUifAnyLength;
 }
 
-TryEnd HidTry(size_t send_length) {
+void LateDropFront(size_t n) {
+    UifLinkState& l = UifLink;
+    n = std::min(n, l.late_reply_count);
+    std::move(l.LateReplies + n, l.LateReplies + l.late_reply_count, l.LateReplies);
+    l.late_reply_count -= n;
+}
+
+void LateNoteTry(const UifRequest& request) {
+    UifLinkState& l = UifLink;
+    if (l.late_reply_count == kUifLateRepliesMax) {
+        LateDropFront(1);
+    }
+    l.LateReplies[l.late_reply_count++] =
+        UifLateReply{request.command_id, LateLengthOf(request), l.request_serial};
+}
+
+// The oldest entry of an earlier request that the reply in ResponseBlock
+// could be, or -1.
+int32_t LateEntryFor(const UifResponse& reply) {
+    const UifLinkState& l = UifLink;
+    for (size_t i = 0; i < l.late_reply_count; ++i) {
+        const UifLateReply& e = l.LateReplies[i];
+        if (e.request != l.request_serial && e.command_id == reply.command_id &&
+            (e.data_length == kUifAnyLength || reply.status != 0 ||
+             e.data_length == reply.data_length)) {
+            return static_cast<int32_t>(i);
+        }
+    }
+    return -1;
+}
+
+// The reply in ResponseBlock is this request's: every older entry was
+// answered or lost, and one of this request's own tries is answered.
+void LateTakeOwn() {
+    UifLinkState& l = UifLink;
+    size_t kept = 0;
+    bool own_taken = false;
+    for (size_t i = 0; i < l.late_reply_count; ++i) {
+        const UifLateReply& e = l.LateReplies[i];
+        if (e.request != l.request_serial) {
+            continue;
+        }
+        if (!own_taken) {
+            own_taken = true;
+            continue;
+        }
+        l.LateReplies[kept++] = e;
+    }
+    l.late_reply_count = kept;
+}
+
+// After garbage: discards input until the line has been quiet for the gap.
+// The owed entries stay: what was discarded may not have been theirs.
+void SerialSettle() {
+    const uint32_t start = TickCountMs();
+    while (SerialWaitInput(1, static_cast<int32_t>(LinkTiming.quiet_gap_ms)) > 0 &&
+           ElapsedMilliseconds(start) < LinkTiming.quiet_limit_ms) {
+        SerialPurge(platform::kPurgeRxAbort | platform::kPurgeRxClear);
+    }
+    SerialPurge(platform::kPurgeRxAbort | platform::kPurgeRxClear);
+}
+
+ReplyRead SerialReadReply() {
+    uint8_t pair[2];
+    if (!SerialReadExactly(pair, 2)) {
+        return ReplyRead::kNothing;
+    }
+    const uint16_t length = LoadU16(pair);
+    if (!UifReplyLengthValid(length)) {
+        return ReplyRead::kGarbage;
+    }
+    uint32_t done = 0;
+    if (!SerialRead(UifLink.UifReplyBuffer, length, &done)) {
+        return ReplyRead::kNothing;
+    }
+    if (done != length) {
+        return done == 0 ? ReplyRead::kNothing : ReplyRead::kGarbage;
+    }
+    return TakeReply(length);
+}
+
+ReplyRead HidReadReply() {
     HidDevice& device = HidTransport.device;
-    // A lost write shows as a missing reply.
-    WriteHidReports(device, UifLink.UifFrameBuffer, static_cast<uint32_t>(send_length));
     uint8_t pair[2];
     uint32_t got = 0;
     int32_t status = ReadHidReports(device, pair, 2, &got);
@@ -114,17 +195,74 @@ TryEnd HidTry(size_t send_length) {
         got += more;
     }
     if (status != kHidOk || got != 2) {
-        return TryEnd::kLastTry;
+        return ReplyRead::kNothing;
     }
     const uint16_t length = LoadU16(pair);
     if (!UifReplyLengthValid(length)) {
-        return TryEnd::kLastTry;
+        return ReplyRead::kGarbage;
     }
-    if (ReadHidReports(device, UifLink.UifReplyBuffer, length, &got) != kHidOk || got != length ||
-        !TakeReply(length)) {
-        return TryEnd::kLastTry;
+    if (ReadHidReports(device, UifLink.UifReplyBuffer, length, &got) != kHidOk ||
+        got != length) {
+        return ReplyRead::kGarbage;
     }
-    return TryEnd::kReply;
+    return TakeReply(length);
+}
+
+// Reads replies until one is not a late reply of an earlier request.
+TryEnd ReadOwnReply(bool hid) {
+    for (;;) {
+        const ReplyRead r = hid ? HidReadReply() : SerialReadReply();
+        if (r == ReplyRead::kGarbage) {
+            // A damaged reply still answered the oldest frame owed.
+            LateDropFront(1);
+            if (!hid) {
+                SerialSettle();
+            }
+        }
+        if (r != ReplyRead::kReply) {
+            // On HID a try that brought nothing usable is the last one.
+            return hid ? TryEnd::kLastTry : TryEnd::kNextTry;
+        }
+        const int32_t late = LateEntryFor(UifLink.ResponseBlock);
+        if (late < 0) {
+            LateTakeOwn();
+            return TryEnd::kReply;
+        }
+        LateDropFront(static_cast<size_t>(late) + 1);
+    }
+}
+
+TryEnd SerialTry(size_t frame_length) {
+    // Reads and writes complete within their call under the port time-outs:
+    // a write that did not take every byte has run out of time.
+    uint32_t done = 0;
+    const bool written =
+        SerialWrite(UifLink.UifFrameBuffer, static_cast<uint32_t>(frame_length), &done);
+    if (done > 0) {
+        LateNoteTry(UifLink.RequestBlock);
+    }
+    if (!written || done != frame_length) {
+        return TryEnd::kNextTry;
+    }
+    if (UifLink.ExpectInterimPairs != 0) {
+        // Progress pairs (the command id and a count) until one that is not;
+        // that one goes too.
+        uint8_t pair[2];
+        do {
+            if (!SerialReadExactly(pair, 2)) {
+                return TryEnd::kNextTry;
+            }
+        } while (pair[0] == UifLink.RequestBlock.command_id && pair[1] != 0xFF);
+    }
+    return ReadOwnReply(false);
+}
+
+TryEnd HidTry(size_t send_length) {
+    // A lost write shows as a missing reply.
+    WriteHidReports(HidTransport.device, UifLink.UifFrameBuffer,
+                    static_cast<uint32_t>(send_length));
+    LateNoteTry(UifLink.RequestBlock);
+    return ReadOwnReply(true);
 }
 
 int32_t Accept() {
@@ -159,6 +297,7 @@ int32_t GiveUp() {
 
 int32_t UifTransaction() {
     UifLink.ResponseBlock = UifResponse{};
+    ++UifLink.request_serial;
     if (Api.InterfaceOpen == 0) {
         return Fail(kErrorCommunication);
     }
@@ -185,7 +324,11 @@ int32_t UifTransaction() {
             // never start it twice.
             return Fail(kErrorCommunication);
         }
-        Transport.TransportOps.flush();
+        // Pending input is thrown away only while nothing is owed: a late
+        // reply thrown away unseen would leave its entry to cost a try.
+        if (UifLink.late_reply_count == 0) {
+            Transport.TransportOps.flush();
+        }
         const TryEnd end = hid ? HidTry(send_length) : SerialTry(frame_length);
         if (end == TryEnd::kReply) {
             return Accept();

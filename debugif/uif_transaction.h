@@ -13,7 +13,11 @@ namespace debugif {
 // connection is then closed in the library's view), the reply came for
 // another command, or a lost reply to command 17 (run, never sent twice);
 // the adapter's error byte when its status is not 0 (63 for status '?');
-// 3 when the request cannot be framed at all (nothing is sent).
+// 3 when the request cannot be framed at all (nothing is sent). A reply
+// that an earlier request's unanswered try may still bring (an adapter
+// that stalled answers everything in order once it goes on) is read past,
+// never taken as this request's answer; pending input is flushed before a
+// try only while no such reply is owed.
 int32_t UifTransaction();
 
 inline constexpr size_t kUifBulkHeaderSize = 10;

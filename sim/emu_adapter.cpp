@@ -1,5 +1,7 @@
 #include "sim/emu_adapter.h"
 
+#include <algorithm>
+
 namespace sim {
 
 namespace {
@@ -108,32 +110,77 @@ void EmuAdapter::ClearTrace() {
 
 std::vector<EmuOutput> EmuAdapter::Receive(const uint8_t* bytes, size_t count) {
     std::lock_guard<std::mutex> lock(mutex_);
+    return TakeBytes(bytes, count);
+}
+
+std::vector<EmuOutput> EmuAdapter::TakeBytes(const uint8_t* bytes, size_t count) {
     std::vector<EmuOutput> out;
     trace_.bytes_in += count;
     for (size_t i = 0; i < count; ++i) {
+        if (stalled_) {
+            held_.push_back({false, std::vector<uint8_t>(bytes + i, bytes + count)});
+            break;
+        }
         Byte(bytes[i], out);
     }
     return out;
 }
 
 std::vector<EmuOutput> EmuAdapter::ReceiveReport(const uint8_t* payload, size_t count) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (count > 0 && payload[0] == kPresendMarker && unframer_.Idle() && bulk_left_ == 0 &&
-            !faults_.bootloader) {
-            trace_.bytes_in += count;
-            trace_.presend_blocks.emplace_back(payload, payload + count);
-            const uint32_t offset = count >= 4 ? Le(payload + 1, 2) : 0;
-            const size_t length = count >= 4 ? payload[3] : 0;
-            if (count < 4 || 4 + length > count || offset != presend_.size()) {
-                presend_broken_ = true;
-            } else {
-                presend_.insert(presend_.end(), payload + 4, payload + 4 + length);
-            }
-            return {};
+    std::lock_guard<std::mutex> lock(mutex_);
+    return TakeReport(payload, count);
+}
+
+std::vector<EmuOutput> EmuAdapter::TakeReport(const uint8_t* payload, size_t count) {
+    if (stalled_) {
+        trace_.bytes_in += count;
+        held_.push_back({true, std::vector<uint8_t>(payload, payload + count)});
+        return {};
+    }
+    if (count > 0 && payload[0] == kPresendMarker && unframer_.Idle() && bulk_left_ == 0 &&
+        !faults_.bootloader) {
+        trace_.bytes_in += count;
+        trace_.presend_blocks.emplace_back(payload, payload + count);
+        const uint32_t offset = count >= 4 ? Le(payload + 1, 2) : 0;
+        const size_t length = count >= 4 ? payload[3] : 0;
+        if (count < 4 || 4 + length > count || offset != presend_.size()) {
+            presend_broken_ = true;
+        } else {
+            presend_.insert(presend_.end(), payload + 4, payload + 4 + length);
+        }
+        return {};
+    }
+    return TakeBytes(payload, count);
+}
+
+uint32_t EmuAdapter::StallMs() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return stalled_ ? std::max<uint32_t>(faults_.stall_ms, 1) : 0;
+}
+
+std::vector<EmuOutput> EmuAdapter::EndStall() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<EmuOutput> out;
+    if (!stalled_) {
+        return out;
+    }
+    stalled_ = false;
+    faults_.stall_ms = 0;
+    std::vector<HeldInput> held = std::move(held_);
+    held_.clear();
+    for (size_t i = 0; i < held.size(); ++i) {
+        const HeldInput& h = held[i];
+        // Counted once already, when it arrived.
+        trace_.bytes_in -= h.bytes.size();
+        std::vector<EmuOutput> o = h.report ? TakeReport(h.bytes.data(), h.bytes.size())
+                                            : TakeBytes(h.bytes.data(), h.bytes.size());
+        for (EmuOutput& e : o) {
+            // The stall was the delay; each later answer takes its turn.
+            e.delay_ms = out.empty() ? 0 : faults_.stall_spacing_ms;
+            out.push_back(std::move(e));
         }
     }
-    return Receive(payload, count);
+    return out;
 }
 
 void EmuAdapter::Send(std::vector<uint8_t> bytes, std::vector<EmuOutput>& out) {
@@ -165,6 +212,16 @@ bool EmuAdapter::FaultApplies(uint8_t id) const {
 }
 
 void EmuAdapter::Frame(std::vector<EmuOutput>& out) {
+    if (faults_.stall_ms > 0) {
+        if (faults_.stall_at > 0) {
+            --faults_.stall_at;
+        } else {
+            // This frame and all that follows wait for the stall's end.
+            stalled_ = true;
+            held_.push_back({false, unframer_.raw()});
+            return;
+        }
+    }
     trace_.frames.push_back(unframer_.raw());
     EmuRequest request;
     if (!EmuParseRequest(unframer_.frame(), &request)) {

@@ -86,6 +86,15 @@ struct EmuFaults {
     uint16_t wrong_length_value = 2049;
     uint32_t delay_ms = 0; // every reply and bulk answer goes out this late
     bool silent = false;   // nothing is answered at all
+    // Stall: from the stall_at-th request on (0: the next one) the adapter
+    // takes nothing in for stall_ms, then carries out everything that
+    // arrived meanwhile, in order, and answers it all. The server keeps the
+    // time (EmuAdapter::StallMs, EndStall).
+    uint32_t stall_ms = 0;
+    uint32_t stall_at = 0;
+    // After the stall the answers go out this far apart, as an adapter
+    // working through a queue sends them.
+    uint32_t stall_spacing_ms = 0;
 
     // Bulk answers.
     uint32_t bulk_wrong_block = 0; // kind 6 naming the block after the one sent
@@ -129,6 +138,11 @@ public:
     // between frames) is taken in whole; anything else goes to Receive.
     std::vector<EmuOutput> ReceiveReport(const uint8_t* payload, size_t count);
 
+    // A stall began and has not ended: its length in ms, else 0.
+    uint32_t StallMs() const;
+    // Ends a stall: what arrived during it is carried out now.
+    std::vector<EmuOutput> EndStall();
+
     void SetFaults(const EmuFaults& faults);
     EmuFaults faults() const;
     EmuTrace trace() const;
@@ -155,6 +169,16 @@ private:
     EmuFaults faults_;
     EmuTrace trace_;
     EmuUnframer unframer_;
+
+    // Input held while stalled: host bytes, or a HID report payload.
+    struct HeldInput {
+        bool report = false;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<EmuOutput> TakeReport(const uint8_t* payload, size_t count);
+    std::vector<EmuOutput> TakeBytes(const uint8_t* bytes, size_t count);
+    bool stalled_ = false;
+    std::vector<HeldInput> held_;
 
     // HID pre-send data gathered for the next request.
     std::vector<uint8_t> presend_;

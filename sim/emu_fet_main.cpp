@@ -24,7 +24,8 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: quill-emu-fet [--port COMn] [--dir DIR] [--row N | --device NAME] [--firmware N]\n"
-    "                     [--adapter-data TEXT] [--delay MS] [--bootloader]\n"
+    "                     [--adapter-data TEXT] [--delay MS] [--stall MS [--stall-at N]]\n"
+    "                     [--bootloader]\n"
     "  --port COMn    the name to register (default: the first free of COM200..COM999)\n"
     "  --dir DIR      the emulated-adapters directory (default: $QUILL_EMULATED_ADAPTERS)\n"
     "  --row N        the target: row N of the device list (default: the row named 149)\n"
@@ -33,6 +34,9 @@ constexpr char kUsage[] =
     "  --adapter-data TEXT  what the adapter-data query answers (default UIF; E... marks\n"
     "                 an adapter running in its bootloader)\n"
     "  --delay MS     answer every request this many milliseconds late\n"
+    "  --stall MS     once, take nothing in for MS milliseconds, then carry out and answer\n"
+    "                 everything that arrived meanwhile, in order\n"
+    "  --stall-at N   the stall begins at request N (counted from 0, default 0)\n"
     "  --bootloader   only the adapter's bootloader answers\n"
     "Prints the COM name, then answers until killed or until the line \"stop\" on stdin.\n";
 
@@ -109,6 +113,14 @@ int main(int argc, char** argv) {
         } else if (a == "--delay" && has_value) {
             if (!ParseNumber(argv[++i], &faults.delay_ms)) {
                 return Usage("--delay wants a number of milliseconds");
+            }
+        } else if (a == "--stall" && has_value) {
+            if (!ParseNumber(argv[++i], &faults.stall_ms)) {
+                return Usage("--stall wants a number of milliseconds");
+            }
+        } else if (a == "--stall-at" && has_value) {
+            if (!ParseNumber(argv[++i], &faults.stall_at)) {
+                return Usage("--stall-at wants a request number");
             }
         } else if (a == "--bootloader") {
             faults.bootloader = true;

@@ -6,7 +6,6 @@ namespace sim {
 
 namespace {
 
-constexpr uint32_t kReadTimeoutMs = 600;
 constexpr uint8_t kFeatureDataRate = 0xC9;
 constexpr uint8_t kFeatureFlushed = 0xD3;
 
@@ -64,8 +63,9 @@ void EmuHidPeer::OnOutputReport(platform::FakeHidDevice& device,
         return;
     }
     const size_t n = std::min<size_t>(report[0], report.size() - 1);
+    const uint32_t wait = std::max<uint32_t>(read_wait_ms, 1);
     for (EmuOutput& o : adapter_.ReceiveReport(report.data() + 1, n)) {
-        const uint32_t waits = (o.delay_ms + kReadTimeoutMs - 1) / kReadTimeoutMs;
+        const uint32_t waits = (o.delay_ms + wait - 1) / wait;
         if (split_after > 0 && split_after < o.bytes.size()) {
             std::vector<uint8_t> rest(o.bytes.begin() + split_after, o.bytes.end());
             o.bytes.resize(split_after);
@@ -74,6 +74,12 @@ void EmuHidPeer::OnOutputReport(platform::FakeHidDevice& device,
             split_after = 0;
         } else {
             Queue(device, std::move(o.bytes), waits);
+        }
+    }
+    if (!stalling_) {
+        if (const uint32_t ms = adapter_.StallMs(); ms > 0) {
+            stalling_ = true;
+            stall_left_ms_ = ms;
         }
     }
 }
@@ -96,6 +102,21 @@ bool EmuHidPeer::OnGetFeature(platform::FakeHidDevice&, std::vector<uint8_t>& re
 }
 
 void EmuHidPeer::OnReadWait(platform::FakeHidDevice& device) {
+    if (stalling_) {
+        // The host's wait is time the stalled adapter lets pass.
+        stall_left_ms_ -= std::min(stall_left_ms_, std::max<uint32_t>(read_wait_ms, 1));
+        if (stall_left_ms_ > 0) {
+            return;
+        }
+        stalling_ = false;
+        const uint32_t wait = std::max<uint32_t>(read_wait_ms, 1);
+        for (EmuOutput& o : adapter_.EndStall()) {
+            Queue(device, std::move(o.bytes), (o.delay_ms + wait - 1) / wait);
+        }
+        if (device.QueuedInputReports() > 0) {
+            return;
+        }
+    }
     // The host waits for a report: one time-out passes for the held reply.
     if (!held_.empty() && held_.front().waits > 0) {
         --held_.front().waits;

@@ -3,7 +3,8 @@
 // takes the host's output reports apart (payload length in byte 0, which
 // is also the report id) and answers in input reports (id, payload length,
 // payload). Replies the adapter sends late are held back for a number of
-// the host's read time-outs, one per 600 ms of delay.
+// the host's read time-outs, one per read_wait_ms of delay; a stall of the
+// adapter lasts as many of them as its length needs.
 
 #include "platform/fake_hid.h"
 #include "sim/emu_adapter.h"
@@ -37,6 +38,10 @@ public:
 
     uint64_t input_reports = 0; // input reports queued for the host
 
+    // How long one of the host's report reads waits before it times out:
+    // the fake layer's time passes only in these waits.
+    uint32_t read_wait_ms = 600;
+
     void OnOutputReport(platform::FakeHidDevice& device,
                         const std::vector<uint8_t>& report) override;
     bool OnSetFeature(platform::FakeHidDevice& device, const std::vector<uint8_t>& report) override;
@@ -54,6 +59,8 @@ private:
 
     EmuAdapter& adapter_;
     std::deque<Held> held_;
+    bool stalling_ = false;
+    uint32_t stall_left_ms_ = 0;
     uint8_t data_rate_ = 1;
 };
 

@@ -1,6 +1,8 @@
 #include "sim/emu_pty.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -80,16 +82,46 @@ bool EmuPtyServer::WriteAll(const uint8_t* bytes, size_t count) {
     return true;
 }
 
+bool EmuPtyServer::SendAll(std::vector<EmuOutput> outputs) {
+    for (EmuOutput& o : outputs) {
+        if (o.delay_ms > 0 && !WaitStop(static_cast<int>(o.delay_ms))) {
+            return false;
+        }
+        if (!WriteAll(o.bytes.data(), o.bytes.size())) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void EmuPtyServer::Serve() {
+    using Clock = std::chrono::steady_clock;
     uint8_t buffer[4096];
+    bool stalling = false;
+    Clock::time_point stall_end{};
     for (;;) {
+        int timeout = -1;
+        if (stalling) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(stall_end - Clock::now());
+            timeout = static_cast<int>(std::max<int64_t>(left.count(), 0));
+        }
         struct pollfd p[2] = {{pty_.master_fd(), POLLIN, 0}, {stop_pipe_[0], POLLIN, 0}};
-        int r = poll(p, 2, -1);
+        int r = poll(p, 2, timeout);
         if (r < 0 && errno == EINTR) {
             continue;
         }
         if (r < 0 || (p[1].revents & POLLIN) != 0) {
             return;
+        }
+        if (stalling && Clock::now() >= stall_end) {
+            stalling = false;
+            if (!SendAll(adapter_.EndStall())) {
+                return;
+            }
+            continue;
+        }
+        if (r == 0) {
+            continue;
         }
         if ((p[0].revents & (POLLERR | POLLNVAL)) != 0) {
             return;
@@ -109,12 +141,13 @@ void EmuPtyServer::Serve() {
             }
             continue;
         }
-        for (EmuOutput& o : adapter_.Receive(buffer, static_cast<size_t>(n))) {
-            if (o.delay_ms > 0 && !WaitStop(static_cast<int>(o.delay_ms))) {
-                return;
-            }
-            if (!WriteAll(o.bytes.data(), o.bytes.size())) {
-                return;
+        if (!SendAll(adapter_.Receive(buffer, static_cast<size_t>(n)))) {
+            return;
+        }
+        if (!stalling) {
+            if (const uint32_t ms = adapter_.StallMs(); ms > 0) {
+                stalling = true;
+                stall_end = Clock::now() + std::chrono::milliseconds(ms);
             }
         }
     }

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace sim {
 
@@ -34,6 +35,7 @@ private:
     // False once a stop was asked for or the master failed.
     bool WaitStop(int ms);
     bool WriteAll(const uint8_t* bytes, size_t count);
+    bool SendAll(std::vector<EmuOutput> outputs);
 
     EmuAdapter& adapter_;
     platform::EmulatedSerialPort pty_;

@@ -34,7 +34,8 @@ SimLayout LayoutOfDevice(const core::DeviceInfo& row) {
             const uint32_t top = static_cast<uint32_t>(row.flashStart) > 0x1100
                                      ? static_cast<uint32_t>(row.flashStart) - 1
                                      : 0x1100;
-            l.ram2End = std::min(0x1100 + static_cast<uint32_t>(row.ramSize - 2048) - 1, top);
+            l.ram2End = std::min(0x1100 + static_cast<uint32_t>(row.ramSize) - 1, top);
+            l.ramMirror = 0x1100;
         }
         l.descriptorAddress = 0x0FF0;
     }

@@ -34,6 +34,9 @@ struct SimLayout {
     uint32_t ramEnd = 0x09FF;
     uint32_t ram2Start = 0; // RAM above the information memory; both 0 when there is none
     uint32_t ram2End = 0;
+    // Not 0: the RAM at ramStart..ramEnd is no RAM of its own but the
+    // first bytes of the RAM at this address, seen a second time.
+    uint32_t ramMirror = 0;
     uint32_t descriptorAddress = 0x0FF0; // 16 identification bytes
 
     Region RegionOf(uint32_t address) const;
@@ -51,8 +54,9 @@ int32_t SeriesOfDeviceId(uint32_t id);
 
 // The layout of a device-list row. Information memory and its locked Info-A
 // segment follow the series and segment count the way the core's memory map
-// has them; RAM starts at 0x0200 (0x1C00 on series 5), and RAM beyond 2 KB
-// continues from 0x1100 up to the flash.
+// has them; RAM starts at 0x0200 (0x1C00 on series 5). A part with more
+// than 2 KB has its whole RAM at 0x1100 (up to the flash at most), and
+// 0x0200-0x09FF shows the first 2 KB of it again.
 SimLayout LayoutOfDevice(const core::DeviceInfo& row);
 
 } // namespace sim

@@ -68,18 +68,44 @@ int32_t IdRowFor(uint16_t id, const std::string& name) {
 
 } // namespace
 
-SimTarget::SimTarget() : memory_(kMemorySize, 0xFF), regions_(kMemorySize, Region::Vacant) {
+SimTarget::SimTarget()
+    : memory_(kMemorySize, 0xFF), regions_(std::make_unique_for_overwrite<Region[]>(kMemorySize)) {
+    std::memset(regions_.get(), 0, kMemorySize); // all vacant
     usbInterfaces.push_back({"COM0", 0});
 }
 
 void SimTarget::SelectDevice(const core::DeviceInfo& row) {
     device_ = row;
     layout_ = LayoutOfDevice(row);
-    for (uint32_t a = 0; a < kMemorySize; ++a) {
-        const Region r = layout_.RegionOf(a);
-        regions_[a] = r;
-        memory_[a] = (r == Region::Ram || r == Region::Peripheral) ? 0x00 : 0xFF;
+    // Range by range, in the order in which RegionOf lets one region win
+    // over another (a walk over every address costs more than a whole
+    // fuzzer input).
+    static_assert(sizeof(Region) == 1 && static_cast<int>(Region::Vacant) == 0);
+    std::memset(regions_.get(), 0, kMemorySize);
+    std::memset(memory_.data(), 0xFF, kMemorySize);
+    auto put = [&](uint32_t first, uint32_t last, Region r) {
+        if (first > last || first >= kMemorySize) {
+            return;
+        }
+        const size_t n = std::min(last, kMemorySize - 1) - first + 1;
+        std::memset(&regions_[first], static_cast<int>(r), n);
+        const int erased = (r == Region::Ram || r == Region::Peripheral) ? 0x00 : 0xFF;
+        std::memset(&memory_[first], erased, n);
+    };
+    if (layout_.series == 5) {
+        put(0x0000, 0x0FFF, Region::Peripheral);
+        put(0x0FF0, 0x17FF, Region::Rom);
+        put(0x1A00, 0x1AFF, Region::Rom);
+    } else {
+        put(0x0000, 0x01FF, Region::Peripheral);
+        put(0x0C00, 0x0FFF, Region::Rom);
     }
+    put(layout_.ramStart, layout_.ramEnd, Region::Ram);
+    if (layout_.ram2End != 0) {
+        put(layout_.ram2Start, layout_.ram2End, Region::Ram);
+    }
+    put(layout_.infoStart, layout_.infoEnd, Region::Info);
+    put(layout_.mainStart, layout_.mainEnd, Region::Main);
     fuseBlown_ = false;
     infoAUnlocked_ = false;
     registers.fill(0);
@@ -202,7 +228,9 @@ int32_t SimTarget::Read(uint32_t address, uint8_t* out, uint32_t count) {
     if (TakeAddressFault(readFaults_, address, address + count - 1)) {
         return kErrorRead;
     }
-    std::memcpy(out, &memory_[address], count);
+    for (uint32_t i = 0; i < count; ++i) {
+        out[i] = memory_[Home(address + i)];
+    }
     return 0;
 }
 
@@ -235,7 +263,7 @@ int32_t SimTarget::Write(uint32_t address, const uint8_t* data, uint32_t count) 
         switch (regions_[a]) {
         case Region::Ram:
         case Region::Peripheral:
-            memory_[a] = b;
+            memory_[Home(a)] = b;
             break;
         case Region::Info:
             if (layout_.InLockedInfoA(a) && !infoAUnlocked_) {
@@ -327,7 +355,7 @@ int32_t SimTarget::Verify(uint32_t address, uint32_t length, const uint8_t* data
     }
     for (uint32_t i = 0; i < length; ++i) {
         const uint8_t want = data != nullptr ? data[i] : 0xFF;
-        if (memory_[address + i] != want) {
+        if (memory_[Home(address + i)] != want) {
             return kErrorVerify;
         }
     }
@@ -335,12 +363,12 @@ int32_t SimTarget::Verify(uint32_t address, uint32_t length, const uint8_t* data
 }
 
 uint8_t SimTarget::Peek(uint32_t address) const {
-    return address < kMemorySize ? memory_[address] : 0xFF;
+    return address < kMemorySize ? memory_[Home(address)] : 0xFF;
 }
 
 void SimTarget::Poke(uint32_t address, uint8_t value) {
     if (address < kMemorySize) {
-        memory_[address] = value;
+        memory_[Home(address)] = value;
     }
 }
 

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -160,8 +161,16 @@ private:
 
     core::DeviceInfo device_{};
     SimLayout layout_{};
+    // Where the byte of an address is kept: the mirrored low RAM lives in
+    // the RAM it shows.
+    uint32_t Home(uint32_t address) const {
+        return layout_.ramMirror != 0 && address >= layout_.ramStart && address <= layout_.ramEnd
+                   ? layout_.ramMirror + (address - layout_.ramStart)
+                   : address;
+    }
     std::vector<uint8_t> memory_;
-    std::vector<Region> regions_;
+    // Allocated without a walk over every element; SelectDevice lays it out.
+    std::unique_ptr<Region[]> regions_;
     uint8_t fuseByte_ = 0;
     bool fuseBlown_ = false;
     bool infoAUnlocked_ = false;

@@ -113,17 +113,18 @@ TEST_F(CodeFileLoadTest, A43FilesDecideTheRecordFormatLineByLine) {
 }
 
 TEST_F(CodeFileLoadTest, DamagedLinesFailTheLoad) {
-    // Tokens of three characters, each a byte 0x01, so that a cut between
-    // two of them would still parse.
+    // Bytes 0x01 behind one leading blank, so that the cut at 1024
+    // characters falls between two of them and the rest would still parse:
+    // only the length check can fail such a line.
     const auto tokens = [](size_t length) {
-        std::string line;
+        std::string line = " ";
         while (line.size() < length) {
-            line += "011 ";
+            line += "01 ";
         }
         return line.substr(0, length);
     };
-    ByteMap ones;
-    for (uint32_t i = 0; i < 256; ++i) {
+    ByteMap ones; // the 341 bytes of the 1023-character line
+    for (uint32_t i = 0; i < 341; ++i) {
         ones[0x1000 + i] = 1;
     }
     const auto withNul = [](const std::string& before, const std::string& after) {

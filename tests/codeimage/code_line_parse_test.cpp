@@ -62,8 +62,14 @@ TEST_F(CodeLineParseTest, TiTxtLines) {
         {"separators of every kind", 1, "01,02\t03 = 04 ", 1, BytesAt(0x2000, {1, 2, 3, 4}),
          0x2000},
         {"a comment ends the bytes", 1, "01 02 ; 03", 1, BytesAt(0x2000, {1, 2}), 0x2000},
-        {"the first two characters of a token", 1, "123 45", 1, BytesAt(0x2000, {0x12, 0x45}),
-         0x2000},
+        {"a comment right after a byte", 1, "01 02;03", 1, BytesAt(0x2000, {1, 2}), 0x2000},
+        {"an address with a comment", 1, "@1000 ; start", 1, {}, 0, 0, 0x1000},
+        // Nothing is lost without a word: bytes on an address line and a
+        // token of other than two digits make the line bad.
+        {"bytes after the address", 1, "@1000 01 02", -1, {}},
+        {"four digits in one token", 1, "0102", -1, {}, 0x2000},
+        {"three digits in a later token", 1, "01 123 45", -1, BytesAt(0x2000, {1}), 0x2000},
+        {"one digit in the middle", 1, "01 2 03", -1, BytesAt(0x2000, {1}), 0x2000},
         {"a bad byte stops the line", 1, "01 g2 03", -1, BytesAt(0x2000, {1}), 0x2000},
         {"a lone digit at the end", 1, "01 2", -1, BytesAt(0x2000, {1}), 0x2000},
     });

@@ -14,10 +14,12 @@
 #include "core/segment_table.h"
 #include "core/settings.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -69,6 +71,41 @@ int32_t LoadQuietly(int32_t target, int32_t format, std::FILE* file, const std::
         std::fclose(null);
     }
     return r;
+}
+
+// What a TI-TXT line that parsed must have been, read independently of the
+// parser: an address line holds nothing after its address, a data line
+// only tokens of exactly two hex digits, one byte each.
+bool TiTxtLineKept(const std::string& line, uint32_t address_before, uint32_t address_after) {
+    auto separator = [](char c) { return core::IsLineSeparator(c); };
+    std::vector<std::string> tokens;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && separator(line[i])) {
+            ++i;
+        }
+        if (i >= line.size() || line[i] == ';' || (line[i] == '#' && !tokens.empty())) {
+            break;
+        }
+        const size_t start = i;
+        while (i < line.size() && !separator(line[i]) && line[i] != ';') {
+            ++i;
+        }
+        tokens.push_back(line.substr(start, i - start));
+        if (i < line.size() && line[i] == ';') {
+            break;
+        }
+    }
+    if (!line.empty() && line[0] == '@') {
+        return tokens.size() == 1;
+    }
+    for (const std::string& t : tokens) {
+        if (t.size() != 2 || !std::isxdigit(static_cast<unsigned char>(t[0])) ||
+            !std::isxdigit(static_cast<unsigned char>(t[1]))) {
+            return false;
+        }
+    }
+    return address_after - address_before == tokens.size();
 }
 
 } // namespace
@@ -140,8 +177,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LineReader.line[n] = '\0';
     uint32_t address = size >= 4 ? (data[0] | data[1] << 8 | data[2] << 16) : 0x1000;
     uint32_t base = (control & 0x80) ? 0x40000 : 0;
-    const int32_t p = CodeFileParseLine(1 + (control >> 5) % 3, target, address, base);
+    const std::string first(LineReader.line);
+    const uint32_t address_before = address;
+    const int32_t line_format = 1 + (control >> 5) % 3;
+    const int32_t p = CodeFileParseLine(line_format, target, address, base);
     if (p != kLineBad && p != kLineDone && p != kLineEndRecord) {
+        __builtin_trap();
+    }
+    if (line_format == kFormatTiTxt && p == kLineDone &&
+        !TiTxtLineKept(first, address_before, address)) {
         __builtin_trap();
     }
     return 0;

@@ -4,6 +4,7 @@
 #include "core/settings.h"
 #include "tests/core/core_fixture.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -125,9 +126,14 @@ INSTANTIATE_TEST_SUITE_P(
         // The second ID of an 8-digit row matches too.
         IdCase{"427A", 0, 0x427A, "F423..F427", 0x8000, 0xFFFF, 1024, 'B', 2, 4, 1},
         IdCase{"F16C selected 169", 24, 0xF16C, "MSP430F169", 0x1100, 0xFFFF, 2048, 'A', 2, 1, 1},
-        // "4152" rows also match F152 (the top digit forced to F).
-        // (The series still comes from the ID as identified: F152 gives 1.)
-        IdCase{"F152", 0, 0xF152, "F41x2", 0xC000, 0xFFFF, 512, 'B', 4, 1, 1},
+        // A key without a leading 0 is never widened: F152 is not the
+        // 4152 row's ID, 4152 is.
+        IdCase{"4152", 0, 0x4152, "F41x2", 0xC000, 0xFFFF, 512, 'B', 4, 4, 1},
+        IdCase{"F152 is no 4152", 0, 0xF152, "MSP430 F152", 0x1100, 0xFFFF, 2048, 'A', 2, 1, 1},
+        // F437 is the F43x rows' ID, not the F5437's (5437 + F000): the
+        // lowest start among them, 437, and no locked Info-A.
+        IdCase{"F437 no selection", 0, 0xF437, "F43x..F44x", 0x8000, 0xFFFF, 1024, 'B', 2, 4, 1},
+        IdCase{"5437 no selection", 0, 0x5437, "F543x", 0x5C00, 0x45BFF, 16384, 'D', 4, 5, 1},
         // Flash above 64K.
         IdCase{"5437 selected", 137, 0x5437, "MSP430F5437", 0x5C00, 0x45BFF, 16384, 'D', 4, 5, 1},
         // Rows 4616 and 4619 both start at 0x2100: the later one, 4619, wins.
@@ -159,6 +165,71 @@ INSTANTIATE_TEST_SUITE_P(
         }
         return n;
     });
+
+int32_t RowNamed(const char* name) {
+    for (int32_t r = 1; r <= DeviceInfoTable.count; ++r) {
+        const std::string n = DeviceInfoTable.records[r].name;
+        if (n.substr(0, n.find(' ')) == name) {
+            return r;
+        }
+    }
+    return -1;
+}
+
+TEST_F(DeviceSelectTest, F437WithF449SelectedIsTheF437NotTheF5437) {
+    const int32_t row449 = RowNamed("449");
+    ASSERT_GT(row449, 0);
+    Select(row449);
+    DeviceSelectById(0xF437);
+    EXPECT_EQ(ConnectedDevice.mainStart, 0x8000);
+    EXPECT_EQ(ConnectedDevice.flashEnd, 0xFFFF);
+    EXPECT_EQ(ConnectedDevice.infoSegments, 2);
+    EXPECT_EQ(ConnectedDevice.match, 0);
+    EXPECT_EQ(MemoryMap.active.lockedStart, 0);
+    EXPECT_EQ(MemoryMap.active.lockedEnd, 0);
+    EXPECT_EQ(MemoryMap.active.deviceFlashEnd, 0xFFFF);
+}
+
+// Every key of every row, identified with no selection and with that row
+// selected, lands on a row of the key's own series: with the row selected
+// on exactly that row, without a selection on a row with the same memory
+// as some row of that series that carries the key.
+TEST_F(DeviceSelectTest, NoIdentifiedIdReachesARowOfAnotherSeries) {
+    auto same_memory = [](const DeviceInfo& row) {
+        const ConnectedDeviceState& c = ConnectedDevice;
+        return c.mainStart == row.flashStart &&
+               c.flashEnd == std::min(row.flashEnd, kMaxFlashEnd) && c.ramSize == row.ramSize &&
+               c.infoSegments == (row.kind & 0xF);
+    };
+    int32_t checked = 0;
+    for (int32_t r = 1; r <= DeviceInfoTable.count; ++r) {
+        const DeviceInfo& row = DeviceInfoTable.records[r];
+        const int32_t series = DeviceSeriesFromId(r);
+        for (const uint32_t key : {row.deviceId & 0xFFFF, row.deviceId >> 16}) {
+            if (key <= 0x0001) {
+                continue;
+            }
+            SCOPED_TRACE(std::string(row.name) + " key " + std::to_string(key));
+            Select(r);
+            DeviceSelectById(key);
+            EXPECT_EQ(ConnectedDevice.match, 1);
+            EXPECT_TRUE(same_memory(row));
+
+            Select(0);
+            DeviceSelectById(key);
+            bool found = false;
+            for (int32_t o = 1; o <= DeviceInfoTable.count && !found; ++o) {
+                const DeviceInfo& other = DeviceInfoTable.records[o];
+                const bool has_key =
+                    (other.deviceId & 0xFFFF) == key || (other.deviceId >> 16) == key;
+                found = has_key && DeviceSeriesFromId(o) == series && same_memory(other);
+            }
+            EXPECT_TRUE(found);
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 0);
+}
 
 TEST_F(DeviceSelectTest, SelectByIdBuildsBothMaps) {
     Select(85); // 2619: series 2, flash 0x2100-0x1FFFF

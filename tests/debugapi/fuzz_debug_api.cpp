@@ -157,7 +157,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     setup.hid = {record};
     platform::DeviceSetupInUse.installed = &setup;
     platform::FakeHidOs os;
-    sim::SimTarget target;
+    // One target for every input, laid out afresh each time: its memory is
+    // too large to allocate per input.
+    static auto* target_storage = new sim::SimTarget;
+    sim::SimTarget& target = *target_storage;
+    target.ClearFaults();
+    target.SetAdapterSupply(0);
     static const char* const boards[] = {"149", "2274", "5438"};
     sim::EmuSelectDeviceNamed(target, boards[in.Byte() % 3]);
     sim::EmuTargetHandler handler(target);

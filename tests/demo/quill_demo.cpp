@@ -202,6 +202,9 @@ int Program() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Every step line goes out as it is printed, behind a pipe too: the
+    // line of a step that fails must not wait for the end of the program.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::string device = "149";
     std::string port;
     std::string code_file;
@@ -245,8 +248,11 @@ int main(int argc, char** argv) {
     std::printf("    %d bytes\n", core::CodeImageUsedCount());
 
     const int status = Program();
-    // The target is left unpowered and the adapter free, whatever happened.
-    core::TargetPowerSet(0);
+    // The target is left unpowered and the adapter free, whatever happened;
+    // an adapter that never connected is not connected again just for that.
+    if (core::Target.TargetInterfaceOpen != 0) {
+        core::TargetPowerSet(0);
+    }
     core::TargetClose();
     if (status == 0) {
         const double seconds =

@@ -146,4 +146,39 @@ TEST_F(FlashCheckTest, BlankCheckTrustsTheStatesThenChecksWhatWillBeWritten) {
     }
 }
 
+// A link that fails under an erase check ends the check with its reason:
+// nothing reads on through the closed interface, and a read that would
+// still answer cannot turn the failure into a pass.
+TEST_F(FlashCheckTest, AFailedLinkUnderTheEraseCheckEndsTheCheckWithItsReason) {
+    struct Case {
+        const char* what;
+        std::function<int32_t()> check;
+    };
+    const Case cases[] = {
+        {"blank check", [] { return TargetBlankCheck(); }},
+        {"erase verify", [] { return TargetEraseVerify(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Connect("2274");
+        Settings.RetainInfoCalData = 1; // the DCO segment would be read back
+        Define(0x8000, {1, 2});
+        Prepare();
+        sim::Sim().FailOperation("MSP430_EraseCheck", 35, 1);
+        sim::Sim().Log().Clear();
+        EXPECT_EQ(c.check(), 0);
+        EXPECT_EQ(Debug_Error_Number(), 35);
+        EXPECT_EQ(sim::Sim().Log().Count("MSP430_Memory"), 0u);
+        EXPECT_EQ(sim::Sim().Log().Count("MSP430_EraseCheck"), 1u);
+    }
+    // A check that found memory not blank still goes on to read it.
+    Connect("149");
+    Define(0x2000, {1, 2});
+    Prepare();
+    sim::Sim().Poke(0x2100, 0x00); // not blank, but nothing is written there
+    sim::Sim().Log().Clear();
+    EXPECT_EQ(TargetBlankCheck(), 1);
+    EXPECT_GT(sim::Sim().Log().Count("MSP430_Memory"), 0u);
+}
+
 } // namespace

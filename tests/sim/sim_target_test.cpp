@@ -63,10 +63,12 @@ TEST_F(SimTargetTest, LayoutFollowsTheDeviceRow) {
     const Case cases[] = {
         {"149", 1, 0x1000, 2, 128, 0, 0, 0x1100, 0xFFFF, 0x0200, 0x09FF, 0, 0},
         {"2274", 2, 0x1000, 4, 64, 0x10C0, 0x10FF, 0x8000, 0xFFFF, 0x0200, 0x05FF, 0, 0},
-        {"G4619", 4, 0x1000, 2, 128, 0, 0, 0x2100, 0x1FFFF, 0x0200, 0x09FF, 0x1100, 0x18FF},
+        // More than 2 KB: the whole RAM at 0x1100, 0x0200-0x09FF showing
+        // its start.
+        {"G4619", 4, 0x1000, 2, 128, 0, 0, 0x2100, 0x1FFFF, 0x0200, 0x09FF, 0x1100, 0x20FF},
         {"47197", 4, 0x1000, 4, 64, 0x10C0, 0x10FF, 0x2100, 0x1FFFF, 0x0200, 0x09FF, 0x1100,
-         0x18FF},
-        {"1611", 1, 0x1000, 2, 128, 0, 0, 0x4000, 0xFFFF, 0x0200, 0x09FF, 0x1100, 0x30FF},
+         0x20FF},
+        {"1611", 1, 0x1000, 2, 128, 0, 0, 0x4000, 0xFFFF, 0x0200, 0x09FF, 0x1100, 0x38FF},
         {"5438", 5, 0x1800, 4, 128, 0x1980, 0x19FF, 0x5C00, 0x45BFF, 0x1C00, 0x5BFF, 0, 0},
     };
     for (const Case& c : cases) {
@@ -85,6 +87,37 @@ TEST_F(SimTargetTest, LayoutFollowsTheDeviceRow) {
         EXPECT_EQ(l.ram2Start, c.ram2Start);
         EXPECT_EQ(l.ram2End, c.ram2End);
     }
+}
+
+// The low RAM of a part with more than 2 KB is the start of its RAM at
+// 0x1100 seen twice: a byte written through either address reads back
+// through both, and the RAM ends where the part's RAM size says.
+TEST_F(SimTargetTest, LowRamMirrorsTheStartOfTheWholeRam) {
+    SimTarget& t = Board("2619"); // 4 KB of RAM, flash from 0x2100
+    t.SetExternalSupply(3000);
+    const uint8_t a[] = {0x11, 0x22};
+    const uint8_t b[] = {0x33, 0x44};
+    ASSERT_EQ(t.Write(0x0200, a, 2), 0);
+    ASSERT_EQ(t.Write(0x18FE, b, 2), 0); // the last word the low window shows
+    uint8_t got[2] = {};
+    ASSERT_EQ(t.Read(0x1100, got, 2), 0);
+    EXPECT_EQ(got[0], 0x11);
+    EXPECT_EQ(got[1], 0x22);
+    ASSERT_EQ(t.Read(0x09FE, got, 2), 0);
+    EXPECT_EQ(got[0], 0x33);
+    EXPECT_EQ(got[1], 0x44);
+    EXPECT_EQ(t.Verify(0x0200, 2, a), 0);
+    // Beyond the window the RAM at 0x1100 goes on up to 4 KB, no further.
+    const uint8_t c[] = {0x55};
+    ASSERT_EQ(t.Write(0x20FF, c, 1), 0);
+    EXPECT_EQ(t.Peek(0x20FF), 0x55);
+    EXPECT_EQ(t.Peek(0x0A00), 0xFF);
+    // A part with 2 KB has its RAM at 0x0200 alone.
+    SimTarget& small = Board("149");
+    small.SetExternalSupply(3000);
+    ASSERT_EQ(small.Write(0x0200, a, 2), 0);
+    EXPECT_EQ(small.Peek(0x0200), 0x11);
+    EXPECT_EQ(small.Peek(0x1100), 0xFF);
 }
 
 TEST_F(SimTargetTest, SegmentEraseClearsExactlyItsSegment) {
