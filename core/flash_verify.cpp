@@ -24,7 +24,19 @@ uint32_t WordAt(const uint8_t* bytes, int32_t index) {
     return bytes[index] + 256u * bytes[index + 1];
 }
 
-bool ChecksumPass() {
+// The number with which the debug library reports a link that failed.
+constexpr int32_t kLinkError = 35; // "Could not communicate with FET"
+
+// A refused run whose reason is the link: every later run would fail on
+// the closed interface with another reason and hide this one.
+bool LinkLost(int32_t status) {
+    return status == kDebugFailed && DebugApiInUse().Error_Number != nullptr &&
+           Debug_Error_Number() == kLinkError;
+}
+
+enum class PassEnd { kPassed, kFailed, kLinkLost };
+
+PassEnd ChecksumPass() {
     ProgressReport(0);
     const ImageBytes& program = Images.ProgramImage;
     const int64_t end = FlashEndAddress();
@@ -52,9 +64,12 @@ bool ChecksumPass() {
         ProgressReport(static_cast<int32_t>((start - kImageStart) * 100 / span));
         uint8_t* buffer = TransferBuffer(length);
         std::memcpy(buffer, &program.data[ImageIndex(start)], static_cast<size_t>(length));
-        if (TargetResultMap(Debug_VerifyMem(static_cast<int32_t>(start), length,
-                                            reinterpret_cast<char*>(buffer))) == 1) {
+        const int32_t status =
+            Debug_VerifyMem(static_cast<int32_t>(start), length, reinterpret_cast<char*>(buffer));
+        if (TargetResultMap(status) == 1) {
             total += sum;
+        } else if (LinkLost(status)) {
+            return PassEnd::kLinkLost;
         } else {
             // Whatever its words sum to, a run the target refused fails the pass.
             allVerified = false;
@@ -62,7 +77,7 @@ bool ChecksumPass() {
     }
     ProgressReport(100);
     FlashOps.checksumTotal = total;
-    return allVerified && total == Images.ImageChecksum;
+    return allVerified && total == Images.ImageChecksum ? PassEnd::kPassed : PassEnd::kFailed;
 }
 
 // One chunk: 1 equal (its VerifyMask words summed into sum), 0 different
@@ -115,8 +130,12 @@ int32_t RangePass(int32_t even, int32_t count, uint32_t& sum) {
 
 int32_t TargetVerifyChecksum() {
     for (int32_t pass = 0; pass < kVerifyPasses; ++pass) {
-        if (ChecksumPass()) {
+        const PassEnd end = ChecksumPass();
+        if (end == PassEnd::kPassed) {
             return 1;
+        }
+        if (end == PassEnd::kLinkLost) {
+            return 0;
         }
     }
     return 0;

@@ -12,7 +12,9 @@ namespace core {
 // pass passes when every run verifies and the sum of the runs equals
 // ImageChecksum; FlashOps.checksumTotal holds the sum of the runs that
 // verified. Up to two passes; 1 when one passes, else 0. Progress 0, by
-// address, 100 per pass.
+// address, 100 per pass. A run refused because the link failed (the
+// library's error 35) ends the verify at once, the library keeping that
+// reason.
 int32_t TargetVerifyChecksum();
 
 // Reads address..address + length - 1 (from the even address, to a whole

@@ -137,6 +137,10 @@ TEST_F(FlashVerifyTest, ChecksumFailures) {
          [] { sim::Sim().FailOperation("MSP430_VerifyMem", 28, 1); }, 1, 4},
         {"a verify that cannot read", [] { sim::Sim().FailReadAt(0x3010, -1); }, 0, 4},
         {"a target that differs", [] { sim::Sim().Poke(0x3100, 0x00); }, 0, 4},
+        // The link's failure ends the verify: nothing more is asked of a
+        // closed interface, whose answers would hide the reason.
+        {"the link fails under the first run",
+         [] { sim::Sim().FailOperation("MSP430_VerifyMem", 35, 1); }, 0, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -150,6 +154,9 @@ TEST_F(FlashVerifyTest, ChecksumFailures) {
         sim::Sim().Log().Clear();
         EXPECT_EQ(TargetVerifyChecksum(), c.result);
         EXPECT_EQ(Verifies().size(), c.verifies);
+        if (c.verifies == 1) {
+            EXPECT_EQ(Debug_Error_Number(), 35);
+        }
     }
 }
 
