@@ -28,8 +28,9 @@ constexpr int kHeight = 296;
 ui::DialogTemplate ViewTemplate(int id, const char* caption,
                                 std::vector<ui::ControlTemplate> buttons) {
     ui::DialogTemplate t{id, caption, kWidth, kHeight,
+                         // Two characters right of the edit, over the rows' byte columns.
                          {{kDumpCaptionId, ControlKind::Static, kMemoryDumpCaption,
-                           {8, 8, kWidth - 16, 10}, ui::STYLE_FIXED_PITCH},
+                           {18, 8, kWidth - 26, 10}, ui::STYLE_FIXED_PITCH},
                           {kDumpEditId, ControlKind::Edit, "", {8, 22, kWidth - 16, kEditHeight},
                            ui::STYLE_MULTILINE | ui::STYLE_READONLY | ui::STYLE_FIXED_PITCH}}};
     for (ui::ControlTemplate& b : buttons) {
