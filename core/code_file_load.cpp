@@ -5,10 +5,12 @@
 #include "core/code_store.h"
 #include "core/line_reader.h"
 #include "core/passwords.h"
+#include "core/segment_table.h"
 #include "platform/ascii.h"
 #include "ubrof/convert.h"
 
 #include <cstring>
+#include <memory>
 
 namespace core {
 
@@ -126,6 +128,59 @@ bool LoadLines(int32_t store, int32_t format, std::FILE* file, const std::string
     return std::ferror(file) == 0;
 }
 
+// What a kept load may change in its store, to be put back when the load
+// fails: the operator's earlier files must survive a bad one whole.
+class StoreSnapshot {
+public:
+    explicit StoreSnapshot(int32_t store) : store_(store), hasData_(Images.CodeImageHasData) {
+        switch (store_) {
+        case kStoreCodeImage:
+            image_ = std::make_unique<ImageBytes>(Images.CodeImage);
+            for (int32_t i = 0; i < kMaxSegments; ++i) {
+                fileData_[i] = SegmentTable.segments[i].hasFileData;
+            }
+            break;
+        case kStoreProgramImage:
+            image_ = std::make_unique<ImageBytes>(Images.ProgramImage);
+            break;
+        case kStorePassword:
+            std::memcpy(password_, Passwords.BslPassword, sizeof password_);
+            passwordComplete_ = Passwords.PasswordComplete;
+            break;
+        default:
+            break;
+        }
+    }
+    void Restore() const {
+        Images.CodeImageHasData = hasData_;
+        switch (store_) {
+        case kStoreCodeImage:
+            Images.CodeImage = *image_;
+            for (int32_t i = 0; i < kMaxSegments; ++i) {
+                SegmentTable.segments[i].hasFileData = fileData_[i];
+            }
+            break;
+        case kStoreProgramImage:
+            Images.ProgramImage = *image_;
+            break;
+        case kStorePassword:
+            std::memcpy(Passwords.BslPassword, password_, sizeof password_);
+            Passwords.PasswordComplete = passwordComplete_;
+            break;
+        default:
+            break;
+        }
+    }
+
+private:
+    int32_t store_;
+    int32_t hasData_;
+    std::unique_ptr<ImageBytes> image_;
+    uint8_t fileData_[kMaxSegments] = {};
+    int32_t password_[kPasswordSize] = {};
+    int32_t passwordComplete_ = 0;
+};
+
 } // namespace
 
 int32_t CodeFileFormatOfExt(std::string_view extension) {
@@ -159,7 +214,12 @@ int32_t CodeFileFormatFromExt(std::string_view extension) {
 int32_t CodeFileLoad(int32_t target, int32_t format, std::FILE* file, const std::string& path) {
     const int32_t store = target & 7;
     const int32_t hadData = Images.CodeImageHasData;
-    ClearStore(store);
+    std::unique_ptr<StoreSnapshot> kept;
+    if ((target & kStoreKeep) != 0) {
+        kept = std::make_unique<StoreSnapshot>(store);
+    } else {
+        ClearStore(store);
+    }
     CodeLoad.CodeLoadWarnings = CodeLoadWarningFlags{};
     CodeLoad.CodeLoadReport = kCodeLoadReportHead;
 
@@ -167,6 +227,10 @@ int32_t CodeFileLoad(int32_t target, int32_t format, std::FILE* file, const std:
         format >= kFormatTiTxt && format <= kFormatOut && LoadLines(store, format, file, path);
     CodeLoad.CodeLoadReport += "\r\n";
     if (!loaded) {
+        if (kept) {
+            kept->Restore();
+            return 0;
+        }
         ClearStore(store);
         if (store == kStoreProgramImage) {
             Images.CodeImageHasData = hadData; // the code image itself is untouched

@@ -17,13 +17,15 @@ int32_t CodeFileFormatOfExt(std::string_view extension);
 int32_t CodeFileFormatFromExt(std::string_view extension);
 
 // Loads the open file (or, for format 4, the UBROF file at path) into the
-// store of target (low 3 bits): clears that store, restarts the warnings and
+// store of target (low 3 bits): clears that store (unless target has
+// kStoreKeep), restarts the warnings and
 // CodeLoadReport, parses line by line until the end record or the end of the
 // file. Format 5 picks Intel HEX or Motorola per line; format 6 reads the
 // Intel HEX file that OutFileConvertToHex made. Returns 1 when loaded, 0 when
 // a line was bad, the file could not be read or converted, or the format is
 // not 1..6; on 0 the store is left empty, so a partial image is never
-// programmed. The line reader is reset here.
+// programmed; with kStoreKeep it is left exactly as it was before the load.
+// The line reader is reset here.
 int32_t CodeFileLoad(int32_t target, int32_t format, std::FILE* file, const std::string& path);
 
 // Adds the raw bytes of the open file to the store of mode from start on

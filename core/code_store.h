@@ -12,6 +12,10 @@ namespace core {
 inline constexpr int32_t kStoreCodeImage = 0;
 inline constexpr int32_t kStorePassword = 1;
 inline constexpr int32_t kStoreProgramImage = 2;
+// Added to a target of CodeFileLoad: the store is not cleared first, so the
+// file's bytes join what is there (Combine Files); a failed load puts the
+// store back exactly as it was.
+inline constexpr int32_t kStoreKeep = 0x08;
 
 // Cleared at the start of each load.
 struct CodeLoadWarningFlags {

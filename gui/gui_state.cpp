@@ -3,6 +3,8 @@
 #include "gui/barcode_input.h"
 #include "gui/command_line.h"
 #include "gui/main_window_state.h"
+#include "gui/memory_view_dlgs.h"
+#include "gui/preferences.h"
 #include "gui/procedure_frame.h"
 #include "gui/serial_number.h"
 #include "gui/setup_runners.h"
@@ -20,6 +22,8 @@ void GuiStateReset() {
     Frame.Reset();
     SerialNumber.Reset();
     SetupRunner.Reset();
+    Preferences.Reset();
+    MemoryView.Reset();
 }
 
 } // namespace gui

@@ -21,6 +21,4 @@ void ConnectionCaptionsUpdate() {}
 
 void CodeFileReadAndReport(int32_t) {}
 
-void PreferencesLoad() {}
-
 } // namespace gui

@@ -36,7 +36,7 @@ void ConnectionCaptionsUpdate();
 // Reads the current code file and reports it (not built yet).
 void CodeFileReadAndReport(int32_t mode);
 
-// Reads "prefer.ini" (not built yet).
+// Reads "prefer.ini" (gui/preferences.h).
 void PreferencesLoad();
 
 } // namespace gui

@@ -33,6 +33,7 @@ inline constexpr uint32_t STYLE_DISABLED = 0x8;   // starts disabled
 inline constexpr uint32_t STYLE_CENTER = 0x10;    // Static: text centred
 inline constexpr uint32_t STYLE_RIGHT = 0x20;     // Static: text right-aligned
 inline constexpr uint32_t STYLE_HIDDEN = 0x40;    // starts hidden
+inline constexpr uint32_t STYLE_FIXED_PITCH = 0x80; // Edit, Static: fixed-pitch font (columns of a dump)
 
 struct ControlTemplate {
     int id = 0; // 0 or -1 for a label nobody addresses

@@ -155,11 +155,15 @@ std::vector<std::string> GeometryProblems(Dialog& dialog) {
         int need = 0;
         int room = r.width();
         const QString text = QString::fromStdString(c.text);
+        // A caption of several lines ("\n") needs its longest line and every line's height.
+        const QRect lines = fm.boundingRect(QRect(0, 0, 100000, 100000), Qt::AlignLeft, text);
+        const int textWidth = text.contains('\n') ? lines.width() : fm.horizontalAdvance(text);
+        const int textHeight = text.contains('\n') ? lines.height() : fm.height();
         switch (c.tmpl.kind) {
         case ControlKind::Button: {
             // The style's margin and frame on both sides are no room for text.
             const QStyle* st = w->style();
-            need = fm.horizontalAdvance(text) +
+            need = textWidth +
                    2 * (st->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w) / 2 +
                         st->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w));
             break;
@@ -172,7 +176,7 @@ std::vector<std::string> GeometryProblems(Dialog& dialog) {
                                    nullptr, w) +
                    st->pixelMetric(check ? QStyle::PM_CheckBoxLabelSpacing : QStyle::PM_RadioButtonLabelSpacing,
                                    nullptr, w) +
-                   fm.horizontalAdvance(text);
+                   textWidth;
             break;
         }
         case ControlKind::Group:
@@ -197,7 +201,7 @@ std::vector<std::string> GeometryProblems(Dialog& dialog) {
         }
         if (need > room) {
             problems.push_back(name + " text does not fit");
-        } else if (need > 0 && fm.height() > r.height() + 2 && c.tmpl.kind != ControlKind::Group) {
+        } else if (need > 0 && textHeight > r.height() + 2 && c.tmpl.kind != ControlKind::Group) {
             problems.push_back(name + " text does not fit");
         }
         placed.push_back(Placed{c.tmpl.id, r, c.tmpl.kind == ControlKind::Group});

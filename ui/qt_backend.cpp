@@ -62,6 +62,14 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// The application font's size in the fixed-pitch face of the same family.
+QFont FixedPitchFont() {
+    QFont mono(QStringLiteral("DejaVu Sans Mono"));
+    mono.setStyleHint(QFont::Monospace);
+    mono.setPointSizeF(QApplication::font().pointSizeF());
+    return mono;
+}
+
 QColor ToQColor(Color c) {
     return QColor((c.rgb >> 16) & 0xFF, (c.rgb >> 8) & 0xFF, c.rgb & 0xFF);
 }
@@ -422,6 +430,9 @@ private:
             case ControlKind::Static: {
                 auto* l = new QLabel(Q(c.text), client_);
                 l->setTextFormat(Qt::PlainText);
+                if (c.tmpl.style & STYLE_FIXED_PITCH) {
+                    l->setFont(FixedPitchFont());
+                }
                 Qt::Alignment a = Qt::AlignTop;
                 a |= (c.tmpl.style & STYLE_CENTER)  ? Qt::AlignHCenter
                      : (c.tmpl.style & STYLE_RIGHT) ? Qt::AlignRight
@@ -438,6 +449,9 @@ private:
                 if (c.tmpl.style & STYLE_MULTILINE) {
                     auto* e = new QPlainTextEdit(client_);
                     e->setLineWrapMode(QPlainTextEdit::NoWrap);
+                    if (c.tmpl.style & STYLE_FIXED_PITCH) {
+                        e->setFont(FixedPitchFont());
+                    }
                     e->setTabChangesFocus(true);
                     QObject::connect(e, &QPlainTextEdit::textChanged, this, [this, id, e] {
                         if (!syncing_) {

@@ -311,6 +311,54 @@ TEST_F(CodeFileLoadTest, ABadLineEmptiesTheStoreItWasLoading) {
     EXPECT_EQ(Images.CodeImageHasData, 0);
 }
 
+// A kept load adds to its store; a failed one puts the store back exactly,
+// with the bytes of the bad file's good lines gone again.
+TEST_F(CodeFileLoadTest, AKeptLoadAddsAndAFailedOneRestoresTheStore) {
+    UseDevice("2619", 0xF26F);
+    ASSERT_GT(SegmentTableBuild(), 0);
+    const std::string first = Write("first.txt", "@1000\n01\n@FFFE\n00 F0\nq\n");
+    const std::string second = Write("second.txt", "@2100\n02\n@FFE0\n33\nq\n");
+    // Good lines first (a new segment, a byte over a defined one), then a bad one.
+    const std::string bad = Write("bad.txt", "@4000\n44\n@1000\n55\nzz\nq\n");
+    for (int32_t target : {0, 1, 2}) {
+        SCOPED_TRACE(target);
+        CodeImageClear();
+        PasswordClear();
+        ASSERT_EQ(LoadPath(first, target), 1);
+        ASSERT_EQ(LoadPath(second, target | kStoreKeep), 1);
+        const ImageBytes& image = target == 2 ? Images.ProgramImage : Images.CodeImage;
+        if (target == 1) {
+            EXPECT_EQ(Passwords.BslPassword[0], 0x33);
+            EXPECT_EQ(Passwords.BslPassword[30], 0x00);
+        } else {
+            EXPECT_EQ(Defined(image), Merge(Merge(BytesAt(0x1000, {1}), BytesAt(0x2100, {2})),
+                                            Merge(BytesAt(0xFFE0, {0x33}),
+                                                  BytesAt(0xFFFE, {0x00, 0xF0}))));
+        }
+        std::vector<uint8_t> fileData;
+        for (int32_t k = 0; k < SegmentTable.count; ++k) {
+            fileData.push_back(SegmentTable.segments[k].hasFileData);
+        }
+        const std::vector<uint8_t> data(image.data, image.data + kImageSize);
+        const std::vector<uint8_t> used(image.used, image.used + kImageSize);
+        std::vector<int32_t> password(Passwords.BslPassword, Passwords.BslPassword + kPasswordSize);
+
+        EXPECT_EQ(LoadPath(bad, target | kStoreKeep), 0);
+        EXPECT_EQ(std::vector<uint8_t>(image.data, image.data + kImageSize), data);
+        EXPECT_EQ(std::vector<uint8_t>(image.used, image.used + kImageSize), used);
+        EXPECT_EQ(std::vector<int32_t>(Passwords.BslPassword,
+                                       Passwords.BslPassword + kPasswordSize),
+                  password);
+        EXPECT_EQ(Images.CodeImageHasData, target == 1 ? 0 : 1);
+        for (int32_t k = 0; k < SegmentTable.count; ++k) {
+            EXPECT_EQ(SegmentTable.segments[k].hasFileData, fileData[static_cast<size_t>(k)])
+                << SegmentTable.segments[k].start;
+        }
+        // The warnings of the failed file stay for the caller to report.
+        EXPECT_EQ(CodeLoad.CodeLoadWarnings.dataOverwritten, target == 1 ? 0 : 1);
+    }
+}
+
 TEST_F(CodeFileLoadTest, StoredBytesMarkTheirSegment) {
     UseDevice("2619", 0xF26F); // info 0x1000-0x10FF in 4 segments, flash from 0x2100
     ASSERT_GT(SegmentTableBuild(), 0);

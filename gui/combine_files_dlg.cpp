@@ -1,0 +1,177 @@
+#include "gui/combine_files_dlg.h"
+
+#include "core/code_file_filter.h"
+#include "core/code_file_load.h"
+#include "core/code_file_names.h"
+#include "core/code_image.h"
+#include "core/code_store.h"
+#include "core/line_reader.h"
+#include "core/number_parse.h"
+#include "core/out_convert.h"
+#include "platform/file.h"
+#include "ui/file_dialog.h"
+#include "ui/message_box.h"
+
+#include <cstdio>
+
+namespace gui {
+
+namespace {
+
+using ui::ControlKind;
+
+constexpr size_t kListKeep = 2000;
+
+ui::DialogTemplate CombineTemplate() {
+    return ui::DialogTemplate{
+        214,
+        "Combine Files",
+        330,
+        220,
+        {
+            {1131, ControlKind::Edit, "", {6, 6, 318, 150}, ui::STYLE_MULTILINE | ui::STYLE_READONLY},
+            {1127, ControlKind::Button, "Add Code File", {6, 162, 90, 14}},
+            {1128, ControlKind::Button, "Add File Contents", {6, 182, 90, 14}},
+            {-1, ControlKind::Static, "Start Address:", {102, 185, 56, 9}},
+            {1130, ControlKind::Edit, "", {160, 182, 60, 13}},
+            {1119, ControlKind::Button, "Clear All", {264, 162, 60, 14}},
+            {1129, ControlKind::Button, "Exit", {264, 200, 60, 14}},
+        }};
+}
+
+std::string NameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool AnyWarning() {
+    const core::CodeLoadWarningFlags& w = core::CodeLoad.CodeLoadWarnings;
+    return w.dataInRom || w.dataInRam || w.dataOutsideFlash || w.dataOverwritten;
+}
+
+std::string FileLine(int32_t number) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, AnyWarning() ? "File %1.1i - ERROR: " : "File %1.1i - OK   : ",
+                  static_cast<int>(number));
+    return buf;
+}
+
+void InvalidFileBox(const std::string& name) {
+    ui::MessageBox("The Code File \r\n\r\n" + name + " \r\n\r\nis invalid. Reading terminated !!",
+                   "Error", ui::MB_OK | ui::MB_ICONERROR);
+}
+
+} // namespace
+
+CombineFiles::CombineFiles() : ui::Dialog(CombineTemplate()) {
+    Map(ui::BN_CLICKED, 1127, [this] { AddCodeFile(); });
+    Map(ui::BN_CLICKED, 1128, [this] { AddFileContents(); });
+    Map(ui::BN_CLICKED, 1119, [this] { ClearAll(); });
+    Map(ui::BN_CLICKED, 1129, [this] { EndDialog(ui::IDCANCEL); });
+    Map(ui::BN_CLICKED, ui::IDOK, [] {}); // Enter closes nothing
+}
+
+bool CombineFiles::OnInitDialog() {
+    SetItemText(1130, "0x1000");
+    SetLimitText(1130, 10);
+    return true;
+}
+
+bool CombineFiles::AtLimit() {
+    if (count_ < kCombineMaxFiles) {
+        return false;
+    }
+    ui::MessageBox("Numbers of combined files reach the limit.", "Error",
+                   ui::MB_OK | ui::MB_ICONERROR);
+    return true;
+}
+
+void CombineFiles::AppendList(const std::string& line) {
+    list_ += line;
+    if (list_.size() > kListKeep) {
+        list_.erase(0, list_.size() - kListKeep);
+    }
+    SetItemText(1131, list_);
+    LineScroll(1131, GetLineCount(1131));
+}
+
+void CombineFiles::AddCodeFile() {
+    if (AtLimit()) {
+        return;
+    }
+    ui::FileDialogOptions o;
+    o.open = true;
+    o.filter = core::CodeFileOpenFilter();
+    if (count_ == 0) {
+        o.initialDir = core::CodeFileNames.CodeFile.directory;
+    }
+    const std::optional<std::string> chosen = ui::FileDialog(o);
+    if (!chosen) {
+        return;
+    }
+    std::string path = *chosen;
+    const std::string name = NameOf(path);
+    const size_t dot = name.rfind('.');
+    const int32_t format = core::CodeFileFormatOfExt(dot == std::string::npos ? "" : name.substr(dot + 1));
+    if (format == 6 && core::OutFileConvertToHex(path) != 1) {
+        return; // the converter has told what went wrong
+    }
+    int32_t loaded = 0;
+    {
+        platform::File file(path, platform::FileModeRead | platform::FileShareDenyWrite);
+        core::LineReaderReset();
+        // The first file starts a new image; later ones join it, and one
+        // that fails leaves the image as the earlier files made it.
+        loaded = core::CodeFileLoad(count_ == 0 ? core::kStoreCodeImage
+                                                : core::kStoreCodeImage | core::kStoreKeep,
+                                    format, file.get(), path);
+    }
+    if (loaded != 1) {
+        InvalidFileBox(name);
+        return;
+    }
+    ++count_;
+    AppendList(FileLine(count_) + name + "\r\n");
+}
+
+void CombineFiles::AddFileContents() {
+    if (AtLimit()) {
+        return;
+    }
+    ui::FileDialogOptions o;
+    o.open = true;
+    o.filter = "APPEND: ASCII/Binary File    (*.*)|*.*||";
+    const std::optional<std::string> path = ui::FileDialog(o);
+    if (!path) {
+        return;
+    }
+    const int32_t start = core::TextParseNumber(GetItemText(1130).substr(0, 10).c_str());
+    platform::File file(*path, platform::FileModeRead | platform::FileShareDenyWrite);
+    if (file.get() == nullptr) {
+        InvalidFileBox(NameOf(*path));
+        return;
+    }
+    core::LineReaderReset();
+    const int32_t stored =
+        core::CodeImageLoadBinary(count_ == 0 ? 0 : core::kStoreKeep, start, file.get());
+    if (stored <= 0) {
+        return;
+    }
+    ++count_;
+    char range[64];
+    std::snprintf(range, sizeof range, "  -,,- Address: 0x%4.4X - 0x%4.4X\r\n",
+                  static_cast<unsigned>(start), static_cast<unsigned>(start + stored - 1));
+    AppendList(FileLine(count_) + NameOf(*path) + range);
+}
+
+void CombineFiles::ClearAll() {
+    if (ui::MessageBox("Are you sure?", "Warning", ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES) {
+        return;
+    }
+    count_ = 0;
+    list_.clear();
+    SetItemText(1131, "");
+    core::CodeImageClear();
+}
+
+} // namespace gui
