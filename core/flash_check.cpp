@@ -42,6 +42,10 @@ CheckOutcome TargetCheckSegment(const MemorySegment& s) {
     if (TargetResultMap(status) == 1) {
         return CheckOutcome::kBlank;
     }
+    // Quillcore's table hands the library's reason up as the status itself.
+    if (status == kNotBlankError) {
+        return CheckOutcome::kNotBlank;
+    }
     if (status != -1) {
         return CheckOutcome::kFailed;
     }

@@ -2,6 +2,8 @@
 // blocks, RAM, words and bytes, run and synchronise, and the reasons a
 // failure leaves in the library's error log.
 
+#include "core/flash_check.h"
+#include "core/program_image.h"
 #include "core/target_state.h"
 #include "tests/api/api_fixture.h"
 
@@ -115,6 +117,27 @@ TEST_F(DirectTest, ABlankCheckThatCannotReadFails) {
     ASSERT_EQ(F_Segment_Erase(0x2000), 1);
     sim::Sim().FailReadAt(0x2000, 1);
     EXPECT_EQ(F_Sectors_Blank_Check(0x2000, 0x21FF), 0);
+}
+
+// The library's table hands a failure's reason up as the status: a check
+// that found memory not blank must still go on to read it, and only a link
+// that failed under the check ends it.
+TEST_F(DirectTest, AnEraseCheckThroughTheLibraryTellsNotBlankFromALostLink) {
+    const int32_t at = core::ImageIndex(0x2000);
+    core::Images.CodeImage.data[at] = 0x12;
+    core::Images.CodeImage.used[at] = 1;
+    core::Images.CodeImageHasData = 1;
+    ASSERT_EQ(core::ProgramImagePrepare(0, 0), 1);
+    ASSERT_EQ(F_Segment_Erase(0x2000), 1);
+    sim::Sim().Poke(0x2100, 0x00); // not blank, but nothing is written there
+    sim::Sim().Log().Clear();
+    EXPECT_EQ(core::TargetBlankCheck(), 1);
+    EXPECT_GT(sim::Sim().Log().Count("MSP430_Memory"), 0u);
+
+    sim::Sim().FailOperation("MSP430_EraseCheck", 35, 1);
+    sim::Sim().Log().Clear();
+    EXPECT_EQ(core::TargetBlankCheck(), 0);
+    EXPECT_EQ(sim::Sim().Log().Count("MSP430_Memory"), 0u);
 }
 
 TEST_F(DirectTest, RamWordsAndBytesRoundTrip) {
