@@ -16,26 +16,12 @@ void OnBlowFuse() {}
 void OnResetTarget() {}
 void OnReadSn() {}
 void OnOpenCodeFile() {}
-void OnCodeFileReload() {}
-void OnSnListFile() {}
-void OnDeviceSelect() {}
-void OnGroupSelect() {}
-void OnVccSelect() {}
-void OnSnTotalChange() {}
-void OnSaveProjectAs() {}
-void OnLoadSetup() {}
-void OnSaveSetup() {}
-void OnSaveSetupAs() {}
 void OnCombineCodeFiles() {}
-void OnSaveCodeAs() {}
-void OnSaveMemoryAs() {}
-void OnRecentSetup(int) {}
 void OnCodeFileData() {}
 void OnFlashMemoryData() {}
 void OnPendingSnList() {}
 void OnCompareCodeAndFlash() {}
 void OnCompareTwoCodeFiles() {}
-void OnLockUnlockSetup() {}
 void OnMemoryOptions() {}
 void OnBslPassword() {}
 void OnConnectionReset() {}
@@ -44,6 +30,7 @@ void OnSerializationSetup() {}
 void OnSerializationReport() {}
 void OnFirmwareVersion() {}
 void OnFirmwareDownloader() {}
-void OnAboutSoftware() {}
+
+void RepeatActionSet(int32_t, const std::string&) {}
 
 } // namespace gui
