@@ -8,7 +8,9 @@
 #include "core/target_connect.h"
 #include "core/target_identify.h"
 #include "core/target_state.h"
+#include "core/progress.h"
 #include "gui/barcode_input.h"
+#include "gui/serial_number.h"
 #include "gui/command_line.h"
 #include "gui/main_dialog.h"
 #include "gui/procedure_frame.h"
@@ -459,6 +461,35 @@ TEST_F(FrameTest, RunTimeAcrossTheWrapAndClamped) {
     EXPECT_EQ(lines, (std::vector<std::string>{
                          " -------- D O N E --- ( run time =   0.8 sec.)\r\n",
                          " -------- D O N E --- ( run time =1000.0 sec.)\r\n"}));
+}
+
+// The start step writes the cleaned serial number back without running the
+// field's change handler; the report scrolls to its last line; the core's
+// progress moves the bar only while the window exists.
+TEST_F(FrameTest, SerialFieldReportScrollAndProgress) {
+    Config("SerializationEnable 1\r\n");
+    Run([&](ui::Driver& d) {
+        d.Type(1051, "12345");
+        EXPECT_EQ(gui::SerialNumber.ManualSnFlag, 1);
+        gui::SerialNumber.ManualSnFlag = 0;
+        ASSERT_EQ(gui::ProcedureStart(), 1);
+        EXPECT_EQ(gui::SerialNumber.ManualSnFlag, 0);
+        EXPECT_EQ(d.Target().GetItemText(1051), "12345");
+
+        for (int i = 0; i < 30; ++i) {
+            gui::ReportAppend("line " + std::to_string(i) + "\r\n");
+        }
+        ui::Dialog& w = d.Target();
+        EXPECT_GT(w.GetFirstVisibleLine(1026), 0);
+        EXPECT_EQ(w.GetFirstVisibleLine(1026), w.GetLineCount(1026) - 1);
+
+        core::ProgressReport(40);
+        EXPECT_EQ(w.GetPos(1024), 40);
+        gui::ProcedureFinish(gui::kResultPassed);
+    });
+    // Closed: the core's progress goes nowhere.
+    EXPECT_EQ(core::Progress.operation, nullptr);
+    gui::ProgressBarSetPos(70);
 }
 
 } // namespace
