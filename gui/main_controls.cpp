@@ -273,7 +273,7 @@ void SerialNumberDisplayUpdate(int32_t) {
     // The model text, the next number and its sample caption are the
     // serialization engine's to show.
     const bool serial = s.SerializationEnable == 1;
-    for (int id : {1051, 1093, 1012, 1009, 1107}) {
+    for (int id : {1051, 1093, 1012, 1009}) {
         w->EnableItem(id, serial);
     }
     for (int id : {1050, 1111}) {

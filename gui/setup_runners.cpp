@@ -198,6 +198,9 @@ void ProjectOpenCommand(const std::string& path) {
         std::snprintf(line, sizeof line, "-- Code size = 0x%4.4X ( %1.1i ) bytes\r\n",
                       static_cast<unsigned>(used), used);
         ReportAppend(line);
+        // The project is the current code file now.
+        MainWindowSetText(1020, core::CodeFileNames.CodeFile.directory);
+        MainWindowSetText(1022, core::CodeFileNames.CodeFile.name);
         Startup.LockOptions = (Startup.LockOptions & ~0xF) | (Project.ProjectLockOptionsRead & 7);
         SetupRunner.SetupUnlocked = (Startup.LockOptions & kLockingBits) != 0 ? 0 : 0xFF;
     } else {

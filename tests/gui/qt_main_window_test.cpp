@@ -188,6 +188,25 @@ TEST_F(QtMainWindowTest, BiggerFontKeepsTheLampsBesideTheirButtons) {
     EXPECT_GT(client.width, 425 * 3 / 2);
 }
 
+TEST_F(QtMainWindowTest, AboutBoxFitsItsTexts) {
+    ui::TestSession session;
+    session.OnDialog(100, [](ui::Driver& d) {
+        for (const std::string& p : ui::qt::GeometryProblems(d.Target())) {
+            ADD_FAILURE() << p;
+        }
+        EXPECT_FALSE(d.Target().GetItemText(1186).empty());
+        EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "about-box.png"));
+        d.Click(ui::IDOK);
+    });
+    session.OnDialog(107, [](ui::Driver& d) {
+        d.Menu(122);
+        d.Close();
+    });
+    gui::MainDialog dialog;
+    dialog.DoModal();
+    EXPECT_TRUE(ui::TranscriptHas("[100] end 1"));
+}
+
 TEST_F(QtMainWindowTest, StartUpPictureShowsTheArtwork) {
     ui::TestSession session;
     session.OnDialog(gui::kStartupViewId, [](ui::Driver& d) {
