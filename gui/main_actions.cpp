@@ -10,6 +10,7 @@
 #include "gui/options_dlg.h"
 #include "gui/preferences_dlg.h"
 #include "gui/reset_option_dlg.h"
+#include "gui/main_controls.h"
 #include "gui/setup_runners.h"
 #include "ui/message_box.h"
 
@@ -29,16 +30,6 @@ void OnBlowFuse() {}
 void OnResetTarget() {}
 void OnReadSn() {}
 void OnOpenCodeFile() {}
-void OnCodeFileReload() {}
-void OnSnListFile() {}
-void OnDeviceSelect() {}
-void OnGroupSelect() {}
-void OnVccSelect() {}
-void OnSnTotalChange() {}
-void OnSaveProjectAs() {}
-void OnLoadSetup() {}
-void OnSaveSetup() {}
-void OnSaveSetupAs() {}
 void OnCombineCodeFiles() {
     CombineFiles combine;
     combine.DoModal();
@@ -50,14 +41,11 @@ void OnCombineCodeFiles() {
     if (ui::MessageBox("Combined Code Data Block is completed\r\n\r\n"
                        "Would you like to save the Combined Code Data File ??\r\n\r\n",
                        "Save Combine Code Files", ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES) {
-        OnSaveCodeAs();
+        CodeFileSaveAsMenu();
     }
     MemoryViewDlg view;
     view.DoModal();
 }
-void OnSaveCodeAs() {}
-void OnSaveMemoryAs() {}
-void OnRecentSetup(int) {}
 void OnCodeFileData() {
     MemoryViewDlg view;
     view.DoModal();
@@ -70,7 +58,6 @@ void OnFlashMemoryData() {
 void OnPendingSnList() {}
 void OnCompareCodeAndFlash() {}
 void OnCompareTwoCodeFiles() {}
-void OnLockUnlockSetup() {}
 void OnMemoryOptions() {
     OptionsDlg options;
     if (options.DoModal() == ui::IDOK) {
@@ -96,6 +83,7 @@ void OnSerializationSetup() {}
 void OnSerializationReport() {}
 void OnFirmwareVersion() {}
 void OnFirmwareDownloader() {}
-void OnAboutSoftware() {}
+
+void RepeatActionSet(int32_t, const std::string&) {}
 
 } // namespace gui

@@ -3,6 +3,9 @@
 // the procedures, state handlers and dialogs fill in. Until they are built
 // each does nothing.
 
+#include <cstdint>
+#include <string>
+
 namespace gui {
 
 // Action buttons.
@@ -22,28 +25,14 @@ void OnReadSn();          // 1012
 
 // Controls of the window's state.
 void OnOpenCodeFile();      // 1010, menu 120
-void OnCodeFileReload();    // 1033
-void OnSnListFile();        // 1011
-void OnDeviceSelect();      // 1014
-void OnGroupSelect();       // 1021
-void OnVccSelect();         // 1028
-void OnSnTotalChange();     // 1052
 
 // Menu commands.
-void OnSaveProjectAs();     // 24
-void OnLoadSetup();         // 153
-void OnSaveSetup();         // 154
-void OnSaveSetupAs();       // 155
 void OnCombineCodeFiles();  // 216
-void OnSaveCodeAs();        // 217
-void OnSaveMemoryAs();      // 223
-void OnRecentSetup(int slot); // 203, 205, 206, 207: slots 1..4
 void OnCodeFileData();      // 180
 void OnFlashMemoryData();   // 199
 void OnPendingSnList();     // 21
 void OnCompareCodeAndFlash(); // 214
 void OnCompareTwoCodeFiles(); // 232
-void OnLockUnlockSetup();   // 218
 void OnMemoryOptions();     // 194
 void OnBslPassword();       // 225
 void OnConnectionReset();   // 220
@@ -52,6 +41,9 @@ void OnSerializationSetup(); // 195
 void OnSerializationReport(); // 219
 void OnFirmwareVersion();   // 233
 void OnFirmwareDownloader(); // 228
-void OnAboutSoftware();     // 122
+
+// The action NEXT repeats: code (1 AUTO PROGRAM) and its name (comes with
+// the procedures; does nothing yet).
+void RepeatActionSet(int32_t code, const std::string& name);
 
 } // namespace gui

@@ -1,15 +1,19 @@
 #include "gui/main_dialog.h"
 
 #include "core/debug_lib.h"
+#include "core/progress.h"
 #include "core/settings.h"
 #include "core/setup_file.h"
 #include "core/target_connect.h"
 #include "gui/artwork.h"
 #include "gui/barcode_input.h"
 #include "gui/command_line.h"
+#include "gui/device_selectors.h"
+#include "gui/main_controls.h"
 #include "gui/main_actions.h"
 #include "gui/main_layout.h"
 #include "gui/main_window_state.h"
+#include "gui/procedure_frame.h"
 #include "gui/serial_number.h"
 #include "gui/setup_runners.h"
 #include "gui/startup_load.h"
@@ -72,16 +76,16 @@ MainDialog::MainDialog() : ui::Dialog(MainDialogTemplate()) {
         {1007, OnBlankCheck},  {1008, OnReadCopy},    {1009, OnWriteSnModel},
         {1017, OnNext},        {1018, OnBlowFuse},    {1019, OnResetTarget},
         {1012, OnReadSn},      {1010, OnOpenCodeFile}, {120, OnOpenCodeFile},
-        {1033, OnCodeFileReload}, {1011, OnSnListFile},
+        {1033, OnReloadCodeFile}, {1011, OnSnFile},
         // Menu commands.
-        {24, OnSaveProjectAs}, {153, OnLoadSetup}, {154, OnSaveSetup},
-        {155, OnSaveSetupAs}, {216, OnCombineCodeFiles}, {217, OnSaveCodeAs},
-        {223, OnSaveMemoryAs}, {180, OnCodeFileData}, {199, OnFlashMemoryData},
+        {24, ProjectSaveAsCommand}, {153, SetupLoad}, {154, SetupSave},
+        {155, SetupSaveAs}, {216, OnCombineCodeFiles}, {217, CodeFileSaveAsMenu},
+        {223, MemorySaveAsMenu}, {180, OnCodeFileData}, {199, OnFlashMemoryData},
         {21, OnPendingSnList}, {214, OnCompareCodeAndFlash}, {232, OnCompareTwoCodeFiles},
         {218, OnLockUnlockSetup}, {194, OnMemoryOptions}, {225, OnBslPassword},
         {220, OnConnectionReset}, {221, OnPreferences}, {195, OnSerializationSetup},
         {219, OnSerializationReport}, {233, OnFirmwareVersion}, {228, OnFirmwareDownloader},
-        {122, OnAboutSoftware},
+        {122, AboutDialog},
     };
     for (const auto& [id, handler] : buttons) {
         OnCommand(id, handler);
@@ -90,7 +94,7 @@ MainDialog::MainDialog() : ui::Dialog(MainDialogTemplate()) {
     OnCommand(213, [] { NewSetupDefaults(); });
     const std::pair<int, int> recent[] = {{203, 1}, {205, 2}, {206, 3}, {207, 4}};
     for (const auto& [id, slot] : recent) {
-        OnCommand(id, [slot = slot] { OnRecentSetup(slot); });
+        OnCommand(id, [slot = slot] { RecentSetupOpen(slot); });
     }
     OnCommand(128, [this] { OnExit(); });
     OnCommand(230, [this] { UserGuideOpen(); });
@@ -116,6 +120,7 @@ MainDialog::~MainDialog() {
         MainWindow.MainDialogExists = 0;
     }
     StatusDisplay.draw = nullptr;
+    core::ProgressOperationSet(nullptr, nullptr);
 }
 
 bool MainDialog::OnInitDialog() {
@@ -142,7 +147,8 @@ bool MainDialog::OnInitDialog() {
     SetupRunner.FlashWrittenFlags = 3;
 
     StartupLoad();
-    SetCurSel(1028, std::clamp(core::Settings.VccIndex, 0, 7));
+    VccComboUpdate();
+    RecentSetupsMenuUpdate();
 
     Startup.ProgramPath = platform::ProgramPath();
     core::DebugLibLoad();
@@ -151,6 +157,9 @@ bool MainDialog::OnInitDialog() {
     core::TargetVccEstimate();
 
     MainWindow.MainDialogExists = 1;
+    // The core's long target loops move the progress bar.
+    core::ProgressOperationSet([](int32_t percent, void*) { ProgressBarSetPos(percent); },
+                               nullptr);
     // The load ran before the window existed: bring the controls in line
     // with a locked setup or project now.
     MainDialogRefresh();

@@ -36,10 +36,12 @@ ui::DialogTemplate BuildTemplate() {
         {1015, ControlKind::Edit, "", {36, 55, 78, 12}, kShown},
         {-1, ControlKind::Static, "BSL:", {5, 71, 30, 10}},
         {1016, ControlKind::Edit, "", {36, 69, 78, 12}, kShown},
-        {149, ControlKind::Group, "Selected Device Information", {5, 84, 109, 28}},
-        {161, ControlKind::Edit, "", {9, 96, 101, 12}, kShown},
-        {1186, ControlKind::Static, "", {5, 115, 109, 9}},
-        {1108, ControlKind::Static, "", {5, 125, 109, 9}},
+        // The information line is longer than the column: it wraps onto a
+        // second line rather than scroll out of sight.
+        {149, ControlKind::Group, "Selected Device Information", {5, 84, 109, 35}},
+        {161, ControlKind::Static, "", {9, 96, 101, 18}},
+        {1186, ControlKind::Static, "", {5, 122, 109, 9}},
+        {1108, ControlKind::Static, "", {5, 132, 109, 9}},
 
         // Serial number and model text.
         {1111, ControlKind::Static, "Model:", {119, 7, 38, 10}},

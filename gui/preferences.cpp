@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "gui/startup_load.h"
 #include "platform/sound.h"
+#include "ui/transcript.h"
 
 #include <cstdio>
 #include <fstream>
@@ -155,6 +156,7 @@ int32_t PreferencesSave() {
 }
 
 void ResultSound(int32_t type) {
+    ui::TranscriptAdd("sound " + std::to_string(type));
     if (Preferences.SoundEnable == 1) {
         const std::string* wave = nullptr;
         switch (type) {

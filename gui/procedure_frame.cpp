@@ -1,7 +1,360 @@
 #include "gui/procedure_frame.h"
 
+#include "core/device_select.h"
+#include "core/device_table.h"
+#include "core/flash_access.h"
+#include "core/program_image.h"
+#include "core/settings.h"
+#include "core/target_connect.h"
+#include "core/target_identify.h"
+#include "core/target_state.h"
+#include "gui/barcode_input.h"
+#include "gui/main_controls.h"
+#include "gui/main_dialog.h"
+#include "gui/main_window_state.h"
+#include "gui/preferences.h"
+#include "gui/serial_number.h"
+#include "gui/setup_runners.h"
+#include "gui/status_lamps.h"
+#include "platform/clock.h"
+#include "platform/prompt.h"
+
+#include <algorithm>
+#include <cstdio>
+
 namespace gui {
 
 FrameState Frame;
+
+namespace {
+
+using platform::IDNO;
+using platform::IDYES;
+
+constexpr uint32_t kErrorBox = platform::MB_OK | platform::MB_ICONERROR;      // 0x10
+constexpr uint32_t kYesNoWarning = platform::MB_YESNO | platform::MB_ICONWARNING; // 0x34
+constexpr uint32_t kYesNoQuestion = platform::MB_YESNO | platform::MB_ICONQUESTION; // 0x24
+
+// The last keep characters of text.
+void KeepTail(std::string& text, size_t keep) {
+    if (text.size() > keep) {
+        text.erase(0, text.size() - keep);
+    }
+}
+
+// Shows text in the report edit, scrolled so that its last line shows, and
+// repaints at once: a procedure runs without returning to the message loop.
+void ReportShow(const std::string& text) {
+    MainDialog* dialog = MainWindow.TheMainDialog;
+    if (dialog == nullptr) {
+        return;
+    }
+    dialog->SetItemText(1026, text);
+    dialog->LineScroll(1026, dialog->GetLineCount(1026));
+    dialog->UpdateWindow();
+}
+
+StatusLamp& Row(int32_t row) {
+    return StatusDisplay.StatusLampTable[static_cast<size_t>(row)];
+}
+
+// Rows 3-9 that wait in this run (yellow) take bitmap.
+void PendingRowsSet(int32_t bitmap) {
+    for (int32_t r = kRowErase; r <= kRowChecksum; ++r) {
+        if (Row(r).bitmap == kLampPending) {
+            Row(r).bitmap = bitmap;
+        }
+    }
+}
+
+std::string TrimmedRowName(int32_t row) {
+    if (!core::DeviceRowValid(row)) {
+        return "";
+    }
+    std::string name = core::DeviceInfoTable.records[row].name;
+    while (!name.empty() && name.back() == ' ') {
+        name.pop_back();
+    }
+    return name;
+}
+
+} // namespace
+
+int TimedMessageBox(const std::string& text, const std::string& caption, uint32_t flags) {
+    // The prompt service itself keeps every box's open time, the core's
+    // boxes included; the run time subtracts it from there.
+    return platform::ShowMessageBox(text, caption, flags);
+}
+
+void ReportAppend(const std::string& text) {
+    Frame.ReportText += text;
+    KeepTail(Frame.ReportText, kReportKeep);
+    ReportShow(Frame.ReportText);
+}
+
+void ReportHistoryAppend(const std::string& text) {
+    if (core::Settings.ReportHistory != 1) {
+        Frame.ReportHistoryText.clear();
+        return;
+    }
+    Frame.ReportHistoryText += text;
+    KeepTail(Frame.ReportHistoryText, kReportHistoryKeep);
+    ReportShow(Frame.ReportHistoryText);
+}
+
+void ReportDoneFailed(int32_t result) {
+    ReportAppend(result == 0 ? "...\t failed\r\n" : "...\t done\r\n");
+}
+
+void ReportOkFailedBlown(int32_t result) {
+    ReportAppend(result == 0 ? "...\t failed\r\n" : (result == 2 ? "...\t BLOWN\r\n" : "...\t OK\r\n"));
+}
+
+void ProgressBarSetPos(int32_t percent) {
+    if (MainWindow.MainDialogExists == 0 || MainWindow.TheMainDialog == nullptr) {
+        return;
+    }
+    MainWindow.TheMainDialog->SetPos(1024, percent);
+    MainWindow.TheMainDialog->UpdateWindow();
+}
+
+uint32_t ProcedureElapsedMs() {
+    Frame.PromptTime = static_cast<int32_t>(platform::PromptOpenMilliseconds() - Frame.promptBase);
+    // Unsigned differences stay right across the tick count's wrap.
+    const uint32_t elapsed = TickCount() - Frame.ProcedureStartTick -
+                             static_cast<uint32_t>(Frame.PromptTime);
+    return std::min(elapsed, kElapsedMaxMs);
+}
+
+int32_t ProcedureStart() {
+    std::string sn = MainWindow.TheMainDialog != nullptr
+                         ? MainWindow.TheMainDialog->GetItemText(1051)
+                         : std::string();
+    if (sn.size() > 260) {
+        sn.resize(260);
+    }
+    // Set by code, the field runs no change handler: ManualSnFlag keeps
+    // the value it had.
+    MainWindowSetText(1051, SerialNumberTextClean(sn));
+
+    Frame.ReportHistoryText += Frame.ReportText;
+    Frame.ReportText.clear();
+    ReportAppend(kReportSeparator);
+    return TargetConnect();
+}
+
+int32_t AdapterFirmwareUpdateRun() {
+    core::TargetClose();
+    // The adapter firmware update dialog runs here once it is built.
+    return core::TargetOpen();
+}
+
+int32_t AdapterFirmwareCheck() {
+    if (Frame.PortOpenResult == 1 && core::Target.adapterVersion == -1 &&
+        core::Settings.CommPortIndex == 3 && Frame.FirmwareUpdateOffer == 1) {
+        const int answer = TimedMessageBox("The USB_FET has not the latest firmware.\r\n\r\n"
+                                           "Would you like to upgrade firmware\r\n\r\n",
+                                           "Warning", kYesNoQuestion);
+        if (answer == IDYES) {
+            Frame.PortOpenResult = AdapterFirmwareUpdateRun();
+        } else {
+            Frame.FirmwareUpdateOffer = 0;
+        }
+    }
+    return 1;
+}
+
+int32_t TargetConnect() {
+    Frame.PortOpenResult = core::TargetOpen();
+    AdapterFirmwareCheck();
+    ConnectionCaptionsUpdate();
+    core::DeviceSelectByIndex();
+    if (Frame.PortOpenResult == 1) {
+        core::TargetLockedFlashAccessEnd();
+    }
+    core::Settings.PowerFromPODEnable = 1;
+
+    Row(kRowPicture).bitmap = kPictureActive;
+    Row(kRowConnect).bitmap = kLampReady;
+    StatusLampsPaint();
+    MainWindowSetText(1032, "");
+    MainWindowSetText(1054, "");
+    MainWindowSetText(1055, "");
+    Frame.SnWrittenThisRun = 0;
+
+    if (Frame.PortOpenResult != 1) {
+        TimedMessageBox("MSP430.dll initialization error.\r\n\r\n"
+                        "Check communication port setup\r\n"
+                        "or connection with the FET adapter.\r\n",
+                        "Error", kErrorBox);
+        StatusLampsReset();
+        Row(kRowPicture).bitmap = kPictureFail;
+        StatusLampsPaint();
+        return 0;
+    }
+
+    core::TargetPowerSet(1);
+    if (Frame.PowerButtonOn == 0) {
+        platform::SleepMilliseconds(100);
+    }
+    VccDisplayUpdate();
+    // The supply is not measured: it is taken as sufficient.
+    core::Target.TargetSupplyValue = 300;
+
+    Frame.ProcedureStartTick = TickCount();
+    Frame.PromptTime = 0;
+    Frame.promptBase = platform::PromptOpenMilliseconds();
+    Frame.FuseCheckedThisRun = 0;
+    return 1;
+}
+
+int32_t TargetPrepare() {
+    VccDisplayUpdate();
+    const int32_t ok = TargetJtagInit(0);
+    core::ProgramImagePrepare(Frame.AutoProgramActive, 1);
+    return ok;
+}
+
+int32_t TargetJtagInit(int32_t forceDeviceCheck) {
+    if (core::ConnectedDevice.identified == 1) {
+        return 1;
+    }
+    ReportAppend("JTAG communication initialization.");
+    ProgressBarSetPos(0);
+    int32_t ok = core::TargetIdentifyOk();
+    ReportOkFailedBlown(ok);
+
+    if (Frame.FuseCheckedThisRun == 0) {
+        Frame.FuseCheckedThisRun = 1;
+        ReportAppend("Verifying Security Fuse .................");
+        Frame.FuseBlownFound = 0;
+        if (core::Target.fuseMarker == core::kFuseBlownMarker) {
+            Row(kRowConnect).bitmap = kLampStopped;
+            Frame.FuseBlownFound = 1;
+            ReportOkFailedBlown(2);
+            ok = 0;
+        } else if (ok == 1) {
+            Row(kRowConnect).bitmap = kLampPassed;
+            ReportOkFailedBlown(1);
+        } else {
+            Row(kRowConnect).bitmap = kLampFailed;
+            ReportOkFailedBlown(0);
+        }
+        if (forceDeviceCheck != 0 || ok == 1) {
+            ok = DeviceTypeCheck(ok, 1);
+        }
+    }
+    return ok;
+}
+
+int32_t DeviceTypeCheck(int32_t ok, int32_t stopPending) {
+    MainWindowSetText(1015, "");
+    MainWindowSetText(1016, "");
+    DeviceInfoShow();
+    if (ok == 1) {
+        if (Frame.AutoProgramActive == 1 && core::ConnectedDevice.match != 1) {
+            const std::string text =
+                "The target microcontroller type does not match selection:\r\n\r\n"
+                "Selected microcontroller type: MSP430F" +
+                TrimmedRowName(core::Settings.SelectedProcessorIndex) +
+                "\r\n\r\nTarget microcontroller type:    " + core::ConnectedDevice.name +
+                "\r\n\r\nWould you like to continue anyway?";
+            if (TimedMessageBox(text, "Warning", kYesNoWarning) == IDNO) {
+                return 0;
+            }
+        }
+        ProgressBarSetPos(100);
+        MainWindowSetText(1015, core::ConnectedDevice.name);
+        MainWindowSetText(1016, core::ConnectedDevice.version);
+        PendingRowsSet(kLampReady);
+        StatusLampsPaint();
+        return 1;
+    }
+    if (stopPending != 0) {
+        PendingRowsSet(kLampStopped);
+        StatusLampsPaint();
+    }
+    if (Frame.FuseBlownFound != 0) {
+        TimedMessageBox("     Security Fuse is BLOWN !!! \r\n\r\n"
+                        "Access to the target microcontroller       \r\n"
+                        "via JTAG interface is denied.\r\n\r\n"
+                        "Access to the target microcontroller\r\n"
+                        "is accesible only via BSL interface.\r\n",
+                        "Error", kErrorBox);
+    } else {
+        ReportAppend("  Target Microcontroller is not responding.\r\n");
+        TimedMessageBox("Target Microcontroller is not responding!!! \r\n\r\n"
+                        "Please check the connection between the adapter and the target "
+                        "microcontroller.",
+                        "Error", kErrorBox);
+    }
+    return ok;
+}
+
+void DeviceInfoShow() {
+    MainWindowSetText(149, "Selected Device Information");
+    const core::SelectedDeviceState& d = core::SelectedDevice;
+    char line[96];
+    std::snprintf(line, sizeof line, "RAM - %5.1i bytes;      FLASH - %2.1i kB;", d.ramSize,
+                  (d.flashEnd + 257 - d.flashStart) / 1024);
+    MainWindowSetText(161, line);
+}
+
+int32_t ProcedureFinish(int32_t code) {
+    Frame.ReportText += core::Target.TargetErrorLog;
+    ReportAppend("");
+    MainWindowSetText(1032, "");
+
+    if (core::Settings.PowerFromPODEnable == 1 && Frame.PowerButtonOn == 0) {
+        core::TargetPowerSet(0);
+    }
+    core::TargetClearIdentified();
+
+    const uint32_t elapsed = ProcedureElapsedMs();
+    char line[80];
+    switch (code & kResultCodeMask) {
+    case kResultPassed: {
+        Row(kRowPicture).bitmap = kPicturePass;
+        std::snprintf(line, sizeof line, " -------- D O N E --- ( run time =%6.1f sec.)\r\n",
+                      elapsed * 0.001);
+        ReportAppend(line);
+        const int32_t start = core::Settings.ApplicationStartEnable;
+        if (start != 0 && (code & kFinalActionAllowed) != 0) {
+            if (core::Settings.PowerFromPODEnable == 1) {
+                core::TargetPowerSet(1);
+            }
+            if (start == 1) {
+                ReportAppend(" --- Resetting Target device --- \r\n");
+                core::TargetReset();
+            }
+            ReportAppend(" --- Start application program ---\r\n");
+        }
+        break;
+    }
+    case kResultStopped:
+        Row(kRowPicture).bitmap = kPictureBlank;
+        ReportAppend("  ---------- TERMINATED BY USER ------------\r\n");
+        break;
+    case kResultTerminated:
+        Row(kRowPicture).bitmap = kPictureBlank;
+        ReportAppend("  ------------ TERMINATED ----------------\r\n");
+        break;
+    default:
+        Row(kRowPicture).bitmap = kPictureFail;
+        ReportAppend(" --------------- FAILED !!! -----------------\r\n");
+        ResultSound(kSoundError);
+        break;
+    }
+
+    StatusLampsPaint();
+    SerialNumberDisplayUpdate(1);
+
+    Frame.ReportHistoryText += Frame.ReportText;
+    Frame.ReportText.clear();
+    ReportHistoryAppend("");
+    core::Target.TargetErrorLog.clear();
+    core::ConnectedDevice.name.clear();
+    return 1;
+}
 
 } // namespace gui

@@ -10,6 +10,20 @@ int32_t SnTextLength() {
 
 void SerialNumberPrepareNext() {}
 
-void SerialNumberDisplayUpdate(int32_t) {}
+void SerialNumberComputeNext() {}
+
+std::string SerialNumberTextClean(const std::string& text) {
+    return text;
+}
+
+int32_t SnListFileRead(const std::string&) {
+    return 0;
+}
+
+void SnListLoad() {}
+
+int32_t SnListCount() {
+    return 0;
+}
 
 } // namespace gui

@@ -1,23 +1,240 @@
 #include "gui/setup_runners.h"
 
+#include "core/code_file_filter.h"
+#include "core/code_file_names.h"
+#include "core/code_file_save.h"
+#include "core/code_image.h"
+#include "core/device_select.h"
+#include "core/passwords.h"
+#include "core/segment_table.h"
 #include "core/settings.h"
+#include "core/setup_file.h"
 #include "core/setup_keys.h"
+#include "gui/device_selectors.h"
+#include "gui/main_controls.h"
+#include "gui/main_dialog.h"
+#include "gui/main_window_state.h"
+#include "gui/procedure_frame.h"
+#include "gui/project/project_files.h"
+#include "gui/project/project_state.h"
+#include "gui/serial_number.h"
+#include "gui/startup_load.h"
+#include "ui/file_dialog.h"
+
+#include <array>
+#include <cstdio>
+#include <optional>
 
 namespace gui {
 
 SetupRunnerState SetupRunner;
 
-void NewSetupDefaults() {
-    core::SetupKeysDefault(core::Settings);
+namespace {
+
+constexpr int32_t kSetupReadFlags = 7; // code-file line, password, key lines
+
+// Lock bits that keep the setup locked: a project, the operator, "-lock".
+constexpr int32_t kLockingBits = kProjectLocked | 0x10 | kLockByCommandLine;
+
+std::optional<std::string> SetupFileAsk(bool open) {
+    ui::FileDialogOptions o;
+    o.open = open;
+    o.filter = kSetupFileFilter;
+    o.defaultExt = "cfg";
+    o.overwritePrompt = true;
+    return ui::FileDialog(o);
 }
 
-void ProjectOpenCommand(const std::string&) {}
+// After a read that worked: the file is the current setup, first of the
+// recent ones, and its code file (if it names one) is loaded.
+void SetupMadeCurrent(const std::string& path) {
+    core::SetupFiles.CurrentSetupPath = path;
+    core::RecentSetupEnter(path);
+    RecentSetupsMenuUpdate();
+    if (!core::CodeFileNames.CodeFile.Empty()) {
+        CodeFileReadAndReport(0);
+    }
+}
 
-void MainDialogRefresh() {}
+std::string TrimmedRight(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+        text.pop_back();
+    }
+    return text;
+}
 
-void FuseEnableConfirm() {}
+} // namespace
 
-void ConnectionCaptionsUpdate() {}
+void NewSetupDefaults() {
+    core::CodeFileNames.CodeFile.Clear();
+    MainWindowSetText(1020, "");
+    MainWindowSetText(1022, "");
+    core::CodeImageClear();
+    core::PasswordClear();
+    core::SetupKeysDefault(core::Settings);
+    core::DeviceSelectByIndex();
+    core::SegmentTableBuild();
+    if (MainWindow.TheMainDialog != nullptr) {
+        DeviceCombosUpdate();
+        DeviceInfoShow();
+        MainWindow.TheMainDialog->CheckDlgButton(1033, core::Settings.CodeFileReload == 1);
+        ConnectionCaptionsUpdate();
+        FuseControlsUpdate();
+        VccComboUpdate();
+    }
+}
+
+void SetupReadFollowUp() {
+    core::DeviceSelectByIndex();
+    DeviceCombosUpdate();
+    SerialNumberPrepareNext();
+    SnListLoad();
+    MainDialogRefresh();
+    MemoryOptionCaptionUpdate();
+}
+
+void SetupLoad() {
+    const std::optional<std::string> path = SetupFileAsk(true);
+    if (!path) {
+        return;
+    }
+    NewSetupDefaults();
+    if (core::SetupFileRead(kSetupReadFlags, *path) == 1) {
+        SetupMadeCurrent(*path);
+    }
+    SetupReadFollowUp();
+}
+
+void SetupSave() {
+    if (core::SetupFiles.CurrentSetupPath.empty()) {
+        SetupSaveAs();
+        return;
+    }
+    core::SetupFileWrite(core::kSetupCodeFileLine, core::SetupFiles.CurrentSetupPath);
+    RecentSetupsMenuUpdate();
+}
+
+void SetupSaveAs() {
+    const std::optional<std::string> path = SetupFileAsk(false);
+    if (!path) {
+        return;
+    }
+    core::SetupFiles.CurrentSetupPath = *path;
+    core::SetupFileWrite(core::kSetupCodeFileLine, *path);
+    RecentSetupsMenuUpdate();
+}
+
+void RecentSetupOpen(int32_t n) {
+    if (n < 1 || n > 4) {
+        return;
+    }
+    const std::string path = TrimmedRight(core::Settings.SetupFileX[static_cast<size_t>(n - 1)]);
+    if (path.empty()) {
+        RecentSetupsMenuUpdate();
+        return;
+    }
+    if (core::SetupFileRead(kSetupReadFlags, path) == 1) {
+        SetupMadeCurrent(path);
+    }
+    SetupReadFollowUp();
+}
+
+std::string RecentSetupCaption(int32_t n, const std::string& path) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%1.1i. ", n);
+    if (path.size() > kRecentCaptionMax) {
+        return number + path.substr(0, 10) + " ... " + path.substr(path.size() - 19);
+    }
+    return number + path;
+}
+
+void RecentSetupsMenuUpdate() {
+    // Blanks cut, duplicates and empty slots out, newest first.
+    std::array<std::string, 4> list{};
+    size_t count = 0;
+    for (const std::string& entry : core::Settings.SetupFileX) {
+        const std::string name = TrimmedRight(entry);
+        bool seen = name.empty();
+        for (size_t i = 0; i < count && !seen; ++i) {
+            seen = list[i] == name;
+        }
+        if (!seen) {
+            list[count++] = name;
+        }
+    }
+    core::Settings.SetupFileX = list;
+    MainDialog* dialog = MainWindow.TheMainDialog;
+    if (dialog == nullptr) {
+        return;
+    }
+    for (size_t i = 0; i < 4; ++i) {
+        const int32_t n = static_cast<int32_t>(i) + 1;
+        const bool used = !list[i].empty();
+        dialog->SetMenuItemText(kRecentSetupItems[i],
+                                used ? RecentSetupCaption(n, list[i]) : std::to_string(n) + ".");
+        dialog->EnableMenuItem(kRecentSetupItems[i], used && SetupRunner.SetupUnlocked != 0);
+    }
+}
+
+void ProjectOpenCommand(const std::string& path) {
+    std::string file = path;
+    if (file.empty()) {
+        // Asked before anything is cleared: a cancel keeps setup and code.
+        ui::FileDialogOptions o;
+        o.filter = kProjectFileFilter;
+        o.defaultExt = kProjectFileExt;
+        const std::optional<std::string> chosen = ui::FileDialog(o);
+        if (!chosen) {
+            return;
+        }
+        file = *chosen;
+    }
+    NewSetupDefaults();
+    // The reader applies the project's setup lines itself: no setup file is
+    // read after it (a second read would clear the code just loaded).
+    if (ProjectOpen(file, kProjectTargetTag) == 1) {
+        char line[80];
+        const int32_t used = core::CodeImageUsedCount();
+        std::snprintf(line, sizeof line, "-- Code size = 0x%4.4X ( %1.1i ) bytes\r\n",
+                      static_cast<unsigned>(used), used);
+        ReportAppend(line);
+        // The project is the current code file now.
+        MainWindowSetText(1020, core::CodeFileNames.CodeFile.directory);
+        MainWindowSetText(1022, core::CodeFileNames.CodeFile.name);
+        Startup.LockOptions = (Startup.LockOptions & ~0xF) | (Project.ProjectLockOptionsRead & 7);
+        SetupRunner.SetupUnlocked = (Startup.LockOptions & kLockingBits) != 0 ? 0 : 0xFF;
+    } else {
+        NewSetupDefaults();
+    }
+    SetupReadFollowUp();
+}
+
+void ProjectSaveAsCommand() {
+    ProjectSaveAs(kProjectTargetTag, kProjectProgramName);
+}
+
+void CodeFileSaveAsMenu() {
+    ui::FileDialogOptions o;
+    o.open = false;
+    o.filter = core::CodeFileSaveFilter();
+    o.defaultExt = "txt";
+    const std::optional<std::string> path = ui::FileDialog(o);
+    if (path && core::CodeFileSaveAs(*path) == 1) {
+        MainWindowSetText(1020, core::CodeFileNames.CodeFile.directory);
+        MainWindowSetText(1022, core::CodeFileNames.CodeFile.name);
+    }
+}
+
+void MemorySaveAsMenu() {
+    ui::FileDialogOptions o;
+    o.open = false;
+    o.filter = core::CodeFileSaveFilter();
+    o.defaultExt = "txt";
+    const std::optional<std::string> path = ui::FileDialog(o);
+    if (path) {
+        core::MemorySaveAs(*path, core::Images.ReadImage);
+    }
+}
 
 void CodeFileReadAndReport(int32_t) {}
 

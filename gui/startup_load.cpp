@@ -4,6 +4,7 @@
 #include "core/device_table.h"
 #include "core/setup_file.h"
 #include "gui/command_line.h"
+#include "gui/main_controls.h"
 #include "gui/main_window_state.h"
 #include "gui/serial_number.h"
 #include "gui/setup_runners.h"
@@ -73,8 +74,9 @@ void StartupLoad() {
             core::CodeFileNames.CodeFile.Set(CommandLine.OptionValue);
             CodeFileReadAndReport(0);
         }
+        // A project's open does this itself.
+        SetupReadFollowUp();
     }
-    SerialNumberPrepareNext();
     if ((Startup.LockOptions & kLockByCommandLine) != 0) {
         SetupRunner.SetupUnlocked = 0;
         MainDialogRefresh();

@@ -4,7 +4,6 @@
 #include "core/target_state.h"
 #include "core/timing.h"
 #include "gui/main_window_state.h"
-#include "gui/procedure_frame.h"
 
 #include <cmath>
 #include <cstdio>
@@ -81,9 +80,8 @@ void StatusLampsReset() {
 }
 
 void StatusLampsPaint() {
-    if (Frame.PortOpenResult != 1) {
-        StatusLampsReset();
-    }
+    // No reset here while the interface is closed: it would wipe the "Fail"
+    // picture of a failed open at once and at every timer tick.
     for (StatusLamp& lamp : StatusDisplay.StatusLampTable) {
         if (lamp.bitmap == 0) {
             break;

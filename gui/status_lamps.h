@@ -68,8 +68,7 @@ int32_t BitmapHeight(int32_t bitmap);
 void StatusLampsScale(int32_t clientWidth, int32_t clientHeight);
 
 // Draws the rows that changed since their last paint (all of them when the
-// force flag is set) and remembers the time. Resets the rows first while the
-// interface is not open.
+// force flag is set) and remembers the time.
 void StatusLampsPaint();
 
 // The picture blank, rows 1-10 idle (the power lamp stays).

@@ -1,5 +1,7 @@
 #include "platform/prompt.h"
 
+#include "platform/clock.h"
+
 #include <cstdio>
 
 namespace platform {
@@ -41,6 +43,7 @@ public:
 
 StderrPrompts headless;
 PromptService* current = &headless;
+uint64_t openMs = 0;
 
 } // namespace
 
@@ -87,7 +90,22 @@ void SetPromptService(PromptService* service) {
 }
 
 int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t flags) {
-    return current->MessageBox(text, caption, flags);
+    const uint64_t start = ClockCounter();
+    const int answer = current->MessageBox(text, caption, flags);
+    const uint64_t frequency = ClockFrequency();
+    if (frequency != 0) {
+        const uint64_t counts = ClockCounter() - start;
+        openMs += counts / frequency * 1000 + counts % frequency * 1000 / frequency;
+    }
+    return answer;
+}
+
+PromptService& CurrentPromptService() {
+    return *current;
+}
+
+uint32_t PromptOpenMilliseconds() {
+    return static_cast<uint32_t>(openMs);
 }
 
 } // namespace platform

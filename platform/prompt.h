@@ -53,6 +53,15 @@ int UnattendedAnswer(uint32_t flags);
 // The caller keeps service alive while it is set.
 void SetPromptService(PromptService* service);
 
+// Shows the box through the service in force and adds the time it stayed
+// open (platform clock) to the running total below.
 int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t flags);
+
+// The service ShowMessageBox uses now (the headless default when none is set).
+PromptService& CurrentPromptService();
+
+// Milliseconds that boxes have stayed open since the program started, on the
+// platform clock; it wraps like a tick count, so callers take differences.
+uint32_t PromptOpenMilliseconds();
 
 } // namespace platform

@@ -169,6 +169,7 @@ class ClientWidget final : public QWidget {
 public:
     ClientWidget(Dialog& d, QWidget* parent) : QWidget(parent), dialog_(d) {}
     std::vector<PaintedBitmap> lastDrawn;
+    uint64_t paints = 0; // paintEvent runs so far
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -176,6 +177,7 @@ protected:
         QtPaint paint(p, dialog_.ClientSize());
         DialogAccess::Paint(dialog_, paint);
         lastDrawn = std::move(paint.drawn);
+        ++paints;
     }
 
 private:
@@ -307,10 +309,13 @@ public:
         }
     }
     std::vector<PaintedBitmap> PaintNow() override {
+        const uint64_t before = client_->paints;
         if (isVisible()) {
             client_->repaint();
-        } else {
-            // Not shown (yet): paint into a throw-away image so OnPaint runs.
+        }
+        if (client_->paints == before) {
+            // Not shown, or not exposed yet (a repaint then paints nothing):
+            // paint into a throw-away image so OnPaint runs.
             QPixmap pm(client_->size());
             QPainter p(&pm);
             QtPaint paint(p, dialog_.ClientSize());

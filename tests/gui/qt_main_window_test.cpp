@@ -5,6 +5,9 @@
 
 #include "core/core_state.h"
 #include "core/debug_lib.h"
+#include "core/flash_check.h"
+#include "core/flash_erase.h"
+#include "core/progress.h"
 #include "core/target_state.h"
 #include "debugif/debugif_reset.h"
 #include "gui/artwork.h"
@@ -104,7 +107,10 @@ TEST_F(QtMainWindowTest, StartsAgainstTheAdapterAndShowsEveryControlInPlace) {
         for (const std::string& p : problems) {
             ADD_FAILURE() << p;
         }
-        std::vector<ui::PaintedBitmap> drawn = Shown(d);
+        // Painted before the window is exposed, too.
+        std::vector<ui::PaintedBitmap> drawn = d.Paint();
+        ASSERT_EQ(drawn.size(), 12u);
+        drawn = Shown(d);
         ASSERT_EQ(drawn.size(), 12u);
         ExpectLampsBesideButtons(d, drawn);
         for (size_t r = 0; r < 11; ++r) {
@@ -113,20 +119,46 @@ TEST_F(QtMainWindowTest, StartsAgainstTheAdapterAndShowsEveryControlInPlace) {
         EXPECT_EQ(drawn[gui::kRowPicture].bitmap, gui::kPictureBlank);
         EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "main-window.png"));
 
-        // A run's rows as a procedure leaves them.
-        gui::Frame.PortOpenResult = 1;
+        // A passed run: connect, identify, erase with its check (the core's
+        // progress through the bar), finish.
+        gui::Frame.FirmwareUpdateOffer = 0;
+        static std::vector<int32_t> progress;
+        progress.clear();
+        static core::ProgressState installed;
+        installed = core::Progress;
+        core::ProgressOperationSet(
+            [](int32_t percent, void*) {
+                progress.push_back(percent);
+                installed.operation(percent, installed.context);
+            },
+            nullptr);
+        ASSERT_EQ(gui::ProcedureStart(), 1) << ui::TranscriptText();
         auto& rows = gui::StatusDisplay.StatusLampTable;
-        rows[gui::kRowAutoProgram].bitmap = gui::kLampPassed;
-        rows[gui::kRowConnect].bitmap = gui::kLampReady;
+        rows[gui::kRowAutoProgram].bitmap = gui::kLampPending;
+        rows[gui::kRowErase].bitmap = gui::kLampPending;
+        rows[gui::kRowBlankCheck].bitmap = gui::kLampPending;
+        EXPECT_EQ(gui::TargetJtagInit(0), 1);
+        EXPECT_EQ(rows[gui::kRowErase].bitmap, gui::kLampReady);
+        EXPECT_EQ(d.Target().GetItemText(1015), "MSP430F149");
+        gui::ProgressBarSetPos(0);
+        EXPECT_EQ(core::TargetEraseAll(), 1);
+        EXPECT_NE(core::TargetEraseVerify() & 1, 0);
         rows[gui::kRowErase].bitmap = gui::kLampPassed;
         rows[gui::kRowBlankCheck].bitmap = gui::kLampPassedKept;
-        rows[gui::kRowWrite].bitmap = gui::kLampFailed;
-        rows[gui::kRowVerify].bitmap = gui::kLampStopped;
-        rows[gui::kRowPicture].bitmap = gui::kPicturePass;
+        rows[gui::kRowAutoProgram].bitmap = gui::kLampPassed;
+        EXPECT_EQ(d.Target().GetPos(1024), 100);
+        ASSERT_FALSE(progress.empty());
+        EXPECT_EQ(progress.back(), 100);
+        core::Progress = installed;
+        gui::ProcedureFinish(gui::kResultPassed);
+        const std::string report = d.Target().GetItemText(1026);
+        EXPECT_NE(report.find(" -------- D O N E --- ( run time ="), std::string::npos) << report;
+        EXPECT_EQ(d.Target().GetFirstVisibleLine(1026) + 1 >= d.Target().GetLineCount(1026) - 8,
+                  true);
         drawn = Shown(d);
         ASSERT_EQ(drawn.size(), 12u);
-        EXPECT_EQ(drawn[gui::kRowConnect].bitmap, gui::kLampReady);
-        EXPECT_EQ(drawn[gui::kRowWrite].bitmap, gui::kLampFailed);
+        EXPECT_EQ(drawn[gui::kRowConnect].bitmap, gui::kLampPassed);
+        EXPECT_EQ(drawn[gui::kRowBlankCheck].bitmap, gui::kLampPassedKept);
         EXPECT_EQ(drawn[gui::kRowPicture].bitmap, gui::kPicturePass);
         EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "main-window-status.png"));
         d.Close();
@@ -154,6 +186,25 @@ TEST_F(QtMainWindowTest, BiggerFontKeepsTheLampsBesideTheirButtons) {
     gui::MainDialog dialog;
     dialog.DoModal();
     EXPECT_GT(client.width, 425 * 3 / 2);
+}
+
+TEST_F(QtMainWindowTest, AboutBoxFitsItsTexts) {
+    ui::TestSession session;
+    session.OnDialog(100, [](ui::Driver& d) {
+        for (const std::string& p : ui::qt::GeometryProblems(d.Target())) {
+            ADD_FAILURE() << p;
+        }
+        EXPECT_FALSE(d.Target().GetItemText(1186).empty());
+        EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "about-box.png"));
+        d.Click(ui::IDOK);
+    });
+    session.OnDialog(107, [](ui::Driver& d) {
+        d.Menu(122);
+        d.Close();
+    });
+    gui::MainDialog dialog;
+    dialog.DoModal();
+    EXPECT_TRUE(ui::TranscriptHas("[100] end 1"));
 }
 
 TEST_F(QtMainWindowTest, StartUpPictureShowsTheArtwork) {

@@ -15,6 +15,7 @@ struct StartupCase {
     bool configFile;         // "config.ini" selects the USB adapter
     bool setupFile;          // "my setups/a.cfg" exists and selects the USB adapter
     std::vector<std::string> expected;
+    const char* configExtra = ""; // more lines of "config.ini"
 };
 
 const char* const kLibraryBox = "box [Error] \"MSP430-xx.dll open error.";
@@ -24,7 +25,7 @@ class StartupOrderTest : public GuiTest, public ::testing::WithParamInterface<St
 TEST_P(StartupOrderTest, LoadsBeforeTheLibraryAndStartsTheTimerLast) {
     const StartupCase& c = GetParam();
     if (c.configFile) {
-        WriteConfig();
+        WriteConfig(c.configExtra);
     }
     std::filesystem::create_directory(dir_.File("my setups"));
     if (c.setupFile) {
@@ -52,7 +53,7 @@ TEST_P(StartupOrderTest, LoadsBeforeTheLibraryAndStartsTheTimerLast) {
     }
     const std::vector<std::string> seen =
         LinesWith({"[202] open", "box [", "debug MSP430_Initialize", "debug MSP430_VCC",
-                   "[107] timer 5 set", "[107] run WM_CLOSE"});
+                   "[107] menu 153", "[107] timer 5 set", "[107] run WM_CLOSE"});
     ASSERT_EQ(seen.size(), expected.size()) << ui::TranscriptText();
     for (size_t i = 0; i < seen.size(); ++i) {
         EXPECT_EQ(seen[i].find(expected[i]), 0u) << "line " << i << "\n" << ui::TranscriptText();
@@ -80,14 +81,33 @@ INSTANTIATE_TEST_SUITE_P(
                     {"box [Error] \"Open File or Read File Error\\r\\n\\r\\n@/my setups/a.cfg\"",
                      kLibraryBox, "debug MSP430_Initialize(LPT1)", "debug MSP430_Initialize(LPT1)",
                      "[107] timer 5 set 1500 ms", "[107] run WM_CLOSE"}},
-        // A project takes the place of the setup file: no setup is read.
+        // A project takes the place of the setup file: no setup is read,
+        // only the missing project gives its box.
         StartupCase{"MissingSetupFileWithProject", "-sf @/my setups/a.cfg -prj @/p.prj", true,
                     false,
-                    {kLibraryBox, "debug MSP430_Initialize(LPT1)", "debug MSP430_Initialize(LPT1)",
+                    {"box [Error] \"Open File or Read File Error\\r\\n\\r\\n@/p.prj\"", kLibraryBox,
+                     "debug MSP430_Initialize(LPT1)", "debug MSP430_Initialize(LPT1)",
                      "[107] timer 5 set 1500 ms", "[107] run WM_CLOSE"}},
         StartupCase{"BareDash", "-", true, false,
                     {kLibraryBox, "debug MSP430_Initialize(TIUSB)", "debug MSP430_VCC(0)",
-                     "[107] timer 5 set 1500 ms", "[107] run WM_CLOSE"}}),
+                     "[107] timer 5 set 1500 ms", "[107] run WM_CLOSE"}},
+        // Fuse blowing loaded on: the question comes once the target is
+        // unpowered, before the timer.
+        StartupCase{"FuseQuestion", "-nf", true, false,
+                    {kLibraryBox, "debug MSP430_Initialize(TIUSB)", "debug MSP430_VCC(0)",
+                     "box [Warning] \"Blow the Security Fuse Procedure is NOT reversible!!!\\r\\n"
+                     "When Fuse is blown, then microcontroller\\r\\n"
+                     "is not accessible via the JTAG interface.\\r\\n\\r\\n"
+                     "Would you like to enable the option of blowing the Security Fuse?"
+                     "\\r\\n\\r\\n\" flags 0x34",
+                     "[107] timer 5 set 1500 ms", "[107] run WM_CLOSE"},
+                    "BlowFuseEnable 1\r\n"},
+        // "-lock": the window locks once it exists (the load ran before it),
+        // and a locked setup asks nothing about the fuse.
+        StartupCase{"Lock", "-lock", true, false,
+                    {kLibraryBox, "debug MSP430_Initialize(TIUSB)", "debug MSP430_VCC(0)",
+                     "[107] menu 153 grayed", "[107] timer 5 set 1500 ms", "[107] run WM_CLOSE"},
+                    "BlowFuseEnable 1\r\n"}),
     [](const ::testing::TestParamInfo<StartupCase>& info) { return std::string(info.param.name); });
 
 TEST_F(GuiTest, SetupFileValueWithBlanksIsReadWhole) {

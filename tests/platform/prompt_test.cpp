@@ -1,3 +1,4 @@
+#include "platform/clock.h"
 #include "platform/prompt.h"
 #include "platform/scripted_prompts.h"
 #include "platform/services.h"
@@ -107,6 +108,51 @@ TEST_F(PromptTest, HeadlessDefaultWritesTheBoxToStderr) {
     EXPECT_NE(err.find("Warning"), std::string::npos);
     EXPECT_NE(err.find("'SN Start Address' must be even."), std::string::npos);
     EXPECT_TRUE(unused.Transcript().empty());
+}
+
+} // namespace
+
+namespace {
+
+// A clock that a box moves on while it is open; the frequency is odd so
+// that whole milliseconds come from a division.
+class BoxClock final : public platform::ClockSource {
+public:
+    uint64_t Counter() override { return counts; }
+    uint64_t Frequency() override { return 3000; }
+    void SleepMs(uint32_t ms) override { counts += uint64_t{ms} * 3; }
+    uint64_t counts = 7;
+};
+
+// Opens for a given number of clock counts, then answers OK.
+class TimedPrompts final : public platform::PromptService {
+public:
+    explicit TimedPrompts(BoxClock& clock) : clock_(clock) {}
+    int MessageBox(const std::string&, const std::string&, uint32_t) override {
+        clock_.counts += openCounts;
+        return platform::IDOK;
+    }
+    uint64_t openCounts = 0;
+
+private:
+    BoxClock& clock_;
+};
+
+TEST(PromptOpenTimeTest, SumsTheTimeEveryBoxStayedOpen) {
+    BoxClock clock;
+    TimedPrompts prompts(clock);
+    platform::SetClockSource(&clock);
+    platform::SetPromptService(&prompts);
+    const uint32_t before = platform::PromptOpenMilliseconds();
+    clock.counts += 30000; // time outside a box does not count
+    prompts.openCounts = 6000; // 2000 ms
+    platform::ShowMessageBox("a", "b", platform::MB_OK);
+    prompts.openCounts = 1500; // 500 ms
+    platform::ShowMessageBox("a", "b", platform::MB_OK);
+    EXPECT_EQ(platform::PromptOpenMilliseconds() - before, 2500u);
+    EXPECT_EQ(&platform::CurrentPromptService(), &prompts);
+    platform::SetPromptService(nullptr);
+    platform::SetClockSource(nullptr);
 }
 
 } // namespace

@@ -1,0 +1,326 @@
+#include "gui/main_controls.h"
+
+#include "core/settings.h"
+#include "gui/main_actions.h"
+#include "gui/main_dialog.h"
+#include "gui/main_window_state.h"
+#include "gui/procedure_frame.h"
+#include "gui/project/project_files.h"
+#include "gui/project/project_state.h"
+#include "gui/serial_number.h"
+#include "gui/setup_runners.h"
+#include "gui/startup_load.h"
+#include "platform/prompt.h"
+#include "ui/dialog.h"
+#include "ui/file_dialog.h"
+
+#include <cctype>
+#include <cstdio>
+#include <optional>
+
+#ifndef QUILL_PROJECT_VERSION
+#define QUILL_PROJECT_VERSION "0.0.0"
+#endif
+
+namespace gui {
+namespace {
+
+MainDialog* Window() {
+    return MainWindow.TheMainDialog;
+}
+
+std::string Formatted(int32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%1.1i", value);
+    return text;
+}
+
+// What the lock governs: the action and file buttons, the selectors, and
+// these menu items.
+constexpr int kLockedButtons[] = {1010, 1011, 1003, 1004, 1005, 1006, 1007, 1008};
+constexpr int kSelectors[] = {1014, 1021, 1028, 1033, 1037, 1128};
+constexpr int kLockedMenuItems[] = {23,  24,  213, 153, 154, 155, 120, 216, 217, 223, 203, 205,
+                                    206, 207, 180, 199, 214, 232, 218, 194, 225, 220, 195, 219};
+constexpr int kViewerItems[] = {180, 199, 214, 232};
+
+bool SetupIsUnlocked() {
+    return SetupRunner.SetupUnlocked != 0;
+}
+
+} // namespace
+
+void OnLockUnlockSetup() {
+    int32_t& options = Startup.LockOptions;
+    options &= ~kLockByOperator;
+    if ((options & kProjectLocked) != 0) {
+        // A project lock yields only to the project's password.
+        if ((options & kProjectUnlockWithPassword) != 0 && ProjectUnlockCheck() == 1) {
+            options = kLockUnlockedByPassword;
+            SetupRunner.SetupUnlocked = 0xFF;
+        }
+    } else if (Startup.StartupLoading != 0) {
+        SetupRunner.SetupUnlocked = 0xFF;
+    } else if (platform::ShowMessageBox("Would you like to lock current Setup ?  \r\n\r\n",
+                                        "Lock Setup",
+                                        platform::MB_YESNO | platform::MB_ICONQUESTION) ==
+               platform::IDYES) {
+        SetupRunner.SetupUnlocked = 0;
+        options |= kLockByOperator;
+    } else {
+        SetupRunner.SetupUnlocked = 0xFF;
+        options &= ~kLockByOperator;
+    }
+    MainDialogRefresh();
+}
+
+void MainDialogRefresh() {
+    if (MainWindow.MainDialogExists == 0 || Window() == nullptr) {
+        return;
+    }
+    FuseControlsUpdate();
+    for (int id : {153, 154, 155}) {
+        Window()->EnableMenuItem(id, true);
+    }
+    // Serialization Setup (195) follows the lock alone.
+    Window()->EnableMenuItem(219, core::Settings.SerializationEnable == 1);
+    ConnectionCaptionsUpdate();
+    ControlsEnableByLock();
+}
+
+void ControlsEnableByLock() {
+    MainDialog* w = Window();
+    if (w == nullptr) {
+        return;
+    }
+    const bool unlocked = SetupIsUnlocked();
+    for (int id : kLockedButtons) {
+        w->EnableItem(id, unlocked);
+    }
+    for (int id : kSelectors) {
+        w->EnableItem(id, unlocked);
+    }
+    w->EnableItem(1002, unlocked && core::Settings.PowerFromPODEnable == 1);
+    for (int id : kLockedMenuItems) {
+        w->EnableMenuItem(id, unlocked);
+    }
+    if (unlocked) {
+        // Empty recent slots stay grayed.
+        for (size_t i = 0; i < 4; ++i) {
+            w->EnableMenuItem(kRecentSetupItems[i], !core::Settings.SetupFileX[i].empty());
+        }
+    } else {
+        RepeatActionSet(1, "");
+        const int32_t options = Startup.LockOptions;
+        if (core::Settings.SerializationEnable == 1) {
+            w->EnableMenuItem(219, true);
+        }
+        if ((options & kProjectLocked) != 0) {
+            w->EnableMenuItem(23, true);
+        }
+        if ((options & (kProjectUnlockWithPassword | kLockByOperator)) != 0) {
+            w->EnableMenuItem(218, true);
+        }
+        if ((options & (kLockByOperator | kLockByCommandLine)) != 0 || (options & 3) == 1) {
+            for (int id : kViewerItems) {
+                w->EnableMenuItem(id, true);
+            }
+        }
+    }
+    VccComboUpdate();
+    SerialNumberDisplayUpdate(1);
+}
+
+void ConnectionCaptionsUpdate() {
+    MainWindowSetText(1184, core::Settings.InterfaceType == 1 ? "Spy-Bi-Wire (2-wires)"
+                                                               : "JTAG (4-wires)");
+    std::string port;
+    switch (core::Settings.CommPortIndex) {
+    case 0:
+        port = "Port: LPT-1";
+        break;
+    case 1:
+        port = "Port: LPT-2";
+        break;
+    case 2:
+        port = "Port: LPT-3";
+        break;
+    case 3:
+        port = "Port: USB " + core::Settings.Selected_UIF;
+        break;
+    default:
+        break;
+    }
+    MainWindowSetText(1185, port);
+    MemoryOptionCaptionUpdate();
+}
+
+void MemoryOptionCaptionUpdate() {
+    static const char* const kCaptions[] = {"* Update only *",          "* All Memory *",
+                                            "* Main Memory only *",     "* Used by Code File *",
+                                            "* User Defined *"};
+    const int32_t mode = core::Settings.FlashEraseModeIndex;
+    MainWindowSetText(1186, mode >= 0 && mode <= 4 ? kCaptions[mode] : "");
+}
+
+void FuseControlsUpdate() {
+    MainDialog* w = Window();
+    if (w == nullptr) {
+        return;
+    }
+    const bool unlocked = SetupIsUnlocked();
+    const int checked = core::Settings.BlowFuseEnable == 1 ? 1 : 0;
+    w->CheckDlgButton(1037, checked);
+    w->CheckDlgButton(1128, checked);
+    w->SetItemText(1004, "Verify Security Fuse");
+    w->EnableItem(1018, unlocked && core::Settings.BlowFuseEnable == 1);
+    w->EnableItem(1037, unlocked);
+    w->EnableItem(1128, unlocked);
+}
+
+void FuseEnableConfirm() {
+    if (core::Settings.BlowFuseEnable != 0 && SetupIsUnlocked()) {
+        const int answer = platform::ShowMessageBox(
+            "Blow the Security Fuse Procedure is NOT reversible!!!\r\n"
+            "When Fuse is blown, then microcontroller\r\n"
+            "is not accessible via the JTAG interface.\r\n\r\n"
+            "Would you like to enable the option of blowing the Security Fuse?\r\n\r\n",
+            "Warning", platform::MB_YESNO | platform::MB_ICONWARNING);
+        if (answer != platform::IDYES) {
+            core::Settings.BlowFuseEnable = 0;
+        }
+    }
+    FuseControlsUpdate();
+}
+
+void VccComboUpdate() {
+    MainDialog* w = Window();
+    if (w == nullptr) {
+        return;
+    }
+    w->SetCurSel(1028, core::Settings.VccIndex & 7);
+    w->EnableItem(1028, (SetupRunner.SetupUnlocked & 1) != 0);
+}
+
+void OnVccSelect() {
+    if (Window() == nullptr) {
+        return;
+    }
+    const int selection = Window()->GetCurSel(1028);
+    if (selection >= 0) {
+        core::Settings.VccIndex = selection & 7;
+    }
+}
+
+void OnReloadCodeFile() {
+    if (Window() != nullptr) {
+        core::Settings.CodeFileReload = Window()->IsDlgButtonChecked(1033) != 0 ? 1 : 0;
+    }
+}
+
+void OnSnTotalChange() {
+    if (Window() == nullptr) {
+        return;
+    }
+    const std::string text = Window()->GetItemText(1052).substr(0, 8);
+    int32_t total = 0;
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') {
+        ++i;
+    }
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        total = total * 10 + (text[i] - '0');
+    }
+    SetupRunner.SnTotal = total;
+    SetupRunner.SnBalance = total;
+    Window()->SetItemText(1053, Formatted(total));
+}
+
+void OnSnFile() {
+    ui::FileDialogOptions o;
+    o.filter = "SN list (*.txt)|*.txt|Any (*.*)|*.*||";
+    o.defaultExt = "txt";
+    const std::optional<std::string> path = ui::FileDialog(o);
+    if (!path) {
+        return;
+    }
+    core::Settings.SNFilePathAndName = *path;
+    MainWindowSetText(1023, *path);
+    SnListFileRead(*path);
+    SnListLoad();
+    SerialNumber.ManualSnFlag = 0;
+    SerialNumberComputeNext();
+    SerialNumberDisplayUpdate(1);
+    OnPendingSnList();
+}
+
+void SerialNumberDisplayUpdate(int32_t) {
+    MainDialog* w = Window();
+    if (w == nullptr) {
+        return;
+    }
+    const core::SettingsState& s = core::Settings;
+    w->SetItemText(1107, Frame.AutoProgramActive == 1 ? "Coming SN:" : "  Next SN:");
+    const bool listMode = s.SerializationEnable == 1 && s.SNDispFormatIndex == 7;
+    if (listMode) {
+        const int32_t left = SnListCount();
+        w->SetItemText(1056, Formatted(left));
+        w->SetItemText(1190, left == 0 ? "empty" : "SN qty");
+    }
+    for (int id : {1023, 1056, 1190}) {
+        w->EnableItem(id, listMode);
+    }
+    w->EnableItem(1011, listMode && SetupIsUnlocked());
+    // The model text, the next number and its sample caption are the
+    // serialization engine's to show.
+    const bool serial = s.SerializationEnable == 1;
+    for (int id : {1051, 1093, 1012, 1009}) {
+        w->EnableItem(id, serial);
+    }
+    for (int id : {1050, 1111}) {
+        w->EnableItem(id, s.ModelTextEnable == 1);
+    }
+    w->EnableMenuItem(219, serial);
+}
+
+namespace {
+
+ui::DialogTemplate AboutTemplate() {
+    ui::DialogTemplate t;
+    t.id = 100;
+    t.caption = "About Quillbay";
+    t.width = 200;
+    t.height = 86;
+    t.controls = {
+        {-1, ui::ControlKind::Static, "Quillbay - MSP430 Flash Programmer", {10, 8, 180, 10}},
+        {-1, ui::ControlKind::Static, "Software part number:", {10, 24, 80, 10}},
+        {1186, ui::ControlKind::Static, "", {92, 24, 98, 10}},
+        {-1, ui::ControlKind::Static, "Debug library:", {10, 36, 80, 10}},
+        {1183, ui::ControlKind::Static, "", {92, 36, 98, 10}},
+        {-1, ui::ControlKind::Static, "Adapter firmware:", {10, 48, 80, 10}},
+        {1184, ui::ControlKind::Static, "", {92, 48, 98, 10}},
+        {ui::IDOK, ui::ControlKind::Button, "OK", {75, 66, 50, 14}},
+    };
+    return t;
+}
+
+class AboutDlg : public ui::Dialog {
+public:
+    AboutDlg() : ui::Dialog(AboutTemplate()) {}
+
+protected:
+    bool OnInitDialog() override {
+        SetItemText(1186, QUILL_PROJECT_VERSION);
+        // The library and firmware version texts come with the adapter
+        // tools; until then the two fields stay empty.
+        return ui::Dialog::OnInitDialog();
+    }
+};
+
+} // namespace
+
+void AboutDialog() {
+    AboutDlg dialog;
+    dialog.DoModal();
+}
+
+} // namespace gui
