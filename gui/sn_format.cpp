@@ -310,8 +310,30 @@ int32_t SerialNumberFromText(std::string_view text) {
     if (SerialNumberPack(static_cast<uint32_t>(a), static_cast<uint32_t>(b)) != 1) {
         return 0;
     }
-    s.SerialNumberText = digits;
+    // The SN as the coming SN of these bytes reads, whatever digits were
+    // typed ("2026001" is "20260001"): the history must hold one spelling
+    // of each SN, or a second spelling would slip past the used-SN check.
+    std::string canonical;
+    SnDecodeBytes(SerialData.SerialNumberBytes, canonical);
+    const size_t first = canonical.find_first_not_of(' ');
+    s.SerialNumberText = first == std::string::npos ? digits : canonical.substr(first);
     return 1;
+}
+
+std::string SnCanonicalText(std::string_view text) {
+    const int32_t type = Type();
+    if (IsCustom(type)) {
+        return std::string(text);
+    }
+    const core::SerialDataState kept = SerialData;
+    const std::string keptText = SerialNumber.SerialNumberText;
+    std::string out(text);
+    if (SerialNumberFromText(text) == 1) {
+        out = SerialNumber.SerialNumberText;
+    }
+    SerialData = kept;
+    SerialNumber.SerialNumberText = keptText;
+    return out;
 }
 
 int32_t SnDecodeBytes(const uint8_t* bytes, std::string& text) {

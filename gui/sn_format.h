@@ -29,12 +29,17 @@ std::string SerialNumberFormatCaption();
 // counter C of the current type and mode. 0 (count 0) when they do not fit.
 int32_t SerialNumberPack(uint32_t d, uint32_t c);
 
-// Parses an SN typed, scanned or displayed into SerialNumberText and the SN
-// bytes. 0, with nothing packed and SerialNumberText empty, for an SN over
+// Parses an SN typed, scanned or displayed into the SN bytes and
+// SerialNumberText (a number SN as its bytes read back, without leading
+// blanks). 0, with nothing packed and SerialNumberText empty, for an SN over
 // capacity, a number SN (types 0-5) with no digit or extra digits, or a
 // custom SN holding ',', '=', ';', '#', a blank or a control character,
 // shorter than Custom_SN_size, or not hexadecimal in a hex mode.
 int32_t SerialNumberFromText(std::string_view text);
+
+// A number SN (types 0-5) in the one spelling SerialNumberFromText records
+// (the text itself when it does not parse); custom SNs unchanged.
+std::string SnCanonicalText(std::string_view text);
 
 // The SN text that bytes hold for the current type and mode, as
 // SerialNumberFormat would show it. 0 when they are blank or not valid.

@@ -346,7 +346,10 @@ int32_t SnHistoryContains(std::string_view text) {
     if (type == kSnTypeCustom || type == kSnTypeFromFile) {
         return g_index.custom.count(Lower(text.substr(0, 257))) != 0 ? 1 : 0;
     }
-    return g_index.values.count(DecimalValue(text)) != 0 ? 1 : 0;
+    if (g_index.values.count(DecimalValue(text)) != 0) {
+        return 1;
+    }
+    return g_index.values.count(DecimalValue(SnCanonicalText(text))) != 0 ? 1 : 0;
 }
 
 char SnStatusLetter(int32_t status) {

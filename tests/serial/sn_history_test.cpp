@@ -106,6 +106,14 @@ TEST_F(SnHistoryTest, ContainsComparesNumbersByValueAndCustomSnsWithoutCase) {
     EXPECT_EQ(gui::SnHistoryContains("0042"), 1);
     EXPECT_EQ(gui::SnHistoryContains("43"), 0);
     EXPECT_EQ(gui::SnHistoryContains("202600009"), 0); // another type's record
+    // Another spelling of a recorded SN: the same bytes, so the same SN.
+    Use(0, 1);
+    EXPECT_EQ(gui::SerialNumberFromText("2026009"), 1);
+    EXPECT_EQ(SerialNumber.SerialNumberText, "20260009");
+    Use(0, 0);
+    EXPECT_EQ(gui::SnHistoryContains("2026009"), 1);
+    EXPECT_EQ(gui::SnHistoryContains("20260009"), 1);
+    EXPECT_EQ(gui::SnHistoryContains("2026010"), 0);
     Use(6, 2);
     EXPECT_EQ(gui::SnHistoryContains("abcd1234"), 1);
     EXPECT_EQ(gui::SnHistoryContains("ABCD1234"), 1);
