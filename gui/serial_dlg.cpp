@@ -265,7 +265,7 @@ void SerialDlg::Show() {
     CheckDlgButton(1052, v_.enable == 1);
     CheckRadioButton(1057, 1236, kTypeRadios[std::clamp(v_.type, 0, 7)]);
     CheckRadioButton(1061, 1266, kModeRadios[std::clamp(v_.mode, 0, 4)]);
-    SetItemText(1064, Printf("0x%5.5llX", v_.snStart));
+    SetItemText(1064, Printf("0x%4.4llX", v_.snStart));
     SetItemText(1065, Printf("%2.1lli", v_.UsedSize()));
     SetItemText(1077, Printf("%lli", v_.customSize));
     SetItemText(1072, Printf("%10.1lli", static_cast<uint32_t>(v_.startingSn)));

@@ -76,7 +76,7 @@ struct HistoryIndex {
 HistoryIndex g_index;
 
 void IndexAdd(std::string_view line) {
-    const auto tokens = SnLineTokens(line);
+    const auto tokens = SnLineTokens(line, 2);
     if (tokens.size() < 2 || !IsRecordOfType(tokens[0], g_index.type)) {
         return;
     }
@@ -138,10 +138,10 @@ bool PrefixedValue(std::string_view sn, const std::string& prefix, int64_t& valu
 
 } // namespace
 
-std::vector<std::string_view> SnLineTokens(std::string_view line) {
+std::vector<std::string_view> SnLineTokens(std::string_view line, size_t max) {
     std::vector<std::string_view> out;
     size_t i = 0;
-    while (i < line.size()) {
+    while (i < line.size() && out.size() < max) {
         while (i < line.size() && (core::IsLineSeparator(line[i]) || line[i] == '\n')) {
             ++i;
         }
@@ -275,7 +275,7 @@ int32_t SerialNumberComputeNext() {
     size_t pos = 0;
     std::string line;
     while (SnTextLineRead(s.SnHistoryText, pos, line)) {
-        const auto tokens = SnLineTokens(line);
+        const auto tokens = SnLineTokens(line, 2);
         if (tokens.size() < 2 || !IsRecordOfType(tokens[0], type)) {
             continue;
         }

@@ -3,6 +3,7 @@
 // synced before the run that wrote the SN may pass. The next SN is derived
 // from it, and every SN about to be written is looked up in it.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,8 +11,9 @@
 
 namespace gui {
 
-// The tokens of a history or list line (separated by blanks, TABs, ',' and '=').
-std::vector<std::string_view> SnLineTokens(std::string_view line);
+// The tokens of a history or list line (separated by blanks, TABs, ',' and
+// '='), at most max of them.
+std::vector<std::string_view> SnLineTokens(std::string_view line, size_t max = SIZE_MAX);
 
 // Reads the next line of an in-memory text at pos (at most 5 line ends
 // skipped before it, at most 1024 characters); a last line without a line
