@@ -31,7 +31,7 @@ struct Files {
         testsupport::WriteFile(history, h);
         std::string l = "#SN_LIST\r\n#SN_SIZE 8\r\n";
         for (int i = 0; i < 10000; ++i) {
-            std::snprintf(line, sizeof line, "%08x\r\n", i * 3); // a third already used
+            std::snprintf(line, sizeof line, "%08x\r\n", i * 3); // every other one already used
             l += line;
         }
         testsupport::WriteFile(list, l);

@@ -2,6 +2,7 @@
 // the export and the next SN. Type and byte mode come from the first byte.
 
 #include "core/core_state.h"
+#include "core/serial_data.h"
 #include "core/settings.h"
 #include "gui/serial_number.h"
 #include "gui/sn_format.h"
