@@ -70,10 +70,12 @@ bool IsRecordOfType(std::string_view token, int32_t type) {
 struct HistoryIndex {
     int32_t type = -1;
     size_t size = SIZE_MAX;
+    uint64_t generation = 0;
     std::unordered_set<std::string> custom;
     std::unordered_set<int64_t> values;
 };
 HistoryIndex g_index;
+uint64_t g_historyGeneration = 1; // counts loads of SnHistoryText: a reload is never taken for the old text
 
 void IndexAdd(std::string_view line) {
     const auto tokens = SnLineTokens(line, 2);
@@ -89,11 +91,13 @@ void IndexAdd(std::string_view line) {
 
 void IndexRefresh() {
     const std::string& text = SerialNumber.SnHistoryText;
-    if (g_index.type == Settings.SNDispFormatIndex && g_index.size == text.size()) {
+    if (g_index.type == Settings.SNDispFormatIndex && g_index.size == text.size() &&
+        g_index.generation == g_historyGeneration) {
         return;
     }
     g_index = HistoryIndex{};
     g_index.type = Settings.SNDispFormatIndex;
+    g_index.generation = g_historyGeneration;
     size_t pos = 0;
     std::string line;
     while (SnTextLineRead(text, pos, line)) {
@@ -189,6 +193,7 @@ int32_t SnHistoryLoad(int32_t listing) {
     out.clear();
     if (listing != 1) {
         s.SnHistoryPos = 0;
+        ++g_historyGeneration;
     }
     platform::File f(Settings.SNFilePathAndName, core::kOpenReadShareDenyWrite);
     if (!f.IsOpen()) {

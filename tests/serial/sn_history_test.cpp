@@ -120,6 +120,17 @@ TEST_F(SnHistoryTest, ContainsComparesNumbersByValueAndCustomSnsWithoutCase) {
     EXPECT_EQ(gui::SnHistoryContains("ABCD1235"), 0);
 }
 
+TEST_F(SnHistoryTest, ContainsFollowsAReloadedHistoryOfTheSameLength) {
+    Use(3, 0);
+    WriteHistory("F3 \t00042 \t.\r\n");
+    gui::SerialNumberPrepareNext();
+    EXPECT_EQ(gui::SnHistoryContains("42"), 1);
+    WriteHistory("F3 \t00043 \t.\r\n");
+    gui::SerialNumberPrepareNext();
+    EXPECT_EQ(gui::SnHistoryContains("42"), 0);
+    EXPECT_EQ(gui::SnHistoryContains("43"), 1);
+}
+
 TEST_F(SnHistoryTest, ListingKeepsLineNumbersOnTheirRecords) {
     WriteHistory("F3 \t00001 \t. \t( Thu, Dec 10,2026, 11:14 ) \ta.txt\r\n"
                  "garbage line\r\n"
