@@ -242,6 +242,9 @@ TEST_F(SnTest, RefusedSnsPackNothing) {
         {6, 2, 8, "AB;CD123"},
         {6, 2, 8, "AB#CD123"},
         {6, 2, 8, "AB CD123"},
+        {6, 2, 8, "AB\tCD123"},      // a control character would split the record
+        {5, 0, 8, "2616100001"},     // month 16 would spill into the year's bits
+        {4, 1, 8, "264000001"},      // day 400: BCD keeps two bits of its hundreds
         {6, 2, 8, "ABCD12"},         // shorter than Custom_SN_size
         {6, 0, 8, "A1B2C3DX"},       // not hex in a hex mode
         {7, 3, 4, "0x12"},
