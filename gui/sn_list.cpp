@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <vector>
 
 namespace gui {
 namespace {
@@ -83,6 +84,7 @@ int32_t SnListFileRead(const std::string& path) {
     core::LineReaderReset();
     bool started = false;
     std::string prefix, suffix;
+    std::vector<std::string> entries;
     while (core::LineReadFromFile(0, f.get()) != 0) {
         std::string_view line(core::LineReader.line);
         while (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
@@ -141,14 +143,23 @@ int32_t SnListFileRead(const std::string& path) {
         if (!started) {
             continue;
         }
-        const std::string entry = prefix + EntryFilter(line) + suffix;
+        std::string entry = prefix + EntryFilter(line) + suffix;
         bool allowed = !entry.empty();
         for (char c : entry) {
             allowed = allowed && SnCustomCharAllowed(c);
         }
         if (SnHistoryContains(entry) == 1) {
             ++list.alreadyUsed;
-        } else if (!allowed || entry.size() != static_cast<size_t>(std::max(Settings.Custom_SN_size, 0))) {
+        } else if (!allowed) {
+            ++list.wrongLength;
+        } else {
+            entries.push_back(std::move(entry));
+        }
+    }
+    // The length is checked against the size in force at the end: a later
+    // "#SN_SIZE" must not leave entries that would be written cut short.
+    for (const std::string& entry : entries) {
+        if (entry.size() != static_cast<size_t>(std::max(Settings.Custom_SN_size, 0))) {
             ++list.wrongLength;
         } else {
             list.text += entry;

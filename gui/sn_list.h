@@ -14,8 +14,8 @@ int32_t SnListLoad(const std::string& path);
 
 // Builds the pending list from the file: the accepted count, or -1 when the
 // file cannot be opened. Entries the history holds, entries of another
-// length than Custom_SN_size and entries with a character a custom SN may
-// not hold are refused and counted.
+// length than Custom_SN_size (as it stands at the end of the file) and
+// entries with a character a custom SN may not hold are refused and counted.
 int32_t SnListFileRead(const std::string& path);
 
 // SnListText = the first live entry (at most Custom_SN_size characters); 0

@@ -1,5 +1,5 @@
 // The SN list file as any bytes: the counters must add up to the entries
-// read, and every accepted entry has a valid length and no refused
+// read, and every accepted entry has the setup's length and no refused
 // character. Type and byte mode come from the first byte.
 
 #include "core/core_state.h"
@@ -42,8 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         int32_t lines = 0;
         while (gui::SnTextLineRead(list.text, pos, line)) {
             ++lines;
-            // "#SN_SIZE" may change the size between entries; each had the size in force.
-            if (line.size() < 4 || line.size() > 256) {
+            if (line.size() != static_cast<size_t>(core::Settings.Custom_SN_size)) {
                 __builtin_trap();
             }
             for (char c : line) {

@@ -184,6 +184,16 @@ TEST_F(SnHistoryTest, AsciiListEntriesKeepTheirCaseAndRefuseSeparators) {
     EXPECT_EQ(SerialNumber.SnPendingList.wrongLength, 1);
 }
 
+TEST_F(SnHistoryTest, ListEntriesMustHaveTheSizeInForceAtTheEndOfTheFile) {
+    Use(7, 2);
+    core::Settings.Custom_SN_size = 4;
+    const std::string list = dir.File("list.txt");
+    testsupport::WriteFile(list, "#SN_LIST\r\nAbCd\r\n#SN_SIZE 8\r\n12345678\r\n#SN_SIZE 6\r\n123456\r\n");
+    EXPECT_EQ(gui::SnListLoad(list), 1);
+    EXPECT_EQ(SerialNumber.SnPendingList.text, "123456\r\n");
+    EXPECT_EQ(SerialNumber.SnPendingList.wrongLength, 2);
+}
+
 TEST_F(SnHistoryTest, ListWithManyUsedEntriesIsCompactedOnCount) {
     Use(7, 2);
     core::Settings.Custom_SN_size = 4;
