@@ -8,6 +8,8 @@
 #include "gui/project/project_files.h"
 #include "gui/project/project_state.h"
 #include "gui/serial_number.h"
+#include "gui/sn_history.h"
+#include "gui/sn_list.h"
 #include "gui/setup_runners.h"
 #include "gui/startup_load.h"
 #include "platform/prompt.h"
@@ -243,10 +245,9 @@ void OnSnFile() {
     if (!path) {
         return;
     }
-    core::Settings.SNFilePathAndName = *path;
+    core::Settings.SN_DataFile = *path;
     MainWindowSetText(1023, *path);
-    SnListFileRead(*path);
-    SnListLoad();
+    SnListLoad(*path);
     SerialNumber.ManualSnFlag = 0;
     SerialNumberComputeNext();
     SerialNumberDisplayUpdate(1);

@@ -135,6 +135,30 @@ TEST_F(BarcodeTest, TakesTheLastSnTextLengthCharactersWithoutBlanks) {
     });
 }
 
+// The scan takes as many characters as the SN type's text has.
+TEST_F(BarcodeTest, TakesTheSerialNumberTextLengthOfTheSnType) {
+    const struct {
+        const char* setup;
+        const char* taken;
+    } cases[] = {
+        {"SNDispFormatIndex 3\r\n", "56789"},
+        {"SNDispFormatIndex 5\r\n", "X0123456789"},
+        {"SNDispFormatIndex 6\r\nCustom_SN_size 12\r\n", "WX0123456789"},
+    };
+    for (const auto& c : cases) {
+        core::CoreStateReset();
+        gui::GuiStateReset();
+        WriteConfig(std::string("SerializationEnable 1\r\nBarCodeReaderEnable 1\r\nPostAmbleIndex 0\r\n") +
+                    c.setup);
+        ui::TestSession session;
+        RunMainWindow(session, [&](ui::Driver& d) {
+            Scan(d, "UVWX0123456789", 10);
+            EXPECT_EQ(d.Target().GetItemText(1051), c.taken) << c.setup;
+            d.Close();
+        });
+    }
+}
+
 TEST_F(BarcodeTest, SlowTypingReachesNeitherTheFieldNorTheFocusedControl) {
     ui::TestSession session;
     RunMainWindow(session, [](ui::Driver& d) {
