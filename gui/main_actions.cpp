@@ -55,7 +55,6 @@ void OnFlashMemoryData() {
     TargetMemViewDlg view(false);
     view.DoModal();
 }
-void OnPendingSnList() {}
 void OnCompareCodeAndFlash() {}
 void OnCompareTwoCodeFiles() {}
 void OnMemoryOptions() {
@@ -79,8 +78,6 @@ void OnPreferences() {
     PreferencesDlg preferences;
     preferences.DoModal();
 }
-void OnSerializationSetup() {}
-void OnSerializationReport() {}
 void OnFirmwareVersion() {}
 void OnFirmwareDownloader() {}
 
