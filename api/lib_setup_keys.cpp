@@ -118,32 +118,6 @@ int32_t Maximum(const LibIntKey& key) {
     return key.maximum == kLibMaxIsDeviceCount ? LibSettings.DeviceCount : key.maximum;
 }
 
-// The number after "0x" (either case); an over-long one saturates so that
-// it cannot wrap round to a small address.
-bool HexValue(std::string_view v, int64_t& out) {
-    if (v.size() < 2 || v[0] != '0' || (v[1] != 'x' && v[1] != 'X')) {
-        return false;
-    }
-    uint64_t n = 0;
-    for (size_t i = 2; i < v.size(); ++i) {
-        const char c = platform::AsciiLower(v[i]);
-        int d;
-        if (c >= '0' && c <= '9') {
-            d = c - '0';
-        } else if (c >= 'a' && c <= 'f') {
-            d = c - 'a' + 10;
-        } else {
-            break;
-        }
-        n = n * 16 + static_cast<uint64_t>(d);
-        if (n > 0xFFFFFFFFu) {
-            n = 0x100000000ull;
-        }
-    }
-    out = static_cast<int64_t>(n);
-    return true;
-}
-
 } // namespace
 
 void LibKeysDefault() {
@@ -179,7 +153,7 @@ void LibKeyLineParse(std::string_view line) {
     }
     for (const LibHexKey* key = LibHexKeyTable; key->variable != nullptr; ++key) {
         int64_t v = 0;
-        if (BeginsWith(k.token, key->name) && HexValue(k.value, v)) {
+        if (BeginsWith(k.token, key->name) && core::TextParseHexPrefixed(k.value, v)) {
             v = v < key->minimum ? key->minimum : (v > key->maximum ? key->maximum : v);
             *key->variable = static_cast<int32_t>(v);
             return;

@@ -7,19 +7,6 @@
 namespace core {
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
@@ -72,10 +59,42 @@ int32_t TextParseNumber(const char* text) {
     return static_cast<int32_t>(value);
 }
 
+int32_t TextHexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+bool TextParseHexPrefixed(std::string_view text, int64_t& value) {
+    if (text.size() < 2 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) {
+        return false;
+    }
+    uint64_t n = 0;
+    for (size_t i = 2; i < text.size(); ++i) {
+        const int32_t d = TextHexDigit(text[i]);
+        if (d < 0) {
+            break;
+        }
+        n = n * 16 + static_cast<uint64_t>(d);
+        if (n > 0xFFFFFFFFu) {
+            n = 0x100000000ull;
+        }
+    }
+    value = static_cast<int64_t>(n);
+    return true;
+}
+
 uint32_t TextParseHex(const char* text) {
     uint32_t value = 0;
     for (const char* p = text; *p; ++p) {
-        const int d = HexDigit(*p);
+        const int32_t d = TextHexDigit(*p);
         if (d < 0) {
             break;
         }
@@ -85,11 +104,11 @@ uint32_t TextParseHex(const char* text) {
 }
 
 int32_t TextParseHexByte(const char* text) {
-    const int hi = HexDigit(text[0]);
+    const int32_t hi = TextHexDigit(text[0]);
     if (hi < 0) {
         return -1; // also stops before reading past a NUL
     }
-    const int lo = HexDigit(text[1]);
+    const int32_t lo = TextHexDigit(text[1]);
     if (lo < 0) {
         return -1;
     }

@@ -2,8 +2,13 @@
 // Number parsers of the text readers. None of them depends on the locale.
 
 #include <cstdint>
+#include <string_view>
 
 namespace core {
+
+// The value of one hexadecimal digit (either case), or -1 for any other
+// character.
+int32_t TextHexDigit(char c);
 
 // Decimal, or hexadecimal after "0x"/"0X"; up to 20 leading blanks or TABs
 // are skipped. Decimal: leading white space, optional sign, digits; values
@@ -14,6 +19,12 @@ int32_t TextParseNumber(const char* text);
 // Hexadecimal digits (either case) until the first other character; more
 // than 8 digits keep the low 32 bits.
 uint32_t TextParseHex(const char* text);
+
+// A number written with "0x" (either case): the hex digits after it until the
+// first other character. False, with value untouched, when the text does not
+// begin with "0x". A number beyond 32 bits saturates at 0x100000000 instead of
+// keeping its low bits, so that it cannot wrap round to a small address.
+bool TextParseHexPrefixed(std::string_view text, int64_t& value);
 
 // Two hex characters -> 0..255, or -1 when either is not a hex digit.
 int32_t TextParseHexByte(const char* text);

@@ -175,29 +175,12 @@ void ApplyInt(const SetupIntKey& key, const KeyLine& k) {
 
 // False when the value has no "0x": the key then takes nothing.
 bool ApplyHex(const SetupHexKey& key, const KeyLine& k) {
-    const std::string_view v = k.value;
-    if (v.size() < 2 || v[0] != '0' || (v[1] != 'x' && v[1] != 'X')) {
+    // Saturated, not cut to the low 32 bits: an over-long number must not
+    // wrap round to a small address.
+    int64_t value = 0;
+    if (!TextParseHexPrefixed(k.value, value)) {
         return false;
     }
-    // Saturate instead of keeping the low 32 bits: an over-long number must
-    // not wrap round to a small address.
-    uint64_t n = 0;
-    for (size_t i = 2; i < v.size(); ++i) {
-        const char c = platform::AsciiLower(v[i]);
-        int d;
-        if (c >= '0' && c <= '9') {
-            d = c - '0';
-        } else if (c >= 'a' && c <= 'f') {
-            d = c - 'a' + 10;
-        } else {
-            break;
-        }
-        n = n * 16 + static_cast<uint64_t>(d);
-        if (n > 0xFFFFFFFFu) {
-            n = 0xFFFFFFFFu + 1ull;
-        }
-    }
-    int64_t value = static_cast<int64_t>(n);
     // The default stands even where it lies outside the limits (the read
     // start of a new setup): a saved setup must read back as it was saved.
     if (value != key.defaultValue) {

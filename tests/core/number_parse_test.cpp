@@ -65,6 +65,36 @@ TEST(NumberParseTest, TextParseHexStopsAtTheFirstNonHexCharacter) {
     }
 }
 
+TEST(NumberParseTest, PrefixedHexNeedsTheRightPrefixAndSaturates) {
+    struct Case {
+        const char* text;
+        bool taken;
+        int64_t value;
+    } cases[] = {
+        {"0x1A2b", true, 0x1A2B},
+        {"0X00ff", true, 0xFF},
+        {"0x12 rest", true, 0x12},            // digits up to the first other character
+        {"0x", true, 0},                      // the prefix alone reads as zero
+        {"0xFFFFFFFF", true, 0xFFFFFFFFll},
+        {"0x100000000", true, 0x100000000ll}, // beyond 32 bits: saturated, not cut to 0
+        {"0x123456789ABCDEF0", true, 0x100000000ll},
+        {"1A2B", false, -7},
+        {"x12", false, -7},
+        {"0", false, -7},
+        {"", false, -7},
+    };
+    for (const Case& c : cases) {
+        int64_t value = -7;
+        EXPECT_EQ(TextParseHexPrefixed(c.text, value), c.taken) << c.text;
+        EXPECT_EQ(value, c.value) << c.text;
+    }
+    EXPECT_EQ(TextHexDigit('0'), 0);
+    EXPECT_EQ(TextHexDigit('f'), 15);
+    EXPECT_EQ(TextHexDigit('F'), 15);
+    EXPECT_EQ(TextHexDigit('g'), -1);
+    EXPECT_EQ(TextHexDigit('-'), -1);
+}
+
 TEST(NumberParseTest, FixedWidthHexGivesMinusOneForAnyBadPair) {
     EXPECT_EQ(TextParseHexByte("7F"), 0x7F);
     EXPECT_EQ(TextParseHexByte("ff"), 0xFF);
