@@ -7,7 +7,7 @@
 #include "debugif/debug_api_layer.h"
 #include "debugif/error_numbers.h"
 #include "debugif/lpt_path.h"
-#include "debugif/tick_count.h"
+#include "platform/clock.h"
 #include "debugif/uif_run.h"
 #include "debugif/uif_target_ops.h"
 
@@ -78,7 +78,7 @@ int32_t MSP430_CpuState(int32_t* state, int32_t stop, int32_t* cycles) {
         return ApiFail(kErrorInvalidParameter);
     }
     if (stop == 0 && *state == kRunning) {
-        const uint32_t now = TickCountMs();
+        const uint32_t now = platform::TickCountMs();
         if (now - Api.LastStateQueryTime < kStateQueryInterval) {
             // The caller's last answer stands: the CPU still runs.
             Api.LastErrorNumber = kErrorNone;

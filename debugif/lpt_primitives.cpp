@@ -1,6 +1,6 @@
 #include "debugif/lpt_primitives.h"
 
-#include "debugif/tick_count.h"
+#include "platform/clock.h"
 
 namespace debugif {
 
@@ -12,7 +12,7 @@ LptPrimitives* installed = &nullPrimitives;
 } // namespace
 
 uint32_t NullLptPrimitives::TimeStampMs() {
-    return TickCountMs();
+    return platform::TickCountMs();
 }
 
 LptPrimitives& Lpt() {

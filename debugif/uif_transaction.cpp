@@ -8,7 +8,7 @@
 #include "debugif/le_block.h"
 #include "debugif/link_timing.h"
 #include "debugif/serial_transport.h"
-#include "debugif/tick_count.h"
+#include "platform/clock.h"
 #include "debugif/transport_ops.h"
 #include "debugif/transport_status.h"
 #include "debugif/uif_link_state.h"
@@ -155,9 +155,9 @@ void LateTakeOwn() {
 // After garbage: discards input until the line has been quiet for the gap.
 // The owed entries stay: what was discarded may not have been theirs.
 void SerialSettle() {
-    const uint32_t start = TickCountMs();
+    const uint32_t start = platform::TickCountMs();
     while (SerialWaitInput(1, static_cast<int32_t>(LinkTiming.quiet_gap_ms)) > 0 &&
-           ElapsedMilliseconds(start) < LinkTiming.quiet_limit_ms) {
+           platform::ElapsedMilliseconds(start) < LinkTiming.quiet_limit_ms) {
         SerialPurge(platform::kPurgeRxAbort | platform::kPurgeRxClear);
     }
     SerialPurge(platform::kPurgeRxAbort | platform::kPurgeRxClear);

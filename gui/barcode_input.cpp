@@ -9,14 +9,7 @@ namespace gui {
 BarcodeState Barcode;
 
 uint32_t TickCount() {
-    const uint64_t counter = platform::ClockCounter();
-    const uint64_t frequency = platform::ClockFrequency();
-    if (frequency == 0) {
-        return 0;
-    }
-    // Whole seconds and the rest apart, so the product cannot overflow.
-    const uint64_t ms = counter / frequency * 1000 + counter % frequency * 1000 / frequency;
-    return static_cast<uint32_t>(ms);
+    return platform::TickCountMs();
 }
 
 int32_t BarcodeTerminatorKey(int32_t postAmbleIndex) {

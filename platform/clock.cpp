@@ -45,4 +45,19 @@ void SleepMilliseconds(uint32_t ms) {
     current->SleepMs(ms);
 }
 
+uint32_t TickCountMs() {
+    const uint64_t counter = ClockCounter();
+    const uint64_t frequency = ClockFrequency();
+    if (frequency == 0) {
+        return 0;
+    }
+    // Whole seconds and the rest apart, so that counter * 1000 cannot overflow.
+    const uint64_t ms = counter / frequency * 1000 + counter % frequency * 1000 / frequency;
+    return static_cast<uint32_t>(ms);
+}
+
+uint32_t ElapsedMilliseconds(uint32_t start) {
+    return TickCountMs() - start;
+}
+
 } // namespace platform

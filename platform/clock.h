@@ -27,4 +27,11 @@ uint64_t ClockCounter();
 uint64_t ClockFrequency();
 void SleepMilliseconds(uint32_t ms);
 
+// The tick count: milliseconds of the clock above, wrapping at 2^32.
+uint32_t TickCountMs();
+
+// Milliseconds since a tick count taken earlier: the unsigned difference,
+// right across a wrap.
+uint32_t ElapsedMilliseconds(uint32_t start);
+
 } // namespace platform
