@@ -9,6 +9,7 @@
 #include "platform/prompt.h"
 #include "platform/sound.h"
 #include "platform/text_viewer.h"
+#include "platform/volume_id.h"
 
 namespace platform {
 
@@ -17,6 +18,7 @@ void ResetServices() {
     SetFileAppendHook(nullptr);
     SetLocalTimeSource({});
     SetClockSource(nullptr);
+    SetVolumeSource(nullptr);
     SetPromptService(nullptr);
     SetProcessLauncher(nullptr);
     SetSoundService(nullptr);

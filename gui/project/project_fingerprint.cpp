@@ -1,8 +1,7 @@
 #include "gui/project/project_fingerprint.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
+#include "core/number_parse.h"
+#include "platform/volume_id.h"
 
 #include <cstdio>
 #include <vector>
@@ -12,42 +11,6 @@ namespace gui {
 namespace {
 
 PcVolumeSource InstalledSource;
-
-int32_t HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-// The UUID named by the by-uuid entry whose block device is device, or empty.
-std::string UuidOfDevice(dev_t device, const std::string& byUuidDir) {
-    DIR* dir = ::opendir(byUuidDir.c_str());
-    if (dir == nullptr) {
-        return {};
-    }
-    std::string found;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..") {
-            continue;
-        }
-        struct stat st {};
-        if (::stat((byUuidDir + "/" + name).c_str(), &st) == 0 && S_ISBLK(st.st_mode) &&
-            st.st_rdev == device) {
-            found = name;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return found;
-}
 
 } // namespace
 
@@ -60,7 +23,7 @@ uint32_t PcUuidFold(std::string_view uuid) {
     uint32_t word = 0;
     int32_t digits = 0;
     for (const char c : uuid) {
-        const int32_t d = HexDigit(c);
+        const int32_t d = core::TextHexDigit(c);
         if (d < 0) {
             continue;
         }
@@ -77,24 +40,19 @@ uint32_t PcUuidFold(std::string_view uuid) {
     return result;
 }
 
-bool PcVolumeOfPath(const std::string& path, PcVolume& volume, const std::string& byUuidDir) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
+bool PcVolumeOfPath(const std::string& path, PcVolume& volume) {
+    platform::VolumeIdentity identity;
+    if (!platform::VolumeIdentify(path, identity)) {
         return false;
     }
-    volume.device = static_cast<uint64_t>(st.st_dev);
-    const std::string uuid = UuidOfDevice(st.st_dev, byUuidDir);
-    if (!uuid.empty()) {
-        volume.value = PcUuidFold(uuid);
-        return true;
-    }
-    struct statvfs vfs {};
-    if (::statvfs(path.c_str(), &vfs) != 0) {
+    volume.device = identity.device;
+    if (!identity.uuid.empty()) {
+        volume.value = PcUuidFold(identity.uuid);
+    } else if (identity.hasFsid) {
+        volume.value = static_cast<uint32_t>(identity.fsid) ^ static_cast<uint32_t>(identity.fsid >> 32);
+    } else {
         volume.value = 0;
-        return true;
     }
-    const uint64_t fsid = static_cast<uint64_t>(vfs.f_fsid);
-    volume.value = static_cast<uint32_t>(fsid) ^ static_cast<uint32_t>(fsid >> 32);
     return true;
 }
 

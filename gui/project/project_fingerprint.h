@@ -23,11 +23,10 @@ using PcVolumeSource = std::function<bool(const std::string& path, PcVolume& vol
 // Replaces the source; an empty one restores this machine's.
 void PcVolumeSourceSet(PcVolumeSource source);
 
-// This machine's source: the filesystem UUID of the entry in byUuidDir
-// ("/dev/disk/by-uuid") whose block device holds path, folded by
-// PcUuidFold; without one, statvfs's f_fsid with its two halves XORed.
-bool PcVolumeOfPath(const std::string& path, PcVolume& volume,
-                    const std::string& byUuidDir = "/dev/disk/by-uuid");
+// This machine's source, over platform::VolumeIdentify: the filesystem's
+// UUID folded by PcUuidFold; without one, its statvfs id with the two halves
+// XORed; without that either, 0.
+bool PcVolumeOfPath(const std::string& path, PcVolume& volume);
 
 // The hexadecimal digits of a UUID text as big-endian 32-bit words (a short
 // last word filled with zero digits), XORed: "1234-ABCD" gives 0x1234ABCD.

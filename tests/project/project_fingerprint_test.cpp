@@ -1,4 +1,5 @@
 #include "gui/project/project_fingerprint.h"
+#include "platform/volume_id.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,10 @@ using namespace gui;
 
 class PcFingerprintTest : public ::testing::Test {
 protected:
-    void TearDown() override { PcVolumeSourceSet(nullptr); }
+    void TearDown() override {
+        PcVolumeSourceSet(nullptr);
+        platform::SetVolumeSource(nullptr);
+    }
 
     // Installs a source over a table of path -> volume; paths not in it are
     // missing.
@@ -66,6 +70,43 @@ TEST_F(PcFingerprintTest, TextIsUpperAndLowerHalfInHex) {
     EXPECT_EQ(PcFingerprintText(0x1234ABCDu), "1234-ABCD");
     EXPECT_EQ(PcFingerprintText(0x000F00A0u), "000F-00A0");
     EXPECT_EQ(PcFingerprintText(0u), "0000-0000");
+}
+
+TEST_F(PcFingerprintTest, AVolumeIsItsUuidElseItsFilesystemIdElseZero) {
+    class TableVolumes : public platform::VolumeSource {
+    public:
+        std::map<std::string, platform::VolumeIdentity> table;
+        bool Identify(const std::string& path, platform::VolumeIdentity& identity) override {
+            const auto it = table.find(path);
+            if (it == table.end()) {
+                return false;
+            }
+            identity = it->second;
+            return true;
+        }
+    } volumes;
+    volumes.table["/uuid"] = {7, "1234-ABCD", true, 0x0000000500000003ull};
+    volumes.table["/fsid"] = {8, "", true, 0x1111000000002222ull};
+    volumes.table["/none"] = {9, "", false, 0};
+    platform::SetVolumeSource(&volumes);
+
+    struct Case {
+        const char* path;
+        uint64_t device;
+        uint32_t value;
+    } cases[] = {
+        {"/uuid", 7, 0x1234ABCDu}, // the UUID wins over the filesystem id
+        {"/fsid", 8, 0x11112222u}, // the id's two halves XORed
+        {"/none", 9, 0u},
+    };
+    for (const Case& c : cases) {
+        PcVolume volume{1, 1};
+        ASSERT_TRUE(PcVolumeOfPath(c.path, volume)) << c.path;
+        EXPECT_EQ(volume.device, c.device) << c.path;
+        EXPECT_EQ(volume.value, c.value) << c.path;
+    }
+    PcVolume volume;
+    EXPECT_FALSE(PcVolumeOfPath("/missing", volume));
 }
 
 TEST_F(PcFingerprintTest, ThisMachineGivesTheSameNumberTwice) {
