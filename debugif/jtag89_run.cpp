@@ -9,6 +9,7 @@
 #include "debugif/jtag_device_profile.h"
 #include "debugif/jtag_eem.h"
 #include "debugif/jtag_entry.h"
+#include "debugif/jtag_run_state.h"
 #include "debugif/jtag_shift.h"
 #include "debugif/lpt_error_numbers.h"
 #include "debugif/lpt_primitives.h"
@@ -20,16 +21,12 @@ namespace debugif {
 
 namespace {
 
-constexpr int32_t kFreeRun = 1;
-constexpr int32_t kSingleStep = 2;
-constexpr int32_t kRunToBreakpoint = 3;
+constexpr int32_t kFreeRun = kJtagFreeRun;
+constexpr int32_t kSingleStep = kJtagSingleStep;
+constexpr int32_t kRunToBreakpoint = kJtagRunToBreakpoint;
 constexpr uint32_t kCpuOff = 0x0010;
 constexpr uint32_t kGie = 0x0008;
 constexpr int32_t kSupplyOn = 3000;
-
-bool DeviceKnown() {
-    return gDeviceId.currentDeviceIndex != 0;
-}
 
 void RstPulse() {
     for (int32_t s : {0, 0, 10, 1, 1}) {
@@ -91,7 +88,7 @@ bool RstTries() {
 
 int32_t AfterReset(int32_t execute, int32_t releaseJtag) {
     if (execute == 0) {
-        const bool ok = DeviceKnown() ? SaveContext(true) : HoldWatchdog();
+        const bool ok = JtagDeviceKnown() ? SaveContext(true) : HoldWatchdog();
         if (!ok) {
             return LptFail(kErrorReset);
         }
@@ -268,7 +265,7 @@ int32_t JtagReset89(int32_t method, int32_t execute, int32_t releaseJtag) {
 }
 
 int32_t JtagRun89(int32_t mode, int32_t releaseJtag) {
-    if (!DeviceKnown()) {
+    if (!JtagDeviceKnown()) {
         return LptFail(kErrorUnknownDevice);
     }
     const JtagDeviceProfile p = JtagDeviceProfile::Current();
@@ -291,34 +288,14 @@ int32_t JtagRun89(int32_t mode, int32_t releaseJtag) {
     if (!Start()) {
         return LptFail(kErrorRun);
     }
-    gLpt.releasedOnRun = 0;
-    if (releaseJtag != 0) {
-        if (Lpt().Release() != 0) {
-            return LptFail(kErrorRun);
-        }
-        gLpt.releasedOnRun = 1;
-    }
-    gLpt.cpuState = mode;
-    Api.LastErrorNumber = kErrorNone;
-    return 0;
+    return JtagRunStarted(mode, releaseJtag);
 }
 
 int32_t JtagState89(int32_t* state, int32_t stop, int32_t* cycles) {
-    if (!DeviceKnown()) {
-        return LptFail(kErrorUnknownDevice);
+    int32_t answered = 0;
+    if (JtagStateAnswered(state, cycles, answered)) {
+        return answered;
     }
-    if (state == nullptr) {
-        return LptFail(kErrorInvalidParameter);
-    }
-    if (cycles != nullptr) {
-        *cycles = gLpt.cycleCount;
-    }
-    if (gLpt.cpuState == 0) {
-        *state = 0;
-        Api.LastErrorNumber = kErrorNone;
-        return 0;
-    }
-    *state = 1;
     if (gLpt.releasedOnRun != 0) {
         Lpt().PortCall(0);
         for (int32_t s : {0x14, 0, 1, 0}) {
@@ -411,7 +388,7 @@ bool ArmBreakpoints(int32_t count, uint32_t* mask) {
 }
 
 int32_t JtagSetBreakpoint89(int32_t index, int32_t address) {
-    if (!DeviceKnown()) {
+    if (!JtagDeviceKnown()) {
         return LptFail(kErrorUnknownDevice);
     }
     const JtagDeviceProfile p = JtagDeviceProfile::Current();
@@ -444,7 +421,7 @@ int32_t JtagSetBreakpoint89(int32_t index, int32_t address) {
 }
 
 int32_t JtagBlowFuse89() {
-    if (!DeviceKnown()) {
+    if (!JtagDeviceKnown()) {
         return LptFail(kErrorUnknownDevice);
     }
     const JtagDeviceProfile p = JtagDeviceProfile::Current();

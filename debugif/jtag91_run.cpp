@@ -8,6 +8,7 @@
 #include "debugif/jtag_device_profile.h"
 #include "debugif/jtag_eem.h"
 #include "debugif/jtag_entry.h"
+#include "debugif/jtag_run_state.h"
 #include "debugif/jtag_shift.h"
 #include "debugif/lpt_error_numbers.h"
 #include "debugif/lpt_primitives.h"
@@ -19,9 +20,9 @@ namespace debugif {
 
 namespace {
 
-constexpr int32_t kFreeRun = 1;
-constexpr int32_t kSingleStep = 2;
-constexpr int32_t kRunToBreakpoint = 3;
+constexpr int32_t kFreeRun = kJtagFreeRun;
+constexpr int32_t kSingleStep = kJtagSingleStep;
+constexpr int32_t kRunToBreakpoint = kJtagRunToBreakpoint;
 constexpr int32_t kSupplyOn = 3000;
 constexpr int32_t kStopPolls = 3000;
 
@@ -55,10 +56,6 @@ bool ArmStep() {
     return EemWrite(2, 0) && EemWrite(4, 0xFFFFF) && EemWrite(6, 1) && EemWrite(0x80, 1);
 }
 
-bool DeviceKnown() {
-    return gDeviceId.currentDeviceIndex != 0;
-}
-
 bool SyncTries() {
     auto& r = Api.RegisterCache;
     for (int32_t i = 0; i < 4; ++i) {
@@ -77,7 +74,7 @@ int32_t ResetByPor(int32_t execute) {
     if (!SyncTries()) {
         return LptFail(kErrorReset);
     }
-    if (DeviceKnown() && !SaveContextX()) {
+    if (JtagDeviceKnown() && !SaveContextX()) {
         return LptFail(kErrorReset);
     }
     gLpt.cpuState = 0;
@@ -196,7 +193,7 @@ int32_t JtagReset91(int32_t method, int32_t execute, int32_t releaseJtag) {
 }
 
 int32_t JtagRun91(int32_t mode, int32_t releaseJtag) {
-    if (!DeviceKnown()) {
+    if (!JtagDeviceKnown()) {
         return LptFail(kErrorUnknownDevice);
     }
     if (gLpt.cpuState != 0 || (mode != kFreeRun && mode != kSingleStep && mode != kRunToBreakpoint)) {
@@ -230,34 +227,14 @@ int32_t JtagRun91(int32_t mode, int32_t releaseJtag) {
     if (!started) {
         return LptFail(kErrorRun);
     }
-    gLpt.releasedOnRun = 0;
-    if (releaseJtag != 0) {
-        if (Lpt().Release() != 0) {
-            return LptFail(kErrorRun);
-        }
-        gLpt.releasedOnRun = 1;
-    }
-    gLpt.cpuState = mode;
-    Api.LastErrorNumber = kErrorNone;
-    return 0;
+    return JtagRunStarted(mode, releaseJtag);
 }
 
 int32_t JtagState91(int32_t* state, int32_t stop, int32_t* cycles) {
-    if (!DeviceKnown()) {
-        return LptFail(kErrorUnknownDevice);
+    int32_t answered = 0;
+    if (JtagStateAnswered(state, cycles, answered)) {
+        return answered;
     }
-    if (state == nullptr) {
-        return LptFail(kErrorInvalidParameter);
-    }
-    if (cycles != nullptr) {
-        *cycles = gLpt.cycleCount;
-    }
-    if (gLpt.cpuState == 0) {
-        *state = 0;
-        Api.LastErrorNumber = kErrorNone;
-        return 0;
-    }
-    *state = 1;
     if (gLpt.releasedOnRun != 0) {
         Lpt().PortCall(0);
         Step(0x14);
@@ -298,7 +275,7 @@ int32_t JtagState91(int32_t* state, int32_t stop, int32_t* cycles) {
 }
 
 int32_t JtagSetBreakpoint91(int32_t index, int32_t address) {
-    if (!DeviceKnown()) {
+    if (!JtagDeviceKnown()) {
         return LptFail(kErrorUnknownDevice);
     }
     const JtagDeviceProfile p = JtagDeviceProfile::Current();
