@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "platform/file.h"
 #include "tests/core/core_fixture.h"
+#include "tests/support/device_rows.h"
 #include "tests/support/image_bytes.h"
 #include "tests/support/temp_dir.h"
 
@@ -71,17 +72,7 @@ protected:
     }
 
     // The row of the device table with this name (after "MSP430F").
-    static int32_t RowNamed(const std::string& name) {
-        for (int32_t r = 1; r <= core::DeviceInfoTable.count; ++r) {
-            std::string n(core::DeviceInfoTable.records[r].name);
-            n.erase(n.find_last_not_of(' ') + 1);
-            if (n == name) {
-                return r;
-            }
-        }
-        ADD_FAILURE() << "no device row " << name;
-        return 0;
-    }
+    static int32_t RowNamed(const std::string& name) { return testsupport::DeviceRowNamed(name); }
 
     // Selects the row and, with id non-zero, identifies it as connected.
     static void UseDevice(const std::string& name, uint32_t id = 0) {

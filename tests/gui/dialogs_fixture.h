@@ -12,7 +12,9 @@
 #include "platform/process.h"
 #include "sim/sim_target.h"
 #include "tests/gui/gui_fixture.h"
+#include "tests/support/device_rows.h"
 #include "tests/support/image_bytes.h"
+#include "tests/support/recording_launcher.h"
 
 #include <cstdint>
 #include <string>
@@ -20,19 +22,7 @@
 
 namespace guitest {
 
-// Records the viewer's starts; programs that are waited for (srec_cat) run.
-class RecordingLauncher : public platform::ProcessLauncher {
-public:
-    int StartDetached(const std::vector<std::string>& argv) override {
-        started.push_back(argv);
-        return 0;
-    }
-    platform::RunResult RunAndWait(const std::vector<std::string>& argv,
-                                   const std::string& workingDir) override {
-        return platform::SystemLauncher().RunAndWait(argv, workingDir);
-    }
-    std::vector<std::vector<std::string>> started;
-};
+using testsupport::RecordingLauncher;
 
 class DialogTest : public GuiTest {
 protected:
@@ -47,17 +37,7 @@ protected:
         GuiTest::TearDown(); // the real services back before ours go
     }
 
-    static int32_t RowNamed(const std::string& name) {
-        for (int32_t r = 1; r <= core::DeviceInfoTable.count; ++r) {
-            std::string n(core::DeviceInfoTable.records[r].name);
-            n.erase(n.find_last_not_of(' ') + 1);
-            if (n == name) {
-                return r;
-            }
-        }
-        ADD_FAILURE() << "no device row " << name;
-        return 0;
-    }
+    static int32_t RowNamed(const std::string& name) { return testsupport::DeviceRowNamed(name); }
 
     // Selects the device of that table name ("149", "5438").
     static void Select(const std::string& name) {

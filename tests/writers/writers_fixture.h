@@ -15,7 +15,9 @@
 #include "platform/prompt.h"
 #include "platform/scripted_prompts.h"
 #include "tests/core/core_fixture.h"
+#include "tests/support/device_rows.h"
 #include "tests/support/image_bytes.h"
+#include "tests/support/recording_launcher.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -44,19 +46,7 @@ inline void PutRun(uint32_t address, std::initializer_list<uint8_t> bytes) {
     }
 }
 
-// Records viewer starts; programs that are waited for (srec_cat) really run.
-class RecordingLauncher : public platform::ProcessLauncher {
-public:
-    int StartDetached(const std::vector<std::string>& argv) override {
-        started.push_back(argv);
-        return 0;
-    }
-    platform::RunResult RunAndWait(const std::vector<std::string>& argv,
-                                   const std::string& workingDir) override {
-        return platform::SystemLauncher().RunAndWait(argv, workingDir);
-    }
-    std::vector<std::vector<std::string>> started;
-};
+using testsupport::RecordingLauncher;
 
 class WritersTest : public CoreTest {
 protected:
@@ -97,17 +87,7 @@ protected:
         return core::CodeFileLoad(0, format, file.get(), path);
     }
 
-    static int32_t RowNamed(const std::string& name) {
-        for (int32_t r = 1; r <= core::DeviceInfoTable.count; ++r) {
-            std::string n(core::DeviceInfoTable.records[r].name);
-            n.erase(n.find_last_not_of(' ') + 1);
-            if (n == name) {
-                return r;
-            }
-        }
-        ADD_FAILURE() << "no device row " << name;
-        return 0;
-    }
+    static int32_t RowNamed(const std::string& name) { return testsupport::DeviceRowNamed(name); }
 
     testsupport::TempDir dir_;
     platform::ScriptedPrompts prompts_;
