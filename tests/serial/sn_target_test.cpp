@@ -19,6 +19,7 @@
 #include "platform/append_file.h"
 #include "platform/scripted_prompts.h"
 #include "sim/sim_library.h"
+#include "tests/support/sim_target.h"
 #include "ui/manual_clock.h"
 
 #include <cctype>
@@ -38,15 +39,10 @@ protected:
         SnTest::SetUp();
         platform::SetClockSource(&clock);
         platform::SetPromptService(&prompts);
-        debugif::ResetDebugifState();
-        ASSERT_EQ(core::DeviceTableParse(core::kDeviceFilterAll), 1);
-        sim::SimReset();
-        core::DebugApiUse(&sim::SimDebugApi());
-        core::Settings.CommPortIndex = 3;
+        testsupport::SimTargetAttach();
     }
     void TearDown() override {
-        sim::SimReset();
-        debugif::ResetDebugifState();
+        testsupport::SimTargetDetach();
         SnTest::TearDown();
     }
     // A fresh, blank board of the F5438 (flash up to 0x45BFF), powered and identified.

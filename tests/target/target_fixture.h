@@ -11,6 +11,8 @@
 #include "debugif/debugif_reset.h"
 #include "platform/services.h"
 #include "sim/sim_library.h"
+#include "tests/support/device_rows.h"
+#include "tests/support/sim_target.h"
 
 #include <gtest/gtest.h>
 
@@ -23,30 +25,20 @@ protected:
     void SetUp() override {
         core::CoreStateReset();
         platform::ResetServices();
-        debugif::ResetDebugifState();
-        ASSERT_EQ(core::DeviceTableParse(core::kDeviceFilterAll), 1);
-        sim::SimReset();
-        core::DebugApiUse(&sim::SimDebugApi());
-        core::Settings.CommPortIndex = 3;
+        testsupport::SimTargetAttach();
     }
     void TearDown() override {
-        sim::SimReset();
+        testsupport::SimTargetDetach();
         core::CoreStateReset();
-        debugif::ResetDebugifState();
         platform::ResetServices();
     }
     // Selects the device-list row named name (the operator's choice).
     static void SelectDevice(std::string_view name) {
-        for (int32_t r = 1; r <= core::DeviceInfoTable.count; ++r) {
-            std::string rowName(core::DeviceInfoTable.records[r].name);
-            rowName.erase(rowName.find_last_not_of(' ') + 1);
-            if (rowName == name) {
-                core::Settings.SelectedProcessorIndex = r;
-                core::DeviceSelectByIndex();
-                return;
-            }
+        const int32_t r = testsupport::DeviceRowNamed(std::string(name));
+        if (r != 0) {
+            core::Settings.SelectedProcessorIndex = r;
+            core::DeviceSelectByIndex();
         }
-        ADD_FAILURE() << "no row " << name;
     }
     static size_t Calls(std::string_view entry) { return sim::Sim().Log().Count(entry); }
     static std::vector<sim::SimCall> CallsOf(std::string_view entry) {
