@@ -6,7 +6,7 @@
 #include "gui/project/project_password_dialog.h"
 #include "gui/project/project_security_dialog.h"
 #include "gui/project/project_state.h"
-#include "ui/qt_app.h"
+#include "tests/support/qt_offscreen.h"
 #include "ui/test_session.h"
 
 #include <gtest/gtest.h>
@@ -20,27 +20,10 @@ namespace {
 
 using namespace gui;
 
-class QtEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        app_ = std::make_unique<ui::qt::Application>(argc_, argv_);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[24] = "project_qt_tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<ui::qt::Application> app_;
-};
-
 [[maybe_unused]] ::testing::Environment* const g_env =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    ::testing::AddGlobalTestEnvironment(new testsupport::QtOffscreenEnvironment("project_qt_tests"));
 
-std::string ScreenshotPath(const std::string& name) {
-    return std::string(QUILL_BINARY_DIR) + "/screenshots/" + name + ".png";
-}
+using testsupport::ScreenshotPath;
 
 class ProjectQtDialogTest : public ::testing::Test {
 protected:

@@ -13,8 +13,8 @@
 #include "platform/local_time.h"
 #include "platform/services.h"
 #include "platform/sound.h"
+#include "tests/support/qt_offscreen.h"
 #include "tests/support/temp_dir.h"
-#include "ui/qt_app.h"
 #include "ui/test_session.h"
 
 #include <gtest/gtest.h>
@@ -26,27 +26,10 @@
 
 namespace {
 
-class QtEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        app_ = std::make_unique<ui::qt::Application>(argc_, argv_);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[24] = "serial_qt_tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<ui::qt::Application> app_;
-};
-
 [[maybe_unused]] ::testing::Environment* const g_env =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    ::testing::AddGlobalTestEnvironment(new testsupport::QtOffscreenEnvironment("serial_qt_tests"));
 
-std::string ScreenshotPath(const std::string& name) {
-    return std::string(QUILL_BINARY_DIR) + "/screenshots/" + name + ".png";
-}
+using testsupport::ScreenshotPath;
 
 class SilentSound : public platform::SoundService {
 public:
