@@ -14,22 +14,6 @@
 namespace ubrof_test {
 namespace {
 
-struct ErrorCase {
-    std::string name;
-    UbrofBuilder file;
-    std::string message;
-};
-
-void ExpectFails(const std::vector<ErrorCase>& cases) {
-    for (const ErrorCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const ConvertResult r = ConvertBytes(c.file.bytes());
-        EXPECT_EQ(r.result, 0);
-        EXPECT_EQ(r.errors, c.message);
-        EXPECT_EQ(r.text, "");
-    }
-}
-
 // Code ahead of the fault, so that partial text would show, in a version-10
 // file.
 UbrofBuilder Code() {

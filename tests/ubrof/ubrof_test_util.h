@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/ubrof/ubrof_builder.h"
 #include "ubrof/convert.h"
@@ -25,6 +26,25 @@ inline ConvertResult ConvertBytes(const Bytes& bytes) {
     r.result = UbrofFileConvert(file.path(), r.text);
     r.errors = testing::internal::GetCapturedStderr();
     return r;
+}
+
+// A file the reader must refuse, and the message it must give.
+struct ErrorCase {
+    std::string name;
+    UbrofBuilder file;
+    std::string message;
+};
+
+// Each file refused whole: result 0, exactly its message on standard error,
+// and no text (not even what the output held before).
+inline void ExpectFails(const std::vector<ErrorCase>& cases) {
+    for (const ErrorCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ConvertResult r = ConvertBytes(c.file.bytes());
+        EXPECT_EQ(r.result, 0);
+        EXPECT_EQ(r.errors, c.message);
+        EXPECT_EQ(r.text, "");
+    }
 }
 
 } // namespace ubrof_test
