@@ -1,6 +1,8 @@
 // The history file as any bytes: loading, the listing, the report counts,
 // the export and the next SN. Type and byte mode come from the first byte.
 
+#include "sn_fuzz_setup.h"
+
 #include "core/core_state.h"
 #include "core/serial_data.h"
 #include "core/settings.h"
@@ -20,20 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) {
         return 0;
     }
-    core::CoreStateReset();
-    gui::SerialNumber.Reset();
-    core::Settings.Reset();
-    core::Settings.SerializationEnable = 1;
-    core::Settings.SNDispFormatIndex = data[0] & 7;
-    core::Settings.SNMemFormatIndex = (data[0] >> 3) % 5;
-    core::Settings.Custom_SN_size = 4 + 2 * ((data[0] >> 6) & 3);
+    sn_fuzz::Settings(data[0], data[0] & 7);
     core::Settings.SNFilePathAndName = path;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
+    if (!sn_fuzz::FileWrite(path, data + 1, size - 1)) {
         return 0;
     }
-    std::fwrite(data + 1, 1, size - 1, f);
-    std::fclose(f);
 
     const gui::SnReportStats st = gui::SnReportBuild();
     if (st.newCount + st.unmodified + st.manual + st.overwritten < 0 || st.highestLine > st.lines) {
