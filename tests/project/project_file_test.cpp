@@ -73,10 +73,9 @@ protected:
         return path;
     }
 
-    // Opens path; a mode-2 prompt gets password (nullptr: no script, so it
-    // is cancelled). Returns the result.
-    static int32_t Open(const std::string& path, const char* password = nullptr) {
-        ui::TestSession s;
+    // Scripts the "Password" prompt to get password and OK; with nullptr
+    // nothing is scripted, so a prompt is cancelled.
+    static void AnswerPassword(ui::TestSession& s, const char* password) {
         if (password != nullptr) {
             const std::string typed = password;
             s.OnDialog(IDD_PRJ_PASSWORD, [typed](ui::Driver& d) {
@@ -84,6 +83,13 @@ protected:
                 d.Click(ui::IDOK);
             });
         }
+    }
+
+    // Opens path; a mode-2 prompt gets password (nullptr: no script, so it
+    // is cancelled). Returns the result.
+    static int32_t Open(const std::string& path, const char* password = nullptr) {
+        ui::TestSession s;
+        AnswerPassword(s, password);
         return ProjectOpen(path, kProjectTargetTag);
     }
 
@@ -100,13 +106,7 @@ protected:
         Project.ProjectLockOptionsRead = 5;
 
         ui::TestSession s;
-        if (password != nullptr) {
-            const std::string typed = password;
-            s.OnDialog(IDD_PRJ_PASSWORD, [typed](ui::Driver& d) {
-                d.Type(IDC_PRJ_PASSWORD, typed);
-                d.Click(ui::IDOK);
-            });
-        }
+        AnswerPassword(s, password);
         EXPECT_EQ(ProjectOpen(path, kProjectTargetTag), 0);
         const auto& boxes = s.Boxes().Transcript();
         if (box.empty()) {
