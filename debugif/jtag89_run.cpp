@@ -388,14 +388,10 @@ bool ArmBreakpoints(int32_t count, uint32_t* mask) {
 }
 
 int32_t JtagSetBreakpoint89(int32_t index, int32_t address) {
-    if (!JtagDeviceKnown()) {
-        return LptFail(kErrorUnknownDevice);
+    if (JtagBreakpointCheck(index, address) != 0) {
+        return -1;
     }
     const JtagDeviceProfile p = JtagDeviceProfile::Current();
-    if (index < 0 || index >= p.BreakpointCount() || address < 0 ||
-        static_cast<uint32_t>(address) > gDeviceId.identifyRecord.MainEnd()) {
-        return LptFail(kErrorInvalidParameter);
-    }
     bool ok = false;
     if (!p.Eem()) {
         ok = Ir(0x09) && Dr16(0) && Ir(index == 0 ? 0x0B : 0x0D) &&

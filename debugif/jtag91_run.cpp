@@ -275,13 +275,8 @@ int32_t JtagState91(int32_t* state, int32_t stop, int32_t* cycles) {
 }
 
 int32_t JtagSetBreakpoint91(int32_t index, int32_t address) {
-    if (!JtagDeviceKnown()) {
-        return LptFail(kErrorUnknownDevice);
-    }
-    const JtagDeviceProfile p = JtagDeviceProfile::Current();
-    if (index < 0 || index >= p.BreakpointCount() || address < 0 ||
-        static_cast<uint32_t>(address) > gDeviceId.identifyRecord.MainEnd()) {
-        return LptFail(kErrorInvalidParameter);
+    if (JtagBreakpointCheck(index, address) != 0) {
+        return -1;
     }
     const uint32_t base = static_cast<uint32_t>(index) * 8;
     const uint32_t bit = 1u << index;

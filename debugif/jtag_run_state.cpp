@@ -3,6 +3,7 @@
 #include "debugif/api_state.h"
 #include "debugif/device_id_state.h"
 #include "debugif/error_numbers.h"
+#include "debugif/jtag_device_profile.h"
 #include "debugif/jtag_shift.h"
 #include "debugif/lpt_error_numbers.h"
 #include "debugif/lpt_primitives.h"
@@ -47,6 +48,17 @@ bool JtagStateAnswered(int32_t* state, int32_t* cycles, int32_t& result) {
     }
     *state = 1;
     return false;
+}
+
+int32_t JtagBreakpointCheck(int32_t index, int32_t address) {
+    if (!JtagDeviceKnown()) {
+        return LptFail(kErrorUnknownDevice);
+    }
+    if (index < 0 || index >= JtagDeviceProfile::Current().BreakpointCount() || address < 0 ||
+        static_cast<uint32_t>(address) > gDeviceId.identifyRecord.MainEnd()) {
+        return LptFail(kErrorInvalidParameter);
+    }
+    return 0;
 }
 
 } // namespace debugif

@@ -1,6 +1,7 @@
 #pragma once
 // What the run and state calls of both JTAG families share: the run modes,
-// the device check, the end of a started run and the start of a state query.
+// the device check, the end of a started run, the start of a state query
+// and the check of a breakpoint's arguments.
 
 #include <cstdint>
 
@@ -23,5 +24,10 @@ int32_t JtagRunStarted(int32_t mode, int32_t releaseJtag);
 // with state 0 at once. True when the query is answered, with its return
 // value in result; otherwise *state is 1 and the family's query goes on.
 bool JtagStateAnswered(int32_t* state, int32_t* cycles, int32_t& result);
+
+// The arguments of a breakpoint call: a known device, an index below the
+// device's breakpoint count, and an address in its memory up to the end of
+// main memory. 0 when they hold; otherwise the failure set and -1.
+int32_t JtagBreakpointCheck(int32_t index, int32_t address);
 
 } // namespace debugif
