@@ -1,5 +1,5 @@
 // The open procedure: adapter, supply check, identification and fuse, the
-// target left active; and the procedures this library does not run yet.
+// target left active.
 
 #include "core/settings.h"
 #include "tests/api/api_fixture.h"
@@ -101,21 +101,14 @@ TEST_F(OpenFrameTest, InterfaceThreeForcesTheTwoWireModeOnASpyBiWireDevice) {
     EXPECT_EQ(F_GetConfig(0), 3u);
 }
 
-TEST_F(OpenFrameTest, TheProceduresNotYetInTheLibraryReportFailure) {
+TEST_F(OpenFrameTest, ProceduresRefusedBeforeTheyOpenAnything) {
     ASSERT_EQ(F_SetConfig(2, 1), 1);
-    std::vector<uint8_t> memory(QUILLCORE_MEMORY_READ_SIZE);
-    EXPECT_EQ(F_AutoProgram(0), 0);
-    EXPECT_EQ(F_VerifyFuseOrPassword(), 0);
-    EXPECT_EQ(F_Memory_Erase(1), 0);
-    EXPECT_EQ(F_Memory_Blank_Check(), 0);
-    EXPECT_EQ(F_Memory_Write(0), 0);
-    EXPECT_EQ(F_Memory_Verify(0), 0);
-    EXPECT_EQ(F_Memory_Read(memory.data()), 0);
     EXPECT_EQ(F_Memory_Read(nullptr), 0);
-    EXPECT_EQ(F_Copy_All_Flash_to_Buffer(), 0);
+    // The fuse blow needs its enable flag.
     EXPECT_EQ(F_Blow_Fuse(), 0);
-    EXPECT_EQ(api::Lib.ProcedureArgument, 0);
+    EXPECT_EQ(TakeReport(), "Blow Fuse Enable flag is inactive - Procedure terminated.\r\n");
     EXPECT_FALSE(sim::Sim().FuseBlown());
+    EXPECT_FALSE(sim::Sim().Powered());
 }
 
 TEST_F(OpenFrameTest, PowerAndResetReportTheirLines) {
