@@ -116,6 +116,99 @@ TEST_P(ProcedureTest, AutoProgramSeries2KeepsTheDcoConstants) {
     EXPECT_EQ(Target().PeekRange(0x10F8, 8), dco);
 }
 
+TEST_P(ProcedureTest, SingleStepsOneAfterAnother) {
+    Ready("149");
+    const Image im = SmallImage(0x1100);
+    LoadImage(im);
+    Target().PokeRange(0x2000, Bytes(16, 0x00));
+
+    // Erase by mode (main and information memory by default) and all.
+    EXPECT_EQ(F_Memory_Erase(0), 1);
+    EXPECT_EQ(Masked(TakeReport()), kOpen + "Erasing memory ........................\t done\r\n" + kDone);
+    EXPECT_EQ(Target().PeekRange(0x2000, 16), Bytes(16, 0xFF));
+    EXPECT_EQ(F_Memory_Erase(1), 1);
+    EXPECT_EQ(Masked(TakeReport()), kOpen + "Erasing memory ........................\t done\r\n" + kDone);
+
+    EXPECT_EQ(F_Memory_Blank_Check(), 1);
+    EXPECT_EQ(Masked(TakeReport()), kOpen + "All memory Blank checking.............\t OK\r\n" + kDone);
+    EXPECT_EQ(F_Memory_Write(0), 1);
+    EXPECT_EQ(Masked(TakeReport()), kOpen + "Flash programming ....................\t done\r\n" + kDone);
+    ExpectFlashHolds(im);
+    EXPECT_EQ(F_Memory_Verify(0), 1);
+    EXPECT_EQ(Masked(TakeReport()), kOpen + "Verifying check sum ...................\t OK\r\n"
+                                    "Verifying Flash Memory ...................\t OK\r\n" + kDone);
+
+    // Not blank any more: both rounds run and fail.
+    EXPECT_EQ(F_Memory_Blank_Check(), 0);
+    EXPECT_EQ(Masked(TakeReport()), kOpen + "All memory Blank checking.............\t failed\r\n"
+                                    "Selected Memory Blank checking....\t failed\r\n"
+                                    "All memory Blank checking.............\t failed\r\n"
+                                    "Selected Memory Blank checking....\t failed\r\n" + kFailed);
+
+    // Read back: both copies equal the image.
+    Bytes memory(QUILLCORE_MEMORY_READ_SIZE);
+    EXPECT_EQ(F_Memory_Read(memory.data()), 1);
+    EXPECT_EQ(Masked(TakeReport()), kOpen + "Reading Flash memory ....................\t done\r\n" + kDone);
+    EXPECT_EQ(F_Copy_All_Flash_to_Buffer(), 1);
+    TakeReport();
+    for (const auto& [address, bytes] : im.pieces) {
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            ASSERT_EQ(memory[address - 0x1000 + i], bytes[i]) << std::hex << address + i;
+            ASSERT_EQ(F_Get_Byte_from_Buffer(static_cast<int32_t>(address + i)), bytes[i]);
+        }
+    }
+    EXPECT_EQ(memory[0x1100 + 2000 - 0x1000], 0xFF);
+}
+
+TEST_P(ProcedureTest, ApplicationStartAfterAutoProgram) {
+    Ready("149");
+    LoadImage(SmallImage(0x1100));
+    struct Case {
+        int32_t mode;
+        int32_t seconds;
+        const char* tail;
+    };
+    const Case cases[] = {
+        {1, 0, " --- Resetting Target device --- \r\n --- Start application program ---\r\n"},
+        {2, 0, " --- Toggling Vcc and Reset --- \r\n --- Start application program ---\r\n"},
+        {3, 0,
+         " --- Soft Reset ---............................\t done\r\n"
+         " --- Start application program ---\r\n"},
+        {1, 2,
+         " --- Resetting Target device --- \r\n --- Start application program ---\r\n"
+         " --- Stop application program ---\r\n"},
+    };
+    for (const Case& c : cases) {
+        core::Settings.ApplicationStartEnable = c.mode;
+        api::LibSettings.ApplicationRunTime = c.seconds;
+        EXPECT_EQ(F_AutoProgram(0), 1);
+        const std::string report = Masked(TakeReport());
+        EXPECT_EQ(report.substr(report.find(kDone)), kDone + c.tail) << c.mode << " " << c.seconds;
+        EXPECT_EQ(Target().Powered(), c.seconds == 0) << c.mode << " " << c.seconds;
+    }
+}
+
+TEST_P(ProcedureTest, FuseBlowClosesTheTarget) {
+    Ready("149");
+    core::Settings.BlowFuseEnable = 1;
+    EXPECT_EQ(F_Blow_Fuse(), 1);
+    EXPECT_EQ(Masked(TakeReport()),
+              kOpen + "Blowing Security Fuse .....................\t done\r\n" + kDone);
+    EXPECT_TRUE(Target().FuseBlown());
+    EXPECT_EQ(F_Open_Target_Device(), 2);
+    TakeReport();
+    EXPECT_EQ(F_VerifyFuseOrPassword(), 0);
+    EXPECT_EQ(Masked(TakeReport()),
+              "=====================================\r\n"
+              "JTAG communication initialization....\t failed\r\n"
+              "Verifying Security Fuse .................\t BLOWN\r\n"
+              "Error\r\n     Security Fuse is BLOWN !!! \r\n\r\n"
+              "Access to the target microcontroller       \r\nvia JTAG interface is denied.\r\n\r\n"
+              "Access to the target microcontroller\r\nis accesible only via BSL interface.\r\n" +
+                  kFailed);
+    EXPECT_FALSE(Target().Powered());
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, ProcedureTest, ::testing::Values(Road::InProcess, Road::Pty),
                          RoadName);
 
