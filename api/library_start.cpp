@@ -1,5 +1,7 @@
 #include "api/library_start.h"
 
+#include "api/dod430adi.h"
+
 #include "api/adapter_select.h"
 #include "api/api_state.h"
 #include "api/direct_access.h"
@@ -136,6 +138,7 @@ void LibraryStateReset() {
     AdapterSelect.Reset();
     Direct.Reset();
     Procedure.Reset();
+    DialogRun.Reset();
 }
 
 void LibraryLoad() {

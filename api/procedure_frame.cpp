@@ -2,6 +2,7 @@
 
 #include "api/api_state.h"
 #include "api/lib_target.h"
+#include "api/presenter_choice.h"
 #include "api/procedures.h"
 #include "api/report_log.h"
 #include "core/device_select.h"
@@ -321,6 +322,9 @@ int32_t ProcedureDispatch(int32_t code) {
 
 int32_t ProcedureLauncher(int32_t code) {
     Lib.ProcedureCode = code;
+    if (Lib.RunDirect != 2) {
+        return ProgressDialogRun();
+    }
     ReportClear();
     Lib.ProcedureResult = ProcedureDispatch(code);
     return Lib.ProcedureResult;

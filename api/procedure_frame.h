@@ -81,8 +81,9 @@ void ProcedureProgress(int32_t percent);
 // procedure give 0.
 int32_t ProcedureDispatch(int32_t code);
 
-// ProcedureCode = code; both logs emptied, the dispatch run, ProcedureResult
-// kept and returned.
+// ProcedureCode = code; run directly (RunDirect 2: both logs emptied, the
+// dispatch run) or in the progress dialog; ProcedureResult kept and
+// returned.
 int32_t ProcedureLauncher(int32_t code);
 
 } // namespace api
