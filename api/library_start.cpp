@@ -1,10 +1,9 @@
 #include "api/library_start.h"
 
-#include "api/dod430adi.h"
-
 #include "api/adapter_select.h"
 #include "api/api_state.h"
 #include "api/direct_access.h"
+#include "api/dod430adi.h"
 #include "api/lib_setup_file.h"
 #include "api/lib_setup_keys.h"
 #include "api/lib_target.h"

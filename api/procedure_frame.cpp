@@ -159,7 +159,8 @@ int32_t JtagStart() {
     ReportAppend("JTAG communication initialization.");
     int32_t result = core::TargetIdentifyOk() != 0 ? 1 : 0;
     ReportAppend(result != 0 ? "...\t OK\r\n" : "...\t failed\r\n");
-    if (Procedure.FuseChecked == 0) {
+    const bool firstSinceOpen = Procedure.FuseChecked == 0;
+    if (firstSinceOpen) {
         Procedure.FuseChecked = 1;
         ReportAppend("Verifying Security Fuse ..............");
         Lib.FuseBlown = 0;
@@ -171,13 +172,13 @@ int32_t JtagStart() {
             ReportAppend(result != 0 ? "...\t OK\r\n" : "...\t failed\r\n");
         }
     }
-    result = ConnectCheck(result);
+    result = ConnectCheck(result, firstSinceOpen);
     return Lib.FuseBlown * 2 | result;
 }
 
-int32_t ConnectCheck(int32_t r) {
+int32_t ConnectCheck(int32_t r, bool askDevice) {
     if (r == 1) {
-        if (Procedure.AutoRunning == 1 && core::ConnectedDevice.match == 0) {
+        if (askDevice && Procedure.AutoRunning == 1 && core::ConnectedDevice.match == 0) {
             std::string text = "The target microcontroller type does not match selection:\r\n\r\n"
                                "Selected microcontroller type: MSP430 F";
             const std::string& selected = core::SelectedDevice.name;

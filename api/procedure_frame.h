@@ -67,8 +67,10 @@ int32_t ConnectStep(int32_t argument);
 int32_t JtagStart();
 
 // The checks after a connect with result r: a device other than the one
-// selected (AUTO PROGRAM only), a target not responding, a blown fuse.
-int32_t ConnectCheck(int32_t r);
+// selected (AUTO PROGRAM only, and only with askDevice: the first
+// identification since the open, so the operator is asked once per run),
+// a target not responding, a blown fuse.
+int32_t ConnectCheck(int32_t r, bool askDevice);
 
 // The finish step (0x4000 from AUTO PROGRAM): verdict line, power and the
 // application start; returns the code without the flag.
