@@ -35,8 +35,6 @@ bool EmuPtyServer::Start(const std::string& directory, const std::string& port_n
         pty_.Destroy();
         return false;
     }
-    bytes_in_ = 0;
-    bytes_out_ = 0;
     thread_ = std::thread([this] { Serve(); });
     return true;
 }
@@ -71,7 +69,6 @@ bool EmuPtyServer::WriteAll(const uint8_t* bytes, size_t count) {
         ssize_t n = write(pty_.master_fd(), bytes + done, count - done);
         if (n > 0) {
             done += static_cast<size_t>(n);
-            bytes_out_ += static_cast<uint64_t>(n);
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR) {
@@ -193,7 +190,6 @@ void EmuPtyServer::Serve() {
             }
             continue;
         }
-        bytes_in_ += static_cast<uint64_t>(n);
         if (baud_ > 0 && !PaceReceived(static_cast<size_t>(n))) {
             return;
         }

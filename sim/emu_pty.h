@@ -33,10 +33,6 @@ public:
     // nothing. Set before Start.
     void SetBaud(uint32_t baud) { baud_ = baud; }
 
-    // Bytes the server took in and sent out since Start.
-    uint64_t bytes_in() const { return bytes_in_; }
-    uint64_t bytes_out() const { return bytes_out_; }
-
     bool running() const { return thread_.joinable(); }
     const std::string& port_name() const { return pty_.port_name(); }
     const std::string& slave_path() const { return pty_.slave_path(); }
@@ -58,8 +54,6 @@ private:
     std::thread thread_;
     int stop_pipe_[2] = {-1, -1};
     uint32_t baud_ = 0;
-    std::atomic<uint64_t> bytes_in_{0};
-    std::atomic<uint64_t> bytes_out_{0};
     std::chrono::steady_clock::time_point rx_free_{}; // the last received byte is in
     std::chrono::steady_clock::time_point tx_free_{}; // the line is free to send
 };
