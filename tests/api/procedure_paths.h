@@ -47,10 +47,11 @@ private:
     sim::EmuPtyServer server_{adapter_};
 };
 
-class RoadTest : public ::testing::TestWithParam<Road> {
+// A fresh library on the road given to Up, with parameters P.
+template <class P> class RoadFixture : public ::testing::TestWithParam<P> {
 protected:
-    void SetUp() override {
-        if (GetParam() == Road::InProcess) {
+    void Up(Road road) {
+        if (road == Road::InProcess) {
             LibraryUp(dir.path().string());
         } else {
             pty = std::make_unique<PtyAdapter>();
@@ -99,6 +100,11 @@ protected:
     testsupport::TempDir dir;
     StepClock clock;
     std::unique_ptr<PtyAdapter> pty;
+};
+
+class RoadTest : public RoadFixture<Road> {
+protected:
+    void SetUp() override { Up(GetParam()); }
 };
 
 // The report with the run time of its DONE line masked.
