@@ -10,8 +10,6 @@
 #include "debugif/link_timing.h"
 #include "tests/api/procedure_paths.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <iterator>
 #include <map>
@@ -91,7 +89,7 @@ protected:
         } else {
             EXPECT_TRUE(EndsAsNotPassed(report)) << what << ": result " << r << "\n" << report;
         }
-        EXPECT_EQ(F_AutoProgram(0), 1) << what << ": the clean run after\n" << TakeReport() << "\nFAULTY:\n" << report;
+        EXPECT_EQ(F_AutoProgram(0), 1) << what << ": the clean run after\n" << TakeReport() << "\nafter the faulty run:\n" << report;
         EXPECT_TRUE(image.On(this->Target())) << what;
         TakeReport();
     }
@@ -143,12 +141,6 @@ TEST_P(LinkSweepTest, EverySpoilAtEveryIndex) {
     const sim::EmuTrace clean = adapter.trace();
     const size_t count = spoil.bulk ? clean.bulk_blocks.size() : clean.requests.size();
     ASSERT_GT(count, 0u) << spoil.name;
-    if (std::getenv("SWEEP_DUMP")) {
-        for (size_t i = 0; i < clean.requests.size(); ++i) {
-            std::printf("%zu:%d ", i, clean.requests[i].id);
-        }
-        std::printf("\n");
-    }
     for (size_t k = static_cast<size_t>(shard); k < count; k += kShards) {
         sim::EmuFaults f;
         spoil.set(f);

@@ -35,7 +35,11 @@ public:
         server_.Stop();
         ::unsetenv("QUILL_EMULATED_ADAPTERS");
     }
-    bool Start(std::string* error) { return server_.Start(dir_.File("adapters"), "COM7", error); }
+    // baud 0: an unpaced link.
+    bool Start(std::string* error, uint32_t baud = 0) {
+        server_.SetBaud(baud);
+        return server_.Start(dir_.File("adapters"), "COM7", error);
+    }
     sim::SimTarget& target() { return target_; }
     sim::EmuAdapter& adapter() { return adapter_; }
 
