@@ -368,10 +368,8 @@ int32_t AutoProgram() {
                 result = DcoStep(0);
             }
         }
-        if (result == 1 && (s.BlowFuseEnable & 3) == 3 && ConnectStep(1) == 1) {
-            result = BlowFuseStep();
-        } else if (result == 1 && (s.BlowFuseEnable & 3) == 3) {
-            result = kProcFailed;
+        if (result == 1 && (s.BlowFuseEnable & 3) == 3) {
+            result = ConnectStep(1) == 1 ? BlowFuseStep() : kProcFailed;
         }
     }
     Procedure.AutoRunning = 0;

@@ -184,6 +184,23 @@ TEST_F(FailureTest, AnEraseRestoresNothingItDidNotReadItself) {
     EXPECT_EQ(sim::Sim().PeekRange(0x10F8, 8), Bytes(8, 0xFF));
 }
 
+TEST_F(FailureTest, AutoProgramBlowsTheFuseOnlyWithBothBits) {
+    LoadCode();
+    core::Settings.BlowFuseEnable = 1; // the blow itself allowed, not in AUTO PROGRAM
+    EXPECT_EQ(F_AutoProgram(0), 1);
+    EXPECT_FALSE(sim::Sim().FuseBlown());
+    EXPECT_EQ(TakeReport().find("Blowing"), std::string::npos);
+    core::Settings.BlowFuseEnable = 3;
+    EXPECT_EQ(F_AutoProgram(0), 1);
+    EXPECT_TRUE(sim::Sim().FuseBlown());
+    const std::string report = TakeReport();
+    EXPECT_NE(report.find("Verifying check sum ...................\t OK\r\n"
+                          "Blowing Security Fuse .....................\t done\r\n"
+                          " -------- D O N E --- "),
+              std::string::npos)
+        << report;
+}
+
 TEST_F(FailureTest, BeepsSayHowTheRunEnded) {
     using Beeps = std::vector<std::pair<uint32_t, uint32_t>>;
     ASSERT_EQ(F_SetConfig(18, 1), 1); // BeepEnable
