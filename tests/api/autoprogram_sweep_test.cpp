@@ -59,10 +59,11 @@ bool EndsAsNotPassed(const std::string& report) {
 template <class P> class SweepBase : public RoadFixture<P> {
 protected:
     void Start(Road road) {
-        // A missing answer costs tens of milliseconds, not seconds.
-        debugif::LinkTiming.serial_read_total_ms = 40;
-        debugif::LinkTiming.serial_read_interval_ms = 20;
-        debugif::LinkTiming.quiet_gap_ms = 20;
+        // A missing answer costs a tenth of a second, not seconds, and still
+        // leaves a sanitizer build on a busy machine time for a slow one.
+        debugif::LinkTiming.serial_read_total_ms = 150;
+        debugif::LinkTiming.serial_read_interval_ms = 50;
+        debugif::LinkTiming.quiet_gap_ms = 30;
         debugif::LinkTiming.quiet_limit_ms = 400;
         debugif::LinkTiming.bootloader_probe_delay_ms = 1;
         this->Up(road);
