@@ -115,7 +115,8 @@ bool EmuPtyServer::WaitUntil(std::chrono::steady_clock::time_point when) {
             return true;
         }
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        struct timespec ts = {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+        struct timespec ts = {static_cast<time_t>(ns / 1000000000),
+                              static_cast<long>(ns % 1000000000)};
         struct pollfd p = {stop_pipe_[0], POLLIN, 0};
         const int r = ppoll(&p, 1, &ts, nullptr);
         if (r > 0) {
