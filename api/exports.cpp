@@ -34,14 +34,6 @@ using namespace api;
 namespace {
 
 constexpr int32_t kVersion = 592;
-constexpr int32_t kProcAutoProgram = 1;
-constexpr int32_t kProcFuseCheck = 2;
-constexpr int32_t kProcErase = 3;
-constexpr int32_t kProcBlankCheck = 4;
-constexpr int32_t kProcWrite = 5;
-constexpr int32_t kProcVerify = 6;
-constexpr int32_t kProcRead = 7;
-constexpr int32_t kProcBlowFuse = 8;
 constexpr size_t kReportCopyMax = 999;
 constexpr int32_t kSnapshotLast = 1000;
 constexpr int32_t kSnapshotCopy = 1000;

@@ -24,9 +24,18 @@ struct Reasons {
 Reasons Lower;
 core::DebugApi Table{};
 
+// The debug interface's reason for a link it gave up on: it has closed
+// the adapter's port.
+constexpr int32_t kLinkFailed = 35;
+
 int32_t WithReason(int32_t status) {
     if (status == core::kDebugFailed && Lower.takeError != nullptr) {
         const int32_t error = Lower.takeError();
+        if (error == kLinkFailed) {
+            // The port is gone: the next open step must open it again, not
+            // take it for open and fail every run after this one.
+            core::Target.TargetInterfaceOpen = 0;
+        }
         return error > 0 ? error : status;
     }
     return status;

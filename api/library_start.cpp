@@ -3,6 +3,7 @@
 #include "api/adapter_select.h"
 #include "api/api_state.h"
 #include "api/direct_access.h"
+#include "api/dod430adi.h"
 #include "api/lib_setup_file.h"
 #include "api/lib_setup_keys.h"
 #include "api/lib_target.h"
@@ -136,6 +137,7 @@ void LibraryStateReset() {
     AdapterSelect.Reset();
     Direct.Reset();
     Procedure.Reset();
+    DialogRun.Reset();
 }
 
 void LibraryLoad() {

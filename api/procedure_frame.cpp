@@ -2,6 +2,8 @@
 
 #include "api/api_state.h"
 #include "api/lib_target.h"
+#include "api/presenter_choice.h"
+#include "api/procedures.h"
 #include "api/report_log.h"
 #include "core/device_select.h"
 #include "core/program_image.h"
@@ -10,6 +12,7 @@
 #include "core/target_identify.h"
 #include "core/target_state.h"
 #include "core/timing.h"
+#include "platform/sound.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,6 +28,14 @@ constexpr int32_t kPowerSettleUs = 100000;
 constexpr int32_t kFinishSettleUs = 20000;
 constexpr int32_t kApplicationStepMs = 200;
 constexpr double kRunTimeMaxMs = 999999.0;
+constexpr uint32_t kFinishBeepHz = 600;
+constexpr uint32_t kFinishBeepMs = 60;
+
+void StatusRefresh() {
+    if (Procedure.presenter != nullptr) {
+        Procedure.presenter->StatusRefresh();
+    }
+}
 
 void EndOpen(int32_t result) {
     Procedure.StartTicks = core::TimeMilliseconds();
@@ -37,6 +48,7 @@ bool SupplyAboveMinimum() {
     const int32_t minimum = core::SelectedDevice.vccHigh - 10;
     for (int32_t i = 0; i < kSupplyReadings; ++i) {
         TargetVccRead();
+        StatusRefresh();
         if (core::Target.TargetSupplyValue > minimum) {
             return true;
         }
@@ -46,7 +58,14 @@ bool SupplyAboveMinimum() {
 
 } // namespace
 
-MessageAnswer ProcedureMessage(const char* caption, const std::string& text, MessageStyle) {
+MessageAnswer ProcedureMessage(const char* caption, const std::string& text, MessageStyle style) {
+    Procedure.MessageText = text;
+    if (Procedure.presenter != nullptr && Lib.PromptsEnabled == 1) {
+        const double opened = core::TimeMilliseconds();
+        const MessageAnswer answer = Procedure.presenter->Box(caption, text, style);
+        Procedure.PromptTime += core::TimeMilliseconds() - opened;
+        return answer;
+    }
     ReportAppend(caption);
     ReportAppend("\r\n");
     ReportAppend(text);
@@ -119,8 +138,15 @@ int32_t OpenStep() {
     return result;
 }
 
+void ProcedureProgress(int32_t percent) {
+    if (Procedure.presenter != nullptr) {
+        Procedure.presenter->Progress(percent);
+    }
+}
+
 int32_t ConnectStep(int32_t) {
     TargetVccRead();
+    StatusRefresh();
     const int32_t result = JtagStart();
     core::ProgramImagePrepare(Procedure.AutoRunning, 1);
     return result;
@@ -133,7 +159,8 @@ int32_t JtagStart() {
     ReportAppend("JTAG communication initialization.");
     int32_t result = core::TargetIdentifyOk() != 0 ? 1 : 0;
     ReportAppend(result != 0 ? "...\t OK\r\n" : "...\t failed\r\n");
-    if (Procedure.FuseChecked == 0) {
+    const bool firstSinceOpen = Procedure.FuseChecked == 0;
+    if (firstSinceOpen) {
         Procedure.FuseChecked = 1;
         ReportAppend("Verifying Security Fuse ..............");
         Lib.FuseBlown = 0;
@@ -145,13 +172,13 @@ int32_t JtagStart() {
             ReportAppend(result != 0 ? "...\t OK\r\n" : "...\t failed\r\n");
         }
     }
-    result = ConnectCheck(result);
+    result = ConnectCheck(result, firstSinceOpen);
     return Lib.FuseBlown * 2 | result;
 }
 
-int32_t ConnectCheck(int32_t r) {
+int32_t ConnectCheck(int32_t r, bool askDevice) {
     if (r == 1) {
-        if (Procedure.AutoRunning == 1 && core::ConnectedDevice.match == 0) {
+        if (askDevice && Procedure.AutoRunning == 1 && core::ConnectedDevice.match == 0) {
             std::string text = "The target microcontroller type does not match selection:\r\n\r\n"
                                "Selected microcontroller type: MSP430 F";
             const std::string& selected = core::SelectedDevice.name;
@@ -166,6 +193,10 @@ int32_t ConnectCheck(int32_t r) {
             } else {
                 ProcedureMessage("Warning", text, MessageStyle::Warning);
             }
+        }
+        if (Procedure.presenter != nullptr) {
+            Procedure.presenter->DeviceFound(core::ConnectedDevice.name);
+            Procedure.presenter->Progress(100);
         }
         return r;
     }
@@ -255,6 +286,9 @@ int32_t FinishStep(int32_t argument) {
     } else {
         ReportAppend(" --------------- FAILED !!! -----------------\r\n");
     }
+    if (LibSettings.BeepEnable != 0) {
+        platform::Beep(kFinishBeepHz, kFinishBeepMs);
+    }
     return c;
 }
 
@@ -266,15 +300,32 @@ int32_t ProcedureDispatch(int32_t code) {
     }
     case kProcFinish:
         return FinishStep(kProcDone);
+    case kProcAutoProgram:
+        return AutoProgram();
+    case kProcFuseCheck:
+        return FuseCheckProcedure();
+    case kProcErase:
+        return EraseProcedure(Lib.ProcedureArgument);
+    case kProcBlankCheck:
+        return BlankCheckProcedure();
+    case kProcWrite:
+        return WriteProcedure();
+    case kProcVerify:
+        return VerifyProcedure();
+    case kProcRead:
+        return ReadProcedure();
+    case kProcBlowFuse:
+        return BlowFuseProcedure();
     default:
-        // AUTO PROGRAM and the single procedures are not part of this
-        // library yet: they do nothing and report failure.
         return kProcFailed;
     }
 }
 
 int32_t ProcedureLauncher(int32_t code) {
     Lib.ProcedureCode = code;
+    if (Lib.RunDirect != 2) {
+        return ProgressDialogRun();
+    }
     ReportClear();
     Lib.ProcedureResult = ProcedureDispatch(code);
     return Lib.ProcedureResult;

@@ -1,5 +1,7 @@
 #include "api/report_log.h"
 
+#include "api/dod430adi.h"
+
 namespace api {
 
 ReportLogState ReportLog;
@@ -18,6 +20,9 @@ void AppendCut(std::string& log, std::string_view text) {
 void ReportAppend(std::string_view text) {
     AppendCut(ReportLog.report, text);
     AppendCut(ReportLog.dialog, text);
+    if (DialogRun.busy != 0 && DialogRun.current != nullptr) {
+        DialogRun.current->LogRefresh();
+    }
 }
 
 void ReportVerdict(int32_t r) {
@@ -37,6 +42,10 @@ void ReportReplace(std::string_view text) {
     ReportLog.report.assign(text);
 }
 
-void ReportProgress(int32_t, void*) {}
+void ReportProgress(int32_t percent, void*) {
+    if (DialogRun.busy != 0 && DialogRun.current != nullptr) {
+        DialogRun.current->Progress(percent);
+    }
+}
 
 } // namespace api

@@ -37,6 +37,19 @@ bool PresendCommand(const EmuRequest& r) {
     }
 }
 
+// True when a spoil is due but the faults' skip lets this one pass.
+bool SkipSpoil(EmuFaults& f, bool due) {
+    if (!due || f.skip == 0) {
+        return false;
+    }
+    --f.skip;
+    return true;
+}
+
+bool ReplySpoilDue(const EmuFaults& f) {
+    return (f.drop | f.cut | f.corrupt | f.wrong_id | f.unknown_status | f.wrong_length) != 0;
+}
+
 bool Take(uint32_t& counter) {
     if (counter == 0) {
         return false;
@@ -255,7 +268,7 @@ void EmuAdapter::Frame(std::vector<EmuOutput>& out) {
     uint8_t status = reply.status;
     uint8_t error = reply.error;
     enum class Spoil { kNone, kDrop, kCut, kCorrupt, kLength } spoil = Spoil::kNone;
-    if (FaultApplies(request.id)) {
+    if (FaultApplies(request.id) && !SkipSpoil(faults_, ReplySpoilDue(faults_))) {
         if (Take(faults_.drop)) {
             spoil = Spoil::kDrop;
         } else if (Take(faults_.cut)) {
@@ -332,7 +345,9 @@ void EmuAdapter::BulkByte(uint8_t b, std::vector<EmuOutput>& out) {
     bulk_.clear();
     trace_.bulk_blocks.push_back(block);
     EmuBulkAck a = handler_.OnBulkBlock(block);
-    if (Take(faults_.bulk_wrong_block)) {
+    if (SkipSpoil(faults_, (faults_.bulk_wrong_block | faults_.bulk_error) != 0)) {
+        // passes untouched
+    } else if (Take(faults_.bulk_wrong_block)) {
         a = EmuBulkAck{};
         a.block = block.number + 1u;
     } else if (Take(faults_.bulk_error)) {

@@ -86,6 +86,9 @@ struct EmuFaults {
     uint16_t wrong_length_value = 2049;
     uint32_t delay_ms = 0; // every reply and bulk answer goes out this late
     bool silent = false;   // nothing is answered at all
+    // The first skip replies (and, apart, bulk answers) that a counter above
+    // would spoil pass untouched, so a fault can land at any frame.
+    uint32_t skip = 0;
     // Stall: from the stall_at-th request on (0: the next one) the adapter
     // takes nothing in for stall_ms, then carries out everything that
     // arrived meanwhile, in order, and answers it all. The server keeps the

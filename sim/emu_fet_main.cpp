@@ -25,7 +25,7 @@ namespace {
 constexpr char kUsage[] =
     "usage: quill-emu-fet [--port COMn] [--dir DIR] [--row N | --device NAME] [--firmware N]\n"
     "                     [--adapter-data TEXT] [--delay MS] [--stall MS [--stall-at N]]\n"
-    "                     [--bootloader]\n"
+    "                     [--baud N] [--bootloader]\n"
     "  --port COMn    the name to register (default: the first free of COM200..COM999)\n"
     "  --dir DIR      the emulated-adapters directory (default: $QUILL_EMULATED_ADAPTERS)\n"
     "  --row N        the target: row N of the device list (default: the row named 149)\n"
@@ -37,6 +37,7 @@ constexpr char kUsage[] =
     "  --stall MS     once, take nothing in for MS milliseconds, then carry out and answer\n"
     "                 everything that arrived meanwhile, in order\n"
     "  --stall-at N   the stall begins at request N (counted from 0, default 0)\n"
+    "  --baud N       pace the link at N baud (8N1: N/10 bytes a second each way)\n"
     "  --bootloader   only the adapter's bootloader answers\n"
     "Prints the COM name, then answers until killed or until the line \"stop\" on stdin.\n";
 
@@ -89,6 +90,7 @@ int main(int argc, char** argv) {
     sim::EmuFaults faults;
     std::string device = "149";
     uint32_t row = 0;
+    uint32_t baud = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool has_value = i + 1 < argc;
@@ -117,6 +119,10 @@ int main(int argc, char** argv) {
         } else if (a == "--stall" && has_value) {
             if (!ParseNumber(argv[++i], &faults.stall_ms)) {
                 return Usage("--stall wants a number of milliseconds");
+            }
+        } else if (a == "--baud" && has_value) {
+            if (!ParseNumber(argv[++i], &baud) || baud == 0) {
+                return Usage("--baud wants a number of bits a second");
             }
         } else if (a == "--stall-at" && has_value) {
             if (!ParseNumber(argv[++i], &faults.stall_at)) {
@@ -164,6 +170,7 @@ int main(int argc, char** argv) {
     sim::EmuAdapter adapter(handler, sim::EmuLink::kSerial);
     adapter.SetFaults(faults);
     sim::EmuPtyServer server(adapter);
+    server.SetBaud(baud);
     std::string error;
     if (!server.Start(directory, port, &error)) {
         std::fprintf(stderr, "quill-emu-fet: %s\n", error.c_str());

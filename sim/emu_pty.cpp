@@ -87,9 +87,59 @@ bool EmuPtyServer::SendAll(std::vector<EmuOutput> outputs) {
         if (o.delay_ms > 0 && !WaitStop(static_cast<int>(o.delay_ms))) {
             return false;
         }
-        if (!WriteAll(o.bytes.data(), o.bytes.size())) {
+        const bool sent = baud_ > 0 ? PacedWrite(o.bytes.data(), o.bytes.size())
+                                    : WriteAll(o.bytes.data(), o.bytes.size());
+        if (!sent) {
             return false;
         }
+    }
+    return true;
+}
+
+namespace {
+
+// The time count bytes take on a line of baud bits a second, 10 bits each.
+std::chrono::steady_clock::duration LineTime(size_t count, uint32_t baud) {
+    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(static_cast<double>(count) * 10.0 / baud));
+}
+
+constexpr size_t kPaceSlice = 16; // bytes written at once on a paced line
+
+} // namespace
+
+bool EmuPtyServer::WaitUntil(std::chrono::steady_clock::time_point when) {
+    for (;;) {
+        const auto left = when - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero()) {
+            return true;
+        }
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        struct timespec ts = {static_cast<time_t>(ns / 1000000000),
+                              static_cast<long>(ns % 1000000000)};
+        struct pollfd p = {stop_pipe_[0], POLLIN, 0};
+        const int r = ppoll(&p, 1, &ts, nullptr);
+        if (r > 0) {
+            return false;
+        }
+    }
+}
+
+bool EmuPtyServer::PaceReceived(size_t count) {
+    const auto now = std::chrono::steady_clock::now();
+    rx_free_ = std::max(rx_free_, now) + LineTime(count, baud_);
+    return WaitUntil(rx_free_);
+}
+
+bool EmuPtyServer::PacedWrite(const uint8_t* bytes, size_t count) {
+    // Each slice reaches the host when its last byte would have.
+    for (size_t done = 0; done < count;) {
+        const size_t n = std::min(kPaceSlice, count - done);
+        tx_free_ = std::max(tx_free_, std::chrono::steady_clock::now()) + LineTime(n, baud_);
+        if (!WaitUntil(tx_free_) || !WriteAll(bytes + done, n)) {
+            return false;
+        }
+        done += n;
     }
     return true;
 }
@@ -140,6 +190,9 @@ void EmuPtyServer::Serve() {
                 return;
             }
             continue;
+        }
+        if (baud_ > 0 && !PaceReceived(static_cast<size_t>(n))) {
+            return;
         }
         if (!SendAll(adapter_.Receive(buffer, static_cast<size_t>(n)))) {
             return;

@@ -215,7 +215,9 @@ EmuReply EmuTargetHandler::IdentifyOld(const EmuRequest& r) {
         return EmuReply::Error(static_cast<uint8_t>(kErrorNoDevice));
     }
     if (target_.FuseBlown()) {
-        return EmuReply::Error(static_cast<uint8_t>(kErrorFuseBlown));
+        // Identification names a blown fuse by its own status, as the
+        // simulated library does.
+        return EmuReply::Error(static_cast<uint8_t>(kErrorFuseRead));
     }
     const uint32_t forced = Param(r, 1);
     uint16_t row = 0;
@@ -238,7 +240,9 @@ EmuReply EmuTargetHandler::Identify(const EmuRequest& r) {
         return EmuReply::Error(static_cast<uint8_t>(kErrorNoDevice));
     }
     if (target_.FuseBlown()) {
-        return EmuReply::Error(static_cast<uint8_t>(kErrorFuseBlown));
+        // Identification names a blown fuse by its own status, as the
+        // simulated library does.
+        return EmuReply::Error(static_cast<uint8_t>(kErrorFuseRead));
     }
     const auto block = target_.IdentificationBlock();
     return EmuReply::Data(std::vector<uint8_t>(block.begin(), block.end()));

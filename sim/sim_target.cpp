@@ -405,15 +405,20 @@ void SimTarget::ResetCpu(bool run) {
 }
 
 // A count of 0 asks for no fault; only a negative one lasts until cleared.
-void SimTarget::FailOperation(std::string_view name, int32_t error, int32_t times) {
+void SimTarget::FailOperation(std::string_view name, int32_t error, int32_t times,
+                              int32_t skip) {
     if (times != 0) {
-        operationFaults_.push_back({std::string(name), error, times});
+        operationFaults_.push_back({std::string(name), error, times, skip});
     }
 }
 
 int32_t SimTarget::TakeFault(std::string_view name) {
     for (auto it = operationFaults_.begin(); it != operationFaults_.end(); ++it) {
         if (it->name == name) {
+            if (it->skip > 0) {
+                --it->skip;
+                return 0;
+            }
             const int32_t error = it->error;
             if (it->times > 0 && --it->times == 0) {
                 operationFaults_.erase(it);

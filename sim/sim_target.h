@@ -127,7 +127,10 @@ public:
     // Makes the simulated library's entry of that name ("MSP430_Memory") fail
     // with error, times times (0: not at all, -1: until cleared). Every entry that can fail
     // takes it; the emulated adapter injects its own faults (EmuFaults).
-    void FailOperation(std::string_view name, int32_t error, int32_t times = -1);
+    // The first skip calls of that entry pass untouched, so a fault can land
+    // at any call.
+    void FailOperation(std::string_view name, int32_t error, int32_t times = -1,
+                       int32_t skip = 0);
     // The error an operation must fail with now, counting it; 0 for none.
     int32_t TakeFault(std::string_view name);
     // Reads, writes or erases that touch address fail, times times (as above).
@@ -148,6 +151,7 @@ private:
         std::string name;
         int32_t error;
         int32_t times;
+        int32_t skip = 0; // calls still to pass before the fault
     };
     struct AddressFault {
         uint32_t address;

@@ -48,6 +48,9 @@ host_dir() {
     printf ';  settings of the host bench\r\nVccIndex 5\r\n' > "$1/config.ini"
 }
 
+# The progress dialog runs headless: no window for a host without a display.
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+
 status=0
 host_dir "$work/built"
 cp "$bin/quillcore_host" "$work/built/"

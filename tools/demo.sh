@@ -2,7 +2,8 @@
 # tools/demo.sh BUILD_DIR [DEVICE]
 # Starts the emulated MSP-FET430UIF on a pseudo-terminal, registered in a
 # temporary emulated-adapters directory, and runs two programs against it
-# through the debug library "MSP430-TI.DLL" beside the programs:
+# through the debug library "MSP430-TI.DLL" beside the programs, then a
+# host program against the programming library:
 #  1. quill-demo programs and verifies a small image (the core's target layer);
 #  2. quillbay, the operator's program, from a temporary directory whose
 #     "config.ini" selects USB and that adapter. With a display (DISPLAY or
@@ -12,13 +13,18 @@
 #     terminal open it gets SIGTERM, and it must end with status 0 having
 #     rewritten "config.ini" and written a screenshot of its main window
 #     (BUILD_DIR/screenshots/demo-main-window.png).
-# Stops the emulator and exits 0 only when both passed.
+#  3. quillcore_host, the C host program linked with libquillcore.so, on an
+#     emulated adapter of its own on COM7 (tools/api-host.sh): the direct
+#     operations, then AUTO PROGRAM of a 60 KiB image run directly and in
+#     the progress dialog, and the flash read back.
+# Stops the emulator and exits 0 only when all three passed.
 set -euo pipefail
 
 build=${1:?usage: tools/demo.sh BUILD_DIR [DEVICE]}
 device=${2:-149}
 bin=$(cd "$build/bin" && pwd)
-for program in quill-emu-fet quill-demo quillbay MSP430-TI.DLL; do
+src=$(cd "$(dirname "$0")/.." && pwd)
+for program in quill-emu-fet quill-demo quillbay MSP430-TI.DLL quillcore_host libquillcore.so.2; do
     if [ ! -e "$bin/$program" ]; then
         echo "demo: $bin/$program is missing; build first" >&2
         exit 2
@@ -139,6 +145,17 @@ fi
 echo stop >&"$emu_in"
 wait "$emu_pid" 2>/dev/null || true
 emu_pid=
+
+echo "== quillcore_host: the programming library from a C host program"
+host_status=0
+"$src/tools/api-host.sh" "$build" || host_status=$?
+if [ "$host_status" -eq 0 ]; then
+    echo "== quillcore_host passed"
+else
+    echo "== quillcore_host FAILED (status $host_status)"
+    [ "$status" -ne 0 ] || status=$host_status
+fi
+
 if [ "$status" -eq 0 ]; then
     echo "== demo passed"
 else

@@ -73,10 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static char report[QUILLCORE_REPORT_SIZE];
     static uint32_t setup[QUILLCORE_SETUP_SIZE];
 
-    // A fresh board by copy: building one takes far longer than a run.
-    static const sim::SimTarget fresh = sim::Sim();
-    sim::Sim() = fresh;
-    sim::SimLibrary.Reset();
+    // A fresh board and library for every input (the board cannot be
+    // copied: its memory regions are owned).
+    sim::SimReset();
     core::Target.Reset();
     api::Lib.TargetActive = 0;
     Input in(data, size);

@@ -1,7 +1,11 @@
 // The open procedure: adapter, supply check, identification and fuse, the
-// target left active; and the procedures this library does not run yet.
+// target left active.
 
+#include "api/headless_presenter.h"
+#include "api/presenter_choice.h"
 #include "core/settings.h"
+#include "platform/prompt.h"
+#include "platform/scripted_prompts.h"
 #include "tests/api/api_fixture.h"
 
 namespace api_test {
@@ -51,23 +55,34 @@ TEST_F(OpenFrameTest, SupplyJustAboveTheMinimumPasses) {
 }
 
 TEST_F(OpenFrameTest, LowSupplyWithPromptsEndsTheRunUnanswered) {
-    // The adapter does not power the target: the operator would be asked to
-    // switch it on, and nobody can answer here.
+    // The adapter does not power the target: the operator is asked to
+    // switch it on, and nobody answers.
+    platform::ScriptedPrompts boxes;
+    api::ScriptedPresenter window(boxes);
+    api::ProgressPresenterInstall(&window);
     EXPECT_EQ(F_Open_Target_Device(), 15);
     EXPECT_EQ(api::Lib.TargetActive, 0);
-    EXPECT_EQ(TakeReport(), kRule + "Warning\r\nTurn DC Power ON now.\r\n\r\nPlease press:\r\n\r\n"
-                                    "OK         -> when power is turned ON.        \r\n\r\n"
-                                    "CANCEL -> terminate this action.");
+    EXPECT_EQ(TakeReport(), kRule);
+    ASSERT_EQ(boxes.Transcript().size(), 1u);
+    EXPECT_EQ(boxes.Transcript()[0].text, "Turn DC Power ON now.\r\n\r\nPlease press:\r\n\r\n"
+                                          "OK         -> when power is turned ON.        \r\n\r\n"
+                                          "CANCEL -> terminate this action.");
+    EXPECT_EQ(boxes.Transcript()[0].caption, "Warning");
+    EXPECT_EQ(boxes.Transcript()[0].flags, platform::MB_OKCANCEL | platform::MB_ICONWARNING);
 
     ASSERT_EQ(F_SetConfig(2, 1), 1);
     sim::Sim().SetSupplyReading(1000);
     EXPECT_EQ(F_Open_Target_Device(), 0);
-    EXPECT_EQ(TakeReport(), kRule + "Warning\r\nDevice is not powered up !\r\n\r\n"
-                                    "Power up the device and try again.");
+    ASSERT_EQ(boxes.Transcript().size(), 2u);
+    EXPECT_EQ(boxes.Transcript()[1].text,
+              "Device is not powered up !\r\n\r\nPower up the device and try again.");
+    EXPECT_EQ(boxes.Transcript()[1].flags, platform::MB_OK | platform::MB_ICONWARNING);
+    api::ProgressPresenterInstall(nullptr);
 }
 
 TEST_F(OpenFrameTest, ABlownFuseGivesTwoAndStaysActive) {
     ASSERT_EQ(F_SetConfig(2, 1), 1);
+    ASSERT_EQ(F_SetConfig(30, 2), 1); // direct: the messages go into the report
     sim::Sim().SetFuseBlown(true);
     EXPECT_EQ(F_Open_Target_Device(), 2);
     EXPECT_EQ(api::Lib.TargetActive, 1);
@@ -84,6 +99,7 @@ TEST_F(OpenFrameTest, WithoutAnAdapterTheOpenFails) {
     sim::Sim().usbInterfaces.clear();
     ASSERT_EQ(F_Check_KVU_access(0), 0);
     core::Settings.Selected_UIF.clear();
+    ASSERT_EQ(F_SetConfig(30, 2), 1);
     EXPECT_EQ(F_Open_Target_Device(), 0);
     EXPECT_EQ(TakeReport(), kRule + "Error\r\nProgramming adapter is not present.\r\n\r\n"
                                     "Check cable connection or parallel port setup.\r\n");
@@ -101,21 +117,14 @@ TEST_F(OpenFrameTest, InterfaceThreeForcesTheTwoWireModeOnASpyBiWireDevice) {
     EXPECT_EQ(F_GetConfig(0), 3u);
 }
 
-TEST_F(OpenFrameTest, TheProceduresNotYetInTheLibraryReportFailure) {
+TEST_F(OpenFrameTest, ProceduresRefusedBeforeTheyOpenAnything) {
     ASSERT_EQ(F_SetConfig(2, 1), 1);
-    std::vector<uint8_t> memory(QUILLCORE_MEMORY_READ_SIZE);
-    EXPECT_EQ(F_AutoProgram(0), 0);
-    EXPECT_EQ(F_VerifyFuseOrPassword(), 0);
-    EXPECT_EQ(F_Memory_Erase(1), 0);
-    EXPECT_EQ(F_Memory_Blank_Check(), 0);
-    EXPECT_EQ(F_Memory_Write(0), 0);
-    EXPECT_EQ(F_Memory_Verify(0), 0);
-    EXPECT_EQ(F_Memory_Read(memory.data()), 0);
     EXPECT_EQ(F_Memory_Read(nullptr), 0);
-    EXPECT_EQ(F_Copy_All_Flash_to_Buffer(), 0);
+    // The fuse blow needs its enable flag.
     EXPECT_EQ(F_Blow_Fuse(), 0);
-    EXPECT_EQ(api::Lib.ProcedureArgument, 0);
+    EXPECT_EQ(TakeReport(), "Blow Fuse Enable flag is inactive - Procedure terminated.\r\n");
     EXPECT_FALSE(sim::Sim().FuseBlown());
+    EXPECT_FALSE(sim::Sim().Powered());
 }
 
 TEST_F(OpenFrameTest, PowerAndResetReportTheirLines) {

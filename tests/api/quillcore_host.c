@@ -2,7 +2,9 @@
  * quillcore_host: a host program as a customer writes one, in C99 with
  * nothing but <quillcore.h>. It selects the adapter on COM7, initialises,
  * finds the MSP430F149 row, opens the target and uses the direct
- * operations, then closes. Exit status 0 when every step gave what it must.
+ * operations, then closes; then it programs a 60 KiB image by AUTO PROGRAM,
+ * run directly and in the progress dialog (which needs no display), and
+ * reads the flash back. Exit status 0 when every step gave what it must.
  */
 #include "quillcore.h"
 
@@ -23,6 +25,39 @@ static void check(int ok, const char* step) {
 static const char* take_report(void) {
     F_ReportMessage(report);
     return report;
+}
+
+#define IMAGE_START 0x1000
+#define IMAGE_SIZE 0xF000 /* 0x1000..0xFFFF */
+
+/* AUTO PROGRAM of a 60 KiB image, then the flash read back. */
+static void auto_program(void) {
+    static uint8_t memory[QUILLCORE_MEMORY_READ_SIZE];
+    int32_t i;
+    const char* report;
+    F_Clr_Code_Buffer();
+    for (i = 0; i < IMAGE_SIZE; i++) {
+        F_Put_Byte_to_Code_Buffer(IMAGE_START + i, (uint8_t)(i * 5 + (i >> 8)));
+    }
+    check(F_SetConfig(30, 2) == 1, "procedures run directly");
+    check(F_AutoProgram(0) == 1, "AUTO PROGRAM of 60 KiB, run directly");
+    report = take_report();
+    check(strstr(report, " -------- D O N E --- ") != NULL, "report: done");
+    printf("%s", report);
+    check(F_SetConfig(30, 0) == 1, "procedures run in the progress dialog, without prompts");
+    check(F_AutoProgram(0) == 1, "AUTO PROGRAM of 60 KiB, in the progress dialog");
+    report = take_report();
+    check(strstr(report, " -------- D O N E --- ") != NULL, "report: done");
+    check(F_SetConfig(30, 2) == 1, "procedures run directly");
+    memset(memory, 0, sizeof memory);
+    check(F_Memory_Read(memory) == 1, "read the flash");
+    for (i = 0; i < IMAGE_SIZE; i++) {
+        if (memory[i] != (uint8_t)(i * 5 + (i >> 8))) {
+            break;
+        }
+    }
+    check(i == IMAGE_SIZE, "the flash read equals the image");
+    take_report();
 }
 
 /* The row of the device table whose name is name, or -1. */
@@ -117,6 +152,7 @@ int main(void) {
     check(F_Segment_Erase(0x1100) == 0, "segment erase after close refused");
     check(strstr(take_report(), "Target Device is not Active.\r\n") != NULL,
           "report: target not active");
+    auto_program();
 
     if (failures != 0) {
         printf("%d step(s) FAILED\n", failures);

@@ -115,6 +115,38 @@ TEST(EmuAdapter, InterimPairsBulkAcksAndFaults) {
     EXPECT_EQ(a.trace().bulk_blocks.size(), 2u);
 }
 
+TEST(EmuAdapter, SkipLetsTheFirstSpoilsPass) {
+    sim::EmuBasicHandler h;
+    sim::EmuAdapter a(h, sim::EmuLink::kSerial);
+    sim::EmuFaults f;
+    f.corrupt = 1;
+    f.skip = 2;
+    a.SetFaults(f);
+    const Bytes clean = Joined(Feed(a, kConnect));
+    EXPECT_EQ(Joined(Feed(a, kConnect)), clean);
+    EXPECT_NE(Joined(Feed(a, kConnect)), clean) << "the third reply is spoiled";
+    EXPECT_EQ(Joined(Feed(a, kConnect)), clean);
+    EXPECT_EQ(a.faults().skip, 0u);
+
+    // Bulk answers skip the same way.
+    f = {};
+    f.bulk_error = 1;
+    f.skip = 1;
+    a.SetFaults(f);
+    ASSERT_FALSE(Joined(Feed(a, FrameOf({15, 2, 1, 0, 2, 0, 0, 0}))).empty());
+    Bytes block = {1, 0, 0x00, 0x20, 0, 0, 3, 0, 0, 0, 0xA1, 0xA2, 0x7E};
+    EXPECT_THAT(Joined(Feed(a, block)), ElementsAre(0, 0, 0, 6, 1, 0, 0, 0));
+    block[0] = 2;
+    EXPECT_THAT(Joined(Feed(a, block)), ElementsAre(0, 0, 0, 0, 1, 7, 0, 0));
+
+    // Nothing due: the skip is kept for a later fault.
+    f = {};
+    f.skip = 1;
+    a.SetFaults(f);
+    Feed(a, kConnect);
+    EXPECT_EQ(a.faults().skip, 1u);
+}
+
 TEST(EmuAdapter, BootloaderAnswersSyncAndFrames) {
     sim::EmuBasicHandler h;
     sim::EmuAdapter a(h, sim::EmuLink::kSerial);

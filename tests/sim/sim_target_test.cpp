@@ -258,6 +258,16 @@ TEST_F(SimTargetTest, InjectedFaultsFailWhereTheyAreAndOnlyAsOftenAsAsked) {
     EXPECT_EQ(t.EraseSegment(0xE000), 0);
 }
 
+TEST_F(SimTargetTest, AnOperationFaultCanSkipItsFirstCalls) {
+    sim::SimTarget t;
+    t.FailOperation("MSP430_Memory", 11, 1, 2);
+    EXPECT_EQ(t.TakeFault("MSP430_Memory"), 0);
+    EXPECT_EQ(t.TakeFault("MSP430_Identify"), 0) << "another entry counts nothing";
+    EXPECT_EQ(t.TakeFault("MSP430_Memory"), 0);
+    EXPECT_EQ(t.TakeFault("MSP430_Memory"), 11);
+    EXPECT_EQ(t.TakeFault("MSP430_Memory"), 0);
+}
+
 TEST_F(SimTargetTest, NoAccessWithoutSupplyOrWithTheFuseBlown) {
     SimTarget& t = Board("149");
     uint8_t buf[2] = {};

@@ -1,0 +1,457 @@
+#include "api/procedures.h"
+
+#include "api/api_state.h"
+#include "api/lib_target.h"
+#include "api/procedure_frame.h"
+#include "api/report_log.h"
+#include "core/code_image.h"
+#include "core/device_select.h"
+#include "core/flash_check.h"
+#include "core/flash_erase.h"
+#include "core/flash_fuse.h"
+#include "core/flash_read.h"
+#include "core/flash_state.h"
+#include "core/flash_verify.h"
+#include "core/flash_write.h"
+#include "core/memory_map.h"
+#include "core/program_image.h"
+#include "core/retained_data.h"
+#include "core/segment_table.h"
+#include "core/settings.h"
+#include "core/target_identify.h"
+#include "core/target_state.h"
+#include "platform/sound.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace api {
+
+namespace {
+
+constexpr int32_t kReadBlock = 512;
+constexpr int32_t kSupplyRecheckEvery = 32; // segments written between supply readings
+constexpr int32_t kSeries2 = 2;
+constexpr int32_t kSeries2DcoKHz[4] = {1000, 8000, 12000, 16000};
+
+// Core results hand over 4, 16 or flag bits; every step reports and
+// combines a plain 1 or 0.
+int32_t Passed(int32_t r) {
+    return r == 1 ? 1 : 0;
+}
+
+bool Member() {
+    return Procedure.presenter != nullptr;
+}
+
+int32_t ConnectedSeries() {
+    return core::MemoryMap.active.series;
+}
+
+// Code loaded that defines at least one byte: an empty image is no code.
+bool CodeLoaded() {
+    return core::Images.CodeImageHasData != 0 && core::CodeImageUsedCount() > 0;
+}
+
+void PrepareImage(int32_t options) {
+    core::ProgramImagePrepare(Procedure.AutoRunning, options);
+}
+
+
+// Reads the areas an erase keeps; 1 when read or nothing is to be read.
+int32_t RetainedRead() {
+    if (ConnectStep(0) != 1) {
+        return 0;
+    }
+    const core::SettingsState& s = core::Settings;
+    if (!((s.RetainInfoCalData == 1 && ConnectedSeries() == kSeries2) ||
+          s.RetainDefinedData == 1)) {
+        return 1;
+    }
+    ReportAppend("Reading Retain Data ...................");
+    const int32_t r = core::RetainedDataRead();
+    ReportVerdict(Passed(r));
+    if (r == 4 && Member()) {
+        ProcedureMessage("Error", "Read error!!", MessageStyle::Error);
+    }
+    return Passed(r);
+}
+
+// Writes back what the erase took of the areas read in this run.
+int32_t RetainedRestore() {
+    const core::SettingsState& s = core::Settings;
+    if (!(s.RetainDefinedData == 1 ||
+          (s.RetainInfoCalData == 1 &&
+           (core::SelectedDevice.series == kSeries2 || ConnectedSeries() == kSeries2)))) {
+        return 1;
+    }
+    const int32_t r = core::RetainedDataRestore();
+    ReportAppend((r & 0x10) != 0 ? "Restoring Retain Data ..................."
+                                 : "Verifying Retain Data ...................");
+    const int32_t result = r & 1;
+    ReportVerdict(result);
+    return result;
+}
+
+void DcoEntryLine(int32_t n, int32_t kHz) {
+    char line[64];
+    std::snprintf(line, sizeof line, "  DCO%1.1i-%6.3f MHz  Result=%7.4f", n, kHz * 0.001, 0.0);
+    ReportAppend(line);
+    ReportAppend("...\t failed\r\n");
+}
+
+int32_t DcoEntryKHz(int32_t n) {
+    if (ConnectedSeries() == kSeries2 && n <= 4) {
+        return kSeries2DcoKHz[n - 1];
+    }
+    return LibSettings.DcoFrequency[static_cast<size_t>(n - 1)];
+}
+
+int32_t DcoConstantsCheck(int32_t argument) {
+    if (argument == 1 || core::Settings.CheckDCOconstants_F2xx != 1) {
+        return 1;
+    }
+    if (ConnectStep(1) != 1) {
+        return 0;
+    }
+    if (ConnectedSeries() != kSeries2) {
+        return 1;
+    }
+    ReportAppend("DCO constants verification....");
+    // Bytes that could not be read are never judged: a failed read fails.
+    int32_t ok = Passed(core::TargetReadRange(core::kDcoStart, core::kDcoSize));
+    for (int32_t a = core::kDcoStart; ok == 1 && a < core::kDcoStart + core::kDcoSize; a += 2) {
+        const uint8_t* b = core::Images.ReadImage + core::ImageIndex(a);
+        const uint32_t word = b[0] | (static_cast<uint32_t>(b[1]) << 8);
+        if (word == 0x0000 || word == 0xFFFF) {
+            ok = 0;
+        }
+    }
+    ReportVerdict(ok);
+    if (ok == 0 && LibSettings.DcoRecalibration == 1) {
+        ReportAppend("DCO constants recalibration ...");
+        ReportAppend("...\t failed\r\n");
+        for (int32_t n = 1; n <= 4; ++n) {
+            DcoEntryLine(n, DcoEntryKHz(n));
+        }
+        return 0;
+    }
+    return ok;
+}
+
+int32_t CountSegments(uint8_t core::MemorySegment::*flag) {
+    int32_t n = 0;
+    for (int32_t k = 0; k < core::SegmentTable.count; ++k) {
+        n += core::SegmentTable.segments[k].*flag != 0 ? 1 : 0;
+    }
+    return n;
+}
+
+} // namespace
+
+int32_t EraseStep(int32_t argument) {
+    ProcedureProgress(0);
+    // Only what this run reads is ever written back.
+    core::FlashOps.dcoCopyValid = 0;
+    core::FlashOps.retainCopyLength = 0;
+    if (RetainedRead() != 1) {
+        return 0;
+    }
+    int32_t erased = 0;
+    if (ConnectStep(1) == 1) {
+        ReportAppend("Erasing memory .....................");
+        erased = Passed(argument == 1 ? core::TargetEraseAll() : core::TargetErase());
+        ReportVerdict(erased);
+    }
+    const int32_t restored = RetainedRestore();
+    core::TargetClearIdentified();
+    ProcedureProgress(100);
+    return erased & restored;
+}
+
+int32_t BlankCheckStep() {
+    ProcedureProgress(0);
+    if (ConnectStep(1) != 1) {
+        return 0;
+    }
+    int32_t passed = 0;
+    for (int32_t round = 0; round < 2 && passed == 0; ++round) {
+        ReportAppend("All memory Blank checking..........");
+        const int32_t r = core::TargetEraseVerify();
+        if ((r & 0xF0) != 0) {
+            ReportAppend("...\t failed\r\n");
+            ReportAppend("   --,,-- without protected area...");
+        }
+        passed = Passed(r & 0x0F);
+        ReportCheck(passed);
+        if (passed == 0) {
+            ReportAppend("Selected Memory Blank checking.");
+            passed = Passed(core::TargetBlankCheck());
+            ReportCheck(passed);
+        }
+    }
+    ProcedureProgress(100);
+    return passed;
+}
+
+int32_t WriteStep() {
+    if (!CodeLoaded() || ConnectStep(1) != 1) {
+        return 0;
+    }
+    PrepareImage(0);
+    if (core::CodeImageFitsDevice() == 0) {
+        if (Member() && Lib.PromptsEnabled == 1) {
+            const MessageAnswer a = ProcedureMessage(
+                "Error",
+                "Code size exceeds the Target Microcontroller Flash Memory space.\r\n\r\n"
+                "Would you like to continue writing process anyway?",
+                MessageStyle::YesNo);
+            if (a != MessageAnswer::Yes) {
+                ReportAppend("  Writing procedure terminated .........");
+                ReportAppend("...\t failed\r\n");
+                return kProcCancelled;
+            }
+            ReportAppend("  Writing procedure continue anyway.\r\n");
+        }
+        ReportAppend(" WARNING!! Code size is exceeding the Target\r\n");
+        ReportAppend("  Microcontroller Flash Memory space.\r\n");
+    }
+    if (core::ProgramImagePrepare(Procedure.AutoRunning, 1) == 0) {
+        PrepareImage(0);
+    }
+    ReportAppend("Flash programming .................");
+    const int32_t marked = CountSegments(&core::MemorySegment::needsWrite);
+    int32_t written = 0;
+    for (int32_t k = 0; k < core::SegmentTable.count; ++k) {
+        const core::MemorySegment& seg = core::SegmentTable.segments[k];
+        if (seg.needsWrite == 0) {
+            continue;
+        }
+        if (Passed(core::TargetWriteImageBlock(seg.start, seg.length)) == 0) {
+            char text[80];
+            std::snprintf(text, sizeof text,
+                          " Flash Write Error !!! \r\n\r\n Segment Address - 0x%4.4X   ",
+                          static_cast<unsigned>(seg.start));
+            ProcedureMessage("Error", text, MessageStyle::Error);
+            ReportAppend("...\t failed\r\n");
+            return 0;
+        }
+        ++written;
+        if (written % kSupplyRecheckEvery == 0) {
+            TargetVccRead();
+        }
+        ProcedureProgress(written * 100 / (1 + marked) + 1);
+    }
+    ProcedureProgress(100);
+    ReportAppend("...\t done\r\n");
+    return 1;
+}
+
+int32_t VerifyStep(int32_t argument) {
+    ProcedureProgress(0);
+    if (ConnectStep(1) != 1) {
+        return 0;
+    }
+    core::ProgramImageChecksum();
+    ReportAppend("Verifying check sum ................");
+    int32_t result = Passed(core::TargetVerifyChecksum());
+    ReportCheck(result);
+    if (result == 1 && (argument == 1 || core::Settings.VerifyModeIndex == 1)) {
+        ReportAppend("Verifying Flash Memory ................");
+        core::ReadImageClear();
+        const int32_t toVerify = CountSegments(&core::MemorySegment::needsCheck);
+        int32_t done = 0;
+        for (int32_t k = 0; k < core::SegmentTable.count && result == 1; ++k) {
+            const core::MemorySegment& seg = core::SegmentTable.segments[k];
+            if (seg.needsCheck == 0) {
+                continue;
+            }
+            result = Passed(core::TargetVerifyRange(seg.start, seg.length));
+            ++done;
+            ProcedureProgress(done * 100 / toVerify + 1);
+        }
+        ReportCheck(result);
+    }
+    ProcedureProgress(100);
+    return result;
+}
+
+int32_t ReadStep(int32_t argument) {
+    ProcedureProgress(0);
+    core::ReadImageClear();
+    if (ConnectStep(1) != 1) {
+        return 0;
+    }
+    core::ReadMaskBuild(argument);
+    ReportAppend("Reading Flash memory .................");
+    int32_t result = 1;
+    const int32_t count = core::SegmentTable.count;
+    for (int32_t k = 0; k < count && result == 1; ++k) {
+        const core::MemorySegment& seg = core::SegmentTable.segments[k];
+        for (int32_t a = seg.start; a <= seg.end; a += kReadBlock) {
+            const int32_t length = std::min(kReadBlock, seg.end - a + 1);
+            if (core::TargetReadSelectedRange(a, length) != 4) {
+                continue;
+            }
+            // Run directly nobody can answer: a block that could not be
+            // read fails the read.
+            if (!Member() ||
+                ProcedureMessage("Warning",
+                                 "     Read error !!!\r\n\r\nWould you like to continue anyway?",
+                                 MessageStyle::YesNo) != MessageAnswer::Yes) {
+                result = 0;
+                break;
+            }
+        }
+        ProcedureProgress((k + 1) * 100 / count);
+    }
+    ReportVerdict(result);
+    ProcedureProgress(100);
+    return result;
+}
+
+int32_t BlowFuseStep() {
+    ReportAppend("Blowing Security Fuse ..................");
+    const int32_t r = Passed(core::TargetBlowFuse());
+    ReportVerdict(r);
+    return r;
+}
+
+int32_t DcoStep(int32_t argument) {
+    bool any = false;
+    for (const int32_t e : LibSettings.DcoEnable) {
+        any = any || e != 0;
+    }
+    if (!any) {
+        return DcoConstantsCheck(argument);
+    }
+    if (ConnectStep(1) != 1) {
+        return 0;
+    }
+    ReportAppend("DCO calibrating ....................");
+    ReportAppend("...\t failed\r\n");
+    for (int32_t n = 1; n <= static_cast<int32_t>(LibSettings.DcoEnable.size()); ++n) {
+        if (LibSettings.DcoEnable[static_cast<size_t>(n - 1)] != 0) {
+            DcoEntryLine(n, DcoEntryKHz(n));
+        }
+    }
+    return 0;
+}
+
+int32_t AutoProgram() {
+    core::SettingsState& s = core::Settings;
+    ReportAppend(" == Auto Program ===\r\n");
+    s.SerializationEnable = 0;
+    s.ModelTextEnable = 0;
+    Procedure.AutoRunning = 1;
+    if (core::ProgramImagePrepare(1, 1) == 0) {
+        core::ProgramImagePrepare(1, 0);
+    }
+    int32_t result = OpenStep();
+    if (result == kProcDone) {
+        const bool byMode = s.FlashEraseModeIndex != 1 ||
+                            (core::SelectedDevice.series == kSeries2 && s.EraseInfoA_F2xx_En == 0);
+        if (!CodeLoaded()) {
+            result = kProcFailed;
+        } else {
+            result = EraseStep(byMode ? 0 : 1);
+            if (result != 0) {
+                result = BlankCheckStep();
+            }
+            if (result == 1) {
+                result = WriteStep();
+            }
+            if (result == 1) {
+                result = VerifyStep(0);
+            }
+            if (result == 1) {
+                result = DcoStep(0);
+            }
+        }
+        if (result == 1 && (s.BlowFuseEnable & 3) == 3) {
+            result = ConnectStep(1) == 1 ? BlowFuseStep() : kProcFailed;
+        }
+    }
+    Procedure.AutoRunning = 0;
+    FinishStep(result | kFinishAutoProgram);
+    if (LibSettings.BeepEnable != 0) {
+        if (result == kProcDone) {
+            for (const uint32_t hz : kPassBeepsHz) {
+                platform::Beep(hz, kPassBeepMs);
+            }
+        } else {
+            platform::Beep(kFailBeepHz, kFailBeepMs);
+        }
+    }
+    return result;
+}
+
+int32_t FuseCheckProcedure() {
+    if (OpenStep() != kProcDone) {
+        return kProcFailed;
+    }
+    return FinishStep(JtagStart());
+}
+
+int32_t EraseProcedure(int32_t argument) {
+    PrepareImage(0);
+    const int32_t open = OpenStep();
+    if (open != kProcDone) {
+        return open;
+    }
+    return FinishStep(EraseStep(argument));
+}
+
+int32_t BlankCheckProcedure() {
+    PrepareImage(0);
+    const int32_t open = OpenStep();
+    if (open != kProcDone) {
+        return open;
+    }
+    return FinishStep(BlankCheckStep());
+}
+
+int32_t WriteProcedure() {
+    PrepareImage(0);
+    const int32_t open = OpenStep();
+    if (open != kProcDone) {
+        return open;
+    }
+    return FinishStep(WriteStep());
+}
+
+int32_t VerifyProcedure() {
+    PrepareImage(0);
+    const int32_t open = OpenStep();
+    if (open != kProcDone) {
+        return open;
+    }
+    return FinishStep(VerifyStep(1));
+}
+
+int32_t ReadProcedure() {
+    const int32_t open = OpenStep();
+    if (open != kProcDone) {
+        return open;
+    }
+    return FinishStep(ReadStep(core::Settings.FlashReadModeIndex == 0 ? 1 : 0));
+}
+
+int32_t BlowFuseProcedure() {
+    if ((core::Settings.BlowFuseEnable & 1) == 0) {
+        ReportAppend("Blow Fuse Enable flag is inactive - Procedure terminated.\r\n");
+        return kProcFailed;
+    }
+    const int32_t open = OpenStep();
+    if (open != kProcDone) {
+        return open;
+    }
+    if (ConnectStep(1) != 1) {
+        // The target was powered by the open: the finish step switches it
+        // off again and says the run failed.
+        return FinishStep(kProcFailed);
+    }
+    return FinishStep(BlowFuseStep());
+}
+
+} // namespace api
