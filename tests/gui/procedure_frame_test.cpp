@@ -364,7 +364,7 @@ TEST_F(FrameTest, ReportHistoryOverFourRuns) {
         Run([&](ui::Driver& d) {
             for (int run = 1; run <= 4; ++run) {
                 if (run == 2) {
-                    sim::Sim().FailOperation("MSP430_Initialize", 5);
+                    sim::Sim().FailOperation("MSP430_Initialize", 5, 1);
                     core::TargetClose();
                 }
                 if (gui::ProcedureStart() != 1) {
@@ -378,7 +378,7 @@ TEST_F(FrameTest, ReportHistoryOverFourRuns) {
                 shown.push_back(d.Target().GetItemText(1026));
             }
         });
-        ASSERT_EQ(shown.size(), 3u);
+        ASSERT_EQ(shown.size(), 3u) << ui::TranscriptText();
         if (history == 0) {
             EXPECT_TRUE(gui::Frame.ReportHistoryText.empty());
             EXPECT_NE(shown[2].find("run 4\r\n"), std::string::npos);
