@@ -32,6 +32,19 @@
 
 namespace guitest {
 
+// Every debug call counted; the call numbered failAt (from 0) fails in the
+// simulated library with error; onCall runs before each call.
+struct CallWatchState {
+    int32_t count = 0;
+    int32_t failAt = -1;
+    int32_t error = 5;
+    std::function<void(const char* entry)> onCall;
+    void Reset() { *this = CallWatchState{}; }
+};
+extern CallWatchState CallWatch;
+// The noted simulated library behind the watch.
+const core::DebugApi& WatchedSimApi();
+
 inline int32_t DeviceRowNamed(const char* name) {
     for (int32_t row = 1; row <= core::DeviceInfoTable.count; ++row) {
         std::string n = core::DeviceInfoTable.records[row].name;
@@ -103,15 +116,27 @@ class ActionsTest : public GuiTest {
 protected:
     void SetUp() override {
         GuiTest::SetUp();
+        CallWatch.Reset();
+        core::DebugApiUse(&WatchedSimApi());
         platform::SetSoundService(&sound_);
         sessionHolder_.emplace();
     }
     void TearDown() override {
         sessionHolder_.reset();
         platform::SetSoundService(nullptr);
+        CallWatch.Reset();
         GuiTest::TearDown();
     }
     ui::TestSession& session() { return *sessionHolder_; }
+    // Between the cases of a table: every state back to the start, the
+    // watched library still in use.
+    void ResetBetweenCases() {
+        gui::GuiStateReset();
+        gui::ArtworkRegister();
+        core::CoreStateReset();
+        core::DebugApiUse(&WatchedSimApi());
+        CallWatch.Reset();
+    }
 
     // The window (no start-up picture, no firmware offer) with script as the operator.
     void Run(std::function<void(ui::Driver&)> script) {

@@ -125,5 +125,345 @@ TEST_F(ActionsTest, GoldenF5438UserRange) {
     EXPECT_FALSE(Unattended());
 }
 
+const std::string kFailedLine = " --------------- FAILED !!! -----------------\r\n";
+const std::string kStoppedLine = "  ---------- TERMINATED BY USER ------------\r\n";
+
+// A failing write names its segment in a box and fails the run; no history.
+TEST_F(ActionsTest, WriteErrorFailsTheRun) {
+    Config("FlashEraseModeIndex 1\r\nVerifyModeIndex 1\r\n");
+    std::string report;
+    FixedSerialNumber sn;
+    Run([&](ui::Driver& d) {
+        Device("149");
+        core::Settings.SNStartAddress = 0xF000;
+        sn.modelOn = 0;
+        sn.Install();
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x200))), 1);
+        sim::Sim().FailWriteAt(0x1100);
+        session().Boxes().Answer(platform::IDOK);
+        d.Click(1001);
+        report = d.Target().GetItemText(1026);
+    });
+    EXPECT_TRUE(ui::TranscriptHas("box [Error] \" Flash Write Error !!! \\r\\n\\r\\n Segment Address - "
+                                  "0x1100   \" flags 0x10"));
+    EXPECT_NE(report.find("Flash programming ....................\t failed\r\n"), std::string::npos);
+    EXPECT_NE(report.find(kFailedLine), std::string::npos);
+    EXPECT_FALSE(Done(report));
+    EXPECT_EQ(sn.historyRecords, 0);
+    EXPECT_EQ(Lamp(gui::kRowAutoProgram), gui::kLampFailed);
+    EXPECT_EQ(Lamp(gui::kRowWrite), gui::kLampFailed);
+    EXPECT_FALSE(ui::TranscriptHas("sound 1"));
+    EXPECT_FALSE(Unattended());
+}
+
+// A verify that finds a difference names the sector.
+TEST_F(ActionsTest, VerifyErrorNamesTheSector) {
+    Config("FlashEraseModeIndex 1\r\nVerifyModeIndex 1\r\n");
+    std::string report;
+    Run([&](ui::Driver& d) {
+        Device("149");
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x200))), 1);
+        // The byte is programmed, then changed on the board before the verify reads it.
+        CallWatch.onCall = [](const char* entry) {
+            if (std::string(entry) == "MSP430_Memory" && sim::Sim().Peek(0x12FE) != 0xFF &&
+                sim::Sim().Peek(0x1200) != 0x00) {
+                sim::Sim().Poke(0x1200, 0x00);
+            }
+        };
+        d.Click(1001);
+        report = d.Target().GetItemText(1026);
+    });
+    EXPECT_NE(report.find("Verifying Flash Memory ...................\t failed\r\n"
+                          " Verification error - sector addr 0x1200\r\n:"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find(kFailedLine), std::string::npos);
+}
+
+// A blown fuse ends the run at the connect step.
+TEST_F(ActionsTest, BlownFuseFailsTheRun) {
+    Config("FlashEraseModeIndex 1\r\n");
+    std::string report;
+    Run([&](ui::Driver& d) {
+        Device("149");
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+        sim::Sim().SetFuseBlown(true);
+        session().Boxes().Answer(platform::IDOK);
+        d.Click(1001);
+        report = d.Target().GetItemText(1026);
+    });
+    EXPECT_NE(report.find("Verifying Security Fuse ....................\t BLOWN\r\n"), std::string::npos);
+    EXPECT_NE(report.find(kFailedLine), std::string::npos);
+    EXPECT_EQ(sim::Sim().Log().Count("MSP430_Erase"), 0u);
+}
+
+// Each of the run's questions answered No ends it "TERMINATED BY USER"
+// before the target is touched.
+TEST_F(ActionsTest, NoToTheRunsQuestionsStopsIt) {
+    struct Case {
+        const char* name;
+        std::function<void()> setup;
+        const char* question;
+    };
+    const std::vector<Case> cases = {
+        {"SN on code",
+         [] {
+             core::Settings.SNStartAddress = 0x1100;
+         },
+         "box [Error] \"Serial Number or Model Text location\\r\\noverlaps active code space."},
+        {"code in the retain range",
+         [] {
+             core::Settings.RetainDefinedData = 1;
+             core::Settings.RetainDataStart = 0x1100;
+             core::Settings.RetainDataStop = 0x110F;
+         },
+         "box [Error] \"Code Data overlaps the specified location of the Retain Data."},
+        {"SN in the retain range",
+         [] {
+             core::Settings.RetainDefinedData = 1;
+             core::Settings.RetainDataStart = 0xF000;
+             core::Settings.RetainDataStop = 0xF00F;
+         },
+         "box [Error] \"Serial Number or Model Text location overlaps the \\r\\n"},
+    };
+    for (const Case& c : cases) {
+        Config("FlashEraseModeIndex 1\r\n");
+        std::string report;
+        FixedSerialNumber sn;
+        sn.modelOn = 0;
+        Run([&](ui::Driver& d) {
+            Device("149");
+            core::Settings.SNStartAddress = 0xF000;
+            sn.Install();
+            c.setup();
+            ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+            sim::Sim().Log().Clear();
+            session().Boxes().Answer(platform::IDNO);
+            d.Click(1001);
+            report = d.Target().GetItemText(1026);
+        });
+        EXPECT_TRUE(ui::TranscriptHas(c.question)) << c.name;
+        EXPECT_NE(report.find(kStoppedLine), std::string::npos) << c.name << report;
+        EXPECT_EQ(sim::Sim().Log().Count("MSP430_Erase"), 0u) << c.name;
+        EXPECT_EQ(sim::Sim().Log().Count("MSP430_Initialize"), 0u) << c.name;
+        ResetBetweenCases();
+    }
+}
+
+// Info-A locked and holding code: No stops; Yes programs the rest and
+// leaves Info-A as it was, still locked.
+TEST_F(ActionsTest, ProtectedInfoAQuestion) {
+    for (int answer : {platform::IDNO, platform::IDYES}) {
+        Config("FlashEraseModeIndex 1\r\nEraseInfoA_F2xx_En 0\r\nVerifyModeIndex 1\r\n");
+        std::string report;
+        std::vector<uint8_t> infoA;
+        Run([&](ui::Driver& d) {
+            Device("2274");
+            infoA = sim::Sim().PeekRange(0x10C0, 64);
+            ASSERT_EQ(gui::CodeFileReadAndReport(
+                          0, CodeFile("a.txt", "@10C0\n01 02\n@8000\n03 04\n@FFFE\n00 80\nq\n")),
+                      1);
+            session().Boxes().Answer(answer);
+            d.Click(1001);
+            report = d.Target().GetItemText(1026);
+        });
+        EXPECT_TRUE(ui::TranscriptHas("Check code data in locations 0x10C0 to 0x10FF")) << ui::TranscriptText();
+        EXPECT_EQ(sim::Sim().PeekRange(0x10C0, 64), infoA);
+        EXPECT_FALSE(sim::Sim().InfoAUnlocked());
+        if (answer == platform::IDNO) {
+            EXPECT_NE(report.find(kStoppedLine), std::string::npos);
+        } else {
+            EXPECT_TRUE(Done(report)) << report;
+            EXPECT_EQ(sim::Sim().Peek(0x8000), 0x03);
+        }
+        ResetBetweenCases();
+    }
+}
+
+// "Update only" erases nothing: what was on the board stays beside the code.
+TEST_F(ActionsTest, UpdateOnlyErasesNothing) {
+    Config("FlashEraseModeIndex 0\r\nVerifyModeIndex 1\r\n");
+    std::string report;
+    Run([&](ui::Driver& d) {
+        Device("149");
+        sim::Sim().Poke(0xE000, 0x42);
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+        d.Click(1001);
+        report = d.Target().GetItemText(1026);
+    });
+    EXPECT_EQ(sim::Sim().Log().Count("MSP430_Erase"), 0u);
+    EXPECT_EQ(sim::Sim().Peek(0xE000), 0x42);
+    EXPECT_TRUE(Done(report)) << report;
+    EXPECT_EQ(Lamp(gui::kRowBlankCheck), gui::kLampPassedKept);
+}
+
+// The DCO copy survives a failed restore: the next run, erasing again,
+// puts the factory bytes back, not the erased ones it reads.
+TEST_F(ActionsTest, FailedRestoreKeepsTheFactoryDco) {
+    Config("FlashEraseModeIndex 1\r\nEraseInfoA_F2xx_En 1\r\nRetainInfoCalData 1\r\n"
+           "CheckDCOconstants_F2xx 1\r\nVerifyModeIndex 1\r\n");
+    std::vector<uint8_t> factory;
+    std::string first;
+    std::string second;
+    Run([&](ui::Driver& d) {
+        Device("2274");
+        factory = Dco();
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x40))), 1);
+        sim::Sim().FailWriteAt(0x10F8, 1);
+        d.Click(1001);
+        first = d.Target().GetItemText(1026);
+        EXPECT_EQ(sim::Sim().Peek(0x10F8), 0xFF);
+        d.Click(1001);
+        second = d.Target().GetItemText(1026);
+    });
+    EXPECT_NE(first.find("Retain Data ......................\t failed\r\n"), std::string::npos)
+        << first;
+    EXPECT_FALSE(Done(first));
+    EXPECT_TRUE(Done(second)) << second;
+    EXPECT_EQ(Dco(), factory);
+}
+
+// Yes to the code in the retain range: the kept bytes are neither written
+// over nor compared, and the run passes with them in place.
+TEST_F(ActionsTest, AcceptedRetainOverlapKeepsTheRetainedBytes) {
+    Config("FlashEraseModeIndex 1\r\nRetainDefinedData 1\r\nVerifyModeIndex 1\r\n");
+    std::string report;
+    Run([&](ui::Driver& d) {
+        Device("149");
+        core::Settings.RetainDataStart = 0x1100;
+        core::Settings.RetainDataStop = 0x110F;
+        sim::Sim().PokeRange(0x1100, std::vector<uint8_t>(16, 0xA5));
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x40))), 1);
+        session().Boxes().Answer(platform::IDYES);
+        d.Click(1001);
+        report = d.Target().GetItemText(1026);
+    });
+    EXPECT_TRUE(Done(report)) << report;
+    EXPECT_EQ(sim::Sim().PeekRange(0x1100, 16), std::vector<uint8_t>(16, 0xA5));
+    EXPECT_EQ(sim::Sim().Peek(0x1110), Byte(0x10));
+}
+
+// An accepted SN overlap: the run places the number over the code in every
+// preparation, and the board holds it.
+TEST_F(ActionsTest, AcceptedSnOverlapWritesTheNumber) {
+    Config("FlashEraseModeIndex 1\r\nVerifyModeIndex 1\r\n");
+    std::string report;
+    FixedSerialNumber sn;
+    sn.modelOn = 0;
+    Run([&](ui::Driver& d) {
+        Device("149");
+        core::Settings.SNStartAddress = 0x1100;
+        sn.Install();
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x40))), 1);
+        session().Boxes().Answer(platform::IDYES);
+        d.Click(1001);
+        report = d.Target().GetItemText(1026);
+    });
+    EXPECT_TRUE(Done(report)) << report;
+    EXPECT_EQ(sim::Sim().PeekRange(0x1100, 10), std::vector<uint8_t>(sn.number.begin(), sn.number.end()));
+    EXPECT_EQ(sn.historyRecords, 1);
+    EXPECT_EQ(session().Boxes().Pending(), 0u);
+}
+
+// The label cannot be read: the SN step ends the run before anything is
+// erased or written, and no history record is made.
+TEST_F(ActionsTest, LabelReadErrorEndsTheRunBeforeWriting) {
+    Config("FlashEraseModeIndex 1\r\n");
+    FixedSerialNumber sn;
+    sn.readBackResult = 4;
+    std::string report;
+    Run([&](ui::Driver& d) {
+        Device("149");
+        core::Settings.SNStartAddress = 0xF000;
+        sn.Install();
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+        session().Boxes().Answer(platform::IDOK);
+        d.Click(1001);
+        report = d.Target().GetItemText(1026);
+    });
+    EXPECT_TRUE(ui::TranscriptHas("box [Error] \"Read error!!\" flags 0x10"));
+    EXPECT_EQ(sim::Sim().Log().Count("MSP430_Erase"), 0u);
+    EXPECT_NE(report.find(kFailedLine), std::string::npos);
+    EXPECT_EQ(sn.historyRecords, 0);
+}
+
+// With the fuse option on the run blows it; the next run finds it BLOWN.
+TEST_F(ActionsTest, FuseBlownByTheRunThenFoundBlown) {
+    Config("FlashEraseModeIndex 1\r\nVerifyModeIndex 1\r\n");
+    std::string first;
+    std::string second;
+    Run([&](ui::Driver& d) {
+        Device("149");
+        core::Settings.BlowFuseEnable = 1;
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+        d.Click(1001);
+        first = d.Target().GetItemText(1026);
+        session().Boxes().Answer(platform::IDOK);
+        d.Click(1001);
+        second = d.Target().GetItemText(1026);
+    });
+    EXPECT_NE(first.find("Blowing Security Fuse .....................\t done\r\n"), std::string::npos) << first;
+    EXPECT_TRUE(Done(first));
+    EXPECT_TRUE(sim::Sim().FuseBlown());
+    EXPECT_NE(second.find("\t BLOWN\r\n"), std::string::npos) << second;
+    EXPECT_FALSE(Done(second));
+}
+
+// No code loaded: the run opens the file dialog, and a cancelled dialog
+// fails it without touching flash.
+TEST_F(ActionsTest, NoCodeOpensTheDialogAndCancelFails) {
+    Config("FlashEraseModeIndex 1\r\n");
+    std::string report;
+    Run([&](ui::Driver& d) {
+        Device("149");
+        session().CancelFile();
+        d.Click(1001);
+        report = d.Target().GetItemText(1026);
+    });
+    EXPECT_NE(report.find(kFailedLine), std::string::npos) << report;
+    EXPECT_EQ(sim::Sim().Log().Count("MSP430_Erase"), 0u);
+}
+
+// Reload on: a changed file is read again and programmed; a file that
+// became a project switches reloading off.
+TEST_F(ActionsTest, ReloadReadsTheChangedFile) {
+    Config("FlashEraseModeIndex 1\r\nVerifyModeIndex 1\r\nCodeFileReload 1\r\n");
+    Run([&](ui::Driver& d) {
+        Device("149");
+        const std::string path = CodeFile("a.txt", TiTxt(0x1100, 0x20));
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, path), 1);
+        core::Settings.CodeFileReload = 1;
+        CodeFile("a.txt", "@1100\n77 66\n@FFFE\n00 11\nq\n");
+        d.Click(1001);
+        EXPECT_TRUE(Done(d.Target().GetItemText(1026)));
+        EXPECT_EQ(sim::Sim().Peek(0x1100), 0x77);
+        EXPECT_EQ(sim::Sim().Peek(0x1102), 0xFF);
+    });
+}
+
+// F5 three times and a click while a run is going: one run.
+TEST_F(ActionsTest, InputQueuedDuringARunIsDropped) {
+    Config("FlashEraseModeIndex 1\r\n");
+    Run([&](ui::Driver& d) {
+        Device("149");
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+        bool sent = false;
+        CallWatch.onCall = [&](const char* entry) {
+            if (!sent && std::string(entry) == "MSP430_Erase") {
+                sent = true;
+                d.Key(ui::VK_F5);
+                d.Key(ui::VK_F5);
+                d.Key(ui::VK_F5);
+                d.Click(1001);
+            }
+        };
+        d.Click(1001);
+        CallWatch.onCall = nullptr;
+    });
+    EXPECT_EQ(LinesWith({"run 1001"}).size(), 1u);
+    EXPECT_EQ(LinesWith({"dropped"}).size(), 4u) << ui::TranscriptText();
+    EXPECT_EQ(LinesWith({"sound 1"}).size(), 1u);
+}
+
 } // namespace
 } // namespace guitest
