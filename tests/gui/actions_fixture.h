@@ -14,6 +14,7 @@
 #include "gui/code_file_actions.h"
 #include "gui/command_line.h"
 #include "gui/main_actions.h"
+#include "gui/main_controls.h"
 #include "gui/main_dialog.h"
 #include "gui/main_window_state.h"
 #include "gui/procedure_frame.h"
@@ -94,6 +95,8 @@ struct FixedSerialNumber {
         core::Settings.SerializationEnable = 1;
         core::Settings.ModelTextEnable = modelOn;
         gui::MainWindowSetText(1051, number);
+        gui::MainDialogRefresh();
+        gui::MainWindowSetText(1051, number);
         Pack();
     }
     void Pack() {
@@ -136,6 +139,7 @@ protected:
         core::CoreStateReset();
         core::DebugApiUse(&WatchedSimApi());
         CallWatch.Reset();
+        sim::SimReset();
     }
 
     // The window (no start-up picture, no firmware offer) with script as the operator.
