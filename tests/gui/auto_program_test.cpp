@@ -280,6 +280,50 @@ TEST_F(ActionsTest, ProtectedInfoAQuestion) {
     }
 }
 
+// Every erase mode with retaining on and off on the F2274: the DCO bytes
+// (kept by retaining) and the user's retain range (kept by retaining, or
+// outside what the mode erases) are as before; the run passes.
+TEST_F(ActionsTest, EraseModesKeepWhatTheyMust) {
+    for (int32_t mode = 0; mode <= 4; ++mode) {
+        for (int32_t retain : {0, 1}) {
+            Config("FlashEraseModeIndex " + std::to_string(mode) +
+                   "\r\nEraseInfoA_F2xx_En 1\r\nVerifyModeIndex 1\r\nCheckDCOconstants_F2xx 1\r\n"
+                   "EraseDefMainMemEn 1\r\n");
+            const std::vector<uint8_t> kept = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
+            std::vector<uint8_t> factory;
+            std::string report;
+            Run([&](ui::Driver& d) {
+                Device("2274");
+                factory = Dco();
+                core::Settings.RetainInfoCalData = retain;
+                core::Settings.RetainDefinedData = retain;
+                core::Settings.RetainDataStart = 0xC000;
+                core::Settings.RetainDataStop = 0xC007;
+                core::Settings.EraseFlashStart = 0x8000;
+                core::Settings.EraseFlashStop = 0x81FF;
+                sim::Sim().PokeRange(0xC000, kept);
+                ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x100))), 1);
+                d.Click(1001);
+                report = d.Target().GetItemText(1026);
+            });
+            const std::string what = "mode " + std::to_string(mode) + " retain " + std::to_string(retain);
+            // Without retaining, erasing everything takes the DCO bytes, and
+            // the run's DCO check then fails it: the only failing combination.
+            const bool dcoErased = retain == 0 && mode == 1;
+            EXPECT_EQ(Done(report), !dcoErased) << what << "\n" << report;
+            if (!dcoErased) {
+                EXPECT_EQ(Dco(), factory) << what;
+            } else {
+                EXPECT_NE(report.find("DCO constants verification.......\t failed"), std::string::npos) << report;
+            }
+            const bool rangeErased = retain == 0 && (mode == 1 || mode == 2);
+            EXPECT_EQ(sim::Sim().PeekRange(0xC000, 8) == kept, !rangeErased) << what;
+            EXPECT_EQ(sim::Sim().Peek(0x8000), Byte(0)) << what;
+            ResetBetweenCases();
+        }
+    }
+}
+
 // "Update only" erases nothing: what was on the board stays beside the code.
 TEST_F(ActionsTest, UpdateOnlyErasesNothing) {
     Config("FlashEraseModeIndex 0\r\nVerifyModeIndex 1\r\n");

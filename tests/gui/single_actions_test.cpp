@@ -1,6 +1,7 @@
 // The single actions and NEXT on the simulated library: their questions,
 // lamps, reports and what reaches the target.
 
+#include "core/code_file_names.h"
 #include "core/flash_state.h"
 #include "core/segment_table.h"
 #include "gui/main_controls.h"
@@ -294,6 +295,51 @@ TEST_F(ActionsTest, BlowFuseTwoQuestions) {
         EXPECT_EQ(sim::Sim().FuseBlown(), second == platform::IDYES);
         ResetBetweenCases();
     }
+}
+
+// BLOW FUSE on a target that cannot be identified: the run is finished as
+// failed, nothing blown.
+TEST_F(ActionsTest, BlowFuseOnAnUnreadyTargetFails) {
+    Config("");
+    std::string report;
+    Run([&](ui::Driver& d) {
+        Device("149");
+        core::Settings.BlowFuseEnable = 1;
+        gui::FuseControlsUpdate();
+        sim::Sim().FailOperation("MSP430_Identify", 5);
+        session().Boxes().Answer(platform::IDYES);
+        session().Boxes().Answer(platform::IDYES);
+        session().Boxes().Answer(platform::IDOK);
+        d.Click(1018);
+        report = d.Target().GetItemText(1026);
+    });
+    EXPECT_NE(report.find(" --------------- FAILED !!! -----------------"), std::string::npos) << report;
+    EXPECT_FALSE(sim::Sim().FuseBlown());
+    EXPECT_EQ(sim::Sim().Log().Count("MSP430_Secure"), 0u);
+}
+
+// READ / COPY saved in the viewer: the file becomes the current code file,
+// everything-erase is selected and serialization switched off, with the box.
+TEST_F(ActionsTest, ReadCopySavedBecomesTheCodeFile) {
+    Config("FlashReadModeIndex 0\r\n");
+    FixedSerialNumber sn;
+    sn.modelOn = 0;
+    Run([&](ui::Driver& d) {
+        Device("149");
+        core::Settings.SNStartAddress = 0xF000;
+        sn.Install();
+        sim::Sim().Poke(0x1100, 0x12);
+        const std::string saved = CodeFile("copy.txt", "@1100\n12\nq\n");
+        gui::MemoryView.ReadCopyPath = "stale.txt";
+        session().OnDialog(198, [&](ui::Driver&) { gui::MemoryView.ReadCopyPath = saved; });
+        session().Boxes().Answer(platform::IDOK);
+        d.Click(1008);
+        EXPECT_EQ(core::CodeFileNames.CodeFile.name, "copy.txt");
+    });
+    EXPECT_EQ(core::Settings.FlashEraseModeIndex, 1);
+    EXPECT_EQ(core::Settings.SerializationEnable, 0);
+    EXPECT_TRUE(ui::TranscriptHas("box [Copy Flash] \"Contents of the Flash Memory has been saved in the file"));
+    EXPECT_TRUE(ui::TranscriptHas(" * Serialization feature has been disabled."));
 }
 
 } // namespace
