@@ -219,6 +219,35 @@ std::string ShardName(const ::testing::TestParamInfo<Shard>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Shards, EmuReplySweepTest, ::testing::ValuesIn(Shards()), ShardName);
 
+// The single actions over the link: erase, blank check, write, verify,
+// read, each with its report and lamp.
+TEST_F(EmuSweepTest, SingleActionsOverTheLink) {
+    Run([&](ui::Driver& d) {
+        core::Settings.SelectedProcessorIndex = DeviceRowNamed("2274");
+        core::DeviceSelectByIndex();
+        core::Settings.FlashReadModeIndex = 0;
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x600))), 1);
+        session().Boxes().Answer(platform::IDYES);
+        d.Click(1003);
+        EXPECT_NE(d.Target().GetItemText(1026).find("Erasing memory ...............................\t done"),
+                  std::string::npos)
+            << d.Target().GetItemText(1026);
+        EXPECT_EQ(Lamp(gui::kRowErase), gui::kLampPassed);
+        d.Click(1007);
+        EXPECT_NE(Lamp(gui::kRowBlankCheck), gui::kLampFailed) << d.Target().GetItemText(1026);
+        d.Click(1005);
+        EXPECT_EQ(Lamp(gui::kRowWrite), gui::kLampPassed) << d.Target().GetItemText(1026);
+        EXPECT_TRUE(BoardMatchesImage());
+        d.Click(1006);
+        EXPECT_EQ(Lamp(gui::kRowVerify), gui::kLampPassed) << d.Target().GetItemText(1026);
+        EXPECT_EQ(Lamp(gui::kRowChecksum), gui::kLampPassed);
+        d.Click(1008);
+        EXPECT_EQ(Lamp(gui::kRowRead), gui::kLampPassed) << d.Target().GetItemText(1026);
+        EXPECT_EQ(core::Images.ReadImage[core::ImageIndex(0x8001)], Byte(1));
+    });
+    EXPECT_FALSE(Unattended());
+}
+
 // The adapter's own frame faults, each on the first few replies of a run
 // and on the bulk acknowledgements of its writes.
 TEST_F(EmuSweepTest, AdapterFrameFaults) {
