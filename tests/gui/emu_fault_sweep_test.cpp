@@ -270,7 +270,10 @@ TEST_F(EmuSweepTest, AdapterFrameFaults) {
     };
     Run([&](ui::Driver& d) {
         std::vector<uint8_t> factory;
+        adapter_.ClearTrace();
         Prepare(d, sn, factory);
+        // The writes go as bulk blocks, so the acknowledgement faults meet one.
+        EXPECT_GT(adapter_.trace().bulk_blocks.size(), 0u);
         for (const Case& c : cases) {
             for (uint32_t skipFrames : {0u, 5u, 20u}) {
                 FreshBoard();
