@@ -25,8 +25,6 @@ struct ActionsState {
     int32_t FlashWrittenFlags = kFlashWritten | kSnWritten;
     int32_t SnOverlapAccepted = 0; // read and cleared by the write step
     int32_t SnPromptNeeded = 0;
-    int32_t SnEditCancelled = 0;
-    int32_t SnStatus = 0; // 1, plus 2 for a number the operator typed or scanned
     // For the whole AUTO PROGRAM run after the operator accepted: the serial
     // data goes over the code (images prepared without the overlap check),
     // and the code in the retain location is neither written nor compared.

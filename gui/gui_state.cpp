@@ -2,7 +2,7 @@
 
 #include "gui/action_state.h"
 #include "gui/barcode_input.h"
-#include "gui/serialization_hooks.h"
+#include "gui/sn_hooks.h"
 #include "gui/command_line.h"
 #include "gui/main_window_state.h"
 #include "gui/memory_view_dlgs.h"
@@ -27,7 +27,7 @@ void GuiStateReset() {
     Preferences.Reset();
     MemoryView.Reset();
     Actions.Reset();
-    SerializationHooksReset();
+    SetSerializationHooks(nullptr);
 }
 
 } // namespace gui

@@ -28,7 +28,7 @@
 #include "gui/procedure_frame.h"
 #include "gui/procedure_steps.h"
 #include "gui/serial_number.h"
-#include "gui/serialization_hooks.h"
+#include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
 #include "platform/prompt.h"
 
@@ -62,7 +62,7 @@ bool SetupLocked() {
 }
 
 bool SerialOrModelOn() {
-    return Serialization().SerializationEnable() == 1 || Serialization().ModelTextEnable() == 1;
+    return Settings.SerializationEnable == 1 || Settings.ModelTextEnable == 1;
 }
 
 void Paint() {
@@ -280,10 +280,10 @@ void OnAutoProgram() {
         MainWindowSetText(1053, text);
         // Only a number this run put on the target goes into the history.
         if (snWritten == 1) {
-            Serialization().SnHistoryAppend();
+            Serialization().HistoryAppend();
         }
         SerialNumber.ManualSnFlag = 0;
-        Serialization().SerialNumberComputeNext();
+        Serialization().ComputeNext();
         SerialNumberDisplayUpdate(1);
         SnListEmptyCheck(0);
     }
@@ -546,7 +546,6 @@ void OnFlashMemoryData() {
     TargetMemViewDlg view(false);
     view.DoModal();
 }
-void OnPendingSnList() {}
 void OnCompareCodeAndFlash() {}
 void OnCompareTwoCodeFiles() {}
 void OnMemoryOptions() {
@@ -570,7 +569,5 @@ void OnPreferences() {
     PreferencesDlg preferences;
     preferences.DoModal();
 }
-void OnSerializationSetup() {}
-void OnSerializationReport() {}
 
 } // namespace gui

@@ -1,5 +1,7 @@
 #include "gui/main_controls.h"
 
+#include "core/model_text.h"
+#include "core/serial_data.h"
 #include "core/settings.h"
 #include "gui/main_actions.h"
 #include "gui/main_dialog.h"
@@ -8,6 +10,9 @@
 #include "gui/project/project_files.h"
 #include "gui/project/project_state.h"
 #include "gui/serial_number.h"
+#include "gui/sn_format.h"
+#include "gui/sn_history.h"
+#include "gui/sn_list.h"
 #include "gui/setup_runners.h"
 #include "gui/startup_load.h"
 #include "platform/prompt.h"
@@ -243,10 +248,19 @@ void OnSnFile() {
     if (!path) {
         return;
     }
-    core::Settings.SNFilePathAndName = *path;
+    core::Settings.SN_DataFile = *path;
     MainWindowSetText(1023, *path);
-    SnListFileRead(*path);
-    SnListLoad();
+    const int32_t read = SnListLoad(*path);
+    const SnPendingListState& list = SerialNumber.SnPendingList;
+    char line[64];
+    ReportAppend("Reading SN Data File ...........");
+    std::snprintf(line, sizeof line, ".. %3.1i - SN removed\r\n", list.alreadyUsed);
+    ReportAppend(line);
+    std::snprintf(line, sizeof line, ".. %3.1i - SN accepted\r\n", list.accepted);
+    ReportAppend(line);
+    std::snprintf(line, sizeof line, ".. %3.1i - SN size error.................", list.wrongLength);
+    ReportAppend(line);
+    ReportDoneFailed(read >= 0 && list.wrongLength == 0);
     SerialNumber.ManualSnFlag = 0;
     SerialNumberComputeNext();
     SerialNumberDisplayUpdate(1);
@@ -270,8 +284,15 @@ void SerialNumberDisplayUpdate(int32_t) {
         w->EnableItem(id, listMode);
     }
     w->EnableItem(1011, listMode && SetupIsUnlocked());
-    // The model text, the next number and its sample caption are the
-    // serialization engine's to show.
+    // A number typed or scanned stays in the field.
+    if (SerialNumber.ManualSnFlag != 1) {
+        std::string model;
+        core::BytesToText(SerialNumber.ModelTextMode, s.ModelTextSize,
+                          core::SerialData.ModelTextBytes, model);
+        w->SetItemText(1050, model);
+        w->SetItemText(1051, SerialNumberFormat());
+        w->SetItemText(1093, SerialNumberFormatCaption());
+    }
     const bool serial = s.SerializationEnable == 1;
     for (int id : {1051, 1093, 1012, 1009}) {
         w->EnableItem(id, serial);

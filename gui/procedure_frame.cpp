@@ -16,6 +16,7 @@
 #include "gui/main_window_state.h"
 #include "gui/preferences.h"
 #include "gui/serial_number.h"
+#include "gui/sn_format.h"
 #include "gui/setup_runners.h"
 #include "gui/status_lamps.h"
 #include "platform/clock.h"

@@ -23,7 +23,8 @@
 #include "gui/preferences.h"
 #include "gui/procedure_frame.h"
 #include "gui/serial_number.h"
-#include "gui/serialization_hooks.h"
+#include "core/model_text.h"
+#include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
 #include "platform/prompt.h"
 
@@ -53,10 +54,10 @@ void Action(const char* text) {
 }
 
 bool SnOn() {
-    return Serialization().SerializationEnable() == 1;
+    return Settings.SerializationEnable == 1;
 }
 bool ModelOn() {
-    return Serialization().ModelTextEnable() == 1;
+    return Settings.ModelTextEnable == 1;
 }
 
 // Something must be kept through an erase on the device of the given series.
@@ -95,7 +96,7 @@ int32_t LampGet(int32_t row) {
 }
 
 int32_t SnListEmptyCheck(int32_t terminating) {
-    if (SnOn() && Settings.SNDispFormatIndex == 7 && Serialization().SnListCount() < 1) {
+    if (SnOn() && Settings.SNDispFormatIndex == 7 && Serialization().ListCount() < 1) {
         std::string text = "The SN list is empty.\r\n"
                            "Please select the new SN list file\r\n"
                            "or disable serialization from the file.\r\n";
@@ -375,9 +376,8 @@ int32_t WriteStep() {
     }
     if (Frame.SnWrittenThisRun == 1) {
         if (ok == 1) {
-            const std::string sn = MainWindow.TheMainDialog != nullptr
-                                       ? MainWindow.TheMainDialog->GetItemText(1051)
-                                       : std::string();
+            // The number packed for this run, as the SN step took it.
+            const std::string sn = SerialNumber.SerialNumberText;
             ReportAppend("Writing SN - ... " + sn + " ...");
             Actions.FlashWrittenFlags |= kSnWritten;
             ReportDoneFailed(ok);
@@ -603,15 +603,16 @@ int32_t LabelReadStep(int32_t) {
     }
     Action("Reading Target Label");
     ReportAppend("Reading Target Label.................");
-    std::string sn;
-    std::string model;
-    int32_t r = Serialization().SerialNumberReadBack(sn, model);
+    int32_t r = Serialization().ReadBack();
     if (r == 4) {
         TimedMessageBox("Read error!!", "Error", kErrorBox);
     } else {
+        std::string model;
+        core::BytesToText(SerialNumber.ModelTextMode, core::ModelTextPlacedCount(),
+                          core::SerialData.ModelTextBytes + core::kModelTextMax, model);
         MainWindowSetText(1054, model);
         if ((r & 1) != 0) {
-            MainWindowSetText(1055, sn);
+            MainWindowSetText(1055, SerialNumber.SnReadBackText);
             r |= 0x10;
         } else {
             MainWindowSetText(1055, "????");
@@ -624,8 +625,8 @@ int32_t LabelReadStep(int32_t) {
 
 int32_t SnStep(int32_t single) {
     Actions.SnPromptNeeded = 0;
-    Actions.SnStatus = 1;
-    SerializationHooks& hooks = Serialization();
+    SerialNumber.SnStatus = kSnStatusNew;
+    const SerializationHooks& hooks = Serialization();
     if (!SnOn()) {
         SerialNumber.ManualSnFlag = 0;
         return 1;
@@ -640,8 +641,8 @@ int32_t SnStep(int32_t single) {
         SerialNumber.ManualSnFlag = 0;
     }
     if (SerialNumber.ManualSnFlag == 1) {
-        Actions.SnStatus |= 2;
-        if (hooks.SnHistoryContains(kept) != 0) {
+        SerialNumber.SnStatus |= kSnStatusManual;
+        if (hooks.HistoryContains(kept) != 0) {
             Actions.SnPromptNeeded = 1;
         }
     }
@@ -658,17 +659,18 @@ int32_t SnStep(int32_t single) {
         Actions.SnPromptNeeded = 1;
     }
     if (Actions.SnPromptNeeded == 1) {
-        Actions.SnEditCancelled = hooks.SnEditorRun();
-        if (Actions.SnEditCancelled == 1) {
+        if (hooks.EditSn(kept) == kResultStopped) {
             return kResultStopped;
         }
-        MainWindowSetText(1051, kept);
+        // The number the operator chose in the editor goes into the field.
+        MainWindowSetText(1051, SerialNumber.SnEditResultText.empty() ? kept
+                                                                       : SerialNumber.SnEditResultText);
     }
     Frame.SnWrittenThisRun = 1;
     const std::string text = MainWindow.TheMainDialog != nullptr
                                  ? MainWindow.TheMainDialog->GetItemText(1051)
                                  : kept;
-    hooks.SerialNumberFromText(text);
+    hooks.FromText(text);
     r &= 1;
     if (single == 1) {
         // The prepared model text (the first half) goes out as it is.
@@ -690,9 +692,9 @@ int32_t SnStep(int32_t single) {
         LabelReadStep(1);
         if (r == 1) {
             LampSet(kRowSerialNumber, kLampPassed);
-            hooks.SnHistoryAppend();
-            hooks.SerialNumberComputeNext();
-            hooks.SerialNumberPackNext();
+            hooks.HistoryAppend();
+            hooks.ComputeNext();
+            hooks.PackNext();
             SerialNumberDisplayUpdate(1);
         } else {
             LampSet(kRowSerialNumber, kLampFailed);

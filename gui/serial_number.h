@@ -1,44 +1,91 @@
 #pragma once
-// What the main window needs of serialization: the serial-number text length
-// the bar-code capture takes, the flags a scan sets, and the engine's calls
-// the frame and the window's state handlers make. The serialization engine
-// fills these in; until then they do nothing.
+// The serialization engine's state: the coming serial number, the history
+// as loaded, the pending SN list and the texts the main window, the
+// procedures and the dialogs share. One instance, reset with the rest of the
+// program's state.
 
 #include <cstdint>
 #include <string>
 
 namespace gui {
 
+// SN types (SNDispFormatIndex) and byte modes (SNMemFormatIndex).
+inline constexpr int32_t kSnTypeYear = 0;
+inline constexpr int32_t kSnTypeYearMonth = 1;
+inline constexpr int32_t kSnTypeNumber = 2;
+inline constexpr int32_t kSnTypeCounter = 3;
+inline constexpr int32_t kSnTypeYearDay = 4;
+inline constexpr int32_t kSnTypeDate = 5;
+inline constexpr int32_t kSnTypeCustom = 6;
+inline constexpr int32_t kSnTypeFromFile = 7;
+
+inline constexpr int32_t kSnModeHexMswFirst = 0;
+inline constexpr int32_t kSnModeBcd = 1;
+inline constexpr int32_t kSnModeAscii = 2;
+inline constexpr int32_t kSnModeHexLswFirst = 3;
+inline constexpr int32_t kSnModeHexMsbFirst = 4;
+
+// SnStatus bits.
+inline constexpr int32_t kSnStatusNew = 1;
+inline constexpr int32_t kSnStatusManual = 2;
+inline constexpr int32_t kSnStatusUnchanged = 4;
+inline constexpr int32_t kSnStatusOverwritten = 8;
+
+inline constexpr size_t kSnTextMax = 775;   // SerialNumberText
+inline constexpr size_t kSnCustomMax = 263; // SnCustomText, SnListText, SnReadBackText
+inline constexpr size_t kSnEditResultMax = 258;
+
+// The SN list file's entries not used yet, one per line; a used entry's first
+// character is ';'.
+struct SnPendingListState {
+    std::string text;
+    size_t readPos = 0;
+    int32_t loaded = 0;      // the file had "#SN_LIST"
+    int32_t accepted = 0;    // entries taken into the list
+    int32_t alreadyUsed = 0; // refused: the history holds them
+    int32_t wrongLength = 0; // refused: length other than Custom_SN_size, or a refused character
+    int32_t remaining = 0;   // live entries at the last count
+};
+
 struct SerialNumberState {
-    int32_t ManualSnFlag = 0; // the serial-number field was written by the operator or a scan
+    uint32_t NextSerialNumber = 0;
+    int32_t SnDateParts[5] = {2000, 0, 1, 1, 1}; // year, yy, month, day, day of year
+    std::string SerialNumberText;                // the SN being written
+    std::string SnCustomText;                    // the coming custom SN (type 6)
+    std::string SnReadBackText;                  // the SN decoded from a target
+    std::string SnListText;                      // the coming SN of the list (type 7)
+    int32_t SnStatus = kSnStatusNew;
+    int32_t ManualSnFlag = 0;  // the SN field was written by the operator or a scan
     int32_t SnFromBarcode = 0; // 1 while AUTO PROGRAM runs for a scanned number
+    std::string SnHistoryText; // per record: type token, SN (and status when appended), CR LF
+    size_t SnHistoryPos = 0;
+    std::string SnHistoryListing; // the numbered report listing of the history file
+    SnPendingListState SnPendingList;
+    uint8_t SnReadBack[256] = {};
+    int32_t SnFoundFlag = 0; // the last read-back found an SN in the target
+    int32_t SnTextLength = 10;
+    int32_t ModelTextMode = 0; // 0 Ascii, 1 Hex
+    int32_t SnEditChoice = 2;  // 1 target's SN, 2 new SN, 3 edited SN
+    int32_t SnEditCancelled = 0;
+    std::string SnEditResultText; // the SN the editor chose, for the SN field
 
     void Reset() { *this = SerialNumberState{}; }
 };
 
 extern SerialNumberState SerialNumber;
 
-// Characters of the serial-number text as the field shows it; the default
-// serial-number type's 10 until serialization computes it.
+// SerialNumberTextLength, then the length: the characters the SN field and a
+// bar-code scan take.
 int32_t SnTextLength();
 
-// Computes the next serial number from the history (not built yet: does nothing).
-void SerialNumberPrepareNext();
-// The next serial number after a list was read (not built yet: does nothing).
-void SerialNumberComputeNext();
-// The serial-number field's text with what a number may not hold taken out
-// (not built yet: the text as it is).
-std::string SerialNumberTextClean(const std::string& text);
-// Reads the serial-number list file (not built yet: reads nothing, 0).
-int32_t SnListFileRead(const std::string& path);
-// Loads the list read into the pending numbers, reporting each entry (not
-// built yet: does nothing).
-void SnListLoad();
-// Entries of the list still to use (not built yet: 0).
-int32_t SnListCount();
+// Sets SerialNumber.SnTextLength from the SN type: 10; type 3: 5; type 4:
+// 10; type 5: 11; types 6 and 7: Custom_SN_size; never above 256.
+void SerialNumberTextLength();
 
-// Fills the serialization group of the main window for the current settings
-// (the window's state handlers, gui/main_controls.cpp).
+// Drops the loaded history, then computes and packs the next SN.
+void SerialNumberPrepareNext();
+
+// Shows the next serial number and the counts (the main window's part).
 void SerialNumberDisplayUpdate(int32_t mode);
 
 } // namespace gui

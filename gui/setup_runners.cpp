@@ -20,6 +20,7 @@
 #include "gui/project/project_files.h"
 #include "gui/project/project_state.h"
 #include "gui/serial_number.h"
+#include "gui/sn_list.h"
 #include "gui/startup_load.h"
 #include "ui/file_dialog.h"
 
@@ -90,7 +91,7 @@ void SetupReadFollowUp() {
     core::DeviceSelectByIndex();
     DeviceCombosUpdate();
     SerialNumberPrepareNext();
-    SnListLoad();
+    SnListLoad(core::Settings.SN_DataFile);
     MainDialogRefresh();
     MemoryOptionCaptionUpdate();
 }

@@ -1,7 +1,9 @@
 #include "platform/services.h"
 
+#include "platform/append_file.h"
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
+#include "platform/local_time.h"
 #include "platform/module_path.h"
 #include "platform/process.h"
 #include "platform/prompt.h"
@@ -12,6 +14,8 @@ namespace platform {
 
 void ResetServices() {
     SetAtomicFileCommitHook(nullptr);
+    SetFileAppendHook(nullptr);
+    SetLocalTimeSource({});
     SetClockSource(nullptr);
     SetPromptService(nullptr);
     SetProcessLauncher(nullptr);

@@ -18,7 +18,8 @@
 #include "gui/main_dialog.h"
 #include "gui/main_window_state.h"
 #include "gui/procedure_frame.h"
-#include "gui/serialization_hooks.h"
+#include "gui/serial_number.h"
+#include "gui/sn_hooks.h"
 #include "gui/setup_runners.h"
 #include "gui/status_lamps.h"
 #include "platform/sound.h"
@@ -58,8 +59,8 @@ inline int32_t DeviceRowNamed(const char* name) {
 }
 
 // Serialization with one fixed number "SN" written as its ASCII bytes and a
-// model text: what the SN steps need until the engine exists. Counts the
-// history records it was asked for.
+// model text, in place of the engine's entries: the SN steps run against
+// it, and it counts the history records it was asked for.
 struct FixedSerialNumber {
     std::string number = "0000012345";
     std::string model = "MODEL-A";
@@ -67,37 +68,55 @@ struct FixedSerialNumber {
     int32_t historyRecords = 0;
     int32_t readBackResult = -1; // -1: read the target; else this result
 
+    static inline FixedSerialNumber* current = nullptr;
+
+    ~FixedSerialNumber() {
+        if (current == this) {
+            gui::SetSerializationHooks(nullptr);
+            current = nullptr;
+        }
+    }
     void Install() {
-        gui::SerializationHooks h = gui::SerializationHooksOff();
-        h.SerializationEnable = [] { return 1; };
-        h.ModelTextEnable = [this] { return modelOn; };
-        h.SerialNumberFromText = [this](const std::string&) { Pack(); };
-        h.SerialNumberReadBack = [this](std::string& sn, std::string& model) {
-            if (readBackResult >= 0) {
-                return readBackResult;
-            }
-            const int32_t n = static_cast<int32_t>(number.size());
-            if (core::TargetReadRange(core::Settings.SNStartAddress, n) != 1) {
-                return 4;
-            }
-            const uint8_t* b =
-                &core::Images.ReadImage[core::ImageIndex(core::Settings.SNStartAddress)];
-            std::string read(reinterpret_cast<const char*>(b), number.size());
-            model.clear();
-            if (read.find('\xFF') != std::string::npos) {
-                return 0;
-            }
-            sn = read;
-            return 1;
+        static const gui::SerializationHooks hooks{
+            [] { return int32_t{0}; },
+            [](std::string_view) { return int32_t{0}; },
+            [] { return current->ReadBack(); },
+            [](const std::string&) { return int32_t{1}; },
+            [](std::string_view) {
+                current->Pack();
+                gui::SerialNumber.SerialNumberText = current->number;
+                return int32_t{1};
+            },
+            [] {
+                ++current->historyRecords;
+                return int32_t{1};
+            },
+            [] { return int32_t{1}; },
+            [] { return int32_t{1}; },
         };
-        h.SnHistoryAppend = [this] { ++historyRecords; };
-        gui::SerializationHooksSet(h);
+        current = this;
+        gui::SetSerializationHooks(&hooks);
         core::Settings.SerializationEnable = 1;
         core::Settings.ModelTextEnable = modelOn;
-        gui::MainWindowSetText(1051, number);
         gui::MainDialogRefresh();
         gui::MainWindowSetText(1051, number);
         Pack();
+    }
+    int32_t ReadBack() {
+        if (readBackResult >= 0) {
+            return readBackResult;
+        }
+        const int32_t n = static_cast<int32_t>(number.size());
+        if (core::TargetReadRange(core::Settings.SNStartAddress, n) != 1) {
+            return 4;
+        }
+        const uint8_t* b = &core::Images.ReadImage[core::ImageIndex(core::Settings.SNStartAddress)];
+        const std::string read(reinterpret_cast<const char*>(b), number.size());
+        if (read.find('\xFF') != std::string::npos) {
+            return 0;
+        }
+        gui::SerialNumber.SnReadBackText = read;
+        return 0x21;
     }
     void Pack() {
         core::SerialData.SerialNumberCount = static_cast<int32_t>(number.size());
@@ -108,25 +127,16 @@ struct FixedSerialNumber {
     }
 };
 
-// Sounds noted, never played.
-class SilentSound final : public platform::SoundService {
-public:
-    bool PlayWave(const std::string&) override { return true; }
-    void Beep(uint32_t, uint32_t) override {}
-};
-
 class ActionsTest : public GuiTest {
 protected:
     void SetUp() override {
         GuiTest::SetUp();
         CallWatch.Reset();
         core::DebugApiUse(&WatchedSimApi());
-        platform::SetSoundService(&sound_);
         sessionHolder_.emplace();
     }
     void TearDown() override {
         sessionHolder_.reset();
-        platform::SetSoundService(nullptr);
         CallWatch.Reset();
         GuiTest::TearDown();
     }
@@ -225,7 +235,6 @@ protected:
         return report.find(" -------- D O N E ---") != std::string::npos;
     }
 
-    SilentSound sound_;
     std::optional<ui::TestSession> sessionHolder_;
 };
 

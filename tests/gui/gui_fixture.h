@@ -12,6 +12,7 @@
 #include "gui/gui_state.h"
 #include "platform/module_path.h"
 #include "platform/services.h"
+#include "platform/sound.h"
 #include "sim/sim_library.h"
 #include "tests/support/temp_dir.h"
 #include "ui/test_session.h"
@@ -35,6 +36,14 @@ const core::DebugApi& NotedSimApi();
 // The transcript lines that contain any of fragments, in order.
 std::vector<std::string> LinesWith(const std::vector<std::string>& fragments);
 
+// Sounds and beeps go nowhere: a test never plays through the machine's
+// speakers (nor waits for a tone).
+class SilentSound : public platform::SoundService {
+public:
+    bool PlayWave(const std::string&) override { return true; }
+    void Beep(uint32_t, uint32_t) override {}
+};
+
 class GuiTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -43,6 +52,7 @@ protected:
         core::CoreStateReset();
         gui::GuiStateReset();
         platform::ResetServices();
+        platform::SetSoundService(&silent_);
         debugif::ResetDebugifState();
         sim::SimReset();
         core::DebugApiUse(&NotedSimApi());
@@ -69,6 +79,7 @@ protected:
 
     testsupport::TempDir dir_;
     std::filesystem::path oldDirectory_;
+    SilentSound silent_;
 };
 
 } // namespace guitest

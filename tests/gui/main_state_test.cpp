@@ -406,4 +406,48 @@ TEST_F(StateTest, AboutBoxShowsTheVersion) {
 }
 
 } // namespace
+// ------------------------------------------------------- serialization menus
+
+// Setup and report run their dialog, then take the next number from the
+// history as it stands: a record added meanwhile moves the SN field on.
+TEST_F(StateTest, SerializationMenusTakeTheNextNumberFromTheHistory) {
+    const std::string history = dir_.File("history.sn");
+    testsupport::WriteFile(history, "F3 \t00041 \t.\r\n");
+    WriteConfig("SerializationEnable 1\r\nSNDispFormatIndex 3\r\nStarting_SN 1\r\n"
+                "SNFilePathAndName " + history + "\r\n");
+    Run("-nf", [&](ui::Driver& d) {
+        d.Menu(195);
+        EXPECT_EQ(d.Target().GetItemText(1051), "0042");
+        testsupport::WriteFile(history, "F3 \t00041 \t.\r\nF3 \t00042 \t.\r\n");
+        d.Menu(219);
+        EXPECT_EQ(d.Target().GetItemText(1051), "0043");
+        d.Menu(21);
+    });
+    for (int dialog : {190, 215, 226}) {
+        EXPECT_TRUE(ui::TranscriptHas("[" + std::to_string(dialog) + "]")) << dialog;
+    }
+}
+
+// The SN File button reads the list into the pending numbers and reports
+// what it took and what it refused.
+TEST_F(StateTest, SnFileButtonReportsTheListItRead) {
+    const std::string list = dir_.File("list.txt");
+    testsupport::WriteFile(list, "#SN_LIST\r\n#SN_SIZE 4\r\nAB12\r\nCD34\r\nXY\r\n");
+    WriteConfig("SerializationEnable 1\r\nSNDispFormatIndex 7\r\nCustom_SN_size 4\r\n");
+    Run("-nf", [&](ui::Driver& d) {
+        session().AnswerFile(list);
+        d.Click(1011);
+        EXPECT_EQ(d.Target().GetItemText(1056), "2");
+    });
+    EXPECT_EQ(core::Settings.SN_DataFile, list);
+    const std::string& report = gui::Frame.ReportText;
+    const size_t at = report.find("Reading SN Data File ...........");
+    ASSERT_NE(at, std::string::npos) << report;
+    const std::string lines = report.substr(at);
+    EXPECT_NE(lines.find("..   0 - SN removed\r\n..   2 - SN accepted\r\n..   1 - SN size error."),
+              std::string::npos)
+        << lines;
+    EXPECT_TRUE(lines.ends_with("\t failed\r\n")) << lines; // a refused entry
+}
+
 } // namespace guitest

@@ -480,7 +480,8 @@ TEST_F(FrameTest, SerialFieldReportScrollAndProgress) {
         gui::SerialNumber.ManualSnFlag = 0;
         ASSERT_EQ(gui::ProcedureStart(), 1);
         EXPECT_EQ(gui::SerialNumber.ManualSnFlag, 0);
-        EXPECT_EQ(d.Target().GetItemText(1051), "12345");
+        // Filtered back into the field: blank-padded to the SN's length.
+        EXPECT_EQ(d.Target().GetItemText(1051), "12345     ");
 
         for (int i = 0; i < 30; ++i) {
             gui::ReportAppend("line " + std::to_string(i) + "\r\n");

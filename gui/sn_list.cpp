@@ -1,0 +1,242 @@
+#include "gui/sn_list.h"
+
+#include "core/file_util.h"
+#include "core/line_reader.h"
+#include "core/settings.h"
+#include "gui/serial_number.h"
+#include "gui/sn_format.h"
+#include "gui/sn_history.h"
+#include "platform/file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+#include <vector>
+
+namespace gui {
+namespace {
+
+using core::Settings;
+
+bool StartsWith(std::string_view s, std::string_view p) {
+    return s.size() >= p.size() && s.substr(0, p.size()) == p;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// An entry as the list keeps it. ASCII mode: the token whole (a quoted one
+// without its quotes). Other modes: only its hex digits, lower-cased, a
+// leading "0x" dropped.
+std::string EntryFilter(std::string_view raw) {
+    if (Settings.SNMemFormatIndex == kSnModeAscii) {
+        std::string token(raw.substr(0, 773));
+        if (token.size() >= 2 && token.front() == '"') {
+            const size_t close = token.find('"', 1);
+            token = token.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+        } else {
+            const size_t end = token.find_first_of(" \t");
+            token = token.substr(0, end);
+        }
+        return token;
+    }
+    std::string_view t = raw;
+    const size_t end = t.find_first_of(" \t");
+    t = t.substr(0, end);
+    if (t.size() >= 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
+        t.remove_prefix(2);
+    }
+    std::string out;
+    for (char c : t) {
+        if (std::isxdigit(static_cast<unsigned char>(c)) && out.size() < 772) {
+            out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+    }
+    return out;
+}
+
+bool IsDeadLine(std::string_view line) {
+    return line.empty() || line[0] == ';';
+}
+
+} // namespace
+
+int32_t SnListLoad(const std::string& path) {
+    SerialNumber.SnPendingList = SnPendingListState{};
+    SerialNumber.SnListText.clear();
+    if (Settings.SerializationEnable == 1 && Settings.SNDispFormatIndex == kSnTypeFromFile) {
+        return SnListFileRead(path);
+    }
+    return 0;
+}
+
+int32_t SnListFileRead(const std::string& path) {
+    SnPendingListState& list = SerialNumber.SnPendingList;
+    list = SnPendingListState{};
+    SnHistoryLoad(0);
+    platform::File f(path, core::kOpenReadShareDenyWrite);
+    if (!f.IsOpen()) {
+        return -1;
+    }
+    core::LineReaderReset();
+    bool started = false;
+    std::string prefix, suffix;
+    std::vector<std::string> entries;
+    while (core::LineReadFromFile(0, f.get()) != 0) {
+        std::string_view line(core::LineReader.line);
+        while (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
+            line.remove_prefix(1);
+        }
+        if (line.empty() || line[0] == ';') {
+            continue;
+        }
+        // Keywords are matched without regard to case; entries keep theirs.
+        std::string upper(line);
+        for (char& c : upper) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+        const size_t semi = line.find(';');
+        if (semi != std::string_view::npos) {
+            line = line.substr(0, semi);
+        }
+        if (line[0] == '#') {
+            if (StartsWith(upper, "#SN_LIST")) {
+                started = true;
+            }
+            if (!started) {
+                continue;
+            }
+            auto argument = [&](size_t keyLength) {
+                std::string_view rest = line.substr(keyLength);
+                while (!rest.empty() && core::IsLineSeparator(rest[0])) {
+                    rest.remove_prefix(1);
+                }
+                return rest;
+            };
+            if (StartsWith(upper, "#SN_SIZE")) {
+                const std::string arg(argument(8));
+                const long n = std::strtol(arg.c_str(), nullptr, 10);
+                if (n >= 4 && n <= 256 && n % 2 == 0) {
+                    Settings.Custom_SN_size = static_cast<int32_t>(n);
+                }
+            }
+            if (StartsWith(upper, "#SN_PREFIX")) {
+                prefix = EntryFilter(argument(10));
+            }
+            if (StartsWith(upper, "#SN_SUFFIX")) {
+                suffix = EntryFilter(argument(10));
+            }
+            if (StartsWith(upper, "#SN_HEX_MSB")) {
+                Settings.SNMemFormatIndex = kSnModeHexMsbFirst;
+            }
+            if (StartsWith(upper, "#SN_HEX_LSB")) {
+                Settings.SNMemFormatIndex = kSnModeHexLswFirst;
+            }
+            if (StartsWith(upper, "#SN_ASCII")) {
+                Settings.SNMemFormatIndex = kSnModeAscii;
+            }
+            continue;
+        }
+        if (!started) {
+            continue;
+        }
+        std::string entry = prefix + EntryFilter(line) + suffix;
+        bool allowed = !entry.empty();
+        for (char c : entry) {
+            allowed = allowed && SnCustomCharAllowed(c);
+        }
+        if (SnHistoryContains(entry) == 1) {
+            ++list.alreadyUsed;
+        } else if (!allowed) {
+            ++list.wrongLength;
+        } else {
+            entries.push_back(std::move(entry));
+        }
+    }
+    // The length is checked against the size in force at the end: a later
+    // "#SN_SIZE" must not leave entries that would be written cut short.
+    for (const std::string& entry : entries) {
+        if (entry.size() != static_cast<size_t>(std::max(Settings.Custom_SN_size, 0))) {
+            ++list.wrongLength;
+        } else {
+            list.text += entry;
+            list.text += "\r\n";
+            ++list.accepted;
+        }
+    }
+    list.loaded = started ? 1 : 0;
+    list.readPos = 0;
+    list.remaining = list.accepted;
+    return list.accepted;
+}
+
+int32_t SnListTakeFirst() {
+    SnPendingListState& list = SerialNumber.SnPendingList;
+    SerialNumber.SnListText.clear();
+    if (list.loaded != 1) {
+        return 0;
+    }
+    size_t pos = 0;
+    std::string line;
+    while (SnTextLineRead(list.text, pos, line)) {
+        if (!IsDeadLine(line)) {
+            SerialNumber.SnListText =
+                line.substr(0, static_cast<size_t>(std::clamp(Settings.Custom_SN_size, 0, 256)));
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int32_t SnListRetireEntry(std::string_view sn) {
+    SnPendingListState& list = SerialNumber.SnPendingList;
+    if (Settings.SNDispFormatIndex != kSnTypeFromFile || list.loaded != 1 || sn.empty()) {
+        return 0;
+    }
+    size_t pos = 0;
+    std::string line;
+    while (true) {
+        const size_t before = pos;
+        if (!SnTextLineRead(list.text, pos, line)) {
+            return 0;
+        }
+        if (EqualNoCase(std::string_view(line).substr(0, 774), sn.substr(0, 774))) {
+            // The line starts after the line ends skipped before it.
+            size_t at = before;
+            while (at < list.text.size() && (list.text[at] == '\r' || list.text[at] == '\n')) {
+                ++at;
+            }
+            list.text[at] = ';';
+            return 1;
+        }
+    }
+}
+
+int32_t SnListCount() {
+    SnPendingListState& list = SerialNumber.SnPendingList;
+    int32_t live = 0, dead = 0;
+    size_t pos = 0;
+    std::string line;
+    while (SnTextLineRead(list.text, pos, line)) {
+        IsDeadLine(line) ? ++dead : ++live;
+    }
+    if (dead > 20) {
+        std::string kept;
+        pos = 0;
+        while (SnTextLineRead(list.text, pos, line)) {
+            if (!IsDeadLine(line)) {
+                kept += line;
+                kept += "\r\n";
+            }
+        }
+        list.text = std::move(kept);
+        list.readPos = 0;
+    }
+    list.remaining = live;
+    return live;
+}
+
+} // namespace gui

@@ -1,0 +1,93 @@
+// The history with 100,000 records: loading it and deriving the next SN,
+// appending to it, and reading a 10,000-entry SN list against it (each
+// entry looked up without walking the history again).
+
+#include "core/core_state.h"
+#include "core/settings.h"
+#include "gui/serial_number.h"
+#include "gui/sn_format.h"
+#include "gui/sn_history.h"
+#include "gui/sn_list.h"
+#include "platform/local_time.h"
+#include "tests/support/temp_dir.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+namespace {
+
+struct Files {
+    testsupport::TempDir dir;
+    std::string history = dir.File("history.sn");
+    std::string list = dir.File("list.txt");
+    Files() {
+        std::string h;
+        char line[128];
+        for (int i = 0; i < 100000; ++i) {
+            std::snprintf(line, sizeof line, "F7 \t%08x \t. \t( Thu, Dec 10,2026, 11:14 ) \tblink.txt\r\n", i * 2);
+            h += line;
+        }
+        testsupport::WriteFile(history, h);
+        std::string l = "#SN_LIST\r\n#SN_SIZE 8\r\n";
+        for (int i = 0; i < 10000; ++i) {
+            std::snprintf(line, sizeof line, "%08x\r\n", i * 3); // every other one already used
+            l += line;
+        }
+        testsupport::WriteFile(list, l);
+    }
+};
+
+void Setup(const Files& f, int type) {
+    core::CoreStateReset();
+    gui::SerialNumber.Reset();
+    core::Settings.Reset();
+    core::Settings.SerializationEnable = 1;
+    core::Settings.SNDispFormatIndex = type;
+    core::Settings.SNMemFormatIndex = 0;
+    core::Settings.Custom_SN_size = 8;
+    core::Settings.SNFilePathAndName = f.history;
+    platform::SetLocalTimeSource([] {
+        platform::LocalTime t;
+        t.year = 2026;
+        t.month = 12;
+        t.day = 10;
+        return t;
+    });
+}
+
+void BM_HistoryLoadAndNext(benchmark::State& state) {
+    Files f;
+    Setup(f, 6);
+    for (auto _ : state) {
+        gui::SerialNumberPrepareNext();
+        benchmark::DoNotOptimize(gui::SerialNumber.SnCustomText);
+    }
+}
+BENCHMARK(BM_HistoryLoadAndNext)->Unit(benchmark::kMillisecond);
+
+void BM_ListReadAgainstHistory(benchmark::State& state) {
+    Files f;
+    Setup(f, 7);
+    for (auto _ : state) {
+        gui::SerialNumber.SnHistoryText.clear();
+        benchmark::DoNotOptimize(gui::SnListLoad(f.list));
+    }
+    state.counters["accepted"] = gui::SerialNumber.SnPendingList.accepted;
+}
+BENCHMARK(BM_ListReadAgainstHistory)->Unit(benchmark::kMillisecond);
+
+void BM_Append(benchmark::State& state) {
+    Files f;
+    Setup(f, 6);
+    gui::SerialNumberPrepareNext();
+    gui::SerialNumber.SerialNumberText = "0badc0de";
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(gui::SnHistoryAppend());
+    }
+}
+BENCHMARK(BM_Append)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
