@@ -9,7 +9,9 @@
 // faults of the adapter itself (cut, corrupt, wrong id, late, and on bulk
 // acknowledgements) are run once each.
 
+#include "core/debug_lib.h"
 #include "core/target_connect.h"
+#include "platform/module_path.h"
 #include "debugif/in_process_api.h"
 #include "debugif/link_timing.h"
 #include "sim/emu_adapter.h"
@@ -42,7 +44,7 @@ public:
             reply.answer = false;
             break;
         case ReplyFault::kLate:
-            std::this_thread::sleep_for(std::chrono::milliseconds(kLateMs));
+            std::this_thread::sleep_for(std::chrono::milliseconds(lateMs.load()));
             break;
         case ReplyFault::kError:
             reply = sim::EmuReply::Error(5);
@@ -54,7 +56,7 @@ public:
         return inner_.OnBulkBlock(block);
     }
 
-    static constexpr int kLateMs = 120;
+    std::atomic<int32_t> lateMs{120};
     std::atomic<int32_t> count{0};
     std::atomic<int32_t> failAt{-1};
     std::atomic<ReplyFault> fault{ReplyFault::kLost};
@@ -302,6 +304,35 @@ TEST_F(EmuSweepTest, AdapterFrameFaults) {
     });
     EXPECT_EQ(falseDone, 0);
     EXPECT_GT(failed, 0);
+}
+
+// Through the debug library beside the programs (its own, unshortened
+// time-outs): one reply lost and one sent after the host gave up on it,
+// mid-run. The library may recover from either (its retries); whatever it
+// does, no run says DONE falsely, and a clean run passes after each.
+TEST_F(EmuSweepTest, LostAndLateThroughTheLibrary) {
+    core::DebugApiUse(nullptr);
+    platform::SetProgramDirectoryOverride(std::string(QUILL_BINARY_DIR) + "/bin");
+    FixedSerialNumber sn;
+    int32_t falseDone = 0;
+    int32_t failed = 0;
+    Run([&](ui::Driver& d) {
+        ASSERT_EQ(core::DebugLib.loaded, 1) << ui::TranscriptText();
+        std::vector<uint8_t> factory;
+        const int32_t n = Prepare(d, sn, factory);
+        ASSERT_GT(n, 10);
+        for (ReplyFault f : {ReplyFault::kLost, ReplyFault::kLate}) {
+            FreshBoard();
+            handler_.count = 0;
+            handler_.fault = f;
+            // Past the library's read time-out: 7 s plus 10 ms per byte expected.
+            handler_.lateMs = 14000;
+            handler_.failAt = n / 2;
+            FaultedRun(d, sn, factory, f == ReplyFault::kLost ? "lost" : "late", falseDone, failed);
+        }
+    });
+    EXPECT_EQ(falseDone, 0);
+    RecordProperty("failed_runs", failed);
 }
 
 } // namespace
