@@ -1,6 +1,8 @@
 #include "gui/gui_state.h"
 
+#include "gui/action_state.h"
 #include "gui/barcode_input.h"
+#include "gui/sn_hooks.h"
 #include "gui/command_line.h"
 #include "gui/main_window_state.h"
 #include "gui/memory_view_dlgs.h"
@@ -24,6 +26,8 @@ void GuiStateReset() {
     SetupRunner.Reset();
     Preferences.Reset();
     MemoryView.Reset();
+    Actions.Reset();
+    SetSerializationHooks(nullptr);
 }
 
 } // namespace gui

@@ -11,6 +11,8 @@
 #include "gui/device_selectors.h"
 #include "gui/main_controls.h"
 #include "gui/main_actions.h"
+#include "gui/adapter_tools.h"
+#include "gui/code_file_actions.h"
 #include "gui/main_layout.h"
 #include "gui/main_window_state.h"
 #include "gui/procedure_frame.h"
@@ -71,12 +73,12 @@ void TerminationRequestClear() {
 
 MainDialog::MainDialog() : ui::Dialog(MainDialogTemplate()) {
     const std::pair<int, void (*)()> buttons[] = {
-        {1001, OnAutoProgram}, {1002, OnPowerOnOff},  {1003, OnEraseFlash},
+        {1001, OnAutoProgram}, {1002, OnPower},  {1003, OnEraseFlash},
         {1004, OnVerifyFuse},  {1005, OnWriteFlash},  {1006, OnVerifyFlash},
-        {1007, OnBlankCheck},  {1008, OnReadCopy},    {1009, OnWriteSnModel},
-        {1017, OnNext},        {1018, OnBlowFuse},    {1019, OnResetTarget},
-        {1012, OnReadSn},      {1010, OnOpenCodeFile}, {120, OnOpenCodeFile},
-        {1033, OnReloadCodeFile}, {1011, OnSnFile},
+        {1007, OnBlankCheck},  {1008, OnReadCopy},    {1009, OnWriteSn},
+        {1017, OnNext},        {1018, OnBlowFuse},    {1019, OnReset},
+        {1012, OnReadSn},      {1010, CodeFileOpen}, {120, CodeFileOpen},
+        {1033, OnReloadCodeFile}, {1011, OnSnFile}, {1037, OnFuseEnable},
         // Menu commands.
         {24, ProjectSaveAsCommand}, {153, SetupLoad}, {154, SetupSave},
         {155, SetupSaveAs}, {216, OnCombineCodeFiles}, {217, CodeFileSaveAsMenu},
@@ -84,7 +86,7 @@ MainDialog::MainDialog() : ui::Dialog(MainDialogTemplate()) {
         {21, OnPendingSnList}, {214, OnCompareCodeAndFlash}, {232, OnCompareTwoCodeFiles},
         {218, OnLockUnlockSetup}, {194, OnMemoryOptions}, {225, OnBslPassword},
         {220, OnConnectionReset}, {221, OnPreferences}, {195, OnSerializationSetup},
-        {219, OnSerializationReport}, {233, OnFirmwareVersion}, {228, OnFirmwareDownloader},
+        {219, OnSerializationReport}, {233, AdapterFirmwareVersionShow}, {228, AdapterFirmwareDownload},
         {122, AboutDialog},
     };
     for (const auto& [id, handler] : buttons) {

@@ -68,10 +68,10 @@ ui::DialogTemplate BuildTemplate() {
         {1023, ControlKind::Edit, "", {156, 103, 132, 12}, kShown},
         {1190, ControlKind::Static, "SN qty", {119, 120, 34, 10}},
         {1056, ControlKind::Edit, "", {156, 118, 50, 12}, kShown},
-        {-1, ControlKind::Static, "Source:", {212, 124, 33, 10}, STYLE_RIGHT},
-        {1047, ControlKind::Edit, "", {246, 122, 42, 12}, kShown},
-        {-1, ControlKind::Static, "Memory:", {212, 138, 33, 10}, STYLE_RIGHT},
-        {1048, ControlKind::Edit, "", {246, 136, 42, 12}, kShown},
+        {-1, ControlKind::Static, "Source:", {208, 124, 33, 10}, STYLE_RIGHT},
+        {1047, ControlKind::Edit, "", {242, 122, 48, 12}, kShown},
+        {-1, ControlKind::Static, "Memory:", {208, 138, 33, 10}, STYLE_RIGHT},
+        {1048, ControlKind::Edit, "", {242, 136, 48, 12}, kShown},
 
         // Code file.
         {1033, ControlKind::CheckBox, "Reload Code File", {119, 135, 90, 10}},

@@ -8,6 +8,8 @@
 #include "core/target_connect.h"
 #include "core/target_identify.h"
 #include "core/target_state.h"
+#include "gui/action_state.h"
+#include "gui/adapter_tools.h"
 #include "gui/barcode_input.h"
 #include "gui/main_controls.h"
 #include "gui/main_dialog.h"
@@ -146,7 +148,11 @@ int32_t ProcedureStart() {
 
 int32_t AdapterFirmwareUpdateRun() {
     core::TargetClose();
-    // The adapter firmware update dialog runs here once it is built.
+    {
+        CMSP_FET430UIF_SetupDlg dialog;
+        dialog.DoModal();
+    }
+    core::TargetClose();
     return core::TargetOpen();
 }
 
@@ -212,7 +218,7 @@ int32_t TargetConnect() {
 int32_t TargetPrepare() {
     VccDisplayUpdate();
     const int32_t ok = TargetJtagInit(0);
-    core::ProgramImagePrepare(Frame.AutoProgramActive, 1);
+    ImagePrepare(Frame.AutoProgramActive, 1);
     return ok;
 }
 

@@ -1,5 +1,7 @@
 #include "gui/setup_runners.h"
 
+#include "gui/code_file_actions.h"
+
 #include "core/code_file_filter.h"
 #include "core/code_file_names.h"
 #include "core/code_file_save.h"
@@ -53,7 +55,7 @@ void SetupMadeCurrent(const std::string& path) {
     core::RecentSetupEnter(path);
     RecentSetupsMenuUpdate();
     if (!core::CodeFileNames.CodeFile.Empty()) {
-        CodeFileReadAndReport(0);
+        CodeFileReadAndReport(kCodeReadCurrent, core::CodeFileNames.CodeFile.FullPath());
     }
 }
 
@@ -236,7 +238,5 @@ void MemorySaveAsMenu() {
         core::MemorySaveAs(*path, core::Images.ReadImage);
     }
 }
-
-void CodeFileReadAndReport(int32_t) {}
 
 } // namespace gui

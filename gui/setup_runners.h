@@ -58,10 +58,6 @@ void CodeFileSaveAsMenu();
 // Menu "Save Memory as..": the memory last read from the target.
 void MemorySaveAsMenu();
 
-// Reads the current code file and reports it (comes with the code-file
-// actions; does nothing yet).
-void CodeFileReadAndReport(int32_t mode);
-
 // Reads "prefer.ini" (gui/preferences.h).
 void PreferencesLoad();
 

@@ -1,5 +1,7 @@
 #include "gui/startup_load.h"
 
+#include "gui/code_file_actions.h"
+
 #include "core/code_file_names.h"
 #include "core/device_table.h"
 #include "core/setup_file.h"
@@ -72,7 +74,7 @@ void StartupLoad() {
         }
         if (OptionFind("-cf") != 0) {
             core::CodeFileNames.CodeFile.Set(CommandLine.OptionValue);
-            CodeFileReadAndReport(0);
+            CodeFileReadAndReport(kCodeReadCurrent, CommandLine.OptionValue);
         }
         // A project's open does this itself.
         SetupReadFollowUp();

@@ -47,7 +47,7 @@ bool SkipSpoil(EmuFaults& f, bool due) {
 }
 
 bool ReplySpoilDue(const EmuFaults& f) {
-    return (f.drop | f.cut | f.corrupt | f.wrong_id | f.unknown_status | f.wrong_length) != 0;
+    return (f.drop | f.cut | f.corrupt | f.wrong_id | f.unknown_status | f.wrong_length | f.late) != 0;
 }
 
 bool Take(uint32_t& counter) {
@@ -267,7 +267,7 @@ void EmuAdapter::Frame(std::vector<EmuOutput>& out) {
     uint8_t id = request.id;
     uint8_t status = reply.status;
     uint8_t error = reply.error;
-    enum class Spoil { kNone, kDrop, kCut, kCorrupt, kLength } spoil = Spoil::kNone;
+    enum class Spoil { kNone, kDrop, kCut, kCorrupt, kLength, kLate } spoil = Spoil::kNone;
     if (FaultApplies(request.id) && !SkipSpoil(faults_, ReplySpoilDue(faults_))) {
         if (Take(faults_.drop)) {
             spoil = Spoil::kDrop;
@@ -282,6 +282,8 @@ void EmuAdapter::Frame(std::vector<EmuOutput>& out) {
             error = 5;
         } else if (Take(faults_.wrong_length)) {
             spoil = Spoil::kLength;
+        } else if (Take(faults_.late)) {
+            spoil = Spoil::kLate;
         }
     }
     if (spoil == Spoil::kDrop) {
@@ -310,6 +312,11 @@ void EmuAdapter::Frame(std::vector<EmuOutput>& out) {
         break;
     }
     bytes.insert(bytes.end(), encoded.begin(), encoded.end());
+    if (spoil == Spoil::kLate) {
+        trace_.bytes_out += bytes.size();
+        out.push_back({std::move(bytes), faults_.late_ms});
+        return;
+    }
     Send(std::move(bytes), out);
     // Only a reply the host can take starts the bulk phase it announces.
     if (spoil == Spoil::kNone && id == request.id && status == 0 && reply.bulk_blocks > 0) {
@@ -345,8 +352,11 @@ void EmuAdapter::BulkByte(uint8_t b, std::vector<EmuOutput>& out) {
     bulk_.clear();
     trace_.bulk_blocks.push_back(block);
     EmuBulkAck a = handler_.OnBulkBlock(block);
-    if (SkipSpoil(faults_, (faults_.bulk_wrong_block | faults_.bulk_error) != 0)) {
-        // passes untouched
+    const bool untouched =
+        SkipSpoil(faults_, (faults_.bulk_wrong_block | faults_.bulk_error | faults_.bulk_drop |
+                            faults_.bulk_cut | faults_.bulk_corrupt | faults_.bulk_late) != 0);
+    if (untouched) {
+        // passes as the adapter would send it
     } else if (Take(faults_.bulk_wrong_block)) {
         a = EmuBulkAck{};
         a.block = block.number + 1u;
@@ -366,8 +376,28 @@ void EmuAdapter::BulkByte(uint8_t b, std::vector<EmuOutput>& out) {
     const bool refused = (a.kind == 6 && a.block != block.number) || (a.kind == 0 && a.status != 0);
     bulk_left_ = refused ? 0 : bulk_left_ - 1;
     if (!faults_.silent) {
-        Send(std::move(ack), out);
+        if (untouched) {
+            Send(std::move(ack), out);
+        } else {
+            SendBulkAck(std::move(ack), out);
+        }
     }
+}
+
+void EmuAdapter::SendBulkAck(std::vector<uint8_t> ack, std::vector<EmuOutput>& out) {
+    if (Take(faults_.bulk_drop)) {
+        return;
+    }
+    if (Take(faults_.bulk_cut)) {
+        ack.resize(ack.size() - 3);
+    } else if (Take(faults_.bulk_corrupt)) {
+        ack[3] ^= 0x01;
+    } else if (Take(faults_.bulk_late)) {
+        trace_.bytes_out += ack.size();
+        out.push_back({std::move(ack), faults_.late_ms});
+        return;
+    }
+    Send(std::move(ack), out);
 }
 
 void EmuAdapter::BootloaderByte(uint8_t b, std::vector<EmuOutput>& out) {

@@ -85,6 +85,9 @@ struct EmuFaults {
     uint32_t wrong_length = 0;   // the length field says wrong_length_value
     uint16_t wrong_length_value = 2049;
     uint32_t delay_ms = 0; // every reply and bulk answer goes out this late
+    // One reply sent after the host's time-out: late_ms after its request.
+    uint32_t late = 0;
+    uint32_t late_ms = 0;
     bool silent = false;   // nothing is answered at all
     // The first skip replies (and, apart, bulk answers) that a counter above
     // would spoil pass untouched, so a fault can land at any frame.
@@ -103,6 +106,12 @@ struct EmuFaults {
     uint32_t bulk_wrong_block = 0; // kind 6 naming the block after the one sent
     uint32_t bulk_error = 0;       // kind 0, status 1, error bulk_error_byte
     uint8_t bulk_error_byte = 7;
+    // Acknowledgements of bulk blocks: lost, cut short, one byte flipped,
+    // or sent late_ms late.
+    uint32_t bulk_drop = 0;
+    uint32_t bulk_cut = 0;
+    uint32_t bulk_corrupt = 0;
+    uint32_t bulk_late = 0;
 
     // Bootloader mode: the adapter firmware is gone and only its
     // bootloader answers (the synchronisation 0x80 with 0x90, then frames).
@@ -165,6 +174,8 @@ private:
     void BootloaderFrame(std::vector<EmuOutput>& out);
     bool FaultApplies(uint8_t id) const;
     void Send(std::vector<uint8_t> bytes, std::vector<EmuOutput>& out);
+    // Sends a bulk acknowledgement with its faults applied.
+    void SendBulkAck(std::vector<uint8_t> ack, std::vector<EmuOutput>& out);
 
     mutable std::mutex mutex_;
     EmuCommandHandler& handler_;

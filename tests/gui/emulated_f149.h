@@ -41,6 +41,7 @@ public:
     bool started() const { return started_; }
     const std::string& error() const { return error_; }
     const testsupport::TempDir& work() const { return work_; }
+    sim::EmuAdapter& adapter() { return adapter_; }
 
 private:
     testsupport::TempDir adapters_;

@@ -112,7 +112,10 @@ TEST_F(BarcodeTest, FastScanFillsTheSerialNumberAndStartsOnlyWithAutoStart) {
         RunMainWindow(session, [&](ui::Driver& d) {
             d.Focus(1050);
             Scan(d, "AB12345678", 20);
-            EXPECT_EQ(d.Target().GetItemText(1051), "AB12345678");
+            // With auto start the run that follows ends by showing the next number.
+            if (autoStart == 0) {
+                EXPECT_EQ(d.Target().GetItemText(1051), "AB12345678");
+            }
             // Nothing of the scan reached the focused field.
             EXPECT_EQ(d.Target().GetItemText(1050), "");
             EXPECT_EQ(gui::BarcodeText(129), "");

@@ -8,6 +8,8 @@
 #include "core/flash_check.h"
 #include "core/flash_erase.h"
 #include "core/progress.h"
+#include "core/settings.h"
+#include "gui/code_file_actions.h"
 #include "core/target_state.h"
 #include "debugif/debugif_reset.h"
 #include "gui/artwork.h"
@@ -205,6 +207,69 @@ TEST_F(QtMainWindowTest, AboutBoxFitsItsTexts) {
     gui::MainDialog dialog;
     dialog.DoModal();
     EXPECT_TRUE(ui::TranscriptHas("[100] end 1"));
+}
+
+// AUTO PROGRAM through the debug library on the emulated F149, with F5
+// pressed three times and AUTO PROG. clicked while it runs: one run, every
+// press dropped, the board programmed; the window as it ends is pictured.
+TEST_F(QtMainWindowTest, AutoProgramRunDropsInputQueuedMeanwhile) {
+    testsupport::WriteFile(emulated_.work().File("a.txt"),
+                           "@1100\n01 02 03 04 05 06 07 08\n@FFFE\n00 11\nq\n");
+    ui::TestSession session;
+    std::string report;
+    session.OnDialog(107, [&](ui::Driver& d) {
+        gui::Frame.FirmwareUpdateOffer = 0;
+        core::Settings.FlashEraseModeIndex = 1;
+        core::Settings.VerifyModeIndex = 1;
+        core::Settings.ApplicationStartEnable = 1;
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, emulated_.work().File("a.txt")), 1);
+        static ui::Driver* driver = nullptr;
+        static bool sent = false;
+        driver = &d;
+        sent = false;
+        static core::ProgressState installed;
+        installed = core::Progress;
+        core::ProgressOperationSet(
+            [](int32_t percent, void*) {
+                if (!sent) {
+                    sent = true;
+                    driver->Key(ui::VK_F5);
+                    driver->Key(ui::VK_F5);
+                    driver->Key(ui::VK_F5);
+                    driver->Click(1001);
+                }
+                installed.operation(percent, installed.context);
+            },
+            nullptr);
+        ui::TranscriptClear();
+        d.Click(1001);
+        core::Progress = installed;
+        QCoreApplication::processEvents();
+        report = d.Target().GetItemText(1026);
+        const std::vector<ui::PaintedBitmap> drawn = Shown(d);
+        ASSERT_EQ(drawn.size(), 12u);
+        EXPECT_EQ(drawn[gui::kRowAutoProgram].bitmap, gui::kLampPassed);
+        EXPECT_EQ(drawn[gui::kRowWrite].bitmap, gui::kLampPassed);
+        EXPECT_EQ(drawn[gui::kRowPicture].bitmap, gui::kPicturePass);
+        EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "main-window-auto-program.png"));
+        d.Close();
+    });
+    gui::MainDialog dialog;
+    dialog.DoModal();
+    EXPECT_NE(report.find("Flash programming ....................\t done\r\n"
+                          "Verifying Flash Memory ...................\t OK\r\n"
+                          " -------- D O N E --- ( run time ="),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find(" --- Resetting Target device --- \r\n"), std::string::npos);
+    size_t runs = 0;
+    size_t dropped = 0;
+    for (const std::string& line : ui::TranscriptLines()) {
+        runs += line.find("run 1001") != std::string::npos ? 1 : 0;
+        dropped += line.find("dropped") != std::string::npos ? 1 : 0;
+    }
+    EXPECT_EQ(runs, 1u) << ui::TranscriptText();
+    EXPECT_GE(dropped, 4u) << ui::TranscriptText();
 }
 
 TEST_F(QtMainWindowTest, StartUpPictureShowsTheArtwork) {

@@ -1,0 +1,210 @@
+#include "gui/adapter_tools.h"
+
+#include "core/debug_api.h"
+#include "core/settings.h"
+#include "core/target_connect.h"
+#include "gui/procedure_frame.h"
+#include "platform/prompt.h"
+
+#include <algorithm>
+
+namespace gui {
+
+namespace {
+
+using ui::ControlKind;
+
+constexpr int32_t kErrorErased = 56;
+
+ui::DialogTemplate FirmwareTemplate() {
+    return ui::DialogTemplate{
+        221, "MSP-FET430UIF Firmware Update", 260, 120,
+        {
+            {-1, ControlKind::Static, "Available firmware version:", {8, 8, 120, 9}},
+            {1180, ControlKind::Static, "", {132, 8, 120, 9}},
+            {-1, ControlKind::Static, "Current firmware version:", {8, 22, 120, 9}},
+            {1182, ControlKind::Static, "", {132, 22, 120, 9}},
+            {1179, ControlKind::Static, "0", {8, 40, 244, 9}},
+            {1178, ControlKind::Progress, "", {8, 54, 244, 12}},
+            {1177, ControlKind::Button, "Start Update", {8, 96, 70, 16}},
+            {ui::IDCANCEL, ControlKind::Button, "Close", {182, 96, 70, 16}},
+        }};
+}
+
+std::string LastErrorText() {
+    const char* text = core::Debug_Error_String(core::Debug_Error_Number());
+    return text != nullptr ? text : "";
+}
+
+void UpdateCallback(uint32_t step, uint32_t value1, uint32_t, void* context) {
+    static_cast<CMSP_FET430UIF_SetupDlg*>(context)->Step(step, value1);
+}
+
+// The box text of both versions and what they say about the adapter.
+std::string VersionsText(const std::string& available, const std::string& current, bool question) {
+    std::string text = "Available firmware version:\r\n    " + available +
+                       "\r\nCurrent firmware version in the MSP-FET430UIF:\r\n    " + current +
+                       "\r\n\r\n";
+    if (current == "1.00.00.000") {
+        text += "WARNING!!!. Probably it is the EZ430 stick.\r\n"
+                "It is not recommended to modify the firmware in the EZ430.\r\n"
+                "The EZ430 can be destroyed if you reload the new firmware.\r\n\r\n";
+        if (question) {
+            text += "Would you like to overwrite firmware anyway? \r\n\r\n";
+        }
+    } else if (current != available) {
+        text += "The MSP-FET430UIF has not the same firmware.\r\n\r\n";
+        if (question) {
+            text += "Would you like to download current firmware?\r\n\r\n";
+        }
+    } else {
+        text += "The MSP-FET430UIF has the same firmware.\r\n\r\n";
+        if (question) {
+            text += "Would you like to overwrite/repair firmware? \r\n\r\n";
+        }
+    }
+    return text;
+}
+
+// Steps 1-3 of both tools: the versions when the adapter is on USB and
+// opens. False after the box that says why not.
+bool VersionsRead(std::string& available, std::string& current) {
+    if (core::Settings.CommPortIndex != 3) {
+        TimedMessageBox("The USB FET has not been selected.\r\n\r\n"
+                        "Please select the TI-USB communication port\r\n"
+                        "and try again.\r\n\r\n",
+                        "Warning", platform::MB_ICONQUESTION);
+        return false;
+    }
+    available = LibraryVersionText();
+    current = FirmwareVersionText();
+    if (core::TargetOpen() != 1) {
+        TimedMessageBox("MSP430.dll initialization error.\r\n\r\n"
+                        "Check communication port setup\r\n"
+                        "or connection with the USB-FET adapter.\r\n",
+                        "Error", platform::MB_ICONERROR);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string VersionDotted(int32_t version) {
+    std::string text = std::to_string(version);
+    if (text.size() == 8) {
+        text.insert(1, ".");
+        text.insert(4, ".");
+        text.insert(7, ".");
+    }
+    return text;
+}
+
+std::string LibraryVersionText() {
+    core::TargetClose();
+    int32_t version = 0;
+    if (core::Debug_Initialize("LPT1", &version) != core::kDebugOk) {
+        return "n/a";
+    }
+    core::Debug_Close(0);
+    return VersionDotted(version);
+}
+
+std::string FirmwareVersionText() {
+    core::TargetClose();
+    if (core::TargetOpen() != 1) {
+        return core::Debug_Error_Number() == kErrorErased ? "Erased!" : LastErrorText();
+    }
+    int32_t version = 0;
+    if (core::Debug_FET_GetFwVersion(&version) != core::kDebugOk) {
+        return LastErrorText();
+    }
+    return VersionDotted(version);
+}
+
+void AdapterFirmwareVersionShow() {
+    std::string available;
+    std::string current;
+    if (!VersionsRead(available, current)) {
+        return;
+    }
+    TimedMessageBox(VersionsText(available, current, false), "Info", platform::MB_OK);
+}
+
+void AdapterFirmwareDownload() {
+    std::string available;
+    std::string current;
+    if (!VersionsRead(available, current)) {
+        return;
+    }
+    const std::string text = "Warning: \r\n"
+                             " Please use the following downloader to upgrade/downgrade\r\n"
+                             " the TI's MSP-FET430UIF (USB-FET) only.\r\n\r\n"
+                             "Important: \r\n"
+                             " Please DO NOT download firmware to the TI's EZ430 stick.\r\n\r\n" +
+                             VersionsText(available, current, true);
+    if (TimedMessageBox(text, "Warning", platform::MB_YESNO) != platform::IDYES ||
+        TimedMessageBox("Are you sure?\r\n\r\n    ", "Warning",
+                        platform::MB_YESNO | platform::MB_ICONQUESTION) != platform::IDYES) {
+        return;
+    }
+    AdapterFirmwareUpdateRun();
+}
+
+CMSP_FET430UIF_SetupDlg::CMSP_FET430UIF_SetupDlg() : ui::Dialog(FirmwareTemplate()) {
+    Map(ui::BN_CLICKED, 1177, [this] { OnStartUpdate(); });
+}
+
+bool CMSP_FET430UIF_SetupDlg::OnInitDialog() {
+    SetItemText(1180, LibraryVersionText());
+    SetItemText(1182, FirmwareVersionText());
+    SetItemText(1179, "0");
+    SetRange(1178, 0, 100);
+    SetPos(1178, 0);
+    return true;
+}
+
+void CMSP_FET430UIF_SetupDlg::Step(uint32_t step, uint32_t value) {
+    switch (step) {
+    case 0:
+        SetItemText(1179, "Initializing Bootloader...");
+        EnableItem(1177, false);
+        break;
+    case 1: SetItemText(1179, "Erasing Interrupt Vectors..."); break;
+    case 2: SetItemText(1179, "Erasing Firmware..."); break;
+    case 3: SetItemText(1179, "Programming New Firmware..."); break;
+    case 4: {
+        const int32_t percent = static_cast<int32_t>(std::min<uint32_t>(value, 100));
+        SetPos(1178, percent);
+        SetItemText(1179, std::to_string(percent));
+        break;
+    }
+    case 5: SetItemText(1179, "Finishing..."); break;
+    case 6:
+        SetItemText(1179, "Update Complete.");
+        EnableItem(1177, true);
+        break;
+    case 7:
+        SetItemText(1179, LastErrorText());
+        EnableItem(1177, true);
+        break;
+    case 8: SetItemText(1179, "Wait for Bootloader to timeout (ca. 10s)..."); break;
+    default: break;
+    }
+    UpdateWindow();
+}
+
+void CMSP_FET430UIF_SetupDlg::OnStartUpdate() {
+    const int32_t r = core::Debug_FET_FwUpdate(nullptr, UpdateCallback, this);
+    if (r == 0) {
+        SetItemText(1179, "100");
+        SetPos(1178, 100);
+    } else {
+        // The operator must see why nothing was updated.
+        SetItemText(1179, LastErrorText());
+    }
+    SetItemText(1182, FirmwareVersionText());
+    UpdateWindow();
+}
+
+} // namespace gui

@@ -1,0 +1,721 @@
+#include "gui/procedure_steps.h"
+
+#include "core/code_image.h"
+#include "core/device_select.h"
+#include "core/flash_check.h"
+#include "core/flash_erase.h"
+#include "core/flash_fuse.h"
+#include "core/flash_read.h"
+#include "core/flash_state.h"
+#include "core/flash_verify.h"
+#include "core/flash_write.h"
+#include "core/memory_map.h"
+#include "core/program_image.h"
+#include "core/retained_data.h"
+#include "core/segment_table.h"
+#include "core/serial_data.h"
+#include "core/settings.h"
+#include "core/target_state.h"
+#include "gui/action_state.h"
+#include "gui/code_file_actions.h"
+#include "gui/main_dialog.h"
+#include "gui/main_window_state.h"
+#include "gui/preferences.h"
+#include "gui/procedure_frame.h"
+#include "gui/serial_number.h"
+#include "core/model_text.h"
+#include "gui/sn_hooks.h"
+#include "gui/status_lamps.h"
+#include "platform/prompt.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace gui {
+
+ActionsState Actions;
+
+namespace {
+
+using core::Settings;
+
+constexpr uint32_t kErrorBox = platform::MB_OK | platform::MB_ICONERROR;         // 0x10
+constexpr uint32_t kYesNoWarning = platform::MB_YESNO | platform::MB_ICONWARNING; // 0x34
+
+std::string Hex8(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%8.8X", value);
+    return text;
+}
+
+void Action(const char* text) {
+    MainWindowSetText(1032, text);
+}
+
+bool SnOn() {
+    return Settings.SerializationEnable == 1;
+}
+bool ModelOn() {
+    return Settings.ModelTextEnable == 1;
+}
+
+// Something must be kept through an erase on the device of the given series.
+bool RetainWanted(int32_t series) {
+    return (Settings.RetainInfoCalData == 1 && series == 2) || Settings.RetainDefinedData == 1;
+}
+
+bool AllErased(const uint8_t* bytes, int32_t count) {
+    return std::all_of(bytes, bytes + count, [](uint8_t b) { return b == 0xFF; });
+}
+
+} // namespace
+
+int32_t ImagePrepare(int32_t place, int32_t options) {
+    const int32_t r = core::ProgramImagePrepare(place, Actions.snOverlapRun == 1 ? 0 : options);
+    int32_t start = 0;
+    int32_t length = 0;
+    if (Actions.retainOverlapRun == 1 && Settings.RetainDefinedData == 1 &&
+        core::RetainRange(start, length) == 1) {
+        // The operator chose to keep the retained bytes over the code there.
+        for (int32_t a = start & ~1; a < start + length; a += 2) {
+            core::Images.WriteMask[core::WordIndex(a)] = 0;
+            core::Images.VerifyMask[core::WordIndex(a)] = 0;
+        }
+        core::SegmentFlagsUpdate();
+    }
+    return r;
+}
+
+void LampSet(int32_t row, int32_t bitmap) {
+    StatusDisplay.StatusLampTable[static_cast<size_t>(row)].bitmap = bitmap;
+}
+
+int32_t LampGet(int32_t row) {
+    return StatusDisplay.StatusLampTable[static_cast<size_t>(row)].bitmap;
+}
+
+int32_t SnListEmptyCheck(int32_t terminating) {
+    if (SnOn() && Settings.SNDispFormatIndex == 7 && Serialization().ListCount() < 1) {
+        std::string text = "The SN list is empty.\r\n"
+                           "Please select the new SN list file\r\n"
+                           "or disable serialization from the file.\r\n";
+        if (terminating != 0) {
+            text += "\r\nProcedure terminated.\r\n";
+        }
+        TimedMessageBox(text, "Empty SN list", platform::MB_ICONQUESTION);
+        ResultSound(terminating != 0 ? kSoundError : kSoundWarning);
+        return 0;
+    }
+    return 1;
+}
+
+int32_t RetainReadStep() {
+    if (!RetainWanted(core::SelectedDevice.series)) {
+        return 1;
+    }
+    const int32_t prepared = TargetPrepare();
+    if (prepared != 1) {
+        return prepared;
+    }
+    if (!RetainWanted(core::MemoryMap.active.series)) {
+        return 1;
+    }
+    Action("Reading Retain Data");
+    ReportAppend("Reading Retain Data ..........");
+    int32_t r = core::RetainedDataRead();
+    if (r == 1) {
+        // An area erased by an earlier run whose restore failed: its copy is
+        // the one still pending, not the blank bytes read now.
+        core::FlashOpsState& f = core::FlashOps;
+        if (Actions.dcoPending == 1 && f.dcoCopyValid == 1 && AllErased(f.dcoCopy, core::kDcoSize)) {
+            std::memcpy(f.dcoCopy, Actions.dcoCopy, core::kDcoSize);
+        }
+        if (Actions.retainPending == 1 && f.retainCopyLength == Actions.retainCopyLength &&
+            f.retainCopyStart == Actions.retainCopyStart &&
+            AllErased(f.retainCopy, f.retainCopyLength)) {
+            std::memcpy(f.retainCopy, Actions.retainCopy, static_cast<size_t>(f.retainCopyLength));
+        }
+    }
+    if (r == 4) {
+        TimedMessageBox("Read error!!", "Error", kErrorBox);
+    }
+    ReportDoneFailed(r & 1);
+    return r;
+}
+
+int32_t RetainRestoreStep() {
+    if (!RetainWanted(core::MemoryMap.active.series) && !RetainWanted(core::SelectedDevice.series)) {
+        return 1;
+    }
+    const int32_t r = core::RetainedDataRestore();
+    if ((r & 0x10) != 0) {
+        Action("Restoring Retain Data");
+        ReportAppend("Restoring Retain Data ...................");
+    } else {
+        Action("Verifying Retain Data");
+        ReportAppend("Verifying Retain Data ...................");
+    }
+    ReportDoneFailed(r & 1);
+    core::FlashOpsState& f = core::FlashOps;
+    if ((r & 1) == 1) {
+        Actions.dcoPending = 0;
+        Actions.retainPending = 0;
+    } else {
+        // Kept until a restore passes: the target may now hold 0xFF there.
+        if (f.dcoCopyValid == 1) {
+            Actions.dcoPending = 1;
+            std::memcpy(Actions.dcoCopy, f.dcoCopy, core::kDcoSize);
+        }
+        if (f.retainCopyLength > 0) {
+            Actions.retainPending = 1;
+            Actions.retainCopyStart = f.retainCopyStart;
+            Actions.retainCopyLength = f.retainCopyLength;
+            std::memcpy(Actions.retainCopy, f.retainCopy, static_cast<size_t>(f.retainCopyLength));
+        }
+    }
+    return r & 1;
+}
+
+int32_t EraseStep(int32_t mode) {
+    const int32_t k = RetainReadStep();
+    ProgressBarSetPos(0);
+    Actions.FlashWrittenFlags = 0;
+    if (k != 1) {
+        core::ConnectedDevice.identified = 0;
+        if (LampGet(kRowErase) != kLampStopped) {
+            LampSet(kRowErase, kLampFailed);
+        }
+        return 0;
+    }
+    if (TargetPrepare() != 1) {
+        core::ConnectedDevice.identified = 0;
+        return 0;
+    }
+    LampSet(kRowErase, kLampReady);
+    StatusLampsPaint();
+    Action("Erasing Memory");
+    ReportAppend("Erasing memory ............................");
+    const int32_t r = mode == 1 ? core::TargetEraseAll() : core::TargetErase();
+    ReportDoneFailed(r);
+    if (r == 1) {
+        LampSet(kRowErase, kLampPassed);
+    } else if (LampGet(kRowErase) != kLampStopped) {
+        LampSet(kRowErase, kLampFailed);
+    }
+    ProgressBarSetPos(100);
+    StatusLampsPaint();
+    const int32_t restored = RetainRestoreStep();
+    if (restored != 1) {
+        LampSet(kRowErase, kLampFailed);
+    }
+    core::ConnectedDevice.identified = 0;
+    return (r == 1 && restored == 1) ? 1 : 0;
+}
+
+int32_t BlankCheckStep() {
+    if (TargetPrepare() != 1) {
+        return 0;
+    }
+    Action("Memory Blank checking");
+    int32_t e = 0;
+    int32_t s = 0;
+    for (int round = 0; round < 2; ++round) {
+        ReportAppend("All memory Blank checking..........");
+        ProgressBarSetPos(0);
+        e = core::TargetEraseVerify();
+        s = 1;
+        if ((e & 0xF0) != 0) {
+            ReportOkFailedBlown(0);
+            ReportAppend("   --,,-- without protected area...");
+        }
+        e &= 0x0F;
+        ReportOkFailedBlown(e);
+        if (e != 1) {
+            ReportAppend("Selected Memory Blank checking.");
+            s = core::TargetBlankCheck();
+            ReportOkFailedBlown(s);
+        }
+        if (s == 1) {
+            break;
+        }
+    }
+    int32_t result;
+    if (e == 1) {
+        LampSet(kRowBlankCheck, kLampPassed);
+        ProgressBarSetPos(100);
+        result = 1;
+    } else if (s == 1) {
+        LampSet(kRowBlankCheck, kLampPassedKept);
+        ProgressBarSetPos(100);
+        result = 1;
+    } else {
+        LampSet(kRowBlankCheck, kLampFailed);
+        result = e;
+    }
+    StatusLampsPaint();
+    return result;
+}
+
+int32_t WriteBlock(int32_t start, int32_t length, int32_t n, int32_t total) {
+    if (length <= 0) {
+        return 1;
+    }
+    if (core::TargetWriteImageBlock(start, length) != 1) {
+        char text[96];
+        std::snprintf(text, sizeof text, " Flash Write Error !!! \r\n\r\n Segment Address - 0x%4.4X   ",
+                      static_cast<unsigned>(start));
+        TimedMessageBox(text, "Error", kErrorBox);
+        return 0;
+    }
+    ProgressBarSetPos(n * 100 / total + 1);
+    return 1;
+}
+
+int32_t WriteStep() {
+    if (core::Images.CodeImageHasData == 0) {
+        CodeFileOpen();
+        if (core::Images.CodeImageHasData == 0) {
+            return 0;
+        }
+    }
+    if (TargetPrepare() != 1) {
+        return 0;
+    }
+    MainWindowSetText(1048, "");
+    if (MainWindow.TheMainDialog != nullptr) {
+        MainWindow.TheMainDialog->UpdateWindow();
+    }
+    ImagePrepare(Frame.AutoProgramActive, 0);
+    if (core::ProgramImageFitsDevice() != 1) {
+        ReportAppend(" WARNING!! Code size (including Serial Number\r\n");
+        ReportAppend("  and Model Text) is exceeding the Target\r\n");
+        ReportAppend("  Microcontroller Flash Memory space.\r\n");
+        LampSet(kRowWrite, kLampFailed);
+        StatusLampsPaint();
+        if (TimedMessageBox("Code size ( including Serial Number and Model Text )\r\n\r\n"
+                            "exceeds the Target Microcontroller Flash Memory space.\r\n\r\n"
+                            "Would you like to continue writing process anyway?",
+                            "Error", kYesNoWarning) != platform::IDYES) {
+            ReportAppend("  Writing procedure terminated .........");
+            ReportDoneFailed(0);
+            return kResultStopped;
+        }
+        ReportAppend("  Writing procedure continue anyway.\r\n");
+    }
+    if (ImagePrepare(Frame.AutoProgramActive, 1) != 1) {
+        ReportAppend("Serial Number or Model Text is defined\r\n");
+        ReportAppend(" on the active code space.\r\n");
+        ReportAppend(" Please check the serialization setup.\r\n");
+        if (Actions.SnOverlapAccepted != 1) {
+            if (TimedMessageBox(kSnOverlapQuestion, "Error", kYesNoWarning) != platform::IDYES) {
+                ReportAppend(" Writing procedure terminated .........");
+                ReportDoneFailed(0);
+                return 0;
+            }
+            ImagePrepare(Frame.AutoProgramActive, 0);
+            ReportAppend(" Writing procedure continue anyway .......\r\n");
+        }
+    }
+    Actions.SnOverlapAccepted = 0;
+
+    ProgressBarSetPos(0);
+    Action("Flash programming");
+    ReportAppend("Flash programming .................");
+    const core::SegmentTableState& table = core::SegmentTable;
+    const int32_t count = table.count;
+    const int32_t infoCount = std::min(core::MemoryMap.active.infoSegments, count);
+    int32_t total = 1;
+    for (int32_t i = 0; i < count; ++i) {
+        total += table.segments[i].needsWrite != 0 ? 1 : 0;
+    }
+    int32_t n = 0;
+    int32_t ok = 1;
+    for (int32_t i = 0; i < infoCount && ok == 1; ++i) {
+        const core::MemorySegment& s = table.segments[i];
+        if (s.needsWrite != 0) {
+            ++n;
+            ok = WriteBlock(s.start, s.length, n, total);
+            Actions.FlashWrittenFlags |= kFlashWritten;
+        }
+    }
+    const int32_t g = std::max(total / 10, 4);
+    for (int32_t first = infoCount; first < count && ok == 1; first += g) {
+        const int32_t last = std::min(first + g, count);
+        bool whole = true;
+        for (int32_t i = first; i < last; ++i) {
+            whole = whole && table.segments[i].needsWrite != 0;
+        }
+        if (!whole) {
+            for (int32_t i = first; i < last && ok == 1; ++i) {
+                const core::MemorySegment& s = table.segments[i];
+                if (s.needsWrite != 0) {
+                    ++n;
+                    ok = WriteBlock(s.start, s.length, n, total);
+                    Actions.FlashWrittenFlags |= kFlashWritten;
+                }
+            }
+        } else {
+            int32_t length = 0;
+            for (int32_t i = first; i < last; ++i) {
+                length += table.segments[i].length;
+            }
+            n += last - first;
+            if (length != 0) {
+                ok = WriteBlock(table.segments[first].start, length, n, total);
+                Actions.FlashWrittenFlags |= kFlashWritten;
+            }
+        }
+    }
+    ReportDoneFailed(ok);
+    if (ok == 1) {
+        LampSet(kRowWrite, kLampPassed);
+        ProgressBarSetPos(100);
+    } else {
+        LampSet(kRowWrite, kLampFailed);
+    }
+    if (Frame.SnWrittenThisRun == 1) {
+        if (ok == 1) {
+            // The number packed for this run, as the SN step took it.
+            const std::string sn = SerialNumber.SerialNumberText;
+            ReportAppend("Writing SN - ... " + sn + " ...");
+            Actions.FlashWrittenFlags |= kSnWritten;
+            ReportDoneFailed(ok);
+            LampSet(kRowSerialNumber, kLampPassed);
+        } else {
+            LampSet(kRowSerialNumber, kLampFailed);
+        }
+    }
+    StatusLampsPaint();
+    return ok;
+}
+
+int32_t VerifyStep(int32_t full) {
+    if (TargetPrepare() != 1) {
+        return 0;
+    }
+    const int32_t mode = Settings.VerifyModeIndex;
+    core::ProgramImageChecksum();
+    const uint32_t imageSum = core::Images.ImageChecksum;
+    core::FlashOps.checksumTotal = 0;
+    MainWindowSetText(1047, Hex8(imageSum));
+    MainWindowSetText(1048, "");
+    int32_t ok = 1;
+    if (full == 0 && mode == 2) {
+        Action("Verifying check sum");
+        ReportAppend("Verifying check sum ......................");
+        ok = core::TargetVerifyChecksum();
+        MainWindowSetText(1048, Hex8(core::FlashOps.checksumTotal));
+        ReportOkFailedBlown(ok);
+        LampSet(kRowChecksum, ok == 1 ? kLampPassed : kLampFailed);
+    }
+    if (ok == 1 && (full == 1 || mode == 1)) {
+        Action("Verifying Flash Memory");
+        ReportAppend("Verifying Flash Memory ................");
+        const core::SegmentTableState& table = core::SegmentTable;
+        int32_t total = 1;
+        for (int32_t i = 0; i < table.count; ++i) {
+            total += table.segments[i].needsCheck != 0 ? 1 : 0;
+        }
+        ProgressBarSetPos(0);
+        core::ReadImageClear();
+        int32_t k = 0;
+        int32_t failedAt = 0;
+        for (int32_t i = 0; i < table.count; ++i) {
+            const core::MemorySegment& s = table.segments[i];
+            if (s.needsCheck == 0) {
+                continue;
+            }
+            ok = core::TargetVerifyRange(s.start, s.length);
+            if (ok != 1) {
+                failedAt = s.start;
+                break;
+            }
+            ++k;
+            ProgressBarSetPos(k * 100 / total + 1);
+        }
+        ReportOkFailedBlown(ok);
+        if (ok != 1) {
+            char line[64];
+            std::snprintf(line, sizeof line, " Verification error - sector addr 0x%4.4X\r\n:",
+                          static_cast<unsigned>(failedAt));
+            ReportAppend(line);
+        }
+    }
+    if (ok == 1) {
+        LampSet(kRowVerify, kLampPassed);
+        ProgressBarSetPos(100);
+    } else {
+        LampSet(kRowVerify, kLampFailed);
+    }
+    if (mode != 0 || full == 1) {
+        MainWindowSetText(1048, Hex8(core::FlashOps.checksumTotal));
+        LampSet(kRowChecksum,
+                core::FlashOps.checksumTotal == imageSum ? kLampPassed : kLampFailed);
+    }
+    if (full == 0 && ok == 1) {
+        ok = SnVerifyStep();
+        if (ok != 1) {
+            LampSet(kRowChecksum, kLampFailed);
+        }
+    }
+    StatusLampsPaint();
+    return ok;
+}
+
+int32_t SnVerifyStep() {
+    if (!SnOn()) {
+        return 1;
+    }
+    const bool model = ModelOn();
+    if (model) {
+        Action("Verifying SN and Label");
+        ReportAppend("Verifying SN and Label ........");
+    } else {
+        Action("Verifying SN");
+        ReportAppend("Verifying SN .............");
+    }
+    int32_t ok = 1;
+    const int32_t snCount = core::SerialNumberPlacedCount();
+    const int32_t snStart = Settings.SNStartAddress;
+    if (snCount > 0) {
+        ok = core::TargetReadRange(snStart, snCount) == 1 &&
+                     core::InImage(snStart) &&
+                     std::memcmp(&core::Images.ReadImage[core::ImageIndex(snStart)],
+                                 core::SerialData.SerialNumberBytes,
+                                 static_cast<size_t>(snCount)) == 0
+                 ? 1
+                 : 0;
+    }
+    const int32_t modelCount = core::ModelTextPlacedCount();
+    const int32_t modelStart = Settings.ModelTextStartAddr;
+    if (ok == 1 && model && modelCount > 0) {
+        ok = core::TargetReadRange(modelStart, modelCount) == 1 && core::InImage(modelStart) &&
+                     std::memcmp(&core::Images.ReadImage[core::ImageIndex(modelStart)],
+                                 core::SerialData.ModelTextBytes,
+                                 static_cast<size_t>(modelCount)) == 0
+                 ? 1
+                 : 0;
+    }
+    ReportDoneFailed(ok);
+    return ok;
+}
+
+int32_t DcoCheckStep(int32_t skip) {
+    if (skip == 1 || Settings.CheckDCOconstants_F2xx == 0) {
+        return 1;
+    }
+    if (TargetPrepare() != 1) {
+        return 0;
+    }
+    if (core::MemoryMap.active.series != 2) {
+        return 1;
+    }
+    Action("DCO constants verification");
+    ReportAppend("DCO constants verification....");
+    int32_t ok = core::TargetReadRange(core::kDcoStart, core::kDcoSize) == 1 ? 1 : 0;
+    for (int32_t a = core::kDcoStart; ok == 1 && a < core::kDcoStart + core::kDcoSize; a += 2) {
+        const uint8_t* b = &core::Images.ReadImage[core::ImageIndex(a)];
+        const uint32_t word = b[0] | (b[1] << 8);
+        if (word == 0x0000 || word == 0xFFFF) {
+            ok = 0;
+        }
+    }
+    ReportDoneFailed(ok);
+    return ok;
+}
+
+int32_t ReadStep(int32_t all) {
+    if (TargetPrepare() != 1) {
+        return 0;
+    }
+    LampSet(kRowRead, kLampReady);
+    StatusLampsPaint();
+    LabelReadStep(1);
+    core::ReadMaskBuild(all);
+    // Nothing of an earlier read may pass for this one's.
+    core::ReadImageClear();
+    const int32_t flashEnd = std::min(core::SelectedDevice.flashEnd, core::kImageEnd);
+    int32_t total = 2;
+    for (int32_t a = core::kImageStart; a + 1 <= flashEnd; a += 2) {
+        total += core::Images.ReadMask[core::WordIndex(a)] != 0 ? 1 : 0;
+    }
+    ProgressBarSetPos(0);
+    Action("Reading Flash memory");
+    ReportAppend("Reading Flash memory .................");
+    int32_t result = 1;
+    int32_t done = 0;
+    int32_t lastSet = 0;
+    const core::SegmentTableState& table = core::SegmentTable;
+    bool stop = false;
+    for (int32_t i = 0; i < table.count && !stop; ++i) {
+        const core::MemorySegment& s = table.segments[i];
+        const int32_t size = std::min(s.length, 512);
+        for (int32_t address = s.start; address < s.start + s.length; address += 512) {
+            const int32_t r = core::TargetReadSelectedRange(address, size);
+            int32_t words = 0;
+            for (int32_t a = address; a < address + size; a += 2) {
+                if (core::InImage(a)) {
+                    words += core::Images.ReadMask[core::WordIndex(a)] != 0 ? 1 : 0;
+                }
+            }
+            if (r == 4) {
+                if (TimedMessageBox("     Read error !!!\r\n\r\nWould you like to continue anyway?",
+                                    "Warning", kYesNoWarning) != platform::IDYES) {
+                    result = 0;
+                    stop = true;
+                    break;
+                }
+                // Skipped: these words were not read, so they are not data.
+                for (int32_t a = address; a < address + size; a += 2) {
+                    if (core::InImage(a)) {
+                        core::Images.ReadMask[core::WordIndex(a)] = 0;
+                    }
+                }
+                result = 0;
+            }
+            done += words;
+            const int32_t percent = done * 100 / total + 1;
+            if (percent - lastSet > 5) {
+                ProgressBarSetPos(percent);
+                lastSet = percent;
+            }
+        }
+    }
+    ReportDoneFailed(result);
+    if (result == 1) {
+        LampSet(kRowRead, kLampPassed);
+        ProgressBarSetPos(100);
+    } else {
+        LampSet(kRowRead, kLampFailed);
+    }
+    StatusLampsPaint();
+    return result;
+}
+
+int32_t LabelReadStep(int32_t) {
+    if (!SnOn() && !ModelOn()) {
+        return 1;
+    }
+    const int32_t prepared = TargetPrepare();
+    if (prepared != 1) {
+        return prepared;
+    }
+    Action("Reading Target Label");
+    ReportAppend("Reading Target Label.................");
+    int32_t r = Serialization().ReadBack();
+    if (r == 4) {
+        TimedMessageBox("Read error!!", "Error", kErrorBox);
+    } else {
+        std::string model;
+        core::BytesToText(SerialNumber.ModelTextMode, core::ModelTextPlacedCount(),
+                          core::SerialData.ModelTextBytes + core::kModelTextMax, model);
+        MainWindowSetText(1054, model);
+        if ((r & 1) != 0) {
+            MainWindowSetText(1055, SerialNumber.SnReadBackText);
+            r |= 0x10;
+        } else {
+            MainWindowSetText(1055, "????");
+            r |= 1;
+        }
+    }
+    ReportDoneFailed(r & 1);
+    return r;
+}
+
+int32_t SnStep(int32_t single) {
+    Actions.SnPromptNeeded = 0;
+    SerialNumber.SnStatus = kSnStatusNew;
+    const SerializationHooks& hooks = Serialization();
+    if (!SnOn()) {
+        SerialNumber.ManualSnFlag = 0;
+        return 1;
+    }
+    std::string kept = MainWindow.TheMainDialog != nullptr
+                           ? MainWindow.TheMainDialog->GetItemText(1051)
+                           : std::string();
+    if (kept.size() > 258) {
+        kept.resize(258);
+    }
+    if (SerialNumber.SnFromBarcode == 1) {
+        SerialNumber.ManualSnFlag = 0;
+    }
+    if (SerialNumber.ManualSnFlag == 1) {
+        SerialNumber.SnStatus |= kSnStatusManual;
+        if (hooks.HistoryContains(kept) != 0) {
+            Actions.SnPromptNeeded = 1;
+        }
+    }
+    int32_t r = LabelReadStep(single);
+    if (r == 0) {
+        return 0;
+    }
+    if (r == 4) {
+        // The label could not be read: nothing is written over it.
+        return 0;
+    }
+    if (((((r & 0x30) != 0) && Settings.SNExistWarnEn == 1) || SerialNumber.ManualSnFlag == 1) &&
+        (Settings.SNDispFormatIndex != 6 || Settings.SNExistWarnEn == 1)) {
+        Actions.SnPromptNeeded = 1;
+    }
+    if (Actions.SnPromptNeeded == 1) {
+        if (hooks.EditSn(kept) == kResultStopped) {
+            return kResultStopped;
+        }
+        // The number the operator chose in the editor goes into the field.
+        MainWindowSetText(1051, SerialNumber.SnEditResultText.empty() ? kept
+                                                                       : SerialNumber.SnEditResultText);
+    }
+    Frame.SnWrittenThisRun = 1;
+    const std::string text = MainWindow.TheMainDialog != nullptr
+                                 ? MainWindow.TheMainDialog->GetItemText(1051)
+                                 : kept;
+    hooks.FromText(text);
+    r &= 1;
+    if (single == 1) {
+        // The prepared model text (the first half) goes out as it is.
+        Action("Writing Serial Number");
+        ReportAppend("Writing Serial Number - " + text);
+        r = core::TargetWriteData(Settings.SNStartAddress, core::SerialNumberPlacedCount(),
+                                  core::SerialData.SerialNumberBytes);
+        if (ModelOn()) {
+            // Both must be written: a failed SN write is not hidden by the model's.
+            r &= core::TargetWriteData(Settings.ModelTextStartAddr, core::ModelTextPlacedCount(),
+                                       core::SerialData.ModelTextBytes);
+        }
+        Actions.FlashWrittenFlags |= kSnWritten;
+        ReportDoneFailed(r);
+        if (r == 1) {
+            // The label must read back as written.
+            r = SnVerifyStep();
+        }
+        LabelReadStep(1);
+        if (r == 1) {
+            LampSet(kRowSerialNumber, kLampPassed);
+            hooks.HistoryAppend();
+            hooks.ComputeNext();
+            hooks.PackNext();
+            SerialNumberDisplayUpdate(1);
+        } else {
+            LampSet(kRowSerialNumber, kLampFailed);
+        }
+        StatusLampsPaint();
+    }
+    return r;
+}
+
+int32_t FuseBlowStep() {
+    if (Settings.BlowFuseEnable != 1) {
+        return 1;
+    }
+    ProgressBarSetPos(0);
+    ReportAppend("Blowing Security Fuse ..................");
+    const int32_t r = core::TargetBlowFuse();
+    ProgressBarSetPos(100);
+    ReportDoneFailed(r);
+    LampSet(kRowFuse, r == 1 ? kLampPassed : kLampFailed);
+    StatusLampsPaint();
+    return r;
+}
+
+} // namespace gui

@@ -1,0 +1,45 @@
+#pragma once
+// The step workers the programming procedures share. Each returns 1 passed,
+// 0 failed, 15 stopped by the operator (bits above the low one only where
+// noted); each sets its status lamp and appends its report lines.
+
+#include <cstdint>
+
+namespace gui {
+
+// The question when the serial number or model text lies on defined code.
+inline constexpr const char* kSnOverlapQuestion =
+    "Serial Number or Model Text location\r\n"
+    "overlaps active code space.\r\n\r\n"
+    "Please check the serialization setup.\r\n\r\n"
+    "Would you like to continue writing process anyway?";
+
+// 0 with the "Empty SN list" box when serialization takes its numbers from
+// a list that is empty; else 1. terminating: the box ends a run.
+int32_t SnListEmptyCheck(int32_t terminating);
+// Retain read, erase (mode 1: everything, 0: by the erase mode), restore.
+int32_t EraseStep(int32_t mode);
+int32_t RetainReadStep();
+int32_t RetainRestoreStep();
+int32_t BlankCheckStep();
+int32_t WriteStep();
+int32_t WriteBlock(int32_t start, int32_t length, int32_t n, int32_t total);
+// full 1: every segment read back whatever the verify mode, no SN check.
+int32_t VerifyStep(int32_t full);
+int32_t SnVerifyStep();
+int32_t DcoCheckStep(int32_t skip);
+// all 1: all memory, 0: the read options' space.
+int32_t ReadStep(int32_t all);
+// single 1: writes the serial number and model text at once; 0 (AUTO
+// PROGRAM): the write step places them in the image.
+int32_t SnStep(int32_t single);
+// The target's label: 1 nothing found, plus 0x10 a serial number found;
+// 4 read error; 0 not connected.
+int32_t LabelReadStep(int32_t x);
+int32_t FuseBlowStep();
+
+// Status lamp row set to bitmap (no paint).
+void LampSet(int32_t row, int32_t bitmap);
+int32_t LampGet(int32_t row);
+
+} // namespace gui

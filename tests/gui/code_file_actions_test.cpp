@@ -1,0 +1,149 @@
+// Reading code files from the main window: every format with its report
+// lines and "Source:" checksum, the failures, the programming-image mode and
+// ".out" files through a converter script.
+
+#include "core/code_file_names.h"
+#include "core/code_store.h"
+#include "tests/gui/actions_fixture.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
+
+namespace guitest {
+namespace {
+
+// The two bytes 0x12 0x34 at 0x1100 and the reset vector 0x1100, per format.
+struct FormatCase {
+    const char* name;
+    const char* text;
+};
+
+TEST_F(ActionsTest, EveryFormatReadsWithItsReport) {
+    const std::vector<FormatCase> cases = {
+        {"a.txt", "@1100\n12 34\n@FFFE\n00 11\nq\n"},
+        {"a.s19", "S10511001234A3\nS105FFFE0011EC\nS9030000FC\n"},
+        {"a.hex", ":021100001234A7\n:02FFFE000011F0\n:00000001FF\n"},
+        {"a.a43", ":021100001234A7\n:00000001FF\n"},
+    };
+    for (const FormatCase& c : cases) {
+        Config();
+        std::string report;
+        std::string source;
+        int32_t r = -5;
+        Run([&](ui::Driver& d) {
+            r = gui::CodeFileReadAndReport(0, CodeFile(c.name, c.text));
+            report = d.Target().GetItemText(1026);
+            source = d.Target().GetItemText(1047);
+            EXPECT_EQ(d.Target().GetItemText(1022), c.name);
+        });
+        EXPECT_EQ(r, 1) << c.name << report << ui::TranscriptText();
+        EXPECT_EQ(core::Images.CodeImage.data[core::ImageIndex(0x1100)], 0x12) << c.name;
+        EXPECT_NE(report.find("Reading Code File ........................"), std::string::npos);
+        EXPECT_NE(report.find("-- Code size = 0x000"), std::string::npos) << report;
+        EXPECT_EQ(source.rfind("0x", 0), 0u) << c.name;
+        EXPECT_EQ(source.size(), 10u);
+        EXPECT_EQ(core::Images.CodeImageHasData, 1);
+        ResetBetweenCases();
+    }
+}
+
+// Failures: a bad line leaves no code; an unknown extension says so and
+// leaves no code; a project is not read; a file that does not open changes
+// nothing; an empty file loads but leaves nothing to program.
+TEST_F(ActionsTest, CodeFileFailures) {
+    Config();
+    Run([&](ui::Driver& d) {
+        const std::string good = CodeFile("good.txt", "@1100\n12 34\nq\n");
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, good), 1);
+
+        session().Boxes().Answer(platform::IDOK);
+        EXPECT_EQ(gui::CodeFileReadAndReport(0, CodeFile("bad.txt", "@1100\n12 3G\nq\n")), 0);
+        EXPECT_EQ(core::Images.CodeImageHasData, 0);
+        EXPECT_EQ(core::Images.CodeImage.used[core::ImageIndex(0x1100)], 0);
+        EXPECT_TRUE(ui::TranscriptHas("is invalid. Reading terminated !!"));
+
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, good), 1);
+        session().Boxes().Answer(platform::IDOK);
+        EXPECT_EQ(gui::CodeFileReadAndReport(0, CodeFile("x.bin", "@1100\n12\nq\n")), 0);
+        EXPECT_TRUE(ui::TranscriptHas("This in not a valid Code File\" flags 0x30"));
+        EXPECT_EQ(core::Images.CodeImageHasData, 0);
+
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, good), 1);
+        EXPECT_EQ(gui::CodeFileReadAndReport(0, CodeFile("p.PRJ", "x")), -1);
+        EXPECT_EQ(core::Images.CodeImageHasData, 1);
+
+        session().Boxes().Answer(platform::IDOK);
+        EXPECT_EQ(gui::CodeFileReadAndReport(0, dir_.File("missing.txt")), 0);
+        EXPECT_TRUE(ui::TranscriptHas("box [Error] \"Open File or Read File Error"));
+        EXPECT_EQ(core::Images.CodeImageHasData, 1);
+        EXPECT_EQ(core::CodeFileNames.CodeFile.name, "good.txt");
+        EXPECT_EQ(d.Target().GetItemText(1022), "good.txt");
+
+        EXPECT_EQ(gui::CodeFileReadAndReport(0, CodeFile("empty.txt", "q\n")), 1);
+        EXPECT_EQ(core::Images.CodeImageHasData, 0);
+    });
+}
+
+// An empty image is refused by WRITE FLASH: the file dialog, then nothing.
+TEST_F(ActionsTest, EmptyImageIsNotWritten) {
+    Config("FlashEraseModeIndex 1\r\n");
+    Run([&](ui::Driver& d) {
+        Device("149");
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("empty.txt", "q\n")), 1);
+        session().Boxes().Answer(platform::IDOK);
+        session().CancelFile();
+        d.Click(1005);
+        EXPECT_NE(d.Target().GetItemText(1026).find(" --------------- FAILED !!! ---"), std::string::npos);
+    });
+    EXPECT_EQ(sim::Sim().Log().Count("MSP430_Memory"), 0u);
+}
+
+// Mode 1 loads into the programming image and keeps the current file.
+TEST_F(ActionsTest, ModeOneKeepsTheCurrentFile) {
+    Config();
+    Run([&](ui::Driver& d) {
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", "@1100\n12 34\nq\n")), 1);
+        ASSERT_EQ(gui::CodeFileReadAndReport(1, CodeFile("b.txt", "@1200\n56\nq\n")), 1);
+        EXPECT_EQ(core::CodeFileNames.CodeFile.name, "a.txt");
+        EXPECT_EQ(d.Target().GetItemText(1022), "a.txt");
+        EXPECT_EQ(core::Images.ProgramImage.data[core::ImageIndex(0x1200)], 0x56);
+        EXPECT_EQ(core::Images.CodeImage.used[core::ImageIndex(0x1200)], 0);
+    });
+}
+
+// ".out" through the converter: converted and read as HEX, the ".out"
+// stays current and a changed one is converted again by the reload; a
+// missing converter is an error box.
+TEST_F(ActionsTest, OutFilesThroughTheConverter) {
+    Config("FlashEraseModeIndex 1\r\nVerifyModeIndex 1\r\n");
+    const std::string tool = dir_.File("hexconv.sh");
+    testsupport::WriteFile(tool, "#!/bin/sh\nout=${4#-o=}\ncp \"$5\" \"$out\"\n");
+    ::chmod(tool.c_str(), 0755);
+    Run([&](ui::Driver& d) {
+        Device("149");
+        core::CodeLoad.TOOL1_filename = tool;
+        const std::string out = CodeFile("prog.out", ":021100001234A7\n:00000001FF\n");
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, out), 1) << ui::TranscriptText();
+        EXPECT_NE(d.Target().GetItemText(1026).find("Converting file prog.out...\t done"),
+                  std::string::npos)
+            << d.Target().GetItemText(1026);
+        EXPECT_EQ(core::CodeFileNames.CodeFile.name, "prog.out");
+        EXPECT_EQ(core::Images.CodeImage.data[core::ImageIndex(0x1100)], 0x12);
+
+        core::Settings.CodeFileReload = 1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20)); // a newer file time
+        CodeFile("prog.out", ":0211000056781F\n:00000001FF\n");
+        d.Click(1001);
+        EXPECT_EQ(sim::Sim().Peek(0x1100), 0x56) << d.Target().GetItemText(1026);
+
+        core::CodeLoad.TOOL1_filename = dir_.File("nothere");
+        session().Boxes().Answer(platform::IDOK);
+        EXPECT_EQ(gui::CodeFileReadAndReport(0, out), 0);
+        EXPECT_TRUE(ui::TranscriptHas("Error - hex430.exe file not found"));
+    });
+}
+
+} // namespace
+} // namespace guitest

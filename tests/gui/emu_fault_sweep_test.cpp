@@ -1,0 +1,339 @@
+// AUTO PROGRAM over the adapter link: the debug interface in process (the
+// library's own code), the emulated adapter with an F2274 on a
+// pseudo-terminal, the link's read time-outs cut short. A clean run counts
+// the adapter's requests N; then for every k < N the k-th reply is lost,
+// comes after the host's time-out, or carries an error status. A run that
+// says DONE has the programming image on every verified word, the factory
+// DCO bytes and the serial number in place; any other leaves no history
+// record, and a clean run afterwards passes with the factory DCO. Frame
+// faults of the adapter itself (cut, corrupt, wrong id, late, and on bulk
+// acknowledgements) are run once each.
+
+#include "core/debug_lib.h"
+#include "core/target_connect.h"
+#include "platform/module_path.h"
+#include "debugif/in_process_api.h"
+#include "debugif/link_timing.h"
+#include "sim/emu_adapter.h"
+#include "sim/emu_board.h"
+#include "sim/emu_pty.h"
+#include "sim/emu_target_handler.h"
+#include "tests/gui/actions_fixture.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace guitest {
+namespace {
+
+enum class ReplyFault { kLost, kLate, kError };
+
+// The target's handler with the k-th request's reply spoiled.
+class FaultingHandler final : public sim::EmuCommandHandler {
+public:
+    explicit FaultingHandler(sim::EmuCommandHandler& inner) : inner_(inner) {}
+    sim::EmuReply OnCommand(const sim::EmuRequest& request) override {
+        sim::EmuReply reply = inner_.OnCommand(request);
+        if (count++ != failAt.load()) {
+            return reply;
+        }
+        switch (fault.load()) {
+        case ReplyFault::kLost:
+            reply.answer = false;
+            break;
+        case ReplyFault::kLate:
+            std::this_thread::sleep_for(std::chrono::milliseconds(lateMs.load()));
+            break;
+        case ReplyFault::kError:
+            reply = sim::EmuReply::Error(5);
+            break;
+        }
+        return reply;
+    }
+    sim::EmuBulkAck OnBulkBlock(const sim::EmuBulkBlock& block) override {
+        return inner_.OnBulkBlock(block);
+    }
+
+    std::atomic<int32_t> lateMs{120};
+    std::atomic<int32_t> count{0};
+    std::atomic<int32_t> failAt{-1};
+    std::atomic<ReplyFault> fault{ReplyFault::kLost};
+
+private:
+    sim::EmuCommandHandler& inner_;
+};
+
+class EmuSweepTest : public ActionsTest {
+protected:
+    void SetUp() override {
+        ActionsTest::SetUp();
+        std::filesystem::create_directory(adapters_.path() / "adapters");
+        ::setenv("QUILL_EMULATED_ADAPTERS", adapters_.File("adapters").c_str(), 1);
+        sim::EmuSelectDeviceNamed(board_, "2274");
+        std::string error;
+        ASSERT_TRUE(server_.Start(adapters_.File("adapters"), "COM250", &error)) << error;
+        core::DebugApiUse(&debugif::InProcessDebugApi());
+        // A missing answer costs milliseconds.
+        debugif::LinkTiming.serial_read_total_ms = 40;
+        debugif::LinkTiming.serial_read_interval_ms = 20;
+        debugif::LinkTiming.serial_write_total_ms = 200;
+        debugif::LinkTiming.quiet_gap_ms = 10;
+        debugif::LinkTiming.quiet_limit_ms = 200;
+        testsupport::WriteFile(dir_.File("config.ini"),
+                               ";============= MSP430Fxx setup =============\r\n"
+                               "CommPortIndex 3\r\nSelected_UIF\t\tCOM250\r\nReportHistory 0\r\n"
+                               "VccIndex 4\r\nFlashEraseModeIndex 1\r\nEraseInfoA_F2xx_En 1\r\n"
+                               "RetainInfoCalData 1\r\nCheckDCOconstants_F2xx 1\r\n"
+                               "VerifyModeIndex 2\r\n");
+    }
+    void TearDown() override {
+        server_.Stop();
+        ::unsetenv("QUILL_EMULATED_ADAPTERS");
+        debugif::LinkTiming.Reset();
+        ActionsTest::TearDown();
+    }
+    // A fresh board of the same type, faults cleared.
+    void FreshBoard() {
+        adapter_.SetFaults(sim::EmuFaults{});
+        adapter_.Locked([this] { return sim::EmuSelectDeviceNamed(board_, "2274"); });
+    }
+    std::vector<uint8_t> BoardRange(uint32_t address, uint32_t count) {
+        return adapter_.Locked([&] { return board_.PeekRange(address, count); });
+    }
+    bool BoardMatchesImage() {
+        return adapter_.Locked([this] {
+            for (int32_t a = core::kImageStart; a < core::kImageEnd; a += 2) {
+                if (core::Images.VerifyMask[core::WordIndex(a)] == 0) {
+                    continue;
+                }
+                const int32_t i = core::ImageIndex(a);
+                if (board_.Peek(static_cast<uint32_t>(a)) != core::Images.ProgramImage.data[i] ||
+                    board_.Peek(static_cast<uint32_t>(a + 1)) != core::Images.ProgramImage.data[i + 1]) {
+                    return false;
+                }
+            }
+            return true;
+        });
+    }
+
+    // Runs one faulted AUTO PROGRAM and a clean one after it; counts false DONEs.
+    void FaultedRun(ui::Driver& d, FixedSerialNumber& sn, const std::vector<uint8_t>& factory,
+                    const std::string& what, int32_t& falseDone, int32_t& failed) {
+        for (int i = 0; i < 8; ++i) {
+            session().Boxes().Answer(platform::IDNO);
+        }
+        sn.historyRecords = 0;
+        d.Click(1001);
+        const std::string report = d.Target().GetItemText(1026);
+        session().Boxes().Clear();
+        handler_.failAt = -1;
+        adapter_.SetFaults(sim::EmuFaults{});
+        if (Done(report)) {
+            const bool sound = BoardMatchesImage() && BoardRange(0x10F8, 8) == factory &&
+                               BoardRange(0xF000, 10) ==
+                                   std::vector<uint8_t>(sn.number.begin(), sn.number.end());
+            if (!sound) {
+                ++falseDone;
+                ADD_FAILURE() << "false DONE, " << what << "\n" << report;
+            }
+        } else {
+            ++failed;
+            EXPECT_EQ(sn.historyRecords, 0) << what;
+        }
+        // Whatever the stray bytes left, a clean run sets everything right.
+        core::TargetClose();
+        d.Click(1001);
+        const std::string again = d.Target().GetItemText(1026);
+        EXPECT_TRUE(Done(again)) << "after " << what << "\n" << again;
+        EXPECT_EQ(BoardRange(0x10F8, 8), factory) << "after " << what;
+    }
+
+    // Loads the code and serialization, runs a clean AUTO PROGRAM; returns
+    // the requests it took.
+    int32_t Prepare(ui::Driver& d, FixedSerialNumber& sn, std::vector<uint8_t>& factory) {
+        factory = BoardRange(0x10F8, 8);
+        core::Settings.SelectedProcessorIndex = DeviceRowNamed("2274");
+        core::DeviceSelectByIndex();
+        core::Settings.SNStartAddress = 0xF000;
+        core::Settings.ModelTextStartAddr = 0xF010;
+        sn.Install();
+        EXPECT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x600))), 1);
+        handler_.count = 0;
+        d.Click(1001);
+        EXPECT_TRUE(Done(d.Target().GetItemText(1026))) << d.Target().GetItemText(1026);
+        return handler_.count.load();
+    }
+
+    testsupport::TempDir adapters_;
+    sim::SimTarget board_;
+    sim::EmuTargetHandler target_{board_};
+    FaultingHandler handler_{target_};
+    sim::EmuAdapter adapter_{handler_, sim::EmuLink::kSerial};
+    sim::EmuPtyServer server_{adapter_};
+};
+
+struct Shard {
+    ReplyFault fault;
+    int index;
+};
+constexpr int kShards = 3;
+
+class EmuReplySweepTest : public EmuSweepTest, public ::testing::WithParamInterface<Shard> {};
+
+TEST_P(EmuReplySweepTest, NoFalseDone) {
+    const Shard s = GetParam();
+    FixedSerialNumber sn;
+    int32_t falseDone = 0;
+    int32_t failed = 0;
+    Run([&](ui::Driver& d) {
+        std::vector<uint8_t> factory;
+        const int32_t n = Prepare(d, sn, factory);
+        ASSERT_GT(n, 10);
+        for (int32_t k = s.index; k < n; k += kShards) {
+            FreshBoard();
+            handler_.count = 0;
+            handler_.fault = s.fault;
+            handler_.failAt = k;
+            FaultedRun(d, sn, factory, "request " + std::to_string(k), falseDone, failed);
+        }
+    });
+    EXPECT_EQ(falseDone, 0);
+    EXPECT_GT(failed, 0);
+}
+
+std::vector<Shard> Shards() {
+    std::vector<Shard> out;
+    for (ReplyFault f : {ReplyFault::kLost, ReplyFault::kLate, ReplyFault::kError}) {
+        for (int i = 0; i < kShards; ++i) {
+            out.push_back(Shard{f, i});
+        }
+    }
+    return out;
+}
+
+std::string ShardName(const ::testing::TestParamInfo<Shard>& info) {
+    const char* const names[] = {"Lost", "Late", "Error"};
+    return std::string(names[static_cast<int>(info.param.fault)]) + "_" +
+           std::to_string(info.param.index);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shards, EmuReplySweepTest, ::testing::ValuesIn(Shards()), ShardName);
+
+// The single actions over the link: erase, blank check, write, verify,
+// read, each with its report and lamp.
+TEST_F(EmuSweepTest, SingleActionsOverTheLink) {
+    Run([&](ui::Driver& d) {
+        core::Settings.SelectedProcessorIndex = DeviceRowNamed("2274");
+        core::DeviceSelectByIndex();
+        core::Settings.FlashReadModeIndex = 0;
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x600))), 1);
+        session().Boxes().Answer(platform::IDYES);
+        d.Click(1003);
+        EXPECT_NE(d.Target().GetItemText(1026).find("Erasing memory ...............................\t done"),
+                  std::string::npos)
+            << d.Target().GetItemText(1026);
+        EXPECT_EQ(Lamp(gui::kRowErase), gui::kLampPassed);
+        d.Click(1007);
+        EXPECT_NE(Lamp(gui::kRowBlankCheck), gui::kLampFailed) << d.Target().GetItemText(1026);
+        d.Click(1005);
+        EXPECT_EQ(Lamp(gui::kRowWrite), gui::kLampPassed) << d.Target().GetItemText(1026);
+        EXPECT_TRUE(BoardMatchesImage());
+        d.Click(1006);
+        EXPECT_EQ(Lamp(gui::kRowVerify), gui::kLampPassed) << d.Target().GetItemText(1026);
+        EXPECT_EQ(Lamp(gui::kRowChecksum), gui::kLampPassed);
+        d.Click(1008);
+        EXPECT_EQ(Lamp(gui::kRowRead), gui::kLampPassed) << d.Target().GetItemText(1026);
+        EXPECT_EQ(core::Images.ReadImage[core::ImageIndex(0x8001)], Byte(1));
+    });
+    EXPECT_FALSE(Unattended());
+}
+
+// The adapter's own frame faults, each on the first few replies of a run
+// and on the bulk acknowledgements of its writes.
+TEST_F(EmuSweepTest, AdapterFrameFaults) {
+    FixedSerialNumber sn;
+    int32_t falseDone = 0;
+    int32_t failed = 0;
+    struct Case {
+        const char* name;
+        std::function<void(sim::EmuFaults&)> set;
+    };
+    const std::vector<Case> cases = {
+        {"cut", [](sim::EmuFaults& f) { f.cut = 1; }},
+        {"corrupt", [](sim::EmuFaults& f) { f.corrupt = 1; }},
+        {"wrong id", [](sim::EmuFaults& f) { f.wrong_id = 1; }},
+        {"late", [](sim::EmuFaults& f) { f.late = 1; f.late_ms = 120; }},
+        {"bulk lost", [](sim::EmuFaults& f) { f.bulk_drop = 1; }},
+        {"bulk cut", [](sim::EmuFaults& f) { f.bulk_cut = 1; }},
+        {"bulk corrupt", [](sim::EmuFaults& f) { f.bulk_corrupt = 1; }},
+        {"bulk late", [](sim::EmuFaults& f) { f.bulk_late = 1; f.late_ms = 120; }},
+    };
+    Run([&](ui::Driver& d) {
+        std::vector<uint8_t> factory;
+        adapter_.ClearTrace();
+        Prepare(d, sn, factory);
+        // The writes go as bulk blocks, so the acknowledgement faults meet one.
+        EXPECT_GT(adapter_.trace().bulk_blocks.size(), 0u);
+        for (const Case& c : cases) {
+            for (uint32_t skipFrames : {0u, 5u, 20u}) {
+                FreshBoard();
+                sim::EmuFaults f;
+                c.set(f);
+                // The fault waits until skipFrames requests have passed.
+                handler_.count = 0;
+                const int32_t start = static_cast<int32_t>(skipFrames);
+                std::thread arm([&] {
+                    while (handler_.count.load() < start) {
+                        std::this_thread::sleep_for(std::chrono::microseconds(200));
+                    }
+                    adapter_.SetFaults(f);
+                });
+                if (start == 0) {
+                    arm.join();
+                }
+                FaultedRun(d, sn, factory, std::string(c.name) + " from " + std::to_string(skipFrames),
+                           falseDone, failed);
+                if (arm.joinable()) {
+                    handler_.count = 1 << 20;
+                    arm.join();
+                }
+            }
+        }
+    });
+    EXPECT_EQ(falseDone, 0);
+    EXPECT_GT(failed, 0);
+}
+
+// Through the debug library beside the programs (its own, unshortened
+// time-outs): one reply lost and one sent after the host gave up on it,
+// mid-run. The library may recover from either (its retries); whatever it
+// does, no run says DONE falsely, and a clean run passes after each.
+TEST_F(EmuSweepTest, LostAndLateThroughTheLibrary) {
+    core::DebugApiUse(nullptr);
+    platform::SetProgramDirectoryOverride(std::string(QUILL_BINARY_DIR) + "/bin");
+    FixedSerialNumber sn;
+    int32_t falseDone = 0;
+    int32_t failed = 0;
+    Run([&](ui::Driver& d) {
+        ASSERT_EQ(core::DebugLib.loaded, 1) << ui::TranscriptText();
+        std::vector<uint8_t> factory;
+        const int32_t n = Prepare(d, sn, factory);
+        ASSERT_GT(n, 10);
+        for (ReplyFault f : {ReplyFault::kLost, ReplyFault::kLate}) {
+            FreshBoard();
+            handler_.count = 0;
+            handler_.fault = f;
+            // Past the library's read time-out: 7 s plus 10 ms per byte expected.
+            handler_.lateMs = 14000;
+            handler_.failAt = n / 2;
+            FaultedRun(d, sn, factory, f == ReplyFault::kLost ? "lost" : "late", falseDone, failed);
+        }
+    });
+    EXPECT_EQ(falseDone, 0);
+    RecordProperty("failed_runs", failed);
+}
+
+} // namespace
+} // namespace guitest
