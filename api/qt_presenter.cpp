@@ -1,7 +1,9 @@
 #include "api/qt_presenter.h"
 
+#include "platform/display.h"
 #include "api/dod430adi.h"
 #include "platform/clock.h"
+#include "platform/display.h"
 #include "ui/canvas.h"
 #include "ui/dialog.h"
 #include "ui/message_box.h"
@@ -121,8 +123,9 @@ QtPresenter::~QtPresenter() = default;
 bool QtPresenter::Available() {
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
     const bool offscreen = qpa != nullptr && std::strcmp(qpa, "offscreen") == 0;
-    if (!offscreen && std::getenv("DISPLAY") == nullptr &&
-        std::getenv("WAYLAND_DISPLAY") == nullptr) {
+    // A display that is set but cannot be reached would make the toolkit end
+    // the host's process; the run goes on headless instead.
+    if (!offscreen && !platform::DisplayReachable()) {
         return false;
     }
     return EnsureApplication();

@@ -103,5 +103,31 @@ TEST_F(QtDialogTest, ABoxIsAnsweredByTheOperator) {
     EXPECT_NE(asked.find("Would you like to continue anyway?"), std::string::npos) << asked;
 }
 
+// A display that is named but cannot be reached would make the toolkit end
+// the host's process: the dialog is not offered, the run goes on headless.
+TEST(QtPresenterChoice, AnUnreachableDisplayIsNotOffered) {
+    struct Saved {
+        const char* name;
+        std::string value;
+        bool set;
+    } saved[] = {{"QT_QPA_PLATFORM", "", false}, {"DISPLAY", "", false}, {"WAYLAND_DISPLAY", "", false}};
+    for (Saved& v : saved) {
+        const char* now = std::getenv(v.name);
+        v.set = now != nullptr;
+        v.value = v.set ? now : "";
+    }
+    ::unsetenv("QT_QPA_PLATFORM");
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::setenv("DISPLAY", ":4711", 1);
+    EXPECT_FALSE(api::QtPresenter::Available());
+    for (const Saved& v : saved) {
+        if (v.set) {
+            ::setenv(v.name, v.value.c_str(), 1);
+        } else {
+            ::unsetenv(v.name);
+        }
+    }
+}
+
 } // namespace
 } // namespace api_test
