@@ -18,6 +18,7 @@
 #include "platform/services.h"
 #include "platform/sound.h"
 #include "tests/gui/emulated_f149.h"
+#include "tests/support/link_bench.h"
 #include "ui/test_session.h"
 
 #include <benchmark/benchmark.h>
@@ -32,7 +33,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr uint32_t kBaud = 460800;
-constexpr double kLinkBytesPerSecond = kBaud / 10.0; // 8N1: 10 bits a byte
 constexpr double kFixedWaitsSeconds = 0.100;    // the connect step's supply settling
 constexpr int32_t kImageStart = 0x1100;
 constexpr int32_t kImageBytes = 0x10000 - kImageStart;
@@ -43,12 +43,6 @@ public:
     bool PlayWave(const std::string&) override { return true; }
     void Beep(uint32_t, uint32_t) override {}
 };
-
-double ThreadCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
-}
 
 std::string Image() {
     std::string text = "@1100\n";
@@ -77,11 +71,7 @@ void BM_AutoProgram(benchmark::State& state) {
     testsupport::WriteFile(emulated.work().File("image.txt"), Image());
     ui::TestSession session(false); // the real clock: the waits are part of the run
     gui::CommandLine.CommandLineText = "-nf";
-    double wall = 0;
-    double cpu = 0;
-    uint64_t in = 0;
-    uint64_t out = 0;
-    int64_t runs = 0;
+    testsupport::LinkRunTotals totals;
     bool passed = true;
     session.OnDialog(107, [&](ui::Driver& d) {
         gui::Frame.FirmwareUpdateOffer = 0;
@@ -95,14 +85,11 @@ void BM_AutoProgram(benchmark::State& state) {
         for (auto _ : state) {
             emulated.adapter().ClearTrace();
             const Clock::time_point start = Clock::now();
-            const double cpuStart = ThreadCpuSeconds();
+            const double cpuStart = testsupport::ThreadCpuSeconds();
             d.Click(1001);
-            cpu += ThreadCpuSeconds() - cpuStart;
-            wall += std::chrono::duration<double>(Clock::now() - start).count();
-            const sim::EmuTrace trace = emulated.adapter().trace();
-            in += trace.bytes_in;
-            out += trace.bytes_out;
-            ++runs;
+            const double cpu = testsupport::ThreadCpuSeconds() - cpuStart;
+            totals.Add(std::chrono::duration<double>(Clock::now() - start).count(), cpu,
+                       emulated.adapter().trace());
             passed = passed &&
                      d.Target().GetItemText(1026).find(" -------- D O N E ---") != std::string::npos;
         }
@@ -113,25 +100,11 @@ void BM_AutoProgram(benchmark::State& state) {
         dialog.DoModal();
     }
     platform::SetSoundService(nullptr);
-    if (runs == 0) {
-        return;
-    }
     if (!passed) {
         state.SkipWithError("a run did not pass");
         return;
     }
-    const double n = static_cast<double>(runs);
-    const double wire = static_cast<double>(in + out) / n;
-    const double floor = wire / kLinkBytesPerSecond + kFixedWaitsSeconds;
-    state.counters["wall_s"] = wall / n;
-    state.counters["wire_to_adapter"] = static_cast<double>(in) / n;
-    state.counters["wire_from_adapter"] = static_cast<double>(out) / n;
-    state.counters["wire_per_image_byte"] = wire / kImageBytes;
-    state.counters["floor_s"] = floor;
-    state.counters["wall_per_floor"] = (wall / n) / floor;
-    state.counters["host_cpu_pct"] = 100.0 * cpu / wall;
-    // The same CPU against the run's time on a real 460800-baud link.
-    state.counters["host_cpu_pct_of_floor"] = 100.0 * (cpu / n) / std::max(floor, wall / n);
+    testsupport::SetLinkCounters(state, totals, kImageBytes, kBaud, kFixedWaitsSeconds);
 }
 
 BENCHMARK(BM_AutoProgram)->Arg(2)->Arg(1)->ArgName("verify")->Unit(benchmark::kMillisecond)->Iterations(3);
