@@ -16,6 +16,7 @@
 #include "platform/services.h"
 #include "quillcore.h"
 #include "tests/api/procedure_paths.h"
+#include "tests/support/link_bench.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,16 +26,9 @@
 namespace {
 
 constexpr uint32_t kBaud = 460800;
-constexpr double kLineBytesPerSecond = kBaud / 10.0;
 constexpr double kFixedWaits = 0.100 + 0.020;
 constexpr int32_t kImageStart = 0x1000;
 constexpr int32_t kImageEnd = 0x10000; // exclusive: 60 KiB
-
-double ThreadCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 void BM_ApiAutoProgram60K(benchmark::State& state) {
     api_test::PtyAdapter pty;
@@ -62,38 +56,23 @@ void BM_ApiAutoProgram60K(benchmark::State& state) {
     for (int32_t a = kImageStart; a < kImageEnd; ++a) {
         F_Put_Byte_to_Code_Buffer(a, static_cast<uint8_t>(a * 7 + (a >> 8)));
     }
-    double seconds = 0, cpu = 0;
-    uint64_t wire = 0;
-    int runs = 0;
+    testsupport::LinkRunTotals totals;
     for (auto _ : state) {
         pty.adapter().ClearTrace();
-        const double cpu0 = ThreadCpuSeconds();
+        const double cpu0 = testsupport::ThreadCpuSeconds();
         const auto t0 = std::chrono::steady_clock::now();
         const int32_t r = F_AutoProgram(0);
-        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        cpu += ThreadCpuSeconds() - cpu0;
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        const double cpu = testsupport::ThreadCpuSeconds() - cpu0;
         api_test::TakeReport();
         if (r != 1) {
             state.SkipWithError("AUTO PROGRAM failed");
             break;
         }
-        const sim::EmuTrace t = pty.adapter().trace();
-        wire += t.bytes_in + t.bytes_out;
-        ++runs;
+        totals.Add(seconds, cpu, pty.adapter().trace());
     }
     F_Close_All();
-    if (runs == 0) {
-        return;
-    }
-    const double perRun = seconds / runs;
-    const double wirePerRun = static_cast<double>(wire) / runs;
-    const double floor = wirePerRun / kLineBytesPerSecond + kFixedWaits;
-    state.counters["seconds"] = perRun;
-    state.counters["wire_bytes"] = wirePerRun;
-    state.counters["wire_per_image_byte"] = wirePerRun / (kImageEnd - kImageStart);
-    state.counters["floor_seconds"] = floor;
-    state.counters["ratio"] = perRun / floor;
-    state.counters["host_cpu_share"] = cpu / seconds;
+    testsupport::SetLinkCounters(state, totals, kImageEnd - kImageStart, kBaud, kFixedWaits);
 }
 BENCHMARK(BM_ApiAutoProgram60K)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -1,14 +1,10 @@
 // AUTO PROGRAM of a 60 KiB F149 image (0x1100-0xFFFF) through the debug
 // library beside the programs and the emulated adapter on a
-// pseudo-terminal, Fast (checksum) and Standard (read-back) verify, the
+// pseudo-terminal paced at 460800 baud (the link-rate model), Fast (checksum) and Standard (read-back) verify, the
 // window headless. Reported per run: wall time, wire bytes both ways and per
 // image byte, the floor (wire bytes at 460800 baud 8N1, 46,080 bytes/s,
 // plus the fixed waits of a run), wall / floor (goal 1.10 or less) and the
 // host CPU of the procedure's thread against the wall (goal under 2%).
-//
-// The pseudo-terminal carries bytes as fast as the host moves them: until
-// the emulator models the link rate, wall / floor shows how far the host's
-// own time stays under the link's, not a measured link.
 
 #include "core/core_state.h"
 #include "core/settings.h"
@@ -22,6 +18,7 @@
 #include "platform/services.h"
 #include "platform/sound.h"
 #include "tests/gui/emulated_f149.h"
+#include "tests/support/link_bench.h"
 #include "ui/test_session.h"
 
 #include <benchmark/benchmark.h>
@@ -35,7 +32,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr double kLinkBytesPerSecond = 46080.0; // 460800 baud, 10 bits a byte
+constexpr uint32_t kBaud = 460800;
 constexpr double kFixedWaitsSeconds = 0.100;    // the connect step's supply settling
 constexpr int32_t kImageStart = 0x1100;
 constexpr int32_t kImageBytes = 0x10000 - kImageStart;
@@ -46,12 +43,6 @@ public:
     bool PlayWave(const std::string&) override { return true; }
     void Beep(uint32_t, uint32_t) override {}
 };
-
-double ThreadCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
-}
 
 std::string Image() {
     std::string text = "@1100\n";
@@ -65,7 +56,7 @@ std::string Image() {
 }
 
 void BM_AutoProgram(benchmark::State& state) {
-    guitest::EmulatedF149 emulated;
+    guitest::EmulatedF149 emulated(kBaud);
     if (!emulated.started()) {
         state.SkipWithError(emulated.error().c_str());
         return;
@@ -80,11 +71,7 @@ void BM_AutoProgram(benchmark::State& state) {
     testsupport::WriteFile(emulated.work().File("image.txt"), Image());
     ui::TestSession session(false); // the real clock: the waits are part of the run
     gui::CommandLine.CommandLineText = "-nf";
-    double wall = 0;
-    double cpu = 0;
-    uint64_t in = 0;
-    uint64_t out = 0;
-    int64_t runs = 0;
+    testsupport::LinkRunTotals totals;
     bool passed = true;
     session.OnDialog(107, [&](ui::Driver& d) {
         gui::Frame.FirmwareUpdateOffer = 0;
@@ -98,14 +85,11 @@ void BM_AutoProgram(benchmark::State& state) {
         for (auto _ : state) {
             emulated.adapter().ClearTrace();
             const Clock::time_point start = Clock::now();
-            const double cpuStart = ThreadCpuSeconds();
+            const double cpuStart = testsupport::ThreadCpuSeconds();
             d.Click(1001);
-            cpu += ThreadCpuSeconds() - cpuStart;
-            wall += std::chrono::duration<double>(Clock::now() - start).count();
-            const sim::EmuTrace trace = emulated.adapter().trace();
-            in += trace.bytes_in;
-            out += trace.bytes_out;
-            ++runs;
+            const double cpu = testsupport::ThreadCpuSeconds() - cpuStart;
+            totals.Add(std::chrono::duration<double>(Clock::now() - start).count(), cpu,
+                       emulated.adapter().trace());
             passed = passed &&
                      d.Target().GetItemText(1026).find(" -------- D O N E ---") != std::string::npos;
         }
@@ -116,25 +100,11 @@ void BM_AutoProgram(benchmark::State& state) {
         dialog.DoModal();
     }
     platform::SetSoundService(nullptr);
-    if (runs == 0) {
-        return;
-    }
     if (!passed) {
         state.SkipWithError("a run did not pass");
         return;
     }
-    const double n = static_cast<double>(runs);
-    const double wire = static_cast<double>(in + out) / n;
-    const double floor = wire / kLinkBytesPerSecond + kFixedWaitsSeconds;
-    state.counters["wall_s"] = wall / n;
-    state.counters["wire_to_adapter"] = static_cast<double>(in) / n;
-    state.counters["wire_from_adapter"] = static_cast<double>(out) / n;
-    state.counters["wire_per_image_byte"] = wire / kImageBytes;
-    state.counters["floor_s"] = floor;
-    state.counters["wall_per_floor"] = (wall / n) / floor;
-    state.counters["host_cpu_pct"] = 100.0 * cpu / wall;
-    // The same CPU against the run's time on a real 460800-baud link.
-    state.counters["host_cpu_pct_of_floor"] = 100.0 * (cpu / n) / std::max(floor, wall / n);
+    testsupport::SetLinkCounters(state, totals, kImageBytes, kBaud, kFixedWaitsSeconds);
 }
 
 BENCHMARK(BM_AutoProgram)->Arg(2)->Arg(1)->ArgName("verify")->Unit(benchmark::kMillisecond)->Iterations(3);

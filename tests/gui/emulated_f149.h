@@ -19,10 +19,12 @@ namespace guitest {
 
 class EmulatedF149 {
 public:
-    EmulatedF149() {
+    // baud: the link-rate model's rate (0 paces nothing).
+    explicit EmulatedF149(uint32_t baud = 0) {
         std::filesystem::create_directory(adapters_.path() / "adapters");
         ::setenv("QUILL_EMULATED_ADAPTERS", adapters_.File("adapters").c_str(), 1);
         sim::EmuSelectDeviceNamed(target_, "149");
+        server_.SetBaud(baud);
         started_ = server_.Start(adapters_.File("adapters"), "COM250", &error_);
         testsupport::WriteFile(work_.File("config.ini"),
                                ";============= MSP430Fxx setup =============\r\n"
