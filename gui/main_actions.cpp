@@ -1,36 +1,37 @@
 #include "gui/main_actions.h"
 
+#include "core/code_file_filter.h"
 #include "core/code_file_names.h"
-#include "core/passwords.h"
-#include "core/target_connect.h"
-#include "gui/bsl_passw_dlg.h"
-#include "gui/combine_files_dlg.h"
-#include "gui/main_window_state.h"
-#include "gui/memory_view_dlgs.h"
-#include "gui/options_dlg.h"
-#include "gui/preferences_dlg.h"
-#include "gui/reset_option_dlg.h"
-#include "gui/main_controls.h"
-#include "gui/setup_runners.h"
-#include "ui/message_box.h"
 #include "core/code_image.h"
 #include "core/device_select.h"
 #include "core/memory_map.h"
+#include "core/passwords.h"
 #include "core/program_image.h"
 #include "core/settings.h"
+#include "core/target_connect.h"
 #include "core/timing.h"
 #include "gui/action_state.h"
 #include "gui/barcode_input.h"
-#include "core/code_file_names.h"
+#include "gui/bsl_passw_dlg.h"
 #include "gui/code_file_actions.h"
+#include "gui/combine_files_dlg.h"
+#include "gui/main_controls.h"
 #include "gui/main_dialog.h"
+#include "gui/main_window_state.h"
+#include "gui/memory_view_dlgs.h"
+#include "gui/options_dlg.h"
 #include "gui/preferences.h"
+#include "gui/preferences_dlg.h"
 #include "gui/procedure_frame.h"
 #include "gui/procedure_steps.h"
+#include "gui/reset_option_dlg.h"
 #include "gui/serial_number.h"
+#include "gui/setup_runners.h"
 #include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
 #include "platform/prompt.h"
+#include "ui/file_dialog.h"
+#include "ui/message_box.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -546,8 +547,32 @@ void OnFlashMemoryData() {
     TargetMemViewDlg view(false);
     view.DoModal();
 }
-void OnCompareCodeAndFlash() {}
-void OnCompareTwoCodeFiles() {}
+void OnCompareCodeAndFlash() {
+    if (TimedMessageBox("Would you like to upload data from the target device first?",
+                        "Read memory", platform::MB_YESNO | platform::MB_ICONQUESTION) ==
+        platform::IDYES) {
+        StatusLampsReset();
+        Paint();
+        if (ProcedureStart() == 1) {
+            ProcedureFinish(ReadStep(1));
+        }
+    }
+    CompareMemViewDlg view;
+    view.DoModal();
+}
+
+void OnCompareTwoCodeFiles() {
+    ui::FileDialogOptions o;
+    o.open = true;
+    o.filter = core::CodeFileOpenFilter();
+    const std::optional<std::string> path = ui::FileDialog(o);
+    if (!path) {
+        return;
+    }
+    CodeFileReadAndReport(kCodeReadProgram, *path);
+    CompareCodesViewDlg view;
+    view.DoModal();
+}
 void OnMemoryOptions() {
     OptionsDlg options;
     if (options.DoModal() == ui::IDOK) {

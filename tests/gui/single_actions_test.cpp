@@ -342,5 +342,32 @@ TEST_F(ActionsTest, ReadCopySavedBecomesTheCodeFile) {
     EXPECT_TRUE(ui::TranscriptHas(" * Serialization feature has been disabled."));
 }
 
+// Code against flash reads the target first only when asked to; two code
+// files compare the current image with the chosen file, read into the
+// programming image.
+TEST_F(ActionsTest, ComparisonsReadWhenAskedAndOpenTheirViews) {
+    for (int answer : {platform::IDYES, platform::IDNO}) {
+        Config("");
+        Run([&](ui::Driver& d) {
+            Device("149");
+            sim::Sim().Log().Clear();
+            session().Boxes().Answer(answer);
+            d.Menu(214);
+            EXPECT_EQ(sim::Sim().Log().Count("MSP430_Memory") > 0, answer == platform::IDYES);
+        });
+        EXPECT_TRUE(ui::TranscriptHas("Would you like to upload data from the target device first?"));
+        EXPECT_TRUE(ui::TranscriptHas("[213]")) << ui::TranscriptText();
+    }
+    Config("");
+    const std::string other = CodeFile("other.txt", "@1200\n56\nq\n");
+    Run([&](ui::Driver& d) {
+        Device("149");
+        session().AnswerFile(other);
+        d.Menu(232);
+    });
+    EXPECT_EQ(core::Images.ProgramImage.data[core::ImageIndex(0x1200)], 0x56);
+    EXPECT_TRUE(ui::TranscriptHas("[224]")) << ui::TranscriptText();
+}
+
 } // namespace
 } // namespace guitest
