@@ -156,10 +156,8 @@ TEST_F(SnProceduresTest, HundredsOfRunsNeverGiveTwoBoardsOneSn) {
                 Device("149"); // a fresh, blank board
                 gui::Actions.FlashWrittenFlags = 0;
                 sim::Sim().ClearFaults();
-                Fault fault = static_cast<Fault>(random() % 12);
-                if (fault >= kFaultCount) {
-                    fault = kNone;
-                }
+                const int draw = static_cast<int>(random() % 12);
+                Fault fault = draw < kFaultCount ? static_cast<Fault>(draw) : kNone;
                 op.cancelEditor = false;
                 if (fault == kRescanUsed && !passed[b.type].empty()) {
                     // A label scanned again: some SN already on a passed board.
