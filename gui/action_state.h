@@ -25,6 +25,10 @@ struct ActionsState {
     int32_t FlashWrittenFlags = kFlashWritten | kSnWritten;
     int32_t SnOverlapAccepted = 0; // read and cleared by the write step
     int32_t SnPromptNeeded = 0;
+    // The SN status the SN step settled on (new, typed, chosen in the
+    // editor): the label reads after the write must not turn it into
+    // "overwritten" before the record is saved.
+    int32_t snStatusThisRun = 1;
     // For the whole AUTO PROGRAM run after the operator accepted: the serial
     // data goes over the code (images prepared without the overlap check),
     // and the code in the retain location is neither written nor compared.

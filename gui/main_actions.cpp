@@ -269,8 +269,19 @@ void OnAutoProgram() {
     } else {
         LampSet(kRowAutoProgram, kLampFailed);
     }
-    Paint();
+    // Only a number this run put on the target goes into the history, and
+    // the run passes only once it is there.
     const int32_t snWritten = Frame.SnWrittenThisRun;
+    bool snUsed = false;
+    if (r == 1 && snWritten == 1) {
+        snUsed = true;
+        if (SnRecordStep() != 1) {
+            r = 0;
+            LampSet(kRowSerialNumber, kLampFailed);
+            LampSet(kRowAutoProgram, kLampFailed);
+        }
+    }
+    Paint();
     AutoProgramEnd();
     ProcedureFinish(r | kFinalActionAllowed);
     if (r == 1) {
@@ -279,14 +290,15 @@ void OnAutoProgram() {
         char text[16];
         std::snprintf(text, sizeof text, "%1.1i", SetupRunner.SnBalance);
         MainWindowSetText(1053, text);
-        // Only a number this run put on the target goes into the history.
-        if (snWritten == 1) {
-            Serialization().HistoryAppend();
-        }
         SerialNumber.ManualSnFlag = 0;
         Serialization().ComputeNext();
         SerialNumberDisplayUpdate(1);
         SnListEmptyCheck(0);
+    } else if (snUsed) {
+        // Recorded in memory though not on disk: the number is taken.
+        SerialNumber.ManualSnFlag = 0;
+        Serialization().ComputeNext();
+        SerialNumberDisplayUpdate(1);
     }
 }
 

@@ -642,9 +642,12 @@ int32_t SnStep(int32_t single) {
     }
     if (SerialNumber.ManualSnFlag == 1) {
         SerialNumber.SnStatus |= kSnStatusManual;
-        if (hooks.HistoryContains(kept) != 0) {
-            Actions.SnPromptNeeded = 1;
-        }
+    }
+    // Typed, scanned or coming: a number the history holds is never written
+    // silently (a re-scanned label, or the number of a run whose record
+    // could not be saved).
+    if (hooks.HistoryContains(kept) != 0) {
+        Actions.SnPromptNeeded = 1;
     }
     int32_t r = LabelReadStep(single);
     if (r == 0) {
@@ -666,11 +669,17 @@ int32_t SnStep(int32_t single) {
         MainWindowSetText(1051, SerialNumber.SnEditResultText.empty() ? kept
                                                                        : SerialNumber.SnEditResultText);
     }
-    Frame.SnWrittenThisRun = 1;
     const std::string text = MainWindow.TheMainDialog != nullptr
                                  ? MainWindow.TheMainDialog->GetItemText(1051)
                                  : kept;
-    hooks.FromText(text);
+    if (hooks.FromText(text) != 1) {
+        // A refused number (over capacity, wrong digits) is never written.
+        LampSet(kRowSerialNumber, kLampFailed);
+        StatusLampsPaint();
+        return 0;
+    }
+    Frame.SnWrittenThisRun = 1;
+    Actions.snStatusThisRun = SerialNumber.SnStatus;
     r &= 1;
     if (single == 1) {
         // The prepared model text (the first half) goes out as it is.
@@ -691,8 +700,10 @@ int32_t SnStep(int32_t single) {
         }
         LabelReadStep(1);
         if (r == 1) {
-            LampSet(kRowSerialNumber, kLampPassed);
-            hooks.HistoryAppend();
+            // Passed only once recorded; the number is on the board either
+            // way, so the next one comes.
+            r = SnRecordStep();
+            LampSet(kRowSerialNumber, r == 1 ? kLampPassed : kLampFailed);
             hooks.ComputeNext();
             hooks.PackNext();
             SerialNumberDisplayUpdate(1);
@@ -702,6 +713,16 @@ int32_t SnStep(int32_t single) {
         StatusLampsPaint();
     }
     return r;
+}
+
+int32_t SnRecordStep() {
+    SerialNumber.SnStatus = Actions.snStatusThisRun;
+    if (Serialization().HistoryAppend() == 1) {
+        return 1;
+    }
+    ReportAppend("Saving SN in history file ......");
+    ReportDoneFailed(0);
+    return 0;
 }
 
 int32_t FuseBlowStep() {

@@ -33,6 +33,9 @@ int32_t ReadStep(int32_t all);
 // single 1: writes the serial number and model text at once; 0 (AUTO
 // PROGRAM): the write step places them in the image.
 int32_t SnStep(int32_t single);
+// The history record of the SN this run wrote, with the status the SN step
+// settled on: 1 saved; else reported failed (the run must not pass).
+int32_t SnRecordStep();
 // The target's label: 1 nothing found, plus 0x10 a serial number found;
 // 4 read error; 0 not connected.
 int32_t LabelReadStep(int32_t x);

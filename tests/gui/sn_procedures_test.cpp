@@ -1,0 +1,323 @@
+// The serialization engine behind the main window's AUTO PROGRAM and WRITE
+// SN: a few hundred runs on the simulated target with random faults, and the
+// history's status letter of a scanned and a typed SN.
+
+#include "tests/gui/actions_fixture.h"
+
+#include "gui/sn_format.h"
+#include "gui/sn_history.h"
+#include "gui/sn_list.h"
+#include "platform/append_file.h"
+
+#include <cctype>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+
+namespace guitest {
+namespace {
+
+constexpr int32_t kSnAt = 0xF000;
+
+enum Fault { kNone, kWriteFails, kVerifyFails, kAppendFails, kRescanUsed, kAbandon, kFaultCount };
+
+struct Operator {
+    bool cancelEditor = false;
+    int customCounter = 0;
+};
+Operator* g_operator = nullptr;
+
+// The operator in the SN editor: cancels on a re-scanned label, else takes
+// the coming SN, or types a fresh one for a custom SN.
+int32_t FakeEditor(const std::string&) {
+    using gui::SerialNumber;
+    if (g_operator->cancelEditor) {
+        SerialNumber.SnEditCancelled = 1;
+        return 15;
+    }
+    if (core::Settings.SNDispFormatIndex != gui::kSnTypeCustom) {
+        SerialNumber.SnEditResultText = gui::SerialNumberFormat();
+        EXPECT_EQ(gui::SnHistoryContains(SerialNumber.SnEditResultText), 0)
+            << "the coming SN is used: " << SerialNumber.SnEditResultText;
+        SerialNumber.SnStatus = (SerialNumber.SnStatus & ~gui::kSnStatusOverwritten) | gui::kSnStatusNew;
+    } else {
+        char text[16];
+        std::snprintf(text, sizeof text, "%08x", 0x20000 + g_operator->customCounter++);
+        SerialNumber.SnEditResultText = text;
+        SerialNumber.SnStatus = (SerialNumber.SnStatus & ~gui::kSnStatusOverwritten) | gui::kSnStatusManual;
+    }
+    SerialNumber.SnEditCancelled = 0;
+    return 1;
+}
+
+int32_t FailAppend(const std::string&, std::string_view) {
+    return 2;
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return s;
+}
+
+class SnProceduresTest : public ActionsTest {
+protected:
+    // Serialization on, the SN at 0xF000 of an F149, no model text.
+    void UseSn(int type, int mode, int size, int start) {
+        auto& s = core::Settings;
+        s.SerializationEnable = 1;
+        s.ModelTextEnable = 0;
+        s.SNFilePathAndName = dir_.File("history.sn");
+        s.SNDispFormatIndex = type;
+        s.SNMemFormatIndex = mode;
+        s.Custom_SN_size = size;
+        s.Starting_SN = start;
+        s.SN_increment = 1;
+        s.SNStartAddress = kSnAt;
+        s.SNExistWarnEn = 1;
+        gui::SerialNumber.ManualSnFlag = 0;
+        gui::SerialNumberPrepareNext();
+        gui::MainDialogRefresh();
+        gui::SerialNumberDisplayUpdate(1);
+        gui::SerialNumber.ManualSnFlag = 0;
+    }
+    // The history file's records: type digit -> SNs (lower case).
+    std::map<int, std::multiset<std::string>> Recorded() {
+        std::istringstream file(testsupport::ReadFile(dir_.File("history.sn")));
+        std::map<int, std::multiset<std::string>> recorded;
+        std::string line;
+        while (std::getline(file, line)) {
+            const auto tokens = gui::SnLineTokens(line);
+            if (tokens.size() < 2) {
+                ADD_FAILURE() << "torn record: " << line;
+                continue;
+            }
+            recorded[tokens[0][1] - '0'].insert(Lower(std::string(tokens[1])));
+        }
+        return recorded;
+    }
+};
+
+// AUTO PROGRAM and WRITE SN in turn, each on a fresh board, types 0, 3
+// (BCD, stopping after 9999), 6 (custom hex) and 7 (list), with random SN
+// write, verify and history faults, re-scanned used labels and abandoned
+// runs: no SN on two passed boards or twice in the history, every pass
+// recorded, nothing written where the run stopped before the write.
+TEST_F(SnProceduresTest, HundredsOfRunsNeverGiveTwoBoardsOneSn) {
+    Config("");
+    Operator op;
+    g_operator = &op;
+    gui::SerializationHooks hooks = gui::SerializationEngineHooks();
+    hooks.EditSn = &FakeEditor;
+    gui::SetSerializationHooks(&hooks);
+
+    const std::string list = dir_.File("list.txt");
+    {
+        std::string text = "#SN_LIST\r\n#SN_SIZE 6\r\n";
+        for (int i = 0; i < 200; ++i) {
+            char e[16];
+            std::snprintf(e, sizeof e, "Lx%04d\r\n", i);
+            text += e;
+        }
+        testsupport::WriteFile(list, text);
+    }
+    const std::string code = CodeFile("a.txt", TiTxt(0x8000, 0x40));
+    const struct {
+        int type, mode, size, start;
+    } blocks[] = {{0, 0, 8, 1}, {3, 1, 8, 9960}, {6, 4, 8, 1}, {7, 2, 6, 1}};
+    constexpr int kRunsPerType = 80;
+
+    std::mt19937 random{1210};
+    std::map<int, std::set<std::string>> passed; // type -> SNs on passed boards
+    std::map<std::string, int> outcomes;
+    int checkedBlank = 0;
+    bool corruptOnce = false;
+    CallWatch.onCall = [&](const char*) {
+        // Once the SN is on the board, one bit of it goes wrong before the check.
+        if (corruptOnce && sim::Sim().Peek(kSnAt) != 0xFF) {
+            sim::Sim().Poke(kSnAt, sim::Sim().Peek(kSnAt) == 0 ? 1 : 0);
+            corruptOnce = false;
+        }
+    };
+    Run([&](ui::Driver& d) {
+        Device("149");
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, code), 1);
+        for (const auto& b : blocks) {
+            UseSn(b.type, b.mode, b.size, b.start);
+            core::Settings.SN_DataFile = list;
+            gui::SnListLoad(list);
+            gui::SerialNumberPrepareNext();
+            gui::SerialNumberDisplayUpdate(1);
+            gui::SerialNumber.ManualSnFlag = 0;
+            for (int i = 0; i < kRunsPerType; ++i) {
+                const bool autoProgram = i % 2 == 0;
+                Device("149"); // a fresh, blank board
+                gui::Actions.FlashWrittenFlags = 0;
+                sim::Sim().ClearFaults();
+                const int draw = static_cast<int>(random() % 12);
+                Fault fault = draw < kFaultCount ? static_cast<Fault>(draw) : kNone;
+                op.cancelEditor = false;
+                if (fault == kRescanUsed && !passed[b.type].empty()) {
+                    // A label scanned again: some SN already on a passed board.
+                    auto it = passed[b.type].begin();
+                    std::advance(it, random() % passed[b.type].size());
+                    d.Type(1051, *it);
+                    op.cancelEditor = true;
+                } else if (fault == kRescanUsed) {
+                    fault = kNone;
+                } else if (b.type == 6 && random() % 2 == 0) {
+                    char typed[16];
+                    std::snprintf(typed, sizeof typed, "%08X", 0x10000 + op.customCounter++);
+                    d.Type(1051, typed); // the operator types a new one
+                }
+                if (fault == kWriteFails) {
+                    sim::Sim().FailWriteAt(kSnAt, 1);
+                }
+                corruptOnce = fault == kVerifyFails;
+                if (fault == kAppendFails) {
+                    platform::SetFileAppendHook(&FailAppend);
+                    session().Boxes().Answer(platform::IDOK); // the history write error
+                }
+                if (fault == kAbandon) {
+                    // Stopped after the SN step: AUTO PROGRAM's erase, WRITE SN's write.
+                    sim::Sim().FailOperation(autoProgram ? "MSP430_Erase" : "MSP430_Memory", 5, 1);
+                }
+                // Past BCD type 3's capacity nothing may be written.
+                const bool overCapacity = b.type == 3 && gui::SerialNumber.NextSerialNumber > 9999;
+                d.Click(autoProgram ? 1001 : 1009);
+                platform::SetFileAppendHook(nullptr);
+                corruptOnce = false;
+                const std::string report = d.Target().GetItemText(1026);
+                const bool pass = Done(report);
+                ++outcomes[std::string(autoProgram ? "auto " : "write ") + (pass ? "pass" : "fail")];
+                const auto onBoard = sim::Sim().PeekRange(kSnAt, 16);
+                if (pass) {
+                    EXPECT_EQ(fault, kNone)
+                        << "run " << i << " type " << b.type << " fault " << fault << " passed\n" << report;
+                    std::string decoded;
+                    ASSERT_EQ(gui::SnDecodeBytes(onBoard.data(), decoded), 1);
+                    EXPECT_TRUE(passed[b.type].insert(Lower(decoded)).second)
+                        << "SN on two passed boards: " << decoded;
+                } else if (fault == kRescanUsed || (fault == kAbandon && autoProgram) ||
+                           overCapacity) {
+                    EXPECT_EQ(onBoard, std::vector<uint8_t>(16, 0xFF))
+                        << "run " << i << " type " << b.type << " fault " << fault;
+                    ++checkedBlank;
+                }
+                if (fault == kAbandon) {
+                    // The program restarted: its state anew, the list read again.
+                    gui::SerialNumber.Reset();
+                    core::Settings.SNFilePathAndName = dir_.File("history.sn");
+                    gui::SerialNumberPrepareNext();
+                    gui::SnListLoad(list);
+                    gui::SerialNumberComputeNext();
+                    gui::SerialNumberPackNext();
+                    gui::SerialNumberDisplayUpdate(1);
+                }
+                gui::SerialNumber.ManualSnFlag = 0;
+            }
+        }
+    });
+    gui::SetSerializationHooks(nullptr);
+    g_operator = nullptr;
+    EXPECT_GT(outcomes["auto pass"], 60) << ::testing::PrintToString(outcomes);
+    EXPECT_GT(outcomes["write pass"], 60) << ::testing::PrintToString(outcomes);
+    EXPECT_GT(checkedBlank, 20);
+    EXPECT_EQ(*passed[3].rbegin(), "9999");
+
+    // The history: each passed SN once, nothing else.
+    auto recorded = Recorded();
+    for (const auto& [type, sns] : passed) {
+        for (const std::string& sn : sns) {
+            EXPECT_EQ(recorded[type].count(sn), 1u) << "type " << type << " SN " << sn;
+        }
+        EXPECT_EQ(recorded[type].size(), sns.size()) << "type " << type;
+    }
+}
+
+// A failed history append fails the run it belongs to, in both procedures:
+// no D O N E, the SN lamp failed, the next board gets the next number.
+TEST_F(SnProceduresTest, FailedAppendFailsTheRun) {
+    for (int id : {1001, 1009}) {
+        ResetBetweenCases();
+        Config("");
+        std::remove(dir_.File("history.sn").c_str());
+        std::string report;
+        std::vector<uint8_t> second;
+        Run([&](ui::Driver& d) {
+            Device("149");
+            ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x40))), 1);
+            UseSn(0, 1, 8, 1);
+            platform::SetFileAppendHook(&FailAppend);
+            session().Boxes().Answer(platform::IDOK);
+            d.Click(id);
+            platform::SetFileAppendHook(nullptr);
+            report = d.Target().GetItemText(1026);
+            EXPECT_EQ(Lamp(gui::kRowSerialNumber), gui::kLampFailed) << id;
+            Device("149");
+            gui::Actions.FlashWrittenFlags = 0;
+            d.Click(id);
+            second = sim::Sim().PeekRange(kSnAt, 4);
+            EXPECT_TRUE(Done(d.Target().GetItemText(1026))) << id;
+        });
+        EXPECT_FALSE(Done(report)) << id << "\n" << report;
+        EXPECT_NE(report.find("Saving SN in history file"), std::string::npos) << report;
+        EXPECT_TRUE(ui::TranscriptHas("SN history file write error")) << id;
+        // Type 0 BCD: year 2026 (or the clock's), then 0002, not 0001 again.
+        EXPECT_EQ(second[2], 0x00) << id;
+        EXPECT_EQ(second[3], 0x02) << id;
+        const auto recorded = Recorded();
+        ASSERT_EQ(recorded.count(0), 1u) << id;
+        EXPECT_EQ(recorded.at(0).size(), 1u) << id;
+        EXPECT_EQ(Lower(*recorded.at(0).begin()).substr(4), "0002") << id;
+    }
+}
+
+// A scan with auto-start records '.', a typed SN 'm'.
+TEST_F(SnProceduresTest, ScannedAndTypedStatusLetters) {
+    WriteConfig("ReportHistory 0\r\nVccIndex 4\r\nSerializationEnable 1\r\nBarCodeReaderEnable 1\r\n"
+                "BarCodeAutoStartEnable 1\r\nPostAmbleIndex 0\r\n");
+    Run([&](ui::Driver& d) {
+        Device("149");
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x40))), 1);
+        core::Settings.BarCodeReaderEnable = 1;
+        core::Settings.BarCodeAutoStartEnable = 1;
+        core::Settings.PostAmbleIndex = 0;
+        UseSn(0, 0, 8, 1);
+        d.Focus(1050);
+        for (char c : std::string("202600040")) {
+            d.Key(static_cast<uint32_t>(c), static_cast<uint32_t>(c));
+            d.Advance(20);
+        }
+        d.Key(ui::VK_RETURN, '\r');
+        EXPECT_TRUE(Done(d.Target().GetItemText(1026))) << d.Target().GetItemText(1026);
+        Device("149");
+        gui::Actions.FlashWrittenFlags = 0;
+        d.Type(1051, "202600077");
+        // A typed SN goes through the editor, taken as typed.
+        session().OnDialog(225, [](ui::Driver& e) {
+            e.Click(1256);
+            EXPECT_EQ(e.Target().GetItemText(1248).substr(0, 9), "202600077");
+            e.Click(1246);
+        });
+        d.Click(1009);
+        EXPECT_TRUE(Done(d.Target().GetItemText(1026))) << d.Target().GetItemText(1026);
+        EXPECT_EQ(sim::Sim().PeekRange(kSnAt, 4), (std::vector<uint8_t>{0xEA, 0x07, 77, 0x00}));
+    });
+    std::istringstream file(testsupport::ReadFile(dir_.File("history.sn")));
+    std::vector<std::pair<std::string, std::string>> records;
+    std::string line;
+    while (std::getline(file, line)) {
+        const auto t = gui::SnLineTokens(line);
+        ASSERT_GE(t.size(), 3u) << line;
+        records.emplace_back(std::string(t[1]), std::string(t[2]));
+    }
+    const std::vector<std::pair<std::string, std::string>> expected{{"202600040", "."},
+                                                                    {"202600077", "m"}};
+    EXPECT_EQ(records, expected) << ui::TranscriptText();
+}
+
+} // namespace
+} // namespace guitest
