@@ -4,6 +4,7 @@
 
 #include "debugif/api_state.h"
 #include "debugif/hid_device.h"
+#include "debugif/link_timing.h"
 #include "debugif/serial_transport.h"
 #include "debugif/transport_ops.h"
 #include "debugif/uif_command_state.h"
@@ -175,12 +176,28 @@ TEST(ConnectTest, WithoutTheCommandFlagOnlyThePortOpens) {
     EXPECT_THAT(bench.serial.Ids(), IsEmpty());
 }
 
+// A silent adapter costs three full read time-outs; cut them so that the
+// silence is found in milliseconds. The port takes them at open.
+struct ShortLinkTimeouts {
+    ShortLinkTimeouts() {
+        debugif::LinkTiming.serial_read_total_ms = 60;
+        debugif::LinkTiming.serial_read_interval_ms = 20;
+        debugif::LinkTiming.quiet_gap_ms = 10;
+        debugif::LinkTiming.quiet_limit_ms = 200;
+        debugif::LinkTiming.bootloader_probe_delay_ms = 1;
+    }
+    ~ShortLinkTimeouts() { debugif::LinkTiming.Reset(); }
+    ShortLinkTimeouts(const ShortLinkTimeouts&) = delete;
+    ShortLinkTimeouts& operator=(const ShortLinkTimeouts&) = delete;
+};
+
 // The adapter's firmware does not answer (three tries of the full read
 // time-out), its bootloader does: the connect succeeds with the interface
 // closed, as the caller learns from the version 0.
 TEST(ConnectTest, SilentAdapterWithALiveBootloaderConnectsClosed) {
     Bench bench({.hid = false});
     ASSERT_TRUE(bench.ok()) << bench.error();
+    const ShortLinkTimeouts shortened;
     sim::EmuFaults faults;
     faults.bootloader = true;
     bench.serial.SetFaults(faults);
@@ -198,6 +215,7 @@ TEST(ConnectTest, SilentAdapterWithALiveBootloaderConnectsClosed) {
 TEST(ConnectTest, SilentAdapterAndSilentBootloaderFailWith35) {
     Bench bench({.hid = false});
     ASSERT_TRUE(bench.ok()) << bench.error();
+    const ShortLinkTimeouts shortened;
     sim::EmuFaults faults;
     faults.bootloader = true;
     faults.bsl_sync_silent = true;
