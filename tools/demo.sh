@@ -6,7 +6,8 @@
 # host program against the programming library:
 #  1. quill-demo programs and verifies a small image (the core's target layer);
 #  2. quillbay, the operator's program, from a temporary directory whose
-#     "config.ini" selects USB and that adapter. With a display (DISPLAY or
+#     "config.ini" selects USB, that adapter and the device quill-demo
+#     programmed. With a display (DISPLAY or
 #     WAYLAND_DISPLAY) its window opens and the demo goes on when the
 #     operator closes it. Without one, or with QUILL_DEMO_OFFSCREEN=1 (as
 #     under CTest), it runs offscreen: once quillbay holds the adapter's
@@ -64,7 +65,10 @@ fi
 echo "== emulated MSP-FET430UIF on $port (device $device)"
 
 status=0
-"$bin/quill-demo" --device "$device" --port "$port" || status=$?
+demo_log="$work/quill-demo.log"
+"$bin/quill-demo" --device "$device" --port "$port" | tee "$demo_log" || status=$?
+# The operator's program starts with the same device selected.
+row=$(sed -n 's/^Device .* (device-list row \([0-9][0-9]*\)).*/\1/p' "$demo_log" | head -n 1)
 if [ "$status" -eq 0 ]; then
     echo "== quill-demo passed"
 else
@@ -85,6 +89,9 @@ holds_adapter() {
 config="$work/config.ini"
 printf ';============= MSP430Fxx setup =============\r\nCommPortIndex 3\r\nSelected_UIF\t\t%s\r\n' \
     "$port" >"$config"
+if [ -n "$row" ]; then
+    printf 'SelectedProcessorIndex\t%s\r\n' "$row" >>"$config"
+fi
 before=$(cksum <"$config")
 quillbay_status=0
 if [ "${QUILL_DEMO_OFFSCREEN:-0}" != 1 ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

@@ -238,8 +238,11 @@ int main(int argc, char** argv) {
     while (!name.empty() && name.back() == ' ') {
         name.pop_back();
     }
-    std::printf("Device %s, adapter %s, debug library %s\n", name.c_str(),
-                port.empty() ? "TIUSB" : port.c_str(), "MSP430-TI.DLL");
+    // The row number lets the demo script select the same device in the
+    // operator program's setup.
+    std::printf("Device %s (device-list row %d), adapter %s, debug library %s\n", name.c_str(),
+                core::Settings.SelectedProcessorIndex, port.empty() ? "TIUSB" : port.c_str(),
+                "MSP430-TI.DLL");
 
     Step(code_file.empty() ? "Loading the demo image" : "Loading " + code_file);
     if (!Done(LoadImage(code_file) ? 1 : 0)) {
