@@ -8,6 +8,7 @@
 #include "core/serial_data.h"
 #include "core/settings.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace core {
@@ -81,6 +82,64 @@ int32_t InfoSegmentKey(const MemoryMapInstance& map, int64_t address, const int3
     const int64_t j = (address - map.infoStart) / map.infoSegmentSize;
     const int64_t letter = map.infoSegments - j; // 1 = A
     return (letter >= 1 && letter <= 4) ? keys[letter - 1] : 0;
+}
+
+// The word indices of the even addresses a in first..last with
+// 0x1100 <= a < kImageEnd, where the main-memory walks run: the even
+// addresses form a run of consecutive words. False when there are none.
+bool MainWords(int64_t first, int64_t last, int32_t& w0, int32_t& w1) {
+    const int64_t lo = std::max<int64_t>(first + (first & 1), 0x1100);
+    const int64_t hi = std::min<int64_t>(last - (last & 1), kImageEnd - 1);
+    if (lo > hi) {
+        return false;
+    }
+    w0 = WordIndex(lo);
+    w1 = WordIndex(hi);
+    return true;
+}
+
+void SetWords(uint8_t* mask, int32_t w0, int32_t w1) {
+    std::memset(mask + w0, 1, static_cast<size_t>(w1 - w0 + 1));
+}
+
+// Sixteen used flags (eight words) at once: 0 none set, 2 all set, else 1.
+int32_t UsedFlagsOfEight(const ImageBytes& image, int32_t wordIndex) {
+    uint64_t u[2];
+    std::memcpy(u, &image.used[2 * wordIndex], sizeof u);
+    if ((u[0] | u[1]) == 0) {
+        return 0;
+    }
+    // A flag byte that is 0 clears its own bit 7 in (x - 0x01..01) & ~x.
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHighs = 0x8080808080808080ull;
+    const bool anyClear = (((u[0] - kOnes) & ~u[0] & kHighs) | ((u[1] - kOnes) & ~u[1] & kHighs)) != 0;
+    return anyClear ? 1 : 2;
+}
+
+// The OR of mask[w0..w1], 64 entries at a time: the segment flags take it
+// over every word of the flash, at every blank check.
+uint8_t MaskOr(const uint8_t* mask, int32_t w0, int32_t w1) {
+    const uint8_t* p = mask + w0;
+    size_t n = static_cast<size_t>(w1 - w0 + 1);
+    uint64_t acc = 0;
+    for (; n >= 64; p += 64, n -= 64) {
+        uint64_t v[8];
+        std::memcpy(v, p, sizeof v);
+        acc |= (v[0] | v[1]) | (v[2] | v[3]) | (v[4] | v[5]) | (v[6] | v[7]);
+    }
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t v;
+        std::memcpy(&v, p, sizeof v);
+        acc |= v;
+    }
+    acc |= acc >> 32;
+    acc |= acc >> 16;
+    acc |= acc >> 8;
+    uint8_t r = static_cast<uint8_t>(acc);
+    for (; n > 0; ++p, --n) {
+        r |= *p;
+    }
+    return r;
 }
 
 // 2 when any address of kept lies in the serial-number location, or (with
@@ -217,36 +276,61 @@ int32_t ProgramImagePrepare(int32_t place, int32_t options) {
         im.VerifyMask[w] = v;
     }
 
-    const Range device{map.deviceMainStart, map.deviceFlashEnd};
-    const Range erase{Settings.EraseFlashStart, Settings.EraseFlashStop};
-    for (int64_t a = 0x1100; a < kImageEnd; a += 2) {
-        if (!device.Holds(a)) {
-            continue;
-        }
-        const int32_t w = WordIndex(a);
-        bool on;
-        if (mode == 3) {
-            on = program.WordUsed(w);
-        } else if (mode == 4) {
-            on = Settings.EraseDefMainMemEn != 0 && erase.Holds(a);
-        } else {
-            on = true;
-        }
-        if (on) {
-            im.EraseMask[w] = 1;
-            im.WriteMask[w] = 1;
-            im.VerifyMask[w] = 1;
-        }
+    // Main memory: the device's flash words from 0x1100 up, by mode. The
+    // walks go by runs of words and by eight words at a time, as an image
+    // is mostly wholly defined or wholly empty over long stretches.
+    int32_t w0 = 0;
+    int32_t w1 = -1;
+    bool any = false;
+    if (mode == 3) {
+        any = MainWords(map.deviceMainStart, map.deviceFlashEnd, w0, w1);
+    } else if (mode == 4) {
+        any = Settings.EraseDefMainMemEn != 0 &&
+              MainWords(std::max<int64_t>(map.deviceMainStart, Settings.EraseFlashStart),
+                        std::min<int64_t>(map.deviceFlashEnd, Settings.EraseFlashStop), w0, w1);
+    } else {
+        any = MainWords(map.deviceMainStart, map.deviceFlashEnd, w0, w1);
     }
-
-    for (int32_t w = 0; w < kMaskSize; ++w) {
-        if (!program.WordUsed(w)) {
+    if (any && mode != 3) {
+        SetWords(im.EraseMask, w0, w1);
+        SetWords(im.WriteMask, w0, w1);
+        SetWords(im.VerifyMask, w0, w1);
+    }
+    // Defined words only: those of the main range are set in mode 3, and
+    // every word without a defined byte is neither written nor verified
+    // (in mode 3 not erased either).
+    for (int32_t w = 0; w < kMaskSize;) {
+        const int32_t used = w + 8 <= kMaskSize ? UsedFlagsOfEight(program, w) : 1;
+        const int32_t n = used == 1 ? 1 : 8;
+        const bool inMain = any && w <= w1 && w + n - 1 >= w0;
+        if (used == 0) {
+            std::memset(im.WriteMask + w, 0, 8);
+            std::memset(im.VerifyMask + w, 0, 8);
+            if (mode == 3) {
+                std::memset(im.EraseMask + w, 0, 8);
+            }
+        } else if (used == 2) {
+            if (mode == 3 && inMain) {
+                const int32_t a = std::max(w, w0);
+                const int32_t b = std::min(w + 7, w1);
+                SetWords(im.EraseMask, a, b);
+                SetWords(im.WriteMask, a, b);
+                SetWords(im.VerifyMask, a, b);
+            }
+        } else if (program.WordUsed(w)) {
+            if (mode == 3 && inMain) {
+                im.EraseMask[w] = 1;
+                im.WriteMask[w] = 1;
+                im.VerifyMask[w] = 1;
+            }
+        } else {
             im.WriteMask[w] = 0;
             im.VerifyMask[w] = 0;
             if (mode == 3) {
                 im.EraseMask[w] = 0;
             }
         }
+        w += n;
     }
 
     if (map.series == 5 && ConnectedDevice.earlyF5xx) {
@@ -263,19 +347,22 @@ void SegmentFlagsUpdate() {
     const ImagesState& im = Images;
     for (int32_t k = 0; k < SegmentTable.count && k < kMaxSegments; ++k) {
         MemorySegment& s = SegmentTable.segments[k];
-        uint8_t write = 0, check = 0, erase = 0;
-        for (int64_t a = s.start; a <= s.end; a += 2) {
-            if (!InImage(a)) {
-                continue;
-            }
-            const int32_t w = WordIndex(a);
-            write |= im.WriteMask[w];
-            check |= im.VerifyMask[w];
-            erase |= im.EraseMask[w];
+        // Every second address from the start that lies in the window: its
+        // words are consecutive.
+        const int64_t start = s.start;
+        const int64_t lo = start >= kImageStart ? start : start + ((kImageStart - start + 1) & ~1ll);
+        const int64_t hi = std::min<int64_t>(s.end, kImageEnd);
+        if (lo > hi) {
+            s.needsWrite = 0;
+            s.needsCheck = 0;
+            s.needsErase = 0;
+            continue;
         }
-        s.needsWrite = write;
-        s.needsCheck = check;
-        s.needsErase = erase;
+        const int32_t w0 = WordIndex(lo);
+        const int32_t w1 = WordIndex(lo + ((hi - lo) & ~1ll));
+        s.needsWrite = MaskOr(im.WriteMask, w0, w1);
+        s.needsCheck = MaskOr(im.VerifyMask, w0, w1);
+        s.needsErase = MaskOr(im.EraseMask, w0, w1);
     }
 }
 
@@ -297,23 +384,19 @@ void ReadMaskBuild(int32_t all) {
         im.ReadMask[WordIndex(a)] = on ? 1 : 0;
     }
 
-    const Range device{map.deviceMainStart, map.deviceFlashEnd};
-    const Range read{Settings.ReadStartAddr, Settings.ReadStopAddr};
-    for (int64_t a = 0x1100; a < kImageEnd; a += 2) {
-        if (!device.Holds(a)) {
-            continue;
-        }
-        bool on;
-        if (mode == 2) {
-            on = false;
-        } else if (mode == 3) {
-            on = Settings.ReadDefMainMemEn != 0 && read.Holds(a);
-        } else {
-            on = true; // modes 0 and 1 read all main memory; unknown modes too
-        }
-        if (on) {
-            im.ReadMask[WordIndex(a)] = 1;
-        }
+    // Modes 0 and 1 read all main memory of the device, unknown modes too.
+    int32_t w0 = 0;
+    int32_t w1 = -1;
+    bool any = false;
+    if (mode == 3) {
+        any = Settings.ReadDefMainMemEn != 0 &&
+              MainWords(std::max<int64_t>(map.deviceMainStart, Settings.ReadStartAddr),
+                        std::min<int64_t>(map.deviceFlashEnd, Settings.ReadStopAddr), w0, w1);
+    } else if (mode != 2) {
+        any = MainWords(map.deviceMainStart, map.deviceFlashEnd, w0, w1);
+    }
+    if (any) {
+        SetWords(im.ReadMask, w0, w1);
     }
 }
 
