@@ -102,18 +102,40 @@ void SetWords(uint8_t* mask, int32_t w0, int32_t w1) {
     std::memset(mask + w0, 1, static_cast<size_t>(w1 - w0 + 1));
 }
 
-// Sixteen used flags (eight words) at once: 0 none set, 2 all set, else 1.
-int32_t UsedFlagsOfEight(const ImageBytes& image, int32_t wordIndex) {
+// Not 0 exactly when some byte of x is 0: (x - 0x01..01) & ~x keeps bit 7
+// of the lowest zero byte, and no bit 7 at all when there is none.
+constexpr uint64_t ZeroBytes(uint64_t x) {
+    return (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
+}
+
+// The used flags of eight words (16 bytes) at once: 0 none set, 2 all
+// set, else 1.
+int32_t UsedFlagsOf8(const ImageBytes& image, int32_t wordIndex) {
     uint64_t u[2];
     std::memcpy(u, &image.used[2 * wordIndex], sizeof u);
     if ((u[0] | u[1]) == 0) {
         return 0;
     }
-    // A flag byte that is 0 clears its own bit 7 in (x - 0x01..01) & ~x.
-    constexpr uint64_t kOnes = 0x0101010101010101ull;
-    constexpr uint64_t kHighs = 0x8080808080808080ull;
-    const bool anyClear = (((u[0] - kOnes) & ~u[0] & kHighs) | ((u[1] - kOnes) & ~u[1] & kHighs)) != 0;
-    return anyClear ? 1 : 2;
+    return (ZeroBytes(u[0]) | ZeroBytes(u[1])) != 0 ? 1 : 2;
+}
+
+// True when no word of the 256 from wordIndex (512 bytes) is defined.
+bool NoneUsedOf256(const ImageBytes& image, int32_t wordIndex) {
+    static const uint8_t kNone[512] = {};
+    return std::memcmp(&image.used[2 * wordIndex], kNone, sizeof kNone) == 0;
+}
+
+// The same for 32 words (64 bytes).
+int32_t UsedFlagsOf32(const ImageBytes& image, int32_t wordIndex) {
+    uint64_t u[8];
+    std::memcpy(u, &image.used[2 * wordIndex], sizeof u);
+    if (((u[0] | u[1]) | (u[2] | u[3]) | (u[4] | u[5]) | (u[6] | u[7])) == 0) {
+        return 0;
+    }
+    const uint64_t zero = (ZeroBytes(u[0]) | ZeroBytes(u[1])) |
+                          (ZeroBytes(u[2]) | ZeroBytes(u[3])) |
+                          (ZeroBytes(u[4]) | ZeroBytes(u[5])) | (ZeroBytes(u[6]) | ZeroBytes(u[7]));
+    return zero != 0 ? 1 : 2;
 }
 
 // The OR of mask[w0..w1], 64 entries at a time: the segment flags take it
@@ -281,14 +303,13 @@ int32_t ProgramImagePrepare(int32_t place, int32_t options) {
     // is mostly wholly defined or wholly empty over long stretches.
     int32_t w0 = 0;
     int32_t w1 = -1;
-    bool any = false;
-    if (mode == 3) {
-        any = MainWords(map.deviceMainStart, map.deviceFlashEnd, w0, w1);
-    } else if (mode == 4) {
+    bool any;
+    if (mode == 4) {
         any = Settings.EraseDefMainMemEn != 0 &&
               MainWords(std::max<int64_t>(map.deviceMainStart, Settings.EraseFlashStart),
                         std::min<int64_t>(map.deviceFlashEnd, Settings.EraseFlashStop), w0, w1);
     } else {
+        // Mode 3 takes only the defined words among them (below).
         any = MainWords(map.deviceMainStart, map.deviceFlashEnd, w0, w1);
     }
     if (any && mode != 3) {
@@ -298,37 +319,40 @@ int32_t ProgramImagePrepare(int32_t place, int32_t options) {
     }
     // Defined words only: those of the main range are set in mode 3, and
     // every word without a defined byte is neither written nor verified
-    // (in mode 3 not erased either).
+    // (in mode 3 not erased either). Runs of words wholly defined or wholly
+    // undefined go in one step, found 256 or 32 words at a time.
     for (int32_t w = 0; w < kMaskSize;) {
-        const int32_t used = w + 8 <= kMaskSize ? UsedFlagsOfEight(program, w) : 1;
-        const int32_t n = used == 1 ? 1 : 8;
-        const bool inMain = any && w <= w1 && w + n - 1 >= w0;
-        if (used == 0) {
-            std::memset(im.WriteMask + w, 0, 8);
-            std::memset(im.VerifyMask + w, 0, 8);
-            if (mode == 3) {
-                std::memset(im.EraseMask + w, 0, 8);
+        int32_t used = 1; // 0 no word of the run defined, 2 every word
+        int32_t n = 1;
+        if (w + 256 <= kMaskSize && NoneUsedOf256(program, w)) {
+            used = 0;
+            n = 256;
+            while (w + n + 256 <= kMaskSize && NoneUsedOf256(program, w + n)) {
+                n += 256;
             }
-        } else if (used == 2) {
-            if (mode == 3 && inMain) {
-                const int32_t a = std::max(w, w0);
-                const int32_t b = std::min(w + 7, w1);
-                SetWords(im.EraseMask, a, b);
-                SetWords(im.WriteMask, a, b);
-                SetWords(im.VerifyMask, a, b);
+        } else if (w + 32 <= kMaskSize && (used = UsedFlagsOf32(program, w)) != 1) {
+            n = 32;
+            while (w + n + 32 <= kMaskSize && UsedFlagsOf32(program, w + n) == used) {
+                n += 32;
             }
-        } else if (program.WordUsed(w)) {
-            if (mode == 3 && inMain) {
-                im.EraseMask[w] = 1;
-                im.WriteMask[w] = 1;
-                im.VerifyMask[w] = 1;
-            }
+        } else if (w + 8 <= kMaskSize && (used = UsedFlagsOf8(program, w)) != 1) {
+            n = 8;
         } else {
-            im.WriteMask[w] = 0;
-            im.VerifyMask[w] = 0;
+            used = program.WordUsed(w) ? 2 : 0;
+        }
+        const int32_t last = w + n - 1;
+        if (used == 0) {
+            std::memset(im.WriteMask + w, 0, static_cast<size_t>(n));
+            std::memset(im.VerifyMask + w, 0, static_cast<size_t>(n));
             if (mode == 3) {
-                im.EraseMask[w] = 0;
+                std::memset(im.EraseMask + w, 0, static_cast<size_t>(n));
             }
+        } else if (mode == 3 && any && w <= w1 && last >= w0) {
+            const int32_t first = std::max(w, w0);
+            const int32_t end = std::min(last, w1);
+            SetWords(im.EraseMask, first, end);
+            SetWords(im.WriteMask, first, end);
+            SetWords(im.VerifyMask, first, end);
         }
         w += n;
     }
@@ -350,7 +374,8 @@ void SegmentFlagsUpdate() {
         // Every second address from the start that lies in the window: its
         // words are consecutive.
         const int64_t start = s.start;
-        const int64_t lo = start >= kImageStart ? start : start + ((kImageStart - start + 1) & ~1ll);
+        const int64_t lo =
+            start >= kImageStart ? start : start + ((kImageStart - start + 1) & ~1ll);
         const int64_t hi = std::min<int64_t>(s.end, kImageEnd);
         if (lo > hi) {
             s.needsWrite = 0;

@@ -66,8 +66,8 @@ void InvalidateReadCache(uint32_t address, uint32_t count) {
     if (Api.ReadCache.empty()) {
         return;
     }
-    const uint64_t end = std::min<uint64_t>(static_cast<uint64_t>(address) + count,
-                                            kReadCacheEntries);
+    const uint64_t end =
+        std::min<uint64_t>(static_cast<uint64_t>(address) + count, kReadCacheEntries);
     for (uint64_t a = address; a < end; ++a) {
         Api.ReadCache.Invalidate(static_cast<size_t>(a));
     }

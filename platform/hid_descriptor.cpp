@@ -120,7 +120,8 @@ bool ParseHidReportDescriptor(const uint8_t* bytes, size_t length, HidReportLayo
     // The longest report of each kind: a report's length grows with its
     // bits, so it is the one with the most bits.
     for (size_t k = 0; k < 3; ++k) {
-        const uint32_t most = std::max(most_numbered[k], out.uses_report_ids ? 0u : most_unnumbered[k]);
+        const uint32_t most =
+            std::max(most_numbered[k], out.uses_report_ids ? 0u : most_unnumbered[k]);
         const uint16_t longest = most == 0 ? 0 : static_cast<uint16_t>((most + 7) / 8 + 1);
         (k == 0 ? out.input_report_length
                 : (k == 1 ? out.output_report_length : out.feature_report_length)) = longest;

@@ -329,8 +329,7 @@ void EmuAdapter::Frame(std::vector<EmuOutput>& out) {
     }
 }
 
-size_t EmuAdapter::BulkBytes(const uint8_t* bytes, size_t available,
-                             std::vector<EmuOutput>& out) {
+size_t EmuAdapter::BulkBytes(const uint8_t* bytes, size_t available, std::vector<EmuOutput>& out) {
     // Up to the end of the header, then up to the end of the block (a
     // header whose count is too large is refused as soon as it is whole).
     const size_t want = bulk_.size() < kBulkHeader

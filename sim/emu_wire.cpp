@@ -191,8 +191,8 @@ std::vector<uint8_t> EmuEncodeReply(uint8_t id, uint8_t type, uint8_t status, ui
                                     const std::vector<uint8_t>& data) {
     const bool withParams = status == 0 && (type == 2 || type == 4);
     const bool withData = status == 0 && (type == 3 || type == 4);
-    const size_t size = 4 + (withParams ? 2 + 4 * params.size() : 0) +
-                        (withData ? 4 + data.size() : 0) + 2;
+    const size_t size =
+        4 + (withParams ? 2 + 4 * params.size() : 0) + (withData ? 4 + data.size() : 0) + 2;
     // The length first, then the body it counts, in one buffer.
     std::vector<uint8_t> out;
     out.reserve(2 + size);

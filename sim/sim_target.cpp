@@ -342,7 +342,8 @@ int32_t SimTarget::Write(uint32_t address, const uint8_t* data, uint32_t count) 
     Touch(address, end);
     if (layout_.ramMirror != 0 && address <= layout_.ramEnd && end > layout_.ramStart) {
         // The mirrored low RAM keeps its bytes in the RAM it shows.
-        Touch(Home(std::max(address, layout_.ramStart)), Home(std::min(end - 1, layout_.ramEnd)) + 1);
+        Touch(Home(std::max(address, layout_.ramStart)),
+              Home(std::min(end - 1, layout_.ramEnd)) + 1);
     }
     for (uint32_t a = address; a < end; ++a) {
         const uint8_t b = data[a - address];

@@ -71,8 +71,8 @@ void PlainEraseMasks(PlainMasks& m) {
             on = PlainInfoKey(map, a, keys) != 0;
             break;
         default:
-            on = defined && !(Holds(map.lockedStart, lockedLast, a) &&
-                              Settings.EraseInfoA_F2xx_En != 1);
+            on = defined &&
+                 !(Holds(map.lockedStart, lockedLast, a) && Settings.EraseInfoA_F2xx_En != 1);
             break;
         }
         m.erase[w] = m.write[w] = m.verify[w] = on ? 1 : 0;
@@ -113,8 +113,8 @@ void PlainEraseMasks(PlainMasks& m) {
 void PlainReadMask(PlainMasks& m, int32_t all) {
     const int32_t mode = all != 0 ? 0 : Settings.FlashReadModeIndex;
     const MemoryMapInstance& map = MemoryMap.active;
-    const int32_t keys[4] = {Settings.ReadInfoSegmA, Settings.ReadInfoSegmB,
-                             Settings.ReadInfoSegmC, Settings.ReadInfoSegmD};
+    const int32_t keys[4] = {Settings.ReadInfoSegmA, Settings.ReadInfoSegmB, Settings.ReadInfoSegmC,
+                             Settings.ReadInfoSegmD};
     for (int64_t a = map.infoStart; a < map.infoEnd && InImage(a); a += 2) {
         bool on = true;
         if (mode == 1) {
@@ -222,11 +222,11 @@ void FillImage(Shape shape, std::mt19937& rng, const MemoryMapInstance& map) {
         }
         break;
     case Shape::kEdges:
-        for (const int64_t a : {int64_t{kImageStart}, int64_t{kImageStart} + 1, int64_t{0x10FF},
-                                int64_t{0x1100}, int64_t{kImageEnd} - 1, int64_t{kImageEnd},
-                                int64_t{map.deviceMainStart} - 1, int64_t{map.deviceMainStart},
-                                int64_t{map.deviceFlashEnd}, int64_t{map.deviceFlashEnd} + 1,
-                                int64_t{0xFF7C}, int64_t{0xFF7F}}) {
+        for (const int64_t a :
+             {int64_t{kImageStart}, int64_t{kImageStart} + 1, int64_t{0x10FF}, int64_t{0x1100},
+              int64_t{kImageEnd} - 1, int64_t{kImageEnd}, int64_t{map.deviceMainStart} - 1,
+              int64_t{map.deviceMainStart}, int64_t{map.deviceFlashEnd},
+              int64_t{map.deviceFlashEnd} + 1, int64_t{0xFF7C}, int64_t{0xFF7F}}) {
             Define(rng, a);
         }
         break;
@@ -279,11 +279,11 @@ TEST_P(MaskWalkTest, WalksMatchThePlainWalkOverEveryWord) {
     UseDevice(c.name, c.id);
     ConnectedDevice.earlyF5xx = c.earlyF5xx ? 1 : 0;
     std::mt19937 rng(c.id + 7u);
-    for (const Shape shape : {Shape::kEmpty, Shape::kScattered, Shape::kRuns,
-                              Shape::kRunsWithHoles, Shape::kFull, Shape::kEdges}) {
+    for (const Shape shape : {Shape::kEmpty, Shape::kScattered, Shape::kRuns, Shape::kRunsWithHoles,
+                              Shape::kFull, Shape::kEdges}) {
         for (int round = 0; round < 6; ++round) {
-            SCOPED_TRACE(testing::Message() << "shape " << static_cast<int>(shape) << " round "
-                                            << round);
+            SCOPED_TRACE(testing::Message()
+                         << "shape " << static_cast<int>(shape) << " round " << round);
             RandomSettings(rng);
             MemoryMapBuild(1);
             FillImage(shape, rng, MemoryMap.active);
@@ -331,14 +331,16 @@ TEST_P(MaskWalkTest, WalksMatchThePlainWalkOverEveryWord) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ThreeSeries, MaskWalkTest,
-    ::testing::Values(WalkCase{"149", 0, false}, WalkCase{"2619", 0xF26F, false},
-                      WalkCase{"5438", 0x5438, false}, WalkCase{"5438", 0x5438, true}),
-    [](const ::testing::TestParamInfo<WalkCase>& info) {
-        return std::string("F") + info.param.name + (info.param.id != 0 ? "_connected" : "") +
-               (info.param.earlyF5xx ? "_early" : "");
-    });
+INSTANTIATE_TEST_SUITE_P(ThreeSeries, MaskWalkTest,
+                         ::testing::Values(WalkCase{"149", 0, false},
+                                           WalkCase{"2619", 0xF26F, false},
+                                           WalkCase{"5438", 0x5438, false},
+                                           WalkCase{"5438", 0x5438, true}),
+                         [](const ::testing::TestParamInfo<WalkCase>& info) {
+                             return std::string("F") + info.param.name +
+                                    (info.param.id != 0 ? "_connected" : "") +
+                                    (info.param.earlyF5xx ? "_early" : "");
+                         });
 
 } // namespace
 } // namespace codeimage_test

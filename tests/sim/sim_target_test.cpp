@@ -128,7 +128,8 @@ TEST_F(SimTargetTest, EveryAddressBehavesAsItsRegion) {
                 want = static_cast<uint8_t>(before[a] & 0x5A);
             }
             if (after[a] != want) {
-                FAIL() << std::hex << "0x" << a << " reads 0x" << int{after[a]} << " after the write";
+                FAIL() << std::hex << "0x" << a << " reads 0x" << int{after[a]}
+                       << " after the write";
             }
         }
     }
@@ -159,8 +160,8 @@ TEST_F(SimTargetTest, LowRamMirrorsTheStartOfTheWholeRam) {
     EXPECT_EQ(t.Peek(0x0A00), 0xFF);
     // Reads and verifies across the window's edges see what Peek sees, byte
     // for byte: below, through and above the mirrored window.
-    for (const auto& [first, count] : {std::pair{0x0100u, 0x200u}, {0x01F0u, 0x900u},
-                                       {0x09F0u, 0x20u}, {0x0000u, 0x3000u}}) {
+    for (const auto& [first, count] :
+         {std::pair{0x0100u, 0x200u}, {0x01F0u, 0x900u}, {0x09F0u, 0x20u}, {0x0000u, 0x3000u}}) {
         SCOPED_TRACE(testing::Message() << std::hex << "0x" << first << " + 0x" << count);
         const std::vector<uint8_t> want = t.PeekRange(first, count);
         std::vector<uint8_t> read(count);
@@ -380,12 +381,11 @@ TEST_F(SimTargetTest, SelectingABoardAgainGivesANewBoard) {
     struct Case {
         const char* before; // the board that is used, then selected again
         const char* after;
-        bool early;         // SetEarlyF5xx(true) on the used board
+        bool early; // SetEarlyF5xx(true) on the used board
     };
     const Case cases[] = {
         {"2619", "2619", false}, // low RAM mirrored at 0x0200
-        {"5438", "5438", true},
-        {"2274", "2274", false},
+        {"5438", "5438", true},  {"2274", "2274", false},
         {"149", "2274", false}, // another layout: everything anew
         {"2274", "149", false},
     };
@@ -416,8 +416,8 @@ TEST_F(SimTargetTest, SelectingABoardAgainGivesANewBoard) {
         const std::vector<uint8_t> got = used.PeekRange(0, sim::kMemorySize);
         const std::vector<uint8_t> want = fresh.PeekRange(0, sim::kMemorySize);
         const auto diff = std::mismatch(got.begin(), got.end(), want.begin());
-        EXPECT_EQ(diff.first, got.end()) << std::hex << "first difference at 0x"
-                                         << (diff.first - got.begin());
+        EXPECT_EQ(diff.first, got.end())
+            << std::hex << "first difference at 0x" << (diff.first - got.begin());
         EXPECT_EQ(used.IdentificationBlock(), fresh.IdentificationBlock());
         // The regions too: a write over everything lands alike on both.
         used.SetExternalSupply(3000);
