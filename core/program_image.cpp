@@ -8,6 +8,7 @@
 #include "core/serial_data.h"
 #include "core/settings.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace core {
@@ -81,6 +82,86 @@ int32_t InfoSegmentKey(const MemoryMapInstance& map, int64_t address, const int3
     const int64_t j = (address - map.infoStart) / map.infoSegmentSize;
     const int64_t letter = map.infoSegments - j; // 1 = A
     return (letter >= 1 && letter <= 4) ? keys[letter - 1] : 0;
+}
+
+// The word indices of the even addresses a in first..last with
+// 0x1100 <= a < kImageEnd, where the main-memory walks run: the even
+// addresses form a run of consecutive words. False when there are none.
+bool MainWords(int64_t first, int64_t last, int32_t& w0, int32_t& w1) {
+    const int64_t lo = std::max<int64_t>(first + (first & 1), 0x1100);
+    const int64_t hi = std::min<int64_t>(last - (last & 1), kImageEnd - 1);
+    if (lo > hi) {
+        return false;
+    }
+    w0 = WordIndex(lo);
+    w1 = WordIndex(hi);
+    return true;
+}
+
+void SetWords(uint8_t* mask, int32_t w0, int32_t w1) {
+    std::memset(mask + w0, 1, static_cast<size_t>(w1 - w0 + 1));
+}
+
+// Not 0 exactly when some byte of x is 0: (x - 0x01..01) & ~x keeps bit 7
+// of the lowest zero byte, and no bit 7 at all when there is none.
+constexpr uint64_t ZeroBytes(uint64_t x) {
+    return (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
+}
+
+// The used flags of eight words (16 bytes) at once: 0 none set, 2 all
+// set, else 1.
+int32_t UsedFlagsOf8(const ImageBytes& image, int32_t wordIndex) {
+    uint64_t u[2];
+    std::memcpy(u, &image.used[2 * wordIndex], sizeof u);
+    if ((u[0] | u[1]) == 0) {
+        return 0;
+    }
+    return (ZeroBytes(u[0]) | ZeroBytes(u[1])) != 0 ? 1 : 2;
+}
+
+// True when no word of the 256 from wordIndex (512 bytes) is defined.
+bool NoneUsedOf256(const ImageBytes& image, int32_t wordIndex) {
+    static const uint8_t kNone[512] = {};
+    return std::memcmp(&image.used[2 * wordIndex], kNone, sizeof kNone) == 0;
+}
+
+// The same for 32 words (64 bytes).
+int32_t UsedFlagsOf32(const ImageBytes& image, int32_t wordIndex) {
+    uint64_t u[8];
+    std::memcpy(u, &image.used[2 * wordIndex], sizeof u);
+    if (((u[0] | u[1]) | (u[2] | u[3]) | (u[4] | u[5]) | (u[6] | u[7])) == 0) {
+        return 0;
+    }
+    const uint64_t zero = (ZeroBytes(u[0]) | ZeroBytes(u[1])) |
+                          (ZeroBytes(u[2]) | ZeroBytes(u[3])) |
+                          (ZeroBytes(u[4]) | ZeroBytes(u[5])) | (ZeroBytes(u[6]) | ZeroBytes(u[7]));
+    return zero != 0 ? 1 : 2;
+}
+
+// The OR of mask[w0..w1], 64 entries at a time: the segment flags take it
+// over every word of the flash, at every blank check.
+uint8_t MaskOr(const uint8_t* mask, int32_t w0, int32_t w1) {
+    const uint8_t* p = mask + w0;
+    size_t n = static_cast<size_t>(w1 - w0 + 1);
+    uint64_t acc = 0;
+    for (; n >= 64; p += 64, n -= 64) {
+        uint64_t v[8];
+        std::memcpy(v, p, sizeof v);
+        acc |= (v[0] | v[1]) | (v[2] | v[3]) | (v[4] | v[5]) | (v[6] | v[7]);
+    }
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t v;
+        std::memcpy(&v, p, sizeof v);
+        acc |= v;
+    }
+    acc |= acc >> 32;
+    acc |= acc >> 16;
+    acc |= acc >> 8;
+    uint8_t r = static_cast<uint8_t>(acc);
+    for (; n > 0; ++p, --n) {
+        r |= *p;
+    }
+    return r;
 }
 
 // 2 when any address of kept lies in the serial-number location, or (with
@@ -217,36 +298,63 @@ int32_t ProgramImagePrepare(int32_t place, int32_t options) {
         im.VerifyMask[w] = v;
     }
 
-    const Range device{map.deviceMainStart, map.deviceFlashEnd};
-    const Range erase{Settings.EraseFlashStart, Settings.EraseFlashStop};
-    for (int64_t a = 0x1100; a < kImageEnd; a += 2) {
-        if (!device.Holds(a)) {
-            continue;
-        }
-        const int32_t w = WordIndex(a);
-        bool on;
-        if (mode == 3) {
-            on = program.WordUsed(w);
-        } else if (mode == 4) {
-            on = Settings.EraseDefMainMemEn != 0 && erase.Holds(a);
-        } else {
-            on = true;
-        }
-        if (on) {
-            im.EraseMask[w] = 1;
-            im.WriteMask[w] = 1;
-            im.VerifyMask[w] = 1;
-        }
+    // Main memory: the device's flash words from 0x1100 up, by mode. The
+    // walks go by runs of words and by eight words at a time, as an image
+    // is mostly wholly defined or wholly empty over long stretches.
+    int32_t w0 = 0;
+    int32_t w1 = -1;
+    bool any;
+    if (mode == 4) {
+        any = Settings.EraseDefMainMemEn != 0 &&
+              MainWords(std::max<int64_t>(map.deviceMainStart, Settings.EraseFlashStart),
+                        std::min<int64_t>(map.deviceFlashEnd, Settings.EraseFlashStop), w0, w1);
+    } else {
+        // Mode 3 takes only the defined words among them (below).
+        any = MainWords(map.deviceMainStart, map.deviceFlashEnd, w0, w1);
     }
-
-    for (int32_t w = 0; w < kMaskSize; ++w) {
-        if (!program.WordUsed(w)) {
-            im.WriteMask[w] = 0;
-            im.VerifyMask[w] = 0;
-            if (mode == 3) {
-                im.EraseMask[w] = 0;
+    if (any && mode != 3) {
+        SetWords(im.EraseMask, w0, w1);
+        SetWords(im.WriteMask, w0, w1);
+        SetWords(im.VerifyMask, w0, w1);
+    }
+    // Defined words only: those of the main range are set in mode 3, and
+    // every word without a defined byte is neither written nor verified
+    // (in mode 3 not erased either). Runs of words wholly defined or wholly
+    // undefined go in one step, found 256 or 32 words at a time.
+    for (int32_t w = 0; w < kMaskSize;) {
+        int32_t used = 1; // 0 no word of the run defined, 2 every word
+        int32_t n = 1;
+        if (w + 256 <= kMaskSize && NoneUsedOf256(program, w)) {
+            used = 0;
+            n = 256;
+            while (w + n + 256 <= kMaskSize && NoneUsedOf256(program, w + n)) {
+                n += 256;
             }
+        } else if (w + 32 <= kMaskSize && (used = UsedFlagsOf32(program, w)) != 1) {
+            n = 32;
+            while (w + n + 32 <= kMaskSize && UsedFlagsOf32(program, w + n) == used) {
+                n += 32;
+            }
+        } else if (w + 8 <= kMaskSize && (used = UsedFlagsOf8(program, w)) != 1) {
+            n = 8;
+        } else {
+            used = program.WordUsed(w) ? 2 : 0;
         }
+        const int32_t last = w + n - 1;
+        if (used == 0) {
+            std::memset(im.WriteMask + w, 0, static_cast<size_t>(n));
+            std::memset(im.VerifyMask + w, 0, static_cast<size_t>(n));
+            if (mode == 3) {
+                std::memset(im.EraseMask + w, 0, static_cast<size_t>(n));
+            }
+        } else if (mode == 3 && any && w <= w1 && last >= w0) {
+            const int32_t first = std::max(w, w0);
+            const int32_t end = std::min(last, w1);
+            SetWords(im.EraseMask, first, end);
+            SetWords(im.WriteMask, first, end);
+            SetWords(im.VerifyMask, first, end);
+        }
+        w += n;
     }
 
     if (map.series == 5 && ConnectedDevice.earlyF5xx) {
@@ -263,19 +371,23 @@ void SegmentFlagsUpdate() {
     const ImagesState& im = Images;
     for (int32_t k = 0; k < SegmentTable.count && k < kMaxSegments; ++k) {
         MemorySegment& s = SegmentTable.segments[k];
-        uint8_t write = 0, check = 0, erase = 0;
-        for (int64_t a = s.start; a <= s.end; a += 2) {
-            if (!InImage(a)) {
-                continue;
-            }
-            const int32_t w = WordIndex(a);
-            write |= im.WriteMask[w];
-            check |= im.VerifyMask[w];
-            erase |= im.EraseMask[w];
+        // Every second address from the start that lies in the window: its
+        // words are consecutive.
+        const int64_t start = s.start;
+        const int64_t lo =
+            start >= kImageStart ? start : start + ((kImageStart - start + 1) & ~1ll);
+        const int64_t hi = std::min<int64_t>(s.end, kImageEnd);
+        if (lo > hi) {
+            s.needsWrite = 0;
+            s.needsCheck = 0;
+            s.needsErase = 0;
+            continue;
         }
-        s.needsWrite = write;
-        s.needsCheck = check;
-        s.needsErase = erase;
+        const int32_t w0 = WordIndex(lo);
+        const int32_t w1 = WordIndex(lo + ((hi - lo) & ~1ll));
+        s.needsWrite = MaskOr(im.WriteMask, w0, w1);
+        s.needsCheck = MaskOr(im.VerifyMask, w0, w1);
+        s.needsErase = MaskOr(im.EraseMask, w0, w1);
     }
 }
 
@@ -297,23 +409,19 @@ void ReadMaskBuild(int32_t all) {
         im.ReadMask[WordIndex(a)] = on ? 1 : 0;
     }
 
-    const Range device{map.deviceMainStart, map.deviceFlashEnd};
-    const Range read{Settings.ReadStartAddr, Settings.ReadStopAddr};
-    for (int64_t a = 0x1100; a < kImageEnd; a += 2) {
-        if (!device.Holds(a)) {
-            continue;
-        }
-        bool on;
-        if (mode == 2) {
-            on = false;
-        } else if (mode == 3) {
-            on = Settings.ReadDefMainMemEn != 0 && read.Holds(a);
-        } else {
-            on = true; // modes 0 and 1 read all main memory; unknown modes too
-        }
-        if (on) {
-            im.ReadMask[WordIndex(a)] = 1;
-        }
+    // Modes 0 and 1 read all main memory of the device, unknown modes too.
+    int32_t w0 = 0;
+    int32_t w1 = -1;
+    bool any = false;
+    if (mode == 3) {
+        any = Settings.ReadDefMainMemEn != 0 &&
+              MainWords(std::max<int64_t>(map.deviceMainStart, Settings.ReadStartAddr),
+                        std::min<int64_t>(map.deviceFlashEnd, Settings.ReadStopAddr), w0, w1);
+    } else if (mode != 2) {
+        any = MainWords(map.deviceMainStart, map.deviceFlashEnd, w0, w1);
+    }
+    if (any) {
+        SetWords(im.ReadMask, w0, w1);
     }
 }
 

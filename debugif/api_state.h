@@ -10,9 +10,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <type_traits>
-#include <vector>
 
 namespace debugif {
 
@@ -43,6 +43,38 @@ struct ReadCacheEntry {
 };
 static_assert(std::is_trivial_v<ReadCacheEntry>);
 static_assert(sizeof(ReadCacheEntry) == 8 && offsetof(ReadCacheEntry, valid) == 4);
+
+// The cache's entries: kReadCacheEntries while it exists, none while it does
+// not. Identify, every reset and every stop make it anew, so making it must
+// not cost a walk over half a megabyte: the storage stays once taken, and
+// only the entries filled since the last time are made invalid again (the
+// rest are still zero).
+class ReadCacheTable {
+public:
+    ReadCacheTable() = default;
+    // A table moved from is empty and holds no storage.
+    ReadCacheTable(ReadCacheTable&& other) noexcept;
+    ReadCacheTable& operator=(ReadCacheTable&& other) noexcept;
+
+    bool empty() const { return size_ == 0; }
+    size_t size() const { return size_; }
+    const ReadCacheEntry& operator[](size_t address) const { return entries_[address]; }
+
+    // Every entry invalid.
+    void Allocate();
+    // No entries; reads go to the adapter.
+    void clear() { size_ = 0; }
+    // The entry of address valid with value; address < size().
+    void Fill(size_t address, uint8_t value);
+    void Invalidate(size_t address) { entries_[address].valid = 0; }
+
+private:
+    std::unique_ptr<ReadCacheEntry[]> entries_;
+    size_t size_ = 0;
+    // Entries first .. last - 1 may hold a value; outside them all are zero.
+    size_t filledFirst_ = 0;
+    size_t filledLast_ = 0;
+};
 
 // The USB interfaces the last list build found: adapter COM ports first,
 // then HID adapters. A name handed out stays valid until the next build.
@@ -78,7 +110,7 @@ struct ApiValues {
     std::array<EemRegisterEntry, kEemRegisterCount> EemRegisterCache{};
     // kReadCacheEntries entries while the cache exists (HID only), empty
     // while it does not.
-    std::vector<ReadCacheEntry> ReadCache;
+    ReadCacheTable ReadCache;
     UsbIfListState UsbIfList;
 };
 
@@ -91,7 +123,7 @@ struct ApiState : ApiValues {
     // The read cache's storage stays allocated (empty): half a megabyte
     // given back and taken again at every reset costs more than it saves.
     void Reset() {
-        std::vector<ReadCacheEntry> storage = std::move(ReadCache);
+        ReadCacheTable storage = std::move(ReadCache);
         storage.clear();
         static_cast<ApiValues&>(*this) = ApiValues{};
         ReadCache = std::move(storage);

@@ -10,6 +10,8 @@ namespace debugif {
 
 namespace {
 
+constexpr size_t kSmallReport = 320;
+
 uint32_t ReportPayloadSize(uint32_t remaining) {
     if (remaining >= 255) {
         return 255;
@@ -44,12 +46,21 @@ int32_t WriteHidReports(HidDevice& device, const uint8_t* bytes, uint32_t count)
         if (length < n + 1) {
             return kHidFailure; // no room for the payload: never send it cut
         }
-        std::vector<uint8_t> report(std::max<size_t>({n + 1, device.output_report_length, length}),
-                                    0);
+        // Reports are small (64 bytes on the adapter): they are built on the
+        // stack, only a longer one that a device declares in a vector.
+        const size_t size = std::max<size_t>({n + 1, device.output_report_length, length});
+        uint8_t small[kSmallReport];
+        std::vector<uint8_t> large;
+        uint8_t* report = small;
+        if (size > sizeof small) {
+            large.assign(size, 0);
+            report = large.data();
+        } else {
+            std::memset(small, 0, size);
+        }
         report[0] = static_cast<uint8_t>(n);
-        std::memcpy(report.data() + 1, bytes + sent, n);
-        int32_t status =
-            HidIoStatus(device.handle->Write(report.data(), length, device.write_timeout));
+        std::memcpy(report + 1, bytes + sent, n);
+        int32_t status = HidIoStatus(device.handle->Write(report, length, device.write_timeout));
         if (status != kHidOk) {
             return status;
         }

@@ -2,16 +2,56 @@
 
 #include "debugif/api_state.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 namespace debugif {
 
+ReadCacheTable::ReadCacheTable(ReadCacheTable&& other) noexcept {
+    *this = std::move(other);
+}
+
+ReadCacheTable& ReadCacheTable::operator=(ReadCacheTable&& other) noexcept {
+    if (this != &other) {
+        entries_ = std::move(other.entries_);
+        size_ = std::exchange(other.size_, 0);
+        filledFirst_ = std::exchange(other.filledFirst_, 0);
+        filledLast_ = std::exchange(other.filledLast_, 0);
+    }
+    return *this;
+}
+
+void ReadCacheTable::Allocate() {
+    if (!entries_) {
+        entries_ = std::make_unique_for_overwrite<ReadCacheEntry[]>(kReadCacheEntries);
+        filledFirst_ = 0;
+        filledLast_ = kReadCacheEntries;
+    }
+    if (filledFirst_ < filledLast_) {
+        std::memset(&entries_[filledFirst_], 0,
+                    (filledLast_ - filledFirst_) * sizeof(ReadCacheEntry));
+    }
+    filledFirst_ = 0;
+    filledLast_ = 0;
+    size_ = kReadCacheEntries;
+}
+
+void ReadCacheTable::Fill(size_t address, uint8_t value) {
+    entries_[address] = ReadCacheEntry{value, 1};
+    if (filledFirst_ >= filledLast_) {
+        filledFirst_ = address;
+        filledLast_ = address + 1;
+    } else {
+        filledFirst_ = std::min(filledFirst_, address);
+        filledLast_ = std::max(filledLast_, address + 1);
+    }
+}
+
 void ResetReadCache() {
     std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
-    // All entries invalid: zero bytes, set in one go.
-    Api.ReadCache.resize(kReadCacheEntries);
-    std::memset(Api.ReadCache.data(), 0, kReadCacheEntries * sizeof(ReadCacheEntry));
+    Api.ReadCache.Allocate();
 }
 
 void FreeReadCache() {
@@ -26,9 +66,10 @@ void InvalidateReadCache(uint32_t address, uint32_t count) {
     if (Api.ReadCache.empty()) {
         return;
     }
-    const uint64_t end = static_cast<uint64_t>(address) + count;
-    for (uint64_t a = address; a < end && a < kReadCacheEntries; ++a) {
-        Api.ReadCache[a].valid = 0;
+    const uint64_t end =
+        std::min<uint64_t>(static_cast<uint64_t>(address) + count, kReadCacheEntries);
+    for (uint64_t a = address; a < end; ++a) {
+        Api.ReadCache.Invalidate(static_cast<size_t>(a));
     }
 }
 

@@ -112,7 +112,7 @@ int32_t CachedRead(uint32_t address, uint8_t* buffer, uint32_t count) {
             return -1;
         }
         for (uint32_t i = 0; i < n; ++i) {
-            Api.ReadCache[a + i] = ReadCacheEntry{ahead[i], 1};
+            Api.ReadCache.Fill(a + i, ahead[i]);
         }
     }
     return Succeed();

@@ -3,6 +3,7 @@
 #include "platform/os_error.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace platform {
 
@@ -30,10 +31,10 @@ public:
             return device_.write_result;
         }
         std::vector<uint8_t> r(report, report + length);
-        device_.written.push_back(r);
         if (device_.peer != nullptr) {
             device_.peer->OnOutputReport(device_, r);
         }
+        device_.written.push_back(std::move(r));
         return HidIo::kOk;
     }
 

@@ -28,6 +28,10 @@ uint16_t HidReportLayout::ReportLength(HidReportKind kind, uint8_t id) const {
 bool ParseHidReportDescriptor(const uint8_t* bytes, size_t length, HidReportLayout* layout) {
     *layout = HidReportLayout{};
     HidReportLayout out;
+    // The largest bit count of each kind so far, among numbered reports and
+    // of report 0 apart (which does not count once reports are numbered).
+    uint32_t most_numbered[3] = {0, 0, 0};
+    uint32_t most_unnumbered[3] = {0, 0, 0};
     Globals g;
     Globals stack[kMaxPushDepth];
     int depth = 0;
@@ -101,6 +105,8 @@ bool ParseHidReportDescriptor(const uint8_t* bytes, size_t length, HidReportLayo
                     return false;
                 }
                 b += static_cast<uint32_t>(added);
+                uint32_t& most = g.report_id != 0 ? most_numbered[kind] : most_unnumbered[kind];
+                most = std::max(most, b);
             }
         }
     }
@@ -111,12 +117,12 @@ bool ParseHidReportDescriptor(const uint8_t* bytes, size_t length, HidReportLayo
             per_kind[0] = 0;
         }
     }
+    // The longest report of each kind: a report's length grows with its
+    // bits, so it is the one with the most bits.
     for (size_t k = 0; k < 3; ++k) {
-        uint16_t longest = 0;
-        for (unsigned id = 0; id < 256; ++id) {
-            longest = std::max(
-                longest, out.ReportLength(static_cast<HidReportKind>(k), static_cast<uint8_t>(id)));
-        }
+        const uint32_t most =
+            std::max(most_numbered[k], out.uses_report_ids ? 0u : most_unnumbered[k]);
+        const uint16_t longest = most == 0 ? 0 : static_cast<uint16_t>((most + 7) / 8 + 1);
         (k == 0 ? out.input_report_length
                 : (k == 1 ? out.output_report_length : out.feature_report_length)) = longest;
     }

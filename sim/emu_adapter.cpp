@@ -23,15 +23,16 @@ uint32_t Le(const uint8_t* p, int bytes) {
     return v;
 }
 
-// The requests whose data the host sends ahead of the message on HID.
-bool PresendCommand(const EmuRequest& r) {
-    switch (r.id) {
+// The requests whose data the host sends ahead of the message on HID, by
+// id and their first count parameters.
+bool PresendCommand(uint8_t id, const std::vector<uint32_t>& params, size_t count) {
+    switch (id) {
     case 41:
     case 14:
     case 9:
         return true;
     case 42:
-        return r.params.size() >= 3 && r.params[2] == 0;
+        return count >= 3 && params[2] == 0;
     default:
         return false;
     }
@@ -116,6 +117,11 @@ EmuTrace EmuAdapter::trace() const {
     return trace_;
 }
 
+size_t EmuAdapter::RequestCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return trace_.requests.size();
+}
+
 void EmuAdapter::ClearTrace() {
     std::lock_guard<std::mutex> lock(mutex_);
     trace_ = EmuTrace{};
@@ -129,12 +135,26 @@ std::vector<EmuOutput> EmuAdapter::Receive(const uint8_t* bytes, size_t count) {
 std::vector<EmuOutput> EmuAdapter::TakeBytes(const uint8_t* bytes, size_t count) {
     std::vector<EmuOutput> out;
     trace_.bytes_in += count;
-    for (size_t i = 0; i < count; ++i) {
+    // Frames and bulk blocks go in by runs; whatever a completed one
+    // changes (a stall, a bulk phase) holds from the next byte on.
+    for (size_t i = 0; i < count;) {
         if (stalled_) {
             held_.push_back({false, std::vector<uint8_t>(bytes + i, bytes + count)});
             break;
         }
-        Byte(bytes[i], out);
+        if (faults_.bootloader) {
+            BootloaderByte(bytes[i++], out);
+        } else if (bulk_left_ > 0) {
+            i += BulkBytes(bytes + i, count - i, out);
+        } else {
+            const uint32_t aborted = unframer_.aborted();
+            bool done = false;
+            i += unframer_.Push(bytes + i, count - i, done);
+            if (done) {
+                Frame(out);
+            }
+            trace_.bad_frames += unframer_.aborted() - aborted;
+        }
     }
     return out;
 }
@@ -204,22 +224,6 @@ void EmuAdapter::Send(std::vector<uint8_t> bytes, std::vector<EmuOutput>& out) {
     out.push_back({std::move(bytes), faults_.delay_ms});
 }
 
-void EmuAdapter::Byte(uint8_t b, std::vector<EmuOutput>& out) {
-    if (faults_.bootloader) {
-        BootloaderByte(b, out);
-        return;
-    }
-    if (bulk_left_ > 0) {
-        BulkByte(b, out);
-        return;
-    }
-    const uint32_t aborted = unframer_.aborted();
-    if (unframer_.Push(b)) {
-        Frame(out);
-    }
-    trace_.bad_frames += unframer_.aborted() - aborted;
-}
-
 bool EmuAdapter::FaultApplies(uint8_t id) const {
     return faults_.only_command < 0 || faults_.only_command == id;
 }
@@ -242,33 +246,33 @@ void EmuAdapter::Frame(std::vector<EmuOutput>& out) {
         return;
     }
     bool presend_ok = true;
-    if (link_ == EmuLink::kHid && request.type == 2 && !request.params.empty()) {
+    if (link_ == EmuLink::kHid && request.type == 2 && !request.params.empty() &&
+        PresendCommand(request.id, request.params, request.params.size() - 1)) {
         // The last parameter is the length of the data sent ahead.
-        EmuRequest original = request;
-        original.params.pop_back();
-        if (PresendCommand(original)) {
-            presend_ok = !presend_broken_ && request.params.back() == presend_.size();
-            original.data = std::move(presend_);
-            original.type = original.params.empty() ? 3 : 4;
-            original.presend = true;
-            request = std::move(original);
-        }
+        presend_ok = !presend_broken_ && request.params.back() == presend_.size();
+        request.params.pop_back();
+        request.data = std::move(presend_);
+        request.type = request.params.empty() ? 3 : 4;
+        request.presend = true;
     }
     presend_.clear();
     presend_broken_ = false;
-    trace_.requests.push_back(request);
+    trace_.requests.push_back(std::move(request));
+    // The trace keeps it; nothing below adds to the trace before the handler
+    // has answered.
+    const EmuRequest& taken = trace_.requests.back();
     if (faults_.silent) {
         return;
     }
-    EmuReply reply = presend_ok ? handler_.OnCommand(request) : EmuReply::Error(3);
+    EmuReply reply = presend_ok ? handler_.OnCommand(taken) : EmuReply::Error(3);
     if (!reply.answer) {
         return;
     }
-    uint8_t id = request.id;
+    uint8_t id = taken.id;
     uint8_t status = reply.status;
     uint8_t error = reply.error;
     enum class Spoil { kNone, kDrop, kCut, kCorrupt, kLength, kLate } spoil = Spoil::kNone;
-    if (FaultApplies(request.id) && !SkipSpoil(faults_, ReplySpoilDue(faults_))) {
+    if (FaultApplies(taken.id) && !SkipSpoil(faults_, ReplySpoilDue(faults_))) {
         if (Take(faults_.drop)) {
             spoil = Spoil::kDrop;
         } else if (Take(faults_.cut)) {
@@ -319,14 +323,25 @@ void EmuAdapter::Frame(std::vector<EmuOutput>& out) {
     }
     Send(std::move(bytes), out);
     // Only a reply the host can take starts the bulk phase it announces.
-    if (spoil == Spoil::kNone && id == request.id && status == 0 && reply.bulk_blocks > 0) {
+    if (spoil == Spoil::kNone && id == taken.id && status == 0 && reply.bulk_blocks > 0) {
         bulk_left_ = reply.bulk_blocks;
         bulk_.clear();
     }
 }
 
-void EmuAdapter::BulkByte(uint8_t b, std::vector<EmuOutput>& out) {
-    bulk_.push_back(b);
+size_t EmuAdapter::BulkBytes(const uint8_t* bytes, size_t available, std::vector<EmuOutput>& out) {
+    // Up to the end of the header, then up to the end of the block (a
+    // header whose count is too large is refused as soon as it is whole).
+    const size_t want = bulk_.size() < kBulkHeader
+                            ? kBulkHeader - bulk_.size()
+                            : kBulkHeader + Le(bulk_.data() + 6, 4) - bulk_.size();
+    const size_t n = std::min(want, available);
+    bulk_.insert(bulk_.end(), bytes, bytes + n);
+    BulkTaken(out);
+    return n;
+}
+
+void EmuAdapter::BulkTaken(std::vector<EmuOutput>& out) {
     if (bulk_.size() < kBulkHeader) {
         return;
     }

@@ -158,6 +158,8 @@ public:
     void SetFaults(const EmuFaults& faults);
     EmuFaults faults() const;
     EmuTrace trace() const;
+    // trace().requests.size(), without copying the trace.
+    size_t RequestCount() const;
     void ClearTrace();
     // Runs f under the adapter's lock, for a handler's state shared with a
     // serving thread.
@@ -167,9 +169,12 @@ public:
     }
 
 private:
-    void Byte(uint8_t b, std::vector<EmuOutput>& out);
     void Frame(std::vector<EmuOutput>& out);
-    void BulkByte(uint8_t b, std::vector<EmuOutput>& out);
+    // Takes the bytes of the bulk block under way, up to the end of its
+    // header or of the block; returns how many.
+    size_t BulkBytes(const uint8_t* bytes, size_t available, std::vector<EmuOutput>& out);
+    // What the bulk block gathered so far completes: a refusal or a block.
+    void BulkTaken(std::vector<EmuOutput>& out);
     void BootloaderByte(uint8_t b, std::vector<EmuOutput>& out);
     void BootloaderFrame(std::vector<EmuOutput>& out);
     bool FaultApplies(uint8_t id) const;

@@ -12,14 +12,18 @@ constexpr uint8_t kFeatureFlushed = 0xD3;
 } // namespace
 
 std::vector<uint8_t> EmuHidReportDescriptor() {
-    std::vector<platform::FakeHidReportSize> out;
-    for (uint8_t id = 1; id <= 17; ++id) {
-        out.push_back({id, id});
-    }
-    out.insert(out.end(), {{32, 32}, {63, 63}, {255, 255}});
-    return platform::BuildHidReportDescriptor(
-        {{kEmuHidInputReportId, 1 + kEmuHidInputPayload}}, out,
-        {{0xC8, 4}, {0xC9, 4}, {0xCA, 4}, {0xD2, 4}, {0xD3, 4}});
+    // Always the same: built once.
+    static const std::vector<uint8_t> kDescriptor = [] {
+        std::vector<platform::FakeHidReportSize> out;
+        for (uint8_t id = 1; id <= 17; ++id) {
+            out.push_back({id, id});
+        }
+        out.insert(out.end(), {{32, 32}, {63, 63}, {255, 255}});
+        return platform::BuildHidReportDescriptor(
+            {{kEmuHidInputReportId, 1 + kEmuHidInputPayload}}, out,
+            {{0xC8, 4}, {0xC9, 4}, {0xCA, 4}, {0xD2, 4}, {0xD3, 4}});
+    }();
+    return kDescriptor;
 }
 
 void EmuHidPeer::PutReports(platform::FakeHidDevice& device, const std::vector<uint8_t>& bytes) {

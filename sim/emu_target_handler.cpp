@@ -36,12 +36,12 @@ EmuReply Status(int32_t error) {
 }
 
 std::vector<uint8_t> Le32s(const uint32_t* values, size_t count) {
-    std::vector<uint8_t> out;
-    out.reserve(4 * count);
+    std::vector<uint8_t> out(4 * count);
     for (size_t i = 0; i < count; ++i) {
-        for (int b = 0; b < 4; ++b) {
-            out.push_back(static_cast<uint8_t>(values[i] >> (8 * b)));
-        }
+        out[4 * i] = static_cast<uint8_t>(values[i]);
+        out[4 * i + 1] = static_cast<uint8_t>(values[i] >> 8);
+        out[4 * i + 2] = static_cast<uint8_t>(values[i] >> 16);
+        out[4 * i + 3] = static_cast<uint8_t>(values[i] >> 24);
     }
     return out;
 }

@@ -1,5 +1,9 @@
 #include "sim/emu_wire.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+
 namespace sim {
 
 namespace {
@@ -25,13 +29,24 @@ uint32_t GetLe(const std::vector<uint8_t>& in, size_t at, int bytes) {
 } // namespace
 
 uint16_t EmuFcs16(const uint8_t* bytes, size_t count, uint16_t start) {
+    // Eight steps of one bit each, done once for every value of the low
+    // byte: after them the low byte's part is a value of its own, XORed
+    // into the high byte shifted down.
+    static const std::array<uint16_t, 256> kSteps = [] {
+        std::array<uint16_t, 256> steps{};
+        for (uint32_t low = 0; low < 256; ++low) {
+            uint16_t fcs = static_cast<uint16_t>(low);
+            for (int bit = 0; bit < 8; ++bit) {
+                fcs = (fcs & 1) != 0 ? static_cast<uint16_t>((fcs >> 1) ^ 0x8408)
+                                     : static_cast<uint16_t>(fcs >> 1);
+            }
+            steps[low] = fcs;
+        }
+        return steps;
+    }();
     uint16_t fcs = start;
     for (size_t i = 0; i < count; ++i) {
-        fcs ^= bytes[i];
-        for (int bit = 0; bit < 8; ++bit) {
-            fcs = (fcs & 1) != 0 ? static_cast<uint16_t>((fcs >> 1) ^ 0x8408)
-                                 : static_cast<uint16_t>(fcs >> 1);
-        }
+        fcs = static_cast<uint16_t>((fcs >> 8) ^ kSteps[(fcs ^ bytes[i]) & 0xFF]);
     }
     return fcs;
 }
@@ -87,6 +102,43 @@ bool EmuUnframer::Push(uint8_t b) {
     return false;
 }
 
+size_t EmuUnframer::Push(const uint8_t* bytes, size_t count, bool& done) {
+    done = false;
+    size_t i = 0;
+    while (i < count) {
+        const uint8_t* p = bytes + i;
+        size_t n = 0;
+        if (state_ == State::kIdle) {
+            // Everything up to the next flag is ignored.
+            const void* flag = std::memchr(p, 0x7E, count - i);
+            n = flag != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(flag) - p)
+                                : count - i;
+            i += n;
+        } else if (state_ == State::kInFrame) {
+            // Plain bytes up to the next flag or escape, as long as the
+            // frame stays within its limit.
+            n = std::min(count - i, kMaxFrame - std::min(frame_.size(), kMaxFrame));
+            if (const void* flag = std::memchr(p, 0x7E, n)) {
+                n = static_cast<size_t>(static_cast<const uint8_t*>(flag) - p);
+            }
+            if (const void* escape = std::memchr(p, 0x7D, n)) {
+                n = static_cast<size_t>(static_cast<const uint8_t*>(escape) - p);
+            }
+            frame_.insert(frame_.end(), p, p + n);
+            raw_.insert(raw_.end(), p, p + n);
+            i += n;
+        }
+        if (n == 0 && i < count) {
+            // A flag, an escape, the byte after one, or the one too many.
+            if (Push(bytes[i++])) {
+                done = true;
+                return i;
+            }
+        }
+    }
+    return i;
+}
+
 bool EmuParseRequest(const std::vector<uint8_t>& frame, EmuRequest* request) {
     *request = EmuRequest{};
     if (frame.size() < 4 || EmuFcs16(frame.data(), frame.size()) != kEmuFcsGood) {
@@ -109,6 +161,7 @@ bool EmuParseRequest(const std::vector<uint8_t>& frame, EmuRequest* request) {
         if (n > 6 || end - at < 4 * n) {
             return false;
         }
+        r.params.reserve(n);
         for (uint32_t i = 0; i < n; ++i, at += 4) {
             r.params.push_back(GetLe(frame, at, 4));
         }
@@ -136,24 +189,27 @@ bool EmuParseRequest(const std::vector<uint8_t>& frame, EmuRequest* request) {
 std::vector<uint8_t> EmuEncodeReply(uint8_t id, uint8_t type, uint8_t status, uint8_t error,
                                     const std::vector<uint32_t>& params,
                                     const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> body = {id, type, status, error};
-    if (status == 0) {
-        if (type == 2 || type == 4) {
-            PutLe16(body, static_cast<uint32_t>(params.size()));
-            for (uint32_t p : params) {
-                PutLe32(body, p);
-            }
-        }
-        if (type == 3 || type == 4) {
-            PutLe32(body, static_cast<uint32_t>(data.size()));
-            body.insert(body.end(), data.begin(), data.end());
+    const bool withParams = status == 0 && (type == 2 || type == 4);
+    const bool withData = status == 0 && (type == 3 || type == 4);
+    const size_t size =
+        4 + (withParams ? 2 + 4 * params.size() : 0) + (withData ? 4 + data.size() : 0) + 2;
+    // The length first, then the body it counts, in one buffer.
+    std::vector<uint8_t> out;
+    out.reserve(2 + size);
+    PutLe16(out, static_cast<uint32_t>(size));
+    out.insert(out.end(), {id, type, status, error});
+    if (withParams) {
+        PutLe16(out, static_cast<uint32_t>(params.size()));
+        for (uint32_t p : params) {
+            PutLe32(out, p);
         }
     }
-    const uint16_t fcs = static_cast<uint16_t>(~EmuFcs16(body.data(), body.size()));
-    PutLe16(body, fcs);
-    std::vector<uint8_t> out;
-    PutLe16(out, static_cast<uint32_t>(body.size()));
-    out.insert(out.end(), body.begin(), body.end());
+    if (withData) {
+        PutLe32(out, static_cast<uint32_t>(data.size()));
+        out.insert(out.end(), data.begin(), data.end());
+    }
+    const uint16_t fcs = static_cast<uint16_t>(~EmuFcs16(out.data() + 2, out.size() - 2));
+    PutLe16(out, fcs);
     return out;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The emulated adapter's own view of the wire, written apart from the
-// host's codec so that each side checks the other: a bitwise FCS-16, the
-// request unframer, the request parser and the reply encoder, and the
-// bootloader's checksum.
+// host's codec so that each side checks the other: an FCS-16 worked out bit
+// by bit (once per low-byte value), the request unframer, the request
+// parser and the reply encoder, and the bootloader's checksum.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +12,7 @@ namespace sim {
 
 inline constexpr uint16_t kEmuFcsGood = 0xF0B8;
 
-// The RFC 1662 FCS, one bit at a time, from start (0xFFFF for a sender).
+// The RFC 1662 FCS from start (0xFFFF for a sender).
 uint16_t EmuFcs16(const uint8_t* bytes, size_t count, uint16_t start = 0xFFFF);
 
 // Takes the host's byte stream apart into frames: a frame runs from one
@@ -26,6 +26,10 @@ public:
     // True when b completed a frame: frame() holds its unstuffed bytes,
     // raw() the wire bytes from flag to flag.
     bool Push(uint8_t b);
+    // The same for bytes[0 .. count-1], up to the byte that completes a
+    // frame: returns how many bytes it took, done true when the last of
+    // them completed one. Runs of plain bytes go in whole.
+    size_t Push(const uint8_t* bytes, size_t count, bool& done);
     // Not inside a frame.
     bool Idle() const { return state_ == State::kIdle || state_ == State::kDone; }
     void Clear();

@@ -39,6 +39,8 @@ struct SimLayout {
     uint32_t ramMirror = 0;
     uint32_t descriptorAddress = 0x0FF0; // 16 identification bytes
 
+    bool operator==(const SimLayout&) const = default;
+
     Region RegionOf(uint32_t address) const;
     bool InLockedInfoA(uint32_t address) const {
         return lockedEnd != 0 && address >= lockedStart && address <= lockedEnd;

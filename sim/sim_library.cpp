@@ -510,9 +510,9 @@ SimTarget& Sim() {
 
 void SimReset() {
     SimLibrary.Reset();
-    SimTarget fresh;
-    SelectDefaultBoard(fresh);
-    Sim() = std::move(fresh);
+    SimTarget& target = Sim();
+    target.Renew();
+    SelectDefaultBoard(target);
 }
 
 int32_t SimSelectDeviceRow(int32_t row) {

@@ -5,7 +5,9 @@
 #include "sim/emu_board.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <utility>
 
 namespace sim {
 
@@ -66,31 +68,69 @@ int32_t IdRowFor(uint16_t id, const std::string& name) {
     return fits >= 0 ? fits : (production >= 0 ? production : first);
 }
 
+// True when all n bytes are 0xFF.
+bool AllErased(const uint8_t* bytes, size_t n) {
+    static const std::array<uint8_t, 4096> kErased = [] {
+        std::array<uint8_t, 4096> a{};
+        a.fill(0xFF);
+        return a;
+    }();
+    for (size_t at = 0; at < n; at += kErased.size()) {
+        if (std::memcmp(bytes + at, kErased.data(), std::min(kErased.size(), n - at)) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 SimTarget::SimTarget()
-    : memory_(kMemorySize, 0xFF), regions_(std::make_unique_for_overwrite<Region[]>(kMemorySize)) {
+    : SimTarget(std::vector<uint8_t>(kMemorySize),
+                std::make_unique_for_overwrite<Region[]>(kMemorySize)) {}
+
+SimTarget::SimTarget(std::vector<uint8_t> memory, std::unique_ptr<Region[]> regions)
+    : memory_(std::move(memory)), regions_(std::move(regions)) {
+    std::memset(memory_.data(), 0xFF, kMemorySize);
     std::memset(regions_.get(), 0, kMemorySize); // all vacant
     usbInterfaces.push_back({"COM0", 0});
 }
 
+void SimTarget::Renew() {
+    std::vector<uint8_t> memory = std::move(memory_);
+    std::unique_ptr<Region[]> regions = std::move(regions_);
+    *this = SimTarget(std::move(memory), std::move(regions));
+}
+
 void SimTarget::SelectDevice(const core::DeviceInfo& row) {
     device_ = row;
-    layout_ = LayoutOfDevice(row);
+    const SimLayout layout = LayoutOfDevice(row);
+    // The regions are as they were and only the bytes changed since need
+    // laying out again when the layout is the one already laid out.
+    const bool again = laidOut_ && layout == layout_;
+    const uint32_t memoryFirst = again ? std::min(dirtyFirst_, kMemorySize) : 0;
+    const uint32_t memoryEnd = again ? std::max(dirtyEnd_, memoryFirst) : kMemorySize;
+    layout_ = layout;
+    laidOut_ = true;
+    dirtyFirst_ = kMemorySize;
+    dirtyEnd_ = 0;
     // Range by range, in the order in which RegionOf lets one region win
     // over another (a walk over every address costs more than a whole
-    // fuzzer input).
+    // fuzzer input); then every stretch between two range edges is laid out
+    // once, as the last range that covers it says.
     static_assert(sizeof(Region) == 1 && static_cast<int>(Region::Vacant) == 0);
-    std::memset(regions_.get(), 0, kMemorySize);
-    std::memset(memory_.data(), 0xFF, kMemorySize);
+    struct Range {
+        uint32_t first;
+        uint32_t last;
+        Region region;
+    };
+    std::array<Range, 8> ranges{};
+    size_t count = 0;
     auto put = [&](uint32_t first, uint32_t last, Region r) {
         if (first > last || first >= kMemorySize) {
             return;
         }
-        const size_t n = std::min(last, kMemorySize - 1) - first + 1;
-        std::memset(&regions_[first], static_cast<int>(r), n);
-        const int erased = (r == Region::Ram || r == Region::Peripheral) ? 0x00 : 0xFF;
-        std::memset(&memory_[first], erased, n);
+        ranges[count++] = {first, std::min(last, kMemorySize - 1), r};
     };
     if (layout_.series == 5) {
         put(0x0000, 0x0FFF, Region::Peripheral);
@@ -106,6 +146,38 @@ void SimTarget::SelectDevice(const core::DeviceInfo& row) {
     }
     put(layout_.infoStart, layout_.infoEnd, Region::Info);
     put(layout_.mainStart, layout_.mainEnd, Region::Main);
+    std::array<uint32_t, 2 * 8 + 2> edges{};
+    size_t edgeCount = 0;
+    edges[edgeCount++] = 0;
+    edges[edgeCount++] = kMemorySize;
+    for (size_t k = 0; k < count; ++k) {
+        edges[edgeCount++] = ranges[k].first;
+        edges[edgeCount++] = ranges[k].last + 1;
+    }
+    std::sort(edges.begin(), edges.begin() + static_cast<std::ptrdiff_t>(edgeCount));
+    for (size_t e = 0; e + 1 < edgeCount; ++e) {
+        const uint32_t first = edges[e];
+        const uint32_t end = edges[e + 1];
+        if (first == end) {
+            continue;
+        }
+        Region r = Region::Vacant;
+        for (size_t k = count; k-- > 0;) {
+            if (first >= ranges[k].first && first <= ranges[k].last) {
+                r = ranges[k].region;
+                break;
+            }
+        }
+        if (!again) {
+            std::memset(&regions_[first], static_cast<int>(r), end - first);
+        }
+        const uint32_t from = std::max(first, memoryFirst);
+        const uint32_t to = std::min(end, memoryEnd);
+        if (from < to) {
+            const int erased = (r == Region::Ram || r == Region::Peripheral) ? 0x00 : 0xFF;
+            std::memset(&memory_[from], erased, to - from);
+        }
+    }
     fuseBlown_ = false;
     infoAUnlocked_ = false;
     registers.fill(0);
@@ -177,6 +249,14 @@ std::array<uint8_t, kIdentificationSize> SimTarget::IdentificationBlock() const 
 
 void SimTarget::SetEarlyF5xx(bool early) {
     memory_[0x1A06] = early ? 0x01 : kLateRevision;
+    Touch(0x1A06, 0x1A07);
+}
+
+void SimTarget::Touch(uint32_t first, uint32_t end) {
+    if (first < end) {
+        dirtyFirst_ = std::min(dirtyFirst_, first);
+        dirtyEnd_ = std::max(dirtyEnd_, end);
+    }
 }
 
 int32_t SimTarget::SetAdapterSupply(int32_t millivolts) {
@@ -228,9 +308,10 @@ int32_t SimTarget::Read(uint32_t address, uint8_t* out, uint32_t count) {
     if (TakeAddressFault(readFaults_, address, address + count - 1)) {
         return kErrorRead;
     }
-    for (uint32_t i = 0; i < count; ++i) {
-        out[i] = memory_[Home(address + i)];
-    }
+    ForEachRun(address, count, [&](uint32_t home, uint32_t offset, uint32_t n) {
+        std::memcpy(out + offset, &memory_[home], n);
+        return true;
+    });
     return 0;
 }
 
@@ -258,6 +339,12 @@ int32_t SimTarget::Write(uint32_t address, const uint8_t* data, uint32_t count) 
             break;
         }
     }
+    Touch(address, end);
+    if (layout_.ramMirror != 0 && address <= layout_.ramEnd && end > layout_.ramStart) {
+        // The mirrored low RAM keeps its bytes in the RAM it shows.
+        Touch(Home(std::max(address, layout_.ramStart)),
+              Home(std::min(end - 1, layout_.ramEnd)) + 1);
+    }
     for (uint32_t a = address; a < end; ++a) {
         const uint8_t b = data[a - address];
         switch (regions_[a]) {
@@ -283,11 +370,32 @@ int32_t SimTarget::Write(uint32_t address, const uint8_t* data, uint32_t count) 
 }
 
 int32_t SimTarget::EraseRange(uint32_t first, uint32_t last) {
-    for (uint32_t a = first; a <= last; ++a) {
+    // The main flash is one run of Region::Main (SelectDevice lays it out
+    // last, over everything else, and nothing changes the regions later):
+    // erased in one go. The rest, information flash at most a few hundred
+    // bytes, address by address.
+    Touch(first, std::min(last, kMemorySize - 1) + 1);
+    const uint32_t mainFirst = layout_.mainStart;
+    const uint32_t mainLast = std::min(layout_.mainEnd, kMemorySize - 1);
+    const bool hasMain = layout_.mainEnd >= layout_.mainStart && mainFirst <= mainLast;
+    for (uint32_t a = first; a <= last;) {
+        if (hasMain && a >= mainFirst && a <= mainLast) {
+            const uint32_t end = std::min(last, mainLast);
+            std::memset(&memory_[a], 0xFF, end - a + 1);
+            if (end == last) {
+                break;
+            }
+            a = end + 1;
+            continue;
+        }
         if (regions_[a] == Region::Main ||
             (regions_[a] == Region::Info && (!layout_.InLockedInfoA(a) || infoAUnlocked_))) {
             memory_[a] = 0xFF;
         }
+        if (a == last) {
+            break;
+        }
+        ++a;
     }
     return 0;
 }
@@ -353,13 +461,13 @@ int32_t SimTarget::Verify(uint32_t address, uint32_t length, const uint8_t* data
     if (TakeAddressFault(readFaults_, address, address + length - 1)) {
         return kErrorRead;
     }
-    for (uint32_t i = 0; i < length; ++i) {
-        const uint8_t want = data != nullptr ? data[i] : 0xFF;
-        if (memory_[Home(address + i)] != want) {
-            return kErrorVerify;
-        }
-    }
-    return 0;
+    bool equal = true;
+    ForEachRun(address, length, [&](uint32_t home, uint32_t offset, uint32_t n) {
+        equal = data != nullptr ? std::memcmp(&memory_[home], data + offset, n) == 0
+                                : AllErased(&memory_[home], n);
+        return equal;
+    });
+    return equal ? 0 : kErrorVerify;
 }
 
 uint8_t SimTarget::Peek(uint32_t address) const {
@@ -369,6 +477,7 @@ uint8_t SimTarget::Peek(uint32_t address) const {
 void SimTarget::Poke(uint32_t address, uint8_t value) {
     if (address < kMemorySize) {
         memory_[Home(address)] = value;
+        Touch(Home(address), Home(address) + 1);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "sim/sim_call_log.h"
 #include "sim/sim_layout.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -49,6 +50,11 @@ struct SimUsbInterface {
 class SimTarget {
 public:
     SimTarget();
+
+    // Everything as a newly made target has it, the memory's storage kept
+    // (a test or fuzzer input starts from here; taking half a megabyte
+    // afresh each time costs more than the input itself).
+    void Renew();
 
     // A fresh board of the row's device type: memory erased, descriptor and
     // calibration bytes in place, fuse intact, CPU halted, Info-A locked.
@@ -158,6 +164,8 @@ private:
         int32_t times;
     };
 
+    SimTarget(std::vector<uint8_t> memory, std::unique_ptr<Region[]> regions);
+
     bool TakeAddressFault(std::vector<AddressFault>& faults, uint32_t first, uint32_t last);
     int32_t EraseRange(uint32_t first, uint32_t last);
     int32_t Access() const;
@@ -172,7 +180,33 @@ private:
                    ? layout_.ramMirror + (address - layout_.ramStart)
                    : address;
     }
+    // Calls f(home, offset, n) for the runs of address .. address+count-1
+    // (inside the memory) whose bytes are kept one after another: the
+    // mirrored low RAM is a run of its own. Stops when f returns false.
+    template <class F> void ForEachRun(uint32_t address, uint32_t count, F f) const {
+        for (uint32_t offset = 0; offset < count;) {
+            const uint32_t a = address + offset;
+            uint32_t n = count - offset;
+            if (layout_.ramMirror != 0 && a < layout_.ramStart) {
+                n = std::min(n, layout_.ramStart - a);
+            } else if (layout_.ramMirror != 0 && a <= layout_.ramEnd) {
+                n = std::min(n, layout_.ramEnd - a + 1);
+            }
+            if (!f(Home(a), offset, n)) {
+                return;
+            }
+            offset += n;
+        }
+    }
+    // Marks memory_[first .. end-1] changed since the last layout.
+    void Touch(uint32_t first, uint32_t end);
     std::vector<uint8_t> memory_;
+    // What changed in memory_ since SelectDevice laid it out (none while
+    // dirtyFirst_ >= dirtyEnd_), so that laying out the same layout again
+    // only puts those bytes back.
+    uint32_t dirtyFirst_ = kMemorySize;
+    uint32_t dirtyEnd_ = 0;
+    bool laidOut_ = false; // regions_ hold layout_
     // Allocated without a walk over every element; SelectDevice lays it out.
     std::unique_ptr<Region[]> regions_;
     uint8_t fuseByte_ = 0;

@@ -9,6 +9,7 @@
 #include "core/target_state.h"
 #include "platform/clock.h"
 #include "platform/module_path.h"
+#include "platform/sound.h"
 #include "quillcore.h"
 #include "sim/sim_library.h"
 #include "tests/api/api_clock.h"
@@ -22,6 +23,14 @@
 namespace {
 
 using Input = testsupport::FuzzInput;
+
+// The finish beeps and result sounds: silent, and at once (the real
+// service starts a player process for each).
+class SilentSound final : public platform::SoundService {
+public:
+    bool PlayWave(const std::string&) override { return true; }
+    void Beep(uint32_t, uint32_t) override {}
+};
 
 int32_t TakeSimError() {
     const int32_t e = sim::SimLibrary.LastErrorNumber;
@@ -57,6 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         platform::SetProgramDirectoryOverride(dir);
         platform::SetClockSource(&clock);
+        static SilentSound silent;
+        platform::SetSoundService(&silent);
         api::LibraryLoad();
         platform::SetClockSource(&clock);
         api::LibDebugApiUse(sim::SimDebugApi(), &TakeSimError);

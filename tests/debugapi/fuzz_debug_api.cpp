@@ -71,10 +71,10 @@ void RunOperation(Input& in, sim::EmuAdapter& adapter) {
         const int32_t address = AddressFrom(in);
         const int32_t count = CountFrom(in);
         std::vector<char> buffer(count > 0 ? static_cast<size_t>(count) : 0, '\x5A');
-        const size_t before = adapter.trace().requests.size();
+        const size_t before = adapter.RequestCount();
         Result(MSP430_Memory(address, buffer.data(), count, in.Byte() & 1));
         if (count == 0) {
-            Expect(adapter.trace().requests.size() == before);
+            Expect(adapter.RequestCount() == before);
         }
         break;
     }
@@ -157,14 +157,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     setup.hid = {record};
     platform::DeviceSetupInUse.installed = &setup;
     platform::FakeHidOs os;
-    // One target for every input, laid out afresh each time: its memory is
-    // too large to allocate per input.
-    static auto* target_storage = new sim::SimTarget;
-    sim::SimTarget& target = *target_storage;
+    // One target per board for every input, laid out afresh each time (only
+    // the bytes the last input changed go back): its memory is too large to
+    // allocate per input.
+    static const char* const boards[] = {"149", "2274", "5438"};
+    static auto* target_storage = new sim::SimTarget[3];
+    const uint8_t board = in.Byte() % 3;
+    sim::SimTarget& target = target_storage[board];
     target.ClearFaults();
     target.SetAdapterSupply(0);
-    static const char* const boards[] = {"149", "2274", "5438"};
-    sim::EmuSelectDeviceNamed(target, boards[in.Byte() % 3]);
+    sim::EmuSelectDeviceNamed(target, boards[board]);
     sim::EmuTargetHandler handler(target);
     sim::EmuAdapter adapter(handler, sim::EmuLink::kHid);
     sim::EmuHidPeer peer(adapter);

@@ -8,6 +8,9 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
 #include <vector>
 
 namespace {
@@ -86,6 +89,63 @@ TEST(EmuUnframer, BrokenFramesGetNoAnswer) {
     EXPECT_FALSE(Joined(Feed(a, kConnect)).empty());
 }
 
+// Bytes go into the unframer by runs; what comes out must be what byte by
+// byte gives, for streams of noise, flags, escapes and frames too long, cut
+// into pieces anywhere.
+TEST(EmuUnframer, RunsGiveTheFramesThatBytesGive) {
+    struct Case {
+        const char* what;
+        uint32_t flagOneIn; // a byte is a flag, an escape, else random
+        uint32_t escapeOneIn;
+        size_t length;
+        size_t maxPiece;
+    };
+    const Case cases[] = {
+        {"short frames, many escapes", 12, 6, 3000, 40},
+        {"sparse flags, long frames", 3000, 50, 30000, 700},
+        {"frames past the limit", 9000, 400, 40000, 5000},
+        {"flags and escapes in a row", 2, 2, 2000, 5},
+    };
+    std::mt19937 rng(42);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes stream(c.length);
+        for (uint8_t& b : stream) {
+            b = rng() % c.flagOneIn == 0     ? 0x7E
+                : rng() % c.escapeOneIn == 0 ? 0x7D
+                                             : static_cast<uint8_t>(rng());
+        }
+        sim::EmuUnframer bytewise;
+        std::vector<Bytes> want;
+        for (uint8_t b : stream) {
+            if (bytewise.Push(b)) {
+                want.push_back(bytewise.frame());
+                want.push_back(bytewise.raw());
+            }
+        }
+        sim::EmuUnframer runs;
+        std::vector<Bytes> got;
+        for (size_t at = 0; at < stream.size();) {
+            const size_t piece = std::min(stream.size() - at, 1 + rng() % c.maxPiece);
+            size_t taken = 0;
+            while (taken < piece) {
+                bool done = false;
+                const size_t n = runs.Push(stream.data() + at + taken, piece - taken, done);
+                ASSERT_GT(n, 0u);
+                taken += n;
+                if (done) {
+                    got.push_back(runs.frame());
+                    got.push_back(runs.raw());
+                }
+            }
+            at += piece;
+        }
+        EXPECT_EQ(got, want);
+        EXPECT_EQ(runs.aborted(), bytewise.aborted());
+        EXPECT_EQ(runs.Idle(), bytewise.Idle());
+    }
+}
+
 TEST(EmuAdapter, InterimPairsBulkAcksAndFaults) {
     sim::EmuBasicHandler h;
     sim::EmuAdapter a(h, sim::EmuLink::kSerial);
@@ -113,6 +173,27 @@ TEST(EmuAdapter, InterimPairsBulkAcksAndFaults) {
     // Back to frames.
     EXPECT_FALSE(Joined(Feed(a, kConnect)).empty());
     EXPECT_EQ(a.trace().bulk_blocks.size(), 2u);
+
+    // Both blocks and the next frame in one piece, then a block a byte at a
+    // time: each block is answered where it ends, the frame after them.
+    ASSERT_FALSE(Joined(Feed(a, FrameOf({15, 2, 1, 0, 2, 0, 0, 0}))).empty());
+    Bytes together = block;
+    together[0] = 1;
+    together.insert(together.end(), block.begin(), block.end());
+    together.insert(together.end(), kConnect.begin(), kConnect.end());
+    out = Feed(a, together);
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_THAT(out[0].bytes, ElementsAre(0, 0, 0, 6, 1, 0, 0, 0));
+    EXPECT_THAT(out[1].bytes, ElementsAre(0, 0, 0, 6, 2, 0, 0, 0));
+    EXPECT_EQ(out[2].bytes[2], 1) << "the connect's reply";
+    ASSERT_FALSE(Joined(Feed(a, FrameOf({15, 2, 1, 0, 1, 0, 0, 0}))).empty());
+    block[0] = 1;
+    for (size_t i = 0; i + 1 < block.size(); ++i) {
+        EXPECT_TRUE(Feed(a, Bytes{block[i]}).empty()) << "byte " << i;
+    }
+    EXPECT_THAT(Joined(Feed(a, Bytes{block.back()})), ElementsAre(0, 0, 0, 6, 1, 0, 0, 0));
+    EXPECT_FALSE(Joined(Feed(a, kConnect)).empty());
+    EXPECT_EQ(a.trace().bulk_blocks.size(), 5u);
 }
 
 TEST(EmuAdapter, SkipLetsTheFirstSpoilsPass) {

@@ -5,7 +5,9 @@
 #include "sim/emu_board.h"
 #include "sim/sim_target.h"
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -89,6 +91,50 @@ TEST_F(SimTargetTest, LayoutFollowsTheDeviceRow) {
     }
 }
 
+// SelectDevice lays the memory out stretch by stretch; every address must
+// behave as the layout's region for it says: erased RAM and registers read
+// 0x00, everything else 0xFF (apart from the descriptor and calibration
+// bytes placed there), and a write over the whole memory lands in RAM,
+// registers and flash and nowhere else.
+TEST_F(SimTargetTest, EveryAddressBehavesAsItsRegion) {
+    for (const char* row : {"149", "2274", "G4619", "47197", "1611", "5438"}) {
+        SCOPED_TRACE(row);
+        SimTarget& t = Board(row);
+        const sim::SimLayout l = t.Layout();
+        const std::vector<uint8_t> before = t.PeekRange(0, sim::kMemorySize);
+        auto placed = [&](uint32_t a) {
+            return (a >= l.descriptorAddress && a < l.descriptorAddress + 16) ||
+                   (l.series == 5 && (a == 0x0FF0 || a == 0x1A06)) ||
+                   (l.series == 2 && a >= 0x10F8 && a <= 0x10FF);
+        };
+        for (uint32_t a = 0; a < sim::kMemorySize; ++a) {
+            const Region r = l.RegionOf(a);
+            const uint8_t erased = (r == Region::Ram || r == Region::Peripheral) ? 0x00 : 0xFF;
+            if (!placed(a) && before[a] != erased) {
+                FAIL() << std::hex << "0x" << a << " reads 0x" << int{before[a]};
+            }
+        }
+        t.SetExternalSupply(3000);
+        t.SetInfoAUnlocked(true);
+        const std::vector<uint8_t> fill(sim::kMemorySize, 0x5A);
+        ASSERT_EQ(t.Write(0, fill.data(), sim::kMemorySize), 0);
+        const std::vector<uint8_t> after = t.PeekRange(0, sim::kMemorySize);
+        for (uint32_t a = 0; a < sim::kMemorySize; ++a) {
+            const Region r = l.RegionOf(a);
+            uint8_t want = before[a]; // ROM and vacant addresses keep their bytes
+            if (r == Region::Ram || r == Region::Peripheral) {
+                want = 0x5A;
+            } else if (r == Region::Main || r == Region::Info) {
+                want = static_cast<uint8_t>(before[a] & 0x5A);
+            }
+            if (after[a] != want) {
+                FAIL() << std::hex << "0x" << a << " reads 0x" << int{after[a]}
+                       << " after the write";
+            }
+        }
+    }
+}
+
 // The low RAM of a part with more than 2 KB is the start of its RAM at
 // 0x1100 seen twice: a byte written through either address reads back
 // through both, and the RAM ends where the part's RAM size says.
@@ -112,6 +158,23 @@ TEST_F(SimTargetTest, LowRamMirrorsTheStartOfTheWholeRam) {
     ASSERT_EQ(t.Write(0x20FF, c, 1), 0);
     EXPECT_EQ(t.Peek(0x20FF), 0x55);
     EXPECT_EQ(t.Peek(0x0A00), 0xFF);
+    // Reads and verifies across the window's edges see what Peek sees, byte
+    // for byte: below, through and above the mirrored window.
+    for (const auto& [first, count] :
+         {std::pair{0x0100u, 0x200u}, {0x01F0u, 0x900u}, {0x09F0u, 0x20u}, {0x0000u, 0x3000u}}) {
+        SCOPED_TRACE(testing::Message() << std::hex << "0x" << first << " + 0x" << count);
+        const std::vector<uint8_t> want = t.PeekRange(first, count);
+        std::vector<uint8_t> read(count);
+        ASSERT_EQ(t.Read(first, read.data(), count), 0);
+        EXPECT_EQ(read, want);
+        EXPECT_EQ(t.Verify(first, count, want.data()), 0);
+        std::vector<uint8_t> other = want;
+        other[count - 1] ^= 1;
+        EXPECT_EQ(t.Verify(first, count, other.data()), sim::kErrorVerify);
+    }
+    EXPECT_EQ(t.Verify(0x0A00, 0x200, nullptr), 0) << "vacant above the window";
+    EXPECT_EQ(t.Verify(0x2100, 0x800, nullptr), 0) << "erased flash";
+    EXPECT_EQ(t.Verify(0x2000, 0x200, nullptr), sim::kErrorVerify) << "RAM is not erased flash";
     // A part with 2 KB has its RAM at 0x0200 alone.
     SimTarget& small = Board("149");
     small.SetExternalSupply(3000);
@@ -256,6 +319,114 @@ TEST_F(SimTargetTest, InjectedFaultsFailWhereTheyAreAndOnlyAsOftenAsAsked) {
     EXPECT_EQ(t.MeasuredSupply(), 3000);
     EXPECT_EQ(t.Write(0xE004, data, 2), 0);
     EXPECT_EQ(t.EraseSegment(0xE000), 0);
+}
+
+// Renew keeps the memory's storage and nothing else: a used target renewed
+// is a new one, byte for byte and setting for setting.
+TEST_F(SimTargetTest, ARenewedTargetIsANewOne) {
+    SimTarget used;
+    ASSERT_GT(sim::EmuSelectDeviceNamed(used, "5438"), 0);
+    used.SetExternalSupply(3000);
+    ASSERT_EQ(used.SetAdapterSupply(2500), 0);
+    used.SetSupplyReading(1200);
+    used.SetInfoAUnlocked(true);
+    const std::vector<uint8_t> zeros(0x3000, 0x00);
+    ASSERT_EQ(used.Write(0x1C00, zeros.data(), 0x100), 0);
+    ASSERT_EQ(used.Write(0x5C00, zeros.data(), 0x3000), 0);
+    used.Poke(0x0010, 0x5A);
+    used.FailReadAt(0x6000);
+    used.FailOperation("MSP430_VCC", 10);
+    used.registers[0] = 0x4400;
+    used.running = true;
+    used.usbInterfaces.push_back({"HID0001", 1});
+    used.Log().Add("MSP430_Memory", {1, 2}, 0, "", 0, 0);
+    ASSERT_EQ(used.BlowFuse(), 0);
+
+    used.Renew();
+    const SimTarget fresh;
+    EXPECT_EQ(used.PeekRange(0, sim::kMemorySize), fresh.PeekRange(0, sim::kMemorySize));
+    EXPECT_EQ(used.Layout().mainEnd, fresh.Layout().mainEnd);
+    EXPECT_EQ(used.Device().deviceId, fresh.Device().deviceId);
+    EXPECT_FALSE(used.FuseBlown());
+    EXPECT_FALSE(used.InfoAUnlocked());
+    EXPECT_EQ(used.AdapterSupply(), 0);
+    EXPECT_EQ(used.ExternalSupply(), 0);
+    EXPECT_EQ(used.MeasuredSupply(), 0);
+    EXPECT_EQ(used.registers, fresh.registers);
+    EXPECT_FALSE(used.running);
+    ASSERT_EQ(used.usbInterfaces.size(), 1u);
+    EXPECT_EQ(used.usbInterfaces[0].name, "COM0");
+    EXPECT_TRUE(used.Log().Calls().empty());
+    EXPECT_EQ(used.TakeFault("MSP430_VCC"), 0);
+
+    // Laid out again, it is the board a new target gets.
+    ASSERT_GT(sim::EmuSelectDeviceNamed(used, "2274"), 0);
+    SimTarget other;
+    ASSERT_GT(sim::EmuSelectDeviceNamed(other, "2274"), 0);
+    used.SetExternalSupply(3000);
+    other.SetExternalSupply(3000);
+    EXPECT_EQ(used.PeekRange(0, sim::kMemorySize), other.PeekRange(0, sim::kMemorySize));
+    uint8_t a[16];
+    uint8_t b[16];
+    EXPECT_EQ(used.Read(0x6000, a, 16), 0) << "the read fault is gone";
+    EXPECT_EQ(other.Read(0x6000, b, 16), 0);
+    for (uint32_t address : {0x0010u, 0x0FF0u, 0x1000u, 0x10C0u, 0x8000u, 0xFFFEu}) {
+        EXPECT_EQ(used.Layout().RegionOf(address), other.Layout().RegionOf(address));
+    }
+}
+
+// Laying out the same board again puts back only the bytes changed since;
+// whatever was changed, and however, the board is then a new one.
+TEST_F(SimTargetTest, SelectingABoardAgainGivesANewBoard) {
+    struct Case {
+        const char* before; // the board that is used, then selected again
+        const char* after;
+        bool early; // SetEarlyF5xx(true) on the used board
+    };
+    const Case cases[] = {
+        {"2619", "2619", false}, // low RAM mirrored at 0x0200
+        {"5438", "5438", true},  {"2274", "2274", false},
+        {"149", "2274", false}, // another layout: everything anew
+        {"2274", "149", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.before) + " then " + c.after);
+        SimTarget used;
+        ASSERT_GT(sim::EmuSelectDeviceNamed(used, c.before), 0);
+        used.SetExternalSupply(3000);
+        used.SetInfoAUnlocked(true);
+        const sim::SimLayout l = used.Layout();
+        std::vector<uint8_t> bytes(0x300);
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            bytes[i] = static_cast<uint8_t>(i * 7 + 1);
+        }
+        ASSERT_EQ(used.Write(l.ramStart + 0x10, bytes.data(), 0x300), 0);
+        ASSERT_EQ(used.Write(l.infoStart, bytes.data(), 0x80), 0);
+        ASSERT_EQ(used.Write(l.mainEnd - 0x2FF, bytes.data(), 0x300), 0);
+        ASSERT_EQ(used.Write(0x0000, bytes.data(), 0x20), 0); // registers
+        ASSERT_EQ(used.EraseSegment(l.mainStart), 0);
+        used.Poke(0x0FF4, 0x99); // inside the descriptor
+        used.Poke(0x0A10, 0x42);
+        if (c.early) {
+            used.SetEarlyF5xx(true);
+        }
+        ASSERT_GT(sim::EmuSelectDeviceNamed(used, c.after), 0);
+        SimTarget fresh;
+        ASSERT_GT(sim::EmuSelectDeviceNamed(fresh, c.after), 0);
+        const std::vector<uint8_t> got = used.PeekRange(0, sim::kMemorySize);
+        const std::vector<uint8_t> want = fresh.PeekRange(0, sim::kMemorySize);
+        const auto diff = std::mismatch(got.begin(), got.end(), want.begin());
+        EXPECT_EQ(diff.first, got.end())
+            << std::hex << "first difference at 0x" << (diff.first - got.begin());
+        EXPECT_EQ(used.IdentificationBlock(), fresh.IdentificationBlock());
+        // The regions too: a write over everything lands alike on both.
+        used.SetExternalSupply(3000);
+        fresh.SetExternalSupply(3000);
+        const std::vector<uint8_t> fill(sim::kMemorySize, 0x3C);
+        ASSERT_EQ(used.Write(0, fill.data(), sim::kMemorySize), 0);
+        ASSERT_EQ(fresh.Write(0, fill.data(), sim::kMemorySize), 0);
+        EXPECT_EQ(used.PeekRange(0, sim::kMemorySize), fresh.PeekRange(0, sim::kMemorySize));
+    }
 }
 
 TEST_F(SimTargetTest, AnOperationFaultCanSkipItsFirstCalls) {

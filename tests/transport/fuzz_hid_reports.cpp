@@ -16,16 +16,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> descriptor = in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange(0, 512));
     platform::HidReportLayout layout;
     if (platform::ParseHidReportDescriptor(descriptor.data(), descriptor.size(), &layout)) {
+        // Each kind's longest report is the longest of its reports.
         for (int k = 0; k < 3; ++k) {
+            const uint16_t longest =
+                k == 0 ? layout.input_report_length
+                       : (k == 1 ? layout.output_report_length : layout.feature_report_length);
+            uint16_t most = 0;
             for (int id = 0; id < 256; ++id) {
-                uint16_t l = layout.ReportLength(static_cast<platform::HidReportKind>(k),
-                                                 static_cast<uint8_t>(id));
-                uint16_t longest =
-                    k == 0 ? layout.input_report_length
-                           : (k == 1 ? layout.output_report_length : layout.feature_report_length);
-                if (l > longest) {
-                    abort();
-                }
+                const uint16_t l = layout.ReportLength(static_cast<platform::HidReportKind>(k),
+                                                       static_cast<uint8_t>(id));
+                most = l > most ? l : most;
+            }
+            if (most != longest) {
+                abort();
             }
         }
     }

@@ -52,6 +52,20 @@ TEST(HidDescriptorTest, NumberedReportsByIdAndKind) {
     EXPECT_EQ(l.ReportLength(HidReportKind::kFeature, 0xC9), 0);
 }
 
+TEST(HidDescriptorTest, ItemsBeforeTheFirstReportIdBelongToNoReport) {
+    const std::vector<uint8_t> d = {
+        0x75, 0x08, 0x95, 0x40, 0x81, 0x02, // input without an id yet: 64 bytes
+        0x85, 0x05, 0x95, 0x04, 0x81, 0x02, // input 5: 4 bytes
+        0x95, 0x02, 0x91, 0x02,             // output 5: 2 bytes
+        0xC0};
+    HidReportLayout l = Parse(d);
+    EXPECT_TRUE(l.uses_report_ids);
+    EXPECT_EQ(l.ReportLength(HidReportKind::kInput, 0), 0);
+    EXPECT_EQ(l.input_report_length, 5) << "the 64 bytes before the id do not count";
+    EXPECT_EQ(l.output_report_length, 3);
+    EXPECT_EQ(l.feature_report_length, 0);
+}
+
 TEST(HidDescriptorTest, PushPopLongItemsAndFourByteData) {
     const std::vector<uint8_t> d = {
         0x75, 0x08, 0x97, 0x03, 0x00, 0x00, 0x00, // report size 8, count 3 (4-byte data)
