@@ -443,13 +443,15 @@ private:
                     ++bytes;
                 }
                 if ((s.frames > 0 && frames == s.frames) || (s.frames == 0 && bytes == s.bytes)) {
+                    // Counted before the answer goes out: a host that has
+                    // read it finds the step reached.
+                    frames = 0;
+                    bytes = 0;
+                    reached_ = ++step;
                     if (!s.answer.empty()) {
                         [[maybe_unused]] ssize_t w =
                             write(pty_.master_fd(), s.answer.data(), s.answer.size());
                     }
-                    frames = 0;
-                    bytes = 0;
-                    reached_ = ++step;
                 }
             }
         }
