@@ -347,6 +347,14 @@ int32_t UifSendBulkBlock(uint16_t block_number, uint32_t address, uint32_t count
     if (count > kUifBulkMaxCount) {
         return Fail(kErrorInvalidParameter);
     }
+    // A reply still owed would come ahead of the acknowledgement; and a
+    // block-write command that took more than one try may be carried out
+    // once more by the adapter, opening a bulk phase of its own that takes
+    // this block's bytes for its header. Either way an answer read now
+    // could not show that this block was written.
+    if (UifLink.late_reply_count != 0) {
+        return Fail(kErrorCommunication);
+    }
     uint8_t* block = UifLink.UifFrameBuffer;
     StoreU16(block, block_number);
     StoreU32(block + 2, address);
@@ -374,7 +382,9 @@ int32_t UifSendBulkBlock(uint16_t block_number, uint32_t address, uint32_t count
         Api.LastErrorNumber = kErrorNone;
         return 0;
     default:
-        return 0;
+        // Not an acknowledgement (the bytes of a stray reply, or a damaged
+        // kind byte): nothing says that the block was written.
+        return Fail(kErrorCommunication);
     }
 }
 

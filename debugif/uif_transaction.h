@@ -28,10 +28,11 @@ inline constexpr uint32_t kUifBulkMaxCount = 2048 - kUifBulkHeaderSize - kUifBul
 // Serial only, after a block-write command: sends the header (block number,
 // address, count) and the count data bytes the caller placed at offset 10
 // of UifFrameBuffer, unframed, and checks the 8-byte acknowledgement. 0
-// success; -1 with 35 when the block could not be written or the answer is
-// short, 7 when the adapter acknowledged another block, its error byte when
-// it reports a failure, 34 on the HID transport, 3 for a count above
-// kUifBulkMaxCount.
+// success; -1 with 35 when the block could not be written, the answer is
+// short or of a kind other than 0 and 6, or a reply is still owed (nothing
+// is sent then), 7 when the adapter acknowledged another block, its error
+// byte when it reports a failure, 34 on the HID transport, 3 for a count
+// above kUifBulkMaxCount.
 int32_t UifSendBulkBlock(uint16_t block_number, uint32_t address, uint32_t count);
 
 } // namespace debugif

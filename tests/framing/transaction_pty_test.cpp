@@ -2,15 +2,30 @@
 // real pseudo-terminal, through the serial transport.
 
 #include "debugif/api_state.h"
+#include "debugif/debugif_reset.h"
+#include "debugif/link_timing.h"
+#include "debugif/serial_transport.h"
+#include "debugif/transport_ops.h"
+#include "debugif/transport_status.h"
 #include "debugif/uif_link_state.h"
+#include "debugif/uif_memory.h"
 #include "debugif/uif_transaction.h"
+#include "platform/emulated_adapters.h"
+#include "sim/emu_wire.h"
 #include "tests/framing/framing_fixture.h"
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <numeric>
+#include <poll.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -293,6 +308,14 @@ TEST_F(PtyTransactionTest, BulkBlocksAndTheirAcknowledgements) {
     EXPECT_EQ(bulk(1, 0x3400, tail), -1);
     EXPECT_EQ(Api.LastErrorNumber, 41);
 
+    // Any other kind (here 6 with a bit flipped) acknowledges nothing: 35.
+    f = {};
+    f.bulk_corrupt = 1;
+    SetFaults(f);
+    ASSERT_EQ(Transact(44, 2, {1, 3, 0x3400, 3}), 0);
+    EXPECT_EQ(bulk(1, 0x3400, tail), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 35);
+
     // No answer: 35.
     link_.ShortenReadTimeouts(200);
     SetFaults({});
@@ -319,6 +342,164 @@ TEST_F(PtyTransactionTest, NotOpenMeansNoTraffic) {
     EXPECT_EQ(Api.LastErrorNumber, 3);
     EXPECT_TRUE(Trace().frames.empty());
     EXPECT_EQ(Api.InterfaceOpen, 1);
+}
+
+} // namespace
+
+// --- Replies still owed when a block goes out ----------------------------
+//
+// The adapter's side of the line played by a script instead of the
+// emulator: each step waits for the host's next request frame (or a count
+// of raw bytes) and then writes its answer. Only the order of the bytes on
+// the line decides what the host sees, never the time a thread is given.
+
+namespace {
+
+class ScriptedPeer {
+public:
+    struct Step {
+        size_t frames = 0; // request frames to wait for
+        size_t bytes = 0;  // else raw bytes to wait for (a bulk block)
+        Bytes answer;
+    };
+
+    explicit ScriptedPeer(std::vector<Step> steps) : steps_(std::move(steps)) {
+        debugif::ResetDebugifState();
+        if (!pty_.Create(scratch_.path(), "COM151", &error_)) {
+            return;
+        }
+        struct termios t {};
+        if (tcgetattr(pty_.master_fd(), &t) == 0) {
+            cfmakeraw(&t);
+            tcsetattr(pty_.master_fd(), TCSANOW, &t);
+        }
+        if (pipe(stop_) != 0) {
+            error_ = "pipe";
+            return;
+        }
+        thread_ = std::thread([this] { Serve(); });
+        debugif::SelectTransport(0);
+        const std::string path = "\\\\.\\" + pty_.slave_path();
+        if (debugif::OpenSerialPort(path.c_str(), 500, 10) != debugif::kSerialOk) {
+            error_ = "the port did not open";
+            return;
+        }
+        Api.InterfaceOpen = 1;
+        Api.InterfaceKind = debugif::kInterfaceUsb;
+        ok_ = true;
+    }
+    ~ScriptedPeer() {
+        debugif::ResetDebugifState();
+        if (thread_.joinable()) {
+            [[maybe_unused]] ssize_t n = write(stop_[1], "s", 1);
+            thread_.join();
+        }
+        for (int fd : stop_) {
+            if (fd >= 0) {
+                close(fd);
+            }
+        }
+    }
+    bool ok() const { return ok_; }
+    const std::string& error() const { return error_; }
+    // Valid once the host is done: the steps whose wait was met, and every
+    // byte the host sent.
+    size_t StepsReached() const { return reached_.load(); }
+    Bytes Received() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return received_;
+    }
+
+private:
+    void Serve() {
+        size_t step = 0;
+        size_t frames = 0;
+        size_t flags = 0;
+        size_t bytes = 0;
+        uint8_t buffer[1024];
+        for (;;) {
+            struct pollfd p[2] = {{pty_.master_fd(), POLLIN, 0}, {stop_[0], POLLIN, 0}};
+            if (poll(p, 2, -1) < 0 || (p[1].revents & POLLIN) != 0) {
+                return;
+            }
+            const ssize_t n = read(pty_.master_fd(), buffer, sizeof buffer);
+            if (n <= 0) {
+                continue;
+            }
+            std::lock_guard<std::mutex> lock(mutex_);
+            for (ssize_t i = 0; i < n; ++i) {
+                received_.push_back(buffer[i]);
+                if (step >= steps_.size()) {
+                    continue;
+                }
+                const Step& s = steps_[step];
+                if (s.frames > 0) {
+                    // The host's frames never share a flag: every second
+                    // flag closes one.
+                    if (buffer[i] == 0x7E && ++flags % 2 == 0) {
+                        ++frames;
+                    }
+                } else {
+                    ++bytes;
+                }
+                if ((s.frames > 0 && frames == s.frames) || (s.frames == 0 && bytes == s.bytes)) {
+                    // Counted before the answer goes out: a host that has
+                    // read it finds the step reached.
+                    frames = 0;
+                    bytes = 0;
+                    reached_ = ++step;
+                    if (!s.answer.empty()) {
+                        [[maybe_unused]] ssize_t w =
+                            write(pty_.master_fd(), s.answer.data(), s.answer.size());
+                    }
+                }
+            }
+        }
+    }
+
+    transport_test::ScratchDir scratch_;
+    platform::EmulatedSerialPort pty_;
+    std::vector<Step> steps_;
+    std::thread thread_;
+    int stop_[2] = {-1, -1};
+    mutable std::mutex mutex_;
+    Bytes received_;
+    std::atomic<size_t> reached_{0};
+    bool ok_ = false;
+    std::string error_;
+};
+
+Bytes OkReply(uint8_t id) {
+    return sim::EmuEncodeReply(id, 1, 0, 0, {}, {});
+}
+
+class OwedReplyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The port takes its time-outs when it opens: a try with no answer
+        // ends after tens of milliseconds.
+        debugif::LinkTiming.serial_read_total_ms = 40;
+        debugif::LinkTiming.serial_read_interval_ms = 20;
+        debugif::LinkTiming.quiet_gap_ms = 10;
+        debugif::LinkTiming.quiet_limit_ms = 200;
+    }
+    void TearDown() override { debugif::LinkTiming.Reset(); }
+};
+
+// The adapter answers the block-write command's first try only after the
+// host has sent it again, and the second copy's answer comes when the
+// block does: that answer is no acknowledgement of the block. With a try
+// still owed the block is not sent at all, and the write fails.
+TEST_F(OwedReplyTest, BlockIsNotSentWhileARetriedCommandStillOwesItsReply) {
+    ScriptedPeer peer({{1, 0, {}}, {1, 0, OkReply(15)}, {0, 10 + 512, OkReply(15)}});
+    ASSERT_TRUE(peer.ok()) << peer.error();
+    const Bytes block(512, 0x5A);
+    EXPECT_EQ(debugif::UifBlockWrite89(0x8000, block.data(), 512), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 35);
+    EXPECT_EQ(peer.StepsReached(), 2u) << "no block bytes went out";
+    const Bytes sent = peer.Received();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), uint8_t{0x7E}), 4)
+        << "two frames and nothing else";
 }
 
 } // namespace

@@ -30,6 +30,12 @@ namespace {
 
 enum class ReplyFault { kLost, kLate, kError };
 
+// The link's read time-out in these tests (plus 10 ms per byte), and how
+// late a late reply comes: after the first try's time-out, within the
+// second's.
+constexpr uint32_t kReadTotalMs = 300;
+constexpr uint32_t kLateMs = 450;
+
 // The target's handler with the k-th request's reply spoiled.
 class FaultingHandler final : public sim::EmuCommandHandler {
 public:
@@ -56,7 +62,7 @@ public:
         return inner_.OnBulkBlock(block);
     }
 
-    std::atomic<int32_t> lateMs{120};
+    std::atomic<int32_t> lateMs{kLateMs};
     std::atomic<int32_t> count{0};
     std::atomic<int32_t> failAt{-1};
     std::atomic<ReplyFault> fault{ReplyFault::kLost};
@@ -75,8 +81,10 @@ protected:
         std::string error;
         ASSERT_TRUE(server_.Start(adapters_.File("adapters"), "COM250", &error)) << error;
         core::DebugApiUse(&debugif::InProcessDebugApi());
-        // A missing answer costs milliseconds.
-        debugif::LinkTiming.serial_read_total_ms = 40;
+        // A missing answer costs a fraction of a second, yet an answer of
+        // an emulator thread on a loaded machine (sanitizer build, every
+        // core busy) still comes in time.
+        debugif::LinkTiming.serial_read_total_ms = kReadTotalMs;
         debugif::LinkTiming.serial_read_interval_ms = 20;
         debugif::LinkTiming.serial_write_total_ms = 200;
         debugif::LinkTiming.quiet_gap_ms = 10;
@@ -119,10 +127,9 @@ protected:
     }
 
     // Runs one faulted AUTO PROGRAM and a clean one after it; counts false
-    // DONEs, and runs whose armed adapter fault was spent (landed).
-    void FaultedRun(ui::Driver& d, FixedSerialNumber& sn, const std::vector<uint8_t>& factory,
-                    const std::string& what, int32_t& falseDone, int32_t& failed,
-                    int32_t* landed = nullptr) {
+    // DONEs and failed runs. True when the armed adapter fault was spent.
+    bool FaultedRun(ui::Driver& d, FixedSerialNumber& sn, const std::vector<uint8_t>& factory,
+                    const std::string& what, int32_t& falseDone, int32_t& failed) {
         for (int i = 0; i < 8; ++i) {
             session().Boxes().Answer(platform::IDNO);
         }
@@ -131,20 +138,24 @@ protected:
         const std::string report = d.Target().GetItemText(1026);
         session().Boxes().Clear();
         handler_.failAt = -1;
-        if (landed != nullptr) {
-            const sim::EmuFaults left = adapter_.faults();
-            const uint32_t pending = left.drop + left.cut + left.corrupt + left.wrong_id + left.late +
-                                     left.bulk_drop + left.bulk_cut + left.bulk_corrupt + left.bulk_late;
-            *landed += pending == 0 ? 1 : 0;
-        }
+        const sim::EmuFaults left = adapter_.faults();
+        const uint32_t pending = left.drop + left.cut + left.corrupt + left.wrong_id +
+                                 left.late + left.bulk_drop + left.bulk_cut + left.bulk_corrupt +
+                                 left.bulk_late;
+        const bool landed = pending == 0;
         adapter_.SetFaults(sim::EmuFaults{});
         if (Done(report)) {
-            const bool sound = BoardMatchesImage() && BoardRange(0x10F8, 8) == factory &&
-                               BoardRange(0xF000, 10) ==
-                                   std::vector<uint8_t>(sn.number.begin(), sn.number.end());
-            if (!sound) {
+            const bool image = BoardMatchesImage();
+            const bool dco = BoardRange(0x10F8, 8) == factory;
+            const bool serial = BoardRange(0xF000, 10) ==
+                                std::vector<uint8_t>(sn.number.begin(), sn.number.end());
+            if (!image || !dco || !serial) {
                 ++falseDone;
-                ADD_FAILURE() << "false DONE, " << what << "\n" << report;
+                ADD_FAILURE() << "false DONE, " << what
+                              << (image ? "" : ", flash differs from the image")
+                              << (dco ? "" : ", DCO differs") << (serial ? "" : ", SN not in place")
+                              << "\n"
+                              << report;
             }
         } else {
             ++failed;
@@ -156,6 +167,7 @@ protected:
         const std::string again = d.Target().GetItemText(1026);
         EXPECT_TRUE(Done(again)) << "after " << what << "\n" << again;
         EXPECT_EQ(BoardRange(0x10F8, 8), factory) << "after " << what;
+        return landed;
     }
 
     // Loads the code and serialization, runs a clean AUTO PROGRAM; returns
@@ -260,27 +272,35 @@ TEST_F(EmuSweepTest, SingleActionsOverTheLink) {
 
 // The adapter's own frame faults at every frame: for a clean run of N
 // replies, each k < N is lost, cut, corrupt, names the wrong id or comes
-// after the host's time-out (every k for cut, a stride for the others, see
-// FrameStride); the acknowledgement of every bulk block is lost, cut,
-// corrupt or late. Under verify None and Fast. The faults'
-// skip lets the first k spoilable frames pass, so the k-th one is hit.
+// after the host's time-out; the acknowledgement of every bulk block is
+// lost, cut, corrupt or late. Under verify None and Fast. The faults' skip
+// lets the first k spoilable frames pass, so the k-th one is hit.
 enum class FrameFault { kLost, kCut, kCorrupt, kWrongId, kLate, kBulkLost, kBulkCut, kBulkCorrupt, kBulkLate };
+
+bool IsBulk(FrameFault f) {
+    return f >= FrameFault::kBulkLost;
+}
+
+// Shards per kind and verify mode: a reply fault meets each of the run's
+// ~180 replies (two shards keep each CTest entry well under its 300 s in
+// the sanitizer build on a loaded machine), an acknowledgement fault only
+// its few bulk blocks.
+constexpr int kReplyShards = 2;
+
+int ShardsOf(FrameFault f) {
+    return IsBulk(f) ? 1 : kReplyShards;
+}
 
 struct FrameShard {
     FrameFault fault;
     int32_t verifyMode; // 0 None, 2 Fast
     int index;
 };
-constexpr int kFrameShards = 2;
-
-bool IsBulk(FrameFault f) {
-    return f >= FrameFault::kBulkLost;
-}
 
 sim::EmuFaults FaultAt(FrameFault f, uint32_t k) {
     sim::EmuFaults out;
     out.skip = k;
-    out.late_ms = 120;
+    out.late_ms = kLateMs;
     switch (f) {
     case FrameFault::kLost: out.drop = 1; break;
     case FrameFault::kCut: out.cut = 1; break;
@@ -295,14 +315,6 @@ sim::EmuFaults FaultAt(FrameFault f, uint32_t k) {
     return out;
 }
 
-// Every frame for a cut reply and for the bulk acknowledgements (few
-// blocks); every fifth frame, from a different first one per kind and
-// verify mode, for the other reply faults, so the sweep stays within a
-// few CPU minutes in a sanitizer build.
-int32_t FrameStride(FrameFault f) {
-    return f == FrameFault::kCut || IsBulk(f) ? 1 : 5;
-}
-
 class EmuFrameSweepTest : public EmuSweepTest, public ::testing::WithParamInterface<FrameShard> {};
 
 TEST_P(EmuFrameSweepTest, NoFalseDone) {
@@ -312,8 +324,6 @@ TEST_P(EmuFrameSweepTest, NoFalseDone) {
     int32_t failed = 0;
     int32_t runs = 0;
     int32_t landed = 0;
-    int32_t lastLanded = -1;
-    int32_t firstMissed = -1;
     Run([&](ui::Driver& d) {
         core::Settings.VerifyModeIndex = s.verifyMode;
         std::vector<uint8_t> factory;
@@ -324,30 +334,36 @@ TEST_P(EmuFrameSweepTest, NoFalseDone) {
         ASSERT_GT(blocks, 0);
         ASSERT_GT(requests, 10);
         const int32_t n = IsBulk(s.fault) ? blocks : requests;
-        const int32_t stride = FrameStride(s.fault);
-        const int32_t first = (static_cast<int32_t>(s.fault) + s.verifyMode) % stride + stride * s.index;
-        for (int32_t k = first; k < n; k += stride * kFrameShards) {
+        // A clean run as the faulted ones start, connected already (the
+        // first run's connect takes a few more requests): the frames that a
+        // fault is sure to meet.
+        FreshBoard();
+        adapter_.ClearTrace();
+        handler_.count = 0;
+        d.Click(1001);
+        ASSERT_TRUE(Done(d.Target().GetItemText(1026))) << d.Target().GetItemText(1026);
+        const int32_t reached = IsBulk(s.fault)
+                                    ? static_cast<int32_t>(adapter_.trace().bulk_blocks.size())
+                                    : handler_.count.load();
+        for (int32_t k = s.index; k < n; k += ShardsOf(s.fault)) {
             FreshBoard();
             adapter_.SetFaults(FaultAt(s.fault, static_cast<uint32_t>(k)));
-            FaultedRun(d, sn, factory, "frame " + std::to_string(k) + " of " + std::to_string(n),
-                       falseDone, failed, &landed);
+            const std::string what = "frame " + std::to_string(k) + " of " + std::to_string(n);
+            const bool spent = FaultedRun(d, sn, factory, what, falseDone, failed);
             ++runs;
-            if (landed == runs) {
-                lastLanded = k;
-            } else if (firstMissed < 0) {
-                firstMissed = k;
+            landed += spent ? 1 : 0;
+            // A run is the same as the clean one up to its fault, so the
+            // fault is spent unless its frame lies beyond that run's last.
+            // The library may recover from a fault (its retries), so a run
+            // need not fail.
+            if (!spent) {
+                EXPECT_GE(k, reached)
+                    << what << ": the fault was not met, though a clean run reaches its frame";
             }
         }
     });
     EXPECT_EQ(falseDone, 0);
-    // Every armed fault met its frame, up to the last few requests of the
-    // clean count, which spoilable replies do not reach. The library
-    // may recover from a fault (its retries), so a run need not fail.
     EXPECT_GT(landed, 0);
-    EXPECT_GE(landed, runs - 3) << "of " << runs;
-    if (firstMissed >= 0) {
-        EXPECT_LT(lastLanded, firstMissed);
-    }
     RecordProperty("faulted_runs", runs);
     RecordProperty("failed_runs", failed);
 }
@@ -358,7 +374,7 @@ std::vector<FrameShard> FrameShards() {
                          FrameFault::kLate, FrameFault::kBulkLost, FrameFault::kBulkCut,
                          FrameFault::kBulkCorrupt, FrameFault::kBulkLate}) {
         for (int32_t mode : {0, 2}) {
-            for (int i = 0; i < kFrameShards; ++i) {
+            for (int i = 0; i < ShardsOf(f); ++i) {
                 out.push_back(FrameShard{f, mode, i});
             }
         }
