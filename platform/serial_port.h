@@ -4,6 +4,7 @@
 // read and write bounded by Windows-style time-outs, purge, queue lengths.
 // The original terminal settings are put back when the port is closed.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -100,11 +101,21 @@ public:
     bool Close();
 
 private:
+    using Clock = std::chrono::steady_clock;
+
+    // The time count characters take on the line as last set; zero while
+    // no line settings were set.
+    Clock::duration LineTime(size_t count) const;
+    // Sleeps until the given time; false when a hang-up or an error on the
+    // descriptor ended it early.
+    bool SleepUnlessHungUp(Clock::time_point until);
+
     int fd_ = -1;
     std::string node_;
     bool have_saved_termios_ = false;
     struct termios saved_termios_ {};
     CommTimeouts timeouts_{};
+    double bytes_per_second_ = 0; // of the line settings last set
 };
 
 } // namespace platform
