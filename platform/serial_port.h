@@ -85,7 +85,9 @@ public:
     bool QueueLengths(SerialQueueLengths* lengths) const;
 
     // Both succeed with *done < count when the time-out ends them; they fail
-    // on an I/O error or when the device went away (hang-up).
+    // on an I/O error or when the device went away (hang-up). A read sleeps
+    // through most of the time the missing bytes take at the line's rate
+    // (as last set) rather than waking for every fragment of them.
     bool Read(uint8_t* buffer, size_t count, size_t* done);
     bool Write(const uint8_t* bytes, size_t count, size_t* done);
 
