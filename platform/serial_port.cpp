@@ -66,6 +66,16 @@ void SleepMs(int ms) {
     poll(nullptr, 0, ms);
 }
 
+// Bits a character takes on the line: start, data, parity and stop bits.
+uint32_t BitsPerCharacter(const LineSettings& s) {
+    return 1u + s.data_bits + (s.parity != Parity::kNone ? 1u : 0u) + s.stop_bits;
+}
+
+// How much of the tail of a reply is waited for on the descriptor rather
+// than slept through: the sleep may end late by the timer's slack and the
+// scheduler's delay, and the last bytes must be taken as soon as they come.
+constexpr auto kTailByPoll = std::chrono::microseconds(1000);
+
 } // namespace
 
 SerialPort::~SerialPort() {
@@ -176,6 +186,7 @@ bool SerialPort::SetLineSettings(const LineSettings& s) {
         (check.c_cflag & (CSIZE | PARENB | CSTOPB)) != (t.c_cflag & (CSIZE | PARENB | CSTOPB))) {
         return false;
     }
+    bytes_per_second_ = static_cast<double>(s.baud) / BitsPerCharacter(s);
     int set = (s.dtr_on ? TIOCM_DTR : 0) | (s.rts_on ? TIOCM_RTS : 0);
     int clear = (TIOCM_DTR | TIOCM_RTS) & ~set;
     for (auto [request, bits] : {std::pair{TIOCMBIS, set}, std::pair{TIOCMBIC, clear}}) {
@@ -234,6 +245,7 @@ bool SerialPort::Read(uint8_t* buffer, size_t count, size_t* done) {
     const Clock::time_point start = Clock::now();
     const Clock::time_point total_deadline = start + std::chrono::milliseconds(total_ms);
     Clock::time_point last_byte{};
+    bool may_sleep = true;
 
     for (;;) {
         ssize_t r = ::read(fd_, buffer + *done, count - *done);
@@ -266,6 +278,24 @@ bool SerialPort::Read(uint8_t* buffer, size_t count, size_t* done) {
         }
         if (wait_ms == 0) {
             return true;
+        }
+        // The missing bytes cannot come faster than the line carries them:
+        // sleep through most of that time instead of waking for every
+        // fragment the driver passes on. Never past a time-out.
+        if (may_sleep) {
+            Clock::time_point until = Clock::now() + LineTime(count - *done) - kTailByPoll;
+            if (has_total) {
+                until = std::min(until, total_deadline);
+            }
+            if (has_gap && *done > 0) {
+                until = std::min(until, last_byte + std::chrono::milliseconds(to.read_interval));
+            }
+            if (until > Clock::now()) {
+                // Only a hang-up or an error ends it early; then the wait
+                // below reports it.
+                may_sleep = SleepUnlessHungUp(until);
+                continue;
+            }
         }
         // Queued input was taken by the read above; after a hang-up no more comes.
         if (const FdWait w = WaitForFd(fd_, POLLIN, wait_ms);
@@ -307,6 +337,31 @@ bool SerialPort::Write(const uint8_t* bytes, size_t count, size_t* done) {
         }
     }
     return true;
+}
+
+Clock::duration SerialPort::LineTime(size_t count) const {
+    if (bytes_per_second_ == 0) {
+        return Clock::duration::zero();
+    }
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(static_cast<double>(count) / bytes_per_second_));
+}
+
+bool SerialPort::SleepUnlessHungUp(Clock::time_point until) {
+    for (;;) {
+        const auto left = until - Clock::now();
+        if (left <= Clock::duration::zero()) {
+            return true;
+        }
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        struct timespec ts = {static_cast<time_t>(ns / 1000000000),
+                              static_cast<long>(ns % 1000000000)};
+        struct pollfd p = {fd_, 0, 0};
+        const int r = ppoll(&p, 1, &ts, nullptr);
+        if (r > 0 || (r < 0 && errno != EINTR)) {
+            return false;
+        }
+    }
 }
 
 uint32_t SerialPort::WaitInput(uint32_t count, uint32_t ms) {
@@ -360,6 +415,7 @@ bool SerialPort::Close() {
     fd_ = -1;
     node_.clear();
     have_saved_termios_ = false;
+    bytes_per_second_ = 0;
     return r == 0;
 }
 

@@ -4,6 +4,7 @@
 // read and write bounded by Windows-style time-outs, purge, queue lengths.
 // The original terminal settings are put back when the port is closed.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -84,7 +85,9 @@ public:
     bool QueueLengths(SerialQueueLengths* lengths) const;
 
     // Both succeed with *done < count when the time-out ends them; they fail
-    // on an I/O error or when the device went away (hang-up).
+    // on an I/O error or when the device went away (hang-up). A read sleeps
+    // through most of the time the missing bytes take at the line's rate
+    // (as last set) rather than waking for every fragment of them.
     bool Read(uint8_t* buffer, size_t count, size_t* done);
     bool Write(const uint8_t* bytes, size_t count, size_t* done);
 
@@ -100,11 +103,21 @@ public:
     bool Close();
 
 private:
+    using Clock = std::chrono::steady_clock;
+
+    // The time count characters take on the line as last set; zero while
+    // no line settings were set.
+    Clock::duration LineTime(size_t count) const;
+    // Sleeps until the given time; false when a hang-up or an error on the
+    // descriptor ended it early.
+    bool SleepUnlessHungUp(Clock::time_point until);
+
     int fd_ = -1;
     std::string node_;
     bool have_saved_termios_ = false;
     struct termios saved_termios_ {};
     CommTimeouts timeouts_{};
+    double bytes_per_second_ = 0; // of the line settings last set
 };
 
 } // namespace platform

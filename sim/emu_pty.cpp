@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -84,8 +85,11 @@ bool EmuPtyServer::WriteAll(const uint8_t* bytes, size_t count) {
 
 bool EmuPtyServer::SendAll(std::vector<EmuOutput> outputs) {
     for (EmuOutput& o : outputs) {
-        if (o.delay_ms > 0 && !WaitStop(static_cast<int>(o.delay_ms))) {
-            return false;
+        if (o.delay_ms > 0) {
+            if (!WaitStop(static_cast<int>(o.delay_ms))) {
+                return false;
+            }
+            reply_ready_ = std::chrono::steady_clock::now();
         }
         const bool sent = baud_ > 0 ? PacedWrite(o.bytes.data(), o.bytes.size())
                                     : WriteAll(o.bytes.data(), o.bytes.size());
@@ -128,14 +132,21 @@ bool EmuPtyServer::WaitUntil(std::chrono::steady_clock::time_point when) {
 bool EmuPtyServer::PaceReceived(size_t count) {
     const auto now = std::chrono::steady_clock::now();
     rx_free_ = std::max(rx_free_, now) + LineTime(count, baud_);
+    // The answer may start on the line the moment the request is in, not
+    // when this thread happens to wake up after it.
+    reply_ready_ = rx_free_;
     return WaitUntil(rx_free_);
 }
 
 bool EmuPtyServer::PacedWrite(const uint8_t* bytes, size_t count) {
-    // Each slice reaches the host when its last byte would have.
+    // Each slice reaches the host when its last byte would have. The
+    // deadlines run from where the bytes start on the line, so a late
+    // wake-up of this thread delays that one slice and is never added to
+    // the ones after it: a real line keeps its rate whatever we do.
+    const auto start = std::max(tx_free_, reply_ready_);
     for (size_t done = 0; done < count;) {
         const size_t n = std::min(kPaceSlice, count - done);
-        tx_free_ = std::max(tx_free_, std::chrono::steady_clock::now()) + LineTime(n, baud_);
+        tx_free_ = start + LineTime(done + n, baud_);
         if (!WaitUntil(tx_free_) || !WriteAll(bytes + done, n)) {
             return false;
         }
@@ -146,6 +157,11 @@ bool EmuPtyServer::PacedWrite(const uint8_t* bytes, size_t count) {
 
 void EmuPtyServer::Serve() {
     using Clock = std::chrono::steady_clock;
+    if (baud_ > 0) {
+        // The pacing sleeps are a few hundred microseconds each; the
+        // default timer slack (50 us) would stretch every one of them.
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    }
     uint8_t buffer[4096];
     bool stalling = false;
     Clock::time_point stall_end{};
@@ -165,6 +181,7 @@ void EmuPtyServer::Serve() {
         }
         if (stalling && Clock::now() >= stall_end) {
             stalling = false;
+            reply_ready_ = Clock::now();
             if (!SendAll(adapter_.EndStall())) {
                 return;
             }

@@ -56,6 +56,9 @@ private:
     uint32_t baud_ = 0;
     std::chrono::steady_clock::time_point rx_free_{}; // the last received byte is in
     std::chrono::steady_clock::time_point tx_free_{}; // the line is free to send
+    // The earliest moment the next answer may start on the line: the last
+    // request's arrival, or the end of a delay or stall.
+    std::chrono::steady_clock::time_point reply_ready_{};
 };
 
 } // namespace sim

@@ -164,6 +164,63 @@ TEST_F(SerialTransportTest, TotalTimeoutEndsASilentRead) {
     EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - start).count(), 100);
 }
 
+// A read sleeps through the time the missing bytes take on the line
+// instead of waking for every fragment; a slow line shows that the sleep
+// still ends at the gap after the last byte, takes bytes that keep coming,
+// and ends at once when the peer hangs up.
+TEST_F(SerialTransportTest, ReadOnASlowLineKeepsItsTimeoutsAndSeesAHangUp) {
+    platform::SerialPort port;
+    int32_t error = 0;
+    ASSERT_TRUE(port.Open(pty_.slave_path(), &error));
+    platform::LineSettings s;
+    ASSERT_TRUE(port.GetLineSettings(&s));
+    s.baud = 1200; // 120 bytes a second: 100 bytes take 833 ms
+    ASSERT_TRUE(port.SetLineSettings(s));
+    port.SetTimeouts({.read_interval = 100,
+                      .read_total_multiplier = 10,
+                      .read_total_constant = 5000,
+                      .write_total_multiplier = 0,
+                      .write_total_constant = 0});
+    uint8_t in[100];
+    size_t done = 0;
+
+    // A reply cut short: the gap ends the read, not the line time of the rest.
+    WriteMaster("12345");
+    auto start = steady_clock::now();
+    ASSERT_TRUE(port.Read(in, sizeof in, &done));
+    auto elapsed = duration_cast<milliseconds>(steady_clock::now() - start).count();
+    EXPECT_EQ(done, 5u);
+    EXPECT_GE(elapsed, 90);
+    EXPECT_LT(elapsed, 600);
+
+    // Bytes that come in pieces within the gap are all taken, in order.
+    std::string sent;
+    for (int i = 0; i < 100; ++i) {
+        sent += static_cast<char>('A' + i % 26);
+    }
+    std::thread feeder([&] {
+        for (size_t at = 0; at < sent.size(); at += 10) {
+            WriteMaster(sent.substr(at, 10));
+            std::this_thread::sleep_for(milliseconds(20));
+        }
+    });
+    ASSERT_TRUE(port.Read(in, sizeof in, &done));
+    feeder.join();
+    EXPECT_EQ(done, sizeof in);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(in), done), sent);
+
+    // A hang-up while the read sleeps ends it with a failure straight away.
+    std::thread hangup([&] {
+        std::this_thread::sleep_for(milliseconds(30));
+        pty_.Destroy();
+    });
+    start = steady_clock::now();
+    EXPECT_FALSE(port.Read(in, sizeof in, &done));
+    elapsed = duration_cast<milliseconds>(steady_clock::now() - start).count();
+    hangup.join();
+    EXPECT_LT(elapsed, 600);
+}
+
 TEST_F(SerialTransportTest, FlushDiscardsAndWaitInputCounts) {
     ASSERT_EQ(debugif::OpenSerialPort("\\\\.\\COM91", 500, 10), debugif::kSerialOk);
     WriteMaster("stale bytes");
