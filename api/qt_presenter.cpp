@@ -1,6 +1,5 @@
 #include "api/qt_presenter.h"
 
-#include "platform/display.h"
 #include "api/dod430adi.h"
 #include "platform/clock.h"
 #include "platform/display.h"
