@@ -16,13 +16,6 @@ constexpr char kNotValid[] = "   This in not a valid Code File\r\n";
 constexpr int32_t kFirstFormat = 1; // TI-TXT
 constexpr int32_t kLastFormat = 5;  // ".a43"
 
-void OpenError(const char* what, const std::string& path) {
-    ReportAppend(what);
-    ReportAppend(" ");
-    ReportAppend(path);
-    ReportAppend("\r\n");
-}
-
 bool FormatValid(int32_t format) {
     return format >= kFirstFormat && format <= kLastFormat;
 }
@@ -42,7 +35,7 @@ int32_t LoadWarnings() {
 int32_t ReadCodeFile(int32_t format, const std::string& path) {
     platform::File file(path, platform::FileModeRead | platform::FileShareDenyWrite);
     if (!file.IsOpen()) {
-        OpenError("Code File Open error\r\n", path);
+        ReportOpenError("Code File Open error\r\n", path);
         return kFileCannotOpen;
     }
     if (!FormatValid(format)) {
@@ -75,7 +68,7 @@ int32_t ReadCodeFile(int32_t format, const std::string& path) {
 int32_t ReadPasswFile(int32_t format, const std::string& path) {
     platform::File file(path, platform::FileModeRead | platform::FileShareDenyWrite);
     if (!file.IsOpen()) {
-        OpenError("Password File Open error\r\n", path);
+        ReportOpenError("Password File Open error\r\n", path);
         return kFileCannotOpen;
     }
     if (!FormatValid(format)) {

@@ -82,10 +82,7 @@ int32_t SetupFileLoad(int32_t flags, const std::string& path) {
     const bool named = (flags & kSetupNamedFiles) != 0;
     platform::File file(path, platform::FileModeRead | platform::FileShareDenyWrite);
     if (!file.IsOpen()) {
-        ReportAppend("Setup File Open error\r\n");
-        ReportAppend(" ");
-        ReportAppend(path);
-        ReportAppend("\r\n");
+        ReportOpenError("Setup File Open error\r\n", path);
         ClampAndSelect();
         return kFileCannotOpen;
     }

@@ -33,6 +33,13 @@ void ReportCheck(int32_t r) {
     ReportAppend(r == 0 ? "...\t failed\r\n" : (r == 2 ? "...\t BLOWN\r\n" : "...\t OK\r\n"));
 }
 
+void ReportOpenError(std::string_view what, std::string_view path) {
+    ReportAppend(what);
+    ReportAppend(" ");
+    ReportAppend(path);
+    ReportAppend("\r\n");
+}
+
 void ReportClear() {
     ReportLog.report.clear();
     ReportLog.dialog.clear();

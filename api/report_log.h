@@ -28,6 +28,10 @@ void ReportVerdict(int32_t r);
 // "...\t failed\r\n" for 0, "...\t BLOWN\r\n" for 2, "...\t OK\r\n" otherwise.
 void ReportCheck(int32_t r);
 
+// A file that cannot be opened: what (its line, e.g. "Code File Open
+// error\r\n"), then " " + path + "\r\n".
+void ReportOpenError(std::string_view what, std::string_view path);
+
 // Both logs emptied.
 void ReportClear();
 
