@@ -48,6 +48,10 @@ bool CopyRangeValid(int32_t address, int32_t size) {
            static_cast<int64_t>(address) + size <= kBufferSize;
 }
 
+bool InPassword(int32_t address) {
+    return address >= core::kPasswordStart && address < core::kPasswordStart + core::kPasswordSize;
+}
+
 int32_t WithArgument(int32_t code, int32_t argument) {
     Lib.ProcedureArgument = argument;
     return ProcedureLauncher(code);
@@ -200,7 +204,7 @@ int32_t F_Open_Target_Device(void) {
 }
 
 int32_t F_Open_Targed_Device(void) {
-    return Guarded<int32_t>(0, [] { return ProcedureLauncher(kProcOpen); });
+    return F_Open_Target_Device();
 }
 
 int32_t F_Close_Target_Device(void) {
@@ -208,7 +212,7 @@ int32_t F_Close_Target_Device(void) {
 }
 
 int32_t F_Close_Targed_Device(void) {
-    return Guarded<int32_t>(0, [] { return CloseTarget(); });
+    return F_Close_Target_Device();
 }
 
 int32_t F_Segment_Erase(int32_t address) {
@@ -314,8 +318,7 @@ int32_t F_Put_Byte_to_Code_Buffer(int32_t address, uint8_t byte) {
 
 int32_t F_Put_Byte_to_Password_Buffer(int32_t address, uint8_t byte) {
     return Guarded<int32_t>(0, [&] {
-        if (address < core::kPasswordStart ||
-            address >= core::kPasswordStart + core::kPasswordSize) {
+        if (!InPassword(address)) {
             return 0;
         }
         core::Passwords.BslPassword[address - core::kPasswordStart] = byte;
@@ -338,8 +341,7 @@ int32_t F_Get_Byte_from_Code_Buffer(int32_t address) {
 
 int32_t F_Get_Byte_from_Password_Buffer(int32_t address) {
     return Guarded<int32_t>(-1, [&] {
-        if (address < core::kPasswordStart ||
-            address >= core::kPasswordStart + core::kPasswordSize) {
+        if (!InPassword(address)) {
             return -1;
         }
         return core::Passwords.BslPassword[address - core::kPasswordStart];
@@ -348,7 +350,7 @@ int32_t F_Get_Byte_from_Password_Buffer(int32_t address) {
 
 int32_t F_Copy_Buffer_to_RAM(int32_t address, int32_t size) {
     return Guarded<int32_t>(0, [&] {
-        if (address < 0 || address > kBufferLast) {
+        if (!InBuffer(address)) {
             return 0;
         }
         return RamWrite(address, Lib.WriteBuffer.data() + address, size);
@@ -357,7 +359,7 @@ int32_t F_Copy_Buffer_to_RAM(int32_t address, int32_t size) {
 
 int32_t F_Copy_RAM_to_Buffer(int32_t address, int32_t size) {
     return Guarded<int32_t>(0, [&] {
-        if (address < 0 || address > kBufferLast) {
+        if (!InBuffer(address)) {
             return 0;
         }
         return RamRead(address, Lib.ReadBuffer.data() + address, size);
