@@ -16,6 +16,13 @@ namespace {
 constexpr size_t kSlotNameMax = 18;
 constexpr std::string_view kUsedMark = " (used)";
 
+// The adapter number n of an ID of the kind at offset ("COMn" or "HIDn"),
+// or -1 when the ID is not of that kind.
+int32_t NumberOfId(int32_t id, int32_t offset) {
+    const int32_t n = id - kAdapterIdBase - offset;
+    return n >= 0 && n <= kAdapterNumberMax ? n : -1;
+}
+
 // The number right after a three-letter prefix ("COM7" 7, "HID0003:COM5"
 // 3); -1 without digits or above the adapter numbers.
 int32_t NumberAfter(std::string_view name, std::string_view prefix) {
@@ -58,15 +65,14 @@ std::string WithoutUsedMark(std::string name) {
 // The port name of an adapter ID: "COMn" directly; for a HID adapter the
 // name in a fresh USB list whose number after "HID" is n. Empty for none.
 std::string PortOfId(int32_t id) {
-    const int32_t offset = id - kAdapterIdBase;
-    if (offset >= kAdapterComOffset && offset <= kAdapterComOffset + kAdapterNumberMax) {
-        return "COM" + std::to_string(offset - kAdapterComOffset);
+    if (const int32_t com = NumberOfId(id, kAdapterComOffset); com >= 0) {
+        return "COM" + std::to_string(com);
     }
-    if (offset >= kAdapterHidOffset && offset <= kAdapterHidOffset + kAdapterNumberMax) {
+    if (const int32_t hid = NumberOfId(id, kAdapterHidOffset); hid >= 0) {
         const int32_t count = core::TargetListUsbAdapters();
         for (int32_t i = 0; i < count; ++i) {
             const std::string name = WithoutUsedMark(core::Target.UsbAdapterNames[i]);
-            if (NumberAfter(name, "HID") == offset - kAdapterHidOffset) {
+            if (NumberAfter(name, "HID") == hid) {
                 return name;
             }
         }
@@ -107,12 +113,12 @@ int32_t AdapterAccess(int32_t n) {
 
 int32_t AdapterDescription(std::string& text) {
     text.clear();
-    const int32_t offset = AdapterSelect.SelectedAdapterId - kAdapterIdBase;
+    const int32_t id = AdapterSelect.SelectedAdapterId;
     char line[40] = "";
-    if (offset >= kAdapterComOffset && offset <= kAdapterComOffset + kAdapterNumberMax) {
-        std::snprintf(line, sizeof line, "MSP-FET430UIF  COM%1.1i", offset - kAdapterComOffset);
-    } else if (offset >= kAdapterHidOffset && offset <= kAdapterHidOffset + kAdapterNumberMax) {
-        std::snprintf(line, sizeof line, "MSP-FET430UIF  HID%1.1i", offset - kAdapterHidOffset);
+    if (const int32_t com = NumberOfId(id, kAdapterComOffset); com >= 0) {
+        std::snprintf(line, sizeof line, "MSP-FET430UIF  COM%1.1i", com);
+    } else if (const int32_t hid = NumberOfId(id, kAdapterHidOffset); hid >= 0) {
+        std::snprintf(line, sizeof line, "MSP-FET430UIF  HID%1.1i", hid);
     }
     text = line;
     return text.empty() ? 0 : 1;
