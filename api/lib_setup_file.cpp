@@ -24,18 +24,6 @@ namespace {
 constexpr int32_t kFormatTiTxt = 1;
 constexpr int32_t kFormatOut = 6;
 
-std::string_view FirstToken(std::string_view line) {
-    size_t i = 0;
-    while (i < line.size() && core::IsLineSeparator(line[i])) {
-        ++i;
-    }
-    const size_t start = i;
-    while (i < line.size() && !core::IsLineSeparator(line[i])) {
-        ++i;
-    }
-    return line.substr(start, i - start);
-}
-
 // The path on a "CodeFileName" or "PasswFileName" line: after the extension
 // and the bare name, up to the end of the line. Empty when there is none.
 std::string NamedPath() {
@@ -93,7 +81,7 @@ int32_t SetupFileLoad(int32_t flags, const std::string& path) {
     bool codeNamed = false;
     bool passwordNamed = false;
     while (core::LineReadFromFile(' ', file.get()) != 0) {
-        const std::string_view token = FirstToken(core::LineReader.line);
+        const std::string_view token = LibLineFirstToken(core::LineReader.line);
         if (token.empty()) {
             continue;
         }

@@ -129,6 +129,10 @@ void LibKeysDefault() {
     }
 }
 
+std::string_view LibLineFirstToken(std::string_view line) {
+    return Split(line).token;
+}
+
 void LibKeyLineParse(std::string_view line) {
     const KeyLine k = Split(line);
     if (k.token.empty() || k.value.empty()) {

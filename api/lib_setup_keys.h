@@ -34,6 +34,10 @@ extern const LibHexKey LibHexKeyTable[kLibHexKeyCount + 1];
 // Every key of both tables to its default.
 void LibKeysDefault();
 
+// The line's first token: the text up to the first of the line reader's
+// separators after any leading ones ("" for a line of separators only).
+std::string_view LibLineFirstToken(std::string_view line);
+
 // Applies one setup line (case kept): "BSL_Password" and "AppendPasswData"
 // take 32 hex byte pairs; else the first decimal row the first token begins
 // with takes the decimal value (clamped to 0..maximum), else the first
