@@ -147,6 +147,13 @@ int32_t CountSegments(uint8_t core::MemorySegment::*flag) {
     return n;
 }
 
+// The open step, and when it opened, the step and the finish with its
+// result; an open that did not open is the procedure's result.
+template <typename Step> int32_t OpenThenFinish(Step step) {
+    const int32_t open = OpenStep();
+    return open == kProcDone ? FinishStep(step()) : open;
+}
+
 } // namespace
 
 int32_t EraseStep(int32_t argument) {
@@ -395,46 +402,27 @@ int32_t FuseCheckProcedure() {
 
 int32_t EraseProcedure(int32_t argument) {
     PrepareImage(0);
-    const int32_t open = OpenStep();
-    if (open != kProcDone) {
-        return open;
-    }
-    return FinishStep(EraseStep(argument));
+    return OpenThenFinish([&] { return EraseStep(argument); });
 }
 
 int32_t BlankCheckProcedure() {
     PrepareImage(0);
-    const int32_t open = OpenStep();
-    if (open != kProcDone) {
-        return open;
-    }
-    return FinishStep(BlankCheckStep());
+    return OpenThenFinish(BlankCheckStep);
 }
 
 int32_t WriteProcedure() {
     PrepareImage(0);
-    const int32_t open = OpenStep();
-    if (open != kProcDone) {
-        return open;
-    }
-    return FinishStep(WriteStep());
+    return OpenThenFinish(WriteStep);
 }
 
 int32_t VerifyProcedure() {
     PrepareImage(0);
-    const int32_t open = OpenStep();
-    if (open != kProcDone) {
-        return open;
-    }
-    return FinishStep(VerifyStep(1));
+    return OpenThenFinish([] { return VerifyStep(1); });
 }
 
 int32_t ReadProcedure() {
-    const int32_t open = OpenStep();
-    if (open != kProcDone) {
-        return open;
-    }
-    return FinishStep(ReadStep(core::Settings.FlashReadModeIndex == 0 ? 1 : 0));
+    return OpenThenFinish(
+        [] { return ReadStep(core::Settings.FlashReadModeIndex == 0 ? 1 : 0); });
 }
 
 int32_t BlowFuseProcedure() {
