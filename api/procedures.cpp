@@ -57,7 +57,6 @@ void PrepareImage(int32_t options) {
     core::ProgramImagePrepare(Procedure.AutoRunning, options);
 }
 
-
 // Reads the areas an erase keeps; 1 when read or nothing is to be read.
 int32_t RetainedRead() {
     if (ConnectStep(0) != 1) {
@@ -421,8 +420,7 @@ int32_t VerifyProcedure() {
 }
 
 int32_t ReadProcedure() {
-    return OpenThenFinish(
-        [] { return ReadStep(core::Settings.FlashReadModeIndex == 0 ? 1 : 0); });
+    return OpenThenFinish([] { return ReadStep(core::Settings.FlashReadModeIndex == 0 ? 1 : 0); });
 }
 
 int32_t BlowFuseProcedure() {
