@@ -184,6 +184,16 @@ protected:
         t += "\n@FFFE\n00 11\nq\n";
         return t;
     }
+    // Reads TiTxt(start, count) as "a.txt" the way the operator's open does.
+    int32_t LoadTiTxt(int32_t start, int32_t count) {
+        return gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(start, count)));
+    }
+    // The report's lines for a verify that found the sector at addr ("0x1200") wrong.
+    static std::string VerifyFailedAt(const std::string& addr) {
+        return "Verifying Flash Memory ...................\t failed\r\n"
+               " Verification error - sector addr " +
+               addr + "\r\n:";
+    }
     static uint8_t Byte(int32_t i) {
         const uint8_t b = static_cast<uint8_t>((i * 7 + 3) & 0xFF);
         return b == 0xFF ? 0x5A : b;
