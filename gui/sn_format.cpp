@@ -1,6 +1,7 @@
 #include "gui/sn_format.h"
 
 #include "core/code_image.h"
+#include "core/number_parse.h"
 #include "core/serial_data.h"
 #include "core/settings.h"
 #include "gui/serial_number.h"
@@ -53,14 +54,6 @@ uint8_t BcdPair(const char* digits) {
 int32_t Refuse() {
     SerialData.SerialNumberCount = 0;
     return 0;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
 } // namespace
@@ -227,14 +220,15 @@ int32_t SerialNumberFromText(std::string_view text) {
         }
         if (SnIsHexMode(mode)) {
             for (char& ch : sn) {
-                if (HexValue(ch) < 0) {
+                if (core::TextHexDigit(ch) < 0) {
                     return Refuse();
                 }
                 ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
             }
             const size_t pairs = n / 2;
             for (size_t i = 0; i < pairs; ++i) {
-                const uint8_t b = static_cast<uint8_t>(HexValue(sn[2 * i]) << 4 | HexValue(sn[2 * i + 1]));
+                const uint8_t b = static_cast<uint8_t>(core::TextHexDigit(sn[2 * i]) << 4 |
+                                                       core::TextHexDigit(sn[2 * i + 1]));
                 const size_t at = mode == kSnModeHexLswFirst ? pairs - 1 - i : i;
                 SerialData.SerialNumberBytes[at] = b;
             }

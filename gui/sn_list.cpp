@@ -6,13 +6,13 @@
 #include "gui/serial_number.h"
 #include "gui/sn_format.h"
 #include "gui/sn_history.h"
+#include "platform/ascii.h"
 #include "platform/file.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 #include <vector>
 
 namespace gui {
@@ -20,13 +20,8 @@ namespace {
 
 using core::Settings;
 
-bool StartsWith(std::string_view s, std::string_view p) {
-    return s.size() >= p.size() && s.substr(0, p.size()) == p;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
+using platform::BeginsNoCase;
+using platform::EqualNoCase;
 
 // An entry as the list keeps it. ASCII mode: the token whole (a quoted one
 // without its quotes). Other modes: only its hex digits, lower-cased, a
@@ -94,16 +89,12 @@ int32_t SnListFileRead(const std::string& path) {
             continue;
         }
         // Keywords are matched without regard to case; entries keep theirs.
-        std::string upper(line);
-        for (char& c : upper) {
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        }
         const size_t semi = line.find(';');
         if (semi != std::string_view::npos) {
             line = line.substr(0, semi);
         }
         if (line[0] == '#') {
-            if (StartsWith(upper, "#SN_LIST")) {
+            if (BeginsNoCase(line, "#SN_LIST")) {
                 started = true;
             }
             if (!started) {
@@ -116,26 +107,26 @@ int32_t SnListFileRead(const std::string& path) {
                 }
                 return rest;
             };
-            if (StartsWith(upper, "#SN_SIZE")) {
+            if (BeginsNoCase(line, "#SN_SIZE")) {
                 const std::string arg(argument(8));
                 const long n = std::strtol(arg.c_str(), nullptr, 10);
                 if (n >= 4 && n <= 256 && n % 2 == 0) {
                     Settings.Custom_SN_size = static_cast<int32_t>(n);
                 }
             }
-            if (StartsWith(upper, "#SN_PREFIX")) {
+            if (BeginsNoCase(line, "#SN_PREFIX")) {
                 prefix = EntryFilter(argument(10));
             }
-            if (StartsWith(upper, "#SN_SUFFIX")) {
+            if (BeginsNoCase(line, "#SN_SUFFIX")) {
                 suffix = EntryFilter(argument(10));
             }
-            if (StartsWith(upper, "#SN_HEX_MSB")) {
+            if (BeginsNoCase(line, "#SN_HEX_MSB")) {
                 Settings.SNMemFormatIndex = kSnModeHexMsbFirst;
             }
-            if (StartsWith(upper, "#SN_HEX_LSB")) {
+            if (BeginsNoCase(line, "#SN_HEX_LSB")) {
                 Settings.SNMemFormatIndex = kSnModeHexLswFirst;
             }
-            if (StartsWith(upper, "#SN_ASCII")) {
+            if (BeginsNoCase(line, "#SN_ASCII")) {
                 Settings.SNMemFormatIndex = kSnModeAscii;
             }
             continue;

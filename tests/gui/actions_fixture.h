@@ -25,6 +25,7 @@
 #include "platform/sound.h"
 #include "sim/sim_library.h"
 #include "tests/gui/gui_fixture.h"
+#include "tests/support/device_rows.h"
 
 #include <functional>
 #include <optional>
@@ -47,16 +48,7 @@ extern CallWatchState CallWatch;
 // The noted simulated library behind the watch.
 const core::DebugApi& WatchedSimApi();
 
-inline int32_t DeviceRowNamed(const char* name) {
-    for (int32_t row = 1; row <= core::DeviceInfoTable.count; ++row) {
-        std::string n = core::DeviceInfoTable.records[row].name;
-        n.erase(n.find_last_not_of(' ') + 1);
-        if (n == name) {
-            return row;
-        }
-    }
-    return -1;
-}
+using testsupport::DeviceRowNamed;
 
 // Serialization with one fixed number "SN" written as its ASCII bytes and a
 // model text, in place of the engine's entries: the SN steps run against
@@ -127,20 +119,17 @@ struct FixedSerialNumber {
     }
 };
 
-class ActionsTest : public GuiTest {
+class ActionsTest : public SessionGuiTest {
 protected:
     void SetUp() override {
-        GuiTest::SetUp();
+        SessionGuiTest::SetUp();
         CallWatch.Reset();
         core::DebugApiUse(&WatchedSimApi());
-        sessionHolder_.emplace();
     }
     void TearDown() override {
-        sessionHolder_.reset();
+        SessionGuiTest::TearDown();
         CallWatch.Reset();
-        GuiTest::TearDown();
     }
-    ui::TestSession& session() { return *sessionHolder_; }
     // Between the cases of a table: every state back to the start, the
     // watched library still in use.
     void ResetBetweenCases() {
@@ -195,6 +184,16 @@ protected:
         t += "\n@FFFE\n00 11\nq\n";
         return t;
     }
+    // Reads TiTxt(start, count) as "a.txt" the way the operator's open does.
+    int32_t LoadTiTxt(int32_t start, int32_t count) {
+        return gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(start, count)));
+    }
+    // The report's lines for a verify that found the sector at addr ("0x1200") wrong.
+    static std::string VerifyFailedAt(const std::string& addr) {
+        return "Verifying Flash Memory ...................\t failed\r\n"
+               " Verification error - sector addr " +
+               addr + "\r\n:";
+    }
     static uint8_t Byte(int32_t i) {
         const uint8_t b = static_cast<uint8_t>((i * 7 + 3) & 0xFF);
         return b == 0xFF ? 0x5A : b;
@@ -234,8 +233,6 @@ protected:
     static bool Done(const std::string& report) {
         return report.find(" -------- D O N E ---") != std::string::npos;
     }
-
-    std::optional<ui::TestSession> sessionHolder_;
 };
 
 } // namespace guitest

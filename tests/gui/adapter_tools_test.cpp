@@ -66,7 +66,7 @@ TEST_F(ActionsTest, DownloaderShowsTheUpdateErrorThenRunsGoOn) {
     std::string status;
     Run([&](ui::Driver& d) {
         Device("149");
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
         session().Boxes().Answer(platform::IDYES);
         session().Boxes().Answer(platform::IDYES);
         session().OnDialog(221, [&](ui::Driver& f) {

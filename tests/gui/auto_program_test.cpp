@@ -20,7 +20,7 @@ TEST_F(ActionsTest, GoldenF149WithoutSerialNumber) {
     std::string report;
     Run([&](ui::Driver& d) {
         Device("149");
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x200))), 1);
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x200), 1);
         ui::TranscriptClear();
         d.Click(1001);
         report = d.Target().GetItemText(1026);
@@ -58,7 +58,7 @@ TEST_F(ActionsTest, GoldenF2274SerializedWithDcoKept) {
         core::Settings.SNStartAddress = 0xF000;
         core::Settings.ModelTextStartAddr = 0xF010;
         sn.Install();
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x400))), 1);
+        ASSERT_EQ(LoadTiTxt(0x8000, 0x400), 1);
         d.Click(1001);
         report = d.Target().GetItemText(1026);
         EXPECT_TRUE(FlashMatchesImage());
@@ -102,7 +102,7 @@ TEST_F(ActionsTest, GoldenF5438UserRange) {
         sim::Sim().Poke(0x20000, 0x00); // outside the range: stays
         core::Settings.SNStartAddress = 0x10000;
         sn.Install();
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x6000, 0x600))), 1);
+        ASSERT_EQ(LoadTiTxt(0x6000, 0x600), 1);
         d.Click(1001);
         report = d.Target().GetItemText(1026);
         EXPECT_TRUE(FlashMatchesImage());
@@ -138,7 +138,7 @@ TEST_F(ActionsTest, WriteErrorFailsTheRun) {
         core::Settings.SNStartAddress = 0xF000;
         sn.modelOn = 0;
         sn.Install();
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x200))), 1);
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x200), 1);
         sim::Sim().FailWriteAt(0x1100);
         session().Boxes().Answer(platform::IDOK);
         d.Click(1001);
@@ -162,7 +162,7 @@ TEST_F(ActionsTest, VerifyErrorNamesTheSector) {
     std::string report;
     Run([&](ui::Driver& d) {
         Device("149");
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x200))), 1);
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x200), 1);
         // The byte is programmed, then changed on the board before the verify reads it.
         CallWatch.onCall = [](const char* entry) {
             if (std::string(entry) == "MSP430_Memory" && sim::Sim().Peek(0x12FE) != 0xFF &&
@@ -173,10 +173,7 @@ TEST_F(ActionsTest, VerifyErrorNamesTheSector) {
         d.Click(1001);
         report = d.Target().GetItemText(1026);
     });
-    EXPECT_NE(report.find("Verifying Flash Memory ...................\t failed\r\n"
-                          " Verification error - sector addr 0x1200\r\n:"),
-              std::string::npos)
-        << report;
+    EXPECT_NE(report.find(VerifyFailedAt("0x1200")), std::string::npos) << report;
     EXPECT_NE(report.find(kFailedLine), std::string::npos);
 }
 
@@ -186,7 +183,7 @@ TEST_F(ActionsTest, BlownFuseFailsTheRun) {
     std::string report;
     Run([&](ui::Driver& d) {
         Device("149");
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
         sim::Sim().SetFuseBlown(true);
         session().Boxes().Answer(platform::IDOK);
         d.Click(1001);
@@ -236,7 +233,7 @@ TEST_F(ActionsTest, NoToTheRunsQuestionsStopsIt) {
             core::Settings.SNStartAddress = 0xF000;
             sn.Install();
             c.setup();
-            ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+            ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
             sim::Sim().Log().Clear();
             session().Boxes().Answer(platform::IDNO);
             d.Click(1001);
@@ -302,7 +299,7 @@ TEST_F(ActionsTest, EraseModesKeepWhatTheyMust) {
                 core::Settings.EraseFlashStart = 0x8000;
                 core::Settings.EraseFlashStop = 0x81FF;
                 sim::Sim().PokeRange(0xC000, kept);
-                ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x100))), 1);
+                ASSERT_EQ(LoadTiTxt(0x8000, 0x100), 1);
                 d.Click(1001);
                 report = d.Target().GetItemText(1026);
             });
@@ -331,7 +328,7 @@ TEST_F(ActionsTest, UpdateOnlyErasesNothing) {
     Run([&](ui::Driver& d) {
         Device("149");
         sim::Sim().Poke(0xE000, 0x42);
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
         d.Click(1001);
         report = d.Target().GetItemText(1026);
     });
@@ -352,7 +349,7 @@ TEST_F(ActionsTest, FailedRestoreKeepsTheFactoryDco) {
     Run([&](ui::Driver& d) {
         Device("2274");
         factory = Dco();
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x40))), 1);
+        ASSERT_EQ(LoadTiTxt(0x8000, 0x40), 1);
         sim::Sim().FailWriteAt(0x10F8, 1);
         d.Click(1001);
         first = d.Target().GetItemText(1026);
@@ -377,7 +374,7 @@ TEST_F(ActionsTest, AcceptedRetainOverlapKeepsTheRetainedBytes) {
         core::Settings.RetainDataStart = 0x1100;
         core::Settings.RetainDataStop = 0x110F;
         sim::Sim().PokeRange(0x1100, std::vector<uint8_t>(16, 0xA5));
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x40))), 1);
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x40), 1);
         session().Boxes().Answer(platform::IDYES);
         d.Click(1001);
         report = d.Target().GetItemText(1026);
@@ -398,7 +395,7 @@ TEST_F(ActionsTest, AcceptedSnOverlapWritesTheNumber) {
         Device("149");
         core::Settings.SNStartAddress = 0x1100;
         sn.Install();
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x40))), 1);
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x40), 1);
         session().Boxes().Answer(platform::IDYES);
         d.Click(1001);
         report = d.Target().GetItemText(1026);
@@ -420,7 +417,7 @@ TEST_F(ActionsTest, LabelReadErrorEndsTheRunBeforeWriting) {
         Device("149");
         core::Settings.SNStartAddress = 0xF000;
         sn.Install();
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
         session().Boxes().Answer(platform::IDOK);
         d.Click(1001);
         report = d.Target().GetItemText(1026);
@@ -439,7 +436,7 @@ TEST_F(ActionsTest, FuseBlownByTheRunThenFoundBlown) {
     Run([&](ui::Driver& d) {
         Device("149");
         core::Settings.BlowFuseEnable = 1;
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
         d.Click(1001);
         first = d.Target().GetItemText(1026);
         session().Boxes().Answer(platform::IDOK);
@@ -490,7 +487,7 @@ TEST_F(ActionsTest, InputQueuedDuringARunIsDropped) {
     Config("FlashEraseModeIndex 1\r\n");
     Run([&](ui::Driver& d) {
         Device("149");
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
         bool sent = false;
         CallWatch.onCall = [&](const char* entry) {
             if (!sent && std::string(entry) == "MSP430_Erase") {

@@ -179,7 +179,7 @@ protected:
         core::Settings.SNStartAddress = 0xF000;
         core::Settings.ModelTextStartAddr = 0xF010;
         sn.Install();
-        EXPECT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x600))), 1);
+        EXPECT_EQ(LoadTiTxt(0x8000, 0x600), 1);
         handler_.count = 0;
         d.Click(1001);
         EXPECT_TRUE(Done(d.Target().GetItemText(1026))) << d.Target().GetItemText(1026);
@@ -248,7 +248,7 @@ TEST_F(EmuSweepTest, SingleActionsOverTheLink) {
         core::Settings.SelectedProcessorIndex = DeviceRowNamed("2274");
         core::DeviceSelectByIndex();
         core::Settings.FlashReadModeIndex = 0;
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x600))), 1);
+        ASSERT_EQ(LoadTiTxt(0x8000, 0x600), 1);
         session().Boxes().Answer(platform::IDYES);
         d.Click(1003);
         EXPECT_NE(d.Target().GetItemText(1026).find("Erasing memory ...............................\t done"),

@@ -33,7 +33,7 @@ TEST_P(FaultSweepTest, NoFalseDone) {
         core::Settings.SNStartAddress = 0xF000;
         core::Settings.ModelTextStartAddr = 0xF010;
         sn.Install();
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x300))), 1);
+        ASSERT_EQ(LoadTiTxt(0x8000, 0x300), 1);
         // The clean run's calls, counted from the click.
         CallWatch.count = 0;
         d.Click(1001);

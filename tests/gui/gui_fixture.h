@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,24 @@ protected:
     testsupport::TempDir dir_;
     std::filesystem::path oldDirectory_;
     SilentSound silent_;
+};
+
+// A GuiTest with the headless dialog session; the session comes after the
+// fixture's reset of the platform services and goes before they are reset
+// again.
+class SessionGuiTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        sessionHolder_.emplace();
+    }
+    void TearDown() override {
+        sessionHolder_.reset();
+        GuiTest::TearDown();
+    }
+    ui::TestSession& session() { return *sessionHolder_; }
+
+    std::optional<ui::TestSession> sessionHolder_;
 };
 
 } // namespace guitest

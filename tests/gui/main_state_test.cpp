@@ -18,6 +18,7 @@
 #include "gui/setup_runners.h"
 #include "gui/startup_load.h"
 #include "tests/gui/gui_fixture.h"
+#include "tests/support/device_rows.h"
 
 #include <algorithm>
 #include <cstring>
@@ -27,29 +28,10 @@
 namespace guitest {
 namespace {
 
-int32_t RowNamed(const char* name) {
-    for (int32_t row = 1; row <= core::DeviceInfoTable.count; ++row) {
-        std::string n = core::DeviceInfoTable.records[row].name;
-        n.erase(n.find_last_not_of(' ') + 1);
-        if (n == name) {
-            return row;
-        }
-    }
-    return -1;
-}
+using testsupport::DeviceRowNamed;
 
-class StateTest : public GuiTest {
+class StateTest : public SessionGuiTest {
 protected:
-    void SetUp() override {
-        GuiTest::SetUp();
-        sessionHolder_.emplace();
-    }
-    void TearDown() override {
-        sessionHolder_.reset();
-        GuiTest::TearDown();
-    }
-    ui::TestSession& session() { return *sessionHolder_; }
-
     // The main window with commandLine, script as the operator, then closed.
     void Run(const std::string& commandLine, std::function<void(ui::Driver&)> script) {
         gui::CommandLine.CommandLineText = commandLine;
@@ -68,8 +50,6 @@ protected:
         gui::ArtworkRegister();
         sessionHolder_.emplace();
     }
-
-    std::optional<ui::TestSession> sessionHolder_;
 };
 
 // ---------------------------------------------------------------- the lock
@@ -296,7 +276,7 @@ TEST_F(StateTest, DeviceCombosLeaveOutHiddenAndSecondIdRows) {
     WriteConfig();
     Run("-nf", [&](ui::Driver& d) {
         // Hide one row the way a narrower filter would.
-        std::memcpy(core::DeviceInfoTable.records[RowNamed("147")].name, "xx      ", 9);
+        std::memcpy(core::DeviceInfoTable.records[DeviceRowNamed("147")].name, "xx      ", 9);
         gui::DeviceComboFill("");
         const std::vector<std::string> items = d.Target().GetItems(1014);
         std::vector<std::string> expected;
@@ -327,7 +307,7 @@ TEST_F(StateTest, PickingGroupAndDeviceSelectsTheRow) {
         const std::vector<std::string> devices = d.Target().GetItems(1014);
         EXPECT_EQ(devices, (std::vector<std::string>{"133", "135", "147", "148", "149"}));
         d.Select(1014, 4);
-        EXPECT_EQ(core::Settings.SelectedProcessorIndex, RowNamed("149"));
+        EXPECT_EQ(core::Settings.SelectedProcessorIndex, DeviceRowNamed("149"));
         EXPECT_EQ(d.Target().GetItemText(161), "RAM -  2048 bytes;      FLASH - 60 kB;");
         EXPECT_EQ(core::SelectedDevice.name.rfind("MSP430F149 ", 0), 0u);
     });

@@ -17,6 +17,7 @@
 #include "gui/status_lamps.h"
 #include "platform/prompt.h"
 #include "tests/gui/gui_fixture.h"
+#include "tests/support/device_rows.h"
 
 #include <cstring>
 #include <functional>
@@ -24,6 +25,8 @@
 
 namespace guitest {
 namespace {
+
+using testsupport::DeviceRowNamed;
 
 const std::string kSeparator = "=====================================\r\n";
 const std::string kJtag = "JTAG communication initialization.";
@@ -64,29 +67,8 @@ private:
     size_t next_ = 0;
 };
 
-int32_t RowNamed(const char* name) {
-    for (int32_t row = 1; row <= core::DeviceInfoTable.count; ++row) {
-        std::string n = core::DeviceInfoTable.records[row].name;
-        n.erase(n.find_last_not_of(' ') + 1);
-        if (n == name) {
-            return row;
-        }
-    }
-    return -1;
-}
-
-class FrameTest : public GuiTest {
+class FrameTest : public SessionGuiTest {
 protected:
-    // The session comes after the fixture's reset of the platform services.
-    void SetUp() override {
-        GuiTest::SetUp();
-        sessionHolder_.emplace();
-    }
-    void TearDown() override {
-        sessionHolder_.reset();
-        GuiTest::TearDown();
-    }
-
     // The main window (no start-up picture) with script as the operator.
     // The firmware offer (our library reports -1 for every adapter) only
     // where a test asks for it.
@@ -115,9 +97,6 @@ protected:
     static int32_t Lamp(int32_t row) {
         return gui::StatusDisplay.StatusLampTable[static_cast<size_t>(row)].bitmap;
     }
-
-    std::optional<ui::TestSession> sessionHolder_;
-    ui::TestSession& session() { return *sessionHolder_; }
 };
 
 // AUTO PROGRAM meets a target of another type: Yes goes on with the box's
@@ -139,7 +118,7 @@ TEST_F(FrameTest, TypeMismatchQuestionUnderAutoProgram) {
             boxes.openMs = {2000};
             session().Boxes().Answer(c.answer);
             ui::TranscriptClear();
-            core::Settings.SelectedProcessorIndex = RowNamed("1232");
+            core::Settings.SelectedProcessorIndex = DeviceRowNamed("1232");
             gui::Frame.AutoProgramActive = 1;
             ASSERT_EQ(gui::ProcedureStart(), 1);
             const int32_t ok = gui::TargetJtagInit(1);
@@ -316,7 +295,7 @@ TEST_F(FrameTest, FinalActionFollowsApplicationStartEnable) {
 TEST_F(FrameTest, DeviceInformationOfTheF149) {
     Config();
     Run([&](ui::Driver& d) {
-        core::Settings.SelectedProcessorIndex = RowNamed("149");
+        core::Settings.SelectedProcessorIndex = DeviceRowNamed("149");
         core::DeviceSelectByIndex();
         gui::DeviceInfoShow();
         EXPECT_EQ(d.Target().GetItemText(161), "RAM -  2048 bytes;      FLASH - 60 kB;");
@@ -331,7 +310,7 @@ TEST_F(FrameTest, FuseAndTypeAreCheckedOncePerRun) {
     std::vector<std::string> reports;
     Run([&](ui::Driver& d) {
         gui::Frame.AutoProgramActive = 1;
-        core::Settings.SelectedProcessorIndex = RowNamed("1232");
+        core::Settings.SelectedProcessorIndex = DeviceRowNamed("1232");
         session().Boxes().Answer(platform::IDYES);
         ASSERT_EQ(gui::ProcedureStart(), 1);
         EXPECT_EQ(gui::TargetJtagInit(0), 1);

@@ -82,7 +82,7 @@ TEST_F(ActionsTest, BlankCheckLamps) {
             if (c.pokeAt != 0) {
                 sim::Sim().Poke(c.pokeAt, 0x00);
             }
-            ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+            ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
             d.Click(1007);
             report = d.Target().GetItemText(1026);
         });
@@ -141,16 +141,13 @@ TEST_F(ActionsTest, VerifyIsFullWhateverTheMode) {
         std::string report;
         Run([&](ui::Driver& d) {
             Device("149");
-            ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x40))), 1);
+            ASSERT_EQ(LoadTiTxt(0x1100, 0x40), 1);
             d.Click(1001);
             sim::Sim().Poke(0x1104, 0x00);
             d.Click(1006);
             report = d.Target().GetItemText(1026);
         });
-        EXPECT_NE(report.find("Verifying Flash Memory ...................\t failed\r\n"
-                              " Verification error - sector addr 0x1100\r\n:"),
-                  std::string::npos)
-            << report;
+        EXPECT_NE(report.find(VerifyFailedAt("0x1100")), std::string::npos) << report;
         EXPECT_EQ(Lamp(gui::kRowVerify), gui::kLampFailed);
         EXPECT_EQ(Lamp(gui::kRowChecksum), gui::kLampFailed);
         ResetBetweenCases();
@@ -262,7 +259,7 @@ TEST_F(ActionsTest, NextRepeatsOrRunsAutoProgramWhenLocked) {
     Config("FlashEraseModeIndex 1\r\n");
     Run([&](ui::Driver& d) {
         Device("149");
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x1100, 0x20))), 1);
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
         d.Click(1007);
         ui::TranscriptClear();
         d.Click(1017);

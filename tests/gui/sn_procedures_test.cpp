@@ -248,7 +248,7 @@ TEST_F(SnProceduresTest, FailedAppendFailsTheRun) {
         std::vector<uint8_t> second;
         Run([&](ui::Driver& d) {
             Device("149");
-            ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x40))), 1);
+            ASSERT_EQ(LoadTiTxt(0x8000, 0x40), 1);
             UseSn(0, 1, 8, 1);
             platform::SetFileAppendHook(&FailAppend);
             session().Boxes().Answer(platform::IDOK);
@@ -281,7 +281,7 @@ TEST_F(SnProceduresTest, ScannedAndTypedStatusLetters) {
                 "BarCodeAutoStartEnable 1\r\nPostAmbleIndex 0\r\n");
     Run([&](ui::Driver& d) {
         Device("149");
-        ASSERT_EQ(gui::CodeFileReadAndReport(0, CodeFile("a.txt", TiTxt(0x8000, 0x40))), 1);
+        ASSERT_EQ(LoadTiTxt(0x8000, 0x40), 1);
         core::Settings.BarCodeReaderEnable = 1;
         core::Settings.BarCodeAutoStartEnable = 1;
         core::Settings.PostAmbleIndex = 0;
