@@ -649,6 +649,14 @@ int32_t SnStep(int32_t single) {
     if (hooks.HistoryContains(kept) != 0) {
         Actions.SnPromptNeeded = 1;
     }
+    if (SerialNumber.SnHistoryUnreadable == 1) {
+        // Without the history no number is known to be unused.
+        ReportAppend("Reading SN history file ......");
+        ReportDoneFailed(0);
+        LampSet(kRowSerialNumber, kLampFailed);
+        StatusLampsPaint();
+        return 0;
+    }
     int32_t r = LabelReadStep(single);
     if (r == 0) {
         return 0;

@@ -59,6 +59,9 @@ struct SerialNumberState {
     int32_t SnFromBarcode = 0; // 1 while AUTO PROGRAM runs for a scanned number
     std::string SnHistoryText; // per record: type token, SN (and status when appended), CR LF
     size_t SnHistoryPos = 0;
+    // The history file is there but could not be read whole: its numbers are
+    // unknown, so no number may be given out or written until it reads again.
+    int32_t SnHistoryUnreadable = 0;
     std::string SnHistoryListing; // the numbered report listing of the history file
     SnPendingListState SnPendingList;
     uint8_t SnReadBack[256] = {};

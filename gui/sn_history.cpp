@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -195,9 +196,14 @@ int32_t SnHistoryLoad(int32_t listing) {
         s.SnHistoryPos = 0;
         ++g_historyGeneration;
     }
+    errno = 0;
     platform::File f(Settings.SNFilePathAndName, core::kOpenReadShareDenyWrite);
     if (!f.IsOpen()) {
-        return 1;
+        // Only a missing file is an empty history.
+        if (listing != 1) {
+            s.SnHistoryUnreadable = errno != ENOENT ? 1 : 0;
+        }
+        return errno != ENOENT ? 0 : 1;
     }
     core::LineReaderReset();
     int32_t n = 0;
@@ -248,7 +254,15 @@ int32_t SnHistoryLoad(int32_t listing) {
         }
         out += "\r\n";
     }
-    return 1;
+    // A read that stopped on an error leaves a history cut short.
+    const bool readError = std::ferror(f.get()) != 0;
+    if (listing != 1) {
+        s.SnHistoryUnreadable = readError ? 1 : 0;
+        if (readError) {
+            out.clear();
+        }
+    }
+    return readError ? 0 : 1;
 }
 
 int32_t SerialNumberComputeNext() {
@@ -261,7 +275,9 @@ int32_t SerialNumberComputeNext() {
     if (type == kSnTypeFromFile) {
         return SnListTakeFirst();
     }
-    SnHistoryLoad(0);
+    if (SnHistoryLoad(0) == 0) {
+        return 0; // the numbers used are unknown
+    }
     if (s.ManualSnFlag == 1) {
         return 1;
     }

@@ -4,6 +4,7 @@
 #include "sn_fixture.h"
 
 #include <cctype>
+#include <filesystem>
 
 namespace sn_test {
 namespace {
@@ -281,6 +282,33 @@ TEST_F(SnTest, SnTextLengthFollowsTheType) {
     }
     core::Settings.Custom_SN_size = 300;
     EXPECT_EQ(gui::SnTextLength(), 256);
+}
+
+// A history that is there but cannot be read whole is not an empty one:
+// the numbers it holds are unknown, so none is given out until it reads.
+TEST_F(SnTest, AnUnreadableHistoryGivesOutNoNumber) {
+    Use(gui::kSnTypeNumber, 1);
+    core::Settings.Starting_SN = 7;
+    // A directory opens but every read of it fails.
+    std::filesystem::create_directory(History());
+    EXPECT_EQ(gui::SnHistoryLoad(0), 0);
+    EXPECT_EQ(SerialNumber.SnHistoryUnreadable, 1);
+    SerialNumber.NextSerialNumber = 0;
+    EXPECT_EQ(gui::SerialNumberComputeNext(), 0);
+    EXPECT_EQ(SerialNumber.NextSerialNumber, 0u);
+
+    // Readable again: the numbers in it count once more.
+    std::filesystem::remove(History());
+    WriteHistory("F2 \t41 \t. ( Thu Dec 10 2026 09:00:00 )\r\n");
+    EXPECT_EQ(gui::SerialNumberComputeNext(), 1);
+    EXPECT_EQ(SerialNumber.SnHistoryUnreadable, 0);
+    EXPECT_EQ(SerialNumber.NextSerialNumber, 42u);
+
+    // A missing file is an empty history.
+    std::filesystem::remove(History());
+    SerialNumber.SnHistoryText.clear();
+    EXPECT_EQ(gui::SnHistoryLoad(0), 1);
+    EXPECT_EQ(SerialNumber.SnHistoryUnreadable, 0);
 }
 
 } // namespace
