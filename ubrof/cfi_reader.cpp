@@ -48,7 +48,7 @@ void DecodeInitialRules(RecordCursor& in, CfiCommonBlock& common, uint32_t first
                         bool giveDefaults) {
     const CfiNamesBlock& names = common.Names();
     CfiFrameStateBuilder state(names);
-    CfiRowRecorder row(names, common.InitialRules(), state);
+    CfiRowRecorder row(common.InitialRules(), state);
     if (giveDefaults) {
         const bool same = (common.Flags() & 2) != 0;
         for (uint32_t r = firstDefault; r < names.ResourceCount(); ++r) {
@@ -271,7 +271,7 @@ CountedHandle<CfiDataBlock> OgUbrofCfi::Impl::ReadData(RecordCursor& in, bool wi
     const CfiCommonBlock& c = data->Common();
     // The rows start from the COMMON block's initial rules (one row only).
     c.ReplayInitialRules(data->State());
-    CfiRowRecorder row(c.Names(), data->Rows(), data->State());
+    CfiRowRecorder row(data->Rows(), data->State());
     const std::vector<uint8_t> instructions = in.Rest();
     CfiInstructionDecoder(instructions.data(), instructions.size(), &c, c.CodeAlignment(),
                           c.DataAlignment(), c.Names(), row)
