@@ -190,9 +190,9 @@ TEST(SourceLinesReader, JoinsDirectoriesAndKeepsRowsPerSequence) {
     ASSERT_TRUE(lines);
     EXPECT_EQ(lines->directories, (std::vector<std::string>{"/usr/src", "lib/"}));
     ASSERT_EQ(lines->files.size(), 3u);
-    EXPECT_EQ(lines->files[0]->path, "/usr/srcmain.c");
-    EXPECT_EQ(lines->files[1]->path, "lib/x.h");
-    EXPECT_EQ(lines->files[2]->path, "y.c");
+    EXPECT_EQ(lines->files[0]->Path(), "/usr/srcmain.c");
+    EXPECT_EQ(lines->files[1]->Path(), "lib/x.h");
+    EXPECT_EQ(lines->files[2]->Path(), "y.c");
     EXPECT_EQ(lines->files[0]->number, 9u);
     EXPECT_EQ(lines->files[2]->number, 0xFFFFFFFFu);
     std::tm noon{};
@@ -210,6 +210,28 @@ TEST(SourceLinesReader, JoinsDirectoriesAndKeepsRowsPerSequence) {
     EXPECT_EQ(lines->rows[2].third, 5u);
     EXPECT_EQ(lines->rows[3].location, 0u);
     EXPECT_EQ(lines->sequences, 1u);
+}
+
+// A few bytes per file must not cost a copy of a long directory per file:
+// 2000 files under a 64 KiB directory would otherwise hold 128 MiB.
+TEST(SourceLinesReader, FilesShareTheirDirectoryText) {
+    const std::string directory(64 * 1024, 'd');
+    std::vector<SourceFileSpec> files;
+    for (int i = 0; i < 2000; ++i) {
+        files.emplace_back("f", 1);
+    }
+    files.emplace_back("top.c", 0);
+    const CountedHandle<SourceLines> lines = SourceLinesReader(SourceLinesBody({directory}, files));
+    ASSERT_TRUE(lines);
+    ASSERT_EQ(lines->files.size(), 2001u);
+    const std::string* shared = lines->files[0]->Directory();
+    ASSERT_NE(shared, nullptr);
+    for (size_t i = 0; i < 2000; ++i) {
+        ASSERT_EQ(lines->files[i]->Directory(), shared) << i;
+    }
+    EXPECT_EQ(lines->files[1999]->Path(), directory + "f");
+    EXPECT_EQ(lines->files[2000]->Directory(), nullptr);
+    EXPECT_EQ(lines->files[2000]->Path(), "top.c");
 }
 
 TEST(StatementInfoReader, KeepsTheCommonBlockAndTheStatement) {
