@@ -120,10 +120,9 @@ CountedHandle<CfiNamesBlock> OgUbrofCfi::Impl::NamesFor(uint32_t id) const {
 
 void OgUbrofCfi::Impl::ReadNames(RecordCursor& in) {
     const uint32_t id = in.Uleb();
-    // The frames stand ahead of the resources they may lie on: a first pass
-    // finds where the resources begin, the second adds the frames.
-    const size_t framesAt = in.Position();
-    ReadFrames(in);
+    // The frames stand ahead of the resources they may lie on: they are added
+    // once the resources are known.
+    const std::vector<CfiFrame> frames = ReadFrames(in);
     CountedHandle<CfiNamesBlock> block(new CfiNamesBlock());
     const uint32_t count = in.Uleb();
     for (uint32_t i = 0; i < count; ++i) {
@@ -132,12 +131,9 @@ void OgUbrofCfi::Impl::ReadNames(RecordCursor& in) {
         resource.size = in.Uleb();
         block->AddResource(std::move(resource));
     }
-    const size_t end = in.Position();
-    in.Seek(framesAt);
-    for (const CfiFrame& frame : ReadFrames(in)) {
+    for (const CfiFrame& frame : frames) {
         block->AddFrame(frame);
     }
-    in.Seek(end);
     names[id] = block;
 }
 
@@ -163,8 +159,7 @@ void OgUbrofCfi::Impl::ReadVersionedNames(RecordCursor& in) {
         return;
     }
     CountedHandle<CfiNamesBlock> block(new CfiNamesBlock());
-    const size_t framesAt = in.Position();
-    ReadFrames(in);
+    const std::vector<CfiFrame> frames = ReadFrames(in);
     const uint32_t count = in.Uleb();
     const std::vector<bool> flags = Flags(in, count);
     const uint32_t virtuals = in.Uleb();
@@ -185,10 +180,6 @@ void OgUbrofCfi::Impl::ReadVersionedNames(RecordCursor& in) {
     for (const uint32_t number : virtualNumbers) {
         block->MarkVirtual(number);
     }
-    const size_t afterResources = in.Position();
-    in.Seek(framesAt);
-    const std::vector<CfiFrame> frames = ReadFrames(in);
-    in.Seek(afterResources);
     for (const CfiFrame& frame : frames) {
         block->AddFrame(frame);
     }
