@@ -66,7 +66,8 @@ TEST(OgUbrofCfi, VersionedNamesBlocksNumberOnFromTheirBase) {
     EXPECT_EQ(base->Resource(0)->size, 2u);
     EXPECT_EQ(base->Resource(1)->size, 4u);
     EXPECT_TRUE(base->Resource(2)->isVirtual);
-    EXPECT_EQ(base->Resource(2)->parts, (std::vector<uint32_t>{0, 1}));
+    ASSERT_TRUE(base->Resource(2)->parts);
+    EXPECT_EQ(*base->Resource(2)->parts, (std::vector<uint32_t>{0, 1}));
     EXPECT_EQ(base->Frame(0)->resource, 2u);
     EXPECT_EQ(base->Frame(0)->space, 2); // file code 7
     EXPECT_EQ(base->Frame(1)->name, "caller");
@@ -78,6 +79,34 @@ TEST(OgUbrofCfi, VersionedNamesBlocksNumberOnFromTheirBase) {
     EXPECT_EQ(block->Resource(2), base->Resource(2));
     EXPECT_EQ(block->Resource(3), nullptr);
     EXPECT_EQ(cfi.NamesBlock(4), nullptr);
+}
+
+// A change of a composite in a later block keeps the parts list of the base
+// rather than a copy: many short changes of a long composite must not each
+// hold the whole list.
+TEST(OgUbrofCfi, ChangedCompositesShareTheirParts) {
+    OgUbrofCfi cfi;
+    CfiVersionedNamesSpec root;
+    root.id = 0;
+    root.resources = {{"R12", 2}, {"R13", 2}, {"R12:R13", 4}};
+    root.groups = {{2, {0, 1}}};
+    cfi.Read(CfiVersionedNamesBody(root), kAt);
+    for (uint64_t id = 1; id <= 3; ++id) {
+        CfiVersionedNamesSpec change;
+        change.id = id;
+        change.base = 1; // block 0
+        change.changes = {{2, id, 4}};
+        cfi.Read(CfiVersionedNamesBody(change), kAt);
+    }
+    const CfiResource* composite = cfi.NamesBlock(0)->Resource(2);
+    ASSERT_TRUE(composite && composite->parts);
+    for (uint32_t id = 1; id <= 3; ++id) {
+        const CfiResource* changed = cfi.NamesBlock(id)->Resource(2);
+        ASSERT_NE(changed, composite);
+        EXPECT_EQ(changed->value, id);
+        EXPECT_EQ(changed->parts.get(), composite->parts.get());
+    }
+    EXPECT_EQ(composite->value, 0u);
 }
 
 TEST(OgUbrofCfi, EqualCommonBlocksShareOneObject) {
