@@ -108,34 +108,28 @@ constexpr uint64_t ZeroBytes(uint64_t x) {
     return (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
 }
 
-// The used flags of eight words (16 bytes) at once: 0 none set, 2 all
-// set, else 1.
-int32_t UsedFlagsOf8(const ImageBytes& image, int32_t wordIndex) {
-    uint64_t u[2];
+// The used flags of Words words (2 * Words bytes) at once: 0 none set, 2
+// all set, else 1.
+template <int32_t Words> int32_t UsedFlagsOf(const ImageBytes& image, int32_t wordIndex) {
+    constexpr size_t kParts = 2 * Words / sizeof(uint64_t);
+    uint64_t u[kParts];
     std::memcpy(u, &image.used[2 * wordIndex], sizeof u);
-    if ((u[0] | u[1]) == 0) {
+    uint64_t any = 0;
+    uint64_t zero = 0;
+    for (const uint64_t x : u) {
+        any |= x;
+        zero |= ZeroBytes(x);
+    }
+    if (any == 0) {
         return 0;
     }
-    return (ZeroBytes(u[0]) | ZeroBytes(u[1])) != 0 ? 1 : 2;
+    return zero != 0 ? 1 : 2;
 }
 
 // True when no word of the 256 from wordIndex (512 bytes) is defined.
 bool NoneUsedOf256(const ImageBytes& image, int32_t wordIndex) {
     static const uint8_t kNone[512] = {};
     return std::memcmp(&image.used[2 * wordIndex], kNone, sizeof kNone) == 0;
-}
-
-// The same for 32 words (64 bytes).
-int32_t UsedFlagsOf32(const ImageBytes& image, int32_t wordIndex) {
-    uint64_t u[8];
-    std::memcpy(u, &image.used[2 * wordIndex], sizeof u);
-    if (((u[0] | u[1]) | (u[2] | u[3]) | (u[4] | u[5]) | (u[6] | u[7])) == 0) {
-        return 0;
-    }
-    const uint64_t zero = (ZeroBytes(u[0]) | ZeroBytes(u[1])) |
-                          (ZeroBytes(u[2]) | ZeroBytes(u[3])) |
-                          (ZeroBytes(u[4]) | ZeroBytes(u[5])) | (ZeroBytes(u[6]) | ZeroBytes(u[7]));
-    return zero != 0 ? 1 : 2;
 }
 
 // The OR of mask[w0..w1], 64 entries at a time: the segment flags take it
@@ -330,12 +324,12 @@ int32_t ProgramImagePrepare(int32_t place, int32_t options) {
             while (w + n + 256 <= kMaskSize && NoneUsedOf256(program, w + n)) {
                 n += 256;
             }
-        } else if (w + 32 <= kMaskSize && (used = UsedFlagsOf32(program, w)) != 1) {
+        } else if (w + 32 <= kMaskSize && (used = UsedFlagsOf<32>(program, w)) != 1) {
             n = 32;
-            while (w + n + 32 <= kMaskSize && UsedFlagsOf32(program, w + n) == used) {
+            while (w + n + 32 <= kMaskSize && UsedFlagsOf<32>(program, w + n) == used) {
                 n += 32;
             }
-        } else if (w + 8 <= kMaskSize && (used = UsedFlagsOf8(program, w)) != 1) {
+        } else if (w + 8 <= kMaskSize && (used = UsedFlagsOf<8>(program, w)) != 1) {
             n = 8;
         } else {
             used = program.WordUsed(w) ? 2 : 0;

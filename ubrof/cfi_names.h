@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,10 @@ struct CfiResource {
     bool isVirtual = false;
     // The value that a versioned names block gives a resource of its base.
     uint32_t value = 0;
-    // Parts of a composite resource, by number.
-    std::vector<uint32_t> parts;
+    // Parts of a composite resource, by number; null for none. Shared with
+    // the changes that later blocks make to the resource, so that a change of
+    // a few bytes does not copy a long list of parts.
+    std::shared_ptr<const std::vector<uint32_t>> parts;
 };
 
 // A stack frame: kind 0 lies on a resource in a memory space, kind 1 is

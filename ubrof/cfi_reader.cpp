@@ -48,7 +48,7 @@ void DecodeInitialRules(RecordCursor& in, CfiCommonBlock& common, uint32_t first
                         bool giveDefaults) {
     const CfiNamesBlock& names = common.Names();
     CfiFrameStateBuilder state(names);
-    CfiRowRecorder row(names, common.InitialRules(), state);
+    CfiRowRecorder row(common.InitialRules(), state);
     if (giveDefaults) {
         const bool same = (common.Flags() & 2) != 0;
         for (uint32_t r = firstDefault; r < names.ResourceCount(); ++r) {
@@ -120,10 +120,9 @@ CountedHandle<CfiNamesBlock> OgUbrofCfi::Impl::NamesFor(uint32_t id) const {
 
 void OgUbrofCfi::Impl::ReadNames(RecordCursor& in) {
     const uint32_t id = in.Uleb();
-    // The frames stand ahead of the resources they may lie on: a first pass
-    // finds where the resources begin, the second adds the frames.
-    const size_t framesAt = in.Position();
-    ReadFrames(in);
+    // The frames stand ahead of the resources they may lie on: they are added
+    // once the resources are known.
+    const std::vector<CfiFrame> frames = ReadFrames(in);
     CountedHandle<CfiNamesBlock> block(new CfiNamesBlock());
     const uint32_t count = in.Uleb();
     for (uint32_t i = 0; i < count; ++i) {
@@ -132,12 +131,9 @@ void OgUbrofCfi::Impl::ReadNames(RecordCursor& in) {
         resource.size = in.Uleb();
         block->AddResource(std::move(resource));
     }
-    const size_t end = in.Position();
-    in.Seek(framesAt);
-    for (const CfiFrame& frame : ReadFrames(in)) {
+    for (const CfiFrame& frame : frames) {
         block->AddFrame(frame);
     }
-    in.Seek(end);
     names[id] = block;
 }
 
@@ -163,8 +159,7 @@ void OgUbrofCfi::Impl::ReadVersionedNames(RecordCursor& in) {
         return;
     }
     CountedHandle<CfiNamesBlock> block(new CfiNamesBlock());
-    const size_t framesAt = in.Position();
-    ReadFrames(in);
+    const std::vector<CfiFrame> frames = ReadFrames(in);
     const uint32_t count = in.Uleb();
     const std::vector<bool> flags = Flags(in, count);
     const uint32_t virtuals = in.Uleb();
@@ -185,10 +180,6 @@ void OgUbrofCfi::Impl::ReadVersionedNames(RecordCursor& in) {
     for (const uint32_t number : virtualNumbers) {
         block->MarkVirtual(number);
     }
-    const size_t afterResources = in.Position();
-    in.Seek(framesAt);
-    const std::vector<CfiFrame> frames = ReadFrames(in);
-    in.Seek(afterResources);
     for (const CfiFrame& frame : frames) {
         block->AddFrame(frame);
     }
@@ -271,7 +262,7 @@ CountedHandle<CfiDataBlock> OgUbrofCfi::Impl::ReadData(RecordCursor& in, bool wi
     const CfiCommonBlock& c = data->Common();
     // The rows start from the COMMON block's initial rules (one row only).
     c.ReplayInitialRules(data->State());
-    CfiRowRecorder row(c.Names(), data->Rows(), data->State());
+    CfiRowRecorder row(data->Rows(), data->State());
     const std::vector<uint8_t> instructions = in.Rest();
     CfiInstructionDecoder(instructions.data(), instructions.size(), &c, c.CodeAlignment(),
                           c.DataAlignment(), c.Names(), row)

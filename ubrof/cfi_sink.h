@@ -1,13 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <vector>
 
 #include "ubrof/cfi_expression.h"
 #include "ubrof/counted.h"
-
-class CfiNamesBlock;
 
 // What the call-frame instruction decoder makes of an instruction block.
 // Resources and frames are numbers of the block's names block, already
@@ -60,31 +57,12 @@ private:
     std::vector<CfiInstructionSink*> sinks_;
 };
 
-// A broadcaster over two sinks that also follows the rule kind of every part
-// of a composite resource in the current row, and from them the composite's:
-// the parts' common kind, or 0 while they differ. One level only.
+// The two sinks that the decoder of a block feeds: the recorded rows and the
+// running frame state.
 class CfiRowRecorder : public CfiSinkBroadcaster {
 public:
-    CfiRowRecorder(const CfiNamesBlock& names, CfiInstructionSink& first,
-                   CfiInstructionSink& second);
-
-    void Undefined(uint32_t resource) override;
-    void SameValue(uint32_t resource) override;
-    void Offset(uint32_t resource, uint32_t frame, int32_t offset) override;
-    void Register(uint32_t resource, uint32_t holder) override;
-    void Restore(uint32_t resource) override;
-    void RuleExpression(uint32_t resource, const Expression& expression) override;
-
-    // The composite of a part, -1 for none.
-    int64_t CompositeOf(uint32_t resource) const;
-    // The rule kind followed for a composite (0 unknown or mixed).
-    int CompositeKind(uint32_t composite) const;
-
-private:
-    void Track(uint32_t resource, int kind);
-
-    const CfiNamesBlock& names_;
-    std::map<uint32_t, uint32_t> compositeOf_;
-    std::map<uint32_t, int> partKind_;
-    std::map<uint32_t, int> compositeKind_;
+    CfiRowRecorder(CfiInstructionSink& first, CfiInstructionSink& second) {
+        AddSink(&first);
+        AddSink(&second);
+    }
 };

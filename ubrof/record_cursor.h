@@ -42,8 +42,6 @@ public:
     std::vector<uint8_t> Rest();
 
     size_t Position() const { return position_; }
-    // Back to a position read before.
-    void Seek(size_t position) { position_ = position <= size_ ? position : size_; }
     size_t Left() const { return size_ - position_; }
     bool AtEnd() const { return position_ == size_; }
 

@@ -31,20 +31,23 @@ CountedHandle<SourceLines> SourceLinesReader(const std::vector<uint8_t>& body) {
     RecordCursor in(body);
     CountedHandle<SourceLines> lines(new SourceLines());
     const uint32_t directories = in.Uleb();
+    std::vector<std::shared_ptr<const std::string>> shared;
     for (uint32_t i = 0; i < directories; ++i) {
         lines->directories.push_back(in.String());
+        shared.push_back(std::make_shared<const std::string>(lines->directories.back()));
     }
     const uint32_t files = in.Uleb();
     for (uint32_t i = 0; i < files; ++i) {
         in.Uleb();
-        const std::string name = in.String();
+        std::string name = in.String();
         const uint32_t directory = in.Uleb();
         const std::time_t time = in.Time();
         const uint32_t number = in.Uleb();
         UbrofCheck(directory <= lines->directories.size(),
                    "Directory index out of range in source lines file info");
-        const std::string path = directory == 0 ? name : lines->directories[directory - 1] + name;
-        lines->files.emplace_back(new SourceFile(path, time, number));
+        lines->files.emplace_back(new SourceFile(
+            directory == 0 ? nullptr : shared[directory - 1], std::move(name), time,
+            number));
     }
     LineTableBuilder table(*lines);
     const auto file = [&in, &lines]() {

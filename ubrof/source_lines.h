@@ -2,20 +2,32 @@
 
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "ubrof/counted.h"
 
-// A source file that a source-lines record names.
+// A source file that a source-lines record names. Its directory's text is
+// shared with the record's other files, not copied into each: a record of
+// many files under one long directory would otherwise hold that text once
+// per file.
 class SourceFile : public CountedObject {
 public:
-    SourceFile(std::string path, std::time_t time, uint32_t number)
-        : path(std::move(path)), time(time), number(number) {}
+    SourceFile(std::shared_ptr<const std::string> directory, std::string name, std::time_t time,
+               uint32_t number)
+        : time(time), number(number), directory_(std::move(directory)), name_(std::move(name)) {}
     // The directory's text and the file name, joined without a separator.
-    std::string path;
+    std::string Path() const { return directory_ ? *directory_ + name_ : name_; }
+    // The directory's text, shared; null for a file without a directory.
+    const std::string* Directory() const { return directory_.get(); }
+
     std::time_t time;
     uint32_t number;
+
+private:
+    std::shared_ptr<const std::string> directory_;
+    std::string name_;
 };
 
 // One row of the line table: the running location of its sequence and the

@@ -86,7 +86,7 @@ TEST(UbrofCollector, KeepsModulesAndDebugObjects) {
     ASSERT_EQ(c.SourceLinesList().size(), 3u);
     EXPECT_FALSE(c.SourceLinesList()[0]);
     ASSERT_TRUE(c.SourceLinesList()[1]);
-    EXPECT_EQ(c.SourceLinesList()[1]->files.at(0)->path, "a.c");
+    EXPECT_EQ(c.SourceLinesList()[1]->files.at(0)->Path(), "a.c");
     EXPECT_FALSE(c.SourceLinesList()[2]);
     EXPECT_EQ(c.ReadOperations().Count(), 1u);
     // Names and COMMON records give no result; code 7 is internal kind 2 and

@@ -66,7 +66,8 @@ TEST(OgUbrofCfi, VersionedNamesBlocksNumberOnFromTheirBase) {
     EXPECT_EQ(base->Resource(0)->size, 2u);
     EXPECT_EQ(base->Resource(1)->size, 4u);
     EXPECT_TRUE(base->Resource(2)->isVirtual);
-    EXPECT_EQ(base->Resource(2)->parts, (std::vector<uint32_t>{0, 1}));
+    ASSERT_TRUE(base->Resource(2)->parts);
+    EXPECT_EQ(*base->Resource(2)->parts, (std::vector<uint32_t>{0, 1}));
     EXPECT_EQ(base->Frame(0)->resource, 2u);
     EXPECT_EQ(base->Frame(0)->space, 2); // file code 7
     EXPECT_EQ(base->Frame(1)->name, "caller");
@@ -78,6 +79,34 @@ TEST(OgUbrofCfi, VersionedNamesBlocksNumberOnFromTheirBase) {
     EXPECT_EQ(block->Resource(2), base->Resource(2));
     EXPECT_EQ(block->Resource(3), nullptr);
     EXPECT_EQ(cfi.NamesBlock(4), nullptr);
+}
+
+// A change of a composite in a later block keeps the parts list of the base
+// rather than a copy: many short changes of a long composite must not each
+// hold the whole list.
+TEST(OgUbrofCfi, ChangedCompositesShareTheirParts) {
+    OgUbrofCfi cfi;
+    CfiVersionedNamesSpec root;
+    root.id = 0;
+    root.resources = {{"R12", 2}, {"R13", 2}, {"R12:R13", 4}};
+    root.groups = {{2, {0, 1}}};
+    cfi.Read(CfiVersionedNamesBody(root), kAt);
+    for (uint64_t id = 1; id <= 3; ++id) {
+        CfiVersionedNamesSpec change;
+        change.id = id;
+        change.base = 1; // block 0
+        change.changes = {{2, id, 4}};
+        cfi.Read(CfiVersionedNamesBody(change), kAt);
+    }
+    const CfiResource* composite = cfi.NamesBlock(0)->Resource(2);
+    ASSERT_TRUE(composite && composite->parts);
+    for (uint32_t id = 1; id <= 3; ++id) {
+        const CfiResource* changed = cfi.NamesBlock(id)->Resource(2);
+        ASSERT_NE(changed, composite);
+        EXPECT_EQ(changed->value, id);
+        EXPECT_EQ(changed->parts.get(), composite->parts.get());
+    }
+    EXPECT_EQ(composite->value, 0u);
 }
 
 TEST(OgUbrofCfi, EqualCommonBlocksShareOneObject) {
@@ -190,9 +219,9 @@ TEST(SourceLinesReader, JoinsDirectoriesAndKeepsRowsPerSequence) {
     ASSERT_TRUE(lines);
     EXPECT_EQ(lines->directories, (std::vector<std::string>{"/usr/src", "lib/"}));
     ASSERT_EQ(lines->files.size(), 3u);
-    EXPECT_EQ(lines->files[0]->path, "/usr/srcmain.c");
-    EXPECT_EQ(lines->files[1]->path, "lib/x.h");
-    EXPECT_EQ(lines->files[2]->path, "y.c");
+    EXPECT_EQ(lines->files[0]->Path(), "/usr/srcmain.c");
+    EXPECT_EQ(lines->files[1]->Path(), "lib/x.h");
+    EXPECT_EQ(lines->files[2]->Path(), "y.c");
     EXPECT_EQ(lines->files[0]->number, 9u);
     EXPECT_EQ(lines->files[2]->number, 0xFFFFFFFFu);
     std::tm noon{};
@@ -210,6 +239,28 @@ TEST(SourceLinesReader, JoinsDirectoriesAndKeepsRowsPerSequence) {
     EXPECT_EQ(lines->rows[2].third, 5u);
     EXPECT_EQ(lines->rows[3].location, 0u);
     EXPECT_EQ(lines->sequences, 1u);
+}
+
+// A few bytes per file must not cost a copy of a long directory per file:
+// 2000 files under a 64 KiB directory would otherwise hold 128 MiB.
+TEST(SourceLinesReader, FilesShareTheirDirectoryText) {
+    const std::string directory(64 * 1024, 'd');
+    std::vector<SourceFileSpec> files;
+    for (int i = 0; i < 2000; ++i) {
+        files.emplace_back("f", 1);
+    }
+    files.emplace_back("top.c", 0);
+    const CountedHandle<SourceLines> lines = SourceLinesReader(SourceLinesBody({directory}, files));
+    ASSERT_TRUE(lines);
+    ASSERT_EQ(lines->files.size(), 2001u);
+    const std::string* shared = lines->files[0]->Directory();
+    ASSERT_NE(shared, nullptr);
+    for (size_t i = 0; i < 2000; ++i) {
+        ASSERT_EQ(lines->files[i]->Directory(), shared) << i;
+    }
+    EXPECT_EQ(lines->files[1999]->Path(), directory + "f");
+    EXPECT_EQ(lines->files[2000]->Directory(), nullptr);
+    EXPECT_EQ(lines->files[2000]->Path(), "top.c");
 }
 
 TEST(StatementInfoReader, KeepsTheCommonBlockAndTheStatement) {
