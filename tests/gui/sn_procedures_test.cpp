@@ -10,6 +10,7 @@
 #include "platform/append_file.h"
 
 #include <cctype>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <set>
@@ -272,6 +273,36 @@ TEST_F(SnProceduresTest, FailedAppendFailsTheRun) {
         ASSERT_EQ(recorded.count(0), 1u) << id;
         EXPECT_EQ(recorded.at(0).size(), 1u) << id;
         EXPECT_EQ(Lower(*recorded.at(0).begin()).substr(4), "0002") << id;
+    }
+}
+
+// A history file that is there but cannot be read hides the numbers
+// already used: no SN is written and the run fails, in both procedures.
+TEST_F(SnProceduresTest, AnUnreadableHistoryFailsTheRunBeforeAnySnIsWritten) {
+    for (int id : {1001, 1009}) {
+        ResetBetweenCases();
+        Config("");
+        const std::string history = dir_.File("history.sn");
+        std::remove(history.c_str());
+        std::filesystem::create_directory(history); // opens, but every read fails
+        std::string report;
+        std::vector<uint8_t> sn;
+        Run([&](ui::Driver& d) {
+            Device("149");
+            ASSERT_EQ(LoadTiTxt(0x8000, 0x40), 1);
+            UseSn(0, 1, 8, 1);
+            gui::Actions.FlashWrittenFlags = 0;
+            d.Click(id);
+            report = d.Target().GetItemText(1026);
+            sn = sim::Sim().PeekRange(kSnAt, 4);
+            EXPECT_EQ(Lamp(gui::kRowSerialNumber), gui::kLampFailed) << id;
+        });
+        std::filesystem::remove(history);
+        EXPECT_FALSE(Done(report)) << id << "\n" << report;
+        EXPECT_NE(report.find("Reading SN history file ..."), std::string::npos)
+            << id << "\n" << report;
+        EXPECT_NE(report.find("\t failed"), std::string::npos) << id << "\n" << report;
+        EXPECT_EQ(sn, std::vector<uint8_t>(4, 0xFF)) << id;
     }
 }
 
