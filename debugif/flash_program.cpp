@@ -58,6 +58,8 @@ int32_t EraseRun(int32_t type, uint32_t address, uint32_t length) {
         r[kErase16_count] = static_cast<uint16_t>(words);
     }
     // Words 3 and 5 sit at the same place in every erase routine.
+    static_assert(kErase16_srbits == kEraseTimed_srbits && kErase16_srbits == kErase20_srbits &&
+                  kErase16_fctl3 == kEraseTimed_fctl3 && kErase16_fctl3 == kErase20_fctl3);
     r[kErase16_srbits] = StatusBits(p);
     r[kErase16_fctl3] = static_cast<uint16_t>(0xA500 | clock);
     if (RunFlashRoutine(r, Verify(), true) != 0) {
@@ -119,6 +121,12 @@ WriteLayout WriteRoutine(const JtagDeviceProfile& p) {
     return {kWrite16.data(), static_cast<uint32_t>(kWrite16.size()), kWrite16_data};
 }
 
+// Both write routines keep their patched words at the same places.
+static_assert(kWrite16_srbits == kWrite20_srbits && kWrite16_fctl1 == kWrite20_fctl1 &&
+              kWrite16_fctl3 == kWrite20_fctl3 && kWrite16_fctl2 == kWrite20_fctl2 &&
+              kWrite16_target == kWrite20_target && kWrite16_nwords == kWrite20_nwords &&
+              kWrite16_datap == kWrite20_datap);
+
 // Block by block through the write routine. A block counts as written only
 // when the routine reports it so (R8 0): a non-zero R8 ends the write, and
 // then data are left over.
@@ -129,18 +137,19 @@ bool WriteBlocks(uint32_t address, const uint8_t* buffer, uint32_t totalWords,
     uint32_t written = 0;
     while (written < totalWords) {
         const uint32_t n = std::min(layout.header + (totalWords - written), ramWords) - layout.header;
-        std::vector<uint16_t> r = RebasedRoutine(
-            std::span<const uint16_t>(layout.held, layout.size), std::array<uint32_t, 1>{8});
+        std::vector<uint16_t> r =
+            RebasedRoutine(std::span<const uint16_t>(layout.held, layout.size),
+                           std::array<uint32_t, 1>{kWrite16_datap});
         r.resize(layout.header);
-        r[3] = StatusBits(p);
-        r[4] = static_cast<uint16_t>(0xA540 | clock);
-        r[5] = static_cast<uint16_t>(0xA500 | clock);
+        r[kWrite16_srbits] = StatusBits(p);
+        r[kWrite16_fctl1] = static_cast<uint16_t>(0xA540 | clock);
+        r[kWrite16_fctl3] = static_cast<uint16_t>(0xA500 | clock);
         if (p.FlashTiming()) {
-            r[16] = 0xA54D;
+            r[kWrite16_fctl2] = 0xA54D;
         }
         const uint32_t target = address + 2 * written;
-        r[6] = static_cast<uint16_t>(target);
-        r[7] = static_cast<uint16_t>(n);
+        r[kWrite16_target] = static_cast<uint16_t>(target);
+        r[kWrite16_nwords] = static_cast<uint16_t>(n);
         if (p.Cpux()) {
             r[kWrite20_tlo] = static_cast<uint16_t>(target);
             r[kWrite20_thi] = static_cast<uint16_t>(target >> 16);

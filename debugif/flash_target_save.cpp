@@ -32,10 +32,6 @@ WordSpan Covering(uint32_t address, uint32_t count) {
     return {first, (end - first) / 2};
 }
 
-bool ReadWord(uint32_t address, uint16_t* w) {
-    return ReadWords(address, 1, w);
-}
-
 bool InfoALockTo(uint16_t wanted) {
     uint16_t w = 0;
     if (!ReadWord(kFlashControl3, &w)) {

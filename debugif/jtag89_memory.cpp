@@ -220,6 +220,10 @@ bool ReadWords(uint32_t address, uint32_t count, uint16_t* words) {
     return CloseAccess();
 }
 
+bool ReadWord(uint32_t address, uint16_t* word) {
+    return ReadWords(address & ~1u, 1, word);
+}
+
 bool WriteBytes(uint32_t address, uint32_t count, const uint8_t* bytes) {
     if (count == 0) {
         return true;

@@ -10,6 +10,8 @@ namespace debugif {
 
 bool WriteWords(uint32_t address, uint32_t count, const uint16_t* words);
 bool ReadWords(uint32_t address, uint32_t count, uint16_t* words);
+// The word that holds address.
+bool ReadWord(uint32_t address, uint16_t* word);
 bool WriteBytes(uint32_t address, uint32_t count, const uint8_t* bytes);
 bool ReadBytes(uint32_t address, uint32_t count, uint8_t* bytes);
 // Bytes below 0x0100 byte by byte (unless the device has its own flash

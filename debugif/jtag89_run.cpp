@@ -118,10 +118,6 @@ bool Start() {
     return ReleaseCpu();
 }
 
-bool ReadWord(uint32_t address, uint16_t* w) {
-    return ReadWords(address & ~1u, 1, w);
-}
-
 int32_t SingleStep(const JtagDeviceProfile& p) {
     auto& r = Api.RegisterCache;
     if ((r[2] & kCpuOff) != 0 && (r[2] & kGie) == 0) {

@@ -33,10 +33,6 @@ bool Control(uint16_t value) {
     return Ir(kIrControl16) && Dr16(value);
 }
 
-bool EemWrite(uint32_t reg, uint32_t value) {
-    return EemAccess(reg, &value) == 0;
-}
-
 // The module clocks that run while the CPU is stopped, one selector per
 // bit of moduleClockControl.
 constexpr std::array<std::pair<uint16_t, uint16_t>, 10> kModuleClocks = {{

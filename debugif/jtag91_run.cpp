@@ -29,10 +29,6 @@ constexpr int32_t kStopPolls = 3000;
 constexpr std::array<uint32_t, 5> kTriggerReads = {1, 3, 5, 7, 0x81};
 constexpr std::array<uint32_t, 5> kTriggerWrites = {0, 2, 4, 6, 0x80};
 
-bool EemWrite(uint32_t reg, uint32_t value) {
-    return EemAccess(reg, &value) == 0;
-}
-
 bool SaveTriggers(std::array<uint32_t, 5>& out) {
     for (size_t i = 0; i < out.size(); ++i) {
         if (EemAccess(kTriggerReads[i], &out[i]) != 0) {

@@ -55,6 +55,10 @@ int32_t EemAccess(uint32_t reg, uint32_t* value) {
     return 0;
 }
 
+bool EemWrite(uint32_t reg, uint32_t value) {
+    return EemAccess(reg, &value) == 0;
+}
+
 int32_t EemReadTrigger(uint16_t* value) {
     uint32_t c = 0;
     const int32_t r = Word16(0x0A, 0, &c);

@@ -9,6 +9,8 @@ namespace debugif {
 // Even register: writes *value; odd register: reads into *value. 16-bit
 // exchange, 32-bit on CPUX and 0x91 targets. 0, or -1 with error 20.
 int32_t EemAccess(uint32_t reg, uint32_t* value);
+// EemAccess writing value to the even register reg; true when it went.
+bool EemWrite(uint32_t reg, uint32_t value);
 int32_t EemReadTrigger(uint16_t* value);
 int32_t EemReadControl(uint16_t* value);
 int32_t EemWriteControl(uint16_t value);

@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "debugif/transport_ops.h"
 #include "debugif/transport_status.h"
+#include "debugif/uif_command.h"
 #include "debugif/uif_link_state.h"
 
 #include <algorithm>
@@ -95,8 +96,7 @@ bool SerialReadExactly(uint8_t* buffer, uint32_t count) {
 // late: the worst that does is one more try.
 
 uint32_t LateLengthOf(const UifRequest& request) {
-    constexpr uint8_t kReadMemory = 13;
-    return request.command_id == kReadMemory && request.parameter_count >= 2
+    return request.command_id == kUifReadMemory && request.parameter_count >= 2
                ? request.parameters[1]
                : kUifAnyLength;
 }

@@ -45,15 +45,17 @@ void SleepMilliseconds(uint32_t ms) {
     current->SleepMs(ms);
 }
 
-uint32_t TickCountMs() {
-    const uint64_t counter = ClockCounter();
+uint64_t CountsToMilliseconds(uint64_t counts) {
     const uint64_t frequency = ClockFrequency();
     if (frequency == 0) {
         return 0;
     }
-    // Whole seconds and the rest apart, so that counter * 1000 cannot overflow.
-    const uint64_t ms = counter / frequency * 1000 + counter % frequency * 1000 / frequency;
-    return static_cast<uint32_t>(ms);
+    // Whole seconds and the rest apart, so that counts * 1000 cannot overflow.
+    return counts / frequency * 1000 + counts % frequency * 1000 / frequency;
+}
+
+uint32_t TickCountMs() {
+    return static_cast<uint32_t>(CountsToMilliseconds(ClockCounter()));
 }
 
 uint32_t ElapsedMilliseconds(uint32_t start) {

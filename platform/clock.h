@@ -27,6 +27,10 @@ uint64_t ClockCounter();
 uint64_t ClockFrequency();
 void SleepMilliseconds(uint32_t ms);
 
+// Whole milliseconds in counts of ClockCounter(); 0 for a clock without a
+// frequency.
+uint64_t CountsToMilliseconds(uint64_t counts);
+
 // The tick count: milliseconds of the clock above, wrapping at 2^32.
 uint32_t TickCountMs();
 

@@ -92,11 +92,7 @@ void SetPromptService(PromptService* service) {
 int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t flags) {
     const uint64_t start = ClockCounter();
     const int answer = current->MessageBox(text, caption, flags);
-    const uint64_t frequency = ClockFrequency();
-    if (frequency != 0) {
-        const uint64_t counts = ClockCounter() - start;
-        openMs += counts / frequency * 1000 + counts % frequency * 1000 / frequency;
-    }
+    openMs += CountsToMilliseconds(ClockCounter() - start);
     return answer;
 }
 
