@@ -141,6 +141,20 @@ bool PrefixedValue(std::string_view sn, const std::string& prefix, int64_t& valu
     return true;
 }
 
+// A number SN's record that no byte mode of its type could have written:
+// its counter (after the date prefix) above 65535 (type 5: 9999), or a
+// type 2 number above 32 bits.
+bool RecordBeyondRange(int32_t type, std::string_view sn) {
+    static const size_t prefixLength[] = {4, 4, 0, 0, 5, 6};
+    const size_t skip = prefixLength[type];
+    const int64_t value = DecimalValue(sn.size() > skip ? sn.substr(skip) : std::string_view());
+    switch (type) {
+    case kSnTypeNumber: return value > int64_t{0xFFFFFFFF};
+    case kSnTypeDate: return value > 9999;
+    default: return value > 65535;
+    }
+}
+
 } // namespace
 
 std::vector<std::string_view> SnLineTokens(std::string_view line, size_t max) {
@@ -205,11 +219,22 @@ int32_t SnHistoryLoad(int32_t listing) {
         }
         return errno != ENOENT ? 0 : 1;
     }
+    if (listing != 1) {
+        std::fill(std::begin(s.SnHistoryOutOfRange), std::end(s.SnHistoryOutOfRange), 0);
+    }
     core::LineReaderReset();
     int32_t n = 0;
     while (core::LineReadFromFile(0, f.get()) != 0) {
-        const std::string_view line(core::LineReader.line);
+        std::string_view line(core::LineReader.line);
         ++n;
+        // An editor's byte-order mark and indenting are nothing the writer
+        // put there: the record behind them counts.
+        if (n == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") {
+            line.remove_prefix(3);
+        }
+        while (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
+            line.remove_prefix(1);
+        }
         if (listing == 1) {
             out += Printf(" %4.4i  ", n);
         }
@@ -226,6 +251,12 @@ int32_t SnHistoryLoad(int32_t listing) {
             sn = tokens[1].substr(0, 773);
             out += " \t";
             out += sn;
+            for (int32_t type = 0; listing != 1 && type < 6; ++type) {
+                if (IsRecordOfType(tokens[0], type) && s.SnHistoryOutOfRange[type] == 0 &&
+                    RecordBeyondRange(type, tokens[1])) {
+                    s.SnHistoryOutOfRange[type] = n;
+                }
+            }
         }
         if (listing == 1) {
             out += " \t";
@@ -277,6 +308,9 @@ int32_t SerialNumberComputeNext() {
     }
     if (SnHistoryLoad(0) == 0) {
         return 0; // the numbers used are unknown
+    }
+    if (type >= 0 && type < 6 && s.SnHistoryOutOfRange[type] != 0) {
+        return 0; // no number follows one the type cannot hold
     }
     if (s.ManualSnFlag == 1) {
         return 1;
@@ -405,20 +439,33 @@ std::string SnHistoryRecord() {
     return r;
 }
 
+namespace {
+
+// The bytes an append of the SN just packed puts into the history file.
+std::string PendingAppendText(const std::string& path) {
+    std::string record = SnHistoryRecord();
+    // A torn last record (a crash mid-write) must not swallow this one.
+    platform::File f(path, core::kOpenReadShareDenyWrite);
+    if (f.IsOpen() && std::fseek(f.get(), -1, SEEK_END) == 0) {
+        const int last = std::fgetc(f.get());
+        if (last != EOF && last != '\n' && last != '\r') {
+            record.insert(0, "\r\n");
+        }
+    }
+    return record;
+}
+
+} // namespace
+
+int32_t SnHistoryCanRecord() {
+    const std::string& path = Settings.SNFilePathAndName;
+    return !path.empty() && platform::FileAppendRoomCheck(path, PendingAppendText(path)) ? 1 : 0;
+}
+
 int32_t SnHistoryAppend() {
     SerialNumberState& s = SerialNumber;
     const std::string& path = Settings.SNFilePathAndName;
-    std::string record = SnHistoryRecord();
-    // A torn last record (a crash mid-write) must not swallow this one.
-    {
-        platform::File f(path, core::kOpenReadShareDenyWrite);
-        if (f.IsOpen() && std::fseek(f.get(), -1, SEEK_END) == 0) {
-            const int last = std::fgetc(f.get());
-            if (last != EOF && last != '\n' && last != '\r') {
-                record.insert(0, "\r\n");
-            }
-        }
-    }
+    const std::string record = PendingAppendText(path);
     const bool ok = !path.empty() && platform::FileAppendDurable(path, record);
 
     IndexRefresh();
