@@ -303,11 +303,13 @@ int32_t SerialNumberComputeNext() {
         return 0;
     }
     const int32_t type = Settings.SNDispFormatIndex;
-    if (type == kSnTypeFromFile) {
-        return SnListTakeFirst();
-    }
+    // Every type, the list too: the history is what every SN about to be
+    // written is checked against.
     if (SnHistoryLoad(0) == 0) {
         return 0; // the numbers used are unknown
+    }
+    if (type == kSnTypeFromFile) {
+        return SnListTakeFirst();
     }
     if (type >= 0 && type < 6 && s.SnHistoryOutOfRange[type] != 0) {
         return 0; // no number follows one the type cannot hold
