@@ -25,6 +25,7 @@
 #include "gui/serial_number.h"
 #include "core/model_text.h"
 #include "gui/sn_dialogs.h"
+#include "gui/sn_history.h"
 #include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
 #include "platform/prompt.h"
@@ -741,6 +742,13 @@ int32_t SnStep(int32_t single) {
             hooks.PackNext();
             SerialNumberDisplayUpdate(1);
         } else {
+            // The board may carry the number all the same: it is not given
+            // out again in this session.
+            SerialNumber.SnStatus = Actions.snStatusThisRun;
+            SnHistoryKeepUsed();
+            hooks.ComputeNext();
+            hooks.PackNext();
+            SerialNumberDisplayUpdate(1);
             LampSet(kRowSerialNumber, kLampFailed);
         }
         StatusLampsPaint();

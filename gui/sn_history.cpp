@@ -465,11 +465,22 @@ int32_t SnHistoryCanRecord() {
 }
 
 int32_t SnHistoryAppend() {
-    SerialNumberState& s = SerialNumber;
     const std::string& path = Settings.SNFilePathAndName;
     const std::string record = PendingAppendText(path);
     const bool ok = !path.empty() && platform::FileAppendDurable(path, record);
+    SnHistoryKeepUsed();
+    if (!ok) {
+        platform::ShowMessageBox("SN history file write error\r\n\r\n" + path, "Error", 0x10);
+        return 0;
+    }
+    return 1;
+}
 
+void SnHistoryKeepUsed() {
+    SerialNumberState& s = SerialNumber;
+    if (s.SerialNumberText.empty()) {
+        return;
+    }
     IndexRefresh();
     std::string kept = Printf("F%1.1i \t", std::clamp(Settings.SNDispFormatIndex, 0, 9));
     kept += s.SerialNumberText;
@@ -484,11 +495,6 @@ int32_t SnHistoryAppend() {
     }
     SnListRetireEntry(s.SerialNumberText);
     SnListCount();
-    if (!ok) {
-        platform::ShowMessageBox("SN history file write error\r\n\r\n" + path, "Error", 0x10);
-        return 0;
-    }
-    return 1;
 }
 
 } // namespace gui

@@ -57,4 +57,10 @@ int32_t SnHistoryCanRecord();
 // append shows the "SN history file write error" box and returns 0.
 int32_t SnHistoryAppend();
 
+// The in-memory half of SnHistoryAppend: the SN just written goes into
+// SnHistoryText and its list entry is retired, so this session never offers
+// it again; the file is not touched. For a board that may carry the SN
+// although its run failed.
+void SnHistoryKeepUsed();
+
 } // namespace gui

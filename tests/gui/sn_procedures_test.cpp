@@ -249,7 +249,8 @@ enum EditorMove { kOkAsOffered, kPickNew, kPickTarget, kEditFresh, kEditUsed, kC
 // custom SN whose coming number is the history's last, used numbers typed
 // into the field, boards that already carry a passed SN, the editor
 // answered as offered, with a used or a fresh number, or cancelled, and now
-// and then a history append that fails after the write. No two boards carry
+// and then a history append or the code's verify that fails after the SN
+// was written. No two boards carry
 // one SN, every passed SN is in the history once, and a failed run's board
 // carries no number the engine would give out again.
 TEST_F(SnProceduresTest, NoRoadWritesAUsedNumber) {
@@ -336,6 +337,13 @@ TEST_F(SnProceduresTest, NoRoadWritesAUsedNumber) {
         default: e.Click(1257); break;
         }
     };
+    bool failVerify = false;
+    CallWatch.onCall = [&](const char*) {
+        if (failVerify && sim::Sim().Peek(kSnAt) != 0xFF) {
+            sim::Sim().Poke(0x8000, static_cast<uint8_t>(~sim::Sim().Peek(0x8000)));
+            failVerify = false;
+        }
+    };
     Run([&](ui::Driver& d) {
         Device("149");
         ASSERT_EQ(gui::CodeFileReadAndReport(0, code), 1);
@@ -367,14 +375,21 @@ TEST_F(SnProceduresTest, NoRoadWritesAUsedNumber) {
                 }
                 const bool failAppend = random() % 10 == 0;
                 platform::SetFileAppendHook(failAppend ? &FailAppend : nullptr);
+                // Or the code's verify fails once the SN is on the board.
+                failVerify = autoProgram && !reuse && !failAppend && random() % 8 == 0;
                 if (session().PendingScripts() == 0) {
                     session().OnDialog(225, editor);
                 }
+                const bool verifyFault = failVerify;
                 d.Click(autoProgram ? 1001 : 1009);
                 platform::SetFileAppendHook(nullptr);
+                failVerify = false;
                 const std::string report = d.Target().GetItemText(1026);
                 const bool pass = Done(report);
                 lastPassed = pass;
+                if (verifyFault && !pass) {
+                    ++outcomes["verify failed"];
+                }
                 ++outcomes[pass ? "pass" : "fail"];
                 std::string decoded;
                 const auto onBoard = sim::Sim().PeekRange(kSnAt, b.bytes);
@@ -405,6 +420,7 @@ TEST_F(SnProceduresTest, NoRoadWritesAUsedNumber) {
     EXPECT_GT(outcomes["pass"], 60) << ::testing::PrintToString(outcomes);
     EXPECT_GT(outcomes["fail"], 30) << ::testing::PrintToString(outcomes);
     EXPECT_GT(outcomes["unrecorded"], 3) << ::testing::PrintToString(outcomes);
+    EXPECT_GT(outcomes["verify failed"], 3) << ::testing::PrintToString(outcomes);
     EXPECT_GT(refusedInEditor, 20);
     // The list's copies: one of AB000001 and AB000005 at most, AB000003 never.
     EXPECT_EQ(passed[7].count("ab000003"), 0u);
