@@ -250,6 +250,13 @@ TEST_F(SnHistoryTest, IndentedAndMarkedRecordsCountAndAnOutOfRangeOneIsNamed) {
         } else {
             EXPECT_EQ(computed, 0) << c.name;
         }
+        if (c.next == 101) {
+            // The report lists and exports the record too.
+            EXPECT_EQ(gui::SnHistoryContains("00100"), 1) << c.name;
+            gui::SnHistoryLoad(1);
+            EXPECT_NE(SerialNumber.SnHistoryListing.find("F3 \t00100"), std::string::npos) << c.name;
+            EXPECT_NE(gui::SnReportExportText(15).find("00100"), std::string::npos) << c.name;
+        }
     }
     // The type 2 record beyond 32 bits stops type 2, on its line.
     Use(2, 0);
