@@ -599,6 +599,57 @@ TEST_F(SnProceduresTest, ARecordBeyondItsTypeNamesTheFileAndLine) {
     }
 }
 
+// A label scanned a second time: the editor says the number is used, offers
+// the coming one instead, refuses the scanned one, and Cancel leaves the
+// board blank.
+TEST_F(SnProceduresTest, ARescannedLabelIsRefusedInTheEditor) {
+    WriteConfig("ReportHistory 0\r\nVccIndex 4\r\nSerializationEnable 1\r\nBarCodeReaderEnable 1\r\n"
+                "BarCodeAutoStartEnable 1\r\nPostAmbleIndex 0\r\n");
+    std::string reason, report;
+    int offered = 0;
+    int32_t cancelledAfterOk = 0;
+    Run([&](ui::Driver& d) {
+        Device("149");
+        ASSERT_EQ(LoadTiTxt(0x8000, 0x40), 1);
+        core::Settings.BarCodeReaderEnable = 1;
+        core::Settings.BarCodeAutoStartEnable = 1;
+        core::Settings.PostAmbleIndex = 0;
+        UseSn(0, 0, 8, 1);
+        auto scan = [&] {
+            d.Focus(1050);
+            for (char c : std::string("202600040")) {
+                d.Key(static_cast<uint32_t>(c), static_cast<uint32_t>(c));
+                d.Advance(20);
+            }
+            d.Key(ui::VK_RETURN, '\r');
+        };
+        scan();
+        ASSERT_TRUE(Done(d.Target().GetItemText(1026))) << d.Target().GetItemText(1026);
+        Device("149");
+        gui::Actions.FlashWrittenFlags = 0;
+        session().OnDialog(225, [&](ui::Driver& e) {
+            reason = e.Target().GetItemText(1260);
+            for (int id : {1254, 1255, 1256}) {
+                if (e.Target().IsDlgButtonChecked(id) == 1) {
+                    offered = id;
+                }
+            }
+            e.Click(1256);
+            e.Click(1246);
+            cancelledAfterOk = gui::SerialNumber.SnEditCancelled;
+            e.Click(1257);
+        });
+        scan();
+        report = d.Target().GetItemText(1026);
+        EXPECT_EQ(sim::Sim().PeekRange(kSnAt, 4), std::vector<uint8_t>(4, 0xFF));
+    });
+    EXPECT_EQ(reason, "SN 202600040 is already in the SN history file.");
+    EXPECT_EQ(offered, 1255);
+    EXPECT_EQ(cancelledAfterOk, 1);
+    EXPECT_FALSE(Done(report)) << report;
+    EXPECT_EQ(Recorded()[0].size(), 1u);
+}
+
 // A scan with auto-start records '.', a typed SN 'm'.
 TEST_F(SnProceduresTest, ScannedAndTypedStatusLetters) {
     WriteConfig("ReportHistory 0\r\nVccIndex 4\r\nSerializationEnable 1\r\nBarCodeReaderEnable 1\r\n"
