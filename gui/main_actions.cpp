@@ -27,6 +27,7 @@
 #include "gui/reset_option_dlg.h"
 #include "gui/serial_number.h"
 #include "gui/setup_runners.h"
+#include "gui/sn_history.h"
 #include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
 #include "platform/prompt.h"
@@ -235,6 +236,7 @@ void OnAutoProgram() {
     }
     Paint();
     r = ProcedureStart();
+    bool snOnBoard = false;
     if (r == 1) {
         // Only "All Memory" erases everything; the other modes erase what they say.
         const int32_t eraseAll = Settings.FlashEraseModeIndex == 1 ? 1 : 0;
@@ -252,6 +254,8 @@ void OnAutoProgram() {
                 r = BlankCheckStep();
             }
             if (r == 1) {
+                // From here the board may carry the SN.
+                snOnBoard = Frame.SnWrittenThisRun == 1;
                 r = WriteStep();
             }
             if (r == 1) {
@@ -294,8 +298,12 @@ void OnAutoProgram() {
         Serialization().ComputeNext();
         SerialNumberDisplayUpdate(1);
         SnListEmptyCheck(0);
-    } else if (snUsed) {
+    } else if (snUsed || snOnBoard) {
         // Recorded in memory though not on disk: the number is taken.
+        if (!snUsed) {
+            SerialNumber.SnStatus = Actions.snStatusThisRun;
+            SnHistoryKeepUsed();
+        }
         SerialNumber.ManualSnFlag = 0;
         Serialization().ComputeNext();
         SerialNumberDisplayUpdate(1);

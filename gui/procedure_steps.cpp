@@ -24,6 +24,8 @@
 #include "gui/procedure_frame.h"
 #include "gui/serial_number.h"
 #include "core/model_text.h"
+#include "gui/sn_dialogs.h"
+#include "gui/sn_history.h"
 #include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
 #include "platform/prompt.h"
@@ -31,6 +33,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace gui {
 
@@ -649,10 +652,16 @@ int32_t SnStep(int32_t single) {
     if (hooks.HistoryContains(kept) != 0) {
         Actions.SnPromptNeeded = 1;
     }
-    if (SerialNumber.SnHistoryUnreadable == 1) {
+    const int32_t type = Settings.SNDispFormatIndex;
+    const int32_t badLine = type >= 0 && type < 6 ? SerialNumber.SnHistoryOutOfRange[type] : 0;
+    if (SerialNumber.SnHistoryUnreadable == 1 || badLine != 0) {
         // Without the history no number is known to be unused.
         ReportAppend("Reading SN history file ......");
         ReportDoneFailed(0);
+        if (badLine != 0) {
+            ReportAppend(" SN history file " + Settings.SNFilePathAndName + ", line " +
+                         std::to_string(badLine) + ":\r\n the SN is beyond the range of its type.\r\n");
+        }
         LampSet(kRowSerialNumber, kLampFailed);
         StatusLampsPaint();
         return 0;
@@ -682,6 +691,23 @@ int32_t SnStep(int32_t single) {
                                  : kept;
     if (hooks.FromText(text) != 1) {
         // A refused number (over capacity, wrong digits) is never written.
+        LampSet(kRowSerialNumber, kLampFailed);
+        StatusLampsPaint();
+        return 0;
+    }
+    // The last word, on the very text that goes to the board: whatever
+    // road it came by, a number the history holds is not written again.
+    if (hooks.HistoryContains(SerialNumber.SerialNumberText) != 0) {
+        ReportAppend("SN " + SerialNumber.SerialNumberText + " is already in the SN history file.\r\n");
+        SnWarningSound();
+        LampSet(kRowSerialNumber, kLampFailed);
+        StatusLampsPaint();
+        return 0;
+    }
+    // The board gets a number only when its record can be kept.
+    if (hooks.HistoryCanRecord() != 1) {
+        ReportAppend("Saving SN in history file ......");
+        ReportDoneFailed(0);
         LampSet(kRowSerialNumber, kLampFailed);
         StatusLampsPaint();
         return 0;
@@ -716,6 +742,13 @@ int32_t SnStep(int32_t single) {
             hooks.PackNext();
             SerialNumberDisplayUpdate(1);
         } else {
+            // The board may carry the number all the same: it is not given
+            // out again in this session.
+            SerialNumber.SnStatus = Actions.snStatusThisRun;
+            SnHistoryKeepUsed();
+            hooks.ComputeNext();
+            hooks.PackNext();
+            SerialNumberDisplayUpdate(1);
             LampSet(kRowSerialNumber, kLampFailed);
         }
         StatusLampsPaint();
@@ -730,6 +763,8 @@ int32_t SnRecordStep() {
     }
     ReportAppend("Saving SN in history file ......");
     ReportDoneFailed(0);
+    // It stays used for this session; the file does not know it.
+    ReportAppend(" The device carries the unrecorded SN " + SerialNumber.SerialNumberText + "\r\n");
     return 0;
 }
 

@@ -62,6 +62,10 @@ struct SerialNumberState {
     // The history file is there but could not be read whole: its numbers are
     // unknown, so no number may be given out or written until it reads again.
     int32_t SnHistoryUnreadable = 0;
+    // Per SN type 0..5: the report line number (as the history listing
+    // counts them) of the first record whose number that type cannot hold,
+    // 0 for none. Such a record leaves the type's next SN unknown.
+    int32_t SnHistoryOutOfRange[8] = {};
     std::string SnHistoryListing; // the numbered report listing of the history file
     SnPendingListState SnPendingList;
     uint8_t SnReadBack[256] = {};

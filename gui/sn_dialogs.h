@@ -74,7 +74,9 @@ protected:
     bool OnInitDialog() override;
 
 private:
+    // choice 0: none (every SN offered is used).
     void Choose(int32_t choice);
+    std::string ChoiceText(int32_t choice) const;
     void Verify();
     void Ok();
     std::string fieldText_;
@@ -105,6 +107,10 @@ extern SnDialogState SnDialogs;
 // Runs SnEditDlg on the SN field's text: 1 when OK chose an SN (in
 // SnEditResultText), 15 when cancelled (SnEditCancelled stays 1).
 int32_t SnEditRun(const std::string& fieldText);
+
+// True when the history holds the SN text as typed or as it would be
+// written (a custom SN cut to Custom_SN_size); trailing blanks ignored.
+bool SnEditIsUsed(const std::string& text);
 
 // The warning sound of a used SN and of a list with wrong-sized entries.
 void SnWarningSound();

@@ -7,10 +7,13 @@
 #include "gui/sn_history.h"
 #include "platform/sound.h"
 
+#include <algorithm>
+
 namespace gui {
 namespace {
 
 constexpr int kChoiceRadios[] = {1254, 1255, 1256};
+constexpr int kReasonLine = 1260; // why the editor opened, or why OK was refused
 
 ui::DialogTemplate EditTemplate() {
     using ui::ControlKind;
@@ -18,7 +21,7 @@ ui::DialogTemplate EditTemplate() {
     t.id = IDD_SN_EDIT;
     t.caption = "Serial Number Editor";
     t.width = 300;
-    t.height = 170;
+    t.height = 184;
     t.controls = {
         {-1, ControlKind::Group, "Model / Group / Revision", {7, 7, 286, 44}},
         {-1, ControlKind::Static, "In the target", {13, 20, 70, 10}},
@@ -34,11 +37,42 @@ ui::DialogTemplate EditTemplate() {
         {1248, ControlKind::Edit, "", {86, 101, 200, 12}},
         {1259, ControlKind::Button, "VERIFY with Data Base", {86, 119, 100, 14}},
         {1258, ControlKind::Static, "", {192, 121, 60, 10}},
-        {1246, ControlKind::Button, "OK", {181, 149, 50, 14}},
-        {1257, ControlKind::Button, "Cancel", {243, 149, 50, 14}},
+        {kReasonLine, ControlKind::Static, "", {7, 146, 286, 10}},
+        {1246, ControlKind::Button, "OK", {181, 163, 50, 14}},
+        {1257, ControlKind::Button, "Cancel", {243, 163, 50, 14}},
     };
     return t;
 }
+
+std::string TrimmedRight(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+std::string UsedLine(const std::string& sn) {
+    return "SN " + TrimmedRight(sn) + " is already in the SN history file.";
+}
+
+} // namespace
+
+// A number the history holds, as typed or as it would be written (a custom
+// SN cut to its size).
+bool SnEditIsUsed(const std::string& text) {
+    const std::string sn = TrimmedRight(text);
+    if (SnHistoryContains(sn) == 1) {
+        return true;
+    }
+    const int32_t type = core::Settings.SNDispFormatIndex;
+    if (type == kSnTypeCustom || type == kSnTypeFromFile) {
+        const size_t size = static_cast<size_t>(std::clamp(core::Settings.Custom_SN_size, 0, 256));
+        return sn.size() > size && SnHistoryContains(sn.substr(0, size)) == 1;
+    }
+    return false;
+}
+
+namespace {
 
 } // namespace
 
@@ -70,13 +104,44 @@ bool SnEditDlg::OnInitDialog() {
     SetItemText(1253, SerialNumberFormat());
     SetItemText(1248, fieldText_);
     SetLimitText(1248, static_cast<int>(kSnEditResultMax));
-    Choose(s.SnEditChoice >= 1 && s.SnEditChoice <= 3 ? s.SnEditChoice : 2);
+    const std::string coming = SerialNumberFormat();
+    if (SnEditIsUsed(fieldText_)) {
+        SetItemText(kReasonLine, UsedLine(fieldText_));
+    } else if (SnEditIsUsed(coming)) {
+        SetItemText(kReasonLine, UsedLine(coming));
+    } else if (s.SnFoundFlag == 1) {
+        SetItemText(kReasonLine, "The device's SN location is not empty.");
+    } else if (s.ManualSnFlag == 1) {
+        SetItemText(kReasonLine, "The SN was entered by hand.");
+    }
+    // Nothing used is offered: the choice falls to the first one whose SN
+    // is free, or to none, and the operator picks or types one.
+    const int32_t wanted = s.SnEditChoice >= 1 && s.SnEditChoice <= 3 ? s.SnEditChoice : 2;
+    int32_t choice = 0;
+    for (int32_t c : {wanted, 2, 3, 1}) {
+        const std::string text = ChoiceText(c);
+        if (!TrimmedRight(text).empty() && !SnEditIsUsed(text)) {
+            choice = c;
+            break;
+        }
+    }
+    Choose(choice);
     return true;
+}
+
+std::string SnEditDlg::ChoiceText(int32_t choice) const {
+    switch (choice) {
+    case 1: return GetItemText(1250);
+    case 3: return GetItemText(1248);
+    default: return GetItemText(1253);
+    }
 }
 
 void SnEditDlg::Choose(int32_t choice) {
     SerialNumber.SnEditChoice = choice;
-    CheckRadioButton(1254, 1256, kChoiceRadios[choice - 1]);
+    for (int i = 0; i < 3; ++i) {
+        CheckDlgButton(kChoiceRadios[i], choice == i + 1 ? 1 : 0);
+    }
     SetReadOnly(1248, choice != 3);
     EnableItem(1259, choice == 3);
 }
@@ -85,7 +150,7 @@ void SnEditDlg::Verify() {
     if (SerialNumber.SnEditChoice != 3) {
         return;
     }
-    if (SnHistoryContains(GetItemText(1248)) == 1) {
+    if (SnEditIsUsed(GetItemText(1248))) {
         SetItemText(1258, "used");
         SnWarningSound();
     } else {
@@ -95,20 +160,22 @@ void SnEditDlg::Verify() {
 
 void SnEditDlg::Ok() {
     SerialNumberState& s = SerialNumber;
-    std::string text;
+    if (s.SnEditChoice < 1 || s.SnEditChoice > 3) {
+        SetItemText(kReasonLine, "Please choose the SN to be written.");
+        SnWarningSound();
+        return;
+    }
+    const std::string text = ChoiceText(s.SnEditChoice);
+    if (SnEditIsUsed(text)) {
+        // One number, one board: the dialog stays until a free one is chosen.
+        SetItemText(kReasonLine, UsedLine(text));
+        SnWarningSound();
+        return;
+    }
     switch (s.SnEditChoice) {
-    case 1:
-        s.SnStatus = kSnStatusUnchanged;
-        text = GetItemText(1250);
-        break;
-    case 3:
-        s.SnStatus = (s.SnStatus & ~kSnStatusOverwritten) | kSnStatusManual;
-        text = GetItemText(1248);
-        break;
-    default:
-        s.SnStatus = (s.SnStatus & ~kSnStatusOverwritten) | kSnStatusNew;
-        text = GetItemText(1253);
-        break;
+    case 1: s.SnStatus = kSnStatusUnchanged; break;
+    case 3: s.SnStatus = (s.SnStatus & ~kSnStatusOverwritten) | kSnStatusManual; break;
+    default: s.SnStatus = (s.SnStatus & ~kSnStatusOverwritten) | kSnStatusNew; break;
     }
     s.SnEditResultText = text.substr(0, kSnEditResultMax);
     s.SnEditCancelled = 0;

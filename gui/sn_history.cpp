@@ -141,6 +141,20 @@ bool PrefixedValue(std::string_view sn, const std::string& prefix, int64_t& valu
     return true;
 }
 
+// A number SN's record that no byte mode of its type could have written:
+// its counter (after the date prefix) above 65535 (type 5: 9999), or a
+// type 2 number above 32 bits.
+bool RecordBeyondRange(int32_t type, std::string_view sn) {
+    static const size_t prefixLength[] = {4, 4, 0, 0, 5, 6};
+    const size_t skip = prefixLength[type];
+    const int64_t value = DecimalValue(sn.size() > skip ? sn.substr(skip) : std::string_view());
+    switch (type) {
+    case kSnTypeNumber: return value > int64_t{0xFFFFFFFF};
+    case kSnTypeDate: return value > 9999;
+    default: return value > 65535;
+    }
+}
+
 } // namespace
 
 std::vector<std::string_view> SnLineTokens(std::string_view line, size_t max) {
@@ -205,11 +219,22 @@ int32_t SnHistoryLoad(int32_t listing) {
         }
         return errno != ENOENT ? 0 : 1;
     }
+    if (listing != 1) {
+        std::fill(std::begin(s.SnHistoryOutOfRange), std::end(s.SnHistoryOutOfRange), 0);
+    }
     core::LineReaderReset();
     int32_t n = 0;
     while (core::LineReadFromFile(0, f.get()) != 0) {
-        const std::string_view line(core::LineReader.line);
+        std::string_view line(core::LineReader.line);
         ++n;
+        // An editor's byte-order mark and indenting are nothing the writer
+        // put there: the record behind them counts.
+        if (n == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") {
+            line.remove_prefix(3);
+        }
+        while (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
+            line.remove_prefix(1);
+        }
         if (listing == 1) {
             out += Printf(" %4.4i  ", n);
         }
@@ -226,6 +251,12 @@ int32_t SnHistoryLoad(int32_t listing) {
             sn = tokens[1].substr(0, 773);
             out += " \t";
             out += sn;
+            for (int32_t type = 0; listing != 1 && type < 6; ++type) {
+                if (IsRecordOfType(tokens[0], type) && s.SnHistoryOutOfRange[type] == 0 &&
+                    RecordBeyondRange(type, tokens[1])) {
+                    s.SnHistoryOutOfRange[type] = n;
+                }
+            }
         }
         if (listing == 1) {
             out += " \t";
@@ -272,11 +303,16 @@ int32_t SerialNumberComputeNext() {
         return 0;
     }
     const int32_t type = Settings.SNDispFormatIndex;
+    // Every type, the list too: the history is what every SN about to be
+    // written is checked against.
+    if (SnHistoryLoad(0) == 0) {
+        return 0; // the numbers used are unknown
+    }
     if (type == kSnTypeFromFile) {
         return SnListTakeFirst();
     }
-    if (SnHistoryLoad(0) == 0) {
-        return 0; // the numbers used are unknown
+    if (type >= 0 && type < 6 && s.SnHistoryOutOfRange[type] != 0) {
+        return 0; // no number follows one the type cannot hold
     }
     if (s.ManualSnFlag == 1) {
         return 1;
@@ -405,22 +441,46 @@ std::string SnHistoryRecord() {
     return r;
 }
 
-int32_t SnHistoryAppend() {
-    SerialNumberState& s = SerialNumber;
-    const std::string& path = Settings.SNFilePathAndName;
+namespace {
+
+// The bytes an append of the SN just packed puts into the history file.
+std::string PendingAppendText(const std::string& path) {
     std::string record = SnHistoryRecord();
     // A torn last record (a crash mid-write) must not swallow this one.
-    {
-        platform::File f(path, core::kOpenReadShareDenyWrite);
-        if (f.IsOpen() && std::fseek(f.get(), -1, SEEK_END) == 0) {
-            const int last = std::fgetc(f.get());
-            if (last != EOF && last != '\n' && last != '\r') {
-                record.insert(0, "\r\n");
-            }
+    platform::File f(path, core::kOpenReadShareDenyWrite);
+    if (f.IsOpen() && std::fseek(f.get(), -1, SEEK_END) == 0) {
+        const int last = std::fgetc(f.get());
+        if (last != EOF && last != '\n' && last != '\r') {
+            record.insert(0, "\r\n");
         }
     }
-    const bool ok = !path.empty() && platform::FileAppendDurable(path, record);
+    return record;
+}
 
+} // namespace
+
+int32_t SnHistoryCanRecord() {
+    const std::string& path = Settings.SNFilePathAndName;
+    return !path.empty() && platform::FileAppendRoomCheck(path, PendingAppendText(path)) ? 1 : 0;
+}
+
+int32_t SnHistoryAppend() {
+    const std::string& path = Settings.SNFilePathAndName;
+    const std::string record = PendingAppendText(path);
+    const bool ok = !path.empty() && platform::FileAppendDurable(path, record);
+    SnHistoryKeepUsed();
+    if (!ok) {
+        platform::ShowMessageBox("SN history file write error\r\n\r\n" + path, "Error", 0x10);
+        return 0;
+    }
+    return 1;
+}
+
+void SnHistoryKeepUsed() {
+    SerialNumberState& s = SerialNumber;
+    if (s.SerialNumberText.empty()) {
+        return;
+    }
     IndexRefresh();
     std::string kept = Printf("F%1.1i \t", std::clamp(Settings.SNDispFormatIndex, 0, 9));
     kept += s.SerialNumberText;
@@ -435,11 +495,6 @@ int32_t SnHistoryAppend() {
     }
     SnListRetireEntry(s.SerialNumberText);
     SnListCount();
-    if (!ok) {
-        platform::ShowMessageBox("SN history file write error\r\n\r\n" + path, "Error", 0x10);
-        return 0;
-    }
-    return 1;
 }
 
 } // namespace gui

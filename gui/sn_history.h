@@ -45,10 +45,22 @@ std::string SnHistoryRecord();
 // The status letter of SnStatus without its "new" bit: 'u', 'm', 'o', 'n' or '.'.
 char SnStatusLetter(int32_t status);
 
+// 1 when the history file can take the record of the SN just packed
+// (SerialNumberText, SnStatus) now: that record is appended and synced, then
+// cut off again (platform::FileAppendRoomCheck). Run before the SN goes to a
+// board, so that no board carries a number the history could not keep.
+int32_t SnHistoryCanRecord();
+
 // Appends the record to the history file and, once it is synced, returns 1.
 // Whatever the file does, the record goes into SnHistoryText and a list
 // entry of the SN is retired, so the SN is never offered again. A failed
 // append shows the "SN history file write error" box and returns 0.
 int32_t SnHistoryAppend();
+
+// The in-memory half of SnHistoryAppend: the SN just written goes into
+// SnHistoryText and its list entry is retired, so this session never offers
+// it again; the file is not touched. For a board that may carry the SN
+// although its run failed.
+void SnHistoryKeepUsed();
 
 } // namespace gui

@@ -17,6 +17,7 @@ const SerializationHooks& SerializationEngineHooks() {
     static const SerializationHooks engine{
         SnListCount,      SnHistoryContains,       SerialNumberReadBack,    SnEditRun,
         SerialNumberFromText, SnHistoryAppend, SerialNumberComputeNext, SerialNumberPackNext,
+        SnHistoryCanRecord,
     };
     return engine;
 }

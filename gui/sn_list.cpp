@@ -13,6 +13,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_set>
 #include <vector>
 
 namespace gui {
@@ -24,8 +25,8 @@ using platform::BeginsNoCase;
 using platform::EqualNoCase;
 
 // An entry as the list keeps it. ASCII mode: the token whole (a quoted one
-// without its quotes). Other modes: only its hex digits, lower-cased, a
-// leading "0x" dropped.
+// without its quotes), upper-cased as the list is read. Other modes: only
+// its hex digits, lower-cased, a leading "0x" dropped.
 std::string EntryFilter(std::string_view raw) {
     if (Settings.SNMemFormatIndex == kSnModeAscii) {
         std::string token(raw.substr(0, 773));
@@ -35,6 +36,9 @@ std::string EntryFilter(std::string_view raw) {
         } else {
             const size_t end = token.find_first_of(" \t");
             token = token.substr(0, end);
+        }
+        for (char& c : token) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         }
         return token;
     }
@@ -49,6 +53,14 @@ std::string EntryFilter(std::string_view raw) {
         if (std::isxdigit(static_cast<unsigned char>(c)) && out.size() < 772) {
             out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         }
+    }
+    return out;
+}
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return out;
 }
@@ -80,6 +92,9 @@ int32_t SnListFileRead(const std::string& path) {
     bool started = false;
     std::string prefix, suffix;
     std::vector<std::string> entries;
+    // Entries seen, ignoring case: the history compares SNs so, and a
+    // second copy would put one number on two boards.
+    std::unordered_set<std::string> seen;
     while (core::LineReadFromFile(0, f.get()) != 0) {
         std::string_view line(core::LineReader.line);
         while (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
@@ -143,6 +158,8 @@ int32_t SnListFileRead(const std::string& path) {
             ++list.alreadyUsed;
         } else if (!allowed) {
             ++list.wrongLength;
+        } else if (!seen.insert(Lower(entry)).second) {
+            ++list.alreadyUsed; // the first copy stands for the number
         } else {
             entries.push_back(std::move(entry));
         }

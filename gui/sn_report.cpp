@@ -79,8 +79,18 @@ std::string SnReportExportText(int32_t filter) {
         return out;
     }
     core::LineReaderReset();
+    bool first = true;
     while (core::LineReadFromFile(0, f.get()) != 0) {
-        const std::string_view line(core::LineReader.line);
+        std::string_view line(core::LineReader.line);
+        // Read as the history's loader reads it: past a byte-order mark and
+        // indenting.
+        if (first && line.substr(0, 3) == "\xEF\xBB\xBF") {
+            line.remove_prefix(3);
+        }
+        first = false;
+        while (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
+            line.remove_prefix(1);
+        }
         if (!IsRecord(line)) {
             continue;
         }

@@ -62,4 +62,38 @@ bool FileAppendDurable(const std::string& path, std::string_view text) {
     return ok;
 }
 
+bool FileAppendRoomCheck(const std::string& path, std::string_view text) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    int error = 0;
+    if (::fstat(fd, &st) != 0) {
+        error = errno;
+    } else {
+        ssize_t n;
+        do {
+            n = ::write(fd, text.data(), text.size());
+        } while (n < 0 && errno == EINTR);
+        if (n < 0) {
+            error = errno;
+        } else if (static_cast<size_t>(n) != text.size()) {
+            error = ENOSPC;
+        } else if (::fsync(fd) != 0) {
+            error = errno;
+        }
+        // The probe is no record: it goes again whatever happened above.
+        if (n != 0 && ::ftruncate(fd, st.st_size) != 0 && error == 0) {
+            error = errno;
+        }
+        if (::fsync(fd) != 0 && error == 0) {
+            error = errno;
+        }
+    }
+    ::close(fd);
+    errno = error;
+    return error == 0;
+}
+
 } // namespace platform

@@ -292,6 +292,88 @@ TEST_F(SnDialogTest, SnEditDlgCancelReturns15AndChangesNothing) {
     EXPECT_EQ(SerialNumber.SnEditResultText, "before");
 }
 
+// The editor opened on used numbers: it says which is used, offers none of
+// them, and OK on a used one (also one whose first Custom_SN_size
+// characters are used) keeps it open until a free one is chosen.
+TEST_F(SnDialogTest, SnEditDlgNeverHandsOutAUsedNumber) {
+    Use(6, 2);
+    core::Settings.Custom_SN_size = 8;
+    WriteHistory("F6 \tCAFE0001 \t.\r\nF6 \tCAFE0002 \t.\r\n");
+    gui::SerialNumberPrepareNext(); // coming: CAFE0002, the last one, used
+    ASSERT_EQ(gui::SerialNumberFormat(), "CAFE0002");
+    const struct {
+        const char* field;
+        const char* target;
+        int choiceBefore;
+        int checked; // the radio offered, 0 none
+        const char* reason;
+    } opening[] = {
+        {"cafe0002", "", 2, 0, "SN cafe0002 is already in the SN history file."},
+        {"CAFE0009", "CAFE0001", 1, 1256, "SN CAFE0002 is already in the SN history file."},
+        {"CAFE0001", "CAFE0007", 2, 1254, "SN CAFE0001 is already in the SN history file."},
+        {"CAFE00019", "", 3, 0, "SN CAFE00019 is already in the SN history file."},
+    };
+    for (const auto& c : opening) {
+        SerialNumber.SnReadBackText = c.target;
+        SerialNumber.SnEditChoice = c.choiceBefore;
+        ui::TestSession s;
+        int checked = -1;
+        std::string reason;
+        s.OnDialog(gui::IDD_SN_EDIT, [&](ui::Driver& d) {
+            checked = 0;
+            for (int id : {1254, 1255, 1256}) {
+                if (d.Target().IsDlgButtonChecked(id) == 1) {
+                    checked = id;
+                }
+            }
+            reason = d.Target().GetItemText(1260);
+            d.Click(1257);
+        });
+        EXPECT_EQ(gui::SnEditRun(c.field), 15) << c.field;
+        EXPECT_EQ(checked, c.checked) << c.field;
+        EXPECT_EQ(reason, c.reason) << c.field;
+    }
+
+    // OK on nothing, on the used coming SN, on a used typed one: refused,
+    // still open, status untouched; then a free one goes.
+    SerialNumber.SnReadBackText.clear();
+    SerialNumber.SnStatus = 9;
+    ui::TestSession s;
+    std::vector<std::string> refusals;
+    std::vector<int32_t> cancelled; // 1 while nothing was accepted
+    s.OnDialog(gui::IDD_SN_EDIT, [&](ui::Driver& d) {
+        auto ok = [&] {
+            d.Click(1246);
+            cancelled.push_back(SerialNumber.SnEditCancelled);
+            refusals.push_back(d.Target().GetItemText(1260));
+        };
+        ok();
+        d.Click(1255);
+        ok();
+        d.Click(1256);
+        for (const char* used : {"cafe0001", "CAFE00012", "Cafe0002"}) {
+            d.Type(1248, used);
+            ok();
+        }
+        d.Type(1248, "CAFE0003");
+        ok();
+    });
+    EXPECT_EQ(gui::SnEditRun("CAFE0002"), 1);
+    EXPECT_EQ(refusals, (std::vector<std::string>{
+                            "Please choose the SN to be written.",
+                            "SN CAFE0002 is already in the SN history file.",
+                            "SN cafe0001 is already in the SN history file.",
+                            "SN CAFE00012 is already in the SN history file.",
+                            "SN Cafe0002 is already in the SN history file.",
+                            "SN Cafe0002 is already in the SN history file.", // closed: unchanged
+                        }));
+    EXPECT_EQ(cancelled, (std::vector<int32_t>{1, 1, 1, 1, 1, 0}));
+    EXPECT_EQ(sound.beeps.size(), 5u);
+    EXPECT_EQ(SerialNumber.SnEditResultText, "CAFE0003");
+    EXPECT_EQ(SerialNumber.SnStatus, 3);
+    EXPECT_EQ(SerialNumber.SnEditCancelled, 0);
+}
+
 TEST_F(SnDialogTest, SnListViewShowsTheListAndWritesAReadableListFile) {
     Use(7, 2);
     core::Settings.Custom_SN_size = 4;

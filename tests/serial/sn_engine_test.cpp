@@ -65,7 +65,8 @@ const Golden kGolden[] = {
     {6, 3, "a1b2c3d4", "Format: HEX Custom", {0xD4, 0xC3, 0xB2, 0xA1}},
     {6, 4, "a1b2c3d4", "Format: HEX Custom", {0xA1, 0xB2, 0xC3, 0xD4}},
     {7, 0, "a1b2c3d4", "Format: HEX Custom", {0xA1, 0xB2, 0xC3, 0xD4}},
-    {7, 2, "Ab12Cd34", "Format: Ascii Custom", {'A', 'b', '1', '2', 'C', 'd', '3', '4'}},
+    // An ASCII list is read in upper case.
+    {7, 2, "AB12CD34", "Format: Ascii Custom", {'A', 'B', '1', '2', 'C', 'D', '3', '4'}},
     {7, 3, "a1b2c3d4", "Format: HEX Custom", {0xD4, 0xC3, 0xB2, 0xA1}},
     {7, 4, "a1b2c3d4", "Format: HEX Custom", {0xA1, 0xB2, 0xC3, 0xD4}},
 };

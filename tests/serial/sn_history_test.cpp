@@ -8,6 +8,12 @@
 #include "platform/append_file.h"
 #include "platform/scripted_prompts.h"
 
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace sn_test {
 namespace {
 
@@ -174,13 +180,13 @@ TEST_F(SnHistoryTest, ListFileEntriesAreFilteredCountedAndRetired) {
     EXPECT_EQ(gui::SnListLoad(dir.File("missing.txt")), -1);
 }
 
-TEST_F(SnHistoryTest, AsciiListEntriesKeepTheirCaseAndRefuseSeparators) {
+TEST_F(SnHistoryTest, AsciiListEntriesAreReadInUpperCaseAndRefuseSeparators) {
     Use(7, 2);
     core::Settings.Custom_SN_size = 4;
     const std::string list = dir.File("list.txt");
     testsupport::WriteFile(list, "#sn_list\r\n#SN_SIZE 4\r\nAbCd\r\n\"a=cd\"\r\nwxyz\r\n");
     EXPECT_EQ(gui::SnListLoad(list), 2);
-    EXPECT_EQ(SerialNumber.SnPendingList.text, "AbCd\r\nwxyz\r\n");
+    EXPECT_EQ(SerialNumber.SnPendingList.text, "ABCD\r\nWXYZ\r\n");
     EXPECT_EQ(SerialNumber.SnPendingList.wrongLength, 1);
 }
 
@@ -210,6 +216,133 @@ TEST_F(SnHistoryTest, ListWithManyUsedEntriesIsCompactedOnCount) {
     EXPECT_EQ(gui::SnListCount(), 5);
     EXPECT_EQ(SerialNumber.SnPendingList.text.substr(0, 6), "S025\r\n");
     EXPECT_EQ(SerialNumber.SnPendingList.text.size(), 30u);
+}
+
+// Records an editor left behind: indented, or behind a byte-order mark, they
+// still hold their number; a number its type cannot hold leaves no next SN
+// and names its line.
+TEST_F(SnHistoryTest, IndentedAndMarkedRecordsCountAndAnOutOfRangeOneIsNamed) {
+    const std::string before = "F3 \t00007 \t. \t( Thu, Dec 10,2026, 11:14 ) \tblink.txt\r\n";
+    const struct {
+        const char* name;
+        std::string file;
+        uint32_t next;    // 0: none
+        int32_t badLine;  // the line named for type 3
+    } cases[] = {
+        {"leading blanks", before + "   F3 \t00100\r\n", 101, 0},
+        {"leading TAB", before + "\tF3 \t00100\r\n", 101, 0},
+        {"byte-order mark", "\xEF\xBB\xBF" "F3 \t00100 \t.\r\n" + before, 101, 0},
+        {"beyond 64 bits", before + "F3 99999999999999999999\r\n", 0, 2},
+        {"beyond the counter", "F3 65536\r\n" + before, 0, 1},
+        {"the last counter", "F3 65535\r\n", 0, 0},
+        {"another type beyond", before + "F2 4294967296\r\n", 8, 0},
+    };
+    for (const auto& c : cases) {
+        Use(3, 0);
+        WriteHistory(c.file);
+        gui::SerialNumberPrepareNext();
+        const int32_t computed = gui::SerialNumberComputeNext();
+        EXPECT_EQ(SerialNumber.SnHistoryOutOfRange[3], c.badLine) << c.name;
+        if (c.next != 0) {
+            EXPECT_EQ(computed, 1) << c.name;
+            EXPECT_EQ(SerialNumber.NextSerialNumber, c.next) << c.name;
+            EXPECT_EQ(gui::SnHistoryContains("00007"), 1) << c.name;
+        } else {
+            EXPECT_EQ(computed, 0) << c.name;
+        }
+        if (c.next == 101) {
+            // The report lists and exports the record too.
+            EXPECT_EQ(gui::SnHistoryContains("00100"), 1) << c.name;
+            gui::SnHistoryLoad(1);
+            EXPECT_NE(SerialNumber.SnHistoryListing.find("F3 \t00100"), std::string::npos) << c.name;
+            EXPECT_NE(gui::SnReportExportText(15).find("00100"), std::string::npos) << c.name;
+        }
+    }
+    // The type 2 record beyond 32 bits stops type 2, on its line.
+    Use(2, 0);
+    gui::SerialNumberPrepareNext();
+    EXPECT_EQ(gui::SerialNumberComputeNext(), 0);
+    EXPECT_EQ(SerialNumber.SnHistoryOutOfRange[2], 2);
+}
+
+// Copies of one SN in a list, in any mix of case, stand for one number: the
+// first is kept, the others count as used; an ASCII list reads upper case.
+TEST_F(SnHistoryTest, ListKeepsOneOfEntriesEqualIgnoringCase) {
+    Use(7, 2);
+    WriteHistory("F7 \tab000009 \t.\r\n");
+    const std::string list = dir.File("list.txt");
+    testsupport::WriteFile(list, "#SN_LIST\r\n#SN_SIZE 8\r\nAB000001\r\nAB000001\r\nab000001\r\n"
+                                 "AB000005\r\nAb000005\r\nAB000005\r\nAB000009\r\naB000002\r\n");
+    EXPECT_EQ(gui::SnListLoad(list), 3);
+    const auto& p = SerialNumber.SnPendingList;
+    EXPECT_EQ(p.text, "AB000001\r\nAB000005\r\nAB000002\r\n");
+    EXPECT_EQ(p.alreadyUsed, 5);
+    EXPECT_EQ(p.wrongLength, 0);
+    // Hex lists fold to lower case as before, and keep one copy too.
+    Use(7, 0);
+    testsupport::WriteFile(list, "#SN_LIST\r\n#SN_SIZE 8\r\n0xCAFE0001\r\ncafe0001\r\nCaFe0001\r\ncafe0002\r\n");
+    EXPECT_EQ(gui::SnListLoad(list), 2);
+    EXPECT_EQ(SerialNumber.SnPendingList.text, "cafe0001\r\ncafe0002\r\n");
+    EXPECT_EQ(SerialNumber.SnPendingList.alreadyUsed, 2);
+}
+
+// Whether the history can take the SN's record is known before the SN goes
+// anywhere, and asking leaves the file as it was.
+TEST_F(SnHistoryTest, RoomForTheRecordIsCheckedWithoutChangingTheFile) {
+    Use(3, 0);
+    WriteHistory("F3 \t00007 \t.\r\nF3 \t000"); // torn: the record would start on its own line
+    gui::SerialNumberPrepareNext();
+    ASSERT_EQ(gui::SerialNumberFromText(gui::SerialNumberFormat()), 1);
+    const std::string before = ReadHistory();
+    EXPECT_EQ(gui::SnHistoryCanRecord(), 1);
+    EXPECT_EQ(ReadHistory(), before);
+
+    // In a child: a file-size limit one byte short of the record (a full
+    // disk as the writer meets it), then a read-only history.
+    const uintmax_t size = std::filesystem::file_size(History());
+    const std::string record = "\r\n" + gui::SnHistoryRecord();
+    const struct {
+        const char* name;
+        bool readOnly;
+    } cases[] = {{"file-size limit", false}, {"read-only", true}};
+    for (const auto& c : cases) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            if (c.readOnly) {
+                std::filesystem::permissions(dir.path(), std::filesystem::perms(0755));
+                std::filesystem::permissions(History(), std::filesystem::perms(0444));
+                if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+                    _exit(10);
+                }
+            } else {
+                const rlimit limit{size + record.size() - 1, size + record.size() - 1};
+                if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+                    _exit(11);
+                }
+            }
+            _exit(gui::SnHistoryCanRecord() == 0 ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << c.name;
+        EXPECT_EQ(WEXITSTATUS(status), 0) << c.name;
+        EXPECT_EQ(ReadHistory(), before) << c.name;
+    }
+    std::filesystem::permissions(History(), std::filesystem::perms(0644));
+    // With room for exactly the record it may go.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{size + record.size(), size + record.size()};
+        _exit(::setrlimit(RLIMIT_FSIZE, &limit) == 0 && gui::SnHistoryCanRecord() == 1 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadHistory(), before);
 }
 
 } // namespace

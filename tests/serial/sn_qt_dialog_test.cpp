@@ -123,6 +123,19 @@ TEST_F(SnQtDialogTest, SnEditDlgLaysOutCleanly) {
     Shoot(gui::IDD_SN_EDIT, "serial-editor", [] { gui::SnEditRun("20260001"); });
 }
 
+// Opened on a custom SN the history holds: the line that says so, nothing offered.
+TEST_F(SnQtDialogTest, SnEditDlgOnAUsedNumberLaysOutCleanly) {
+    core::Settings.SNDispFormatIndex = 6;
+    core::Settings.SNMemFormatIndex = 2;
+    core::Settings.Custom_SN_size = 8;
+    testsupport::WriteFile(core::Settings.SNFilePathAndName, "F6 \tCAFE0001 \t.\r\n");
+    gui::SerialNumberPrepareNext();
+    Shoot(gui::IDD_SN_EDIT, "serial-editor-used", [] { gui::SnEditRun("CAFE0001"); },
+          [](ui::Driver& d) {
+              EXPECT_EQ(d.Target().GetItemText(1260), "SN CAFE0001 is already in the SN history file.");
+          });
+}
+
 TEST_F(SnQtDialogTest, SnListViewLaysOutCleanly) {
     core::Settings.SNDispFormatIndex = 7;
     core::Settings.SNMemFormatIndex = 2;
