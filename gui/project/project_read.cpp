@@ -289,7 +289,14 @@ private:
             LockLine(text);
             break;
         case 6:
-            core::SetupKeyRead();
+            // The writer writes one key per line; a line that names no key
+            // is the rest of one broken in two (the line ends are outside
+            // the CRC), and the key before it would load cut short.
+            if (!core::SetupKeyLineNamesKey()) {
+                RefuseCorrupted();
+            } else {
+                core::SetupKeyRead();
+            }
             break;
         case kStateCode:
             CodeLine(text);

@@ -394,8 +394,9 @@ void PrintTo(const SweptSave& save, std::ostream* out) {
 
 class ProjectSweepTest : public ProjectFileTest, public ::testing::WithParamInterface<SweptSave> {};
 
-// Every byte changed (two ways) and every cut of a saved project: each copy
-// either loads exactly the saved job or is refused with nothing changed.
+// Every byte changed (two ways), every cut and every added line end of a
+// saved project: each copy either loads exactly the saved job or is refused
+// with nothing changed.
 TEST_P(ProjectSweepTest, EveryDamagedCopyLoadsTheSavedJobOrNothing) {
     const SweptSave& saved = GetParam();
     SmallJob();
@@ -432,6 +433,13 @@ TEST_P(ProjectSweepTest, EveryDamagedCopyLoadsTheSavedJobOrNothing) {
     }
     for (size_t cut = 0; cut < text.size(); ++cut) {
         damaged.push_back({"cut at " + std::to_string(cut), text.substr(0, cut)});
+    }
+    // Line ends are outside the CRC: a line broken in two (as a tool that
+    // wraps long lines does) must not load either.
+    for (size_t at = 1; at < text.size(); ++at) {
+        std::string broken = text;
+        broken.insert(at, "\r\n");
+        damaged.push_back({"line end put in at " + std::to_string(at), std::move(broken)});
     }
 
     StateCopy after;
@@ -473,7 +481,8 @@ TEST_P(ProjectSweepTest, EveryDamagedCopyLoadsTheSavedJobOrNothing) {
         putBack = result != 0 || !fault.empty();
     }
     EXPECT_EQ(wrong, 0u) << shown;
-    // The file cut after its checksum value (before the line end) loads.
+    // The file cut after its checksum value (before the line end) loads, as
+    // do blank lines put in between lines.
     EXPECT_GT(loads, 0u);
 }
 
@@ -685,6 +694,18 @@ TEST_F(ProjectFileTest, MalformedLinesGiveTheirOwnMessage) {
                                                       ":00000001FF\r\n", "[ProjectCheckSum]\r\n",
                                                       "[CodeContents]\r\n", ":0110000033BC\r\n",
                                                       ":00000001FF\r\n"}),
+                             "", "DER816", "", true),
+         kCorrupted},
+        {"a setup line broken in two",
+         ScrambleProjectText(with(ProjectHead(1, 0), {"SelectedProcessorIndex\t\t\r\n", " 11 \r\n",
+                                                      "[EndOfConfiguration]\r\n", "[CodeContents]\r\n",
+                                                      ":021000001122BB\r\n", ":00000001FF\r\n"}),
+                             "", "DER816", "", true),
+         kCorrupted},
+        {"a setup line that only begins with a key name",
+         ScrambleProjectText(with(ProjectHead(1, 0), {"SelectedProcessorIndexes\t\t 11 \r\n",
+                                                      "[EndOfConfiguration]\r\n", "[CodeContents]\r\n",
+                                                      ":021000001122BB\r\n", ":00000001FF\r\n"}),
                              "", "DER816", "", true),
          kCorrupted},
         {"checksum value followed by more text",
