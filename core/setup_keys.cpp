@@ -376,4 +376,32 @@ void SetupKeyRead() {
     ReadPrefixKey(line.substr(static_cast<size_t>(k.token.data() - line.data())), k);
 }
 
+bool SetupKeyLineNamesKey() {
+    const std::string_view token = SplitKeyLine(std::string_view(LineReader.line)).token;
+    if (token.empty()) {
+        return false;
+    }
+    for (const TextKeyName& t : kPasswordKeys) {
+        if (platform::EqualNoCase(token, t.name)) {
+            return true;
+        }
+    }
+    for (int32_t r = 0; SetupIntKeyTable[r].variable != nullptr; ++r) {
+        if (platform::EqualNoCase(token, SetupIntKeyTable[r].name)) {
+            return true;
+        }
+    }
+    for (int32_t r = 0; SetupHexKeyTable[r].variable != nullptr; ++r) {
+        if (platform::EqualNoCase(token, SetupHexKeyTable[r].name)) {
+            return true;
+        }
+    }
+    for (const TextKeyName& t : kStringKeys) {
+        if (platform::EqualNoCase(token, t.name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace core

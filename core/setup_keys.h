@@ -70,4 +70,8 @@ int32_t SetupKeysWrite(int32_t withPassword, std::FILE* file);
 // values take the rest of the line without trailing blanks.
 void SetupKeyRead();
 
+// True when the current LineReader line is the kind SetupKeysWrite writes:
+// its first token is a key name (any case, as SetupKeyRead matches it).
+bool SetupKeyLineNamesKey();
+
 } // namespace core

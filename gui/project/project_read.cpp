@@ -19,6 +19,7 @@
 #include "gui/project/project_write.h"
 #include "platform/file.h"
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -32,6 +33,17 @@ namespace {
 constexpr int32_t kReadOn = 1;
 constexpr int32_t kReadRefused = 0;
 constexpr int32_t kReadWrongKey = 4;
+
+// Section states past the lock options line (1 to 6 are the head lines and
+// the setup keys): the code records, the lines after the end record, the
+// CRC value.
+constexpr int32_t kStateCodeEnded = 0;
+constexpr int32_t kStateCode = 7;
+constexpr int32_t kStateChecksum = 8;
+
+constexpr size_t kCrcDigits = 8;
+
+constexpr const char* kCorrupted = "Corrupted project file.   \r\n\r\nProject terminated.";
 
 // What a read may change, taken before it so a refused file leaves no trace.
 struct ReadSnapshot {
@@ -127,7 +139,7 @@ std::string ValueToken(std::string_view line) {
 bool CrcLineMatches(std::string_view line, uint32_t crc) {
     std::string_view rest;
     const std::string_view token = NextToken(line, rest);
-    if (token.size() != 8) {
+    if (token.size() != kCrcDigits) {
         return false;
     }
     for (const char c : token) {
@@ -138,6 +150,41 @@ bool CrcLineMatches(std::string_view line, uint32_t crc) {
     return core::TextParseHex(std::string(token).c_str()) == crc;
 }
 
+// The whole file, read once so that the bytes checked are the bytes parsed.
+// False on a read error.
+bool ReadWhole(std::FILE* file, std::string& bytes) {
+    char block[4096];
+    size_t got;
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
+        bytes.append(block, got);
+    }
+    return std::ferror(file) == 0;
+}
+
+// The writer puts only scrambled characters and CRLF line ends into a file.
+// The scrambler passes control characters through without a CRC, and the
+// line reader takes a lone CR or LF for a line end and VT, FF or NUL inside a
+// line as separators or its end, so any of them could join, split or hide
+// lines without the checksum noticing. An end-of-file mark (0x1A) as the very
+// last byte hides nothing and is let pass.
+bool OnlyWriterBytes(std::string_view bytes) {
+    if (!bytes.empty() && bytes.back() == '\x1A') {
+        bytes.remove_suffix(1);
+    }
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<uint8_t>(bytes[i]);
+        if (c == '\r') {
+            if (i + 1 >= bytes.size() || bytes[i + 1] != '\n') {
+                return false;
+            }
+            ++i;
+        } else if (c < 32) {
+            return false; // a lone LF, or another control character
+        }
+    }
+    return true;
+}
+
 class Reader {
 public:
     explicit Reader(uint32_t fingerprint) : fingerprint_(fingerprint) {}
@@ -146,9 +193,14 @@ public:
     int32_t Run(std::FILE* file) {
         core::LineReaderReset();
         int32_t count = 0;
-        while (result_ == kReadOn && core::LineReadFromFile(0, file) != 0) {
+        while (result_ == kReadOn && !checksumSeen_ && core::LineReadFromFile(0, file) != 0) {
             ++count;
             Line(count);
+        }
+        // The CRC covers nothing below its own line: whatever stands there is
+        // neither applied nor allowed (blank lines are skipped by the reader).
+        if (result_ == kReadOn && checksumSeen_ && core::LineReadFromFile(0, file) != 0) {
+            RefuseCorrupted();
         }
         return result_;
     }
@@ -160,6 +212,9 @@ private:
         ProjectErrorBox(text);
         result_ = kReadRefused;
     }
+
+    // A line the writer never writes.
+    void RefuseCorrupted() { Refuse(kCorrupted); }
 
     void Line(int32_t count) {
         char* line = core::LineReader.line;
@@ -198,10 +253,22 @@ private:
         if (text.empty()) {
             return;
         }
-        if (Begins(text, "[CodeContents]") || Begins(text, "[EndOfConfiguration]")) {
-            state_ = 7;
-        } else if (Begins(text, "[ProjectCheckSum]")) {
-            state_ = 8;
+        const bool codeHeader =
+            Begins(text, "[CodeContents]") || Begins(text, "[EndOfConfiguration]");
+        const bool checksumHeader = Begins(text, "[ProjectCheckSum]");
+        // The writer puts the value right after its section line, and no
+        // code after the end record.
+        if (((codeHeader || checksumHeader) && state_ == kStateChecksum) ||
+            (codeHeader && state_ == kStateCodeEnded)) {
+            RefuseCorrupted();
+            return;
+        }
+        if (codeHeader) {
+            state_ = kStateCode;
+            return; // a section line, not a record
+        }
+        if (checksumHeader) {
+            state_ = kStateChecksum;
             crcAtSection_ = ProjectScrambler.Crc;
             return;
         }
@@ -222,17 +289,31 @@ private:
             LockLine(text);
             break;
         case 6:
-            core::SetupKeyRead();
+            // The writer writes one key per line; a line that names no key
+            // is the rest of one broken in two (the line ends are outside
+            // the CRC), and the key before it would load cut short.
+            if (!core::SetupKeyLineNamesKey()) {
+                RefuseCorrupted();
+            } else {
+                core::SetupKeyRead();
+            }
             break;
-        case 7:
-            CodeLine();
+        case kStateCode:
+            CodeLine(text);
             break;
-        case 8:
+        case kStateChecksum:
             if (!CrcLineMatches(text, crcAtSection_)) {
                 Refuse("Project file checksum error.\r\n\r\nProject terminated.");
+            } else if (text.size() != kCrcDigits) {
+                RefuseCorrupted(); // the value and nothing else, as the writer prints it
             } else {
                 checksumSeen_ = true;
             }
+            break;
+        case kStateCodeEnded:
+            // Between the end record and the checksum section the writer
+            // puts nothing; the code parser would drop such a line unseen.
+            RefuseCorrupted();
             break;
         default:
             break;
@@ -318,13 +399,19 @@ private:
         state_ = 6;
     }
 
-    void CodeLine() {
+    void CodeLine(std::string_view text) {
+        if (text.front() != ':') {
+            // Not a record: the code parser would skip it, and a record it
+            // was joined to would be lost without a word.
+            RefuseCorrupted();
+            return;
+        }
         const int32_t r =
             core::CodeFileParseLine(core::kFormatIntelHex, core::kStoreCodeImage, address_, base_);
         if (r == core::kLineBad) {
             Refuse("HEX Code contents error.\r\n\r\nProject terminated.");
         } else if (r == core::kLineEndRecord) {
-            state_ = 0;
+            state_ = kStateCodeEnded;
         }
     }
 
@@ -356,6 +443,22 @@ int32_t ProjectRead(const std::string& path) {
         ProjectErrorBox("Open File or Read File Error\r\n\r\n" + path);
         return refuse();
     }
+    // The lines come from the bytes read here (an empty file has none).
+    std::string bytes;
+    const bool readWhole = ReadWhole(file.get(), bytes);
+    file.Close();
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> text(
+        bytes.empty() ? nullptr : fmemopen(bytes.data(), bytes.size(), "rb"), &std::fclose);
+    if (!readWhole || (!bytes.empty() && text == nullptr)) {
+        ProjectErrorBox("Open File or Read File Error\r\n\r\n" + path);
+        return refuse();
+    }
+    // Checked before any line is read: such a file is reported as what it
+    // is, not as a wrong password or a bad record, and nothing is asked.
+    if (!OnlyWriterBytes(bytes)) {
+        ProjectErrorBox(kCorrupted);
+        return refuse();
+    }
     ProjectScrambleScope scope;
     ProjectScrambler.CrcMode = kProjectCrcOutput;
     // The project is a whole job: its code replaces the image, never merges.
@@ -364,10 +467,9 @@ int32_t ProjectRead(const std::string& path) {
     core::CodeLoad.CodeLoadReport = core::kCodeLoadReportHead;
 
     Reader reader(fingerprint);
-    int32_t result = reader.Run(file.get());
-    file.Close();
+    int32_t result = reader.Run(text.get());
     if (result == kReadOn && !reader.ChecksumSeen()) {
-        result = ProjectErrorBox("Corrupted project file.   \r\n\r\nProject terminated.");
+        result = ProjectErrorBox(kCorrupted);
     }
     if (result == kReadWrongKey) {
         switch (Project.ProjectModeRead) {

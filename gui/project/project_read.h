@@ -16,6 +16,10 @@ namespace gui {
 // model text, code image, current file names and what ProjectRead keeps of
 // the last project back as they were, sets ProjectLockOptionsRead 0 and
 // returns 0. Returns 1 when the file was read whole and its CRC matched.
+// A file holding what the writer never writes is refused as corrupted: a
+// control character or a CR or LF outside a CRLF pair (a final 0x1A
+// excepted), a setup line that names no key, a line among the code that is
+// no record, or anything but blank lines after the CRC line.
 int32_t ProjectRead(const std::string& path);
 
 } // namespace gui

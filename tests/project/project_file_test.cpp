@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -352,6 +353,264 @@ TEST_F(ProjectFileTest, AnyChangedCharacterBeforeTheChecksumValueIsRefused) {
     }
 }
 
+// A job kept small (the sweep below reads every damaged copy of it): a few
+// settings, both passwords, the model text and code on both sides of
+// 0x10000, so a lost key line, HEX record or extended address shows.
+void SmallJob() {
+    core::Settings.SelectedProcessorIndex = 11;
+    core::Settings.MSP430DLL1 = "/opt/debug/lib one.so";
+    // Serialization from a list: the SN_DataFile line is written.
+    core::Settings.SerializationEnable = 1;
+    core::Settings.SNDispFormatIndex = 7;
+    core::Settings.SN_DataFile = "/srv/list.txt";
+    for (int32_t i = 0; i < core::kPasswordSize; ++i) {
+        core::Passwords.BslPassword[i] = (0xA0 + i * 3) & 0xFF;
+        core::Passwords.AppendPasswData[i] = i < 4 ? 0x11 * i : -1;
+    }
+    std::string hex;
+    core::PasswordToHexText(hex);
+    const char model[] = "Board-7";
+    std::memcpy(core::SerialData.ModelTextBytes, model, sizeof model - 1);
+    for (int32_t i = 0; i < 20; ++i) {
+        core::CodeImagePutByte(core::kStoreCodeImage, static_cast<uint8_t>(0x31 + 5 * i),
+                               0xF000 + i);
+    }
+    for (int32_t i = 0; i < 6; ++i) {
+        core::CodeImagePutByte(core::kStoreCodeImage, static_cast<uint8_t>(0xC4 - i), 0x10010 + i);
+    }
+}
+
+// How a swept project is saved: mode, lock options, unlock password.
+struct SweptSave {
+    int32_t mode;
+    int32_t options;
+    const char* unlock;
+};
+
+void PrintTo(const SweptSave& save, std::ostream* out) {
+    *out << "mode " << save.mode << " options " << save.options << " unlock '" << save.unlock
+         << "'";
+}
+
+class ProjectSweepTest : public ProjectFileTest, public ::testing::WithParamInterface<SweptSave> {};
+
+// Every byte changed (two ways), every cut and every added line end of a
+// saved project: each copy either loads exactly the saved job or is refused
+// with nothing changed.
+TEST_P(ProjectSweepTest, EveryDamagedCopyLoadsTheSavedJobOrNothing) {
+    const SweptSave& saved = GetParam();
+    SmallJob();
+    Choose(saved.mode, saved.options, saved.unlock);
+    const std::string path = Write("sweep.prj");
+    const std::string text = testsupport::ReadFile(path);
+
+    // Every read starts from another job and an earlier project's traces,
+    // so that a partial load or a missed restore shows.
+    core::CoreStateReset();
+    core::Settings.SelectedProcessorIndex = 42;
+    core::Settings.SN_DataFile = "/before/list.txt";
+    core::CodeImagePutByte(core::kStoreCodeImage, 0x5A, 0xF004);
+    Project.ProjectModeRead = 2;
+    Project.ProjectKey = "earlier key";
+    Project.ProjectTokenLine = "earlier token line";
+    core::CodeFileNames.CodeFile.Set("/jobs/earlier.txt");
+    const StateCopy before = StateCopy::Take();
+    ASSERT_EQ(Open(path, kPassword), 1);
+    const StateCopy loaded = StateCopy::Take();
+
+    struct Damaged {
+        std::string what;
+        std::string text;
+    };
+    std::vector<Damaged> damaged;
+    for (size_t at = 0; at < text.size(); ++at) {
+        for (const int flip : {0x01, 0x40}) {
+            std::string changed = text;
+            changed[at] = static_cast<char>(changed[at] ^ flip);
+            damaged.push_back({"byte " + std::to_string(at) + " xor " + std::to_string(flip),
+                               std::move(changed)});
+        }
+    }
+    for (size_t cut = 0; cut < text.size(); ++cut) {
+        damaged.push_back({"cut at " + std::to_string(cut), text.substr(0, cut)});
+    }
+    // Line ends are outside the CRC: a line broken in two (as a tool that
+    // wraps long lines does) must not load either.
+    for (size_t at = 1; at < text.size(); ++at) {
+        std::string broken = text;
+        broken.insert(at, "\r\n");
+        damaged.push_back({"line end put in at " + std::to_string(at), std::move(broken)});
+    }
+
+    StateCopy after;
+    size_t loads = 0;
+    size_t wrong = 0;
+    std::string shown; // the first faults found
+    bool putBack = true;
+    for (const Damaged& d : damaged) {
+        if (putBack) {
+            before.Put();
+        }
+        // A new file each time: rewriting one in place makes the file
+        // system flush it on every close.
+        std::filesystem::remove(path);
+        testsupport::WriteFile(path, d.text);
+        ui::TestSession s;
+        AnswerPassword(s, kPassword);
+        const int32_t result = ProjectOpen(path, kProjectTargetTag);
+        after.RefreshLive();
+        const size_t boxes = s.Boxes().Transcript().size();
+        std::string fault;
+        if (result == 1) {
+            ++loads;
+            fault = boxes != 0 ? "a box" : projecttest::LoadDifference(loaded, after);
+        } else if (result == 0) {
+            // A change that makes another mode's prompt appear may end
+            // in a cancel without a box.
+            fault = boxes > 1 ? "boxes" : projecttest::StateDifference(before, after);
+        } else {
+            fault = "result " + std::to_string(result);
+        }
+        if (!fault.empty()) {
+            ++wrong;
+            if (wrong <= 20) {
+                shown += d.what + " (result " + std::to_string(result) + "): " + fault + "\n";
+            }
+        }
+        // A refusal puts everything back itself (as checked above).
+        putBack = result != 0 || !fault.empty();
+    }
+    EXPECT_EQ(wrong, 0u) << shown;
+    // The file cut after its checksum value (before the line end) loads, as
+    // do blank lines put in between lines.
+    EXPECT_GT(loads, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMode, ProjectSweepTest,
+                         ::testing::Values(SweptSave{kProjectModeNone, 0, ""},
+                                           SweptSave{kProjectModePassword, 7, "Unl0ck-Key"},
+                                           SweptSave{kProjectModePc, 3, ""}),
+                         [](const ::testing::TestParamInfo<SweptSave>& info) {
+                             return "Mode" + std::to_string(info.param.mode);
+                         });
+
+constexpr const char* kCorrupted = "Corrupted project file.   \r\n\r\nProject terminated.";
+
+// Where line n of a saved project ends (the writer writes no blank lines,
+// so its n-th CRLF).
+size_t LineEnd(const std::string& text, size_t n) {
+    size_t at = text.find("\r\n");
+    for (size_t i = 0; i < n && at != std::string::npos; ++i) {
+        at = text.find("\r\n", at + 2);
+    }
+    return at;
+}
+
+// The index of the first plain line that begins with prefix.
+size_t LineIndex(const std::vector<std::string>& lines, const std::string& prefix) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].rfind(prefix, 0) == 0) {
+            return i;
+        }
+    }
+    return lines.size();
+}
+
+TEST_F(ProjectFileTest, TextAfterTheChecksumLineIsRefusedUnlessBlank) {
+    SmallJob();
+    const StateCopy saved = StateCopy::Take();
+    Choose(kProjectModeNone, 0, "");
+    const std::string file = testsupport::ReadFile(Write("job.prj"));
+
+    // The saved lines scrambled again with more after them: the additions
+    // read as good text, as if the writer had written them.
+    std::vector<std::string> lines =
+        projecttest::UnscrambleProjectText(file, "", kProjectTargetTag, "");
+    ASSERT_GE(lines.size(), 2u);
+    ASSERT_EQ(lines[lines.size() - 2], "[ProjectCheckSum]");
+    lines.resize(lines.size() - 2);
+    for (std::string& line : lines) {
+        line += "\r\n";
+    }
+    const auto with = [&](const std::vector<std::string>& after) {
+        return projecttest::ScrambleProjectText(lines, "", kProjectTargetTag, "", true, 0,
+                                                "%8.8X\r\n", after);
+    };
+    ASSERT_EQ(with({}), file);
+
+    struct Case {
+        const char* name;
+        std::string text;
+        bool loads;
+    } const cases[] = {
+        {"a code section with a record",
+         with({"[CodeContents]\r\n", ":01F00000AA65\r\n", ":00000001FF\r\n"}), false},
+        {"a record", with({":01F00000AA65\r\n"}), false},
+        {"a setup line", with({"SelectedProcessorIndex 3\r\n"}), false},
+        {"a second checksum", with({"[ProjectCheckSum]\r\n", "00000000\r\n"}), false},
+        {"blank lines", file + "\r\n\r\n", true},
+        {"an end-of-file mark", file + "\x1A", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir_.File("appended.prj");
+        testsupport::WriteFile(path, c.text);
+        if (c.loads) {
+            core::CoreStateReset();
+            ui::TestSession s;
+            EXPECT_EQ(ProjectOpen(path, kProjectTargetTag), 1);
+            EXPECT_TRUE(s.Boxes().Transcript().empty());
+            EXPECT_EQ(projecttest::JobDifference(saved, StateCopy::Take()), "");
+        } else {
+            ExpectRefused(path, kCorrupted);
+        }
+    }
+}
+
+TEST_F(ProjectFileTest, ControlCharactersAndLoneLineEndsAreRefusedBeforeAnyPrompt) {
+    SmallJob();
+    Choose(kProjectModePassword, 0, "");
+    const std::string file = testsupport::ReadFile(Write("job.prj"));
+    const std::vector<std::string> lines =
+        projecttest::UnscrambleProjectText(file, kPassword, kProjectTargetTag, "");
+    const size_t dllLine = LineIndex(lines, "MSP430DLL1");
+    const size_t recordLine = LineIndex(lines, ":");
+    ASSERT_LT(recordLine, lines.size());
+    const auto replaced = [&](size_t at, char c) {
+        std::string text = file;
+        text.at(at) = c;
+        return text;
+    };
+    const auto inserted = [&](size_t at, const std::string& bytes) {
+        std::string text = file;
+        text.insert(at, bytes);
+        return text;
+    };
+    struct Case {
+        const char* name;
+        std::string text;
+    } const cases[] = {
+        // The record would join the next line, which the checksum does not see.
+        {"LF after a record turned into VT", replaced(LineEnd(file, recordLine) + 1, '\x0B')},
+        {"CR after a setup text turned into FF", replaced(LineEnd(file, dllLine), '\x0C')},
+        {"TAB inside a setup line", inserted(LineEnd(file, dllLine) - 3, "\t")},
+        {"NUL inside a record", inserted(LineEnd(file, recordLine) - 2, std::string(1, '\0'))},
+        {"end-of-file mark inside the file", inserted(LineEnd(file, recordLine), "\x1A")},
+        {"ESC at the start of the file", "\x1B" + file},
+        {"lone LF", file.substr(0, LineEnd(file, 3)) + file.substr(LineEnd(file, 3) + 1)},
+        {"lone CR", file.substr(0, LineEnd(file, 3) + 1) + file.substr(LineEnd(file, 3) + 2)},
+        {"cut between CR and LF", file.substr(0, file.size() - 1)},
+        {"CR after the end-of-file mark", file + "\x1A\r"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir_.File("damaged.prj");
+        testsupport::WriteFile(path, c.text);
+        // No answer for the password prompt: the box shows that none came.
+        ExpectRefused(path, kCorrupted);
+    }
+}
+
 TEST_F(ProjectFileTest, MalformedLinesGiveTheirOwnMessage) {
     using projecttest::ProjectHead;
     using projecttest::ScrambleProjectText;
@@ -412,6 +671,48 @@ TEST_F(ProjectFileTest, MalformedLinesGiveTheirOwnMessage) {
         {"checksum off by one",
          ScrambleProjectText(with(ProjectHead(1, 0), tail), "", "DER816", "", true, 1),
          "Project file checksum error.\r\n\r\nProject terminated."},
+        // Lines the writer never writes, which the code parser would skip.
+        {"a line among the records",
+         ScrambleProjectText(with(ProjectHead(1, 0), {"[CodeContents]\r\n", ":021000001122BB\r\n",
+                                                      "Board 7\r\n", ":00000001FF\r\n"}),
+                             "", "DER816", "", true),
+         kCorrupted},
+        {"a line after the end record",
+         ScrambleProjectText(with(ProjectHead(1, 0), {"[CodeContents]\r\n", ":021000001122BB\r\n",
+                                                      ":00000001FF\r\n", ":0110000033BC\r\n"}),
+                             "", "DER816", "", true),
+         kCorrupted},
+        {"code again after the end record",
+         ScrambleProjectText(with(ProjectHead(1, 0),
+                                  {"[CodeContents]\r\n", ":021000001122BB\r\n", ":00000001FF\r\n",
+                                   "[CodeContents]\r\n", ":0110000033BC\r\n", ":00000001FF\r\n"}),
+                             "", "DER816", "", true),
+         kCorrupted},
+        {"a section line where the checksum value belongs",
+         ScrambleProjectText(with(ProjectHead(1, 0),
+                                  {"[CodeContents]\r\n", ":021000001122BB\r\n", ":00000001FF\r\n",
+                                   "[ProjectCheckSum]\r\n", "[CodeContents]\r\n",
+                                   ":0110000033BC\r\n", ":00000001FF\r\n"}),
+                             "", "DER816", "", true),
+         kCorrupted},
+        {"a setup line broken in two",
+         ScrambleProjectText(
+             with(ProjectHead(1, 0),
+                  {"SelectedProcessorIndex\t\t\r\n", " 11 \r\n", "[EndOfConfiguration]\r\n",
+                   "[CodeContents]\r\n", ":021000001122BB\r\n", ":00000001FF\r\n"}),
+             "", "DER816", "", true),
+         kCorrupted},
+        {"a setup line that only begins with a key name",
+         ScrambleProjectText(
+             with(ProjectHead(1, 0),
+                  {"SelectedProcessorIndexes\t\t 11 \r\n", "[EndOfConfiguration]\r\n",
+                   "[CodeContents]\r\n", ":021000001122BB\r\n", ":00000001FF\r\n"}),
+             "", "DER816", "", true),
+         kCorrupted},
+        {"checksum value followed by more text",
+         ScrambleProjectText(with(ProjectHead(1, 0), tail), "", "DER816", "", true, 0,
+                             "%8.8X 0\r\n"),
+         kCorrupted},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -74,6 +74,9 @@ struct StateCopy {
     std::unique_ptr<core::ImageBytes> codeImage = std::make_unique<core::ImageBytes>();
     std::unique_ptr<core::ImageBytes> programImage = std::make_unique<core::ImageBytes>();
     int32_t codeImageHasData = 0;
+    // A view of the state as it is now: the images are compared where they
+    // are, not copied (a loop over thousands of reads saves the copying).
+    bool imagesLive = false;
     core::FileNameParts codeFile;
     gui::ProjectState project;
 
@@ -85,14 +88,42 @@ struct StateCopy {
     // Takes the state again into the same buffers (loops need not allocate
     // the images anew each time).
     void Refresh() {
+        imagesLive = false;
+        *codeImage = core::Images.CodeImage;
+        *programImage = core::Images.ProgramImage;
+        RefreshAllButImages();
+    }
+    // Takes the state again but views the images in place; Put is not for
+    // such a copy.
+    void RefreshLive() {
+        imagesLive = true;
+        RefreshAllButImages();
+    }
+    const core::ImageBytes& CodeImage() const {
+        return imagesLive ? core::Images.CodeImage : *codeImage;
+    }
+    const core::ImageBytes& ProgramImage() const {
+        return imagesLive ? core::Images.ProgramImage : *programImage;
+    }
+    void RefreshAllButImages() {
         settings = core::Settings;
         passwords = core::Passwords;
         serialData = core::SerialData;
-        *codeImage = core::Images.CodeImage;
-        *programImage = core::Images.ProgramImage;
         codeImageHasData = core::Images.CodeImageHasData;
         codeFile = core::CodeFileNames.CodeFile;
         project = gui::Project;
+    }
+    // Puts the copied state back (a loop that loaded a file starts the next
+    // read from the same state again).
+    void Put() const {
+        core::Settings = settings;
+        core::Passwords = passwords;
+        core::SerialData = serialData;
+        core::Images.CodeImage = *codeImage;
+        core::Images.ProgramImage = *programImage;
+        core::Images.CodeImageHasData = codeImageHasData;
+        core::CodeFileNames.CodeFile = codeFile;
+        gui::Project = project;
     }
 };
 
@@ -132,15 +163,14 @@ inline std::string JobDifference(const StateCopy& a, const StateCopy& b) {
                     core::kModelTextMax) != 0) {
         return "model text";
     }
-    if (std::memcmp(a.codeImage.get(), b.codeImage.get(), sizeof(core::ImageBytes)) != 0) {
+    if (std::memcmp(&a.CodeImage(), &b.CodeImage(), sizeof(core::ImageBytes)) != 0) {
         return "code image";
     }
     return "";
 }
 
-// Everything, for refused reads: nothing may have changed but
-// ProjectLockOptionsRead (0 after a refusal).
-inline std::string StateDifference(const StateCopy& a, const StateCopy& b) {
+// Everything but ProjectLockOptionsRead.
+inline std::string WholeDifference(const StateCopy& a, const StateCopy& b) {
     std::string d = JobDifference(a, b);
     if (!d.empty()) {
         return d;
@@ -151,7 +181,7 @@ inline std::string StateDifference(const StateCopy& a, const StateCopy& b) {
     if (std::memcmp(&a.serialData, &b.serialData, sizeof a.serialData) != 0) {
         return "serial data";
     }
-    if (std::memcmp(a.programImage.get(), b.programImage.get(), sizeof(core::ImageBytes)) != 0) {
+    if (std::memcmp(&a.ProgramImage(), &b.ProgramImage(), sizeof(core::ImageBytes)) != 0) {
         return "program image";
     }
     if (a.codeImageHasData != b.codeImageHasData) {
@@ -171,10 +201,28 @@ inline std::string StateDifference(const StateCopy& a, const StateCopy& b) {
         p.ProjectTokenLine != q.ProjectTokenLine || p.ProjectScrambleOn != q.ProjectScrambleOn) {
         return "project state";
     }
-    if (q.ProjectLockOptionsRead != 0) {
-        return "lock options read";
-    }
     return "";
+}
+
+// Everything, for refused reads: nothing may have changed but
+// ProjectLockOptionsRead (0 after a refusal).
+inline std::string StateDifference(const StateCopy& a, const StateCopy& b) {
+    const std::string d = WholeDifference(a, b);
+    if (!d.empty()) {
+        return d;
+    }
+    return b.project.ProjectLockOptionsRead != 0 ? "lock options read" : "";
+}
+
+// Everything, for two loads of one job.
+inline std::string LoadDifference(const StateCopy& a, const StateCopy& b) {
+    const std::string d = WholeDifference(a, b);
+    if (!d.empty()) {
+        return d;
+    }
+    return a.project.ProjectLockOptionsRead != b.project.ProjectLockOptionsRead
+               ? "lock options read"
+               : "";
 }
 
 // Scrambles plain project lines (each with its line end) as this program's
@@ -182,11 +230,12 @@ inline std::string StateDifference(const StateCopy& a, const StateCopy& b) {
 // with unlockKey, the rest with key and tag; the CRC over the plain text
 // (line 3 as scrambled). With withChecksum the "[ProjectCheckSum]" line and
 // the CRC line (crcDelta added to the CRC, printed with crcFormat) close the
-// text.
+// text; afterChecksum lines follow it, scrambled on from there.
 inline std::string ScrambleProjectText(const std::vector<std::string>& lines,
                                        const std::string& key, const std::string& tag,
                                        const std::string& unlockKey, bool withChecksum,
-                                       uint32_t crcDelta = 0, const char* crcFormat = "%8.8X\r\n") {
+                                       uint32_t crcDelta = 0, const char* crcFormat = "%8.8X\r\n",
+                                       const std::vector<std::string>& afterChecksum = {}) {
     using namespace gui;
     std::string out;
     const auto emit = [&out](const std::string& line) {
@@ -219,6 +268,9 @@ inline std::string ScrambleProjectText(const std::vector<std::string>& lines,
         std::snprintf(crc, sizeof crc, crcFormat,
                       static_cast<unsigned>((ProjectScrambler.Crc + crcDelta) & 0xFFFF));
         emit(crc);
+    }
+    for (const std::string& line : afterChecksum) {
+        emit(line);
     }
     ProjectScrambler.CrcMode = kProjectCrcOutput;
     return out;
