@@ -24,6 +24,8 @@ public:
 
     // Bytes not yet taken from the buffer below, or -1 when it cannot tell.
     int64_t BytesLeft() const;
+    // Offset in the file of the next byte the reader will take.
+    int64_t Position() const { return position_ - (gptr() < egptr() ? 1 : 0); }
 
 protected:
     int_type underflow() override;

@@ -31,7 +31,7 @@ UbrofBuilder Version10Seed() {
     file.Version(10, 0, 0, {{0xD0, 0xFC}, {0xD8, 0xFF}}).Module("seed10", 0x01).TwoNames("a", "bc");
     file.TType(0x33, {300}).TType(0x2A, {5}).Address(0xF000, 0).DataCount(16).DataCount(0);
     AddDebugRecords(file);
-    file.Declared(0xD0, 252, 2).Declared(0xD8, 255, 1).ChecksumWithPrefix(1).U16AndName(2, "x");
+    file.Declared(0xD0, 252, 2).Declared(0xD8, 255, 1).ValidChecksumWithPrefix().U16AndName(2, "x");
     file.U32Record(3).TwelveBytes().Tag(0x02).End();
     return file;
 }
@@ -50,7 +50,7 @@ UbrofBuilder MegabyteFile() {
         file.DebugRecord(0xD5, StatementBody(1, 1, Bytes(21, 1))).Declared(0xBE, 252, 16);
         file.ValidChecksum();
     }
-    return file;
+    return std::move(file.End());
 }
 
 UbrofBuilder ImageFile(const Bytes& image, uint32_t start) {
