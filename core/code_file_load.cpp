@@ -34,19 +34,10 @@ void ClearStore(int32_t store) {
 
 // A line read from a file that filled the whole line buffer was longer than
 // any record and has been cut; one with a NUL byte inside would lose what
-// follows the NUL. The reader clears the buffer before each line, so text
-// after the first NUL shows that the line held one.
+// follows the NUL: the reader counts what it stored, NULs included.
 bool FileLineIsDamaged() {
-    const char* line = LineReader.line;
-    const size_t n = strnlen(line, kLineSize + 1);
-    if (n >= static_cast<size_t>(kLineSize)) {
-        return true;
-    }
-    unsigned char after = 0; // no early exit, so that the loop vectorises
-    for (size_t i = n + 1; i < static_cast<size_t>(kLineSize); ++i) {
-        after |= static_cast<unsigned char>(line[i]);
-    }
-    return after != 0;
+    const size_t n = strnlen(LineReader.line, kLineSize + 1);
+    return n >= static_cast<size_t>(kLineSize) || n != static_cast<size_t>(LineReader.lineStored);
 }
 
 bool TextLineIsDamaged(int32_t count) {

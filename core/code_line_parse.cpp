@@ -5,15 +5,59 @@
 #include "core/number_parse.h"
 #include "platform/ascii.h"
 
+#include <array>
 #include <cstring>
 
 namespace core {
 
 namespace {
 
+// The value of each character as a hex digit, -1 for the others: the
+// parsers look up every character of a file.
+constexpr std::array<int8_t, 256> kHexValue = [] {
+    std::array<int8_t, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        table[static_cast<size_t>(c)] = static_cast<int8_t>(
+            c >= '0' && c <= '9'   ? c - '0'
+            : c >= 'a' && c <= 'f' ? c - 'a' + 10
+            : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                   : -1);
+    }
+    return table;
+}();
+
+inline int32_t HexValue(char c) {
+    return kHexValue[static_cast<unsigned char>(c)];
+}
+
+// The hex byte of the two characters at text, or -1.
+inline int32_t HexByte(const char* text) {
+    const int32_t hi = HexValue(text[0]);
+    if (hi < 0) {
+        return -1; // also stops before reading past a NUL
+    }
+    const int32_t lo = HexValue(text[1]);
+    return lo < 0 ? -1 : hi * 16 + lo;
+}
+
+// What the line reader takes for a separator.
+inline bool IsSeparator(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == ',' || c == '=';
+}
+
+// The characters that end a TI-TXT token: the end of the line, a comment,
+// a separator.
+constexpr std::array<bool, 256> kEndsToken = [] {
+    std::array<bool, 256> table{};
+    for (const char c : {'\0', ';', ' ', '\t', '\v', '\f', '\r', ',', '='}) {
+        table[static_cast<unsigned char>(c)] = true;
+    }
+    return table;
+}();
+
 // The hex byte at line[at], or -1 when the line ends before the pair.
 int32_t ByteAt(const char* line, size_t length, size_t at) {
-    return at + 2 <= length ? TextParseHexByte(line + at) : -1;
+    return at + 2 <= length ? HexByte(line + at) : -1;
 }
 
 // The longest record: a count byte of 255 plus the bytes around the data.
@@ -28,7 +72,7 @@ bool DecodePairs(const char* line, size_t length, size_t from, size_t pairs, uin
     }
     sum = 0;
     for (size_t i = 0; i < pairs; ++i) {
-        const int32_t b = TextParseHexByte(line + from + 2 * i);
+        const int32_t b = HexByte(line + from + 2 * i);
         if (b < 0) {
             return false;
         }
@@ -52,7 +96,7 @@ uint32_t BigEndian(const uint8_t* bytes, size_t n) {
 // comment.
 size_t TokenLength(const char* text) {
     size_t n = 0;
-    while (text[n] != '\0' && text[n] != ';' && !IsLineSeparator(text[n])) {
+    while (!kEndsToken[static_cast<unsigned char>(text[n])]) {
         ++n;
     }
     return n;
@@ -83,7 +127,7 @@ int32_t ParseTiTxt(int32_t mode, uint32_t& address) {
             return kLineBad;
         }
         for (size_t i = 1; i <= digits; ++i) {
-            if (TextHexDigit(line[i]) < 0) {
+            if (HexValue(line[i]) < 0) {
                 return kLineBad;
             }
         }
@@ -95,17 +139,26 @@ int32_t ParseTiTxt(int32_t mode, uint32_t& address) {
     if (line[0] == 'q' || line[0] == 'Q') {
         return kLineEndRecord;
     }
-    int32_t left = static_cast<int32_t>(std::strlen(line));
-    while (left > 0) {
+    // Token by token in place: the line starts at its first token, and a
+    // token ends at a separator, a comment or the end of the line.
+    const char* p = line;
+    while (*p != '\0') {
         // "0102" is not two bytes, and storing its first one would drop
         // the second.
-        const int32_t b = TokenLength(line) == 2 ? TextParseHexByte(line) : -1;
+        const size_t n = TokenLength(p);
+        const int32_t b = n == 2 ? HexByte(p) : -1;
         if (b < 0) {
             return kLineBad;
         }
         CodeImagePutByte(mode, static_cast<uint8_t>(b), address);
         ++address;
-        left = LineNextToken(1);
+        p += n;
+        while (IsSeparator(*p)) {
+            ++p;
+        }
+        if (*p == ';' || *p == '#') {
+            break; // the rest of the line is a comment
+        }
     }
     return kLineDone;
 }

@@ -27,7 +27,7 @@ inline constexpr int32_t kLineBad = -1;
 // digit, a bad checksum, a record shorter than its count says, anything but
 // blanks after an Intel or Motorola record's checksum (end records included),
 // an unknown S-record type or a TI-TXT "@" line whose address is not 1 to 8
-// hex digits. The TI-TXT parse consumes the line token by token.
+// hex digits.
 int32_t CodeFileParseLine(int32_t format, int32_t mode, uint32_t& address, uint32_t& base);
 
 // The count of a well-formed S5 line (the number of S1/S2/S3 records before

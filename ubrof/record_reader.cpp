@@ -49,7 +49,7 @@ uint32_t UbrofRecordReader::Index() {
 
 bool UbrofRecordReader::ReadRecord() {
     const int64_t at = stream_.Position();
-    const std::istream::int_type c = in_.get();
+    const std::istream::int_type c = stream_.sbumpc();
     if (c == std::istream::traits_type::eof()) {
         // A whole file ends with its end tag: one that stops between records
         // has been cut short, and what is missing may be code.
