@@ -245,7 +245,7 @@ int ConvertLimited(const std::string& path, const std::string& refusal) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(CfiLimits, CraftedFilesConvertWithinOneCpuSecondsWorthAndTheMemoryCap) {
+TEST(CfiLimits, CraftedFilesConvertWithinACpuTimeAndMemoryLimit) {
     for (const CraftedFile& crafted : CraftedCfiFiles()) {
         SCOPED_TRACE(crafted.name);
         ASSERT_LT(crafted.file.bytes().size(), 100000u);
@@ -259,6 +259,29 @@ TEST(CfiLimits, CraftedFilesConvertWithinOneCpuSecondsWorthAndTheMemoryCap) {
             ADD_FAILURE() << UbrofFileConvert(file.path(), text, reason) << " " << reason;
         }
     }
+}
+
+// Close to 1 MB of call-frame records, each kept under its own address, over
+// the largest names block: within the same limits.
+TEST(CfiLimits, AMegabyteOfDataBlocksConvertsWithinTheLimits) {
+    UbrofBuilder file;
+    file.Version(10).Module("crafted").Address(0x10000);
+    CfiVersionedNamesSpec names;
+    names.frames = {{0, 1, 0, ""}};
+    names.resources.assign(65536, CfiResourceSpec(""));
+    file.DebugRecord(0xD4, CfiVersionedNamesBody(names));
+    CfiCommonSpec common;
+    common.flags = 2;
+    common.instructions = CfiOps().DefCfa(1, 1).Remember().Offset(0, 1);
+    file.DebugRecord(0xD4, CfiCommonBody(common));
+    const Bytes block = CfiDataBody(0, 0, 0, CfiOps().Offset(3, 1).RestoreState().Restore(0));
+    while (file.bytes().size() < 1000000) {
+        file.Data({0x5A}).DebugRecord(0xD4, block);
+    }
+    file.ValidChecksum().End();
+    TempFile temp(file.bytes(), "megabyte_cfi");
+    EXPECT_EQ(ConvertLimited(temp.path(), ""), 0)
+        << "0 expected result, 2 other result, 4 out of memory, 1xx killed by signal xx";
 }
 
 } // namespace
