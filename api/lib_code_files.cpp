@@ -16,6 +16,14 @@ constexpr char kNotValid[] = "   This in not a valid Code File\r\n";
 constexpr int32_t kFirstFormat = 1; // TI-TXT
 constexpr int32_t kLastFormat = 5;  // ".a43"
 
+// Why the load failed, when the file says more than a bad line does (the
+// UBROF reader's message, a file cut short): the host's report shows it.
+void ReportLoadFailure() {
+    if (!core::CodeLoad.CodeLoadFailure.empty()) {
+        ReportAppend("   " + core::CodeLoad.CodeLoadFailure + "\r\n");
+    }
+}
+
 bool FormatValid(int32_t format) {
     return format >= kFirstFormat && format <= kLastFormat;
 }
@@ -54,6 +62,7 @@ int32_t ReadCodeFile(int32_t format, const std::string& path) {
     } else {
         result = kFileNotValid;
         ReportAppend(kNotValid);
+        ReportLoadFailure();
         core::CodeImageClear();
     }
     result |= LoadWarnings();
@@ -79,6 +88,7 @@ int32_t ReadPasswFile(int32_t format, const std::string& path) {
     const int32_t loaded = core::CodeFileLoad(core::kStorePassword, format, file.get(), path);
     ReportVerdict(loaded);
     if (loaded != 1) {
+        ReportLoadFailure();
         LibSettings.PasswordLoaded = 0;
         return kFileNotValid;
     }

@@ -34,19 +34,10 @@ void ClearStore(int32_t store) {
 
 // A line read from a file that filled the whole line buffer was longer than
 // any record and has been cut; one with a NUL byte inside would lose what
-// follows the NUL. The reader clears the buffer before each line, so text
-// after the first NUL shows that the line held one.
+// follows the NUL: the reader counts what it stored, NULs included.
 bool FileLineIsDamaged() {
-    const char* line = LineReader.line;
-    const size_t n = strnlen(line, kLineSize + 1);
-    if (n >= static_cast<size_t>(kLineSize)) {
-        return true;
-    }
-    unsigned char after = 0; // no early exit, so that the loop vectorises
-    for (size_t i = n + 1; i < static_cast<size_t>(kLineSize); ++i) {
-        after |= static_cast<unsigned char>(line[i]);
-    }
-    return after != 0;
+    const size_t n = strnlen(LineReader.line, kLineSize + 1);
+    return n >= static_cast<size_t>(kLineSize) || n != static_cast<size_t>(LineReader.lineStored);
 }
 
 bool TextLineIsDamaged(int32_t count) {
@@ -83,8 +74,26 @@ public:
         } else if (format_ == kFormatOut) {
             format = kFormatIntelHex;
         }
-        return CodeFileParseLine(format, store_, address_, base_);
+        // Taken before the parse: the TI-TXT parse consumes the line.
+        const char kind = platform::AsciiLower(LineReader.line[1]);
+        const int32_t count =
+            format == kFormatMotorola ? MotorolaCountRecord(LineReader.line) : -1;
+        const int32_t r = CodeFileParseLine(format, store_, address_, base_);
+        if (r == kLineDone && format == kFormatMotorola) {
+            if (kind == '1' || kind == '2' || kind == '3') {
+                ++dataRecords_;
+            }
+            countClosesFile_ = count >= 0 && static_cast<uint32_t>(count) == (dataRecords_ & 0xFFFF);
+        } else {
+            countClosesFile_ = false;
+        }
+        return r;
     }
+
+    // A Motorola file may close with a count record (S5) instead of an end
+    // record, as SRecord writes files without a start address: it is whole
+    // when that record is its last and counts every data record before it.
+    bool CountClosesFile() const { return countClosesFile_; }
 
 private:
     int32_t format_;
@@ -92,14 +101,39 @@ private:
     int32_t mixedFormat_ = kFormatNone;
     uint32_t address_ = 0;
     uint32_t base_ = 0;
+    uint32_t dataRecords_ = 0;
+    bool countClosesFile_ = false;
 };
+
+// Passes over a UTF-8 byte-order mark at the start of the file: an editor
+// may put one there, and it would hide the first record.
+void SkipByteOrderMark(std::FILE* file) {
+    const long start = std::ftell(file);
+    if (start < 0) {
+        return;
+    }
+    unsigned char head[3] = {};
+    const size_t n = std::fread(head, 1, sizeof head, file);
+    if (n == sizeof head && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) {
+        return;
+    }
+    std::clearerr(file);
+    std::fseek(file, start, SEEK_SET);
+}
+
+// Intel HEX and Motorola files close with an end record; TI-TXT may end
+// without its "q".
+bool NeedsEndRecord(int32_t format) {
+    return format == kFormatMotorola || format == kFormatIntelHex ||
+           format == kFormatIntelOrMotorola || format == kFormatOut;
+}
 
 // True when the load ran to its end record or the end of the input.
 bool LoadLines(int32_t store, int32_t format, std::FILE* file, const std::string& path) {
     if (format == kFormatUbrof) {
         std::string text;
-        if (UbrofFileConvert(path, text) != 1) {
-            return false; // the reader has told what is wrong with the file
+        if (UbrofFileConvert(path, text, CodeLoad.CodeLoadFailure) != 1) {
+            return false;
         }
         text += "\r\nq";
         LineLoader loader(kFormatTiTxt, store);
@@ -118,6 +152,7 @@ bool LoadLines(int32_t store, int32_t format, std::FILE* file, const std::string
     }
     LineLoader loader(format, store);
     LineReaderReset();
+    SkipByteOrderMark(file);
     while (LineReadFromFile('l', file) != 0) {
         const int32_t r = loader.Line(FileLineIsDamaged());
         if (r != kLineDone) {
@@ -125,7 +160,15 @@ bool LoadLines(int32_t store, int32_t format, std::FILE* file, const std::string
         }
     }
     // A read error looks like the end of the file to the line reader.
-    return std::ferror(file) == 0;
+    if (std::ferror(file) != 0) {
+        return false;
+    }
+    if (NeedsEndRecord(format) && !loader.CountClosesFile()) {
+        // The rest of the file, and with it code, may be missing.
+        CodeLoad.CodeLoadFailure = kCodeFileCutShort;
+        return false;
+    }
+    return true;
 }
 
 // What a kept load may change in its store, to be put back when the load
@@ -222,6 +265,7 @@ int32_t CodeFileLoad(int32_t target, int32_t format, std::FILE* file, const std:
     }
     CodeLoad.CodeLoadWarnings = CodeLoadWarningFlags{};
     CodeLoad.CodeLoadReport = kCodeLoadReportHead;
+    CodeLoad.CodeLoadFailure.clear();
 
     const bool loaded =
         format >= kFormatTiTxt && format <= kFormatOut && LoadLines(store, format, file, path);

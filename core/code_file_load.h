@@ -22,10 +22,13 @@ int32_t CodeFileFormatFromExt(std::string_view extension);
 // CodeLoadReport, parses line by line until the end record or the end of the
 // file. Format 5 picks Intel HEX or Motorola per line; format 6 reads the
 // Intel HEX file that OutFileConvertToHex made. Returns 1 when loaded, 0 when
-// a line was bad, the file could not be read or converted, or the format is
-// not 1..6; on 0 the store is left empty, so a partial image is never
-// programmed; with kStoreKeep it is left exactly as it was before the load.
-// The line reader is reset here.
+// a line was bad, the file could not be read or converted, an Intel HEX or
+// Motorola file ended without its end record, or the format is not 1..6; on
+// 0 the store is left empty, so a partial image is never programmed; with
+// kStoreKeep it is left exactly as it was before the load. CodeLoadFailure
+// then says why when there is more to say than a bad line (the UBROF
+// reader's message, kCodeFileCutShort). A UTF-8 byte-order mark at the start
+// of a text file is passed over. The line reader is reset here.
 int32_t CodeFileLoad(int32_t target, int32_t format, std::FILE* file, const std::string& path);
 
 // Adds the raw bytes of the open file to the store of mode from start on

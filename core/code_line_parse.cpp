@@ -5,15 +5,59 @@
 #include "core/number_parse.h"
 #include "platform/ascii.h"
 
+#include <array>
 #include <cstring>
 
 namespace core {
 
 namespace {
 
+// The value of each character as a hex digit, -1 for the others: the
+// parsers look up every character of a file.
+constexpr std::array<int8_t, 256> kHexValue = [] {
+    std::array<int8_t, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        table[static_cast<size_t>(c)] = static_cast<int8_t>(
+            c >= '0' && c <= '9'   ? c - '0'
+            : c >= 'a' && c <= 'f' ? c - 'a' + 10
+            : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                   : -1);
+    }
+    return table;
+}();
+
+inline int32_t HexValue(char c) {
+    return kHexValue[static_cast<unsigned char>(c)];
+}
+
+// The hex byte of the two characters at text, or -1.
+inline int32_t HexByte(const char* text) {
+    const int32_t hi = HexValue(text[0]);
+    if (hi < 0) {
+        return -1; // also stops before reading past a NUL
+    }
+    const int32_t lo = HexValue(text[1]);
+    return lo < 0 ? -1 : hi * 16 + lo;
+}
+
+// What the line reader takes for a separator.
+inline bool IsSeparator(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == ',' || c == '=';
+}
+
+// The characters that end a TI-TXT token: the end of the line, a comment,
+// a separator.
+constexpr std::array<bool, 256> kEndsToken = [] {
+    std::array<bool, 256> table{};
+    for (const char c : {'\0', ';', ' ', '\t', '\v', '\f', '\r', ',', '='}) {
+        table[static_cast<unsigned char>(c)] = true;
+    }
+    return table;
+}();
+
 // The hex byte at line[at], or -1 when the line ends before the pair.
 int32_t ByteAt(const char* line, size_t length, size_t at) {
-    return at + 2 <= length ? TextParseHexByte(line + at) : -1;
+    return at + 2 <= length ? HexByte(line + at) : -1;
 }
 
 // The longest record: a count byte of 255 plus the bytes around the data.
@@ -28,7 +72,7 @@ bool DecodePairs(const char* line, size_t length, size_t from, size_t pairs, uin
     }
     sum = 0;
     for (size_t i = 0; i < pairs; ++i) {
-        const int32_t b = TextParseHexByte(line + from + 2 * i);
+        const int32_t b = HexByte(line + from + 2 * i);
         if (b < 0) {
             return false;
         }
@@ -52,15 +96,41 @@ uint32_t BigEndian(const uint8_t* bytes, size_t n) {
 // comment.
 size_t TokenLength(const char* text) {
     size_t n = 0;
-    while (text[n] != '\0' && text[n] != ';' && !IsLineSeparator(text[n])) {
+    while (!kEndsToken[static_cast<unsigned char>(text[n])]) {
         ++n;
     }
     return n;
 }
 
+// Only blanks may follow a record: a second record glued to the first, or
+// the rest of a longer one, would otherwise be dropped without a word.
+bool OnlyBlanksFrom(const char* line, size_t length, size_t from) {
+    for (size_t i = from; i < length; ++i) {
+        const char c = line[i];
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\v' && c != '\f') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The most hex digits of a 32-bit address.
+constexpr size_t kMaxAddressDigits = 8;
+
 int32_t ParseTiTxt(int32_t mode, uint32_t& address) {
     char* line = LineReader.line;
     if (line[0] == '@') {
+        // "@xyz" or "@0x1100" is no address: reading it as 0 would send the
+        // bytes after it outside the flash with no more than a warning.
+        const size_t digits = TokenLength(line + 1);
+        if (digits == 0 || digits > kMaxAddressDigits) {
+            return kLineBad;
+        }
+        for (size_t i = 1; i <= digits; ++i) {
+            if (HexValue(line[i]) < 0) {
+                return kLineBad;
+            }
+        }
         address = TextParseHex(line + 1);
         // An address line only sets the address: bytes after it would be
         // lost without a word.
@@ -69,17 +139,26 @@ int32_t ParseTiTxt(int32_t mode, uint32_t& address) {
     if (line[0] == 'q' || line[0] == 'Q') {
         return kLineEndRecord;
     }
-    int32_t left = static_cast<int32_t>(std::strlen(line));
-    while (left > 0) {
+    // Token by token in place: the line starts at its first token, and a
+    // token ends at a separator, a comment or the end of the line.
+    const char* p = line;
+    while (*p != '\0') {
         // "0102" is not two bytes, and storing its first one would drop
         // the second.
-        const int32_t b = TokenLength(line) == 2 ? TextParseHexByte(line) : -1;
+        const size_t n = TokenLength(p);
+        const int32_t b = n == 2 ? HexByte(p) : -1;
         if (b < 0) {
             return kLineBad;
         }
         CodeImagePutByte(mode, static_cast<uint8_t>(b), address);
         ++address;
-        left = LineNextToken(1);
+        p += n;
+        while (IsSeparator(*p)) {
+            ++p;
+        }
+        if (*p == ';' || *p == '#') {
+            break; // the rest of the line is a comment
+        }
     }
     return kLineDone;
 }
@@ -91,26 +170,29 @@ int32_t ParseMotorola(int32_t mode, uint32_t& address) {
         return kLineBad;
     }
     size_t addressBytes;
+    bool end = false;
     switch (line[1]) {
     case '0':
     case '5':
         return kLineDone;
-    case '7':
-    case '8':
-    case '9':
-        return kLineEndRecord;
     case '1':
+    case '9':
         addressBytes = 2;
         break;
     case '2':
+    case '8':
         addressBytes = 3;
         break;
     case '3':
+    case '7':
         addressBytes = 4;
         break;
     default:
         return kLineBad;
     }
+    // The end record is checked like any record: one glued to the front of
+    // a data record must not end the file there.
+    end = line[1] >= '7';
     const int32_t count = ByteAt(line, length, 2);
     if (count < 0 || static_cast<size_t>(count) < addressBytes + 1) {
         return kLineBad;
@@ -119,8 +201,12 @@ int32_t ParseMotorola(int32_t mode, uint32_t& address) {
     uint8_t bytes[kMaxRecordBytes];
     uint32_t sum;
     if (!DecodePairs(line, length, 4, static_cast<size_t>(count), bytes, sum) ||
-        ((sum + static_cast<uint32_t>(count)) & 0xFF) != 0xFF) {
+        ((sum + static_cast<uint32_t>(count)) & 0xFF) != 0xFF ||
+        !OnlyBlanksFrom(line, length, 4 + 2 * static_cast<size_t>(count))) {
         return kLineBad;
+    }
+    if (end) {
+        return kLineEndRecord;
     }
     uint32_t at = BigEndian(bytes, addressBytes);
     const size_t dataBytes = static_cast<size_t>(count) - addressBytes - 1;
@@ -132,34 +218,19 @@ int32_t ParseMotorola(int32_t mode, uint32_t& address) {
     return kLineDone;
 }
 
-bool IsIntelEndRecord(const char* line, size_t length) {
-    static const char kEnd[] = ":00000001ff";
-    if (length < sizeof kEnd - 1) {
-        return false;
-    }
-    for (size_t i = 0; i < sizeof kEnd - 1; ++i) {
-        if (platform::AsciiLower(line[i]) != kEnd[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 int32_t ParseIntel(int32_t mode, uint32_t& address, uint32_t& base) {
     const char* line = LineReader.line;
     if (line[0] != ':') {
         return kLineDone;
     }
     const size_t length = std::strlen(line);
-    if (IsIntelEndRecord(line, length)) {
-        return kLineEndRecord;
-    }
     const int32_t count = ByteAt(line, length, 1);
-    // Count, address high and low, type, data, checksum.
+    // Count, address high and low, type, data, checksum; the end record
+    // ":00000001FF" is one of them, and like them a whole line.
     uint8_t bytes[kMaxRecordBytes];
     uint32_t sum;
     if (count < 0 || !DecodePairs(line, length, 1, static_cast<size_t>(count) + 5, bytes, sum) ||
-        sum != 0) {
+        sum != 0 || !OnlyBlanksFrom(line, length, 1 + 2 * (static_cast<size_t>(count) + 5))) {
         return kLineBad;
     }
     const uint32_t field = BigEndian(bytes + 1, 2);
@@ -192,6 +263,20 @@ int32_t ParseIntel(int32_t mode, uint32_t& address, uint32_t& base) {
 }
 
 } // namespace
+
+int32_t MotorolaCountRecord(const char* line) {
+    const size_t length = std::strlen(line);
+    if (length < 2 || platform::AsciiLower(line[0]) != 's' || line[1] != '5') {
+        return -1;
+    }
+    uint8_t bytes[kMaxRecordBytes];
+    uint32_t sum;
+    if (ByteAt(line, length, 2) != 3 || !DecodePairs(line, length, 4, 3, bytes, sum) ||
+        ((sum + 3) & 0xFF) != 0xFF || !OnlyBlanksFrom(line, length, 10)) {
+        return -1;
+    }
+    return static_cast<int32_t>(BigEndian(bytes, 2));
+}
 
 int32_t CodeFileParseLine(int32_t format, int32_t mode, uint32_t& address, uint32_t& base) {
     switch (format) {

@@ -24,8 +24,14 @@ inline constexpr int32_t kLineBad = -1;
 // and stores its bytes with CodeImagePutByte(mode, ...). address is the
 // running TI-TXT address, base the Intel extended base; both carry over from
 // line to line. Returns kLineDone, kLineEndRecord, or kLineBad for a bad hex
-// digit, a bad checksum, a record shorter than its count says or an unknown
-// S-record type. The TI-TXT parse consumes the line token by token.
+// digit, a bad checksum, a record shorter than its count says, anything but
+// blanks after an Intel or Motorola record's checksum (end records included),
+// an unknown S-record type or a TI-TXT "@" line whose address is not 1 to 8
+// hex digits.
 int32_t CodeFileParseLine(int32_t format, int32_t mode, uint32_t& address, uint32_t& base);
+
+// The count of a well-formed S5 line (the number of S1/S2/S3 records before
+// it), or -1 when the line is no such record.
+int32_t MotorolaCountRecord(const char* line);
 
 } // namespace core

@@ -18,6 +18,7 @@ void CodeLoadState::Reset() {
     CodeFileFormat = 0;
     CodeLoadWarnings = CodeLoadWarningFlags{};
     CodeLoadReport.clear();
+    CodeLoadFailure.clear();
     TOOL1_filename.clear();
 }
 

@@ -55,6 +55,21 @@ int32_t LineReadFromFile(int32_t mode, std::FILE* file) {
     LineReaderState& r = LineReader;
     std::memset(r.line, 0, sizeof r.line);
     int32_t count = 0;
+    // Every character of a code file passes here: the fold is chosen once.
+    const int32_t fold = mode & 0xFF;
+    const bool lower = fold == 'L' || fold == 'l';
+    const bool upper = fold == 'U' || fold == 'u';
+    const auto folded = [lower, upper](char ch) {
+        const unsigned char u = static_cast<unsigned char>(ch);
+        if (lower && static_cast<unsigned>(u - 'A') < 26u) {
+            return static_cast<char>(u + ('a' - 'A'));
+        }
+        if (upper && static_cast<unsigned>(u - 'a') < 26u) {
+            return static_cast<char>(u - ('a' - 'A'));
+        }
+        return ch;
+    };
+    r.lineStored = 0;
     while (count < kLineSize) {
         if (r.blockPos <= 0 || r.blockPos >= kLineSize) {
             r.blockPos = 0;
@@ -67,27 +82,39 @@ int32_t LineReadFromFile(int32_t mode, std::FILE* file) {
             // later call asks the file again instead of walking the block.
             r.blockFill = 0;
             r.blockPos = 0;
+            r.lineStored = count;
             return count;
         }
-        const char ch = r.block[r.blockPos++];
-        if (r.blockPos >= r.blockFill) {
-            r.blockPos = 0;
-        }
-        if (IsLineEnd(ch)) {
-            if (count == 0) {
-                continue; // blank lines are skipped
+        // The rest of the block, up to the line end; a block used up is
+        // read anew (blockPos 0).
+        const int32_t fill = r.blockFill;
+        int32_t pos = r.blockPos;
+        bool ended = false;
+        while (pos < fill && count < kLineSize) {
+            const char ch = r.block[pos++];
+            if (IsLineEnd(ch)) {
+                if (count == 0) {
+                    continue; // blank lines are skipped
+                }
+                ended = true;
+                break;
             }
+            const char c = folded(ch);
+            if (c == '\t') {
+                do {
+                    r.line[count++] = ' ';
+                } while (count % 8 != 0 && count < kLineSize);
+            } else {
+                r.line[count++] = c;
+            }
+        }
+        r.blockPos = pos >= fill ? 0 : pos;
+        if (ended) {
+            r.lineStored = count;
             return r.blockFill;
         }
-        const char c = FoldCase(mode, ch);
-        if (c == '\t') {
-            do {
-                r.line[count++] = ' ';
-            } while (count % 8 != 0 && count < kLineSize);
-        } else {
-            r.line[count++] = c;
-        }
     }
+    r.lineStored = count;
     return count; // the line reached 1024 characters; the rest comes next
 }
 

@@ -17,6 +17,7 @@ struct LineReaderState {
     int32_t blockPos;         // next index in block; 0 = read a new block first
     int32_t blockFill;        // valid bytes in block (0 = end of file reached)
     int32_t textPos;          // read position in an in-memory text; callers set it to 0 first
+    int32_t lineStored;       // characters LineReadFromFile stored in line (a NUL among them too)
 
     void Reset(); // everything zero
 };

@@ -110,8 +110,15 @@ int32_t CodeFileReadAndReport(int32_t mode, const std::string& path) {
                       static_cast<unsigned>(used), used);
         ReportAppend(line);
         if (r != 1) {
+            // The reason, when the file gives one beyond a bad line (the
+            // UBROF reader's message, a file cut short), goes under it.
+            const std::string& why = core::CodeLoad.CodeLoadFailure;
+            if (!why.empty()) {
+                ReportAppend("   " + why + "\r\n");
+            }
             TimedMessageBox("The Code File \r\n\r\n" + display +
-                                " \r\n\r\nis invalid. Reading terminated !!",
+                                " \r\n\r\nis invalid. Reading terminated !!" +
+                                (why.empty() ? "" : "\r\n\r\n" + why),
                             "Error", kErrorBox);
         }
         if (mode != kCodeReadProgram) {

@@ -8,8 +8,42 @@ CfiCommonBlock::CfiCommonBlock(CountedHandle<CfiNamesBlock> names, uint32_t flag
     : names_(std::move(names)), flags_(flags),
       initialRules_(std::make_unique<CfiRuleRecorder>(names_)) {}
 
-void CfiCommonBlock::ReplayInitialRules(CfiInstructionSink& sink) const {
+void CfiCommonBlock::SetDefaults(uint32_t from, uint32_t to, bool sameValue) {
+    defaultFrom_ = from;
+    defaultTo_ = to > from ? to : from;
+    defaultKind_ = sameValue ? 3 : 2;
+}
+
+void CfiCommonBlock::ReplayOwnRules(CfiInstructionSink& sink) const {
+    for (uint32_t r = defaultFrom_; r < defaultTo_; ++r) {
+        if (defaultKind_ == 3) {
+            sink.SameValue(r);
+        } else {
+            sink.Undefined(r);
+        }
+    }
     CfiRuleReplay(*initialRules_).OneRow(sink);
+}
+
+void CfiCommonBlock::ReplayInitialRules(CfiInstructionSink& sink) const {
+    ReplayOwnRules(sink);
+}
+
+const std::shared_ptr<const CfiInitialState>& CfiCommonBlock::InitialState() const {
+    if (!initialState_) {
+        CfiFrameStateBuilder state(*names_);
+        if (const std::shared_ptr<const CfiInitialState> start = StartState()) {
+            state.Start(start);
+        }
+        if (defaultFrom_ < defaultTo_) {
+            CfiRule rule;
+            rule.kind = defaultKind_;
+            state.SetDefaults(defaultFrom_, defaultTo_, rule);
+        }
+        CfiRuleReplay(*initialRules_).OneRow(state);
+        initialState_ = state.Freeze();
+    }
+    return initialState_;
 }
 
 std::strong_ordering Compare(const CfiCommonBlock& a, const CfiCommonBlock& b) {
@@ -32,6 +66,15 @@ std::strong_ordering Compare(const CfiCommonBlock& a, const CfiCommonBlock& b) {
         return c;
     }
     if (auto c = a.flags_ <=> b.flags_; c != 0) {
+        return c;
+    }
+    if (auto c = a.defaultFrom_ <=> b.defaultFrom_; c != 0) {
+        return c;
+    }
+    if (auto c = a.defaultTo_ <=> b.defaultTo_; c != 0) {
+        return c;
+    }
+    if (auto c = a.defaultKind_ <=> b.defaultKind_; c != 0) {
         return c;
     }
     if (a.IsDerived()) {
@@ -74,5 +117,5 @@ CfiDerivedCommonBlock::CfiDerivedCommonBlock(CountedHandle<CfiCommonBlock> base,
 
 void CfiDerivedCommonBlock::ReplayInitialRules(CfiInstructionSink& sink) const {
     base_->ReplayInitialRules(sink);
-    CfiCommonBlock::ReplayInitialRules(sink);
+    ReplayOwnRules(sink);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "ubrof/cfi_frame_state.h"
 #include "ubrof/cfi_names.h"
 #include "ubrof/cfi_rule_stream.h"
 #include "ubrof/counted.h"
@@ -33,17 +34,34 @@ public:
     // The block's own initial instructions (after the defaults it gives).
     CfiRuleRecorder& InitialRules() { return *initialRules_; }
     const CfiRuleRecorder& InitialRules() const { return *initialRules_; }
-    // Plays the initial rules (a derived block's base first) into the sink
+    // Resources from..to (exclusive) start with the rule before the initial
+    // instructions: same value or undefined. Kept as a range, not a rule per
+    // resource, however many resources the names block has.
+    void SetDefaults(uint32_t from, uint32_t to, bool sameValue);
+    // Plays the initial rules (a derived block's base first, then the
+    // defaults one resource at a time, then the instructions) into the sink
     // as one row; a second row is a format error.
     virtual void ReplayInitialRules(CfiInstructionSink& sink) const;
+    // The rules the data blocks start from, built on first use and then
+    // shared by all of them; a second row is a format error.
+    const std::shared_ptr<const CfiInitialState>& InitialState() const;
 
     // By every field and the recorded rules; names blocks by identity.
     friend std::strong_ordering Compare(const CfiCommonBlock& a, const CfiCommonBlock& b);
+
+protected:
+    // The state this block's own rules start from: none, or the base's.
+    virtual std::shared_ptr<const CfiInitialState> StartState() const { return nullptr; }
+    void ReplayOwnRules(CfiInstructionSink& sink) const;
 
 private:
     CountedHandle<CfiNamesBlock> names_;
     uint32_t flags_;
     std::unique_ptr<CfiRuleRecorder> initialRules_;
+    uint32_t defaultFrom_ = 0;
+    uint32_t defaultTo_ = 0;
+    int defaultKind_ = 0; // 0 none, 2 undefined, 3 same value
+    mutable std::shared_ptr<const CfiInitialState> initialState_;
 };
 
 class CfiPlainCommonBlock : public CfiCommonBlock {
@@ -81,6 +99,11 @@ public:
     int ChainDepth() const override { return depth_; }
     const CfiCommonBlock& Base() const { return *base_; }
     void ReplayInitialRules(CfiInstructionSink& sink) const override;
+
+protected:
+    std::shared_ptr<const CfiInitialState> StartState() const override {
+        return base_->InitialState();
+    }
 
 private:
     CountedHandle<CfiCommonBlock> base_;

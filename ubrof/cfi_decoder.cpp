@@ -15,8 +15,7 @@ CfiInstructionDecoder::CfiInstructionDecoder(const uint8_t* instructions, size_t
     : instructions_(instructions), size_(size), common_(common), codeAlignment_(codeAlignment),
       dataAlignment_(dataAlignment), names_(names), sink_(sink) {
     if (common_ != nullptr) {
-        initial_ = std::make_unique<CfiFrameStateBuilder>(common_->Names());
-        common_->ReplayInitialRules(*initial_);
+        initial_ = common_->InitialState();
     }
 }
 

@@ -43,7 +43,7 @@ private:
     const CfiNamesBlock& names_;
     CfiInstructionSink& sink_;
     // The COMMON block's initial rules, when there is one.
-    std::unique_ptr<CfiFrameStateBuilder> initial_;
+    std::shared_ptr<const CfiInitialState> initial_;
     std::map<uint32_t, Cfa> cfa_;
     uint32_t location_ = 0;
 };

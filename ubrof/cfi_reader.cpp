@@ -24,6 +24,17 @@ struct CommonLess {
     }
 };
 
+// Resources one names block may number. Real targets have a few dozen;
+// the cap keeps a crafted block from making every table that follows it
+// large.
+constexpr uint32_t kMaxResources = 65536;
+
+void CheckResourceCount(uint64_t count) {
+    if (count > kMaxResources) {
+        UbrofFatal("Too many CFI resources: " + std::to_string(count));
+    }
+}
+
 // A one-byte length and that many bytes of text.
 std::string Text(RecordCursor& in) {
     return in.String8();
@@ -50,14 +61,7 @@ void DecodeInitialRules(RecordCursor& in, CfiCommonBlock& common, uint32_t first
     CfiFrameStateBuilder state(names);
     CfiRowRecorder row(common.InitialRules(), state);
     if (giveDefaults) {
-        const bool same = (common.Flags() & 2) != 0;
-        for (uint32_t r = firstDefault; r < names.ResourceCount(); ++r) {
-            if (same) {
-                row.SameValue(r);
-            } else {
-                row.Undefined(r);
-            }
-        }
+        common.SetDefaults(firstDefault, names.ResourceCount(), (common.Flags() & 2) != 0);
     }
     const std::vector<uint8_t> instructions = in.Rest();
     CfiInstructionDecoder(instructions.data(), instructions.size(), nullptr, common.CodeAlignment(),
@@ -125,6 +129,7 @@ void OgUbrofCfi::Impl::ReadNames(RecordCursor& in) {
     const std::vector<CfiFrame> frames = ReadFrames(in);
     CountedHandle<CfiNamesBlock> block(new CfiNamesBlock());
     const uint32_t count = in.Uleb();
+    CheckResourceCount(count);
     for (uint32_t i = 0; i < count; ++i) {
         CfiResource resource;
         resource.name = Text(in);
@@ -161,6 +166,7 @@ void OgUbrofCfi::Impl::ReadVersionedNames(RecordCursor& in) {
     CountedHandle<CfiNamesBlock> block(new CfiNamesBlock());
     const std::vector<CfiFrame> frames = ReadFrames(in);
     const uint32_t count = in.Uleb();
+    CheckResourceCount(count);
     const std::vector<bool> flags = Flags(in, count);
     const uint32_t virtuals = in.Uleb();
     std::vector<uint32_t> virtualNumbers;
@@ -260,8 +266,9 @@ CountedHandle<CfiDataBlock> OgUbrofCfi::Impl::ReadData(RecordCursor& in, bool wi
         }
     }
     const CfiCommonBlock& c = data->Common();
-    // The rows start from the COMMON block's initial rules (one row only).
-    c.ReplayInitialRules(data->State());
+    // The rows start from the COMMON block's initial rules (one row only),
+    // shared with every other data block of that COMMON block.
+    data->State().Start(c.InitialState());
     CfiRowRecorder row(data->Rows(), data->State());
     const std::vector<uint8_t> instructions = in.Rest();
     CfiInstructionDecoder(instructions.data(), instructions.size(), &c, c.CodeAlignment(),

@@ -20,6 +20,8 @@
 class UbrofCollector {
 public:
     using Body = std::vector<uint8_t>;
+    // Call-frame records one file may hold.
+    static constexpr unsigned kMaxCallFrameRecords = 1000000;
 
     void AddModule(const std::string& name);
     // A data block is kept under the address; a later one there replaces it.
@@ -43,6 +45,7 @@ public:
     const ReadOperationPool& ReadOperations() const { return readOperations_; }
 
 private:
+    unsigned callFrameRecords_ = 0;
     std::vector<std::string> moduleNames_;
     OgUbrofCfi cfi_;
     StatementCommonTable statementCommons_;

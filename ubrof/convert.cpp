@@ -10,14 +10,21 @@
 #include "ubrof/record_reader.h"
 #include "ubrof/titxt_handler.h"
 
-int32_t UbrofFileConvert(const std::string& path, std::string& out) {
+int32_t UbrofFileConvert(const std::string& path, std::string& out, std::string& reason) {
+    reason.clear();
     try {
         UbrofToTiTxt(path, out);
-    } catch (const UbrofFormatError&) {
+    } catch (const UbrofFormatError& error) {
         out.clear();
+        reason = error.what();
         return 0;
     }
     return 1;
+}
+
+int32_t UbrofFileConvert(const std::string& path, std::string& out) {
+    std::string reason;
+    return UbrofFileConvert(path, out, reason);
 }
 
 void UbrofToTiTxt(const std::string& path, std::string& out) {

@@ -4,8 +4,6 @@
 #include <cstdio>
 
 void UbrofFatal(const std::string& message) {
-    std::fwrite(message.data(), 1, message.size(), stderr);
-    std::fflush(stderr);
     throw UbrofFormatError(message);
 }
 

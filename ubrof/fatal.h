@@ -3,16 +3,16 @@
 #include <stdexcept>
 #include <string>
 
-// A format error in a UBROF file. The message has already gone to standard
-// error when this is raised; UbrofFileConvert catches it so that a bad file
-// never ends the process that loads it.
+// A format error in a UBROF file, with the reader's message as its what().
+// UbrofFileConvert catches it and hands the message to its caller, so that a
+// bad file never ends the process that loads it and the operator sees why.
 class UbrofFormatError : public std::runtime_error {
 public:
     explicit UbrofFormatError(const std::string& message) : std::runtime_error(message) {}
 };
 
-// Writes the message to standard error as it stands (no newline added) and
-// raises UbrofFormatError.
+// Raises UbrofFormatError with the message. Nothing goes to standard error:
+// the reader runs inside the operator's program and the customer's library.
 [[noreturn]] void UbrofFatal(const std::string& message);
 
 // Does nothing when the condition holds; otherwise formats the message with

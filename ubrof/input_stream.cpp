@@ -70,6 +70,24 @@ UbrofInputStream::int_type UbrofInputStream::uflow() {
     return Fetch();
 }
 
+std::streamsize UbrofInputStream::xsgetn(char_type* s, std::streamsize n) {
+    std::streamsize got = 0;
+    if (n > 0 && gptr() < egptr()) {
+        // The byte a reader peeked at is already in the checksum.
+        s[got++] = *gptr();
+        setg(nullptr, nullptr, nullptr);
+    }
+    if (below_ == nullptr || got >= n) {
+        return got;
+    }
+    const std::streamsize more = below_->sgetn(s + got, n - got);
+    for (std::streamsize i = 0; i < more; ++i) {
+        checksum_.Update(static_cast<uint8_t>(s[got + i]));
+    }
+    position_ += more;
+    return got + more;
+}
+
 std::streamsize UbrofInputStream::showmanyc() {
     const int64_t left = BytesLeft();
     if (left < 0) {

@@ -24,11 +24,15 @@ public:
 
     // Bytes not yet taken from the buffer below, or -1 when it cannot tell.
     int64_t BytesLeft() const;
+    // Offset in the file of the next byte the reader will take.
+    int64_t Position() const { return position_ - (gptr() < egptr() ? 1 : 0); }
 
 protected:
     int_type underflow() override;
     int_type uflow() override;
     std::streamsize showmanyc() override;
+    // A run of bytes at once, each through the checksum as one at a time.
+    std::streamsize xsgetn(char_type* s, std::streamsize n) override;
     int_type overflow(int_type ch) override;
     pos_type seekoff(off_type off, std::ios_base::seekdir dir,
                      std::ios_base::openmode which) override;

@@ -8,7 +8,9 @@
 namespace UbrofReadHelpers {
 
 uint8_t Byte(std::istream& in) {
-    const std::istream::int_type c = in.get();
+    // Straight from the buffer: a sentry per byte would cost more than the
+    // byte's checksum.
+    const std::istream::int_type c = in.rdbuf()->sbumpc();
     if (c == std::istream::traits_type::eof()) {
         UbrofFatal(kUbrofUnexpectedEnd);
     }
@@ -63,22 +65,44 @@ std::string String16(std::istream& in) {
     return Text(in, U16(in));
 }
 
+namespace {
+
+// Appends count bytes of the stream to bytes, a block at a time; a stream
+// that ends first is a format error.
+void Append(std::istream& in, uint64_t count, std::vector<uint8_t>& bytes, bool keep) {
+    constexpr uint64_t kBlock = 4096;
+    uint8_t scratch[kBlock];
+    while (count > 0) {
+        const uint64_t n = std::min(count, kBlock);
+        uint8_t* to = scratch;
+        if (keep) {
+            bytes.resize(bytes.size() + n);
+            to = bytes.data() + bytes.size() - n;
+        }
+        const std::streamsize got =
+            in.rdbuf()->sgetn(reinterpret_cast<char*>(to), static_cast<std::streamsize>(n));
+        if (got != static_cast<std::streamsize>(n)) {
+            UbrofFatal(kUbrofUnexpectedEnd);
+        }
+        count -= n;
+    }
+}
+
+} // namespace
+
 std::vector<uint8_t> Bytes(std::istream& in, uint32_t count) {
     CheckLeft(in, count);
     std::vector<uint8_t> bytes;
     // When the stream cannot tell its size the vector grows as bytes arrive.
     bytes.reserve(in.rdbuf()->in_avail() > 0 ? count : std::min<uint32_t>(count, 4096));
-    for (uint32_t i = 0; i < count; ++i) {
-        bytes.push_back(Byte(in));
-    }
+    Append(in, count, bytes, true);
     return bytes;
 }
 
 void Skip(std::istream& in, uint64_t count) {
     CheckLeft(in, count);
-    for (uint64_t i = 0; i < count; ++i) {
-        Byte(in);
-    }
+    std::vector<uint8_t> none;
+    Append(in, count, none, false);
 }
 
 std::vector<uint8_t> Body(std::istream& in) {

@@ -48,14 +48,12 @@ uint32_t UbrofRecordReader::Index() {
 }
 
 bool UbrofRecordReader::ReadRecord() {
-    const std::istream::int_type c = in_.get();
+    const int64_t at = stream_.Position();
+    const std::istream::int_type c = stream_.sbumpc();
     if (c == std::istream::traits_type::eof()) {
-        // The end of the file between records is the normal end, unless the
-        // file still says it holds bytes that could not be read.
-        if (stream_.BytesLeft() > 0) {
-            UbrofFatal(kUbrofUnexpectedEnd);
-        }
-        return false;
+        // A whole file ends with its end tag: one that stops between records
+        // has been cut short, and what is missing may be code.
+        UbrofFatal(kUbrofUnexpectedEnd);
     }
     const uint8_t tag = static_cast<uint8_t>(c);
     switch (tag) {
@@ -77,10 +75,10 @@ bool UbrofRecordReader::ReadRecord() {
     }
     case kChecksumWithPrefix:
         helpers::Skip(in_, 6);
-        ReadChecksum();
+        ReadChecksum(at);
         break;
     case kChecksum:
-        ReadChecksum();
+        ReadChecksum(at);
         break;
     case kEmpty:
         break;
@@ -154,10 +152,14 @@ bool UbrofRecordReader::ReadRecord() {
     return true;
 }
 
-void UbrofRecordReader::ReadChecksum() {
-    // The checksum covers every byte up to here, this record's tag included.
+void UbrofRecordReader::ReadChecksum(int64_t at) {
+    // The checksum covers every byte since the last checksum record, this
+    // record's tag (and prefix) included. A byte changed anywhere in between
+    // would otherwise go into the image unnoticed.
     const uint16_t computed = stream_.Checksum().Value();
     const uint16_t stored = helpers::U16(in_);
+    UbrofCheck(computed == stored, "UBROF checksum error at offset %lld",
+               static_cast<long long>(at));
     stream_.Checksum().Reset();
     handler_.OnChecksum(computed, stored);
 }

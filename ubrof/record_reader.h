@@ -16,7 +16,9 @@ public:
     // reader.
     UbrofRecordReader(UbrofInputStream& stream, UbrofRecordHandler& handler);
 
-    // One record; false at the end of the file or at tag 0xFF.
+    // One record; false at the end tag 0xFF. The end of the file anywhere
+    // else, and a checksum record that does not match the bytes before it,
+    // are format errors.
     bool ReadRecord();
 
     const TaggedAddress& CurrentAddress() const { return address_; }
@@ -29,7 +31,8 @@ private:
     void ReadVersion();
     void ReadTType();
     void ReadDeclared(uint8_t tag);
-    void ReadChecksum();
+    // at: the offset of the record's tag in the file.
+    void ReadChecksum(int64_t at);
     uint32_t Index();
     // The fewest bytes an index takes with the current width.
     unsigned MinIndexBytes() const { return indexWidth_ == 1 ? 1 : 2; }

@@ -27,14 +27,20 @@ void UbrofTiTxtHandler::OnAddress(const TaggedAddress& address) {
 }
 
 void UbrofTiTxtHandler::OnData(const std::vector<uint8_t>& bytes, const TaggedAddress&) {
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const char value[3] = {kHexDigits[bytes[i] >> 4], kHexDigits[bytes[i] & 0xF],
-                               i % 16 == 15 ? '\n' : ' '};
-        out_.append(value, sizeof value);
+    // The record's text is sized first and written in place.
+    const size_t n = bytes.size();
+    const size_t start = out_.size();
+    out_.resize(start + 3 * n + 1 + (n % 16 != 0 ? 1 : 0));
+    char* p = out_.data() + start;
+    for (size_t i = 0; i < n; ++i) {
+        p[0] = kHexDigits[bytes[i] >> 4];
+        p[1] = kHexDigits[bytes[i] & 0xF];
+        p[2] = i % 16 == 15 ? '\n' : ' ';
+        p += 3;
     }
-    out_ += '\n';
-    if (bytes.size() % 16 != 0) {
-        out_ += '\n';
+    *p++ = '\n';
+    if (n % 16 != 0) {
+        *p = '\n';
     }
 }
 

@@ -2,6 +2,9 @@
 // report lines, and the one flag that says there is code to program.
 
 #include "core/code_image.h"
+#include "core/code_store.h"
+
+#include <tuple>
 #include "tests/api/api_fixture.h"
 
 namespace api_test {
@@ -47,6 +50,28 @@ TEST_F(CodeFilesTest, CodeFileResultsAndLines) {
         EXPECT_EQ(TakeReport(), c.report) << c.path << c.format;
     }
     EXPECT_EQ(F_ReadCodeFile(1, nullptr), 8);
+}
+
+// A refused file tells why under the verdict: the UBROF reader's message,
+// or the cut of a file without its end record; nothing goes to stderr.
+TEST_F(CodeFilesTest, TheReasonAFileWasRefusedIsInTheReport) {
+    // Address 0x1000, one byte, a checksum record that does not match, end.
+    const std::string d43 = File("bad.d43", std::string("\x51\x00\x00\x00\x10\x00\x39\x01\xAA"
+                                                        "\x3F\x12\x34\xFF",
+                                                        13));
+    const std::string cut = File("cut.hex", ":021100001234A7\r\n");
+    const std::string reading = "Reading Code File ........................";
+    const std::string notValid = "   This in not a valid Code File\r\n";
+    for (const auto& [format, path, why] :
+         {std::tuple{4, d43, std::string("UBROF checksum error at offset 9")},
+          std::tuple{3, cut, std::string(core::kCodeFileCutShort)}}) {
+        TakeReport();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(F_ReadCodeFile(format, path.c_str()), 0x200) << path;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(core::Images.CodeImageHasData, 0);
+        EXPECT_EQ(TakeReport(), reading + "...\t failed\r\n" + notValid + "   " + why + "\r\n");
+    }
 }
 
 TEST_F(CodeFilesTest, AFileWithoutBytesIsNoCode) {

@@ -61,16 +61,16 @@ TEST_F(CodeFileLoadTest, IntelHexFiles) {
          ":020000021000EC\n:020010001122BB\n:00000001FF\n", 1, BytesAt(0x10010, {0x11, 0x22})},
         {"type 04 records", "a.hex",
          ":020000040001F9\n:02FFFE00A1B2AE\n:020000040004F6\n:02000000C3D467\n"
-         ":020000040000FA\n:01100000559A\n",
+         ":020000040000FA\n:01100000559A\n:00000001FF\n",
          1,
          Merge(Merge(BytesAt(0x1FFFE, {0xA1, 0xB2}), BytesAt(0x40000, {0xC3, 0xD4})),
                BytesAt(0x1000, {0x55}))},
-        {"lines without ':' are ignored", "a.hex", "junk\n:01100000559A\n", 1,
+        {"lines without ':' are ignored", "a.hex", "junk\n:01100000559A\n:00000001FF\n", 1,
          BytesAt(0x1000, {0x55})},
         {"a bad checksum fails the load", "a.hex", ":01100000559A\n:01100100AA45\n", 0, {}},
         {"a truncated record fails the load", "a.hex", ":01100000559A\n:10100100AA44\n", 0, {}},
-        {"upper-case extension", "A.HEX", ":01100000559A\n", 1, BytesAt(0x1000, {0x55})},
-        {"format 6 reads the converted Intel HEX", "a.out", ":01100000559A\n", 1,
+        {"upper-case extension", "A.HEX", ":01100000559A\n:00000001FF\n", 1, BytesAt(0x1000, {0x55})},
+        {"format 6 reads the converted Intel HEX", "a.out", ":01100000559A\n:00000001FF\n", 1,
          BytesAt(0x1000, {0x55})},
     });
 }
@@ -104,9 +104,9 @@ TEST_F(CodeFileLoadTest, A43FilesDecideTheRecordFormatLineByLine) {
          BytesAt(0x1000, {0x55})},
         {"junk lines, then Motorola records", "a.a43", "header\n\nS1051000A1B297\nS9031000EC\n", 1,
          BytesAt(0x1000, {0xA1, 0xB2})},
-        {"both kinds in one file", "a.a43", ":01100000559A\nS1042000AA31\n", 1,
+        {"both kinds in one file", "a.a43", ":01100000559A\nS1042000AA31\nS9030000FC\n", 1,
          Merge(BytesAt(0x1000, {0x55}), BytesAt(0x2000, {0xAA}))},
-        {"after an Intel line other lines are ignored", "a.a43", ":01100000559A\ntrailer\n", 1,
+        {"after an Intel line other lines are ignored", "a.a43", ":01100000559A\ntrailer\n:00000001FF\n", 1,
          BytesAt(0x1000, {0x55})},
         {"after a Motorola line other lines are bad", "a.a43", "S1042000AA31\ntrailer\n", 0, {}},
     });
@@ -262,7 +262,7 @@ TEST_F(CodeFileLoadTest, AnAddressDefinedTwiceKeepsTheSecondByte) {
 
 TEST_F(CodeFileLoadTest, EveryWarningInOneText) {
     EXPECT_EQ(Load("all.hex", ":0101FF0011EE\n:0102000022DB\n:010C000033C0\n:01100000559A\n:"
-                              "011000006689\n:020000040004F6\n:015C0000445F\n"),
+                              "011000006689\n:020000040004F6\n:015C0000445F\n:00000001FF\n"),
               1);
     EXPECT_EQ(Defined(Images.CodeImage), BytesAt(0x1000, {0x66}));
     std::string warning;
@@ -284,7 +284,7 @@ TEST_F(CodeFileLoadTest, EveryWarningInOneText) {
 
 // Each store is cleared by its own load, and a failed load leaves it empty.
 TEST_F(CodeFileLoadTest, ABadLineEmptiesTheStoreItWasLoading) {
-    const std::string good = Write("good.hex", ":02FFE0001234D9\n:01100000559A\n");
+    const std::string good = Write("good.hex", ":02FFE0001234D9\n:01100000559A\n:00000001FF\n");
     const std::string bad = Write("bad.hex", ":02FFE000567851\n:01100000559B\n");
     for (int32_t target : {0, 1, 2}) {
         SCOPED_TRACE(target);
@@ -478,14 +478,16 @@ TEST_F(CodeFileLoadTest, ABadCallFrameRecordFailsTheLoadWithTheReadersMessage) {
     ASSERT_EQ(Load("old.txt", "@2000\n99\n"), 1);
     testing::internal::CaptureStderr();
     EXPECT_EQ(LoadPath(d43), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "No Common block defined for id 4");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(CodeLoad.CodeLoadFailure, "No Common block defined for id 4");
     EXPECT_EQ(CodeImageUsedCount(), 0);
     EXPECT_EQ(Images.CodeImageHasData, 0);
 
     ubrof_test::UbrofBuilder good;
-    good.Version(10).Address(0x2000).Data({7});
+    good.Version(10).Address(0x2000).Data({7}).End();
     EXPECT_EQ(LoadPath(good.WriteFile(dir_.File("good.d43"))), 1);
     EXPECT_EQ(CodeImageUsedCount(), 1);
+    EXPECT_EQ(CodeLoad.CodeLoadFailure, "");
 }
 
 TEST_F(CodeFileLoadTest, ABrokenUbrofFileFailsTheLoadWithTheReadersMessage) {
@@ -495,13 +497,80 @@ TEST_F(CodeFileLoadTest, ABrokenUbrofFileFailsTheLoadWithTheReadersMessage) {
     ASSERT_EQ(Load("old.txt", "@2000\n99\n"), 1);
     testing::internal::CaptureStderr();
     EXPECT_EQ(LoadPath(d43), 0);
-    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(CodeLoad.CodeLoadFailure, "Unexpected end of UBROF file");
     EXPECT_EQ(CodeImageUsedCount(), 0);
     EXPECT_EQ(Images.CodeImageHasData, 0);
 
+    const std::string missing = dir_.File("missing.d43");
     testing::internal::CaptureStderr();
-    EXPECT_EQ(LoadPath(dir_.File("missing.d43")), 0);
-    (void)testing::internal::GetCapturedStderr();
+    EXPECT_EQ(LoadPath(missing), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(CodeLoad.CodeLoadFailure, "Problem opening file: '" + missing + "'");
+}
+
+// A file whose last records are missing has lost code: without its end
+// record it is refused and the reason names the cut, while a bad line
+// keeps the plain bad-line report.
+TEST_F(CodeFileLoadTest, IntelAndMotorolaFilesWithoutTheirEndRecordAreCutShort) {
+    struct Case {
+        const char* what;
+        std::string name;
+        std::string text;
+        std::string failure;
+    };
+    const std::string intel = ":0411000001020304E1\n:0411040005060708CD\n";
+    const std::string motorola = "S1061000AABBCCB8\n";
+    for (const Case& c : std::vector<Case>{
+             {"Intel HEX without its end record", "cut.hex", intel, kCodeFileCutShort},
+             {"Intel HEX, empty", "empty.hex", "", kCodeFileCutShort},
+             {"Motorola without S9", "cut.s19", motorola, kCodeFileCutShort},
+             {"Motorola, header only", "cut.s28", "S006000041424333\n", kCodeFileCutShort},
+             {"Motorola, a count record of too few", "cut.s19",
+              motorola + motorola + "S5030001FB\n", kCodeFileCutShort},
+             {"Motorola, records after the count record", "cut.s19",
+              motorola + "S5030001FB\n" + motorola, kCodeFileCutShort},
+             {".a43 without its end record", "cut.a43", intel, kCodeFileCutShort},
+             {".out converted without its end record", "cut.out", intel, kCodeFileCutShort},
+             {"two records on one line", "glued.hex",
+              ":0411000001020304E1:0411040005060708CD\n:00000001FF\n", ""},
+             {"the end record glued to a data record", "glued.hex",
+              ":00000001FF:0420000001020304D2\n:00000001FF\n", ""},
+             {"an S1 shorter than its line", "long.s19", "S1051000AABBCCB8\nS9031000EC\n", ""},
+         }) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(Load("old.txt", "@2000\n99\n"), 1);
+        EXPECT_EQ(Load(c.name, c.text), 0);
+        EXPECT_EQ(CodeLoad.CodeLoadFailure, c.failure);
+        EXPECT_EQ(CodeImageUsedCount(), 0);
+        EXPECT_EQ(Images.CodeImageHasData, 0);
+    }
+    // With the end record the same records load; TI-TXT needs no "q".
+    EXPECT_EQ(Load("whole.hex", intel + ":00000001FF\n"), 1);
+    EXPECT_EQ(CodeImageUsedCount(), 8);
+    EXPECT_EQ(CodeLoad.CodeLoadFailure, "");
+    EXPECT_EQ(Load("whole.s19", motorola + "S9031000EC \n"), 1);
+    // SRecord closes a file without a start address with its count record.
+    EXPECT_EQ(Load("counted.s19", "S006000041424333\n" + motorola + "S5030001FB\n"), 1);
+    EXPECT_EQ(CodeImageUsedCount(), 3);
+    EXPECT_EQ(Load("noq.txt", "@1100\n01 02\n"), 1);
+    EXPECT_EQ(CodeLoad.CodeLoadFailure, "");
+}
+
+// An editor's UTF-8 byte-order mark ahead of the first record is passed
+// over in every text format; anywhere else it is a bad line as before.
+TEST_F(CodeFileLoadTest, AByteOrderMarkAtTheStartIsPassedOver) {
+    const std::string bom = "\xEF\xBB\xBF";
+    Check({
+        {"Intel HEX", "bom.hex", bom + ":01100000559A\n:00000001FF\n", 1, BytesAt(0x1000, {0x55})},
+        {"Motorola", "bom.s19", bom + "S1051000A1B297\nS9031000EC\n", 1,
+         BytesAt(0x1000, {0xA1, 0xB2})},
+        {"TI-TXT", "bom.txt", bom + "@1000\n01\nq\n", 1, BytesAt(0x1000, {1})},
+        {".a43", "bom.a43", bom + ":01100000559A\n:00000001FF\n", 1, BytesAt(0x1000, {0x55})},
+        {"a mark on a later line", "bom.txt", "@1000\n" + bom + "01\nq\n", 0, {}},
+        {"two marks", "bom.txt", bom + bom + "@1000\n01\nq\n", 0, {}},
+        {"half a mark", "bom.txt", "\xEF\xBB@1000\n01\nq\n", 0, {}},
+    });
 }
 
 } // namespace

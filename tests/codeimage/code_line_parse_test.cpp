@@ -72,6 +72,14 @@ TEST_F(CodeLineParseTest, TiTxtLines) {
         {"one digit in the middle", 1, "01 2 03", -1, BytesAt(0x2000, {1}), 0x2000},
         {"a bad byte stops the line", 1, "01 g2 03", -1, BytesAt(0x2000, {1}), 0x2000},
         {"a lone digit at the end", 1, "01 2", -1, BytesAt(0x2000, {1}), 0x2000},
+        // An address that is not hex digits would put the bytes at 0.
+        {"address of letters", 1, "@xyz", -1, {}, 0x2000, 0, 0x2000},
+        {"address with a 0x prefix", 1, "@0x1100", -1, {}, 0x2000, 0, 0x2000},
+        {"bare @", 1, "@", -1, {}, 0x2000, 0, 0x2000},
+        {"@ and a comment", 1, "@;1000", -1, {}, 0x2000, 0, 0x2000},
+        {"hex then a letter", 1, "@10g0", -1, {}, 0x2000, 0, 0x2000},
+        {"nine digits", 1, "@123456789", -1, {}, 0x2000, 0, 0x2000},
+        {"upper-case digits", 1, "@ABCDEF01", 1, {}, 0, 0, 0xABCDEF01},
     });
 }
 
@@ -81,7 +89,12 @@ TEST_F(CodeLineParseTest, IntelHexRecords) {
         {"data record, lower case", 3, ":0310000001a2ff4b", 1, BytesAt(0x1000, {0x01, 0xA2, 0xFF})},
         {"data record plus the base", 3, ":020010001122BB", 1, BytesAt(0x10010, {0x11, 0x22}), 0,
          0x10000},
-        {"trailing text after the checksum", 3, ":01100000559A xyz", 1, BytesAt(0x1000, {0x55})},
+        {"blanks after the checksum", 3, ":01100000559A \t\r", 1, BytesAt(0x1000, {0x55})},
+        // Whatever else follows the checksum would be dropped unread.
+        {"text after the checksum", 3, ":01100000559A xyz", -1, {}},
+        {"two records on one line", 3, ":0411000001020304E1:0411040005060708CD", -1, {}},
+        {"a data record glued to the end record", 3, ":00000001FF:0420000001020304D2", -1, {}},
+        {"one more digit after the end record", 3, ":00000001FF0", -1, {}},
         {"end record", 3, ":00000001FF", 2, {}},
         {"end record, lower case", 3, ":00000001ff", 2, {}},
         {"end record with an address field", 3, ":00100001EF", 2, {}},
@@ -123,6 +136,14 @@ TEST_F(CodeLineParseTest, MotorolaRecords) {
         {"s7 end", 2, "s70500000000fa", 2, {}},
         {"s8 end", 2, "s804000000fb", 2, {}},
         {"s9 end", 2, "s9031000ec", 2, {}},
+        {"s9 end with trailing blanks", 2, "s9031000ec \t", 2, {}},
+        // A count shorter than the line leaves bytes that would be dropped.
+        {"s1 longer than its count", 2, "s1051000aabbccb8", -1, {}},
+        {"text after the checksum", 2, "s1061000aabbccb8 x", -1, {}},
+        {"s1 glued to s9", 2, "s1061000aabbccb8s9031000ec", -1, {}},
+        {"s9 glued to s1", 2, "s9031000ecs1061000aabbccb8", -1, {}},
+        {"s9 with a bad checksum", 2, "s9031000ed", -1, {}},
+        {"s9 alone", 2, "s9", -1, {}},
         {"bad checksum s1", 2, "s1061000aabbccb9", -1, {}},
         {"bad checksum s2", 2, "s206012345aabb2c", -1, {}},
         {"bad checksum s3", 2, "s30700045bfe112269", -1, {}},

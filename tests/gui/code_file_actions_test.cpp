@@ -64,6 +64,21 @@ TEST_F(ActionsTest, CodeFileFailures) {
         EXPECT_EQ(core::Images.CodeImage.used[core::ImageIndex(0x1100)], 0);
         EXPECT_TRUE(ui::TranscriptHas("is invalid. Reading terminated !!"));
 
+        // A refused UBROF file gives the reader's reason in the box, under
+        // that line, and in the report.
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, good), 1);
+        session().Boxes().Answer(platform::IDOK);
+        const std::string d43 = CodeFile("bad.d43", std::string("\x51\x00\x00\x00\x10\x00\x39"
+                                                                "\x01\xAA\x3F\x12\x34\xFF",
+                                                                13));
+        EXPECT_EQ(gui::CodeFileReadAndReport(0, d43), 0);
+        EXPECT_EQ(core::Images.CodeImageHasData, 0);
+        EXPECT_TRUE(ui::TranscriptHas(
+            "is invalid. Reading terminated !!\\r\\n\\r\\nUBROF checksum error at offset 9"))
+            << ui::TranscriptText();
+        EXPECT_NE(d.Target().GetItemText(1026).find("   UBROF checksum error at offset 9\r\n"),
+                  std::string::npos);
+
         ASSERT_EQ(gui::CodeFileReadAndReport(0, good), 1);
         session().Boxes().Answer(platform::IDOK);
         EXPECT_EQ(gui::CodeFileReadAndReport(0, CodeFile("x.bin", "@1100\n12\nq\n")), 0);

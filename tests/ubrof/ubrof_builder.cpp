@@ -134,6 +134,15 @@ UbrofBuilder& UbrofBuilder::ValidChecksum() {
     return *this;
 }
 
+UbrofBuilder& UbrofBuilder::ValidChecksumWithPrefix() {
+    Tag(0x3D).Raw({0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5});
+    const uint16_t crc =
+        BitwiseCrc16(bytes_.data() + checksumStart_, bytes_.size() - checksumStart_);
+    U16(crc);
+    checksumStart_ = bytes_.size();
+    return *this;
+}
+
 UbrofBuilder& UbrofBuilder::Truncate(size_t count) {
     bytes_.resize(count < bytes_.size() ? bytes_.size() - count : 0);
     return *this;

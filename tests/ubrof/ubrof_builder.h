@@ -37,6 +37,8 @@ public:
     UbrofBuilder& ChecksumWithPrefix(uint16_t stored);
     // A checksum record (0x3F) storing the true running checksum.
     UbrofBuilder& ValidChecksum();
+    // The same with the six-byte prefix (0x3D), which the checksum covers.
+    UbrofBuilder& ValidChecksumWithPrefix();
     UbrofBuilder& Empty();
     // A t_type record of the given sub tag; every index of the layout takes
     // the next value of indexes, round and round.

@@ -91,11 +91,11 @@ TEST(UbrofChecksum, ChecksumRecordsTakeTheRunningCrcOfTheFile) {
     file.Version(10, 0, 0, {{0xBE, 252}}).Module("m").Address(0x4400).DataCount(40);
     file.Declared(0xBE, 252, 9).TType(0x34, {1000, 2});
     const size_t first = file.bytes().size();
-    file.Checksum(0xAAAA);
+    file.ValidChecksum();
     const size_t second = file.bytes().size();
-    file.DataCount(5).Tag(0x02).ChecksumWithPrefix(0x5555);
+    file.DataCount(5).Tag(0x02).ValidChecksumWithPrefix();
     const size_t third = file.bytes().size();
-    file.ValidChecksum().ValidChecksum();
+    file.ValidChecksum().ValidChecksum().End();
     const Bytes& bytes = file.bytes();
 
     std::istringstream source(std::string(bytes.begin(), bytes.end()));
@@ -108,13 +108,13 @@ TEST(UbrofChecksum, ChecksumRecordsTakeTheRunningCrcOfTheFile) {
     }
     ASSERT_EQ(handler.seen.size(), 4u);
     EXPECT_EQ(handler.seen[0].first, BitwiseCrc16(bytes.data(), first + 1));
-    EXPECT_EQ(handler.seen[0].second, 0xAAAA);
+    EXPECT_EQ(handler.seen[0].second, (bytes[first + 1] << 8) | bytes[first + 2]);
     EXPECT_EQ(handler.seen[1].first, BitwiseCrc16(bytes.data() + second, third - second - 2));
-    EXPECT_EQ(handler.seen[1].second, 0x5555);
+    EXPECT_EQ(handler.seen[1].second, (bytes[third - 2] << 8) | bytes[third - 1]);
     // The builder's valid checksums agree with the reader.
     EXPECT_EQ(handler.seen[2].first, handler.seen[2].second);
     EXPECT_EQ(handler.seen[3].first, handler.seen[3].second);
-    EXPECT_EQ(handler.seen[3].first, BitwiseCrc16(bytes.data() + bytes.size() - 3, 1));
+    EXPECT_EQ(handler.seen[3].first, BitwiseCrc16(bytes.data() + bytes.size() - 4, 1));
 }
 
 } // namespace

@@ -5,11 +5,13 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tests/ubrof/ubrof_builder.h"
+#include "tests/ubrof/ubrof_sample_files.h"
 #include "tests/ubrof/ubrof_test_util.h"
 #include "ubrof/convert.h"
 
@@ -36,9 +38,11 @@ TEST(UbrofErrors, PathsThatAreNotReadableFilesFail) {
          {missing, folder, std::string(), std::string("/dev/null"), fifo}) {
         SCOPED_TRACE(path);
         std::string text = "left over";
+        std::string reason;
         testing::internal::CaptureStderr();
-        EXPECT_EQ(UbrofFileConvert(path, text), 0);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "Problem opening file: '" + path + "'");
+        EXPECT_EQ(UbrofFileConvert(path, text, reason), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(reason, "Problem opening file: '" + path + "'");
         EXPECT_EQ(text, "");
     }
     std::filesystem::remove(folder);
@@ -134,6 +138,7 @@ TEST(UbrofErrors, FiveByteLebNumbersAreAccepted) {
                                              .Raw({0x84, 0x80, 0x80, 0x80, 0x00})
                                              .Raw({0x01, 0x39, 0x00, 0x00})
                                              .Address(1)
+                                             .End()
                                              .bytes());
     EXPECT_EQ(r.result, 1);
     EXPECT_EQ(r.text, "@0001\n");
@@ -142,11 +147,101 @@ TEST(UbrofErrors, FiveByteLebNumbersAreAccepted) {
 TEST(UbrofErrors, TheNextConversionAfterAnErrorStartsClean) {
     EXPECT_EQ(ConvertBytes(Code().Version(10, 0, 0, {{0xBE, 2}}).Version(7).bytes()).result, 0);
     // Neither the skip table nor the index width of the failed file remains.
-    const ConvertResult r = ConvertBytes(UbrofBuilder().TType(0x0F, {0x8081}).Address(2).bytes());
+    const ConvertResult r = ConvertBytes(UbrofBuilder().TType(0x0F, {0x8081}).Address(2).End().bytes());
     EXPECT_EQ(r.result, 1);
     EXPECT_EQ(r.text, "@0002\n");
     EXPECT_EQ(ConvertBytes(UbrofBuilder().Declared(0xBE, 2, 2).bytes()).errors,
               "Unknown UBROF tag: 190");
+}
+
+} // namespace
+} // namespace ubrof_test
+
+namespace ubrof_test {
+namespace {
+
+// Shaped like a linker's output: a module per object file, each closed by a
+// checksum record, debug records among the code, and the end tag last.
+UbrofBuilder LinkedFile(std::vector<size_t>* codeBytes = nullptr,
+                        std::vector<size_t>* checksums = nullptr) {
+    UbrofBuilder file;
+    file.Version(10, 0, 0, {{0xBE, 252}}).Module("main").TimeStamp(1, 2, 3, 4, 5, 124);
+    const auto code = [&](uint32_t at, size_t count) {
+        file.Address(at);
+        const size_t start = file.bytes().size() + 2;
+        file.DataCount(count);
+        for (size_t i = 0; i < count && codeBytes != nullptr; ++i) {
+            codeBytes->push_back(start + i);
+        }
+    };
+    const auto checksum = [&](bool prefix) {
+        if (checksums != nullptr) {
+            checksums->push_back(file.bytes().size());
+        }
+        prefix ? file.ValidChecksumWithPrefix() : file.ValidChecksum();
+    };
+    code(0xF000, 40);
+    AddDebugRecords(file);
+    checksum(false);
+    file.Module("lib", 0x01).Declared(0xBE, 252, 5);
+    code(0xF100, 17);
+    checksum(true);
+    file.Module("vectors");
+    code(0xFFE0, 32);
+    checksum(false);
+    return std::move(file.End());
+}
+
+TEST(UbrofErrors, EveryCutOfALinkedFileIsRefused) {
+    const Bytes whole = LinkedFile().bytes();
+    ASSERT_EQ(ConvertBytes(whole).result, 1);
+    for (size_t length = 0; length < whole.size(); ++length) {
+        SCOPED_TRACE(length);
+        const ConvertResult r = ConvertBytes(Bytes(whole.begin(), whole.begin() + length));
+        EXPECT_EQ(r.result, 0);
+        EXPECT_EQ(r.errors, kEnd);
+        EXPECT_EQ(r.text, "");
+    }
+}
+
+// The checksum record after a changed byte sees the change: a flip of any
+// bit of any code byte refuses the file at that record.
+TEST(UbrofErrors, AFlippedCodeBitFailsAtTheNextChecksumRecord) {
+    std::vector<size_t> codeBytes;
+    std::vector<size_t> checksums;
+    const Bytes whole = LinkedFile(&codeBytes, &checksums).bytes();
+    ASSERT_EQ(codeBytes.size(), 89u);
+    ASSERT_EQ(checksums.size(), 3u);
+    for (const size_t at : codeBytes) {
+        const size_t record = *std::upper_bound(checksums.begin(), checksums.end(), at);
+        for (int bit = 0; bit < 8; ++bit) {
+            SCOPED_TRACE(testing::Message() << "byte " << at << " bit " << bit);
+            Bytes flipped = whole;
+            flipped[at] ^= static_cast<uint8_t>(1u << bit);
+            const ConvertResult r = ConvertBytes(flipped);
+            EXPECT_EQ(r.result, 0);
+            EXPECT_EQ(r.errors, "UBROF checksum error at offset " + std::to_string(record));
+            EXPECT_EQ(r.text, "");
+        }
+    }
+}
+
+TEST(UbrofErrors, AStoredChecksumThatDoesNotMatchFails) {
+    const auto at = [](UbrofBuilder b) { return std::to_string(b.bytes().size()); };
+    const UbrofBuilder code = Code();
+    UbrofBuilder twice = Code();
+    twice.ValidChecksum().Data({4});
+    ExpectFails({
+        {"0x3F", UbrofBuilder(code).Checksum(0x1234).End(),
+         "UBROF checksum error at offset " + at(code)},
+        {"0x3D", UbrofBuilder(code).ChecksumWithPrefix(0x1234).End(),
+         "UBROF checksum error at offset " + at(code)},
+        {"the prefix of 0x3D counts",
+         UbrofBuilder(code).ValidChecksumWithPrefix().Truncate(3).U8(0xA6).U16(0).End(),
+         "UBROF checksum error at offset " + at(code)},
+        {"the second record counts from the first", UbrofBuilder(twice).Checksum(0).End(),
+         "UBROF checksum error at offset " + at(twice)},
+    });
 }
 
 } // namespace

@@ -90,6 +90,23 @@ TEST(UbrofGolden, Version10SeedsAreTheBuildersFile) {
     EXPECT_EQ(ReadBytes(corpus + "fuzz_code_file/ubrof"), codeFile);
 }
 
+// The crafted call-frame files are seeds of the conversion fuzzer too, so
+// that it mutates the shapes that once cost time and memory.
+TEST(UbrofGolden, CraftedCallFrameSeedsAreTheBuildersFiles) {
+    const std::string corpus = SourceDir() + "/tests/fuzz/corpus/fuzz_ubrof_convert/";
+    const char* write = std::getenv("QUILL_WRITE_SEEDS");
+    for (const CraftedFile& crafted : CraftedCfiFiles()) {
+        SCOPED_TRACE(crafted.name);
+        const Bytes& bytes = crafted.file.bytes();
+        if (write != nullptr && std::string(write) == "1") {
+            std::ofstream(corpus + crafted.name, std::ios::binary)
+                .write(reinterpret_cast<const char*>(bytes.data()),
+                       static_cast<std::streamsize>(bytes.size()));
+        }
+        EXPECT_EQ(ReadBytes(corpus + crafted.name), bytes);
+    }
+}
+
 TEST(UbrofGolden, BenchmarkFilesConvertToTheirRecordedTexts) {
     {
         SCOPED_TRACE("bench_ubrof_convert");

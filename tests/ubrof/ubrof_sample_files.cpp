@@ -31,7 +31,7 @@ UbrofBuilder Version10Seed() {
     file.Version(10, 0, 0, {{0xD0, 0xFC}, {0xD8, 0xFF}}).Module("seed10", 0x01).TwoNames("a", "bc");
     file.TType(0x33, {300}).TType(0x2A, {5}).Address(0xF000, 0).DataCount(16).DataCount(0);
     AddDebugRecords(file);
-    file.Declared(0xD0, 252, 2).Declared(0xD8, 255, 1).ChecksumWithPrefix(1).U16AndName(2, "x");
+    file.Declared(0xD0, 252, 2).Declared(0xD8, 255, 1).ValidChecksumWithPrefix().U16AndName(2, "x");
     file.U32Record(3).TwelveBytes().Tag(0x02).End();
     return file;
 }
@@ -50,7 +50,114 @@ UbrofBuilder MegabyteFile() {
         file.DebugRecord(0xD5, StatementBody(1, 1, Bytes(21, 1))).Declared(0xBE, 252, 16);
         file.ValidChecksum();
     }
+    return std::move(file.End());
+}
+
+namespace {
+
+// A versioned names block of count default-size resources without names,
+// frame 0 on resource 1.
+Bytes ManyResources(uint64_t id, uint32_t count) {
+    CfiVersionedNamesSpec names;
+    names.id = id;
+    names.frames = {{0, 1, 0, ""}};
+    names.resources.assign(count, CfiResourceSpec(""));
+    return CfiVersionedNamesBody(names);
+}
+
+UbrofBuilder CodeHead() {
+    UbrofBuilder file;
+    file.Version(10).Module("crafted").Address(0xF000).DataCount(16);
     return file;
+}
+
+CfiCommonSpec CommonOn(uint64_t id, uint64_t names) {
+    CfiCommonSpec common;
+    common.id = id;
+    common.names = names;
+    common.flags = 2;
+    common.instructions = CfiOps().DefCfa(1, 1).Offset(0, 1);
+    return common;
+}
+
+} // namespace
+
+std::vector<CraftedFile> CraftedCfiFiles() {
+    std::vector<CraftedFile> files;
+    {
+        UbrofBuilder file = CodeHead();
+        file.DebugRecord(0xD4, ManyResources(0, 60000));
+        file.DebugRecord(0xD4, CfiCommonBody(CommonOn(0, 0)));
+        for (int i = 0; i < 5000; ++i) {
+            file.DebugRecord(0xD4, CfiDataBody(0, 0, 0, {}));
+        }
+        files.push_back({"cfi_empty_data_blocks", std::move(file.ValidChecksum().End()), ""});
+    }
+    {
+        UbrofBuilder file = CodeHead();
+        file.DebugRecord(0xD4, CfiNamesBody(0, {{0, 0, 0, ""}}, {{"PC"}}));
+        file.DebugRecord(0xD4, ManyResources(1, 55000));
+        CfiCommonSpec base = CommonOn(0, 0);
+        base.instructions = CfiOps().Offset(0, 1);
+        file.DebugRecord(0xD4, CfiCommonBody(base));
+        for (uint64_t id = 1; id <= 4400; ++id) {
+            file.DebugRecord(0xD4, CfiDerivedCommonBody(id, 0, 2, 1, {}));
+            if (id % 50 == 0) {
+                file.DebugRecord(0xD4, CfiDataBody(id, 0, 0, CfiOps().Restore(7)));
+            }
+        }
+        files.push_back({"cfi_derived_commons", std::move(file.ValidChecksum().End()), ""});
+    }
+    {
+        UbrofBuilder file = CodeHead();
+        file.DebugRecord(0xD4, ManyResources(0, 55000));
+        file.DebugRecord(0xD4, CfiCommonBody(CommonOn(0, 0)));
+        CfiOps ops;
+        for (int i = 0; i < 15000; ++i) {
+            ops.Remember();
+            if (i % 10 == 0) {
+                ops.Offset(2, 1);
+            }
+            ops.RestoreState();
+        }
+        file.DebugRecord(0xD4, CfiDataBody(0, 0, 0, ops));
+        files.push_back({"cfi_remember_pairs", std::move(file.ValidChecksum().End()), ""});
+    }
+    {
+        UbrofBuilder file = CodeHead();
+        file.DebugRecord(0xD4, ManyResources(0, 55000));
+        CfiCommonSpec common = CommonOn(0, 0);
+        CfiOps initial;
+        for (int i = 0; i < 32; ++i) {
+            initial.Remember().Undefined(static_cast<uint64_t>(i));
+        }
+        common.instructions = initial;
+        file.DebugRecord(0xD4, CfiCommonBody(common));
+        CfiOps ops;
+        for (int i = 0; i < 32; ++i) {
+            ops.Remember().SameValue(static_cast<uint64_t>(100 + i));
+        }
+        for (int i = 0; i < 64; ++i) {
+            ops.RestoreState();
+        }
+        for (int i = 0; i < 200; ++i) {
+            file.DebugRecord(0xD4, CfiDataBody(0, 0, 0, ops));
+        }
+        files.push_back({"cfi_nested_remembers", std::move(file.ValidChecksum().End()), ""});
+    }
+    {
+        UbrofBuilder file = CodeHead();
+        file.DebugRecord(0xD4, ManyResources(0, 80000));
+        file.DebugRecord(0xD4, CfiCommonBody(CommonOn(0, 0)));
+        CfiOps ops;
+        for (int i = 0; i < 64; ++i) {
+            ops.Remember();
+        }
+        file.DebugRecord(0xD4, CfiDataBody(0, 0, 0, ops));
+        files.push_back({"cfi_too_many_resources", std::move(file.ValidChecksum().End()),
+                         "Too many CFI resources: 80000"});
+    }
+    return files;
 }
 
 UbrofBuilder ImageFile(const Bytes& image, uint32_t start) {

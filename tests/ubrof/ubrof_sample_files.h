@@ -4,6 +4,8 @@
 // test that holds their recorded texts.
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "tests/ubrof/ubrof_builder.h"
 
@@ -22,6 +24,18 @@ UbrofBuilder Version10Seed();
 // record and a little debug information now and then, as a linker writes
 // them.
 UbrofBuilder MegabyteFile();
+
+// Small files whose call-frame records once cost time or memory in
+// proportion to resources x records: a names block of many resources under
+// many data blocks, many derived COMMON blocks, many remembered states. Each
+// is under 100 KB and converts whole (the last is over the resource cap and
+// is refused).
+struct CraftedFile {
+    std::string name;
+    UbrofBuilder file;
+    std::string refusal; // empty: converts
+};
+std::vector<CraftedFile> CraftedCfiFiles();
 
 // An image as one module of 255-byte data records from the start address on.
 UbrofBuilder ImageFile(const Bytes& image, uint32_t start);

@@ -13,18 +13,20 @@ namespace ubrof_test {
 struct ConvertResult {
     int result = -1;
     std::string text;
-    std::string errors; // what went to standard error
+    std::string errors; // the reason handed back
 };
 
 // Converts the bytes as a file through UbrofFileConvert, starting from an
-// output string that already holds text.
+// output string that already holds text. The reader never writes to
+// standard error itself.
 inline ConvertResult ConvertBytes(const Bytes& bytes) {
     TempFile file(bytes);
     ConvertResult r;
     r.text = "left over from before";
+    r.errors = "left over reason";
     testing::internal::CaptureStderr();
-    r.result = UbrofFileConvert(file.path(), r.text);
-    r.errors = testing::internal::GetCapturedStderr();
+    r.result = UbrofFileConvert(file.path(), r.text, r.errors);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     return r;
 }
 
