@@ -193,6 +193,35 @@ TEST_F(AdapterChoiceTest, AGoodSelectionProgramsOnlyItsAdapter) {
     EXPECT_TRUE(Untouched(com7()));
 }
 
+// After a detach the library answers as one with no adapter selected: no
+// supply fault, nothing sent to either adapter; a new selection works.
+TEST_F(AdapterChoiceTest, ADetachedLibraryHasNoAdapter) {
+    ASSERT_EQ(F_Check_KVU_access(kCom8), kCom8);
+    ASSERT_EQ(F_Initialization(), 1);
+    Configure();
+    ASSERT_EQ(F_Open_Target_Device(), 1) << TakeReport();
+    LIB_Init(nullptr, 0);
+    TakeReport();
+    com7().adapter.ClearTrace();
+    com8().adapter.ClearTrace();
+    EXPECT_EQ(F_Get_KVU_SN(), 0);
+    EXPECT_EQ(F_Open_Target_Device(), 0);
+    const std::string report = TakeReport();
+    EXPECT_NE(report.find("Programming adapter is not present."), std::string::npos) << report;
+    EXPECT_EQ(report.find("DC Voltage"), std::string::npos) << report;
+    EXPECT_EQ(F_Segment_Erase(0xF000), 0);
+    EXPECT_EQ(F_Initialization(), 4);
+    EXPECT_EQ(com7().adapter.RequestCount(), 0u);
+    EXPECT_EQ(com8().adapter.RequestCount(), 0u);
+
+    LIB_Init(nullptr, 1);
+    ASSERT_EQ(F_Check_KVU_access(kCom8), kCom8);
+    Configure();
+    EXPECT_EQ(F_AutoProgram(0), 1) << TakeReport();
+    EXPECT_TRUE(Programmed(com8()));
+    EXPECT_TRUE(Untouched(com7()));
+}
+
 // A host that never selects by ID keeps the fallback to the first adapter.
 TEST_F(AdapterChoiceTest, AHostThatNeverSelectsGetsTheFirstAdapter) {
     EXPECT_EQ(F_Initialization(), 4);
