@@ -84,6 +84,7 @@ std::string PortOfId(int32_t id) {
 
 int32_t AdapterAccess(int32_t n) {
     AdapterSelect.SelectedAdapterId = 0;
+    AdapterSelect.SelectedPort.clear();
     if (n < 0) {
         return 0;
     }
@@ -97,18 +98,24 @@ int32_t AdapterAccess(int32_t n) {
         }
         return IdOfName(core::Target.UsbAdapterNames[static_cast<size_t>(n - 1)]);
     }
+    AdapterSelect.ById = 1;
     const std::string port = PortOfId(n);
     if (port.empty()) {
         return 0;
     }
     if (core::TargetOpenUsbAdapter(port.c_str()) == 1) {
         core::Settings.Selected_UIF = port;
-        core::TargetOpenAdopt();
         AdapterSelect.SelectedAdapterId = n;
+        AdapterSelect.SelectedPort = port;
+        core::TargetOpenAdopt();
     } else {
         core::Settings.Selected_UIF.clear();
     }
     return AdapterSelect.SelectedAdapterId;
+}
+
+bool AdapterSelectionHolds() {
+    return AdapterSelect.ById == 0 || AdapterSelect.SelectedAdapterId != 0;
 }
 
 int32_t AdapterDescription(std::string& text) {

@@ -16,6 +16,10 @@ inline constexpr int32_t kAdapterQueryMax = 32;
 struct AdapterSelectState {
     int32_t SelectedAdapterId = 0; // 0: none
     int32_t AdapterCount = 0;      // the last enumeration's result
+    // 1 once the host asked for an adapter by ID: from then on only the
+    // adapter selected may be opened, and none while no selection holds.
+    int32_t ById = 0;
+    std::string SelectedPort; // the port name of the selected adapter
 
     void Reset() { *this = AdapterSelectState{}; }
 };
@@ -28,7 +32,12 @@ extern AdapterSelectState AdapterSelect;
 // COM or HID, or a number above 63); an adapter ID opens that adapter and,
 // when it opened, becomes the selection (its port name the adapter name
 // setting) and is returned; a failed open clears the adapter name and gives 0.
+// Any n above 32 marks the host as one that selects by ID.
 int32_t AdapterAccess(int32_t n);
+
+// False while a host that selects by ID has no adapter selected: nothing
+// may then be opened, so that no other station's adapter is used.
+bool AdapterSelectionHolds();
 
 // "MSP-FET430UIF  COMn" or "MSP-FET430UIF  HIDn" for the selected ID;
 // empty and 0 without one.

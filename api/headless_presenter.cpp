@@ -1,6 +1,7 @@
 #include "api/headless_presenter.h"
 
 #include "api/dod430adi.h"
+#include "api/report_log.h"
 #include "platform/clock.h"
 #include "platform/prompt.h"
 #include "platform/scripted_prompts.h"
@@ -31,8 +32,16 @@ void HeadlessPresenter::KillTimer(int id) {
     }
 }
 
-int HeadlessPresenter::Box(const std::string&, const std::string&, uint32_t flags) {
+int UnattendedBox(const std::string& text, const std::string& caption, uint32_t flags) {
+    // The host learns what was asked and why the run ended as it did.
+    ReportAppend(caption);
+    ReportAppend("\r\n");
+    ReportAppend(text);
     return platform::UnattendedAnswer(flags);
+}
+
+int HeadlessPresenter::Box(const std::string& text, const std::string& caption, uint32_t flags) {
+    return UnattendedBox(text, caption, flags);
 }
 
 void ScriptedPresenter::SetTimer(int id, uint32_t ms) {

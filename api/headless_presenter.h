@@ -1,8 +1,9 @@
 #pragma once
 // Progress dialogs without a window. The headless presenter runs the
-// dialog where no display is: boxes get the safe answer (Cancel to
-// OK/Cancel, No to Yes/No, OK to OK) and a failure is not held on a screen
-// nobody sees. The scripted presenter is the tests' window: its boxes go to
+// dialog where no display is: a box's caption and text go into the report,
+// as a run without the dialog writes them, and it gets the safe answer
+// (Cancel to OK/Cancel, No to Yes/No, OK to OK); a failure is not held on
+// a screen nobody sees. The scripted presenter is the tests' window: its boxes go to
 // platform::ScriptedPrompts, and it keeps a transcript of every update.
 // Timers wait on the platform clock.
 
@@ -16,6 +17,10 @@ class ScriptedPrompts;
 }
 
 namespace api {
+
+// A box nobody can see: caption, "\r\n" and text into the report, then
+// the safe answer for its buttons.
+int UnattendedBox(const std::string& text, const std::string& caption, uint32_t flags);
 
 class HeadlessPresenter : public ProgressPresenter {
 public:

@@ -5,7 +5,10 @@
 #include "core/code_file_load.h"
 #include "core/code_image.h"
 #include "core/code_store.h"
+#include "core/device_select.h"
+#include "core/memory_map.h"
 #include "core/passwords.h"
+#include "core/settings.h"
 #include "platform/file.h"
 
 namespace api {
@@ -38,6 +41,21 @@ int32_t LoadWarnings() {
     return bits;
 }
 
+// Code the selected device has no memory for: the fit check against the
+// device row selected now, whatever a procedure selected before. The
+// selection is only looked at, not left behind.
+int32_t FitWarning() {
+    const core::SelectedDeviceState device = core::SelectedDevice;
+    const core::MemoryMapState map = core::MemoryMap;
+    const int32_t index = core::Settings.SelectedProcessorIndex;
+    core::DeviceSelectByIndex();
+    const bool fits = core::CodeImageFitsDevice() == 1;
+    core::SelectedDevice = device;
+    core::MemoryMap = map;
+    core::Settings.SelectedProcessorIndex = index;
+    return fits ? 0 : kFileWarnOutside;
+}
+
 } // namespace
 
 int32_t ReadCodeFile(int32_t format, const std::string& path) {
@@ -65,7 +83,7 @@ int32_t ReadCodeFile(int32_t format, const std::string& path) {
         ReportLoadFailure();
         core::CodeImageClear();
     }
-    result |= LoadWarnings();
+    result |= LoadWarnings() | FitWarning();
     // An image without a single byte is no code to program.
     if (core::CodeImageUsedCount() == 0) {
         core::Images.CodeImageHasData = 0;

@@ -1,5 +1,6 @@
 #include "api/lib_target.h"
 
+#include "api/adapter_select.h"
 #include "api/api_state.h"
 #include "core/device_select.h"
 #include "core/settings.h"
@@ -55,6 +56,12 @@ core::TargetOpenChoice LibOpenChoice() {
     c.port = kUsbPort;
     c.adapter = core::Settings.AdapterIndex;
     c.mode = LibSettings.Interface == 3 ? 1 : (core::DeviceHasSbwInterface() != 0 ? 2 : 0);
+    if (AdapterSelect.ById != 0) {
+        // Only the adapter the host chose; with none chosen no name, which
+        // opens nothing.
+        c.portName = AdapterSelect.SelectedPort.substr(0, kPortNameMax);
+        return c;
+    }
     const std::string& name = core::Settings.Selected_UIF;
     c.portName = !name.empty() && !platform::BeginsNoCase(name, "auto")
                      ? name.substr(0, kPortNameMax)

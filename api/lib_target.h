@@ -16,10 +16,11 @@ namespace api {
 // caller keeps inner alive while it is in use.
 void LibDebugApiUse(const core::DebugApi& inner, int32_t (*takeError)());
 
-// Installs the library's rule for opening the interface: the adapter named
-// by the selection (Selected_UIF) unless it is empty or begins with "auto",
-// else "TIUSB"; interface mode 1 when Interface is 3, else 2 for a
-// Spy-Bi-Wire device, else 0.
+// Installs the library's rule for opening the interface: for a host that
+// selects by ID the selected adapter's port (empty without a selection);
+// for one that never did, the adapter name setting (Selected_UIF) unless it
+// is empty or begins with "auto", else "TIUSB"; interface mode 1 when
+// Interface is 3, else 2 for a Spy-Bi-Wire device, else 0.
 void LibTargetOpenRuleInstall();
 
 // Sets the supply estimate, then measures: on success

@@ -20,6 +20,7 @@
 #include "core/segment_table.h"
 #include "core/settings.h"
 #include "core/target_connect.h"
+#include "core/target_state.h"
 #include "debugif/debug_api_layer.h"
 #include "debugif/debug_attach.h"
 #include "debugif/in_process_api.h"
@@ -153,6 +154,21 @@ void LibraryAttach(const void* module_address, uint32_t reason) {
     if (reason == static_cast<uint32_t>(debugif::kAttachReasonAttach) ||
         reason == static_cast<uint32_t>(debugif::kAttachReasonDetach)) {
         debugif::AttachDebugInterface(module_address, static_cast<int32_t>(reason));
+    }
+    if (reason == static_cast<uint32_t>(debugif::kAttachReasonDetach)) {
+        // The interface is closed and the supply off: the library no longer
+        // takes the target for open, powered, identified or active, and no
+        // adapter is selected, as before any selection. Whether the host
+        // selects by ID is kept: it still gets no adapter it did not choose.
+        core::Target.TargetInterfaceOpen = 0;
+        core::Target.powerState = 0;
+        core::Target.TargetSupplyValue = 0;
+        core::ConnectedDevice.identified = 0;
+        LibTarget.supplyMeasured = 0;
+        Lib.TargetActive = 0;
+        AdapterSelect.SelectedAdapterId = 0;
+        AdapterSelect.SelectedPort.clear();
+        core::Settings.Selected_UIF.clear();
     }
 }
 

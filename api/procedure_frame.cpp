@@ -1,5 +1,6 @@
 #include "api/procedure_frame.h"
 
+#include "api/adapter_select.h"
 #include "api/api_state.h"
 #include "api/lib_target.h"
 #include "api/presenter_choice.h"
@@ -81,7 +82,9 @@ int32_t OpenStep() {
     if (LibSettings.Interface != 0) {
         LibSettings.Interface = 3;
     }
-    const int32_t present = core::TargetOpen();
+    // A host that selects by ID and has no selection gets no adapter at
+    // all: opening another would program a board the host did not choose.
+    const int32_t present = AdapterSelectionHolds() ? core::TargetOpen() : 0;
     core::DeviceSelectByIndex();
     Procedure.StartTicks = core::TimeMilliseconds();
     Procedure.PromptTime = 0;
@@ -226,7 +229,9 @@ int32_t FinishStep(int32_t argument) {
     Lib.TargetActive = 0;
     const core::SettingsState& s = core::Settings;
     if (!(autoProgram && c == kProcDone && s.ApplicationStartEnable == 3)) {
-        if (s.PowerFromPODEnable == 1) {
+        // Without a selection the power switch would reach an adapter the
+        // host did not choose (or open one).
+        if (s.PowerFromPODEnable == 1 && AdapterSelectionHolds()) {
             core::TargetPowerSet(0);
         }
         core::TargetClearIdentified();

@@ -1,6 +1,7 @@
 #include "api/qt_presenter.h"
 
 #include "api/dod430adi.h"
+#include "api/headless_presenter.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "ui/canvas.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QThread>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -73,6 +75,19 @@ void RegisterLamps() {
     }
 }
 
+void (*ApplicationMadeHook)() = nullptr;
+bool OperatorWatching = false;
+
+// Qt's messages while the library owns the application ("QStandardPaths:
+// XDG_RUNTIME_DIR not set" and the like) are the library's business, not
+// the host's: they are dropped. A fatal one still says why Qt ends the
+// process.
+void KeepAwayFromHost(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    }
+}
+
 // The application the library makes when the host has none: made once and
 // kept for the life of the process, with arguments that outlive it.
 bool EnsureApplication() {
@@ -83,7 +98,13 @@ bool EnsureApplication() {
     static int argc = 1;
     static char name[] = "quillcore";
     static char* argv[] = {name, nullptr};
-    static ui::qt::Application* app = new ui::qt::Application(argc, argv);
+    static ui::qt::Application* app = [] {
+        if (ApplicationMadeHook != nullptr) {
+            ApplicationMadeHook();
+        }
+        qInstallMessageHandler(&KeepAwayFromHost);
+        return new ui::qt::Application(argc, argv);
+    }();
     (void)app;
     return QCoreApplication::instance() != nullptr;
 }
@@ -128,6 +149,22 @@ bool QtPresenter::Available() {
         return false;
     }
     return EnsureApplication();
+}
+
+void QtPresenter::SetApplicationMadeHook(void (*hook)()) {
+    ApplicationMadeHook = hook;
+}
+
+bool QtPresenter::Windowless() {
+    if (OperatorWatching) {
+        return false;
+    }
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+void QtPresenter::SetOperatorWatching(bool watching) {
+    OperatorWatching = watching;
 }
 
 void QtPresenter::SetRepaintObserver(void (*observer)(void*)) {
@@ -185,10 +222,17 @@ void QtPresenter::Repaint() {
 }
 
 int QtPresenter::Box(const std::string& text, const std::string& caption, uint32_t flags) {
+    // A box nobody sees would wait for ever.
+    if (Windowless()) {
+        return UnattendedBox(text, caption, flags);
+    }
     return ui::MessageBox(text, caption, flags);
 }
 
 void QtPresenter::Hold(uint32_t ms) {
+    if (Windowless()) {
+        return;
+    }
     // The window stays painted while the run is held.
     window_->UpdateWindow();
     platform::SleepMilliseconds(ms);

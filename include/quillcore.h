@@ -5,7 +5,9 @@
  * Calling order a host keeps:
  *   1. F_Check_KVU_access(0) lists the adapters, F_Check_KVU_access(n) for
  *      n = 1..count gives the adapter ID of the n-th one, and
- *      F_Check_KVU_access(id) opens and selects that adapter.
+ *      F_Check_KVU_access(id) opens and selects that adapter. Once a host
+ *      selected by ID, procedures use only the selected adapter and, with
+ *      none selected, fail without touching any.
  *   2. F_Initialization() (1 ready, 4 no adapter selected).
  *   3. The configuration: F_ConfigSetup, F_SetConfig, F_ConfigFileLoad.
  *   4. The code: F_ReadCodeFile, F_ReadPasswFile, or the buffer functions.
@@ -150,8 +152,8 @@ int32_t F_Set_kvu_io_state(int32_t a, int32_t b, int32_t c);
 int32_t F_Get_Device_Info(int32_t index);
 int32_t F_Custom_Function(int32_t code);
 /* reason 1 attaches the debug interface again, 0 detaches it now (closing
-   the adapter with the target supply off). The library attaches itself at
-   load and detaches at unload. */
+   the adapter with the target supply off; no adapter is selected after
+   it). The library attaches itself at load and detaches at unload. */
 void LIB_Init(void* handle, uint32_t reason);
 
 #ifdef __cplusplus

@@ -2,15 +2,18 @@
 # tools/api-host.sh BUILD_DIR
 # Runs the C host program against libquillcore.so and the emulated adapter
 # on COM7: once as built, once built anew from an installed prefix with
-# pkg-config, the way a customer builds against the library. The host
-# programs run from a folder of their own with a "config.ini" beside them.
+# pkg-config, the way a customer builds against the library; then the host
+# that loads and unloads the library with dlopen, its progress dialog on
+# the offscreen platform. The host programs run from a folder of their own
+# with a "config.ini" beside them. The library writes nothing to a host's
+# stderr: any output there fails the run.
 set -euo pipefail
 
 build=${1:?usage: tools/api-host.sh BUILD_DIR}
 src=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$build" && pwd)
 bin=$build/bin
-for program in quill-emu-fet quillcore_host libquillcore.so.2; do
+for program in quill-emu-fet quillcore_host quillcore_reload libquillcore.so.2; do
     if [ ! -e "$bin/$program" ]; then
         echo "api-host: $bin/$program is missing; build first" >&2
         exit 2
@@ -52,10 +55,23 @@ host_dir() {
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
 status=0
+# Runs a host program; its stderr must stay empty.
+run_host() {
+    local name=$1
+    shift
+    local err=$work/$name.stderr
+    "$@" 2>"$err" || status=1
+    if [ -s "$err" ]; then
+        echo "api-host: $name wrote to its stderr:"
+        cat "$err"
+        status=1
+    fi
+}
+
 host_dir "$work/built"
 cp "$bin/quillcore_host" "$work/built/"
 echo "== host program as built"
-"$work/built/quillcore_host" || status=1
+run_host built "$work/built/quillcore_host"
 
 echo "== host program built from an installed prefix with pkg-config"
 prefix=$work/prefix
@@ -72,8 +88,22 @@ fi
 cc -std=c99 -Wall -Wextra -pedantic -Werror "${sanitize[@]}" $(pkg-config --cflags quillcore) \
     "$src/tests/api/quillcore_host.c" -o "$work/installed/quillcore_host" \
     $(pkg-config --libs quillcore)
-LD_LIBRARY_PATH=$(pkg-config --variable=libdir quillcore) \
-    "$work/installed/quillcore_host" || status=1
+run_host installed env LD_LIBRARY_PATH="$(pkg-config --variable=libdir quillcore)" \
+    "$work/installed/quillcore_host"
+
+echo "== host program that loads and unloads the library, dialog offscreen"
+host_dir "$work/reload"
+cp "$bin/quillcore_reload" "$work/reload/"
+# In a sanitizer build the leak checker's own thread scan breaks down on
+# the Qt pool threads of a library loaded by dlopen; memory errors are still
+# caught, and the other host programs check for leaks.
+reload_asan=${ASAN_OPTIONS:-}
+if [ "${#sanitize[@]}" -gt 0 ]; then
+    reload_asan=${reload_asan:+$reload_asan:}detect_leaks=0
+fi
+# No runtime directory: Qt complains about that, to the library, not the host.
+run_host reload env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen ASAN_OPTIONS="$reload_asan" \
+    "$work/reload/quillcore_reload" "$bin/libquillcore.so.2"
 
 echo stop >&"$emu_in"
 wait "$emu_pid" 2>/dev/null || true

@@ -93,8 +93,10 @@ TEST_F(AdapterSelectTest, StartUpReportsTheSelectedAdapter) {
     EXPECT_EQ(F_Initialization(), 4);
 }
 
+// For a host that never selects by ID the adapter name setting decides.
 TEST_F(AdapterSelectTest, AnotherAdapterNameOpensTheInterfaceAgain) {
-    ASSERT_EQ(F_Check_KVU_access(20010107), 20010107);
+    core::Settings.Selected_UIF = "COM7";
+    ASSERT_EQ(core::TargetOpen(), 1);
     core::Settings.Selected_UIF = "COM5";
     sim::Sim().Log().Clear();
     ASSERT_EQ(core::TargetOpen(), 1);
@@ -102,6 +104,22 @@ TEST_F(AdapterSelectTest, AnotherAdapterNameOpensTheInterfaceAgain) {
     const auto opens = sim::Sim().Log().Of("MSP430_Initialize");
     ASSERT_EQ(opens.size(), 1u);
     EXPECT_EQ(opens[0].detail, "COM5");
+}
+
+// Once the host selected by ID, only the selected adapter is opened,
+// whatever the name setting says.
+TEST_F(AdapterSelectTest, AnIdSelectionIsTheOnlyAdapterOpened) {
+    ASSERT_EQ(F_Check_KVU_access(20010107), 20010107);
+    core::Settings.Selected_UIF = "COM5";
+    sim::Sim().Log().Clear();
+    ASSERT_EQ(core::TargetOpen(), 1);
+    EXPECT_EQ(sim::Sim().Log().Count("MSP430_Initialize"), 0u);
+    // A closed interface opens on the selection again.
+    core::TargetClose();
+    ASSERT_EQ(core::TargetOpen(), 1);
+    const auto opens = sim::Sim().Log().Of("MSP430_Initialize");
+    ASSERT_EQ(opens.size(), 1u);
+    EXPECT_EQ(opens[0].detail, "COM7");
 }
 
 TEST_F(AdapterSelectTest, AnAdapterNameOfAutoOpensTheFirstAdapter) {

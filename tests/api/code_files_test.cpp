@@ -6,6 +6,7 @@
 
 #include <tuple>
 #include "tests/api/api_fixture.h"
+#include "tests/support/device_rows.h"
 
 namespace api_test {
 namespace {
@@ -72,6 +73,42 @@ TEST_F(CodeFilesTest, TheReasonAFileWasRefusedIsInTheReport) {
         EXPECT_EQ(core::Images.CodeImageHasData, 0);
         EXPECT_EQ(TakeReport(), reading + "...\t failed\r\n" + notValid + "   " + why + "\r\n");
     }
+}
+
+// Code the selected device has no memory for sets 0x40, at both ends of
+// its flash; the device is the one selected when the file is read, with no
+// procedure run in between.
+TEST_F(CodeFilesTest, CodeOutsideTheSelectedDeviceIsWarned) {
+    ASSERT_EQ(SelectAndInitialize(), 1);
+    struct Case {
+        const char* device;
+        const char* file; // TI-TXT
+        int32_t result;
+    };
+    const Case cases[] = {
+        {"149", "@FFF0\r\n" "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\r\nq\r\n", 1},
+        {"149", "@FFF0\r\n" "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11\r\nq\r\n", 0x41},
+        {"149", "@10000\r\n00\r\nq\r\n", 0x41},
+        {"149", "@20000\r\n00 01\r\nq\r\n", 0x41},
+        {"149", "@1000\r\n00\r\n@1100\r\n01\r\nq\r\n", 1},
+        {"2274", "@8000\r\n00\r\n@FFFF\r\n01\r\nq\r\n", 1},
+        {"2274", "@7FFF\r\n00\r\nq\r\n", 0x41},
+        {"2274", "@10000\r\n00\r\nq\r\n", 0x41},
+        {"2274", "@1100\r\n00\r\nq\r\n", 0x41}, // fits the F149, not this one
+        {"149", "@7FFF\r\n00\r\nq\r\n", 1},
+        {"2274", "@10FF\r\n00\r\nq\r\n", 1},
+    };
+    for (const Case& c : cases) {
+        const int32_t row = testsupport::DeviceRowNamed(c.device);
+        ASSERT_EQ(F_SetConfig(1, static_cast<uint32_t>(row)), 1);
+        const std::string path = File("code.txt", c.file);
+        EXPECT_EQ(F_ReadCodeFile(1, path.c_str()), c.result) << c.device << " " << c.file;
+        EXPECT_EQ(core::Images.CodeImageHasData, 1) << c.file;
+    }
+    // The same in Intel HEX: one byte at 0x10000.
+    ASSERT_EQ(F_SetConfig(1, static_cast<uint32_t>(testsupport::DeviceRowNamed("149"))), 1);
+    const std::string hex = File("code.hex", ":020000021000EC\r\n:0100000001FE\r\n:00000001FF\r\n");
+    EXPECT_EQ(F_ReadCodeFile(3, hex.c_str()), 0x41);
 }
 
 TEST_F(CodeFilesTest, AFileWithoutBytesIsNoCode) {

@@ -17,6 +17,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,7 @@ protected:
     }
     std::unique_ptr<QTimer> push_;
     void TearDown() override {
+        api::QtPresenter::SetOperatorWatching(false);
         push_.reset();
         api::QtPresenter::SetRepaintObserver(nullptr);
         g_shot.clear();
@@ -83,7 +85,8 @@ TEST_F(QtDialogTest, AutoProgramRunsInTheWindow) {
 
 TEST_F(QtDialogTest, ABoxIsAnsweredByTheOperator) {
     PushClockWhileRunning();
-    ASSERT_EQ(F_SetConfig(30, 1), 1); // the dialog with prompts
+    api::QtPresenter::SetOperatorWatching(true); // the timer below plays the operator
+    ASSERT_EQ(F_SetConfig(30, 1), 1);            // the dialog with prompts
     // The library selects the F148 while the board holds an F149.
     const int32_t row148 = sim::SimSelectDeviceNamed("148");
     ASSERT_GT(sim::SimSelectDeviceNamed("149"), 0);
@@ -101,6 +104,62 @@ TEST_F(QtDialogTest, ABoxIsAnsweredByTheOperator) {
     EXPECT_EQ(F_AutoProgram(0), 1);
     operatorHand.stop();
     EXPECT_NE(asked.find("Would you like to continue anyway?"), std::string::npos) << asked;
+}
+
+// Offscreen nobody sees a box: none is shown, each question goes into the
+// report and gets the safe answer, so the run ends instead of waiting.
+TEST_F(QtDialogTest, OffscreenBoxesGetTheSafeAnswerAndTheReportTheQuestion) {
+    PushClockWhileRunning();
+    ASSERT_TRUE(api::QtPresenter::Windowless());
+    ASSERT_EQ(F_SetConfig(30, 1), 1); // the dialog with prompts
+    int shown = 0;
+    QTimer watch; // ends a box that did show, so a fault fails instead of hanging
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ++shown;
+            box->reject();
+        }
+    });
+    watch.start(10);
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        int32_t result;
+        std::string question;
+        std::string verdict;
+    };
+    const Case cases[] = {
+        {"device question",
+         [] {
+             const int32_t row148 = sim::SimSelectDeviceNamed("148");
+             ASSERT_GT(sim::SimSelectDeviceNamed("149"), 0);
+             ASSERT_EQ(F_SetConfig(1, static_cast<uint32_t>(row148)), 1);
+         },
+         0,
+         "Warning\r\nThe target microcontroller type does not match selection:",
+         " --------------- FAILED !!! -----------------\r\n"},
+        {"supply prompt",
+         [] {
+             UseDevice("149");
+             ASSERT_EQ(F_SetConfig(2, 0), 1);
+             sim::Sim().SetSupplyReading(0);
+         },
+         15,
+         "Warning\r\nTurn DC Power ON now.\r\n\r\nPlease press:",
+         "  ---------- TERMINATED BY USER ------------\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.arrange();
+        TakeReport();
+        EXPECT_EQ(F_AutoProgram(0), c.result);
+        const std::string report = TakeReport();
+        const size_t verdict = report.find(c.verdict);
+        ASSERT_NE(verdict, std::string::npos) << report;
+        EXPECT_LT(report.find(c.question), verdict) << report;
+    }
+    watch.stop();
+    EXPECT_EQ(shown, 0);
 }
 
 // A display that is named but cannot be reached would make the toolkit end

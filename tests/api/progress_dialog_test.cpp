@@ -233,17 +233,34 @@ TEST_F(DialogTest, WithoutADisplayTheDialogRunsHeadlessOnSafeAnswers) {
     ASSERT_EQ(std::getenv("DISPLAY"), nullptr);
     ASSERT_EQ(std::getenv("WAYLAND_DISPLAY"), nullptr);
     ASSERT_EQ(std::getenv("QT_QPA_PLATFORM"), nullptr);
-    // The device question gets No: nothing is programmed.
+    // The device question gets No: nothing is programmed. The question is
+    // in the report before the verdict.
     SelectOtherThanTheBoard();
     sim::Sim().PokeRange(0x8000, {0x12, 0x34});
     EXPECT_EQ(F_AutoProgram(0), 0);
-    EXPECT_NE(TakeReport().find(" --------------- FAILED !!! -----------------\r\n"),
-              std::string::npos);
+    std::string report = TakeReport();
+    const size_t failed = report.find(" --------------- FAILED !!! -----------------\r\n");
+    EXPECT_NE(failed, std::string::npos);
+    const size_t asked = report.find("Warning\r\nThe target microcontroller type does not match "
+                                     "selection:\r\n\r\nSelected microcontroller type: MSP430 F148");
+    EXPECT_LT(asked, failed) << report;
+    EXPECT_NE(report.find("\r\nWould you like to continue anyway?"), std::string::npos) << report;
     EXPECT_EQ(sim::Sim().PeekRange(0x8000, 2), (std::vector<uint8_t>{0x12, 0x34}));
-    // The supply prompt gets Cancel.
+    // The supply prompt gets Cancel, after its text went into the report.
     ASSERT_EQ(F_SetConfig(2, 0), 1);
     sim::Sim().SetSupplyReading(0);
     EXPECT_EQ(F_Memory_Erase(1), 15);
+    report = TakeReport();
+    EXPECT_NE(report.find("Warning\r\nTurn DC Power ON now.\r\n\r\nPlease press:\r\n\r\n"
+                          "OK         -> when power is turned ON.        \r\n\r\n"
+                          "CANCEL -> terminate this action."),
+              std::string::npos)
+        << report;
+    EXPECT_EQ(F_AutoProgram(0), 15);
+    report = TakeReport();
+    EXPECT_LT(report.find("Warning\r\nTurn DC Power ON now."),
+              report.find("  ---------- TERMINATED BY USER ------------\r\n"))
+        << report;
 }
 
 } // namespace
