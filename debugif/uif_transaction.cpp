@@ -37,6 +37,12 @@ int32_t Fail(int32_t error) {
     return -1;
 }
 
+// A failure the adapter reports with error byte 0 still failed: it must
+// not read "No error".
+int32_t FailByAdapter(uint8_t error) {
+    return Fail(error != kErrorNone ? error : kErrorCommunication);
+}
+
 // Carries the request's data ahead of the message in pre-send blocks; the
 // message then announces the data length as one more parameter and carries
 // no data itself.
@@ -385,7 +391,7 @@ int32_t Accept() {
         if (reply.status == kStatusUnknown) {
             reply.error_number = kErrorInvalidErrorNumber;
         }
-        return Fail(reply.error_number);
+        return FailByAdapter(reply.error_number);
     }
     Api.LastErrorNumber = kErrorNone;
     return 0;
@@ -486,7 +492,7 @@ int32_t UifSendBulkBlock(uint16_t block_number, uint32_t address, uint32_t count
     switch (ack[3]) {
     case 0:
         if (ack[4] != 0) {
-            return Fail(ack[5]);
+            return FailByAdapter(ack[5]);
         }
         return 0;
     case 6:

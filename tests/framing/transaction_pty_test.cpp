@@ -186,13 +186,16 @@ TEST_F(PtyTransactionTest, AdapterRefusals) {
         sim::EmuFaults faults;
         int32_t error;
     };
-    std::vector<Case> cases(4);
+    std::vector<Case> cases(5);
     cases[0] = {"status '?'", 1, {}, 63};
     cases[0].faults.unknown_status = 1;
     cases[1] = {"unknown command", 99, {}, 63};
     cases[2] = {"memory outside the array", 13, {}, 6};
     cases[3] = {"error byte above 63 is kept", 50, {}, 200};
     link_.handler.replies[50] = sim::EmuReply::Error(200);
+    // A failure never reads "No error".
+    cases[4] = {"error byte 0", 51, {}, 35};
+    link_.handler.replies[51] = sim::EmuReply::Error(0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         link_.adapter.ClearTrace();
@@ -309,6 +312,14 @@ TEST_F(PtyTransactionTest, BulkBlocksAndTheirAcknowledgements) {
     ASSERT_EQ(Transact(44, 2, {1, 3, 0x3400, 3}), 0);
     EXPECT_EQ(bulk(1, 0x3400, tail), -1);
     EXPECT_EQ(Api.LastErrorNumber, 41);
+
+    // The same with error byte 0: still a failure, and not "No error".
+    f.bulk_error = 1;
+    f.bulk_error_byte = 0;
+    SetFaults(f);
+    ASSERT_EQ(Transact(44, 2, {1, 3, 0x3400, 3}), 0);
+    EXPECT_EQ(bulk(1, 0x3400, tail), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 35);
 
     // Any other kind (here 6 with a bit flipped) acknowledges nothing: 35.
     f = {};
