@@ -22,7 +22,6 @@ namespace {
 
 constexpr uint8_t kCommandRun = 17;
 constexpr uint8_t kStatusUnknown = 0x3F; // '?': the adapter did not know the request
-constexpr int kTries = 3;
 constexpr int kHidLengthRereads = 3;
 
 // How one try ended.
@@ -399,6 +398,7 @@ int32_t Accept() {
 
 // Every try spent: the library no longer counts the interface as open.
 int32_t GiveUp() {
+    UifLink.gave_up = 1;
     Api.InterfaceOpen = 0;
     Api.InterfaceKind = kInterfaceNone;
     if (Transport.kind == kTransportHid) {
@@ -413,7 +413,7 @@ int32_t GiveUp() {
 
 } // namespace
 
-int32_t UifTransaction() {
+int32_t UifTransaction(int32_t tries) {
     UifLink.ResponseBlock = UifResponse{};
     ++UifLink.request_serial;
     if (Api.InterfaceOpen == 0) {
@@ -436,7 +436,7 @@ int32_t UifTransaction() {
     const size_t send_length =
         hid ? PadHidFrame(UifLink.UifFrameBuffer, frame_length, kUifFrameBufferSize) : frame_length;
 
-    for (int attempt = 0; attempt < kTries; ++attempt) {
+    for (int32_t attempt = 0; attempt < tries; ++attempt) {
         if (attempt > 0 && request.command_id == kCommandRun) {
             // A run whose reply went missing may have started the target:
             // never start it twice.

@@ -19,7 +19,9 @@ namespace debugif {
 // that stalled answers everything in order once it goes on) is read past,
 // never taken as this request's answer; pending input is flushed before a
 // try only while no such reply is owed.
-int32_t UifTransaction();
+// tries: how many tries at most (a lost link's last close makes one).
+inline constexpr int32_t kUifTries = 3;
+int32_t UifTransaction(int32_t tries = kUifTries);
 
 inline constexpr size_t kUifBulkHeaderSize = 10;
 inline constexpr size_t kUifBulkAckSize = 8;
