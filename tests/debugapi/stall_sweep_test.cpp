@@ -2,7 +2,10 @@
 // everything that arrived, in order) at every request of a program-and-read
 // cycle, for stalls around the link's read time-out, on both transports: a
 // read never succeeds with bytes other than the board's, and afterwards a
-// clean cycle passes.
+// clean cycle passes. Then whole program cycles as AUTO PROGRAM runs them,
+// stalled at each of their requests in turn: a stall below three of the
+// link's time-outs is absorbed, and no cycle passes with other flash than
+// the image.
 
 #include "core/code_image.h"
 #include "core/device_table.h"
@@ -187,8 +190,8 @@ TEST_P(StallSweepTest, RetainedDataReadUnderAStallNeverRestoresOtherBytes) {
 // check by erase check and, where that finds something, by segment, the
 // block writes, then the Fast verify by checksum or the Standard one by
 // checksum and read-back) on a board of small flash, so that every request
-// of the cycle can take its turn. Each erase check and each checksum run is
-// a verify announcement followed by the verify.
+// of the cycle can take its turn. On the serial link each erase check and
+// each checksum run is a verify announcement followed by the verify.
 enum class VerifyMode { kFast, kStandard };
 constexpr const char* kBoard = "2013";
 
