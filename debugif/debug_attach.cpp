@@ -2,6 +2,7 @@
 
 #include "core/debug_api.h"
 #include "debugif/api_state.h"
+#include "debugif/uif_connect.h"
 #include "platform/ini_file.h"
 #include "platform/module_path.h"
 
@@ -60,7 +61,13 @@ void AttachDebugInterface(const void* module_address, int32_t reason) {
                         : platform::IniReadString(ini, kSection, kKey, kDefault, kValueBufferSize);
         Api.ProtocolSetting = ProtocolOf(value);
     } else if (reason == kAttachReasonDetach) {
-        MSP430_Close(1);
+        if (Api.InterfaceKind == kInterfaceNone) {
+            // A link given up still holds its port: the supply goes off
+            // once more, briefly, before the port is let go.
+            UifReleaseLostLink();
+        } else {
+            MSP430_Close(1);
+        }
     }
 }
 

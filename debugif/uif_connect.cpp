@@ -15,6 +15,7 @@
 #include "debugif/uif_command_state.h"
 #include "debugif/uif_link_state.h"
 #include "debugif/uif_target_ops.h"
+#include "debugif/uif_transaction.h"
 #include "platform/clock.h"
 #include "platform/os_error.h"
 
@@ -232,6 +233,44 @@ int32_t UifClose(int32_t vccOff) {
     Transport.TransportOps.close();
     Api.InterfaceOpen = 0;
     return 0;
+}
+
+int32_t UifReleaseLostLink() {
+    std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
+    if (UifLink.gave_up == 0 || Api.InterfaceOpen != 0 || Transport.PortHandle == 0) {
+        return 0;
+    }
+    UifLink.gave_up = 0;
+    const bool hid = Transport.kind == kTransportHid;
+    HidDevice& device = HidTransport.device;
+    const int32_t hid_read_timeout = device.read_timeout;
+    if (hid) {
+        // A try reads the length up to four times.
+        device.read_timeout = static_cast<int32_t>(kUifLostLinkCloseMs / 4);
+    } else {
+        platform::CommTimeouts t = Transport.port.GetTimeouts();
+        t.read_total_constant = kUifLostLinkCloseMs;
+        t.write_total_constant = kUifLostLinkCloseMs;
+        Transport.port.SetTimeouts(t);
+    }
+    UifRequest& r = UifLink.RequestBlock;
+    r = UifRequest{};
+    r.command_id = kUifClose;
+    r.message_type = kUifTypeParams;
+    r.parameter_count = 1;
+    r.parameters[0] = 1; // supply off
+    // Open for this one try only; a failed try closes it again.
+    Api.InterfaceOpen = 1;
+    const int32_t result = UifTransaction(1);
+    Api.InterfaceOpen = 0;
+    Api.InterfaceKind = kInterfaceNone;
+    UifLink.gave_up = 0;
+    device.read_timeout = hid_read_timeout;
+    // What is still queued for a dead adapter is not worth waiting for;
+    // closing puts back the time-outs the port had when it opened.
+    Transport.PortWaitTime = 0;
+    Transport.TransportOps.close();
+    return result;
 }
 
 } // namespace debugif

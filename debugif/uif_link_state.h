@@ -43,6 +43,9 @@ struct UifLinkState {
     UifLateReply LateReplies[kUifLateRepliesMax] = {};
     size_t late_reply_count = 0;
     uint32_t request_serial = 0; // counts the transactions
+    // Set when a transaction spent every try: the library then counts the
+    // interface as closed, but the port stays held until it is released.
+    int32_t gave_up = 0;
 
     void Reset();
 };

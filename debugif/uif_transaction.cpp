@@ -22,7 +22,6 @@ namespace {
 
 constexpr uint8_t kCommandRun = 17;
 constexpr uint8_t kStatusUnknown = 0x3F; // '?': the adapter did not know the request
-constexpr int kTries = 3;
 constexpr int kHidLengthRereads = 3;
 
 // How one try ended.
@@ -35,6 +34,12 @@ enum class TryEnd {
 int32_t Fail(int32_t error) {
     Api.LastErrorNumber = error;
     return -1;
+}
+
+// A failure the adapter reports with error byte 0 still failed: it must
+// not read "No error".
+int32_t FailByAdapter(uint8_t error) {
+    return Fail(error != kErrorNone ? error : kErrorCommunication);
 }
 
 // Carries the request's data ahead of the message in pre-send blocks; the
@@ -79,9 +84,47 @@ ReplyRead TakeReply(uint32_t length) {
                : ReplyRead::kGarbage;
 }
 
+// Serial bytes read ahead to tell what comes next (an owed reply, or this
+// request's interim pairs) and not yet taken; every read takes them first.
+struct SerialAhead {
+    uint8_t bytes[3] = {};
+    uint32_t count = 0;
+    uint32_t at = 0;
+};
+SerialAhead Ahead;
+
+bool SerialTake(uint8_t* buffer, uint32_t count, uint32_t* done) {
+    const uint32_t n = std::min(count, Ahead.count - Ahead.at);
+    std::copy_n(Ahead.bytes + Ahead.at, n, buffer);
+    Ahead.at += n;
+    *done = n;
+    if (n == count) {
+        return true;
+    }
+    uint32_t more = 0;
+    const bool ok = SerialRead(buffer + n, count - n, &more);
+    *done += more;
+    return ok;
+}
+
 bool SerialReadExactly(uint8_t* buffer, uint32_t count) {
     uint32_t done = 0;
-    return SerialRead(buffer, count, &done) && done == count;
+    return SerialTake(buffer, count, &done) && done == count;
+}
+
+// The next count bytes (at most 3) without taking them; false when fewer
+// came in time (what came stays ahead).
+bool SerialPeek(uint32_t count) {
+    std::copy(Ahead.bytes + Ahead.at, Ahead.bytes + Ahead.count, Ahead.bytes);
+    Ahead.count -= Ahead.at;
+    Ahead.at = 0;
+    if (Ahead.count >= count) {
+        return true;
+    }
+    uint32_t more = 0;
+    const bool ok = SerialRead(Ahead.bytes + Ahead.count, count - Ahead.count, &more);
+    Ahead.count += more;
+    return ok && Ahead.count >= count;
 }
 
 // --- Replies the adapter still owes -----------------------------------
@@ -132,6 +175,46 @@ int32_t LateEntryFor(const UifResponse& reply) {
     return -1;
 }
 
+// An entry of an earlier request still owed.
+bool LateOwedByEarlier() {
+    const UifLinkState& l = UifLink;
+    for (size_t i = 0; i < l.late_reply_count; ++i) {
+        if (l.LateReplies[i].request != l.request_serial) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Bytes that begin with a reply length and the id of a reply an earlier
+// request still owes.
+bool LateReplyAhead(const uint8_t* b) {
+    if (!UifReplyLengthValid(LoadU16(b))) {
+        return false;
+    }
+    const UifLinkState& l = UifLink;
+    for (size_t i = 0; i < l.late_reply_count; ++i) {
+        const UifLateReply& e = l.LateReplies[i];
+        if (e.request != l.request_serial && e.command_id == b[2]) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// This request's own answer has begun (its interim pairs): the adapter
+// answers in order, so whatever an earlier request still owed was lost.
+void LateDropEarlier() {
+    UifLinkState& l = UifLink;
+    size_t kept = 0;
+    for (size_t i = 0; i < l.late_reply_count; ++i) {
+        if (l.LateReplies[i].request == l.request_serial) {
+            l.LateReplies[kept++] = l.LateReplies[i];
+        }
+    }
+    l.late_reply_count = kept;
+}
+
 // The reply in ResponseBlock is this request's: every older entry was
 // answered or lost, and one of this request's own tries is answered.
 void LateTakeOwn() {
@@ -161,6 +244,7 @@ void SerialSettle() {
         SerialPurge(platform::kPurgeRxAbort | platform::kPurgeRxClear);
     }
     SerialPurge(platform::kPurgeRxAbort | platform::kPurgeRxClear);
+    Ahead = SerialAhead{};
 }
 
 ReplyRead SerialReadReply() {
@@ -173,7 +257,7 @@ ReplyRead SerialReadReply() {
         return ReplyRead::kGarbage;
     }
     uint32_t done = 0;
-    if (!SerialRead(UifLink.UifReplyBuffer, length, &done)) {
+    if (!SerialTake(UifLink.UifReplyBuffer, length, &done)) {
         return ReplyRead::kNothing;
     }
     if (done != length) {
@@ -208,28 +292,70 @@ ReplyRead HidReadReply() {
     return TakeReply(length);
 }
 
+// Reads one reply: kOwn when it is this request's, kLate when it was a
+// late reply of an earlier request (read past); else *end says how the try
+// ends.
+enum class OneReply { kOwn, kLate, kTryEnds };
+OneReply ReadOneReply(bool hid, TryEnd* end) {
+    const ReplyRead r = hid ? HidReadReply() : SerialReadReply();
+    if (r == ReplyRead::kGarbage) {
+        // A damaged reply still answered the oldest frame owed.
+        LateDropFront(1);
+        if (!hid) {
+            SerialSettle();
+        }
+    }
+    if (r != ReplyRead::kReply) {
+        // On HID a try that brought nothing usable is the last one.
+        *end = hid ? TryEnd::kLastTry : TryEnd::kNextTry;
+        return OneReply::kTryEnds;
+    }
+    const int32_t late = LateEntryFor(UifLink.ResponseBlock);
+    if (late < 0) {
+        LateTakeOwn();
+        *end = TryEnd::kReply;
+        return OneReply::kOwn;
+    }
+    LateDropFront(static_cast<size_t>(late) + 1);
+    return OneReply::kLate;
+}
+
 // Reads replies until one is not a late reply of an earlier request.
 TryEnd ReadOwnReply(bool hid) {
-    for (;;) {
-        const ReplyRead r = hid ? HidReadReply() : SerialReadReply();
-        if (r == ReplyRead::kGarbage) {
-            // A damaged reply still answered the oldest frame owed.
-            LateDropFront(1);
-            if (!hid) {
-                SerialSettle();
-            }
-        }
-        if (r != ReplyRead::kReply) {
-            // On HID a try that brought nothing usable is the last one.
-            return hid ? TryEnd::kLastTry : TryEnd::kNextTry;
-        }
-        const int32_t late = LateEntryFor(UifLink.ResponseBlock);
-        if (late < 0) {
-            LateTakeOwn();
-            return TryEnd::kReply;
-        }
-        LateDropFront(static_cast<size_t>(late) + 1);
+    TryEnd end = TryEnd::kNextTry;
+    while (ReadOneReply(hid, &end) == OneReply::kLate) {
     }
+    return end;
+}
+
+// Serial, a verify announced: the replies an earlier request still owes
+// come ahead of this request's interim pairs and are read past first;
+// then the pairs (the command id and a count) until one that is not, and
+// that one goes too.
+TryEnd SerialReadInterimPairs() {
+    while (LateOwedByEarlier()) {
+        if (!SerialPeek(3)) {
+            return TryEnd::kNextTry;
+        }
+        if (!LateReplyAhead(Ahead.bytes)) {
+            LateDropEarlier();
+            break;
+        }
+        TryEnd end = TryEnd::kNextTry;
+        const OneReply r = ReadOneReply(false, &end);
+        if (r != OneReply::kLate) {
+            // A reply of this request without pairs ahead of it, or
+            // nothing usable.
+            return end;
+        }
+    }
+    uint8_t pair[2];
+    do {
+        if (!SerialReadExactly(pair, 2)) {
+            return TryEnd::kNextTry;
+        }
+    } while (pair[0] == UifLink.RequestBlock.command_id && pair[1] != 0xFF);
+    return ReadOwnReply(false);
 }
 
 TryEnd SerialTry(size_t frame_length) {
@@ -244,17 +370,7 @@ TryEnd SerialTry(size_t frame_length) {
     if (!written || done != frame_length) {
         return TryEnd::kNextTry;
     }
-    if (UifLink.ExpectInterimPairs != 0) {
-        // Progress pairs (the command id and a count) until one that is not;
-        // that one goes too.
-        uint8_t pair[2];
-        do {
-            if (!SerialReadExactly(pair, 2)) {
-                return TryEnd::kNextTry;
-            }
-        } while (pair[0] == UifLink.RequestBlock.command_id && pair[1] != 0xFF);
-    }
-    return ReadOwnReply(false);
+    return UifLink.ExpectInterimPairs != 0 ? SerialReadInterimPairs() : ReadOwnReply(false);
 }
 
 TryEnd HidTry(size_t send_length) {
@@ -274,7 +390,7 @@ int32_t Accept() {
         if (reply.status == kStatusUnknown) {
             reply.error_number = kErrorInvalidErrorNumber;
         }
-        return Fail(reply.error_number);
+        return FailByAdapter(reply.error_number);
     }
     Api.LastErrorNumber = kErrorNone;
     return 0;
@@ -282,6 +398,7 @@ int32_t Accept() {
 
 // Every try spent: the library no longer counts the interface as open.
 int32_t GiveUp() {
+    UifLink.gave_up = 1;
     Api.InterfaceOpen = 0;
     Api.InterfaceKind = kInterfaceNone;
     if (Transport.kind == kTransportHid) {
@@ -289,13 +406,14 @@ int32_t GiveUp() {
     } else {
         SerialPurge(platform::kPurgeTxAbort | platform::kPurgeTxClear);
         SerialPurge(platform::kPurgeRxAbort | platform::kPurgeRxClear);
+        Ahead = SerialAhead{};
     }
     return Fail(kErrorCommunication);
 }
 
 } // namespace
 
-int32_t UifTransaction() {
+int32_t UifTransaction(int32_t tries) {
     UifLink.ResponseBlock = UifResponse{};
     ++UifLink.request_serial;
     if (Api.InterfaceOpen == 0) {
@@ -318,7 +436,7 @@ int32_t UifTransaction() {
     const size_t send_length =
         hid ? PadHidFrame(UifLink.UifFrameBuffer, frame_length, kUifFrameBufferSize) : frame_length;
 
-    for (int attempt = 0; attempt < kTries; ++attempt) {
+    for (int32_t attempt = 0; attempt < tries; ++attempt) {
         if (attempt > 0 && request.command_id == kCommandRun) {
             // A run whose reply went missing may have started the target:
             // never start it twice.
@@ -328,6 +446,7 @@ int32_t UifTransaction() {
         // reply thrown away unseen would leave its entry to cost a try.
         if (UifLink.late_reply_count == 0) {
             Transport.TransportOps.flush();
+            Ahead = SerialAhead{};
         }
         const TryEnd end = hid ? HidTry(send_length) : SerialTry(frame_length);
         if (end == TryEnd::kReply) {
@@ -360,6 +479,7 @@ int32_t UifSendBulkBlock(uint16_t block_number, uint32_t address, uint32_t count
     StoreU32(block + 2, address);
     StoreU32(block + 6, count);
     Transport.TransportOps.flush();
+    Ahead = SerialAhead{};
     const uint32_t length = static_cast<uint32_t>(kUifBulkHeaderSize) + count;
     uint32_t done = 0;
     if (!SerialWrite(block, length, &done) || done != length) {
@@ -372,7 +492,7 @@ int32_t UifSendBulkBlock(uint16_t block_number, uint32_t address, uint32_t count
     switch (ack[3]) {
     case 0:
         if (ack[4] != 0) {
-            return Fail(ack[5]);
+            return FailByAdapter(ack[5]);
         }
         return 0;
     case 6:

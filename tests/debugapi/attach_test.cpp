@@ -3,12 +3,15 @@
 
 #include "debugif/api_state.h"
 #include "debugif/debug_attach.h"
+#include "debugif/link_timing.h"
+#include "debugif/transport_ops.h"
 #include "tests/debugapi/debugapi_fixture.h"
 #include "tests/support/temp_dir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <dlfcn.h>
 #include <filesystem>
 
@@ -115,6 +118,72 @@ TEST(AttachTest, DetachClosesTheInterfaceWithTheSupplyOff) {
     EXPECT_THAT(requests[0].params, ElementsAre(1u));
     EXPECT_EQ(b.emu().Locked([&] { return b.emu().target.AdapterSupply(); }), 0);
     EXPECT_EQ(debugif::Api.InterfaceOpen, 0);
+}
+
+// A transaction that gave up leaves the interface closed in the library's
+// view and its port held. Detach still switches the supply off: one close
+// with the supply off, under a short time-out even on a port whose reads
+// wait seconds, answered or not; then the port is let go.
+TEST(AttachTest, DetachAfterALostLinkSendsOneSupplyOffCloseQuicklyAndReleasesThePort) {
+    struct Case {
+        const char* what;
+        Route route;
+        bool back; // the adapter answers again by the time of the detach
+    } const cases[] = {
+        {"serial, the adapter still silent", Route::kInProcessPty, false},
+        {"serial, the adapter back", Route::kInProcessPty, true},
+        {"HID, the adapter still silent", Route::kInProcessHid, false},
+        {"HID, the adapter back", Route::kInProcessHid, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Tries of tens of milliseconds, so that the link is lost quickly.
+        debugif::LinkTiming.serial_read_total_ms = 40;
+        debugif::LinkTiming.serial_read_interval_ms = 20;
+        debugif::LinkTiming.quiet_gap_ms = 10;
+        debugif::LinkTiming.quiet_limit_ms = 100;
+        ApiBench b(c.route, "149");
+        ASSERT_TRUE(b.ok()) << b.error();
+        ASSERT_EQ(b.Connect(), 0) << b.LastError();
+        sim::EmuFaults silent;
+        silent.silent = true;
+        b.emu().SetFaults(silent);
+        EXPECT_EQ(b.api().VCC(2500), -1);
+        EXPECT_EQ(b.LastError(), 35);
+        ASSERT_EQ(debugif::Api.InterfaceKind, debugif::kInterfaceNone);
+        ASSERT_NE(debugif::Transport.PortHandle, 0u) << "the port is still held";
+        if (c.route == Route::kInProcessPty) {
+            // The product's waits from here on.
+            platform::CommTimeouts t = debugif::Transport.port.GetTimeouts();
+            t.read_total_constant = 7000;
+            debugif::Transport.port.SetTimeouts(t);
+        }
+        b.emu().ClearTrace();
+        b.emu().SetFaults(c.back ? sim::EmuFaults{} : silent);
+
+        const auto start = std::chrono::steady_clock::now();
+        debugif::AttachDebugInterface(nullptr, debugif::kAttachReasonDetach);
+        const auto took = std::chrono::steady_clock::now() - start;
+
+        const auto requests = b.emu().Requests();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].id, 2);
+        EXPECT_THAT(requests[0].params, ElementsAre(1u));
+        EXPECT_EQ(debugif::Transport.PortHandle, 0u) << "the port is released";
+        EXPECT_EQ(debugif::Api.InterfaceOpen, 0);
+        if (c.back) {
+            EXPECT_EQ(b.emu().Locked([&] { return b.emu().target.AdapterSupply(); }), 0);
+        }
+        if (c.route == Route::kInProcessPty) {
+            // Far below one of the port's own read waits.
+            EXPECT_LT(took, std::chrono::milliseconds(3500));
+        }
+        // Nothing is held any more: a second detach sends nothing.
+        b.emu().ClearTrace();
+        debugif::AttachDebugInterface(nullptr, debugif::kAttachReasonDetach);
+        EXPECT_THAT(b.emu().Requests(), IsEmpty());
+        debugif::LinkTiming.Reset();
+    }
 }
 
 } // namespace

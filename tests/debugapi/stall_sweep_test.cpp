@@ -2,19 +2,35 @@
 // everything that arrived, in order) at every request of a program-and-read
 // cycle, for stalls around the link's read time-out, on both transports: a
 // read never succeeds with bytes other than the board's, and afterwards a
-// clean cycle passes.
+// clean cycle passes. Then whole program cycles as AUTO PROGRAM runs them,
+// stalled at each of their requests in turn: a stall below three of the
+// link's time-outs is absorbed, and no cycle passes with other flash than
+// the image.
 
+#include "core/code_image.h"
 #include "core/device_table.h"
+#include "core/flash_check.h"
+#include "core/flash_erase.h"
+#include "core/flash_read.h"
+#include "core/flash_verify.h"
+#include "core/flash_write.h"
+#include "core/memory_map.h"
+#include "core/program_image.h"
 #include "core/retained_data.h"
+#include "core/segment_table.h"
 #include "core/settings.h"
 #include "core/target_connect.h"
 #include "core/target_identify.h"
+#include "core/target_state.h"
 #include "debugif/api_state.h"
+#include "sim/emu_board.h"
 #include "debugif/link_timing.h"
 #include "tests/debugapi/debugapi_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -169,6 +185,229 @@ TEST_P(StallSweepTest, RetainedDataReadUnderAStallNeverRestoresOtherBytes) {
         }
     }
 }
+
+// A whole program cycle as AUTO PROGRAM runs it (connect, erase, the blank
+// check by erase check and, where that finds something, by segment, the
+// block writes, then the Fast verify by checksum or the Standard one by
+// checksum and read-back) on a board of small flash, so that every request
+// of the cycle can take its turn. On the serial link each erase check and
+// each checksum run is a verify announcement followed by the verify.
+enum class VerifyMode { kFast, kStandard };
+constexpr const char* kBoard = "2013";
+
+struct CycleShard {
+    Route route;
+    VerifyMode verify;
+    uint32_t stall_ms;
+};
+
+constexpr uint8_t kRead = 13;
+constexpr uint8_t kBlockWrite = 15;
+constexpr uint8_t kVerify = 20;
+constexpr uint8_t kAnnounce = 45;
+
+std::string ShardName(const ::testing::TestParamInfo<CycleShard>& info) {
+    const CycleShard& s = info.param;
+    return std::string(s.route == Route::kInProcessHid ? "Hid" : "Serial") +
+           (s.verify == VerifyMode::kFast ? "_Fast_" : "_Standard_") + std::to_string(s.stall_ms) +
+           "ms";
+}
+
+class ProgramCycleStallTest : public ::testing::TestWithParam<CycleShard> {
+protected:
+    void SetUp() override {
+        // The serial stalls are real time: time-outs of tens of
+        // milliseconds (a 2-byte read waits 40 + 2 x 10 ms).
+        debugif::LinkTiming.serial_read_total_ms = 40;
+        debugif::LinkTiming.serial_read_interval_ms = 20;
+        debugif::LinkTiming.quiet_gap_ms = 20;
+        debugif::LinkTiming.quiet_limit_ms = 400;
+        debugif::LinkTiming.bootloader_probe_delay_ms = 1;
+    }
+    void TearDown() override { debugif::LinkTiming.Reset(); }
+
+    // The image: every byte of main flash, and Info-B's first bytes.
+    static void DefineCode() {
+        using namespace core;
+        CodeImageClear();
+        const int32_t main_start = MemoryMap.active.deviceMainStart;
+        const int32_t flash_end = std::min<int32_t>(MemoryMap.active.deviceFlashEnd, 0xFFFF);
+        for (int32_t a = main_start; a <= flash_end; ++a) {
+            Images.CodeImage.data[ImageIndex(a)] = static_cast<uint8_t>(a * 7 + seed_);
+            Images.CodeImage.used[ImageIndex(a)] = 1;
+        }
+        for (int32_t a = 0x1000; a < 0x1010; ++a) {
+            Images.CodeImage.data[ImageIndex(a)] = static_cast<uint8_t>(a + seed_);
+            Images.CodeImage.used[ImageIndex(a)] = 1;
+        }
+        Images.CodeImageHasData = 1;
+    }
+
+    // The cycle; "" when every step passed, else the first that failed.
+    static std::string Cycle(VerifyMode verify) {
+        using namespace core;
+        std::ostringstream failed;
+        auto step = [&](const char* name, int32_t result) {
+            if (result != 1 && failed.tellp() == 0) {
+                failed << name << " = " << result;
+            }
+            return result == 1;
+        };
+        if (!step("open", TargetOpen()) || !step("power", TargetPowerSet(1)) ||
+            !step("identify", TargetIdentify())) {
+            TargetClose();
+            return failed.str();
+        }
+        ++seed_;
+        DefineCode();
+        ProgramImagePrepare(0, 0);
+        bool ok = step("erase", TargetErase());
+        bool blank = false;
+        for (int round = 0; ok && round < 2 && !blank; ++round) {
+            blank = (TargetEraseVerify() & 0x0F) == 1 || TargetBlankCheck() == 1;
+        }
+        ok = ok && step("blank check", blank ? 1 : 0);
+        if (ok && ProgramImagePrepare(0, 1) == 0) {
+            ProgramImagePrepare(0, 0);
+        }
+        for (int32_t k = 0; ok && k < SegmentTable.count; ++k) {
+            const MemorySegment& s = SegmentTable.segments[k];
+            if (s.needsWrite != 0) {
+                ok = step("write", TargetWriteImageBlock(s.start, s.length));
+            }
+        }
+        ProgramImageChecksum();
+        ok = ok && step("verify checksum", TargetVerifyChecksum());
+        if (verify == VerifyMode::kStandard) {
+            ReadImageClear();
+            for (int32_t k = 0; ok && k < SegmentTable.count; ++k) {
+                const MemorySegment& s = SegmentTable.segments[k];
+                if (s.needsCheck != 0) {
+                    ok = step("verify range", TargetVerifyRange(s.start, s.length));
+                }
+            }
+        }
+        TargetClose();
+        if (failed.tellp() != 0) {
+            failed << " (" << Target.TargetErrorLog << ")";
+        }
+        return failed.str();
+    }
+
+    // The board's flash holds the image: the defined bytes, erased
+    // elsewhere.
+    static std::string FlashDifference(ApiBench& b) {
+        using namespace core;
+        const int32_t main_start = MemoryMap.active.deviceMainStart;
+        const int32_t flash_end = std::min<int32_t>(MemoryMap.active.deviceFlashEnd, 0xFFFF);
+        const Bytes main = b.Peek(static_cast<uint32_t>(main_start),
+                                  static_cast<uint32_t>(flash_end - main_start + 1));
+        // Info-A, locked, keeps the calibration through every erase.
+        const Bytes info = b.Peek(0x1000, 0xC0);
+        auto want = [](int32_t a) {
+            const int32_t i = ImageIndex(a);
+            return Images.CodeImage.used[i] != 0 ? Images.CodeImage.data[i] : uint8_t{0xFF};
+        };
+        for (int32_t a = main_start; a <= flash_end; ++a) {
+            if (main[static_cast<size_t>(a - main_start)] != want(a)) {
+                std::ostringstream d;
+                d << "main flash differs at 0x" << std::hex << a;
+                return d.str();
+            }
+        }
+        for (int32_t a = 0x1000; a < 0x10C0; ++a) {
+            if (info[static_cast<size_t>(a - 0x1000)] != want(a)) {
+                std::ostringstream d;
+                d << "information memory differs at 0x" << std::hex << a;
+                return d.str();
+            }
+        }
+        return "";
+    }
+
+    static inline uint8_t seed_ = 0;
+};
+
+TEST_P(ProgramCycleStallTest, NoPassWithWrongFlashAndStallsBelowThreeTimeoutsAreAbsorbed) {
+    const CycleShard s = GetParam();
+    ApiBench b(s.route, kBoard);
+    ASSERT_TRUE(b.ok()) << b.error();
+    const bool hid = s.route == Route::kInProcessHid;
+    if (hid) {
+        b.bench.peer.read_wait_ms = 600;
+        ASSERT_TRUE(b.UseManualClock());
+    }
+    core::Settings.Reset();
+    core::Settings.CommPortIndex = 3;
+    core::Settings.Selected_UIF = b.Port();
+    ASSERT_EQ(core::DeviceTableParse(core::kDeviceFilterAll), 1);
+    for (int32_t r = 1; r <= core::DeviceInfoTable.count; ++r) {
+        if (sim::DeviceRowName(core::DeviceInfoTable.records[r]) == kBoard) {
+            core::Settings.SelectedProcessorIndex = r;
+        }
+    }
+
+    b.emu().ClearTrace();
+    ASSERT_EQ(Cycle(s.verify), "");
+    ASSERT_EQ(FlashDifference(b), "");
+    const std::vector<sim::EmuRequest> clean = b.emu().Requests();
+    // The cycle holds what the sweep is about.
+    auto count = [&](uint8_t id) {
+        size_t n = 0;
+        for (const sim::EmuRequest& r : clean) {
+            n += r.id == id ? 1 : 0;
+        }
+        return n;
+    };
+    ASSERT_GT(count(kVerify), 3u);
+    if (!hid) {
+        ASSERT_EQ(count(kAnnounce), count(kVerify));
+        ASSERT_GT(count(kBlockWrite), 0u);
+    }
+    if (s.verify == VerifyMode::kStandard) {
+        ASSERT_GT(count(kRead), 0u);
+    }
+
+    // One time-out: a try's wait for a reply's length (40 ms and 10 ms a
+    // byte on serial, one report read on HID).
+    const uint32_t timeout_ms = hid ? 600 : 60;
+    for (size_t at = 0; at < clean.size(); ++at) {
+        SCOPED_TRACE("stall of " + std::to_string(s.stall_ms) + " ms at request " +
+                     std::to_string(at) + " (command " + std::to_string(clean[at].id) + ")");
+        sim::EmuFaults f;
+        f.stall_ms = s.stall_ms;
+        f.stall_at = static_cast<uint32_t>(at);
+        f.stall_spacing_ms = hid ? 600 : 5;
+        b.emu().SetFaults(f);
+        const std::string failed = Cycle(s.verify);
+        const std::string wrong = FlashDifference(b);
+        ASSERT_TRUE(!failed.empty() || wrong.empty()) << "passed with " << wrong;
+        // A copy of a block-write command sent again lands in the bulk
+        // phase the first copy opened: that write fails, honestly.
+        if (s.stall_ms < 3 * timeout_ms && clean[at].id != kBlockWrite) {
+            EXPECT_EQ(failed, "");
+            EXPECT_EQ(wrong, "");
+            EXPECT_EQ(b.emu().adapter.StallMs(), 0u);
+        }
+    }
+}
+
+std::vector<CycleShard> CycleShards() {
+    std::vector<CycleShard> out;
+    for (const VerifyMode v : {VerifyMode::kFast, VerifyMode::kStandard}) {
+        // Just past one and two time-outs, and one beyond three.
+        for (const uint32_t ms : {70u, 130u, 250u}) {
+            out.push_back({Route::kInProcessPty, v, ms});
+        }
+        for (const uint32_t ms : {700u, 1300u, 1700u, 2500u, 7000u}) {
+            out.push_back({Route::kInProcessHid, v, ms});
+        }
+    }
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Stalls, ProgramCycleStallTest, ::testing::ValuesIn(CycleShards()),
+                         ShardName);
 
 INSTANTIATE_TEST_SUITE_P(Routes, StallSweepTest,
                          ::testing::Values(Route::kInProcessPty, Route::kInProcessHid),

@@ -215,6 +215,13 @@ TEST_F(HidTransactionTest, StatusQuestionMarkAndWrongId) {
     EXPECT_EQ(Api.LastErrorNumber, 35);
     EXPECT_EQ(Api.InterfaceOpen, 1);
     EXPECT_EQ(Trace().frames.size(), 2u);
+    // A refusal with error byte 0 is no success: 35, not "No error".
+    link_.adapter.SetFaults({});
+    link_.handler.replies[51] = sim::EmuReply::Error(0);
+    EXPECT_EQ(Transact(51, 1), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 35);
+    EXPECT_EQ(Api.InterfaceOpen, 1);
+    EXPECT_EQ(Trace().frames.size(), 3u);
 }
 
 } // namespace

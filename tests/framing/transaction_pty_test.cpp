@@ -10,6 +10,8 @@
 #include "debugif/uif_link_state.h"
 #include "debugif/uif_memory.h"
 #include "debugif/uif_transaction.h"
+#include "debugif/uif_command_state.h"
+#include "debugif/uif_verify.h"
 #include "platform/emulated_adapters.h"
 #include "sim/emu_wire.h"
 #include "tests/framing/framing_fixture.h"
@@ -184,13 +186,16 @@ TEST_F(PtyTransactionTest, AdapterRefusals) {
         sim::EmuFaults faults;
         int32_t error;
     };
-    std::vector<Case> cases(4);
+    std::vector<Case> cases(5);
     cases[0] = {"status '?'", 1, {}, 63};
     cases[0].faults.unknown_status = 1;
     cases[1] = {"unknown command", 99, {}, 63};
     cases[2] = {"memory outside the array", 13, {}, 6};
     cases[3] = {"error byte above 63 is kept", 50, {}, 200};
     link_.handler.replies[50] = sim::EmuReply::Error(200);
+    // A failure never reads "No error".
+    cases[4] = {"error byte 0", 51, {}, 35};
+    link_.handler.replies[51] = sim::EmuReply::Error(0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         link_.adapter.ClearTrace();
@@ -307,6 +312,14 @@ TEST_F(PtyTransactionTest, BulkBlocksAndTheirAcknowledgements) {
     ASSERT_EQ(Transact(44, 2, {1, 3, 0x3400, 3}), 0);
     EXPECT_EQ(bulk(1, 0x3400, tail), -1);
     EXPECT_EQ(Api.LastErrorNumber, 41);
+
+    // The same with error byte 0: still a failure, and not "No error".
+    f.bulk_error = 1;
+    f.bulk_error_byte = 0;
+    SetFaults(f);
+    ASSERT_EQ(Transact(44, 2, {1, 3, 0x3400, 3}), 0);
+    EXPECT_EQ(bulk(1, 0x3400, tail), -1);
+    EXPECT_EQ(Api.LastErrorNumber, 35);
 
     // Any other kind (here 6 with a bit flipped) acknowledges nothing: 35.
     f = {};
@@ -500,6 +513,51 @@ TEST_F(OwedReplyTest, BlockIsNotSentWhileARetriedCommandStillOwesItsReply) {
     const Bytes sent = peer.Received();
     EXPECT_EQ(std::count(sent.begin(), sent.end(), uint8_t{0x7E}), 4)
         << "two frames and nothing else";
+}
+
+// A verify whose announcement took a second try: the adapter answers the
+// announcement's first try only after the host sent it again. Whatever of
+// the second copy's answer comes, it comes ahead of the verify's interim
+// pairs and must be read past before them; a verify the adapter passed
+// passes, one it refused fails with its reason.
+TEST_F(OwedReplyTest, VerifyAfterARetriedAnnouncementReadsTheOwedReplyBeforeItsPairs) {
+    const Bytes pairs = {20, 1, 20, 2, 0x00, 0xFF};
+    auto with_pairs = [&](const Bytes& reply) {
+        Bytes b = pairs;
+        b.insert(b.end(), reply.begin(), reply.end());
+        return b;
+    };
+    auto both = [](const Bytes& a, const Bytes& b) {
+        Bytes out = a;
+        out.insert(out.end(), b.begin(), b.end());
+        return out;
+    };
+    const Bytes refused = sim::EmuEncodeReply(20, 1, 1, 28, {}, {});
+    struct Case {
+        const char* what;
+        Bytes second_announce; // what the second try of the announcement brings
+        Bytes verify;          // what the verify brings
+        int32_t result;
+        int32_t error;
+    } const cases[] = {
+        {"the owed reply comes ahead of the pairs", both(OkReply(45), OkReply(45)),
+         with_pairs(OkReply(20)), 0, 0},
+        {"the owed reply comes with the verify's answer", OkReply(45),
+         both(OkReply(45), with_pairs(OkReply(20))), 0, 0},
+        {"the owed reply never comes", OkReply(45), with_pairs(OkReply(20)), 0, 0},
+        {"the verify is refused", OkReply(45), both(OkReply(45), with_pairs(refused)), -1, 28},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedPeer peer({{1, 0, {}}, {1, 0, c.second_announce}, {1, 0, c.verify}});
+        ASSERT_TRUE(peer.ok()) << peer.error();
+        debugif::UifCommands.UifFirmwareVersion = 20401004;
+        EXPECT_EQ(debugif::UifVerify(0xF800, 0x200, 0x1234, 0xFFFF), c.result);
+        EXPECT_EQ(Api.LastErrorNumber, c.error);
+        EXPECT_EQ(Api.InterfaceOpen, 1) << "the link was given up";
+        EXPECT_EQ(peer.StepsReached(), 3u);
+        EXPECT_EQ(UifLink.ExpectInterimPairs, 0);
+    }
 }
 
 } // namespace
