@@ -13,6 +13,7 @@
 #include "gui/main_actions.h"
 #include "gui/adapter_tools.h"
 #include "gui/code_file_actions.h"
+#include "gui/link_watch.h"
 #include "gui/main_layout.h"
 #include "gui/main_window_state.h"
 #include "gui/procedure_frame.h"
@@ -154,6 +155,7 @@ bool MainDialog::OnInitDialog() {
 
     Startup.ProgramPath = platform::ProgramPath();
     core::DebugLibLoad();
+    LinkWatchInstall();
     core::TargetOpen();
     core::TargetPowerSet(0);
     core::TargetVccEstimate();

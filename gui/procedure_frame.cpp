@@ -11,6 +11,7 @@
 #include "gui/action_state.h"
 #include "gui/adapter_tools.h"
 #include "gui/barcode_input.h"
+#include "gui/link_watch.h"
 #include "gui/main_controls.h"
 #include "gui/main_dialog.h"
 #include "gui/main_window_state.h"
@@ -172,6 +173,10 @@ int32_t AdapterFirmwareCheck() {
 }
 
 int32_t TargetConnect() {
+    LinkWatchInstall();
+    // An interface whose link gave up is open only on our side: the open
+    // must be a real one, or every run after the lost one fails as well.
+    LinkWatchReopenPending();
     Frame.PortOpenResult = core::TargetOpen();
     AdapterFirmwareCheck();
     ConnectionCaptionsUpdate();
