@@ -234,31 +234,31 @@ void OnAutoProgram() {
         LampSet(kRowSerialNumber, kLampPending);
     }
     Paint();
-    r = ProcedureStart();
+    r = RunGoesOn(ProcedureStart());
     if (r == 1) {
         // Only "All Memory" erases everything; the other modes erase what they say.
         const int32_t eraseAll = Settings.FlashEraseModeIndex == 1 ? 1 : 0;
-        r = AutoProgramCode();
+        r = RunGoesOn(AutoProgramCode());
         if (r == 1) {
             if (core::Images.CodeImageHasData == 0) {
                 r = 0;
             } else {
-                r = SnStep(0);
+                r = RunGoesOn(SnStep(0));
             }
             if (r == 1) {
-                r = EraseStep(eraseAll);
+                r = RunGoesOn(EraseStep(eraseAll));
             }
             if (r == 1) {
-                r = BlankCheckStep();
+                r = RunGoesOn(BlankCheckStep());
             }
             if (r == 1) {
-                r = WriteStep();
+                r = RunGoesOn(WriteStep());
             }
             if (r == 1) {
-                r = VerifyStep(0) == 1 ? 1 : 0;
+                r = RunGoesOn(VerifyStep(0) == 1 ? 1 : 0);
             }
             if (r == 1) {
-                r = DcoCheckStep(0);
+                r = RunGoesOn(DcoCheckStep(0));
             }
         }
     }
@@ -267,7 +267,7 @@ void OnAutoProgram() {
         LampSet(kRowAutoProgram, kLampPassed);
         r = FuseBlowStep();
     } else {
-        LampSet(kRowAutoProgram, kLampFailed);
+        LampSet(kRowAutoProgram, r == kResultTerminated ? kLampStopped : kLampFailed);
     }
     // Only a number this run put on the target goes into the history, and
     // the run passes only once it is there.

@@ -24,10 +24,10 @@
 #include "gui/status_lamps.h"
 #include "platform/module_path.h"
 #include "platform/process.h"
+#include "ui/termination.h"
 #include "ui/transcript.h"
 
 #include <algorithm>
-#include <csignal>
 
 namespace gui {
 
@@ -45,31 +45,16 @@ void MainWindowMenuEnable(int32_t id, bool enable) {
     }
 }
 
-namespace {
-
-volatile std::sig_atomic_t terminationSignal = 0;
-
-extern "C" void OnTerminationSignal(int signal) {
-    terminationSignal = signal;
-}
-
-} // namespace
-
 void TerminationSignalsCatch() {
-    struct sigaction action {};
-    action.sa_handler = OnTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    for (int s : {SIGTERM, SIGINT, SIGHUP}) {
-        sigaction(s, &action, nullptr);
-    }
+    ui::TerminationSignalsCatch();
 }
 
 bool TerminationRequested() {
-    return terminationSignal != 0;
+    return ui::TerminationRequested();
 }
 
 void TerminationRequestClear() {
-    terminationSignal = 0;
+    ui::TerminationClear();
 }
 
 MainDialog::MainDialog() : ui::Dialog(MainDialogTemplate()) {
@@ -170,19 +155,11 @@ bool MainDialog::OnInitDialog() {
     FuseEnableConfirm();
     ConnectionCaptionsUpdate();
 
-    SetTimer(kSignalTimer, kSignalTimerMs);
     SetTimer(kMainTimer, kMainTimerMs);
     return true;
 }
 
 void MainDialog::OnTimer(int id) {
-    if (id == kSignalTimer) {
-        if (TerminationRequested()) {
-            TerminationRequestClear();
-            OnExit();
-        }
-        return;
-    }
     if (id == kMainTimer) {
         VccDisplayUpdate();
         StatusLampsRepaintWhenStale();
@@ -267,7 +244,6 @@ void MainDialog::OnExit() {
         MainWindow.onExit(*this);
     }
     KillTimer(kMainTimer);
-    KillTimer(kSignalTimer);
     core::SetupFileWrite(core::kSetupCodeFileLine | core::kSetupRecentFiles, Startup.ConfigPath);
     core::TargetClose();
     MainWindow.MainDialogExists = 0;

@@ -22,6 +22,7 @@
 #include "gui/status_lamps.h"
 #include "platform/clock.h"
 #include "platform/prompt.h"
+#include "ui/termination.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -312,7 +313,14 @@ void DeviceInfoShow() {
     MainWindowSetText(161, line);
 }
 
+int32_t RunGoesOn(int32_t stepResult) {
+    return stepResult == 1 && ui::TerminationRequested() ? kResultTerminated : stepResult;
+}
+
 int32_t ProcedureFinish(int32_t code) {
+    if ((code & kResultCodeMask) == kResultStopped && ui::TerminationRequested()) {
+        code = (code & ~kResultCodeMask) | kResultTerminated;
+    }
     Frame.ReportText += core::Target.TargetErrorLog;
     ReportAppend("");
     MainWindowSetText(1032, "");
