@@ -22,7 +22,9 @@
 #include "platform/services.h"
 #include "tests/gui/emulated_f149.h"
 #include "ui/app_font.h"
+#include "ui/backend.h"
 #include "ui/qt_app.h"
+#include "ui/termination.h"
 #include "ui/test_session.h"
 #include "ui/transcript.h"
 
@@ -30,6 +32,7 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdlib>
 #include <string>
 
@@ -281,6 +284,134 @@ TEST_F(QtMainWindowTest, StartUpPictureShowsTheArtwork) {
     gui::StartUp2View view;
     EXPECT_EQ(view.DoModal(), ui::IDOK);
 }
+
+// SIGTERM, SIGINT or SIGHUP with a viewer open, with a box open and during
+// AUTO PROGRAM, on either back end: the viewer ends as Cancel, the box
+// with its safe answer, the run at its next step as TERMINATED; then the
+// window closes through its own exit, which writes "config.ini" and closes
+// the interface.
+enum class Back { kHeadless, kQt };
+enum class Moment { kViewerOpen, kBoxOpen, kDuringRun };
+
+struct SignalCase {
+    Back back;
+    Moment moment;
+    int signal;
+};
+
+class QtTerminationTest : public QtMainWindowTest, public ::testing::WithParamInterface<SignalCase> {
+protected:
+    void SetUp() override {
+        QtMainWindowTest::SetUp();
+        qt_ = &ui::CurrentBackend();
+        if (GetParam().back == Back::kHeadless) {
+            ui::SetBackend(nullptr);
+        }
+        ui::TerminationSignalsCatch();
+    }
+    void TearDown() override {
+        ui::SetBackend(qt_);
+        QtMainWindowTest::TearDown();
+    }
+    ui::Backend* qt_ = nullptr;
+};
+
+TEST_P(QtTerminationTest, EndsEveryDialogAndTheRunThenSavesTheSetup) {
+    const SignalCase c = GetParam();
+    testsupport::WriteFile(emulated_.work().File("a.txt"),
+                           "@1100\n01 02 03 04 05 06 07 08\n@FFFE\n00 11\nq\n");
+    ui::TestSession session;
+    static int signalNumber = 0;
+    signalNumber = c.signal;
+    bool viewerEnded = false;
+    session.OnDialog(196, [&](ui::Driver& d) {
+        std::raise(c.signal);
+        d.Advance(gui::kSignalTimerMs);
+        viewerEnded = ui::TranscriptHas("[196] termination signal: closing");
+    });
+    session.OnDialog(107, [&](ui::Driver& d) {
+        gui::Frame.FirmwareUpdateOffer = 0;
+        core::Settings.FlashEraseModeIndex = 1;
+        core::Settings.VccIndex = 1;
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, emulated_.work().File("a.txt")), 1);
+        switch (c.moment) {
+        case Moment::kViewerOpen:
+            d.Menu(180);
+            break;
+        case Moment::kBoxOpen:
+            // The erase question is open when the signal comes; a Yes the
+            // operator might have given never counts.
+            session.Boxes().Answer(ui::IDYES);
+            session.WhileBoxOpen([] { std::raise(signalNumber); });
+            d.Click(1003);
+            break;
+        case Moment::kDuringRun: {
+            static core::ProgressState installed;
+            installed = core::Progress;
+            core::ProgressOperationSet(
+                [](int32_t percent, void*) {
+                    if (!ui::TerminationRequested()) {
+                        std::raise(signalNumber);
+                    }
+                    installed.operation(percent, installed.context);
+                },
+                nullptr);
+            d.Click(1001);
+            core::Progress = installed;
+            break;
+        }
+        }
+        // Acted on at the latest once the layer is idle again.
+        QCoreApplication::processEvents();
+        d.Advance(gui::kSignalTimerMs);
+    });
+    gui::MainDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK) << ui::TranscriptText();
+    EXPECT_TRUE(ui::TranscriptHas("[107] termination signal: closing")) << ui::TranscriptText();
+    const std::string config = testsupport::ReadFile(emulated_.work().File("config.ini"));
+    EXPECT_NE(config.find("VccIndex\t\t  1 \r\n"), std::string::npos) << config;
+    EXPECT_EQ(core::Target.TargetInterfaceOpen, 0);
+    const std::string report = dialog.GetItemText(1026);
+    switch (c.moment) {
+    case Moment::kViewerOpen:
+        EXPECT_TRUE(viewerEnded) << ui::TranscriptText();
+        EXPECT_TRUE(ui::TranscriptHas("[196] end 2")) << ui::TranscriptText();
+        break;
+    case Moment::kBoxOpen:
+        EXPECT_TRUE(ui::TranscriptHas("box [Memory erase]")) << ui::TranscriptText();
+        EXPECT_TRUE(ui::TranscriptHas("-> IDCANCEL (termination signal)")) << ui::TranscriptText();
+        EXPECT_EQ(report.find("Erasing"), std::string::npos) << report;
+        break;
+    case Moment::kDuringRun:
+        EXPECT_NE(report.find("  ------------ TERMINATED ----------------\r\n"), std::string::npos)
+            << report;
+        EXPECT_EQ(report.find("D O N E"), std::string::npos) << report;
+        EXPECT_EQ(gui::StatusDisplay.StatusLampTable[gui::kRowAutoProgram].bitmap, gui::kLampStopped);
+        break;
+    }
+}
+
+std::vector<SignalCase> SignalCases() {
+    std::vector<SignalCase> out;
+    const int kinds[] = {SIGTERM, SIGINT, SIGHUP};
+    int i = 0;
+    for (Back b : {Back::kHeadless, Back::kQt}) {
+        for (Moment m : {Moment::kViewerOpen, Moment::kBoxOpen, Moment::kDuringRun}) {
+            out.push_back(SignalCase{b, m, kinds[i++ % 3]});
+        }
+    }
+    return out;
+}
+
+std::string SignalCaseName(const ::testing::TestParamInfo<SignalCase>& info) {
+    const char* const moments[] = {"ViewerOpen", "BoxOpen", "DuringRun"};
+    const int n = info.param.signal;
+    return std::string(info.param.back == Back::kQt ? "Qt_" : "Headless_") +
+           moments[static_cast<int>(info.param.moment)] + "_" +
+           (n == SIGTERM ? "Sigterm" : n == SIGINT ? "Sigint" : "Sighup");
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, QtTerminationTest, ::testing::ValuesIn(SignalCases()), SignalCaseName);
 
 // main started the application with "-platform offscreen -sf" "a b.cfg"
 // "-style fusion" after the test switches.
