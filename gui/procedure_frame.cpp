@@ -159,8 +159,10 @@ int32_t AdapterFirmwareUpdateRun() {
 }
 
 int32_t AdapterFirmwareCheck() {
+    // Only an update the loaded library can carry out is offered.
     if (Frame.PortOpenResult == 1 && core::Target.adapterVersion == -1 &&
-        core::Settings.CommPortIndex == 3 && Frame.FirmwareUpdateOffer == 1) {
+        core::Settings.CommPortIndex == 3 && Frame.FirmwareUpdateOffer == 1 &&
+        LibraryHoldsFirmwareImage()) {
         const int answer = TimedMessageBox("The USB_FET has not the latest firmware.\r\n\r\n"
                                            "Would you like to upgrade firmware\r\n\r\n",
                                            "Warning", kYesNoQuestion);

@@ -10,6 +10,7 @@
 #include "core/progress.h"
 #include "core/settings.h"
 #include "gui/code_file_actions.h"
+#include "gui/adapter_tools.h"
 #include "core/target_state.h"
 #include "debugif/debugif_reset.h"
 #include "gui/artwork.h"
@@ -33,6 +34,7 @@
 #include <QCoreApplication>
 
 #include <csignal>
+#include <iostream>
 #include <cstdlib>
 #include <string>
 
@@ -195,11 +197,16 @@ TEST_F(QtMainWindowTest, BiggerFontKeepsTheLampsBesideTheirButtons) {
 
 TEST_F(QtMainWindowTest, AboutBoxFitsItsTexts) {
     ui::TestSession session;
-    session.OnDialog(100, [](ui::Driver& d) {
+    std::string library;
+    std::string firmware;
+    session.OnDialog(100, [&](ui::Driver& d) {
         for (const std::string& p : ui::qt::GeometryProblems(d.Target())) {
             ADD_FAILURE() << p;
         }
         EXPECT_FALSE(d.Target().GetItemText(1186).empty());
+        // The debug library's own version and the emulated adapter's firmware.
+        library = d.Target().GetItemText(1183);
+        firmware = d.Target().GetItemText(1184);
         EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "about-box.png"));
         d.Click(ui::IDOK);
     });
@@ -210,6 +217,7 @@ TEST_F(QtMainWindowTest, AboutBoxFitsItsTexts) {
     gui::MainDialog dialog;
     dialog.DoModal();
     EXPECT_TRUE(ui::TranscriptHas("[100] end 1"));
+    std::cerr << "library " << library << " firmware " << firmware << "\n";
 }
 
 // AUTO PROGRAM through the debug library on the emulated F149, with F5
@@ -273,6 +281,43 @@ TEST_F(QtMainWindowTest, AutoProgramRunDropsInputQueuedMeanwhile) {
     }
     EXPECT_EQ(runs, 1u) << ui::TranscriptText();
     EXPECT_GE(dropped, 4u) << ui::TranscriptText();
+}
+
+// Our debug library carries no adapter firmware image: AUTO PROGRAM asks
+// nothing about the adapter's firmware, and the downloader opens its
+// dialog at once, saying so, with Start Update disabled.
+TEST_F(QtMainWindowTest, NoFirmwareUpdateIsOfferedThatOurLibraryCannotDo) {
+    testsupport::WriteFile(emulated_.work().File("a.txt"), "@1100\n01 02 03 04\n@FFFE\n00 11\nq\n");
+    ui::TestSession session;
+    bool noteShown = false;
+    bool startEnabled = true;
+    session.OnDialog(221, [&](ui::Driver& d) {
+        QCoreApplication::processEvents();
+        for (const std::string& p : ui::qt::GeometryProblems(d.Target())) {
+            ADD_FAILURE() << p;
+        }
+        noteShown = d.Target().IsItemVisible(1176);
+        startEnabled = d.Target().IsItemEnabled(1177);
+        EXPECT_EQ(d.Target().GetItemText(1182), "2.03.04.000");
+        EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "firmware-downloader.png"));
+        d.Click(ui::IDCANCEL);
+    });
+    std::string report;
+    session.OnDialog(107, [&](ui::Driver& d) {
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, emulated_.work().File("a.txt")), 1);
+        EXPECT_FALSE(gui::LibraryHoldsFirmwareImage());
+        d.Click(1001);
+        report = d.Target().GetItemText(1026);
+        d.Menu(228);
+        d.Close();
+    });
+    gui::MainDialog dialog;
+    dialog.DoModal();
+    EXPECT_NE(report.find(" -------- D O N E --- ( run time ="), std::string::npos) << report;
+    EXPECT_FALSE(ui::TranscriptHas("box [")) << ui::TranscriptText();
+    EXPECT_TRUE(ui::TranscriptHas("[221] open")) << ui::TranscriptText();
+    EXPECT_TRUE(noteShown);
+    EXPECT_FALSE(startEnabled);
 }
 
 TEST_F(QtMainWindowTest, StartUpPictureShowsTheArtwork) {
