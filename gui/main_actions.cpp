@@ -537,11 +537,14 @@ void OnNext() {
 void OnCombineCodeFiles() {
     CombineFiles combine;
     combine.DoModal();
-    // The image is no longer the current file's.
-    core::CodeFileNames.CodeFile.Clear();
-    MainWindowSetText(1022, "");
-    MainWindowSetText(1020, "");
-    core::PasswordFromCodeImage();
+    // Only an image the dialog changed is no longer the current file's: with
+    // nothing added the file, its name and "config.ini" stay as they were.
+    if (combine.ImageChanged()) {
+        core::CodeFileNames.CodeFile.Clear();
+        MainWindowSetText(1022, "");
+        MainWindowSetText(1020, "");
+        core::PasswordFromCodeImage();
+    }
     if (ui::MessageBox("Combined Code Data Block is completed\r\n\r\n"
                        "Would you like to save the Combined Code Data File ??\r\n\r\n",
                        "Save Combine Code Files", ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES) {
@@ -581,9 +584,19 @@ void OnCompareTwoCodeFiles() {
     if (!path) {
         return;
     }
+    // The second file is only compared: the report and the "Source:"
+    // checksum keep telling about the current file.
+    const std::string report = Frame.ReportText;
+    const std::string source =
+        MainWindow.TheMainDialog != nullptr ? MainWindow.TheMainDialog->GetItemText(1047) : "";
     CodeFileReadAndReport(kCodeReadProgram, *path);
-    CompareCodesViewDlg view;
-    view.DoModal();
+    {
+        CompareCodesViewDlg view;
+        view.DoModal();
+    }
+    Frame.ReportText = report;
+    ReportAppend("");
+    MainWindowSetText(1047, source);
 }
 void OnMemoryOptions() {
     OptionsDlg options;

@@ -198,6 +198,9 @@ int32_t TargetConnect() {
     Frame.SnWrittenThisRun = 0;
 
     if (Frame.PortOpenResult != 1) {
+        // No target is connected: the last identification no longer holds.
+        MainWindowSetText(1015, "");
+        MainWindowSetText(1016, "");
         TimedMessageBox("MSP430.dll initialization error.\r\n\r\n"
                         "Check communication port setup\r\n"
                         "or connection with the FET adapter.\r\n",
