@@ -25,6 +25,7 @@
 #include "ui/app_font.h"
 #include "ui/backend.h"
 #include "ui/qt_app.h"
+#include "ui/qt_backend.h"
 #include "ui/termination.h"
 #include "ui/test_session.h"
 #include "ui/transcript.h"
@@ -32,6 +33,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 #include <csignal>
 #include <cstdlib>
@@ -283,6 +288,58 @@ TEST_F(QtMainWindowTest, AutoProgramRunDropsInputQueuedMeanwhile) {
     }
     EXPECT_EQ(runs, 1u) << ui::TranscriptText();
     EXPECT_GE(dropped, 4u) << ui::TranscriptText();
+}
+
+// The checksum fields take "0x%8.8X" whole, and the device information
+// line breaks, if at all, only between its RAM and its flash part: at the
+// normal and at a one and a half times bigger font.
+TEST_F(QtMainWindowTest, ChecksumsAndTheDeviceInformationFitTheirFields) {
+    for (double points : {9.0, 13.5}) {
+        SCOPED_TRACE(points);
+        ui::SetFontPointSize(points);
+        ui::TestSession session;
+        session.OnDialog(107, [&](ui::Driver& d) {
+            QCoreApplication::processEvents();
+            for (int id : {1047, 1048}) {
+                auto* edit = qobject_cast<QLineEdit*>(ui::qt::QtBackend::ControlWidget(d.Target(), id));
+                ASSERT_NE(edit, nullptr) << id;
+                // The widest digits the format can give.
+                for (const char* text : {"0x00000000", "0xDDDDDDDD", "0xFFFFFFFF", "0x8888888B"}) {
+                    d.Target().SetItemText(id, text);
+                    QCoreApplication::processEvents();
+                    const QFontMetrics fm(edit->font());
+                    QStyleOptionFrame option;
+                    option.initFrom(edit);
+                    const QRect inside = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+                    // The line edit's own margin of 2 pixels on each side.
+                    EXPECT_LE(fm.horizontalAdvance(QString::fromLatin1(text)), inside.width() - 4)
+                        << id << " " << text;
+                }
+            }
+            auto* info = qobject_cast<QLabel*>(ui::qt::QtBackend::ControlWidget(d.Target(), 161));
+            ASSERT_NE(info, nullptr);
+            for (const char* line : {"RAM -  2048 bytes;      FLASH - 60 kB;", "RAM - 10240 bytes;      FLASH - 256 kB;"}) {
+                d.Target().SetItemText(161, line);
+                const QFontMetrics fm(info->font());
+                const QString text = QString::fromLatin1(line);
+                const int width = info->contentsRect().width();
+                const int whole = fm.horizontalAdvance(text);
+                const int ram = fm.horizontalAdvance(text.left(text.indexOf(';') + 1));
+                const int flash = fm.horizontalAdvance(text.mid(text.indexOf('F')));
+                const int ramAndWord = fm.horizontalAdvance(text.left(text.indexOf('F') + 5));
+                // One line, or the break right after the RAM part.
+                const bool oneLine = whole <= width;
+                const bool breaksBetween = ram <= width && flash <= width && ramAndWord > width &&
+                                           info->height() >= 2 * fm.height();
+                EXPECT_TRUE(oneLine || breaksBetween)
+                    << line << ": width " << width << ", whole " << whole << ", RAM part " << ram
+                    << ", with \"FLASH\" " << ramAndWord << ", flash part " << flash;
+            }
+            d.Close();
+        });
+        gui::MainDialog dialog;
+        dialog.DoModal();
+    }
 }
 
 // Our debug library carries no adapter firmware image: AUTO PROGRAM asks
