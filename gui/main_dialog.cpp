@@ -24,6 +24,8 @@
 #include "gui/status_lamps.h"
 #include "platform/module_path.h"
 #include "platform/process.h"
+#include "platform/prompt.h"
+#include "platform/text_viewer.h"
 #include "ui/termination.h"
 #include "ui/transcript.h"
 
@@ -57,7 +59,21 @@ void TerminationRequestClear() {
     ui::TerminationClear();
 }
 
+namespace {
+
+// A file the viewer was to show stays where it was written: the operator
+// is told where, since no window opened on it.
+void ViewerFailed(const std::string& path) {
+    platform::ShowMessageBox("The file could not be shown: no viewer (xdg-open) could be "
+                             "started.\r\n\r\nIt was written to:\r\n" +
+                                 path,
+                             "Information", platform::MB_OK | platform::MB_ICONINFORMATION);
+}
+
+} // namespace
+
 MainDialog::MainDialog() : ui::Dialog(MainDialogTemplate()) {
+    platform::SetViewerFailedHandler(ViewerFailed);
     const std::pair<int, void (*)()> buttons[] = {
         {1001, OnAutoProgram}, {1002, OnPower},  {1003, OnEraseFlash},
         {1004, OnVerifyFuse},  {1005, OnWriteFlash},  {1006, OnVerifyFlash},
@@ -109,6 +125,7 @@ MainDialog::~MainDialog() {
     }
     StatusDisplay.draw = nullptr;
     core::ProgressOperationSet(nullptr, nullptr);
+    platform::SetViewerFailedHandler(nullptr);
 }
 
 bool MainDialog::OnInitDialog() {

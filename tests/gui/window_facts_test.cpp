@@ -8,6 +8,8 @@
 #include "core/settings.h"
 #include "core/target_connect.h"
 #include "gui/main_window_state.h"
+#include "platform/process.h"
+#include "platform/text_viewer.h"
 #include "tests/gui/actions_fixture.h"
 
 namespace guitest {
@@ -145,6 +147,45 @@ TEST_F(ActionsTest, CombineKeepsTheCurrentFileWhenNothingWasAdded) {
             EXPECT_EQ(core::CodeFileNames.CodeFile.name, "a.txt");
             EXPECT_NE(config.find("a.txt"), std::string::npos) << config;
         }
+        ResetBetweenCases();
+    }
+}
+
+} // namespace
+} // namespace guitest
+
+namespace guitest {
+namespace {
+
+// A viewer button whose viewer cannot start, or fails at once, tells the
+// operator where the file was written; a viewer that starts says nothing.
+TEST_F(ActionsTest, AViewerThatDoesNotStartLeavesTheFilesPathInABox) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> viewer;
+        bool box;
+    };
+    const Case cases[] = {
+        {"no such viewer", {"/no/such/viewer"}, true},
+        {"fails at once", {"/bin/sh", "-c", "exit 3", "sh"}, true},
+        {"starts", {"/bin/sh", "-c", "exit 0", "sh"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Config();
+        platform::SetProcessLauncher(nullptr);
+        platform::SetTextViewer(c.viewer);
+        session().OnDialog(196, [](ui::Driver& v) { v.Click(1093); });
+        Run([&](ui::Driver& d) {
+            Device("149");
+            ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
+            d.Menu(180);
+        });
+        const std::string line = "box [Information] \"The file could not be shown: no viewer (xdg-open) "
+                                 "could be started.\\r\\n\\r\\nIt was written to:\\r\\n" +
+                                 dir_.File("MemView.txt") + "\" flags 0x40";
+        EXPECT_EQ(ui::TranscriptHas(line), c.box) << ui::TranscriptText();
+        platform::SetTextViewer({});
         ResetBetweenCases();
     }
 }
