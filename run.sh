@@ -12,7 +12,7 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-20}
 
 PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
           libbenchmark-dev srecord locales pkg-config alsa-utils qt6-base-dev
-          fonts-dejavu-core python3)
+          fonts-dejavu-core python3 xdg-utils)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

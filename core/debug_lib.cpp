@@ -180,6 +180,16 @@ int32_t DebugLib_FET_FwUpdate(const char* file, MSP430_FwUpdateCallback callback
     return Keep(f != nullptr ? f(file, callback, context) : kDebugEntryMissing);
 }
 
+bool DebugLibHasEntry(const char* name) {
+    return Entry<void (*)()>(name) != nullptr;
+}
+
+int32_t DebugLib_FET_FwImageVersion(int32_t* version) {
+    using Fn = int32_t (*)(int32_t*);
+    const auto f = Entry<Fn>("MSP430_FET_FwImageVersion");
+    return Keep(f != nullptr ? f(version) : kDebugEntryMissing);
+}
+
 int32_t DebugLib_RegisterAccess(int32_t* value, int32_t reg, int32_t rw) {
     const auto f = Entry<decltype(&MSP430_RegisterAccess)>("MSP430_RegisterAccess");
     return Keep(f != nullptr ? f(value, reg, rw) : kDebugEntryMissing);

@@ -76,4 +76,11 @@ int32_t DebugLib_ReadSupply(int32_t* millivolts);
 // The table of the wrappers above.
 const DebugApi& DebugLibApi();
 
+// Whether the loaded library has the entry point of that name.
+bool DebugLibHasEntry(const char* name);
+// "MSP430_FET_FwImageVersion", which a library may have besides the entries
+// above: the version of the adapter firmware image it carries (0: none);
+// 34 without the entry.
+int32_t DebugLib_FET_FwImageVersion(int32_t* version);
+
 } // namespace core

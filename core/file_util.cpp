@@ -74,9 +74,7 @@ void NotepadShowText(const std::string& text, const std::string& path) {
 }
 
 int32_t TextFileShow(const std::string& path) {
-    std::vector<std::string> argv = platform::TextViewer();
-    argv.push_back(path);
-    return platform::StartDetached(argv) == 0 ? 1 : 0;
+    return platform::TextViewerShow(path) ? 1 : 0;
 }
 
 } // namespace core

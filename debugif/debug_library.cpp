@@ -43,6 +43,17 @@ int32_t MSP430_FET_FwUpdate(const char*, MSP430_FwUpdateCallback, void*) {
     return ApiFail(kErrorNotSupported);
 }
 
+// The version of the adapter firmware image this library carries, 0 for
+// none: a program asks before it offers an update.
+int32_t MSP430_FET_FwImageVersion(int32_t* version) {
+    if (version == nullptr) {
+        return ApiFail(kErrorInvalidParameter);
+    }
+    *version = 0;
+    Api.LastErrorNumber = kErrorNone;
+    return 0;
+}
+
 } // extern "C"
 #pragma GCC visibility pop
 

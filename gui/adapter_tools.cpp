@@ -1,8 +1,10 @@
 #include "gui/adapter_tools.h"
 
 #include "core/debug_api.h"
+#include "core/debug_lib.h"
 #include "core/settings.h"
 #include "core/target_connect.h"
+#include "gui/link_watch.h"
 #include "gui/procedure_frame.h"
 #include "platform/prompt.h"
 
@@ -15,6 +17,7 @@ namespace {
 using ui::ControlKind;
 
 constexpr int32_t kErrorErased = 56;
+constexpr int kNoImageNote = 1176;
 
 ui::DialogTemplate FirmwareTemplate() {
     return ui::DialogTemplate{
@@ -26,6 +29,9 @@ ui::DialogTemplate FirmwareTemplate() {
             {1182, ControlKind::Static, "", {132, 22, 120, 9}},
             {1179, ControlKind::Static, "0", {8, 40, 244, 9}},
             {1178, ControlKind::Progress, "", {8, 54, 244, 12}},
+            {kNoImageNote, ControlKind::Static,
+             "This debug library holds no adapter firmware image:\nthe adapter's firmware cannot be updated with it.",
+             {8, 72, 244, 18}, ui::STYLE_HIDDEN},
             {1177, ControlKind::Button, "Start Update", {8, 96, 70, 16}},
             {ui::IDCANCEL, ControlKind::Button, "Close", {182, 96, 70, 16}},
         }};
@@ -90,6 +96,23 @@ bool VersionsRead(std::string& available, std::string& current) {
 
 } // namespace
 
+bool LibraryHoldsFirmwareImage() {
+    const core::DebugApi& api = LinkWatchWrapped();
+    if (&api != &core::DebugLibApi()) {
+        return api.FET_FwUpdate != nullptr;
+    }
+    if (!core::DebugLibHasEntry("MSP430_FET_FwUpdate")) {
+        return false;
+    }
+    int32_t version = 0;
+    const int32_t r = core::DebugLib_FET_FwImageVersion(&version);
+    if (r == core::kDebugEntryMissing) {
+        // It does not say: its update entry is all there is to go by.
+        return true;
+    }
+    return r == core::kDebugOk && version > 0;
+}
+
 std::string VersionDotted(int32_t version) {
     std::string text = std::to_string(version);
     if (text.size() == 8) {
@@ -137,6 +160,11 @@ void AdapterFirmwareDownload() {
     if (!VersionsRead(available, current)) {
         return;
     }
+    // Nothing to ask about: the dialog says why no update can be made.
+    if (!LibraryHoldsFirmwareImage()) {
+        AdapterFirmwareUpdateRun();
+        return;
+    }
     const std::string text = "Warning: \r\n"
                              " Please use the following downloader to upgrade/downgrade\r\n"
                              " the TI's MSP-FET430UIF (USB-FET) only.\r\n\r\n"
@@ -161,6 +189,10 @@ bool CMSP_FET430UIF_SetupDlg::OnInitDialog() {
     SetItemText(1179, "0");
     SetRange(1178, 0, 100);
     SetPos(1178, 0);
+    if (!LibraryHoldsFirmwareImage()) {
+        ShowItem(kNoImageNote, true);
+        EnableItem(1177, false);
+    }
     return true;
 }
 

@@ -21,9 +21,17 @@ std::string FirmwareVersionText();
 // once; "n/a" when that fails.
 std::string LibraryVersionText();
 
+// Whether the loaded debug library can update the adapter's firmware, as
+// it says itself: a library bound by name needs its update entry, and
+// when it has "MSP430_FET_FwImageVersion" that must name an image (a
+// version above 0); a table of entries (in process) needs its update
+// entry. Nothing else is called, so the adapter is left as it is.
+bool LibraryHoldsFirmwareImage();
+
 // Menu 233: both versions in a box (USB adapters only).
 void AdapterFirmwareVersionShow();
-// Menu 228: the downloader's questions, then the update dialog.
+// Menu 228: the downloader's questions, then the update dialog; with a
+// library that holds no firmware image the dialog at once, saying so.
 void AdapterFirmwareDownload();
 
 // The adapter firmware update dialog (221).

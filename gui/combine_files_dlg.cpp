@@ -131,6 +131,7 @@ void CombineFiles::AddCodeFile() {
         return;
     }
     ++count_;
+    imageChanged_ = true;
     AppendList(FileLine(count_) + name + "\r\n");
 }
 
@@ -158,9 +159,11 @@ void CombineFiles::AddFileContents() {
         return;
     }
     ++count_;
+    imageChanged_ = true;
+    // The start and the start + byte count, as the list has always shown it.
     char range[64];
     std::snprintf(range, sizeof range, "  -,,- Address: 0x%4.4X - 0x%4.4X\r\n",
-                  static_cast<unsigned>(start), static_cast<unsigned>(start + stored - 1));
+                  static_cast<unsigned>(start), static_cast<unsigned>(start + stored));
     AppendList(FileLine(count_) + NameOf(*path) + range);
 }
 
@@ -172,6 +175,7 @@ void CombineFiles::ClearAll() {
     list_.clear();
     SetItemText(1131, "");
     core::CodeImageClear();
+    imageChanged_ = true;
 }
 
 } // namespace gui

@@ -14,6 +14,9 @@ public:
     CombineFiles();
 
     int32_t FileCount() const { return count_; }
+    // A file was added or the image cleared: it is no longer the current
+    // code file's.
+    bool ImageChanged() const { return imageChanged_; }
 
 protected:
     bool OnInitDialog() override;
@@ -26,6 +29,7 @@ private:
     void AppendList(const std::string& line);
 
     int32_t count_ = 0;
+    bool imageChanged_ = false;
     std::string list_;
 };
 

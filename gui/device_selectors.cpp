@@ -132,6 +132,9 @@ void OnDeviceSelect() {
 void SelectedDeviceApply() {
     core::DeviceSelectByIndex();
     DeviceInfoShow();
+    // What was identified was identified for the device selected before.
+    MainWindowSetText(1015, "");
+    MainWindowSetText(1016, "");
 }
 
 } // namespace gui

@@ -4,6 +4,7 @@
 #include "gui/barcode_input.h"
 #include "gui/sn_hooks.h"
 #include "gui/command_line.h"
+#include "gui/link_watch.h"
 #include "gui/main_window_state.h"
 #include "gui/memory_view_dlgs.h"
 #include "gui/preferences.h"
@@ -27,6 +28,7 @@ void GuiStateReset() {
     Preferences.Reset();
     MemoryView.Reset();
     Actions.Reset();
+    LinkWatchReset();
     SetSerializationHooks(nullptr);
 }
 

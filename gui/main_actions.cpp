@@ -235,34 +235,34 @@ void OnAutoProgram() {
         LampSet(kRowSerialNumber, kLampPending);
     }
     Paint();
-    r = ProcedureStart();
+    r = RunGoesOn(ProcedureStart());
     bool snOnBoard = false;
     if (r == 1) {
         // Only "All Memory" erases everything; the other modes erase what they say.
         const int32_t eraseAll = Settings.FlashEraseModeIndex == 1 ? 1 : 0;
-        r = AutoProgramCode();
+        r = RunGoesOn(AutoProgramCode());
         if (r == 1) {
             if (core::Images.CodeImageHasData == 0) {
                 r = 0;
             } else {
-                r = SnStep(0);
+                r = RunGoesOn(SnStep(0));
             }
             if (r == 1) {
-                r = EraseStep(eraseAll);
+                r = RunGoesOn(EraseStep(eraseAll));
             }
             if (r == 1) {
-                r = BlankCheckStep();
+                r = RunGoesOn(BlankCheckStep());
             }
             if (r == 1) {
                 // From here the board may carry the SN.
                 snOnBoard = Frame.SnWrittenThisRun == 1;
-                r = WriteStep();
+                r = RunGoesOn(WriteStep());
             }
             if (r == 1) {
-                r = VerifyStep(0) == 1 ? 1 : 0;
+                r = RunGoesOn(VerifyStep(0) == 1 ? 1 : 0);
             }
             if (r == 1) {
-                r = DcoCheckStep(0);
+                r = RunGoesOn(DcoCheckStep(0));
             }
         }
     }
@@ -271,7 +271,7 @@ void OnAutoProgram() {
         LampSet(kRowAutoProgram, kLampPassed);
         r = FuseBlowStep();
     } else {
-        LampSet(kRowAutoProgram, kLampFailed);
+        LampSet(kRowAutoProgram, r == kResultTerminated ? kLampStopped : kLampFailed);
     }
     // Only a number this run put on the target goes into the history, and
     // the run passes only once it is there.
@@ -545,11 +545,14 @@ void OnNext() {
 void OnCombineCodeFiles() {
     CombineFiles combine;
     combine.DoModal();
-    // The image is no longer the current file's.
-    core::CodeFileNames.CodeFile.Clear();
-    MainWindowSetText(1022, "");
-    MainWindowSetText(1020, "");
-    core::PasswordFromCodeImage();
+    // Only an image the dialog changed is no longer the current file's: with
+    // nothing added the file, its name and "config.ini" stay as they were.
+    if (combine.ImageChanged()) {
+        core::CodeFileNames.CodeFile.Clear();
+        MainWindowSetText(1022, "");
+        MainWindowSetText(1020, "");
+        core::PasswordFromCodeImage();
+    }
     if (ui::MessageBox("Combined Code Data Block is completed\r\n\r\n"
                        "Would you like to save the Combined Code Data File ??\r\n\r\n",
                        "Save Combine Code Files", ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES) {
@@ -589,9 +592,19 @@ void OnCompareTwoCodeFiles() {
     if (!path) {
         return;
     }
+    // The second file is only compared: the report and the "Source:"
+    // checksum keep telling about the current file.
+    const std::string report = Frame.ReportText;
+    const std::string source =
+        MainWindow.TheMainDialog != nullptr ? MainWindow.TheMainDialog->GetItemText(1047) : "";
     CodeFileReadAndReport(kCodeReadProgram, *path);
-    CompareCodesViewDlg view;
-    view.DoModal();
+    {
+        CompareCodesViewDlg view;
+        view.DoModal();
+    }
+    Frame.ReportText = report;
+    ReportAppend("");
+    MainWindowSetText(1047, source);
 }
 void OnMemoryOptions() {
     OptionsDlg options;

@@ -1,5 +1,7 @@
 #include "gui/main_controls.h"
 
+#include "gui/adapter_tools.h"
+
 #include "core/model_text.h"
 #include "core/serial_data.h"
 #include "core/settings.h"
@@ -331,8 +333,11 @@ public:
 protected:
     bool OnInitDialog() override {
         SetItemText(1186, QUILL_PROJECT_VERSION);
-        // The library and firmware version texts come with the adapter
-        // tools; until then the two fields stay empty.
+        // The same texts the adapter tools show: the version the debug
+        // library reports of itself, and the adapter's firmware (which
+        // opens the interface again, as the version menu does).
+        SetItemText(1183, LibraryVersionText());
+        SetItemText(1184, FirmwareVersionText());
         return ui::Dialog::OnInitDialog();
     }
 };

@@ -13,6 +13,7 @@
 #include "gui/main_actions.h"
 #include "gui/adapter_tools.h"
 #include "gui/code_file_actions.h"
+#include "gui/link_watch.h"
 #include "gui/main_layout.h"
 #include "gui/main_window_state.h"
 #include "gui/procedure_frame.h"
@@ -23,10 +24,12 @@
 #include "gui/status_lamps.h"
 #include "platform/module_path.h"
 #include "platform/process.h"
+#include "platform/prompt.h"
+#include "platform/text_viewer.h"
+#include "ui/termination.h"
 #include "ui/transcript.h"
 
 #include <algorithm>
-#include <csignal>
 
 namespace gui {
 
@@ -44,34 +47,33 @@ void MainWindowMenuEnable(int32_t id, bool enable) {
     }
 }
 
+void TerminationSignalsCatch() {
+    ui::TerminationSignalsCatch();
+}
+
+bool TerminationRequested() {
+    return ui::TerminationRequested();
+}
+
+void TerminationRequestClear() {
+    ui::TerminationClear();
+}
+
 namespace {
 
-volatile std::sig_atomic_t terminationSignal = 0;
-
-extern "C" void OnTerminationSignal(int signal) {
-    terminationSignal = signal;
+// A file the viewer was to show stays where it was written: the operator
+// is told where, since no window opened on it.
+void ViewerFailed(const std::string& path) {
+    platform::ShowMessageBox("The file could not be shown: no viewer (xdg-open) could be "
+                             "started.\r\n\r\nIt was written to:\r\n" +
+                                 path,
+                             "Information", platform::MB_OK | platform::MB_ICONINFORMATION);
 }
 
 } // namespace
 
-void TerminationSignalsCatch() {
-    struct sigaction action {};
-    action.sa_handler = OnTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    for (int s : {SIGTERM, SIGINT, SIGHUP}) {
-        sigaction(s, &action, nullptr);
-    }
-}
-
-bool TerminationRequested() {
-    return terminationSignal != 0;
-}
-
-void TerminationRequestClear() {
-    terminationSignal = 0;
-}
-
 MainDialog::MainDialog() : ui::Dialog(MainDialogTemplate()) {
+    platform::SetViewerFailedHandler(ViewerFailed);
     const std::pair<int, void (*)()> buttons[] = {
         {1001, OnAutoProgram}, {1002, OnPower},  {1003, OnEraseFlash},
         {1004, OnVerifyFuse},  {1005, OnWriteFlash},  {1006, OnVerifyFlash},
@@ -123,6 +125,7 @@ MainDialog::~MainDialog() {
     }
     StatusDisplay.draw = nullptr;
     core::ProgressOperationSet(nullptr, nullptr);
+    platform::SetViewerFailedHandler(nullptr);
 }
 
 bool MainDialog::OnInitDialog() {
@@ -154,6 +157,7 @@ bool MainDialog::OnInitDialog() {
 
     Startup.ProgramPath = platform::ProgramPath();
     core::DebugLibLoad();
+    LinkWatchInstall();
     core::TargetOpen();
     core::TargetPowerSet(0);
     core::TargetVccEstimate();
@@ -168,19 +172,11 @@ bool MainDialog::OnInitDialog() {
     FuseEnableConfirm();
     ConnectionCaptionsUpdate();
 
-    SetTimer(kSignalTimer, kSignalTimerMs);
     SetTimer(kMainTimer, kMainTimerMs);
     return true;
 }
 
 void MainDialog::OnTimer(int id) {
-    if (id == kSignalTimer) {
-        if (TerminationRequested()) {
-            TerminationRequestClear();
-            OnExit();
-        }
-        return;
-    }
     if (id == kMainTimer) {
         VccDisplayUpdate();
         StatusLampsRepaintWhenStale();
@@ -265,7 +261,6 @@ void MainDialog::OnExit() {
         MainWindow.onExit(*this);
     }
     KillTimer(kMainTimer);
-    KillTimer(kSignalTimer);
     core::SetupFileWrite(core::kSetupCodeFileLine | core::kSetupRecentFiles, Startup.ConfigPath);
     core::TargetClose();
     MainWindow.MainDialogExists = 0;

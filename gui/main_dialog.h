@@ -11,8 +11,8 @@ namespace gui {
 
 inline constexpr int kMainTimer = 5;
 inline constexpr uint32_t kMainTimerMs = 1500;
-// Looks for a termination signal between the operator's input.
-inline constexpr int kSignalTimer = 6;
+// How soon after a termination signal the window has closed (the dialog
+// layer acts on it as soon as it is idle).
 inline constexpr uint32_t kSignalTimerMs = 100;
 
 inline constexpr const char* kSupportAddress = "https://www.morvane.example/support";
@@ -47,8 +47,10 @@ private:
     ui::PaintContext* paint_ = nullptr;
 };
 
-// Catches SIGTERM, SIGINT and SIGHUP so that the main window closes
-// through OnExit; true once one has arrived.
+// Catches SIGTERM, SIGINT and SIGHUP (ui/termination.h): every open
+// dialog and box ends as Cancel, a running procedure ends TERMINATED at
+// its next step, and the main window closes through OnExit; true once one
+// has arrived.
 void TerminationSignalsCatch();
 bool TerminationRequested();
 void TerminationRequestClear();

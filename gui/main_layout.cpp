@@ -37,9 +37,10 @@ ui::DialogTemplate BuildTemplate() {
         {-1, ControlKind::Static, "BSL:", {5, 71, 30, 10}},
         {1016, ControlKind::Edit, "", {36, 69, 78, 12}, kShown},
         // The information line is longer than the column: it wraps onto a
-        // second line rather than scroll out of sight.
+        // second line rather than scroll out of sight, and its width makes
+        // the break fall between the RAM and the flash part at any font.
         {149, ControlKind::Group, "Selected Device Information", {5, 84, 109, 35}},
-        {161, ControlKind::Static, "", {9, 96, 101, 18}},
+        {161, ControlKind::Static, "", {9, 96, 80, 18}},
         {1186, ControlKind::Static, "", {5, 122, 109, 9}},
         {1108, ControlKind::Static, "", {5, 132, 109, 9}},
 
@@ -67,14 +68,15 @@ ui::DialogTemplate BuildTemplate() {
         {1011, ControlKind::Button, "SN File", {119, 102, 34, 14}},
         {1023, ControlKind::Edit, "", {156, 103, 132, 12}, kShown},
         {1190, ControlKind::Static, "SN qty", {119, 120, 34, 10}},
-        {1056, ControlKind::Edit, "", {156, 118, 50, 12}, kShown},
-        {-1, ControlKind::Static, "Source:", {208, 124, 33, 10}, STYLE_RIGHT},
-        {1047, ControlKind::Edit, "", {242, 122, 48, 12}, kShown},
-        {-1, ControlKind::Static, "Memory:", {208, 138, 33, 10}, STYLE_RIGHT},
-        {1048, ControlKind::Edit, "", {242, 136, 48, 12}, kShown},
+        {1056, ControlKind::Edit, "", {156, 118, 42, 12}, kShown},
+        // Wide enough for "0x%8.8X", and ending left of the checksum lamp.
+        {-1, ControlKind::Static, "Source:", {199, 124, 33, 10}, STYLE_RIGHT},
+        {1047, ControlKind::Edit, "", {233, 122, 57, 12}, kShown},
+        {-1, ControlKind::Static, "Memory:", {199, 138, 33, 10}, STYLE_RIGHT},
+        {1048, ControlKind::Edit, "", {233, 136, 57, 12}, kShown},
 
         // Code file.
-        {1033, ControlKind::CheckBox, "Reload Code File", {119, 135, 90, 10}},
+        {1033, ControlKind::CheckBox, "Reload Code File", {119, 135, 78, 10}},
         {1010, ControlKind::Button, "Open Code File        ->", {5, 149, 109, 14}},
         {1022, ControlKind::Edit, "", {119, 150, 169, 12}, kShown},
         {-1, ControlKind::Static, "path:", {5, 167, 20, 10}},

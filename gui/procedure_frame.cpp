@@ -11,6 +11,7 @@
 #include "gui/action_state.h"
 #include "gui/adapter_tools.h"
 #include "gui/barcode_input.h"
+#include "gui/link_watch.h"
 #include "gui/main_controls.h"
 #include "gui/main_dialog.h"
 #include "gui/main_window_state.h"
@@ -21,6 +22,7 @@
 #include "gui/status_lamps.h"
 #include "platform/clock.h"
 #include "platform/prompt.h"
+#include "ui/termination.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -157,8 +159,10 @@ int32_t AdapterFirmwareUpdateRun() {
 }
 
 int32_t AdapterFirmwareCheck() {
+    // Only an update the loaded library can carry out is offered.
     if (Frame.PortOpenResult == 1 && core::Target.adapterVersion == -1 &&
-        core::Settings.CommPortIndex == 3 && Frame.FirmwareUpdateOffer == 1) {
+        core::Settings.CommPortIndex == 3 && Frame.FirmwareUpdateOffer == 1 &&
+        LibraryHoldsFirmwareImage()) {
         const int answer = TimedMessageBox("The USB_FET has not the latest firmware.\r\n\r\n"
                                            "Would you like to upgrade firmware\r\n\r\n",
                                            "Warning", kYesNoQuestion);
@@ -172,6 +176,10 @@ int32_t AdapterFirmwareCheck() {
 }
 
 int32_t TargetConnect() {
+    LinkWatchInstall();
+    // An interface whose link gave up is open only on our side: the open
+    // must be a real one, or every run after the lost one fails as well.
+    LinkWatchReopenPending();
     Frame.PortOpenResult = core::TargetOpen();
     AdapterFirmwareCheck();
     ConnectionCaptionsUpdate();
@@ -190,6 +198,9 @@ int32_t TargetConnect() {
     Frame.SnWrittenThisRun = 0;
 
     if (Frame.PortOpenResult != 1) {
+        // No target is connected: the last identification no longer holds.
+        MainWindowSetText(1015, "");
+        MainWindowSetText(1016, "");
         TimedMessageBox("MSP430.dll initialization error.\r\n\r\n"
                         "Check communication port setup\r\n"
                         "or connection with the FET adapter.\r\n",
@@ -307,7 +318,14 @@ void DeviceInfoShow() {
     MainWindowSetText(161, line);
 }
 
+int32_t RunGoesOn(int32_t stepResult) {
+    return stepResult == 1 && ui::TerminationRequested() ? kResultTerminated : stepResult;
+}
+
 int32_t ProcedureFinish(int32_t code) {
+    if ((code & kResultCodeMask) == kResultStopped && ui::TerminationRequested()) {
+        code = (code & ~kResultCodeMask) | kResultTerminated;
+    }
     Frame.ReportText += core::Target.TargetErrorLog;
     ReportAppend("");
     MainWindowSetText(1032, "");

@@ -67,7 +67,13 @@ int32_t DeviceTypeCheck(int32_t ok, int32_t stopPending);
 // The "Selected Device Information" line.
 void DeviceInfoShow();
 // Result line, final target action, status picture, history. Returns 1.
+// Once a termination signal arrived, a run the operator's answer would
+// have stopped (15) ends as terminated (31): the answer was the signal's.
 int32_t ProcedureFinish(int32_t code);
+// A step's result as a run goes on from it: a step that passed after a
+// termination signal arrived ends the run there, terminated (31), as an
+// operator's stop between two steps would; anything else as it is.
+int32_t RunGoesOn(int32_t stepResult);
 
 // Appends to ReportText (last 2000 characters kept) and shows it at once,
 // scrolled to its end.

@@ -184,6 +184,8 @@ int32_t EraseStep(int32_t mode) {
     const int32_t k = RetainReadStep();
     ProgressBarSetPos(0);
     Actions.FlashWrittenFlags = 0;
+    // The memory's checksum of an earlier run no longer holds.
+    MainWindowSetText(1048, "");
     if (k != 1) {
         core::ConnectedDevice.identified = 0;
         if (LampGet(kRowErase) != kLampStopped) {

@@ -90,6 +90,11 @@ void NewSetupDefaults() {
 void SetupReadFollowUp() {
     core::DeviceSelectByIndex();
     DeviceCombosUpdate();
+    // The selection the read made: its RAM and flash, and no identification
+    // of a target that was made for the selection before.
+    DeviceInfoShow();
+    MainWindowSetText(1015, "");
+    MainWindowSetText(1016, "");
     SerialNumberPrepareNext();
     SnListLoad(core::Settings.SN_DataFile);
     MainDialogRefresh();

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -149,6 +150,59 @@ public:
         return err;
     }
 
+    int StartWatched(const std::vector<std::string>& argv, int waitMs) override {
+        ExecPlan plan = MakePlan(argv);
+        if (plan.error) {
+            return plan.error;
+        }
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) {
+            return errno;
+        }
+        // As StartDetached, but the middle child watches the program for
+        // waitMs: an early failure goes back on the pipe as -1.
+        pid_t mid = ::fork();
+        if (mid < 0) {
+            int err = errno;
+            ::close(fds[0]);
+            ::close(fds[1]);
+            return err;
+        }
+        if (mid == 0) {
+            ::close(fds[0]);
+            ::setsid();
+            pid_t child = ::fork();
+            if (child < 0) {
+                WriteErrno(fds[1], errno);
+                ::_exit(127);
+            }
+            if (child == 0) {
+                ExecChild(plan, nullptr, fds[1]);
+            }
+            for (int waited = 0; waited < waitMs; waited += 10) {
+                int status = 0;
+                const pid_t r = ::waitpid(child, &status, WNOHANG);
+                if (r == child) {
+                    // A failed exec has written its errno first; that is
+                    // what the parent reads then.
+                    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+                        WriteErrno(fds[1], -1);
+                    }
+                    ::_exit(0);
+                }
+                struct timespec t = {0, 10 * 1000 * 1000};
+                ::nanosleep(&t, nullptr);
+            }
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        int status = 0;
+        WaitFor(mid, &status);
+        int err = ReadErrno(fds[0]);
+        ::close(fds[0]);
+        return err;
+    }
+
     RunResult RunAndWait(const std::vector<std::string>& argv,
                          const std::string& workingDir) override {
         RunResult result;
@@ -215,6 +269,10 @@ int StartDetached(const std::vector<std::string>& argv) {
 
 RunResult RunAndWait(const std::vector<std::string>& argv, const std::string& workingDir) {
     return current->RunAndWait(argv, workingDir);
+}
+
+int StartWatched(const std::vector<std::string>& argv, int waitMs) {
+    return current->StartWatched(argv, waitMs);
 }
 
 } // namespace platform

@@ -24,6 +24,14 @@ public:
     // and waits until it ends.
     virtual RunResult RunAndWait(const std::vector<std::string>& argv,
                                  const std::string& workingDir) = 0;
+    // As StartDetached, and a program that ends with a failure within
+    // waitMs counts as not started (-1; a program still running then, or
+    // one that ended well, 0). For a viewer whose failure the operator must
+    // learn of. The default only starts it.
+    virtual int StartWatched(const std::vector<std::string>& argv, int waitMs) {
+        (void)waitMs;
+        return StartDetached(argv);
+    }
 };
 
 // The real launcher: fork and exec; argv[0] without a '/' is looked up in PATH.
@@ -35,5 +43,6 @@ void SetProcessLauncher(ProcessLauncher* launcher);
 
 int StartDetached(const std::vector<std::string>& argv);
 RunResult RunAndWait(const std::vector<std::string>& argv, const std::string& workingDir);
+int StartWatched(const std::vector<std::string>& argv, int waitMs);
 
 } // namespace platform

@@ -22,6 +22,7 @@ void ResetServices() {
     SetPromptService(nullptr);
     SetProcessLauncher(nullptr);
     SetSoundService(nullptr);
+    SetPlaybackDeviceOverride(-1);
     SetTextViewer({});
     SetProgramDirectoryOverride({});
 }

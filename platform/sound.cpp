@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <unistd.h>
 
 namespace platform {
@@ -19,7 +20,7 @@ void PutLe(std::string& out, uint32_t value, int bytes) {
 class AplaySound : public SoundService {
 public:
     bool PlayWave(const std::string& path) override {
-        if (path.empty()) return false;
+        if (path.empty() || !PlaybackDeviceExists()) return false;
         RunResult r = RunAndWait({"aplay", "-q", path}, {});
         return r.started && r.exitStatus == 0;
     }
@@ -27,7 +28,9 @@ public:
     void Beep(uint32_t hz, uint32_t ms) override {
         if (ms == 0) return;
         // A tone the player cannot take still lasts its length.
-        if (hz < 37 || hz > 32767 || !PlayTone(hz, ms)) SleepMilliseconds(ms);
+        if (hz < 37 || hz > 32767 || !PlaybackDeviceExists() || !PlayTone(hz, ms)) {
+            SleepMilliseconds(ms);
+        }
     }
 
 private:
@@ -47,6 +50,43 @@ private:
 SoundService* gService = nullptr;
 
 } // namespace
+
+bool PlaybackDeviceFound(const std::string& devDir, const std::string& runtimeDir,
+                         const std::string& pulseServer) {
+    if (!pulseServer.empty()) {
+        return true;
+    }
+    std::error_code ec;
+    if (!runtimeDir.empty() && std::filesystem::exists(runtimeDir + "/pulse/native", ec)) {
+        return true;
+    }
+    for (std::filesystem::directory_iterator it(devDir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() > 4 && name.compare(0, 4, "pcmC") == 0 && name.back() == 'p') {
+            return true;
+        }
+    }
+    return false;
+}
+
+int gDeviceOverride = -1;
+
+bool PlaybackDeviceExists() {
+    if (gDeviceOverride >= 0) {
+        return gDeviceOverride == 1;
+    }
+    static const bool found = [] {
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        const char* pulse = std::getenv("PULSE_SERVER");
+        return PlaybackDeviceFound("/dev/snd", runtime != nullptr ? runtime : "",
+                                   pulse != nullptr ? pulse : "");
+    }();
+    return found;
+}
+
+void SetPlaybackDeviceOverride(int known) {
+    gDeviceOverride = known;
+}
 
 SoundService& SystemSound() {
     static AplaySound sound;

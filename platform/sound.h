@@ -28,6 +28,18 @@ void SetSoundService(SoundService* service);
 bool PlayWave(const std::string& path);
 void Beep(uint32_t hz, uint32_t ms);
 
+// Whether sound can be played here: a playback device of the sound
+// driver (devDir, normally /dev/snd, holds a "pcmC<card>D<device>p"), or a
+// sound server to hand it to (PULSE_SERVER set, or its socket "pulse/native"
+// in the runtime directory). The real service asks once and, with none,
+// stays silent without starting the player, which would only complain.
+bool PlaybackDeviceFound(const std::string& devDir, const std::string& runtimeDir,
+                         const std::string& pulseServer);
+// The same for this machine, found out at the first call.
+bool PlaybackDeviceExists();
+// For tests: 1 a device is there, 0 none, -1 find out (the default).
+void SetPlaybackDeviceOverride(int known);
+
 // The bytes of a 16-bit mono PCM wave file holding a sine tone of hz for ms
 // at 8000 samples per second (what the real service hands to the player).
 std::string ToneWaveBytes(uint32_t hz, uint32_t ms);

@@ -1,5 +1,7 @@
 #include "platform/text_viewer.h"
 
+#include "platform/process.h"
+
 #include <utility>
 
 namespace platform {
@@ -11,6 +13,7 @@ const std::vector<std::string>& DefaultViewer() {
 }
 
 std::vector<std::string> viewer = DefaultViewer();
+ViewerFailedHandler failedHandler = nullptr;
 
 } // namespace
 
@@ -20,6 +23,22 @@ const std::vector<std::string>& TextViewer() {
 
 void SetTextViewer(std::vector<std::string> command) {
     viewer = command.empty() ? DefaultViewer() : std::move(command);
+}
+
+bool TextViewerShow(const std::string& path) {
+    std::vector<std::string> argv = viewer;
+    argv.push_back(path);
+    if (StartWatched(argv, kViewerFailWaitMs) == 0) {
+        return true;
+    }
+    if (failedHandler != nullptr) {
+        failedHandler(path);
+    }
+    return false;
+}
+
+void SetViewerFailedHandler(ViewerFailedHandler handler) {
+    failedHandler = handler;
 }
 
 } // namespace platform

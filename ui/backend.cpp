@@ -6,6 +6,7 @@
 #include "ui/dialog_state.h"
 #include "ui/globals.h"
 #include "ui/message_box.h"
+#include "ui/termination.h"
 #include "ui/transcript.h"
 
 #include <cmath>
@@ -62,7 +63,13 @@ public:
     }
     void EndModal(Dialog&, int) override {}
     int ShowBox(const std::string&, const std::string&, uint32_t flags, std::optional<int> scripted,
-                bool) override {
+                bool, const std::function<void()>& whileOpen) override {
+        if (whileOpen) {
+            whileOpen();
+        }
+        if (TerminationRequested()) {
+            return UnattendedAnswer(flags);
+        }
         return scripted ? *scripted : UnattendedAnswer(flags);
     }
     platform::PromptService* Prompts() override { return nullptr; }

@@ -9,6 +9,7 @@
 #include "ui/key_message.h"
 #include "ui/types.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,13 +53,19 @@ public:
     // Shows a box. scripted: the answer a test session picked (on Qt the
     // box is shown and that button pressed); nothing scripted and a test
     // session active: the box is closed unanswered. Returns the answer.
+    // whileOpen (a test's, may be empty) runs while the box is open; a
+    // termination signal then or before gives the unattended answer.
     virtual int ShowBox(const std::string& text, const std::string& caption, uint32_t flags,
-                        std::optional<int> scripted, bool session) = 0;
+                        std::optional<int> scripted, bool session,
+                        const std::function<void()>& whileOpen = {}) = 0;
     // The prompt service that shows boxes when no test session is active.
     virtual platform::PromptService* Prompts() = 0;
     // A file dialog for the operator (no test session).
     virtual std::optional<std::string> AskFile(const FileDialogOptions& options) = 0;
     virtual void FontChanged() {}
+    // A termination signal arrived: boxes and file dialogs on the screen
+    // close (the box with its unattended answer, the file dialog cancelled).
+    virtual void TerminationArrived() {}
 
     // The operator's hands for the driver; the headless back end calls the
     // dialog layer directly, the Qt one acts on its widgets.

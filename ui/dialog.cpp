@@ -144,6 +144,7 @@ int Dialog::DoModal() {
     s.ending = false;
     s.endCode = IDCANCEL;
     s.handlerDepth = 0;
+    s.terminated = false;
     s.timers.clear();
     TranscriptAdd(detail::Tag(*this) + "open \"" + s.caption + "\"");
     detail::OpenDialogs().push_back(this);
@@ -165,6 +166,9 @@ int Dialog::DoModal() {
         Closer closer{this, s};
         s.view = backend.CreateView(*this);
         DialogAccess::InitDialog(*this);
+        // A termination signal that came before (or during) the opening
+        // ends it here already.
+        detail::TerminationDispatch();
         code = s.ending ? s.endCode : backend.RunModal(*this);
     }
     TranscriptAdd(detail::Tag(*this) + "end " + std::to_string(code));

@@ -56,6 +56,9 @@ void AfterHandler(Dialog& d, bool input, uint64_t startMs) {
     if (s.view) {
         s.view->TimersChanged();
     }
+    if (input) {
+        TerminationDispatch();
+    }
 }
 
 // What the framework does with an exception that leaves a handler: the
@@ -317,6 +320,19 @@ bool DialogAccess::OperatorClose(Dialog& d) {
         RunHandler(d, "run WM_CLOSE", [&d] { Caller::Close(d); });
     }
     return true;
+}
+
+void DialogAccess::CloseForTermination(Dialog& d) {
+    DialogState& s = State(d);
+    struct Caller : Dialog {
+        static void Close(Dialog& x) { (x.*(&Caller::OnClose))(); }
+    };
+    if (s.closeHandler) {
+        Handler h = s.closeHandler;
+        RunHandler(d, "run WM_CLOSE", h, false);
+    } else {
+        RunHandler(d, "run WM_CLOSE", [&d] { Caller::Close(d); }, false);
+    }
 }
 
 void DialogAccess::OperatorFocus(Dialog& d, int id) {

@@ -59,6 +59,7 @@ struct DialogState {
     bool ending = false;
     int endCode = 0;
     int handlerDepth = 0; // > 0 while a handler of this dialog runs
+    bool terminated = false; // a termination signal closed it (once)
     int focus = 0;
     std::unique_ptr<DialogView> view;
 };
@@ -104,7 +105,20 @@ struct DialogAccess {
 
     // Runs the session's script for this dialog (or ends it IDCANCEL).
     static void RunDialogScript(Dialog& d);
+    // The close box's path (WM_CLOSE) for a termination signal: no
+    // operator input, so nothing is refused or dropped.
+    static void CloseForTermination(Dialog& d);
 };
+
+// Termination signals (ui/termination.h): the read end of the self-pipe
+// (-1 before TerminationSignalsCatch), emptying it, and the dialog layer's
+// reaction, run wherever the layer is idle: after a handler returned,
+// when a dialog has opened, when a test's clock moves on, and on Qt when
+// the pipe wakes the event loop. Ends the top dialog unless a handler of
+// it runs.
+int TerminationWakeFd();
+void TerminationWakeDrain();
+void TerminationDispatch();
 
 // Every open dialog, bottom first.
 std::vector<Dialog*>& OpenDialogs();

@@ -58,6 +58,8 @@ void Driver::Close() {
 
 void Driver::Advance(uint32_t ms) {
     const uint64_t target = detail::NowMs() + ms;
+    // Time passing is the dialog layer idle: a signal that came is acted on.
+    detail::TerminationDispatch();
     for (;;) {
         Dialog* next = nullptr;
         uint64_t due = std::numeric_limits<uint64_t>::max();
@@ -76,6 +78,7 @@ void Driver::Advance(uint32_t ms) {
             platform::SleepMilliseconds(static_cast<uint32_t>(due - now));
         }
         detail::DialogAccess::FireDueTimers(*next);
+        detail::TerminationDispatch();
     }
     const uint64_t now = detail::NowMs();
     if (target > now) {

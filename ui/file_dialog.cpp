@@ -1,5 +1,7 @@
 #include "ui/file_dialog.h"
 
+#include "ui/termination.h"
+
 #include "ui/backend.h"
 #include "ui/globals.h"
 #include "ui/message_box.h"
@@ -125,7 +127,9 @@ std::string WithDefaultExtension(const std::string& path, const std::string& def
 std::optional<std::string> FileDialog(const FileDialogOptions& options) {
     const std::string kind = options.open ? "open" : "save";
     std::optional<std::string> chosen;
-    if (detail::SessionActive()) {
+    if (TerminationRequested()) {
+        // The program is ending: no file is chosen any more.
+    } else if (detail::SessionActive()) {
         std::optional<std::optional<std::string>> answer = detail::TakeFileAnswer();
         if (answer && *answer) {
             chosen = WithDefaultExtension(**answer, options.defaultExt);

@@ -9,6 +9,7 @@
 #include "ui/globals.h"
 #include "ui/message_box.h"
 #include "ui/qt_keys.h"
+#include "ui/termination.h"
 #include "ui/transcript.h"
 
 #include <QAction>
@@ -35,6 +36,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -691,6 +693,15 @@ public:
 
 QtPrompts g_prompts;
 
+// The boxes and file dialogs on the screen, innermost last: a termination
+// signal closes them.
+std::vector<QDialog*> g_modalStack;
+
+struct ModalEntry {
+    explicit ModalEntry(QDialog* d) { g_modalStack.push_back(d); }
+    ~ModalEntry() { g_modalStack.pop_back(); }
+};
+
 std::string CrLfToLf(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -706,10 +717,33 @@ std::string CrLfToLf(const std::string& text) {
 
 QtBackend::QtBackend() {
     g_backend = this;
+    WatchTermination();
 }
 
 QtBackend::~QtBackend() {
+    delete terminationNotifier_;
+    terminationNotifier_ = nullptr;
     g_backend = nullptr;
+}
+
+void QtBackend::WatchTermination() {
+    const int fd = detail::TerminationWakeFd();
+    if (terminationNotifier_ != nullptr || fd < 0) {
+        return;
+    }
+    // The signal's byte wakes whichever event loop runs (a dialog's, a
+    // box's, a file dialog's): the dialog layer acts on it there.
+    terminationNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Read);
+    QObject::connect(terminationNotifier_, &QSocketNotifier::activated, [] {
+        detail::TerminationWakeDrain();
+        detail::TerminationDispatch();
+    });
+}
+
+void QtBackend::TerminationArrived() {
+    for (auto it = g_modalStack.rbegin(); it != g_modalStack.rend(); ++it) {
+        (*it)->reject();
+    }
 }
 
 Size QtBackend::BaseUnits() {
@@ -738,6 +772,7 @@ int QtBackend::RunModal(Dialog& dialog) {
     if (!w) {
         return IDCANCEL;
     }
+    WatchTermination();
     if (detail::SessionActive()) {
         QTimer::singleShot(0, w, [&dialog] { DialogAccess::RunDialogScript(dialog); });
     }
@@ -821,7 +856,12 @@ bool QtBackend::Notify(QObject* receiver, QEvent* event, const std::function<boo
 }
 
 int QtBackend::ShowBox(const std::string& text, const std::string& caption, uint32_t flags,
-                       std::optional<int> scripted, bool session) {
+                       std::optional<int> scripted, bool session,
+                       const std::function<void()>& whileOpen) {
+    // The program is ending: nobody is to answer this box.
+    if (TerminationRequested()) {
+        return UnattendedAnswer(flags);
+    }
     // Input typed while the handler ran must not answer this box.
     DiscardPendingInput();
     QMessageBox box;
@@ -894,7 +934,13 @@ int QtBackend::ShowBox(const std::string& text, const std::string& caption, uint
     if (session) {
         // The test's answer presses that button; no answer closes the box
         // the way an operator walking away would: Escape.
-        QTimer::singleShot(0, &box, [&box, &made, scripted] {
+        QTimer::singleShot(0, &box, [&box, &made, scripted, &whileOpen] {
+            if (whileOpen) {
+                whileOpen();
+                if (TerminationRequested()) {
+                    return; // the signal's own path closes the box
+                }
+            }
             if (scripted) {
                 for (auto& [answer, button] : made) {
                     if (answer == *scripted) {
@@ -907,7 +953,13 @@ int QtBackend::ShowBox(const std::string& text, const std::string& caption, uint
             QApplication::sendEvent(&box, &esc);
         });
     }
-    box.exec();
+    {
+        ModalEntry entry(&box);
+        box.exec();
+    }
+    if (TerminationRequested()) {
+        return unattended;
+    }
     QAbstractButton* clicked = box.clickedButton();
     for (auto& [answer, button] : made) {
         if (button == clicked) {
@@ -954,7 +1006,12 @@ std::optional<std::string> QtBackend::AskFile(const FileDialogOptions& o) {
     if (!o.fileName.empty()) {
         dlg.selectFile(Q(o.fileName));
     }
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) {
+    int result = QDialog::Rejected;
+    {
+        ModalEntry entry(&dlg);
+        result = dlg.exec();
+    }
+    if (result != QDialog::Accepted || dlg.selectedFiles().isEmpty() || TerminationRequested()) {
         return std::nullopt;
     }
     return dlg.selectedFiles().first().toStdString();

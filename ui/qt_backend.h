@@ -8,6 +8,7 @@
 
 class QEvent;
 class QObject;
+class QSocketNotifier;
 class QWidget;
 
 namespace ui::qt {
@@ -23,7 +24,9 @@ public:
     void EndModal(Dialog& dialog, int code) override;
     void DiscardPendingInput() override;
     int ShowBox(const std::string& text, const std::string& caption, uint32_t flags,
-                std::optional<int> scripted, bool session) override;
+                std::optional<int> scripted, bool session,
+                const std::function<void()>& whileOpen) override;
+    void TerminationArrived() override;
     platform::PromptService* Prompts() override;
     std::optional<std::string> AskFile(const FileDialogOptions& options) override;
     void FontChanged() override;
@@ -47,6 +50,9 @@ public:
     static QWidget* ControlWidget(Dialog& dialog, int id);
 
 private:
+    // Watches the termination signals' pipe once it exists.
+    void WatchTermination();
+    QSocketNotifier* terminationNotifier_ = nullptr;
     bool discarding_ = false;
     int passingOn_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "ui/backend.h"
 #include "ui/globals.h"
+#include "ui/message_box.h"
+#include "ui/termination.h"
 #include "ui/transcript.h"
 
 #include <deque>
@@ -17,16 +19,27 @@ struct TestSession::Impl final : platform::PromptService {
     bool ownsClock = false;
 
     int MessageBox(const std::string& text, const std::string& caption, uint32_t flags) override {
-        const bool scripted = boxes.Pending() > 0;
-        const int picked = boxes.MessageBox(text, caption, flags);
+        std::function<void()> whileOpen;
+        if (!whileBoxOpen.empty()) {
+            whileOpen = std::move(whileBoxOpen.front());
+            whileBoxOpen.pop_front();
+        }
+        // A box shown once the program is ending takes no scripted answer.
+        const bool ending = TerminationRequested();
+        const bool scripted = !ending && boxes.Pending() > 0;
+        const int picked = ending ? UnattendedAnswer(flags) : boxes.MessageBox(text, caption, flags);
         const int answer = CurrentBackend().ShowBox(
-            text, caption, flags, scripted ? std::optional<int>(picked) : std::nullopt, true);
+            text, caption, flags, scripted ? std::optional<int>(picked) : std::nullopt, true,
+            whileOpen);
         char hex[16];
         std::snprintf(hex, sizeof hex, "0x%X", flags);
+        const bool signalled = !ending && TerminationRequested();
         TranscriptAdd("box [" + caption + "] \"" + detail::Escaped(text) + "\" flags " + hex +
-                      " -> " + detail::AnswerName(answer) + (scripted ? "" : " (unattended)"));
+                      " -> " + detail::AnswerName(answer) +
+                      (ending || signalled ? " (termination signal)" : scripted ? "" : " (unattended)"));
         return answer;
     }
+    std::deque<std::function<void()>> whileBoxOpen;
 };
 
 TestSession::TestSession(bool installClock) : impl_(std::make_unique<Impl>()) {
@@ -34,6 +47,7 @@ TestSession::TestSession(bool installClock) : impl_(std::make_unique<Impl>()) {
     g.session = impl_.get();
     g.recording = true;
     g.transcript.clear();
+    TerminationClear();
     platform::SetPromptService(impl_.get());
     if (installClock) {
         platform::SetClockSource(&impl_->clock);
@@ -46,6 +60,7 @@ TestSession::~TestSession() {
     g.session = nullptr;
     g.recording = false;
     g.transcript.clear();
+    TerminationClear();
     platform::SetPromptService(CurrentBackend().Prompts());
     if (impl_->ownsClock) {
         platform::SetClockSource(nullptr);
@@ -58,6 +73,10 @@ platform::ScriptedPrompts& TestSession::Boxes() {
 
 void TestSession::OnDialog(int dialogId, Script script) {
     impl_->scripts[dialogId].push_back(std::move(script));
+}
+
+void TestSession::WhileBoxOpen(std::function<void()> action) {
+    impl_->whileBoxOpen.push_back(std::move(action));
 }
 
 void TestSession::AnswerFile(std::string path) {

@@ -37,6 +37,10 @@ public:
     // for one id run in the order given, one per opening. A dialog without
     // a script, or still open when its script returns, ends with IDCANCEL.
     void OnDialog(int dialogId, Script script);
+    // Runs action while the next box is open (on Qt inside the box's own
+    // loop), before its answer is given: e.g. a termination signal, after
+    // which the box gets its unattended answer instead of a scripted one.
+    void WhileBoxOpen(std::function<void()> action);
     // Answers for file dialogs, first first; none left: cancelled.
     void AnswerFile(std::string path);
     void CancelFile();

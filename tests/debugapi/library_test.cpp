@@ -30,8 +30,13 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-const std::set<std::string> kEntries(testsupport::kDebugEntryNames.begin(),
-                                     testsupport::kDebugEntryNames.end());
+// The bound entries and the one a program asks before it offers an
+// adapter firmware update.
+const std::set<std::string> kEntries = [] {
+    std::set<std::string> names(testsupport::kDebugEntryNames.begin(), testsupport::kDebugEntryNames.end());
+    names.insert("MSP430_FET_FwImageVersion");
+    return names;
+}();
 
 std::string Output(const std::string& command) {
     std::string out;
@@ -108,6 +113,10 @@ TEST(LibraryTest, ReportsTheFirmwareVersionAndCannotUpdateIt) {
     EXPECT_EQ(b.api().Error_Number(), 34);
     EXPECT_EQ(progress_calls, 0);
     EXPECT_THAT(b.emu().Requests(), IsEmpty()) << "the adapter is left as it is";
+    // And it says so before anyone asks it to update: it carries no image.
+    int32_t image = 7;
+    EXPECT_EQ(core::DebugLib_FET_FwImageVersion(&image), 0);
+    EXPECT_EQ(image, 0);
 }
 
 TEST(LibraryTest, KeepsItsCallsToItsOwnEntriesInside) {

@@ -59,7 +59,7 @@ TEST_F(CombineFilesTest, TheCombinedImageIsSrecCatsMerge) {
         d.Click(1128);
         EXPECT_EQ(d.Target().GetItemText(1131),
                   "File 1 - OK   : a.hex\r\nFile 2 - OK   : b.s19\r\nFile 3 - OK   : c.txt\r\n"
-                  "File 4 - OK   : d.bin  -,,- Address: 0x30000 - 0x3012B\r\n");
+                  "File 4 - OK   : d.bin  -,,- Address: 0x30000 - 0x3012C\r\n");
         EXPECT_EQ(static_cast<gui::CombineFiles&>(d.Target()).FileCount(), 4);
         d.Click(1129);
     });
@@ -155,7 +155,7 @@ TEST_F(CombineFilesTest, TheFortyFirstFileIsRefusedAndClearAllAsks) {
         // Only the last 2000 characters of the list remain.
         EXPECT_EQ(w.GetItemText(1131).size(), 2000u);
         const std::string list = w.GetItemText(1131);
-        const std::string last = "File 40 - ERROR: " + name + "  -,,- Address: 0x1000 - 0x100D\r\n";
+        const std::string last = "File 40 - ERROR: " + name + "  -,,- Address: 0x1000 - 0x100E\r\n";
         EXPECT_EQ(list.substr(list.size() - last.size()), last);
         ui::TranscriptClear();
         d.Click(1127); // the 41st

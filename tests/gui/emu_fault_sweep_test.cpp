@@ -12,6 +12,7 @@
 #include "core/debug_lib.h"
 #include "core/target_connect.h"
 #include "platform/module_path.h"
+#include "debugif/api_state.h"
 #include "debugif/in_process_api.h"
 #include "debugif/link_timing.h"
 #include "sim/emu_adapter.h"
@@ -23,12 +24,13 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <thread>
 
 namespace guitest {
 namespace {
 
-enum class ReplyFault { kLost, kLate, kError };
+enum class ReplyFault { kLost, kLate, kError, kKill };
 
 // The link's read time-out in these tests (plus 10 ms per byte), and how
 // late a late reply comes: after the first try's time-out, within the
@@ -55,6 +57,13 @@ public:
         case ReplyFault::kError:
             reply = sim::EmuReply::Error(5);
             break;
+        case ReplyFault::kKill:
+            // The adapter dies on this request: no reply, its terminal gone.
+            reply.answer = false;
+            if (onKill) {
+                onKill();
+            }
+            break;
         }
         return reply;
     }
@@ -66,6 +75,7 @@ public:
     std::atomic<int32_t> count{0};
     std::atomic<int32_t> failAt{-1};
     std::atomic<ReplyFault> fault{ReplyFault::kLost};
+    std::function<void()> onKill;
 
 private:
     sim::EmuCommandHandler& inner_;
@@ -418,6 +428,86 @@ TEST_F(EmuSweepTest, LostAndLateThroughTheLibrary) {
     });
     EXPECT_EQ(falseDone, 0);
     RecordProperty("failed_runs", failed);
+}
+
+// The adapter lost in the middle of AUTO PROGRAM: killed (its terminal
+// goes away) and started again on the same port, or stalled past every
+// time-out. The lost run fails and names the library's reason; the very
+// next AUTO PROGRAM, with nothing done in between, opens the interface
+// again and ends DONE with the image in flash.
+enum class LinkLoss { kKilledAndRestarted, kStalled };
+
+// The library's error number, as the debug library beside the program
+// gives it, over the in-process entries.
+const core::DebugApi& InProcessWithErrorNumber() {
+    static const core::DebugApi api = [] {
+        core::DebugApi a = debugif::InProcessDebugApi();
+        a.Error_Number = [] { return debugif::Api.LastErrorNumber; };
+        return a;
+    }();
+    return api;
+}
+
+TEST_F(EmuSweepTest, NextRunAfterALostLinkPasses) {
+    core::DebugApiUse(&InProcessWithErrorNumber());
+    FixedSerialNumber sn;
+    std::thread killer;
+    handler_.onKill = [&] { killer = std::thread([this] { server_.Stop(); }); };
+    Run([&](ui::Driver& d) {
+        std::vector<uint8_t> factory;
+        const int32_t n = Prepare(d, sn, factory);
+        ASSERT_GT(n, 10);
+        for (LinkLoss loss : {LinkLoss::kKilledAndRestarted, LinkLoss::kStalled}) {
+            const char* what = loss == LinkLoss::kStalled ? "stalled" : "killed";
+            FreshBoard();
+            handler_.count = 0;
+            if (loss == LinkLoss::kStalled) {
+                sim::EmuFaults stall;
+                // Far past the shortened time-outs and their retries.
+                stall.stall_ms = 3000;
+                stall.stall_at = static_cast<uint32_t>(n / 2);
+                adapter_.SetFaults(stall);
+            } else {
+                handler_.fault = ReplyFault::kKill;
+                handler_.failAt = n / 2;
+            }
+            for (int i = 0; i < 8; ++i) {
+                session().Boxes().Answer(platform::IDOK);
+            }
+            d.Click(1001);
+            const std::string lost = d.Target().GetItemText(1026);
+            EXPECT_FALSE(Done(lost)) << what << "\n" << lost;
+            EXPECT_NE(lost.find("Could not communicate with FET"), std::string::npos)
+                << what << "\n" << lost;
+            session().Boxes().Clear();
+            handler_.failAt = -1;
+            if (killer.joinable()) {
+                killer.join();
+                std::string error;
+                ASSERT_TRUE(server_.Start(adapters_.File("adapters"), "COM250", &error)) << error;
+            }
+            // The stalled adapter has answered what it held by now.
+            if (loss == LinkLoss::kStalled) {
+                while (adapter_.StallMs() != 0) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                }
+            }
+            FreshBoard();
+            const size_t linesBefore = ui::TranscriptLines().size();
+            d.Click(1001);
+            const std::string next = d.Target().GetItemText(1026);
+            EXPECT_TRUE(Done(next)) << "after the adapter " << what << "\n" << next;
+            EXPECT_TRUE(BoardMatchesImage()) << what;
+            // No box was needed for it.
+            const std::vector<std::string> lines = ui::TranscriptLines();
+            for (size_t i = linesBefore; i < lines.size(); ++i) {
+                EXPECT_EQ(lines[i].rfind("box ", 0), std::string::npos) << what << ": " << lines[i];
+            }
+        }
+    });
+    if (killer.joinable()) {
+        killer.join();
+    }
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "gui/serial_number.h"
 #include "gui/command_line.h"
 #include "gui/main_dialog.h"
+#include "gui/adapter_tools.h"
 #include "gui/procedure_frame.h"
 #include "gui/status_lamps.h"
 #include "platform/prompt.h"
@@ -422,6 +423,35 @@ TEST_F(FrameTest, FirmwareOffer) {
     }
     ASSERT_LT(box, seen.size());
     EXPECT_EQ(seen[box - 1], "debug MSP430_Initialize(TIUSB)");
+}
+
+// A library without the update entry cannot update the adapter: the
+// adapter asks for new firmware, yet neither the connect step nor the
+// downloader asks the operator, and the downloader's dialog says why and
+// keeps Start Update disabled.
+TEST_F(FrameTest, NoFirmwareOfferFromALibraryThatCannotUpdate) {
+    Config();
+    core::DebugApi noUpdate = core::DebugApiInUse();
+    noUpdate.FET_FwUpdate = nullptr;
+    bool note = false;
+    bool start = true;
+    session().OnDialog(221, [&](ui::Driver& f) {
+        note = f.Target().IsItemVisible(1176);
+        start = f.Target().IsItemEnabled(1177);
+    });
+    Run([&](ui::Driver& d) {
+        core::DebugApiUse(&noUpdate);
+        sim::Sim().firmwareVersion = -1;
+        EXPECT_FALSE(gui::LibraryHoldsFirmwareImage());
+        EXPECT_EQ(gui::ProcedureStart(), 1);
+        gui::ProcedureFinish(gui::kResultPassed);
+        d.Menu(228);
+    }, 1);
+    core::DebugApiUse(nullptr);
+    EXPECT_FALSE(ui::TranscriptHas("box [Warning]")) << ui::TranscriptText();
+    EXPECT_TRUE(ui::TranscriptHas("[221] open")) << ui::TranscriptText();
+    EXPECT_TRUE(note);
+    EXPECT_FALSE(start);
 }
 
 // Box time is left out across the tick count's wrap, and the run time is

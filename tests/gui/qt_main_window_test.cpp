@@ -10,6 +10,7 @@
 #include "core/progress.h"
 #include "core/settings.h"
 #include "gui/code_file_actions.h"
+#include "gui/adapter_tools.h"
 #include "core/target_state.h"
 #include "debugif/debugif_reset.h"
 #include "gui/artwork.h"
@@ -22,14 +23,22 @@
 #include "platform/services.h"
 #include "tests/gui/emulated_f149.h"
 #include "ui/app_font.h"
+#include "ui/backend.h"
 #include "ui/qt_app.h"
+#include "ui/qt_backend.h"
+#include "ui/termination.h"
 #include "ui/test_session.h"
 #include "ui/transcript.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
+#include <csignal>
 #include <cstdlib>
 #include <string>
 
@@ -192,11 +201,16 @@ TEST_F(QtMainWindowTest, BiggerFontKeepsTheLampsBesideTheirButtons) {
 
 TEST_F(QtMainWindowTest, AboutBoxFitsItsTexts) {
     ui::TestSession session;
-    session.OnDialog(100, [](ui::Driver& d) {
+    std::string library;
+    std::string firmware;
+    session.OnDialog(100, [&](ui::Driver& d) {
         for (const std::string& p : ui::qt::GeometryProblems(d.Target())) {
             ADD_FAILURE() << p;
         }
         EXPECT_FALSE(d.Target().GetItemText(1186).empty());
+        // The debug library's own version and the emulated adapter's firmware.
+        library = d.Target().GetItemText(1183);
+        firmware = d.Target().GetItemText(1184);
         EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "about-box.png"));
         d.Click(ui::IDOK);
     });
@@ -207,6 +221,10 @@ TEST_F(QtMainWindowTest, AboutBoxFitsItsTexts) {
     gui::MainDialog dialog;
     dialog.DoModal();
     EXPECT_TRUE(ui::TranscriptHas("[100] end 1"));
+    // The library's own version text ("n/a" where it opens no "LPT1") and
+    // the emulated adapter's firmware, as the version box shows them.
+    EXPECT_FALSE(library.empty());
+    EXPECT_EQ(firmware, "2.03.04.000");
 }
 
 // AUTO PROGRAM through the debug library on the emulated F149, with F5
@@ -272,6 +290,95 @@ TEST_F(QtMainWindowTest, AutoProgramRunDropsInputQueuedMeanwhile) {
     EXPECT_GE(dropped, 4u) << ui::TranscriptText();
 }
 
+// The checksum fields take "0x%8.8X" whole, and the device information
+// line breaks, if at all, only between its RAM and its flash part: at the
+// normal and at a one and a half times bigger font.
+TEST_F(QtMainWindowTest, ChecksumsAndTheDeviceInformationFitTheirFields) {
+    for (double points : {9.0, 13.5}) {
+        SCOPED_TRACE(points);
+        ui::SetFontPointSize(points);
+        ui::TestSession session;
+        session.OnDialog(107, [&](ui::Driver& d) {
+            QCoreApplication::processEvents();
+            for (int id : {1047, 1048}) {
+                auto* edit = qobject_cast<QLineEdit*>(ui::qt::QtBackend::ControlWidget(d.Target(), id));
+                ASSERT_NE(edit, nullptr) << id;
+                // The widest digits the format can give.
+                for (const char* text : {"0x00000000", "0xDDDDDDDD", "0xFFFFFFFF", "0x8888888B"}) {
+                    d.Target().SetItemText(id, text);
+                    QCoreApplication::processEvents();
+                    const QFontMetrics fm(edit->font());
+                    QStyleOptionFrame option;
+                    option.initFrom(edit);
+                    const QRect inside = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+                    // The line edit's own margin of 2 pixels on each side.
+                    EXPECT_LE(fm.horizontalAdvance(QString::fromLatin1(text)), inside.width() - 4)
+                        << id << " " << text;
+                }
+            }
+            auto* info = qobject_cast<QLabel*>(ui::qt::QtBackend::ControlWidget(d.Target(), 161));
+            ASSERT_NE(info, nullptr);
+            for (const char* line : {"RAM -  2048 bytes;      FLASH - 60 kB;", "RAM - 10240 bytes;      FLASH - 256 kB;"}) {
+                d.Target().SetItemText(161, line);
+                const QFontMetrics fm(info->font());
+                const QString text = QString::fromLatin1(line);
+                const int width = info->contentsRect().width();
+                const int whole = fm.horizontalAdvance(text);
+                const int ram = fm.horizontalAdvance(text.left(text.indexOf(';') + 1));
+                const int flash = fm.horizontalAdvance(text.mid(text.indexOf('F')));
+                const int ramAndWord = fm.horizontalAdvance(text.left(text.indexOf('F') + 5));
+                // One line, or the break right after the RAM part.
+                const bool oneLine = whole <= width;
+                const bool breaksBetween = ram <= width && flash <= width && ramAndWord > width &&
+                                           info->height() >= 2 * fm.height();
+                EXPECT_TRUE(oneLine || breaksBetween)
+                    << line << ": width " << width << ", whole " << whole << ", RAM part " << ram
+                    << ", with \"FLASH\" " << ramAndWord << ", flash part " << flash;
+            }
+            d.Close();
+        });
+        gui::MainDialog dialog;
+        dialog.DoModal();
+    }
+}
+
+// Our debug library carries no adapter firmware image: AUTO PROGRAM asks
+// nothing about the adapter's firmware, and the downloader opens its
+// dialog at once, saying so, with Start Update disabled.
+TEST_F(QtMainWindowTest, NoFirmwareUpdateIsOfferedThatOurLibraryCannotDo) {
+    testsupport::WriteFile(emulated_.work().File("a.txt"), "@1100\n01 02 03 04\n@FFFE\n00 11\nq\n");
+    ui::TestSession session;
+    bool noteShown = false;
+    bool startEnabled = true;
+    session.OnDialog(221, [&](ui::Driver& d) {
+        QCoreApplication::processEvents();
+        for (const std::string& p : ui::qt::GeometryProblems(d.Target())) {
+            ADD_FAILURE() << p;
+        }
+        noteShown = d.Target().IsItemVisible(1176);
+        startEnabled = d.Target().IsItemEnabled(1177);
+        EXPECT_EQ(d.Target().GetItemText(1182), "2.03.04.000");
+        EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "firmware-downloader.png"));
+        d.Click(ui::IDCANCEL);
+    });
+    std::string report;
+    session.OnDialog(107, [&](ui::Driver& d) {
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, emulated_.work().File("a.txt")), 1);
+        EXPECT_FALSE(gui::LibraryHoldsFirmwareImage());
+        d.Click(1001);
+        report = d.Target().GetItemText(1026);
+        d.Menu(228);
+        d.Close();
+    });
+    gui::MainDialog dialog;
+    dialog.DoModal();
+    EXPECT_NE(report.find(" -------- D O N E --- ( run time ="), std::string::npos) << report;
+    EXPECT_FALSE(ui::TranscriptHas("box [")) << ui::TranscriptText();
+    EXPECT_TRUE(ui::TranscriptHas("[221] open")) << ui::TranscriptText();
+    EXPECT_TRUE(noteShown);
+    EXPECT_FALSE(startEnabled);
+}
+
 TEST_F(QtMainWindowTest, StartUpPictureShowsTheArtwork) {
     ui::TestSession session;
     session.OnDialog(gui::kStartupViewId, [](ui::Driver& d) {
@@ -281,6 +388,134 @@ TEST_F(QtMainWindowTest, StartUpPictureShowsTheArtwork) {
     gui::StartUp2View view;
     EXPECT_EQ(view.DoModal(), ui::IDOK);
 }
+
+// SIGTERM, SIGINT or SIGHUP with a viewer open, with a box open and during
+// AUTO PROGRAM, on either back end: the viewer ends as Cancel, the box
+// with its safe answer, the run at its next step as TERMINATED; then the
+// window closes through its own exit, which writes "config.ini" and closes
+// the interface.
+enum class Back { kHeadless, kQt };
+enum class Moment { kViewerOpen, kBoxOpen, kDuringRun };
+
+struct SignalCase {
+    Back back;
+    Moment moment;
+    int signal;
+};
+
+class QtTerminationTest : public QtMainWindowTest, public ::testing::WithParamInterface<SignalCase> {
+protected:
+    void SetUp() override {
+        QtMainWindowTest::SetUp();
+        qt_ = &ui::CurrentBackend();
+        if (GetParam().back == Back::kHeadless) {
+            ui::SetBackend(nullptr);
+        }
+        ui::TerminationSignalsCatch();
+    }
+    void TearDown() override {
+        ui::SetBackend(qt_);
+        QtMainWindowTest::TearDown();
+    }
+    ui::Backend* qt_ = nullptr;
+};
+
+TEST_P(QtTerminationTest, EndsEveryDialogAndTheRunThenSavesTheSetup) {
+    const SignalCase c = GetParam();
+    testsupport::WriteFile(emulated_.work().File("a.txt"),
+                           "@1100\n01 02 03 04 05 06 07 08\n@FFFE\n00 11\nq\n");
+    ui::TestSession session;
+    static int signalNumber = 0;
+    signalNumber = c.signal;
+    bool viewerEnded = false;
+    session.OnDialog(196, [&](ui::Driver& d) {
+        std::raise(c.signal);
+        d.Advance(gui::kSignalTimerMs);
+        viewerEnded = ui::TranscriptHas("[196] termination signal: closing");
+    });
+    session.OnDialog(107, [&](ui::Driver& d) {
+        gui::Frame.FirmwareUpdateOffer = 0;
+        core::Settings.FlashEraseModeIndex = 1;
+        core::Settings.VccIndex = 1;
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, emulated_.work().File("a.txt")), 1);
+        switch (c.moment) {
+        case Moment::kViewerOpen:
+            d.Menu(180);
+            break;
+        case Moment::kBoxOpen:
+            // The erase question is open when the signal comes; a Yes the
+            // operator might have given never counts.
+            session.Boxes().Answer(ui::IDYES);
+            session.WhileBoxOpen([] { std::raise(signalNumber); });
+            d.Click(1003);
+            break;
+        case Moment::kDuringRun: {
+            static core::ProgressState installed;
+            installed = core::Progress;
+            core::ProgressOperationSet(
+                [](int32_t percent, void*) {
+                    if (!ui::TerminationRequested()) {
+                        std::raise(signalNumber);
+                    }
+                    installed.operation(percent, installed.context);
+                },
+                nullptr);
+            d.Click(1001);
+            core::Progress = installed;
+            break;
+        }
+        }
+        // Acted on at the latest once the layer is idle again.
+        QCoreApplication::processEvents();
+        d.Advance(gui::kSignalTimerMs);
+    });
+    gui::MainDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK) << ui::TranscriptText();
+    EXPECT_TRUE(ui::TranscriptHas("[107] termination signal: closing")) << ui::TranscriptText();
+    const std::string config = testsupport::ReadFile(emulated_.work().File("config.ini"));
+    EXPECT_NE(config.find("VccIndex\t\t  1 \r\n"), std::string::npos) << config;
+    EXPECT_EQ(core::Target.TargetInterfaceOpen, 0);
+    const std::string report = dialog.GetItemText(1026);
+    switch (c.moment) {
+    case Moment::kViewerOpen:
+        EXPECT_TRUE(viewerEnded) << ui::TranscriptText();
+        EXPECT_TRUE(ui::TranscriptHas("[196] end 2")) << ui::TranscriptText();
+        break;
+    case Moment::kBoxOpen:
+        EXPECT_TRUE(ui::TranscriptHas("box [Memory erase]")) << ui::TranscriptText();
+        EXPECT_TRUE(ui::TranscriptHas("-> IDCANCEL (termination signal)")) << ui::TranscriptText();
+        EXPECT_EQ(report.find("Erasing"), std::string::npos) << report;
+        break;
+    case Moment::kDuringRun:
+        EXPECT_NE(report.find("  ------------ TERMINATED ----------------\r\n"), std::string::npos)
+            << report;
+        EXPECT_EQ(report.find("D O N E"), std::string::npos) << report;
+        EXPECT_EQ(gui::StatusDisplay.StatusLampTable[gui::kRowAutoProgram].bitmap, gui::kLampStopped);
+        break;
+    }
+}
+
+std::vector<SignalCase> SignalCases() {
+    std::vector<SignalCase> out;
+    const int kinds[] = {SIGTERM, SIGINT, SIGHUP};
+    int i = 0;
+    for (Back b : {Back::kHeadless, Back::kQt}) {
+        for (Moment m : {Moment::kViewerOpen, Moment::kBoxOpen, Moment::kDuringRun}) {
+            out.push_back(SignalCase{b, m, kinds[i++ % 3]});
+        }
+    }
+    return out;
+}
+
+std::string SignalCaseName(const ::testing::TestParamInfo<SignalCase>& info) {
+    const char* const moments[] = {"ViewerOpen", "BoxOpen", "DuringRun"};
+    const int n = info.param.signal;
+    return std::string(info.param.back == Back::kQt ? "Qt_" : "Headless_") +
+           moments[static_cast<int>(info.param.moment)] + "_" +
+           (n == SIGTERM ? "Sigterm" : n == SIGINT ? "Sigint" : "Sighup");
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, QtTerminationTest, ::testing::ValuesIn(SignalCases()), SignalCaseName);
 
 // main started the application with "-platform offscreen -sf" "a b.cfg"
 // "-style fusion" after the test switches.

@@ -109,6 +109,31 @@ TEST(StartDetachedTest, ReportsAProgramThatCannotStart) {
     EXPECT_EQ(StartDetached({}), ENOENT);
 }
 
+// A watched start: a program that cannot start or ends with a failure
+// within the wait is not started; one that ends well, or still runs when
+// the wait is over, is.
+TEST(StartDetachedTest, AWatchedStartTellsAFailureAtOnce) {
+    struct Case {
+        std::vector<std::string> argv;
+        int result;
+    };
+    const Case cases[] = {
+        {{"/no/such/viewer", "a.txt"}, ENOENT},
+        {{"/bin/sh", "-c", "exit 3"}, -1},
+        {{"/bin/sh", "-c", "kill -9 $$"}, -1},
+        {{"/bin/sh", "-c", "exit 0"}, 0},
+        {{"/bin/sh", "-c", "sleep 2"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.argv.back());
+        EXPECT_EQ(platform::StartWatched(c.argv, 300), c.result);
+    }
+    // Nothing left for us to reap.
+    errno = 0;
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
 class RecordingLauncher : public platform::ProcessLauncher {
 public:
     int StartDetached(const std::vector<std::string>& argv) override {

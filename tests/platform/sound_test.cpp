@@ -3,7 +3,11 @@
 #include "platform/services.h"
 #include "platform/sound.h"
 
+#include "tests/support/temp_dir.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include <fstream>
 #include <iterator>
@@ -53,6 +57,7 @@ protected:
     void SetUp() override {
         platform::SetProcessLauncher(&launcher);
         platform::SetClockSource(&clock);
+        platform::SetPlaybackDeviceOverride(1);
     }
     void TearDown() override { platform::ResetServices(); }
     RecordingLauncher launcher;
@@ -111,6 +116,53 @@ TEST_F(SoundTest, ABeepSoundsAsAToneOrTakesItsLengthInSilence) {
             << c.hz << " Hz " << c.ms << " ms";
         EXPECT_EQ(clock.slept, c.slept) << c.hz << " Hz " << c.ms << " ms";
     }
+}
+
+// Without a playback device the player is never started (it would only
+// print its complaints), a sound reports not played and a beep still takes
+// its length.
+TEST_F(SoundTest, WithoutAPlaybackDeviceEverySoundIsSilentAndQuiet) {
+    platform::SetPlaybackDeviceOverride(0);
+    EXPECT_FALSE(platform::PlayWave("/tmp/ok.wav"));
+    platform::Beep(800, 100);
+    EXPECT_TRUE(launcher.runs.empty());
+    EXPECT_EQ(clock.slept, 100u);
+}
+
+TEST(PlaybackDeviceTest, ADriverDeviceOrASoundServerCounts) {
+    testsupport::TempDir dir;
+    const std::string dev = dir.File("snd");
+    const std::string runtime = dir.File("run");
+    std::filesystem::create_directories(dev);
+    std::filesystem::create_directories(runtime + "/pulse");
+    struct Case {
+        const char* name;
+        std::vector<std::string> devices; // files in the device directory
+        bool serverSocket;
+        const char* server;
+        bool found;
+    };
+    const Case cases[] = {
+        {"nothing", {}, false, "", false},
+        {"capture and control only", {"pcmC0D0c", "controlC0", "timer"}, false, "", false},
+        {"a playback device", {"controlC0", "pcmC0D0p"}, false, "", true},
+        {"a sound server's socket", {}, true, "", true},
+        {"a named sound server", {}, false, "tcp:host", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(dev);
+        std::filesystem::create_directories(dev);
+        for (const std::string& f : c.devices) {
+            testsupport::WriteFile(dev + "/" + f, "");
+        }
+        std::filesystem::remove(runtime + "/pulse/native");
+        if (c.serverSocket) {
+            testsupport::WriteFile(runtime + "/pulse/native", "");
+        }
+        EXPECT_EQ(platform::PlaybackDeviceFound(dev, runtime, c.server), c.found);
+    }
+    EXPECT_FALSE(platform::PlaybackDeviceFound(dir.File("no-such-dir"), "", ""));
 }
 
 } // namespace

@@ -6,12 +6,16 @@
 #include "tests/ui/qt_environment.h"
 #include "tests/ui/sample_dialogs.h"
 
+#include "ui/file_dialog.h"
+#include "ui/termination.h"
 #include "ui/test_session.h"
 #include "ui/transcript.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -321,6 +325,90 @@ TEST_P(UiBoth, AHandlerThatThrowsIsReportedAndTheWindowGoesOn) {
     EXPECT_EQ(s.Boxes().Transcript()[0].text, "Cannot write \"config.ini\".");
     EXPECT_EQ(s.Boxes().Transcript()[0].caption, "Error");
     EXPECT_TRUE(ui::TranscriptHas("[300] handler failed: Cannot write"));
+}
+
+// A termination signal wherever it finds the program: a dialog open above
+// the window, a box open, the window's own handler running. Each open
+// dialog ends through its close path (Cancel), each box gets its
+// unattended answer, nothing is asked any more, and the window closes
+// through its own close path once its handler has returned.
+TEST_P(UiBoth, ATerminationSignalEndsEveryDialogAndBoxThenTheWindowThroughItsClosePath) {
+    ui::TerminationSignalsCatch();
+    struct Case {
+        const char* name;
+        int signal;
+    };
+    const Case cases[] = {{"dialog open", SIGTERM}, {"box open", SIGINT}, {"handler running", SIGHUP}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string where = c.name;
+        ui::TestSession s;
+        SampleDialog outer;
+        SampleDialog inner(301);
+        int innerCode = -1;
+        int answer = -1;
+        int later = -1;
+        int laterDialog = -1;
+        std::optional<std::string> file = std::string("not asked");
+        outer.onA = [&](SampleDialog&) {
+            if (where == "dialog open") {
+                innerCode = inner.DoModal();
+            } else if (where == "box open") {
+                answer = ui::MessageBox("Erase the flash?", "Warning", ui::MB_YESNO);
+            } else {
+                std::raise(c.signal);
+                EXPECT_TRUE(ui::TerminationRequested());
+            }
+            // What the handler asks after the signal is answered for the operator.
+            later = ui::MessageBox("Continue?", "Question", ui::MB_OKCANCEL);
+            SampleDialog another(302);
+            laterDialog = another.DoModal();
+            ui::FileDialogOptions o;
+            file = ui::FileDialog(o);
+        };
+        s.OnDialog(301, [&](Driver& d) {
+            std::raise(c.signal);
+            d.Advance(10);
+            // Closed through its close path (Cancel) as soon as the layer was idle.
+            EXPECT_EQ(inner.count("cancel"), 1);
+        });
+        s.OnDialog(302, [](Driver& d) { d.Click(ui::IDOK); });
+        s.Boxes().Answer(ui::IDYES);
+        s.Boxes().Answer(ui::IDOK);
+        s.AnswerFile("/tmp/chosen.txt");
+        if (where == "box open") {
+            s.WhileBoxOpen([&] { std::raise(c.signal); });
+        }
+        s.OnDialog(300, [](Driver& d) {
+            d.Click(kButtonA);
+            d.Advance(10);
+        });
+        EXPECT_EQ(outer.DoModal(), ui::IDCANCEL);
+        EXPECT_EQ(outer.count("A"), 1);
+        EXPECT_EQ(outer.count("cancel"), 1) << ui::TranscriptText();
+        if (where == "dialog open") {
+            EXPECT_EQ(innerCode, ui::IDCANCEL);
+            EXPECT_EQ(inner.count("cancel"), 1);
+        }
+        if (where == "box open") {
+            EXPECT_EQ(answer, ui::IDNO) << ui::TranscriptText();
+        }
+        EXPECT_EQ(later, ui::IDCANCEL);
+        EXPECT_EQ(laterDialog, ui::IDCANCEL);
+        EXPECT_FALSE(file.has_value());
+        const std::string t = ui::TranscriptText();
+        EXPECT_TRUE(ui::TranscriptHas("box [Question] \"Continue?\" flags 0x1 -> IDCANCEL (termination signal)")) << t;
+        const size_t outerClosed = t.find("[300] termination signal: closing");
+        ASSERT_NE(outerClosed, std::string::npos) << t;
+        if (where == "dialog open") {
+            const size_t innerClosed = t.find("[301] termination signal: closing");
+            ASSERT_NE(innerClosed, std::string::npos) << t;
+            EXPECT_LT(innerClosed, outerClosed);
+        }
+    }
+    // A session starts without a signal that came in an earlier one.
+    ui::TestSession fresh;
+    EXPECT_FALSE(ui::TerminationRequested());
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, UiBoth, ::testing::Values(Back::Headless, Back::Qt), BackName);

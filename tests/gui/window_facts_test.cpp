@@ -1,0 +1,194 @@
+// What the main window shows must still hold: the selected device's
+// information after every setup read, no identification after a failed
+// connection or another device selection, no memory checksum after an
+// erase, the current file's report and checksum after comparing another
+// file, and the current file kept when Combine added nothing.
+
+#include "core/code_file_names.h"
+#include "core/settings.h"
+#include "core/target_connect.h"
+#include "gui/main_window_state.h"
+#include "platform/process.h"
+#include "platform/text_viewer.h"
+#include "tests/gui/actions_fixture.h"
+
+namespace guitest {
+namespace {
+
+constexpr const char* kF149Info = "RAM -  2048 bytes;      FLASH - 60 kB;";
+
+TEST_F(ActionsTest, EverySetupReadShowsTheSelectedDevicesInformation) {
+    Config("SelectedProcessorIndex " + std::to_string(DeviceRowNamed("2274")) + "\r\n");
+    testsupport::WriteFile(dir_.File("f149.cfg"),
+                           ";============= MSP430Fxx setup =============\r\nSelectedProcessorIndex " +
+                               std::to_string(DeviceRowNamed("149")) + "\r\n");
+    std::string atStart;
+    std::string afterLoad;
+    std::string target;
+    Run([&](ui::Driver& d) {
+        atStart = d.Target().GetItemText(161);
+        d.Target().SetItemText(1015, "MSP430F2274");
+        d.Target().SetItemText(1016, "2.3");
+        session().AnswerFile(dir_.File("f149.cfg"));
+        d.Menu(153);
+        afterLoad = d.Target().GetItemText(161);
+        target = d.Target().GetItemText(1015) + d.Target().GetItemText(1016);
+    });
+    EXPECT_EQ(atStart, "RAM -  1024 bytes;      FLASH - 32 kB;");
+    EXPECT_EQ(afterLoad, kF149Info);
+    EXPECT_EQ(target, "");
+}
+
+// The identification a passed run showed is gone after a connection that
+// failed and after the operator picked another device.
+TEST_F(ActionsTest, TheIdentificationGoesWhenItNoLongerHolds) {
+    struct Case {
+        const char* name;
+        std::function<void(ui::Driver&)> after;
+    };
+    const Case cases[] = {
+        {"failed connection",
+         [](ui::Driver& d) {
+             sim::Sim().FailOperation("MSP430_Initialize", 1);
+             core::TargetClose();
+             d.Click(1001);
+         }},
+        {"another device", [](ui::Driver& d) { d.Select(1014, d.Target().GetCurSel(1014) == 0 ? 1 : 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Config("FlashEraseModeIndex 1\r\n");
+        std::string before;
+        std::string after;
+        Run([&](ui::Driver& d) {
+            Device("149");
+            ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
+            d.Click(1001);
+            ASSERT_TRUE(Done(d.Target().GetItemText(1026))) << d.Target().GetItemText(1026);
+            before = d.Target().GetItemText(1015);
+            c.after(d);
+            after = d.Target().GetItemText(1015) + d.Target().GetItemText(1016);
+        });
+        EXPECT_EQ(before, "MSP430F149");
+        EXPECT_EQ(after, "");
+        ResetBetweenCases();
+    }
+}
+
+TEST_F(ActionsTest, EraseFlashClearsTheMemoryChecksum) {
+    Config("FlashEraseModeIndex 1\r\n");
+    std::string before;
+    std::string after;
+    Run([&](ui::Driver& d) {
+        Device("149");
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
+        d.Click(1001);
+        before = d.Target().GetItemText(1048);
+        session().Boxes().Answer(platform::IDYES);
+        d.Click(1003);
+        after = d.Target().GetItemText(1048);
+    });
+    EXPECT_EQ(before.size(), 10u) << before;
+    EXPECT_EQ(after, "");
+}
+
+TEST_F(ActionsTest, ComparingTwoCodeFilesLeavesTheWindowAsItWas) {
+    Config();
+    std::vector<std::string> before;
+    std::vector<std::string> after;
+    bool compared = false;
+    session().OnDialog(224, [&](ui::Driver&) { compared = true; });
+    Run([&](ui::Driver& d) {
+        Device("149");
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
+        for (int id : {1026, 1047, 1022, 1020}) {
+            before.push_back(d.Target().GetItemText(id));
+        }
+        session().AnswerFile(CodeFile("other.txt", TiTxt(0x1100, 0x30)));
+        d.Menu(232);
+        for (int id : {1026, 1047, 1022, 1020}) {
+            after.push_back(d.Target().GetItemText(id));
+        }
+    });
+    EXPECT_TRUE(compared);
+    EXPECT_EQ(before[1].size(), 10u) << before[1];
+    EXPECT_EQ(after, before);
+}
+
+// Combine Code Files: the current file's name and path go only when the
+// dialog changed the image; with nothing added they, and "config.ini",
+// keep the file.
+TEST_F(ActionsTest, CombineKeepsTheCurrentFileWhenNothingWasAdded) {
+    for (bool add : {false, true}) {
+        SCOPED_TRACE(add ? "one file added" : "nothing added");
+        Config();
+        const std::string second = CodeFile("b.txt", TiTxt(0x2000, 0x10));
+        session().OnDialog(214, [&](ui::Driver& d) {
+            if (add) {
+                session().AnswerFile(second);
+                d.Click(1127);
+            }
+            d.Click(1129);
+        });
+        std::string name;
+        Run([&](ui::Driver& d) {
+            Device("149");
+            ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
+            session().Boxes().Answer(platform::IDNO); // do not save the combined file
+            d.Menu(216);
+            name = d.Target().GetItemText(1022);
+        });
+        const std::string config = testsupport::ReadFile(dir_.File("config.ini"));
+        if (add) {
+            EXPECT_EQ(name, "");
+            EXPECT_EQ(core::CodeFileNames.CodeFile.name, "");
+        } else {
+            EXPECT_EQ(name, "a.txt");
+            EXPECT_EQ(core::CodeFileNames.CodeFile.name, "a.txt");
+            EXPECT_NE(config.find("a.txt"), std::string::npos) << config;
+        }
+        ResetBetweenCases();
+    }
+}
+
+} // namespace
+} // namespace guitest
+
+namespace guitest {
+namespace {
+
+// A viewer button whose viewer cannot start, or fails at once, tells the
+// operator where the file was written; a viewer that starts says nothing.
+TEST_F(ActionsTest, AViewerThatDoesNotStartLeavesTheFilesPathInABox) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> viewer;
+        bool box;
+    };
+    const Case cases[] = {
+        {"no such viewer", {"/no/such/viewer"}, true},
+        {"fails at once", {"/bin/sh", "-c", "exit 3", "sh"}, true},
+        {"starts", {"/bin/sh", "-c", "exit 0", "sh"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Config();
+        platform::SetProcessLauncher(nullptr);
+        platform::SetTextViewer(c.viewer);
+        session().OnDialog(196, [](ui::Driver& v) { v.Click(1093); });
+        Run([&](ui::Driver& d) {
+            Device("149");
+            ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
+            d.Menu(180);
+        });
+        const std::string line = "box [Information] \"The file could not be shown: no viewer (xdg-open) "
+                                 "could be started.\\r\\n\\r\\nIt was written to:\\r\\n" +
+                                 dir_.File("MemView.txt") + "\" flags 0x40";
+        EXPECT_EQ(ui::TranscriptHas(line), c.box) << ui::TranscriptText();
+        platform::SetTextViewer({});
+        ResetBetweenCases();
+    }
+}
+
+} // namespace
+} // namespace guitest
