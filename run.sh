@@ -12,7 +12,7 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-20}
 
 PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
           libbenchmark-dev srecord locales pkg-config alsa-utils qt6-base-dev
-          fonts-dejavu-core python3 xdg-utils)
+          fonts-dejavu-core python3 xdg-utils ccache)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -31,10 +31,17 @@ install_packages() {
 }
 
 # build <dir> <cmake args...>
+# Compiles go through ccache, with paths taken relative to the checkout, so
+# a second checkout on the same machine reuses what the first one compiled.
 build() {
     local dir=$1
     shift
-    cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+    local launcher=()
+    if command -v ccache >/dev/null 2>&1; then
+        export CCACHE_BASEDIR=$ROOT CCACHE_NOHASHDIR=1
+        launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S "$ROOT" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
     cmake --build "$dir" -j "$JOBS"
 }
 
