@@ -112,95 +112,11 @@ pid_t WaitFor(pid_t pid, int* status) {
 class SystemProcessLauncher final : public ProcessLauncher {
 public:
     int StartDetached(const std::vector<std::string>& argv) override {
-        ExecPlan plan = MakePlan(argv);
-        if (plan.error) {
-            return plan.error;
-        }
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) {
-            return errno;
-        }
-        // Fork twice: the middle child ends at once, so the program is
-        // adopted by init and never lingers as our zombie.
-        pid_t mid = ::fork();
-        if (mid < 0) {
-            int err = errno;
-            ::close(fds[0]);
-            ::close(fds[1]);
-            return err;
-        }
-        if (mid == 0) {
-            ::close(fds[0]);
-            ::setsid();
-            pid_t child = ::fork();
-            if (child < 0) {
-                WriteErrno(fds[1], errno);
-                ::_exit(127);
-            }
-            if (child == 0) {
-                ExecChild(plan, nullptr, fds[1]);
-            }
-            ::_exit(0);
-        }
-        ::close(fds[1]);
-        int status = 0;
-        WaitFor(mid, &status);
-        int err = ReadErrno(fds[0]);
-        ::close(fds[0]);
-        return err;
+        return Start(argv, 0);
     }
 
     int StartWatched(const std::vector<std::string>& argv, int waitMs) override {
-        ExecPlan plan = MakePlan(argv);
-        if (plan.error) {
-            return plan.error;
-        }
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) {
-            return errno;
-        }
-        // As StartDetached, but the middle child watches the program for
-        // waitMs: an early failure goes back on the pipe as -1.
-        pid_t mid = ::fork();
-        if (mid < 0) {
-            int err = errno;
-            ::close(fds[0]);
-            ::close(fds[1]);
-            return err;
-        }
-        if (mid == 0) {
-            ::close(fds[0]);
-            ::setsid();
-            pid_t child = ::fork();
-            if (child < 0) {
-                WriteErrno(fds[1], errno);
-                ::_exit(127);
-            }
-            if (child == 0) {
-                ExecChild(plan, nullptr, fds[1]);
-            }
-            for (int waited = 0; waited < waitMs; waited += 10) {
-                int status = 0;
-                const pid_t r = ::waitpid(child, &status, WNOHANG);
-                if (r == child) {
-                    // A failed exec has written its errno first; that is
-                    // what the parent reads then.
-                    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-                        WriteErrno(fds[1], -1);
-                    }
-                    ::_exit(0);
-                }
-                struct timespec t = {0, 10 * 1000 * 1000};
-                ::nanosleep(&t, nullptr);
-            }
-            ::_exit(0);
-        }
-        ::close(fds[1]);
-        int status = 0;
-        WaitFor(mid, &status);
-        int err = ReadErrno(fds[0]);
-        ::close(fds[0]);
-        return err;
+        return Start(argv, waitMs);
     }
 
     RunResult RunAndWait(const std::vector<std::string>& argv,
@@ -248,6 +164,62 @@ public:
         }
         return result;
     }
+
+private:
+    // Fork twice: the middle child ends once it has watched the program for
+    // waitMs (0: at once), so the program is adopted by init and never
+    // lingers as our zombie; an early failure goes back on the pipe as -1.
+    static int Start(const std::vector<std::string>& argv, int waitMs) {
+        ExecPlan plan = MakePlan(argv);
+        if (plan.error) {
+            return plan.error;
+        }
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) {
+            return errno;
+        }
+        pid_t mid = ::fork();
+        if (mid < 0) {
+            int err = errno;
+            ::close(fds[0]);
+            ::close(fds[1]);
+            return err;
+        }
+        if (mid == 0) {
+            ::close(fds[0]);
+            ::setsid();
+            pid_t child = ::fork();
+            if (child < 0) {
+                WriteErrno(fds[1], errno);
+                ::_exit(127);
+            }
+            if (child == 0) {
+                ExecChild(plan, nullptr, fds[1]);
+            }
+            for (int waited = 0; waited < waitMs; waited += 10) {
+                int status = 0;
+                const pid_t r = ::waitpid(child, &status, WNOHANG);
+                if (r == child) {
+                    // A failed exec has written its errno first; that is
+                    // what the parent reads then.
+                    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+                        WriteErrno(fds[1], -1);
+                    }
+                    ::_exit(0);
+                }
+                struct timespec t = {0, 10 * 1000 * 1000};
+                ::nanosleep(&t, nullptr);
+            }
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        int status = 0;
+        WaitFor(mid, &status);
+        int err = ReadErrno(fds[0]);
+        ::close(fds[0]);
+        return err;
+    }
+
 };
 
 SystemProcessLauncher systemLauncher;
