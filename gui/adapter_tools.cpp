@@ -17,22 +17,35 @@ namespace {
 using ui::ControlKind;
 
 constexpr int32_t kErrorErased = 56;
+// The firmware update's dialog and its controls.
+constexpr int kFirmwareDialogId = 221;
+constexpr int kAvailableVersionText = 1180; // "Available firmware version:"
+constexpr int kCurrentVersionText = 1182;   // "Current firmware version:"
+constexpr int kUpdateStepText = 1179;       // the update's step or percent
+constexpr int kUpdateProgress = 1178;
 constexpr int kNoImageNote = 1176;
+constexpr int kStartUpdateButton = 1177; // "Start Update"
 
 ui::DialogTemplate FirmwareTemplate() {
     return ui::DialogTemplate{
-        221, "MSP-FET430UIF Firmware Update", 260, 120,
+        kFirmwareDialogId,
+        "MSP-FET430UIF Firmware Update",
+        260,
+        120,
         {
             {-1, ControlKind::Static, "Available firmware version:", {8, 8, 120, 9}},
-            {1180, ControlKind::Static, "", {132, 8, 120, 9}},
+            {kAvailableVersionText, ControlKind::Static, "", {132, 8, 120, 9}},
             {-1, ControlKind::Static, "Current firmware version:", {8, 22, 120, 9}},
-            {1182, ControlKind::Static, "", {132, 22, 120, 9}},
-            {1179, ControlKind::Static, "0", {8, 40, 244, 9}},
-            {1178, ControlKind::Progress, "", {8, 54, 244, 12}},
-            {kNoImageNote, ControlKind::Static,
-             "This debug library holds no adapter firmware image:\nthe adapter's firmware cannot be updated with it.",
-             {8, 72, 244, 18}, ui::STYLE_HIDDEN},
-            {1177, ControlKind::Button, "Start Update", {8, 96, 70, 16}},
+            {kCurrentVersionText, ControlKind::Static, "", {132, 22, 120, 9}},
+            {kUpdateStepText, ControlKind::Static, "0", {8, 40, 244, 9}},
+            {kUpdateProgress, ControlKind::Progress, "", {8, 54, 244, 12}},
+            {kNoImageNote,
+             ControlKind::Static,
+             "This debug library holds no adapter firmware image:\nthe adapter's firmware cannot "
+             "be updated with it.",
+             {8, 72, 244, 18},
+             ui::STYLE_HIDDEN},
+            {kStartUpdateButton, ControlKind::Button, "Start Update", {8, 96, 70, 16}},
             {ui::IDCANCEL, ControlKind::Button, "Close", {182, 96, 70, 16}},
         }};
 }
@@ -180,18 +193,18 @@ void AdapterFirmwareDownload() {
 }
 
 CMSP_FET430UIF_SetupDlg::CMSP_FET430UIF_SetupDlg() : ui::Dialog(FirmwareTemplate()) {
-    Map(ui::BN_CLICKED, 1177, [this] { OnStartUpdate(); });
+    Map(ui::BN_CLICKED, kStartUpdateButton, [this] { OnStartUpdate(); });
 }
 
 bool CMSP_FET430UIF_SetupDlg::OnInitDialog() {
-    SetItemText(1180, LibraryVersionText());
-    SetItemText(1182, FirmwareVersionText());
-    SetItemText(1179, "0");
-    SetRange(1178, 0, 100);
-    SetPos(1178, 0);
+    SetItemText(kAvailableVersionText, LibraryVersionText());
+    SetItemText(kCurrentVersionText, FirmwareVersionText());
+    SetItemText(kUpdateStepText, "0");
+    SetRange(kUpdateProgress, 0, 100);
+    SetPos(kUpdateProgress, 0);
     if (!LibraryHoldsFirmwareImage()) {
         ShowItem(kNoImageNote, true);
-        EnableItem(1177, false);
+        EnableItem(kStartUpdateButton, false);
     }
     return true;
 }
@@ -199,28 +212,38 @@ bool CMSP_FET430UIF_SetupDlg::OnInitDialog() {
 void CMSP_FET430UIF_SetupDlg::Step(uint32_t step, uint32_t value) {
     switch (step) {
     case 0:
-        SetItemText(1179, "Initializing Bootloader...");
-        EnableItem(1177, false);
+        SetItemText(kUpdateStepText, "Initializing Bootloader...");
+        EnableItem(kStartUpdateButton, false);
         break;
-    case 1: SetItemText(1179, "Erasing Interrupt Vectors..."); break;
-    case 2: SetItemText(1179, "Erasing Firmware..."); break;
-    case 3: SetItemText(1179, "Programming New Firmware..."); break;
+    case 1:
+        SetItemText(kUpdateStepText, "Erasing Interrupt Vectors...");
+        break;
+    case 2:
+        SetItemText(kUpdateStepText, "Erasing Firmware...");
+        break;
+    case 3:
+        SetItemText(kUpdateStepText, "Programming New Firmware...");
+        break;
     case 4: {
         const int32_t percent = static_cast<int32_t>(std::min<uint32_t>(value, 100));
-        SetPos(1178, percent);
-        SetItemText(1179, std::to_string(percent));
+        SetPos(kUpdateProgress, percent);
+        SetItemText(kUpdateStepText, std::to_string(percent));
         break;
     }
-    case 5: SetItemText(1179, "Finishing..."); break;
+    case 5:
+        SetItemText(kUpdateStepText, "Finishing...");
+        break;
     case 6:
-        SetItemText(1179, "Update Complete.");
-        EnableItem(1177, true);
+        SetItemText(kUpdateStepText, "Update Complete.");
+        EnableItem(kStartUpdateButton, true);
         break;
     case 7:
-        SetItemText(1179, LastErrorText());
-        EnableItem(1177, true);
+        SetItemText(kUpdateStepText, LastErrorText());
+        EnableItem(kStartUpdateButton, true);
         break;
-    case 8: SetItemText(1179, "Wait for Bootloader to timeout (ca. 10s)..."); break;
+    case 8:
+        SetItemText(kUpdateStepText, "Wait for Bootloader to timeout (ca. 10s)...");
+        break;
     default: break;
     }
     UpdateWindow();
@@ -229,13 +252,13 @@ void CMSP_FET430UIF_SetupDlg::Step(uint32_t step, uint32_t value) {
 void CMSP_FET430UIF_SetupDlg::OnStartUpdate() {
     const int32_t r = core::Debug_FET_FwUpdate(nullptr, UpdateCallback, this);
     if (r == 0) {
-        SetItemText(1179, "100");
-        SetPos(1178, 100);
+        SetItemText(kUpdateStepText, "100");
+        SetPos(kUpdateProgress, 100);
     } else {
         // The operator must see why nothing was updated.
-        SetItemText(1179, LastErrorText());
+        SetItemText(kUpdateStepText, LastErrorText());
     }
-    SetItemText(1182, FirmwareVersionText());
+    SetItemText(kCurrentVersionText, FirmwareVersionText());
     UpdateWindow();
 }
 

@@ -17,6 +17,19 @@ namespace gui {
 
 namespace {
 
+// The dialog and its controls.
+constexpr int kBslDialogId = 20400;
+// The 32 password entries start at kBslFirstEntryId.
+constexpr int kPasswordNote = 20435; // what the password is, by device family
+// BSL Security.
+constexpr int kDisableBslCheck = 20433;     // "Disable the BSL"
+constexpr int kMode0Radio = 20446;          // "Mode 0"
+constexpr int kMode1Radio = 20440;          // "Mode 1"
+constexpr int kMode2Radio = 20441;          // "Mode 2"
+constexpr int kAppendPasswordCheck = 20442; // "Append the password to the code"
+constexpr int kSavePasswordButton = 20443;  // "Save Password.."
+constexpr int kCancelButton = 20445;
+
 using ui::ControlKind;
 
 ui::DialogTemplate BslTemplate() {
@@ -31,17 +44,20 @@ ui::DialogTemplate BslTemplate() {
                          {58 + col * 32, 18 + row * 16, 24, 13}});
         }
     }
-    c.push_back({20435, ControlKind::Static, "", {8, 92, 316, 36}});
+    c.push_back({kPasswordNote, ControlKind::Static, "", {8, 92, 316, 36}});
     c.push_back({-1, ControlKind::Group, "BSL Security", {6, 132, 318, 58}});
-    c.push_back({20433, ControlKind::CheckBox, "Disable the BSL", {14, 144, 100, 10}});
-    c.push_back({20446, ControlKind::Radio, "Mode 0", {124, 144, 60, 10}, ui::STYLE_GROUP});
-    c.push_back({20440, ControlKind::Radio, "Mode 1", {188, 144, 60, 10}});
-    c.push_back({20441, ControlKind::Radio, "Mode 2", {252, 144, 60, 10}});
-    c.push_back({20442, ControlKind::CheckBox, "Append the password to the code", {14, 162, 170, 10}});
-    c.push_back({20443, ControlKind::Button, "Save Password..", {14, 196, 80, 14}});
+    c.push_back({kDisableBslCheck, ControlKind::CheckBox, "Disable the BSL", {14, 144, 100, 10}});
+    c.push_back({kMode0Radio, ControlKind::Radio, "Mode 0", {124, 144, 60, 10}, ui::STYLE_GROUP});
+    c.push_back({kMode1Radio, ControlKind::Radio, "Mode 1", {188, 144, 60, 10}});
+    c.push_back({kMode2Radio, ControlKind::Radio, "Mode 2", {252, 144, 60, 10}});
+    c.push_back({kAppendPasswordCheck,
+                 ControlKind::CheckBox,
+                 "Append the password to the code",
+                 {14, 162, 170, 10}});
+    c.push_back({kSavePasswordButton, ControlKind::Button, "Save Password..", {14, 196, 80, 14}});
     c.push_back({ui::IDOK, ControlKind::Button, "OK", {198, 196, 60, 14}});
-    c.push_back({20445, ControlKind::Button, "Cancel", {264, 196, 60, 14}});
-    return ui::DialogTemplate{20400, "BSL Password and Access", 330, 216, std::move(c)};
+    c.push_back({kCancelButton, ControlKind::Button, "Cancel", {264, 196, 60, 14}});
+    return ui::DialogTemplate{kBslDialogId, "BSL Password and Access", 330, 216, std::move(c)};
 }
 
 int32_t CodeByte(int32_t address) {
@@ -77,9 +93,9 @@ int32_t ParseEntry(const std::string& text) {
 } // namespace
 
 BSLPasswDlg::BSLPasswDlg() : ui::Dialog(BslTemplate()) {
-    Map(ui::BN_CLICKED, 20443, [this] { Save(); });
+    Map(ui::BN_CLICKED, kSavePasswordButton, [this] { Save(); });
     Map(ui::BN_CLICKED, ui::IDOK, [this] { OnOkButton(); });
-    Map(ui::BN_CLICKED, 20445, [this] { EndDialog(ui::IDCANCEL); });
+    Map(ui::BN_CLICKED, kCancelButton, [this] { EndDialog(ui::IDCANCEL); });
 }
 
 bool BSLPasswDlg::OnInitDialog() {
@@ -97,24 +113,25 @@ bool BSLPasswDlg::OnInitDialog() {
     const int32_t word = core::SelectedDevice.flashEnd > 0xFFFF ? 0xFFBE : 0xFFDE;
     const bool offered =
         CodeByte(word) < 0 && CodeByte(word + 1) < 0 && series >= 2 && series <= 4;
-    CheckDlgButton(20433, core::Settings.BSLEnhSecurityEn != 0);
-    static constexpr int kModes[] = {20446, 20440, 20441};
+    CheckDlgButton(kDisableBslCheck, core::Settings.BSLEnhSecurityEn != 0);
+    static constexpr int kModes[] = {kMode0Radio, kMode1Radio, kMode2Radio};
     const int32_t mode = core::Settings.BSLEnhSecurityIndex;
     for (int k = 0; k < 3; ++k) {
         CheckDlgButton(kModes[k], k == (mode >= 0 && mode <= 2 ? mode : 0));
     }
-    for (int id : {20433, 20446, 20440, 20441}) {
+    for (int id : {kDisableBslCheck, kMode0Radio, kMode1Radio, kMode2Radio}) {
         EnableItem(id, offered);
     }
-    CheckDlgButton(20442, core::Settings.BSLAppendPasswordEn != 0);
-    SetItemText(20435,
-                series <= 4
-                    ? "The BSL password itself consist 32 bytes on location FFE0 to FFFF. After mass "
-                      "erase all unspecified password data will be FF. It is strongly recommended to "
-                      "initialize unused data to increase code security."
-                    : "(F5xx) The BSL password itself consist 16 bytes on location FFF0 to FFFF. "
-                      "After mass erase all unspecified password data will be FF. It is strongly "
-                      "recommended to initialize unused data to increase code security.");
+    CheckDlgButton(kAppendPasswordCheck, core::Settings.BSLAppendPasswordEn != 0);
+    SetItemText(
+        kPasswordNote,
+        series <= 4
+            ? "The BSL password itself consist 32 bytes on location FFE0 to FFFF. After mass "
+              "erase all unspecified password data will be FF. It is strongly recommended to "
+              "initialize unused data to increase code security."
+            : "(F5xx) The BSL password itself consist 16 bytes on location FFF0 to FFFF. "
+              "After mass erase all unspecified password data will be FF. It is strongly "
+              "recommended to initialize unused data to increase code security.");
     return true;
 }
 
@@ -128,7 +145,7 @@ bool BSLPasswDlg::Editable(int32_t i) const {
 
 void BSLPasswDlg::Save() {
     uint8_t block[core::kPasswordSize];
-    const bool append = IsDlgButtonChecked(20442) != 0;
+    const bool append = IsDlgButtonChecked(kAppendPasswordCheck) != 0;
     for (int32_t i = 0; i < core::kPasswordSize; ++i) {
         const int32_t code = CodeByte(core::kPasswordStart + i);
         const int32_t entry = Entry(i);
@@ -147,8 +164,10 @@ void BSLPasswDlg::Save() {
 }
 
 void BSLPasswDlg::OnOkButton() {
-    const bool disable = IsDlgButtonChecked(20433) != 0;
-    const int32_t mode = IsDlgButtonChecked(20440) ? 1 : IsDlgButtonChecked(20441) ? 2 : 0;
+    const bool disable = IsDlgButtonChecked(kDisableBslCheck) != 0;
+    const int32_t mode = IsDlgButtonChecked(kMode1Radio)   ? 1
+                         : IsDlgButtonChecked(kMode2Radio) ? 2
+                                                           : 0;
     if (disable && mode == 0 &&
         ui::MessageBox("The BSL interface will be permanently disabled!!!\r\n\r\n"
                        "When the JTAG Security fuse is blown, then an access  \r\n"
@@ -159,7 +178,7 @@ void BSLPasswDlg::OnOkButton() {
     }
     core::Settings.BSLEnhSecurityEn = disable ? 1 : 0;
     core::Settings.BSLEnhSecurityIndex = mode;
-    core::Settings.BSLAppendPasswordEn = IsDlgButtonChecked(20442) != 0 ? 1 : 0;
+    core::Settings.BSLAppendPasswordEn = IsDlgButtonChecked(kAppendPasswordCheck) != 0 ? 1 : 0;
     for (int32_t i = 0; i < core::kPasswordSize; ++i) {
         if (Editable(i)) {
             core::Passwords.AppendPasswData[i] = Entry(i);

@@ -8,6 +8,7 @@
 #include "core/out_convert.h"
 #include "core/passwords.h"
 #include "gui/main_controls.h"
+#include "gui/main_ids.h"
 #include "gui/main_window_state.h"
 #include "gui/procedure_frame.h"
 #include "platform/prompt.h"
@@ -63,7 +64,7 @@ int32_t CodeFileReadAndReport(int32_t mode, const std::string& path) {
     if (Lower3(parts.extension) == "prj" && parts.extension.size() >= 3) {
         return -1;
     }
-    MainWindowSetText(1047, "");
+    MainWindowSetText(kMainSourceSumEdit, "");
     if (path.size() < 3) {
         return 0;
     }
@@ -89,8 +90,8 @@ int32_t CodeFileReadAndReport(int32_t mode, const std::string& path) {
         path.size() > 35 ? path.substr(0, 35) + "....\\" + parts.name : path;
     if (mode == kCodeReadCurrent) {
         core::CodeFileNames.CodeFile.Clear();
-        MainWindowSetText(1022, "");
-        MainWindowSetText(1020, "");
+        MainWindowSetText(kMainCodeFileNameEdit, "");
+        MainWindowSetText(kMainCodeFilePathEdit, "");
     }
     int32_t r = 0;
     if (format == 0) {
@@ -142,11 +143,11 @@ int32_t CodeFileReadAndReport(int32_t mode, const std::string& path) {
     }
     if (r == 1 && mode == kCodeReadCurrent) {
         core::CodeFileNames.CodeFile.Set(path);
-        MainWindowSetText(1022, parts.name);
-        MainWindowSetText(1020, parts.directory);
+        MainWindowSetText(kMainCodeFileNameEdit, parts.name);
+        MainWindowSetText(kMainCodeFilePathEdit, parts.directory);
         char sum[16];
         std::snprintf(sum, sizeof sum, "0x%8.8X", core::CodeImageChecksum());
-        MainWindowSetText(1047, sum);
+        MainWindowSetText(kMainSourceSumEdit, sum);
     }
     file.reset();
     if (mode != kCodeReadProgram) {

@@ -18,24 +18,38 @@ namespace gui {
 
 namespace {
 
+// The dialog and its controls.
+constexpr int kCombineDialogId = 214;
+
+constexpr int kListEdit = 1131;              // the files combined so far
+constexpr int kAddCodeFileButton = 1127;     // "Add Code File"
+constexpr int kAddFileContentsButton = 1128; // "Add File Contents"
+constexpr int kStartAddressEdit = 1130;      // "Start Address:" of the contents added
+constexpr int kClearAllButton = 1119;        // "Clear All"
+constexpr int kExitButton = 1129;            // "Exit"
+
 using ui::ControlKind;
 
 constexpr size_t kListKeep = 2000;
 
 ui::DialogTemplate CombineTemplate() {
     return ui::DialogTemplate{
-        214,
+        kCombineDialogId,
         "Combine Files",
         330,
         220,
         {
-            {1131, ControlKind::Edit, "", {6, 6, 318, 150}, ui::STYLE_MULTILINE | ui::STYLE_READONLY},
-            {1127, ControlKind::Button, "Add Code File", {6, 162, 90, 14}},
-            {1128, ControlKind::Button, "Add File Contents", {6, 182, 90, 14}},
+            {kListEdit,
+             ControlKind::Edit,
+             "",
+             {6, 6, 318, 150},
+             ui::STYLE_MULTILINE | ui::STYLE_READONLY},
+            {kAddCodeFileButton, ControlKind::Button, "Add Code File", {6, 162, 90, 14}},
+            {kAddFileContentsButton, ControlKind::Button, "Add File Contents", {6, 182, 90, 14}},
             {-1, ControlKind::Static, "Start Address:", {102, 185, 56, 9}},
-            {1130, ControlKind::Edit, "", {160, 182, 60, 13}},
-            {1119, ControlKind::Button, "Clear All", {264, 162, 60, 14}},
-            {1129, ControlKind::Button, "Exit", {264, 200, 60, 14}},
+            {kStartAddressEdit, ControlKind::Edit, "", {160, 182, 60, 13}},
+            {kClearAllButton, ControlKind::Button, "Clear All", {264, 162, 60, 14}},
+            {kExitButton, ControlKind::Button, "Exit", {264, 200, 60, 14}},
         }};
 }
 
@@ -64,16 +78,16 @@ void InvalidFileBox(const std::string& name) {
 } // namespace
 
 CombineFiles::CombineFiles() : ui::Dialog(CombineTemplate()) {
-    Map(ui::BN_CLICKED, 1127, [this] { AddCodeFile(); });
-    Map(ui::BN_CLICKED, 1128, [this] { AddFileContents(); });
-    Map(ui::BN_CLICKED, 1119, [this] { ClearAll(); });
-    Map(ui::BN_CLICKED, 1129, [this] { EndDialog(ui::IDCANCEL); });
+    Map(ui::BN_CLICKED, kAddCodeFileButton, [this] { AddCodeFile(); });
+    Map(ui::BN_CLICKED, kAddFileContentsButton, [this] { AddFileContents(); });
+    Map(ui::BN_CLICKED, kClearAllButton, [this] { ClearAll(); });
+    Map(ui::BN_CLICKED, kExitButton, [this] { EndDialog(ui::IDCANCEL); });
     Map(ui::BN_CLICKED, ui::IDOK, [] {}); // Enter closes nothing
 }
 
 bool CombineFiles::OnInitDialog() {
-    SetItemText(1130, "0x1000");
-    SetLimitText(1130, 10);
+    SetItemText(kStartAddressEdit, "0x1000");
+    SetLimitText(kStartAddressEdit, 10);
     return true;
 }
 
@@ -91,8 +105,8 @@ void CombineFiles::AppendList(const std::string& line) {
     if (list_.size() > kListKeep) {
         list_.erase(0, list_.size() - kListKeep);
     }
-    SetItemText(1131, list_);
-    LineScroll(1131, GetLineCount(1131));
+    SetItemText(kListEdit, list_);
+    LineScroll(kListEdit, GetLineCount(kListEdit));
 }
 
 void CombineFiles::AddCodeFile() {
@@ -146,7 +160,8 @@ void CombineFiles::AddFileContents() {
     if (!path) {
         return;
     }
-    const int32_t start = core::TextParseNumber(GetItemText(1130).substr(0, 10).c_str());
+    const int32_t start =
+        core::TextParseNumber(GetItemText(kStartAddressEdit).substr(0, 10).c_str());
     platform::File file(*path, platform::FileModeRead | platform::FileShareDenyWrite);
     if (file.get() == nullptr) {
         InvalidFileBox(NameOf(*path));
@@ -173,7 +188,7 @@ void CombineFiles::ClearAll() {
     }
     count_ = 0;
     list_.clear();
-    SetItemText(1131, "");
+    SetItemText(kListEdit, "");
     core::CodeImageClear();
     imageChanged_ = true;
 }

@@ -4,6 +4,7 @@
 #include "core/device_table.h"
 #include "core/settings.h"
 #include "gui/main_dialog.h"
+#include "gui/main_ids.h"
 #include "gui/main_window_state.h"
 #include "gui/procedure_frame.h"
 
@@ -38,11 +39,11 @@ void DeviceComboFill(const std::string& group) {
     if (w == nullptr) {
         return;
     }
-    w->ResetContent(1014);
+    w->ResetContent(kMainDeviceCombo);
     for (int32_t row = 1; row <= core::DeviceInfoTable.count; ++row) {
         const core::DeviceInfo& d = core::DeviceInfoTable.records[row];
         if (RowListed(row) && (group.empty() || Trimmed(d.group) == group)) {
-            w->AddString(1014, Trimmed(d.name));
+            w->AddString(kMainDeviceCombo, Trimmed(d.name));
         }
     }
 }
@@ -55,14 +56,14 @@ void DeviceComboSelect(int32_t row) {
     int index = -1;
     if (row > 0 && core::DeviceRowValid(row)) {
         const std::string name = PaddedTo8(core::DeviceInfoTable.records[row].name);
-        const std::vector<std::string> items = w->GetItems(1014);
+        const std::vector<std::string> items = w->GetItems(kMainDeviceCombo);
         for (size_t i = 0; i < items.size() && index < 0; ++i) {
             if (PaddedTo8(items[i]).compare(0, 8, name, 0, 8) == 0) {
                 index = static_cast<int>(i);
             }
         }
     }
-    w->SetCurSel(1014, index);
+    w->SetCurSel(kMainDeviceCombo, index);
 }
 
 void DeviceCombosUpdate() {
@@ -70,7 +71,7 @@ void DeviceCombosUpdate() {
     if (w == nullptr) {
         return;
     }
-    w->ResetContent(1021);
+    w->ResetContent(kMainGroupCombo);
     std::vector<std::string> groups;
     for (int32_t row = 1; row <= core::DeviceInfoTable.count; ++row) {
         const std::string group = Trimmed(core::DeviceInfoTable.records[row].group);
@@ -83,7 +84,7 @@ void DeviceCombosUpdate() {
         }
         if (!seen) {
             groups.push_back(group);
-            w->AddString(1021, group);
+            w->AddString(kMainGroupCombo, group);
         }
     }
     const int32_t selected = core::Settings.SelectedProcessorIndex;
@@ -97,7 +98,7 @@ void DeviceCombosUpdate() {
             groupIndex = static_cast<int>(i);
         }
     }
-    w->SetCurSel(1021, groupIndex);
+    w->SetCurSel(kMainGroupCombo, groupIndex);
     DeviceComboFill(group);
     DeviceComboSelect(selected);
 }
@@ -107,7 +108,7 @@ void OnGroupSelect() {
     if (w == nullptr) {
         return;
     }
-    DeviceComboFill(w->GetItemText(1021));
+    DeviceComboFill(w->GetItemText(kMainGroupCombo));
     DeviceComboSelect(core::Settings.SelectedProcessorIndex);
 }
 
@@ -116,7 +117,7 @@ void OnDeviceSelect() {
     if (w == nullptr) {
         return;
     }
-    const std::string text = w->GetItemText(1014);
+    const std::string text = w->GetItemText(kMainDeviceCombo);
     const size_t end = text.find_first_of(" \t");
     const std::string token = text.substr(0, end);
     int32_t index = 0;
@@ -133,8 +134,8 @@ void SelectedDeviceApply() {
     core::DeviceSelectByIndex();
     DeviceInfoShow();
     // What was identified was identified for the device selected before.
-    MainWindowSetText(1015, "");
-    MainWindowSetText(1016, "");
+    MainWindowSetText(kMainTargetEdit, "");
+    MainWindowSetText(kMainBslEdit, "");
 }
 
 } // namespace gui

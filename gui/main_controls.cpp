@@ -7,15 +7,16 @@
 #include "core/settings.h"
 #include "gui/main_actions.h"
 #include "gui/main_dialog.h"
+#include "gui/main_ids.h"
 #include "gui/main_window_state.h"
 #include "gui/procedure_frame.h"
 #include "gui/project/project_files.h"
 #include "gui/project/project_state.h"
 #include "gui/serial_number.h"
+#include "gui/setup_runners.h"
 #include "gui/sn_format.h"
 #include "gui/sn_history.h"
 #include "gui/sn_list.h"
-#include "gui/setup_runners.h"
 #include "gui/startup_load.h"
 #include "platform/prompt.h"
 #include "ui/dialog.h"
@@ -44,11 +45,23 @@ std::string Formatted(int32_t value) {
 
 // What the lock governs: the action and file buttons, the selectors, and
 // these menu items.
-constexpr int kLockedButtons[] = {1010, 1011, 1003, 1004, 1005, 1006, 1007, 1008};
-constexpr int kSelectors[] = {1014, 1021, 1028, 1033, 1037, 1128};
-constexpr int kLockedMenuItems[] = {23,  24,  213, 153, 154, 155, 120, 216, 217, 223, 203, 205,
-                                    206, 207, 180, 199, 214, 232, 218, 194, 225, 220, 195, 219};
-constexpr int kViewerItems[] = {180, 199, 214, 232};
+constexpr int kLockedButtons[] = {
+    kMainOpenCodeFileButton, kMainSnFileButton,      kMainEraseFlashButton, kMainVerifyFuseButton,
+    kMainWriteFlashButton,   kMainVerifyFlashButton, kMainBlankCheckButton, kMainReadCopyButton};
+constexpr int kSelectors[] = {kMainDeviceCombo,     kMainGroupCombo,
+                              kMainVccCombo,        kMainReloadCodeFileCheck,
+                              kMainFuseEnableCheck, kMainBlowSecurityFuseCheck};
+constexpr int kLockedMenuItems[] = {
+    kMenuOpenProject,     kMenuSaveProjectAs,       kMenuNewSetup,
+    kMenuLoadSetup,       kMenuSaveSetup,           kMenuSaveSetupAs,
+    kMenuOpenCodeFile,    kMenuCombineCodeFiles,    kMenuSaveCodeAs,
+    kMenuSaveMemoryAs,    kMenuRecentSetup1,        kMenuRecentSetup2,
+    kMenuRecentSetup3,    kMenuRecentSetup4,        kMenuCodeFileData,
+    kMenuFlashMemoryData, kMenuCompareCodeAndFlash, kMenuCompareTwoCodeFiles,
+    kMenuLockUnlockSetup, kMenuMemoryOptions,       kMenuBslPassword,
+    kMenuConnectionReset, kMenuSerializationSetup,  kMenuSerializationReport};
+constexpr int kViewerItems[] = {kMenuCodeFileData, kMenuFlashMemoryData, kMenuCompareCodeAndFlash,
+                                kMenuCompareTwoCodeFiles};
 
 bool SetupIsUnlocked() {
     return SetupRunner.SetupUnlocked != 0;
@@ -85,11 +98,11 @@ void MainDialogRefresh() {
         return;
     }
     FuseControlsUpdate();
-    for (int id : {153, 154, 155}) {
+    for (int id : {kMenuLoadSetup, kMenuSaveSetup, kMenuSaveSetupAs}) {
         Window()->EnableMenuItem(id, true);
     }
     // Serialization Setup (195) follows the lock alone.
-    Window()->EnableMenuItem(219, core::Settings.SerializationEnable == 1);
+    Window()->EnableMenuItem(kMenuSerializationReport, core::Settings.SerializationEnable == 1);
     ConnectionCaptionsUpdate();
     ControlsEnableByLock();
 }
@@ -106,7 +119,7 @@ void ControlsEnableByLock() {
     for (int id : kSelectors) {
         w->EnableItem(id, unlocked);
     }
-    w->EnableItem(1002, unlocked && core::Settings.PowerFromPODEnable == 1);
+    w->EnableItem(kMainPowerButton, unlocked && core::Settings.PowerFromPODEnable == 1);
     for (int id : kLockedMenuItems) {
         w->EnableMenuItem(id, unlocked);
     }
@@ -119,13 +132,13 @@ void ControlsEnableByLock() {
         RepeatActionSet(1, "");
         const int32_t options = Startup.LockOptions;
         if (core::Settings.SerializationEnable == 1) {
-            w->EnableMenuItem(219, true);
+            w->EnableMenuItem(kMenuSerializationReport, true);
         }
         if ((options & kProjectLocked) != 0) {
-            w->EnableMenuItem(23, true);
+            w->EnableMenuItem(kMenuOpenProject, true);
         }
         if ((options & (kProjectUnlockWithPassword | kLockByOperator)) != 0) {
-            w->EnableMenuItem(218, true);
+            w->EnableMenuItem(kMenuLockUnlockSetup, true);
         }
         if ((options & (kLockByOperator | kLockByCommandLine)) != 0 || (options & 3) == 1) {
             for (int id : kViewerItems) {
@@ -138,8 +151,9 @@ void ControlsEnableByLock() {
 }
 
 void ConnectionCaptionsUpdate() {
-    MainWindowSetText(1184, core::Settings.InterfaceType == 1 ? "Spy-Bi-Wire (2-wires)"
-                                                               : "JTAG (4-wires)");
+    MainWindowSetText(kMainInterfaceCaption, core::Settings.InterfaceType == 1
+                                                 ? "Spy-Bi-Wire (2-wires)"
+                                                 : "JTAG (4-wires)");
     std::string port;
     switch (core::Settings.CommPortIndex) {
     case 0:
@@ -157,7 +171,7 @@ void ConnectionCaptionsUpdate() {
     default:
         break;
     }
-    MainWindowSetText(1185, port);
+    MainWindowSetText(kMainPortCaption, port);
     MemoryOptionCaptionUpdate();
 }
 
@@ -166,7 +180,7 @@ void MemoryOptionCaptionUpdate() {
                                             "* Main Memory only *",     "* Used by Code File *",
                                             "* User Defined *"};
     const int32_t mode = core::Settings.FlashEraseModeIndex;
-    MainWindowSetText(1186, mode >= 0 && mode <= 4 ? kCaptions[mode] : "");
+    MainWindowSetText(kMainEraseModeCaption, mode >= 0 && mode <= 4 ? kCaptions[mode] : "");
 }
 
 void FuseControlsUpdate() {
@@ -176,12 +190,12 @@ void FuseControlsUpdate() {
     }
     const bool unlocked = SetupIsUnlocked();
     const int checked = core::Settings.BlowFuseEnable == 1 ? 1 : 0;
-    w->CheckDlgButton(1037, checked);
-    w->CheckDlgButton(1128, checked);
-    w->SetItemText(1004, "Verify Security Fuse");
-    w->EnableItem(1018, unlocked && core::Settings.BlowFuseEnable == 1);
-    w->EnableItem(1037, unlocked);
-    w->EnableItem(1128, unlocked);
+    w->CheckDlgButton(kMainFuseEnableCheck, checked);
+    w->CheckDlgButton(kMainBlowSecurityFuseCheck, checked);
+    w->SetItemText(kMainVerifyFuseButton, "Verify Security Fuse");
+    w->EnableItem(kMainBlowFuseButton, unlocked && core::Settings.BlowFuseEnable == 1);
+    w->EnableItem(kMainFuseEnableCheck, unlocked);
+    w->EnableItem(kMainBlowSecurityFuseCheck, unlocked);
 }
 
 void FuseEnableConfirm() {
@@ -204,15 +218,15 @@ void VccComboUpdate() {
     if (w == nullptr) {
         return;
     }
-    w->SetCurSel(1028, core::Settings.VccIndex & 7);
-    w->EnableItem(1028, (SetupRunner.SetupUnlocked & 1) != 0);
+    w->SetCurSel(kMainVccCombo, core::Settings.VccIndex & 7);
+    w->EnableItem(kMainVccCombo, (SetupRunner.SetupUnlocked & 1) != 0);
 }
 
 void OnVccSelect() {
     if (Window() == nullptr) {
         return;
     }
-    const int selection = Window()->GetCurSel(1028);
+    const int selection = Window()->GetCurSel(kMainVccCombo);
     if (selection >= 0) {
         core::Settings.VccIndex = selection & 7;
     }
@@ -220,7 +234,8 @@ void OnVccSelect() {
 
 void OnReloadCodeFile() {
     if (Window() != nullptr) {
-        core::Settings.CodeFileReload = Window()->IsDlgButtonChecked(1033) != 0 ? 1 : 0;
+        core::Settings.CodeFileReload =
+            Window()->IsDlgButtonChecked(kMainReloadCodeFileCheck) != 0 ? 1 : 0;
     }
 }
 
@@ -228,7 +243,7 @@ void OnSnTotalChange() {
     if (Window() == nullptr) {
         return;
     }
-    const std::string text = Window()->GetItemText(1052).substr(0, 8);
+    const std::string text = Window()->GetItemText(kMainSnTotalEdit).substr(0, 8);
     int32_t total = 0;
     size_t i = 0;
     while (i < text.size() && text[i] == ' ') {
@@ -239,7 +254,7 @@ void OnSnTotalChange() {
     }
     SetupRunner.SnTotal = total;
     SetupRunner.SnBalance = total;
-    Window()->SetItemText(1053, Formatted(total));
+    Window()->SetItemText(kMainSnBalanceEdit, Formatted(total));
 }
 
 void OnSnFile() {
@@ -251,7 +266,7 @@ void OnSnFile() {
         return;
     }
     core::Settings.SN_DataFile = *path;
-    MainWindowSetText(1023, *path);
+    MainWindowSetText(kMainSnFileEdit, *path);
     const int32_t read = SnListLoad(*path);
     const SnPendingListState& list = SerialNumber.SnPendingList;
     char line[64];
@@ -275,52 +290,52 @@ void SerialNumberDisplayUpdate(int32_t) {
         return;
     }
     const core::SettingsState& s = core::Settings;
-    w->SetItemText(1107, Frame.AutoProgramActive == 1 ? "Coming SN:" : "  Next SN:");
+    w->SetItemText(kMainNextSnCaption, Frame.AutoProgramActive == 1 ? "Coming SN:" : "  Next SN:");
     const bool listMode = s.SerializationEnable == 1 && s.SNDispFormatIndex == 7;
     if (listMode) {
         const int32_t left = SnListCount();
-        w->SetItemText(1056, Formatted(left));
-        w->SetItemText(1190, left == 0 ? "empty" : "SN qty");
+        w->SetItemText(kMainSnQtyEdit, Formatted(left));
+        w->SetItemText(kMainSnQtyCaption, left == 0 ? "empty" : "SN qty");
     }
-    for (int id : {1023, 1056, 1190}) {
+    for (int id : {kMainSnFileEdit, kMainSnQtyEdit, kMainSnQtyCaption}) {
         w->EnableItem(id, listMode);
     }
-    w->EnableItem(1011, listMode && SetupIsUnlocked());
+    w->EnableItem(kMainSnFileButton, listMode && SetupIsUnlocked());
     // A number typed or scanned stays in the field.
     if (SerialNumber.ManualSnFlag != 1) {
         std::string model;
         core::BytesToText(SerialNumber.ModelTextMode, s.ModelTextSize,
                           core::SerialData.ModelTextBytes, model);
-        w->SetItemText(1050, model);
-        w->SetItemText(1051, SerialNumberFormat());
-        w->SetItemText(1093, SerialNumberFormatCaption());
+        w->SetItemText(kMainModelEdit, model);
+        w->SetItemText(kMainNextSnEdit, SerialNumberFormat());
+        w->SetItemText(kMainSnFormatCaption, SerialNumberFormatCaption());
     }
     const bool serial = s.SerializationEnable == 1;
-    for (int id : {1051, 1093, 1012, 1009}) {
+    for (int id : {kMainNextSnEdit, kMainSnFormatCaption, kMainReadSnButton, kMainWriteSnButton}) {
         w->EnableItem(id, serial);
     }
-    for (int id : {1050, 1111}) {
+    for (int id : {kMainModelEdit, kMainModelCaption}) {
         w->EnableItem(id, s.ModelTextEnable == 1);
     }
-    w->EnableMenuItem(219, serial);
+    w->EnableMenuItem(kMenuSerializationReport, serial);
 }
 
 namespace {
 
 ui::DialogTemplate AboutTemplate() {
     ui::DialogTemplate t;
-    t.id = 100;
+    t.id = kAboutDialogId;
     t.caption = "About Quillbay";
     t.width = 200;
     t.height = 86;
     t.controls = {
         {-1, ui::ControlKind::Static, "Quillbay - MSP430 Flash Programmer", {10, 8, 180, 10}},
         {-1, ui::ControlKind::Static, "Software part number:", {10, 24, 80, 10}},
-        {1186, ui::ControlKind::Static, "", {92, 24, 98, 10}},
+        {kAboutPartNumber, ui::ControlKind::Static, "", {92, 24, 98, 10}},
         {-1, ui::ControlKind::Static, "Debug library:", {10, 36, 80, 10}},
-        {1183, ui::ControlKind::Static, "", {92, 36, 98, 10}},
+        {kAboutLibraryVersion, ui::ControlKind::Static, "", {92, 36, 98, 10}},
         {-1, ui::ControlKind::Static, "Adapter firmware:", {10, 48, 80, 10}},
-        {1184, ui::ControlKind::Static, "", {92, 48, 98, 10}},
+        {kAboutFirmwareVersion, ui::ControlKind::Static, "", {92, 48, 98, 10}},
         {ui::IDOK, ui::ControlKind::Button, "OK", {75, 66, 50, 14}},
     };
     return t;
@@ -332,12 +347,12 @@ public:
 
 protected:
     bool OnInitDialog() override {
-        SetItemText(1186, QUILL_PROJECT_VERSION);
+        SetItemText(kAboutPartNumber, QUILL_PROJECT_VERSION);
         // The same texts the adapter tools show: the version the debug
         // library reports of itself, and the adapter's firmware (which
         // opens the interface again, as the version menu does).
-        SetItemText(1183, LibraryVersionText());
-        SetItemText(1184, FirmwareVersionText());
+        SetItemText(kAboutLibraryVersion, LibraryVersionText());
+        SetItemText(kAboutFirmwareVersion, FirmwareVersionText());
         return ui::Dialog::OnInitDialog();
     }
 };

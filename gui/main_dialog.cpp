@@ -5,15 +5,16 @@
 #include "core/settings.h"
 #include "core/setup_file.h"
 #include "core/target_connect.h"
+#include "gui/adapter_tools.h"
 #include "gui/artwork.h"
 #include "gui/barcode_input.h"
+#include "gui/code_file_actions.h"
 #include "gui/command_line.h"
 #include "gui/device_selectors.h"
-#include "gui/main_controls.h"
-#include "gui/main_actions.h"
-#include "gui/adapter_tools.h"
-#include "gui/code_file_actions.h"
 #include "gui/link_watch.h"
+#include "gui/main_actions.h"
+#include "gui/main_controls.h"
+#include "gui/main_ids.h"
 #include "gui/main_layout.h"
 #include "gui/main_window_state.h"
 #include "gui/procedure_frame.h"
@@ -75,42 +76,71 @@ void ViewerFailed(const std::string& path) {
 MainDialog::MainDialog() : ui::Dialog(MainDialogTemplate()) {
     platform::SetViewerFailedHandler(ViewerFailed);
     const std::pair<int, void (*)()> buttons[] = {
-        {1001, OnAutoProgram}, {1002, OnPower},  {1003, OnEraseFlash},
-        {1004, OnVerifyFuse},  {1005, OnWriteFlash},  {1006, OnVerifyFlash},
-        {1007, OnBlankCheck},  {1008, OnReadCopy},    {1009, OnWriteSn},
-        {1017, OnNext},        {1018, OnBlowFuse},    {1019, OnReset},
-        {1012, OnReadSn},      {1010, CodeFileOpen}, {120, CodeFileOpen},
-        {1033, OnReloadCodeFile}, {1011, OnSnFile}, {1037, OnFuseEnable},
+        {kMainAutoProgramButton, OnAutoProgram},
+        {kMainPowerButton, OnPower},
+        {kMainEraseFlashButton, OnEraseFlash},
+        {kMainVerifyFuseButton, OnVerifyFuse},
+        {kMainWriteFlashButton, OnWriteFlash},
+        {kMainVerifyFlashButton, OnVerifyFlash},
+        {kMainBlankCheckButton, OnBlankCheck},
+        {kMainReadCopyButton, OnReadCopy},
+        {kMainWriteSnButton, OnWriteSn},
+        {kMainNextButton, OnNext},
+        {kMainBlowFuseButton, OnBlowFuse},
+        {kMainResetButton, OnReset},
+        {kMainReadSnButton, OnReadSn},
+        {kMainOpenCodeFileButton, CodeFileOpen},
+        {kMenuOpenCodeFile, CodeFileOpen},
+        {kMainReloadCodeFileCheck, OnReloadCodeFile},
+        {kMainSnFileButton, OnSnFile},
+        {kMainFuseEnableCheck, OnFuseEnable},
         // Menu commands.
-        {24, ProjectSaveAsCommand}, {153, SetupLoad}, {154, SetupSave},
-        {155, SetupSaveAs}, {216, OnCombineCodeFiles}, {217, CodeFileSaveAsMenu},
-        {223, MemorySaveAsMenu}, {180, OnCodeFileData}, {199, OnFlashMemoryData},
-        {21, OnPendingSnList}, {214, OnCompareCodeAndFlash}, {232, OnCompareTwoCodeFiles},
-        {218, OnLockUnlockSetup}, {194, OnMemoryOptions}, {225, OnBslPassword},
-        {220, OnConnectionReset}, {221, OnPreferences}, {195, OnSerializationSetup},
-        {219, OnSerializationReport}, {233, AdapterFirmwareVersionShow}, {228, AdapterFirmwareDownload},
-        {122, AboutDialog},
+        {kMenuSaveProjectAs, ProjectSaveAsCommand},
+        {kMenuLoadSetup, SetupLoad},
+        {kMenuSaveSetup, SetupSave},
+        {kMenuSaveSetupAs, SetupSaveAs},
+        {kMenuCombineCodeFiles, OnCombineCodeFiles},
+        {kMenuSaveCodeAs, CodeFileSaveAsMenu},
+        {kMenuSaveMemoryAs, MemorySaveAsMenu},
+        {kMenuCodeFileData, OnCodeFileData},
+        {kMenuFlashMemoryData, OnFlashMemoryData},
+        {kMenuPendingSnList, OnPendingSnList},
+        {kMenuCompareCodeAndFlash, OnCompareCodeAndFlash},
+        {kMenuCompareTwoCodeFiles, OnCompareTwoCodeFiles},
+        {kMenuLockUnlockSetup, OnLockUnlockSetup},
+        {kMenuMemoryOptions, OnMemoryOptions},
+        {kMenuBslPassword, OnBslPassword},
+        {kMenuConnectionReset, OnConnectionReset},
+        {kMenuPreferences, OnPreferences},
+        {kMenuSerializationSetup, OnSerializationSetup},
+        {kMenuSerializationReport, OnSerializationReport},
+        {kMenuFirmwareVersion, AdapterFirmwareVersionShow},
+        {kMenuFirmwareDownloader, AdapterFirmwareDownload},
+        {kMenuAbout, AboutDialog},
     };
     for (const auto& [id, handler] : buttons) {
         OnCommand(id, handler);
     }
-    OnCommand(23, [] { ProjectOpenCommand(""); });
-    OnCommand(213, [] { NewSetupDefaults(); });
-    const std::pair<int, int> recent[] = {{203, 1}, {205, 2}, {206, 3}, {207, 4}};
+    OnCommand(kMenuOpenProject, [] { ProjectOpenCommand(""); });
+    OnCommand(kMenuNewSetup, [] { NewSetupDefaults(); });
+    const std::pair<int, int> recent[] = {{kMenuRecentSetup1, 1},
+                                          {kMenuRecentSetup2, 2},
+                                          {kMenuRecentSetup3, 3},
+                                          {kMenuRecentSetup4, 4}};
     for (const auto& [id, slot] : recent) {
         OnCommand(id, [slot = slot] { RecentSetupOpen(slot); });
     }
-    OnCommand(128, [this] { OnExit(); });
-    OnCommand(230, [this] { UserGuideOpen(); });
-    OnCommand(229, [] { platform::StartDetached({"xdg-open", kSupportAddress}); });
-    OnCommand(231, [] { platform::StartDetached({"xdg-open", kWebAddress}); });
+    OnCommand(kMenuExit, [this] { OnExit(); });
+    OnCommand(kMenuUserGuide, [this] { UserGuideOpen(); });
+    OnCommand(kMenuSupport, [] { platform::StartDetached({"xdg-open", kSupportAddress}); });
+    OnCommand(kMenuWeb, [] { platform::StartDetached({"xdg-open", kWebAddress}); });
 
-    Map(ui::CBN_SELCHANGE, 1014, OnDeviceSelect);
-    Map(ui::CBN_SELCHANGE, 1021, OnGroupSelect);
-    Map(ui::CBN_SELCHANGE, 1028, OnVccSelect);
-    Map(ui::EN_CHANGE, 1052, OnSnTotalChange);
-    Map(ui::EN_CHANGE, 1050, [] {});
-    Map(ui::EN_CHANGE, 1051, [] { SerialNumber.ManualSnFlag = 1; });
+    Map(ui::CBN_SELCHANGE, kMainDeviceCombo, OnDeviceSelect);
+    Map(ui::CBN_SELCHANGE, kMainGroupCombo, OnGroupSelect);
+    Map(ui::CBN_SELCHANGE, kMainVccCombo, OnVccSelect);
+    Map(ui::EN_CHANGE, kMainSnTotalEdit, OnSnTotalChange);
+    Map(ui::EN_CHANGE, kMainModelEdit, [] {});
+    Map(ui::EN_CHANGE, kMainNextSnEdit, [] { SerialNumber.ManualSnFlag = 1; });
     // Enter does nothing: a scanner's CR must start nothing, and the window
     // stays open.
     OnCommand(ui::IDOK, [] {});
@@ -137,9 +167,9 @@ bool MainDialog::OnInitDialog() {
         splash.DoModal();
     }
 
-    SetRange(1024, 0, 100);
+    SetRange(kMainProgressBar, 0, 100);
     for (const char* choice : kVccChoices) {
-        AddString(1028, choice);
+        AddString(kMainVccCombo, choice);
     }
     StatusDisplay.draw = [this](int32_t bitmap, int32_t x, int32_t y) { LampDraw(bitmap, x, y); };
     const ui::Size client = ClientSize();
@@ -147,7 +177,7 @@ bool MainDialog::OnInitDialog() {
 
     // Serialization reports only exist with serialization on; the refresh
     // after the load enables it then.
-    EnableMenuItem(219, false);
+    EnableMenuItem(kMenuSerializationReport, false);
     MainWindow.MainDialogExists = 0;
     SetupRunner.FlashWrittenFlags = 3;
 
@@ -207,9 +237,9 @@ void MainDialog::RunCommand(int id) {
     }
     ui::TranscriptAdd("[107] command " + std::to_string(id) +
                       (SerialNumber.SnFromBarcode == 1 ? " with scanned SN" : ""));
-    if (id == 1017) {
+    if (id == kMainNextButton) {
         OnNext();
-    } else if (id == 1001) {
+    } else if (id == kMainAutoProgramButton) {
         OnAutoProgram();
     }
 }
@@ -222,12 +252,12 @@ void MainDialog::BarcodeTerminated() {
     if (!BarcodeCameFast() || text.empty()) {
         return;
     }
-    SetItemText(1051, text);
+    SetItemText(kMainNextSnEdit, text);
     SerialNumber.ManualSnFlag = 1;
     BarcodeHistoryClear();
     if (core::Settings.BarCodeAutoStartEnable == 1) {
         SerialNumber.SnFromBarcode = 1;
-        RunCommand(1001);
+        RunCommand(kMainAutoProgramButton);
         SerialNumber.SnFromBarcode = 0;
     }
 }
@@ -236,7 +266,7 @@ bool MainDialog::PreTranslateMessage(const ui::KeyMessage& key) {
     if (key.vk == ui::VK_F5) {
         // A held F5 repeats its key: the action runs once.
         if (!key.repeat) {
-            RunCommand(1017);
+            RunCommand(kMainNextButton);
         }
         return true;
     }

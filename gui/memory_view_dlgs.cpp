@@ -17,6 +17,26 @@ MemoryViewState MemoryView;
 
 namespace {
 
+// The viewers' dialogs and their buttons (each row of buttons below the dump).
+constexpr int kSkipBlankCheck = 1210; // "Skip blank", in both memory viewers
+// "File Code Data".
+constexpr int kCodeDataDialogId = 196;
+constexpr int kCodeConvertButton = 1091; // "Convert to TI format"
+constexpr int kCodeNotepadButton = 1093; // "Paste to Notepad"
+constexpr int kCodeExitButton = 1092;
+// "Flash Memory Data".
+constexpr int kFlashDataDialogId = 198;
+constexpr int kFlashTiButton = 1086;    // "TI hex (*.txt)"
+constexpr int kFlashIntelButton = 1270; // "INTEL (*.hex)"
+constexpr int kFlashCopyButton = 1089;  // "Copy"
+constexpr int kFlashNotepadButton = 1087;
+constexpr int kFlashExitButton = 1088;
+// The two comparisons.
+constexpr int kCompareDialogId = 213;       // code file and flash
+constexpr int kCompareFilesDialogId = 224;  // two code files
+constexpr int kCompareNotepadButton = 1091; // "Paste to Notepad"
+constexpr int kCompareExitButton = 1092;
+
 using ui::ControlKind;
 
 constexpr int kWidth = 430;
@@ -44,7 +64,7 @@ ui::ControlTemplate Button(int id, const char* text, int x, int w) {
 }
 
 ui::ControlTemplate SkipBlank() {
-    return {1210, ControlKind::CheckBox, "Skip blank", {8, kButtonY + 2, 60, 10}};
+    return {kSkipBlankCheck, ControlKind::CheckBox, "Skip blank", {8, kButtonY + 2, 60, 10}};
 }
 
 } // namespace
@@ -60,24 +80,26 @@ std::string ViewerFilePath(const std::string& name) {
 // ---- MemoryViewDlg
 
 MemoryViewDlg::MemoryViewDlg()
-    : ui::Dialog(ViewTemplate(196, "File Code Data",
-                              {SkipBlank(), Button(1091, "Convert to TI format", 150, 90),
-                               Button(1093, "Paste to Notepad", 250, 80),
-                               Button(1092, "Exit", 372, 50)})) {
-    Map(ui::BN_CLICKED, 1210, [this] {
-        core::Settings.DispSkipBlankLines = IsDlgButtonChecked(1210);
+    : ui::Dialog(
+          ViewTemplate(kCodeDataDialogId, "File Code Data",
+                       {SkipBlank(), Button(kCodeConvertButton, "Convert to TI format", 150, 90),
+                        Button(kCodeNotepadButton, "Paste to Notepad", 250, 80),
+                        Button(kCodeExitButton, "Exit", 372, 50)})) {
+    Map(ui::BN_CLICKED, kSkipBlankCheck, [this] {
+        core::Settings.DispSkipBlankLines = IsDlgButtonChecked(kSkipBlankCheck);
         Rebuild();
     });
-    Map(ui::BN_CLICKED, 1091, [] {
+    Map(ui::BN_CLICKED, kCodeConvertButton, [] {
         core::CodeFileWriteView(core::kViewOpen, core::Images.CodeImage.data,
                                 ViewerFilePath("code_mem.txt"), core::Images.CodeImage.used);
     });
-    Map(ui::BN_CLICKED, 1093, [this] { core::NotepadShowText(text_, ViewerFilePath("MemView.txt")); });
-    Map(ui::BN_CLICKED, 1092, [this] { EndDialog(ui::IDCANCEL); });
+    Map(ui::BN_CLICKED, kCodeNotepadButton,
+        [this] { core::NotepadShowText(text_, ViewerFilePath("MemView.txt")); });
+    Map(ui::BN_CLICKED, kCodeExitButton, [this] { EndDialog(ui::IDCANCEL); });
 }
 
 bool MemoryViewDlg::OnInitDialog() {
-    CheckDlgButton(1210, core::Settings.DispSkipBlankLines != 0 ? 1 : 0);
+    CheckDlgButton(kSkipBlankCheck, core::Settings.DispSkipBlankLines != 0 ? 1 : 0);
     Rebuild();
     return true;
 }
@@ -90,32 +112,35 @@ void MemoryViewDlg::Rebuild() {
 // ---- TargetMemViewDlg
 
 TargetMemViewDlg::TargetMemViewDlg(bool readResult)
-    : ui::Dialog(ViewTemplate(198, "Flash Memory Data",
-                              {SkipBlank(), Button(1086, "TI hex (*.txt)", 110, 64),
-                               Button(1270, "INTEL (*.hex)", 180, 64), Button(1089, "Copy", 250, 44),
-                               Button(1087, "Notepad", 300, 50), Button(1088, "Exit", 372, 50)})),
+    : ui::Dialog(ViewTemplate(kFlashDataDialogId, "Flash Memory Data",
+                              {SkipBlank(), Button(kFlashTiButton, "TI hex (*.txt)", 110, 64),
+                               Button(kFlashIntelButton, "INTEL (*.hex)", 180, 64),
+                               Button(kFlashCopyButton, "Copy", 250, 44),
+                               Button(kFlashNotepadButton, "Notepad", 300, 50),
+                               Button(kFlashExitButton, "Exit", 372, 50)})),
       readResult_(readResult) {
-    Map(ui::BN_CLICKED, 1210, [this] {
-        core::Settings.DispSkipBlankLines = IsDlgButtonChecked(1210);
+    Map(ui::BN_CLICKED, kSkipBlankCheck, [this] {
+        core::Settings.DispSkipBlankLines = IsDlgButtonChecked(kSkipBlankCheck);
         Rebuild();
     });
-    Map(ui::BN_CLICKED, 1086, [] {
+    Map(ui::BN_CLICKED, kFlashTiButton, [] {
         core::CodeFileWriteView(core::kViewOpen, core::Images.ReadImage,
                                 ViewerFilePath("Target_m.txt"), core::Images.ReadMask, 1);
     });
-    Map(ui::BN_CLICKED, 1270, [] {
+    Map(ui::BN_CLICKED, kFlashIntelButton, [] {
         core::CodeFileWriteView(core::kViewOpen | core::kViewIntel, core::Images.ReadImage,
                                 ViewerFilePath("Target_m.hex"), core::Images.ReadMask, 1);
     });
-    Map(ui::BN_CLICKED, 1089, [this] { Copy(); });
-    Map(ui::BN_CLICKED, 1087, [this] { core::NotepadShowText(text_, ViewerFilePath("MemView.txt")); });
-    Map(ui::BN_CLICKED, 1088, [this] { EndDialog(ui::IDCANCEL); });
+    Map(ui::BN_CLICKED, kFlashCopyButton, [this] { Copy(); });
+    Map(ui::BN_CLICKED, kFlashNotepadButton,
+        [this] { core::NotepadShowText(text_, ViewerFilePath("MemView.txt")); });
+    Map(ui::BN_CLICKED, kFlashExitButton, [this] { EndDialog(ui::IDCANCEL); });
 }
 
 bool TargetMemViewDlg::OnInitDialog() {
     MemoryView.ReadCopyPath.clear();
-    CheckDlgButton(1210, core::Settings.DispSkipBlankLines != 0 ? 1 : 0);
-    EnableItem(1089, readResult_);
+    CheckDlgButton(kSkipBlankCheck, core::Settings.DispSkipBlankLines != 0 ? 1 : 0);
+    EnableItem(kFlashCopyButton, readResult_);
     Rebuild();
     return true;
 }
@@ -144,11 +169,12 @@ void TargetMemViewDlg::Copy() {
 // ---- the two comparisons
 
 CompareMemViewDlg::CompareMemViewDlg()
-    : ui::Dialog(ViewTemplate(213, "Comparation Code and Flash Memory Data",
-                              {Button(1091, "Paste to Notepad", 280, 80),
-                               Button(1092, "Exit", 372, 50)})) {
-    Map(ui::BN_CLICKED, 1091, [this] { core::NotepadShowText(text_, ViewerFilePath("MemView.txt")); });
-    Map(ui::BN_CLICKED, 1092, [this] { EndDialog(ui::IDCANCEL); });
+    : ui::Dialog(ViewTemplate(kCompareDialogId, "Comparation Code and Flash Memory Data",
+                              {Button(kCompareNotepadButton, "Paste to Notepad", 280, 80),
+                               Button(kCompareExitButton, "Exit", 372, 50)})) {
+    Map(ui::BN_CLICKED, kCompareNotepadButton,
+        [this] { core::NotepadShowText(text_, ViewerFilePath("MemView.txt")); });
+    Map(ui::BN_CLICKED, kCompareExitButton, [this] { EndDialog(ui::IDCANCEL); });
 }
 
 bool CompareMemViewDlg::OnInitDialog() {
@@ -158,12 +184,12 @@ bool CompareMemViewDlg::OnInitDialog() {
 }
 
 CompareCodesViewDlg::CompareCodesViewDlg()
-    : ui::Dialog(ViewTemplate(224, "Two Code Data Files Comparation Result",
-                              {Button(1091, "Paste to Notepad", 280, 80),
-                               Button(1092, "Exit", 372, 50)})) {
-    Map(ui::BN_CLICKED, 1091,
+    : ui::Dialog(ViewTemplate(kCompareFilesDialogId, "Two Code Data Files Comparation Result",
+                              {Button(kCompareNotepadButton, "Paste to Notepad", 280, 80),
+                               Button(kCompareExitButton, "Exit", 372, 50)})) {
+    Map(ui::BN_CLICKED, kCompareNotepadButton,
         [this] { core::NotepadShowText(text_, ViewerFilePath("CodesView.txt")); });
-    Map(ui::BN_CLICKED, 1092, [this] { EndDialog(ui::IDCANCEL); });
+    Map(ui::BN_CLICKED, kCompareExitButton, [this] { EndDialog(ui::IDCANCEL); });
 }
 
 bool CompareCodesViewDlg::OnInitDialog() {

@@ -13,6 +13,61 @@ namespace gui {
 
 namespace {
 
+// The dialog and its controls.
+constexpr int kOptionsDialogId = 185;
+
+// Erase / write.
+constexpr int kEraseUpdateOnlyRadio = 1075;  // "Update only"
+constexpr int kEraseAllRadio = 1076;         // "All Memory"
+constexpr int kEraseMainRadio = 1077;        // "Main Memory only"
+constexpr int kEraseUsedByCodeRadio = 1078;  // "Used by Code File"
+constexpr int kEraseUserDefinedRadio = 1079; // "User defined"
+constexpr int kEraseLockedInfoACheck = 1268; // "including locked INFO-A segment"
+constexpr int kEraseInfoACheck = 1038;
+constexpr int kEraseInfoBCheck = 1039;
+constexpr int kEraseInfoCCheck = 1040;
+constexpr int kEraseInfoDCheck = 1041;
+constexpr int kEraseInfoACaption = 1200; // then B, C, D: the segment's address range
+constexpr int kEraseInfoBCaption = 1201;
+constexpr int kEraseInfoCCaption = 1202;
+constexpr int kEraseInfoDCaption = 1203;
+constexpr int kEraseRangeCheck = 1044; // "Enable"
+constexpr int kEraseStartEdit = 1018;
+constexpr int kEraseStopEdit = 1019;
+// Verification.
+constexpr int kVerifyFastRadio = 1074;     // "Fast ..."
+constexpr int kVerifyStandardRadio = 1073; // "Standard ..."
+constexpr int kVerifyNoneRadio = 1072;     // "None"
+// The selected device.
+constexpr int kDeviceNameText = 1107; // "Device:"
+constexpr int kFlashStartText = 1105; // "Main memory:" from
+constexpr int kFlashEndText = 1191;   // to
+constexpr int kRamSizeText = 1208;    // "RAM size:"
+// Read.
+constexpr int kReadAllRadio = 1100;         // "All Memory"
+constexpr int kReadMainRadio = 1101;        // "Main Memory only"
+constexpr int kReadInfoRadio = 1104;        // "Info Memory only"
+constexpr int kReadUserDefinedRadio = 1103; // "User defined"
+constexpr int kReadInfoACheck = 1036;
+constexpr int kReadInfoBCheck = 1037;
+constexpr int kReadInfoCCheck = 1042;
+constexpr int kReadInfoDCheck = 1043;
+constexpr int kReadInfoACaption = 1204; // then B, C, D
+constexpr int kReadInfoBCaption = 1205;
+constexpr int kReadInfoCCaption = 1206;
+constexpr int kReadInfoDCaption = 1207;
+constexpr int kReadRangeCheck = 1045; // "Enable"
+constexpr int kReadStartEdit = 1020;
+constexpr int kReadStopEdit = 1021;
+// Retained data.
+constexpr int kRetainDcoCheck = 1232;         // "DCO constants in INFO-A ..."
+constexpr int kRetainUserDefinedCheck = 1233; // "User defined"
+constexpr int kRetainStartEdit = 1234;
+constexpr int kRetainStopEdit = 1235;
+constexpr int kCheckDcoCheck = 1267; // "Check DCO constants ..."
+constexpr int kOkButton = 11;
+constexpr int kCancelButton = 1080;
+
 using ui::ControlKind;
 using ui::ControlTemplate;
 
@@ -22,74 +77,86 @@ ui::DialogTemplate OptionsTemplate() {
     std::vector<ControlTemplate> c = {
         // Erase / write.
         {-1, ControlKind::Group, "Memory Erase / Write", {6, 4, 234, 152}},
-        {1075, ControlKind::Radio, "Update only", {14, 16, 96, 10}, G},
-        {1076, ControlKind::Radio, "All Memory", {14, 28, 96, 10}},
-        {1077, ControlKind::Radio, "Main Memory only", {14, 40, 96, 10}},
-        {1078, ControlKind::Radio, "Used by Code File", {14, 52, 96, 10}},
-        {1079, ControlKind::Radio, "User defined", {14, 64, 96, 10}},
-        {1268, ControlKind::CheckBox, "including locked\nINFO-A segment", {114, 24, 120, 22}},
-        {1038, ControlKind::CheckBox, "", {24, 80, 12, 10}},
-        {1200, ControlKind::Static, "", {38, 81, 120, 9}},
-        {1039, ControlKind::CheckBox, "", {24, 92, 12, 10}},
-        {1201, ControlKind::Static, "", {38, 93, 120, 9}},
-        {1040, ControlKind::CheckBox, "", {24, 104, 12, 10}},
-        {1202, ControlKind::Static, "", {38, 105, 120, 9}},
-        {1041, ControlKind::CheckBox, "", {24, 116, 12, 10}},
-        {1203, ControlKind::Static, "", {38, 117, 120, 9}},
-        {1044, ControlKind::CheckBox, "Enable", {24, 136, 44, 10}},
-        {1018, ControlKind::Edit, "", {72, 134, 56, 13}},
+        {kEraseUpdateOnlyRadio, ControlKind::Radio, "Update only", {14, 16, 96, 10}, G},
+        {kEraseAllRadio, ControlKind::Radio, "All Memory", {14, 28, 96, 10}},
+        {kEraseMainRadio, ControlKind::Radio, "Main Memory only", {14, 40, 96, 10}},
+        {kEraseUsedByCodeRadio, ControlKind::Radio, "Used by Code File", {14, 52, 96, 10}},
+        {kEraseUserDefinedRadio, ControlKind::Radio, "User defined", {14, 64, 96, 10}},
+        {kEraseLockedInfoACheck,
+         ControlKind::CheckBox,
+         "including locked\nINFO-A segment",
+         {114, 24, 120, 22}},
+        {kEraseInfoACheck, ControlKind::CheckBox, "", {24, 80, 12, 10}},
+        {kEraseInfoACaption, ControlKind::Static, "", {38, 81, 120, 9}},
+        {kEraseInfoBCheck, ControlKind::CheckBox, "", {24, 92, 12, 10}},
+        {kEraseInfoBCaption, ControlKind::Static, "", {38, 93, 120, 9}},
+        {kEraseInfoCCheck, ControlKind::CheckBox, "", {24, 104, 12, 10}},
+        {kEraseInfoCCaption, ControlKind::Static, "", {38, 105, 120, 9}},
+        {kEraseInfoDCheck, ControlKind::CheckBox, "", {24, 116, 12, 10}},
+        {kEraseInfoDCaption, ControlKind::Static, "", {38, 117, 120, 9}},
+        {kEraseRangeCheck, ControlKind::CheckBox, "Enable", {24, 136, 44, 10}},
+        {kEraseStartEdit, ControlKind::Edit, "", {72, 134, 56, 13}},
         {-1, ControlKind::Static, "-", {132, 136, 8, 9}, ui::STYLE_CENTER},
-        {1019, ControlKind::Edit, "", {142, 134, 56, 13}},
+        {kEraseStopEdit, ControlKind::Edit, "", {142, 134, 56, 13}},
         // Verification.
         {-1, ControlKind::Group, "Verification", {6, 160, 234, 52}},
-        {1074, ControlKind::Radio, "Fast          (Write,Verify + Check Sum)  [ Recommended ]",
-         {14, 172, 222, 10}, G},
-        {1073, ControlKind::Radio, "Standard  (Write,Verify + Check Sum + Read,Verify)",
+        {kVerifyFastRadio,
+         ControlKind::Radio,
+         "Fast          (Write,Verify + Check Sum)  [ Recommended ]",
+         {14, 172, 222, 10},
+         G},
+        {kVerifyStandardRadio,
+         ControlKind::Radio,
+         "Standard  (Write,Verify + Check Sum + Read,Verify)",
          {14, 184, 222, 10}},
-        {1072, ControlKind::Radio, "None", {14, 196, 80, 10}},
+        {kVerifyNoneRadio, ControlKind::Radio, "None", {14, 196, 80, 10}},
         // The selected device.
         {-1, ControlKind::Group, "Selected device", {6, 216, 234, 56}},
         {-1, ControlKind::Static, "Device:", {14, 228, 60, 9}},
-        {1107, ControlKind::Static, "", {76, 228, 150, 9}},
+        {kDeviceNameText, ControlKind::Static, "", {76, 228, 150, 9}},
         {-1, ControlKind::Static, "Main memory:", {14, 241, 60, 9}},
-        {1105, ControlKind::Static, "", {76, 241, 44, 9}},
+        {kFlashStartText, ControlKind::Static, "", {76, 241, 44, 9}},
         {-1, ControlKind::Static, "-", {122, 241, 8, 9}, ui::STYLE_CENTER},
-        {1191, ControlKind::Static, "", {132, 241, 50, 9}},
+        {kFlashEndText, ControlKind::Static, "", {132, 241, 50, 9}},
         {-1, ControlKind::Static, "RAM size:", {14, 254, 60, 9}},
-        {1208, ControlKind::Static, "", {76, 254, 44, 9}},
+        {kRamSizeText, ControlKind::Static, "", {76, 254, 44, 9}},
         // Read.
         {-1, ControlKind::Group, "Memory Read", {246, 4, 234, 152}},
-        {1100, ControlKind::Radio, "All Memory", {254, 16, 96, 10}, G},
-        {1101, ControlKind::Radio, "Main Memory only", {254, 28, 96, 10}},
-        {1104, ControlKind::Radio, "Info Memory only", {254, 40, 96, 10}},
-        {1103, ControlKind::Radio, "User defined", {254, 52, 96, 10}},
-        {1036, ControlKind::CheckBox, "", {264, 68, 12, 10}},
-        {1204, ControlKind::Static, "", {278, 69, 120, 9}},
-        {1037, ControlKind::CheckBox, "", {264, 80, 12, 10}},
-        {1205, ControlKind::Static, "", {278, 81, 120, 9}},
-        {1042, ControlKind::CheckBox, "", {264, 92, 12, 10}},
-        {1206, ControlKind::Static, "", {278, 93, 120, 9}},
-        {1043, ControlKind::CheckBox, "", {264, 104, 12, 10}},
-        {1207, ControlKind::Static, "", {278, 105, 120, 9}},
-        {1045, ControlKind::CheckBox, "Enable", {264, 124, 44, 10}},
-        {1020, ControlKind::Edit, "", {312, 122, 56, 13}},
+        {kReadAllRadio, ControlKind::Radio, "All Memory", {254, 16, 96, 10}, G},
+        {kReadMainRadio, ControlKind::Radio, "Main Memory only", {254, 28, 96, 10}},
+        {kReadInfoRadio, ControlKind::Radio, "Info Memory only", {254, 40, 96, 10}},
+        {kReadUserDefinedRadio, ControlKind::Radio, "User defined", {254, 52, 96, 10}},
+        {kReadInfoACheck, ControlKind::CheckBox, "", {264, 68, 12, 10}},
+        {kReadInfoACaption, ControlKind::Static, "", {278, 69, 120, 9}},
+        {kReadInfoBCheck, ControlKind::CheckBox, "", {264, 80, 12, 10}},
+        {kReadInfoBCaption, ControlKind::Static, "", {278, 81, 120, 9}},
+        {kReadInfoCCheck, ControlKind::CheckBox, "", {264, 92, 12, 10}},
+        {kReadInfoCCaption, ControlKind::Static, "", {278, 93, 120, 9}},
+        {kReadInfoDCheck, ControlKind::CheckBox, "", {264, 104, 12, 10}},
+        {kReadInfoDCaption, ControlKind::Static, "", {278, 105, 120, 9}},
+        {kReadRangeCheck, ControlKind::CheckBox, "Enable", {264, 124, 44, 10}},
+        {kReadStartEdit, ControlKind::Edit, "", {312, 122, 56, 13}},
         {-1, ControlKind::Static, "-", {372, 124, 8, 9}, ui::STYLE_CENTER},
-        {1021, ControlKind::Edit, "", {382, 122, 56, 13}},
+        {kReadStopEdit, ControlKind::Edit, "", {382, 122, 56, 13}},
         // Retained data.
         {-1, ControlKind::Group, "Retain Data during Erase", {246, 160, 234, 90}},
-        {1232, ControlKind::CheckBox, "DCO constants in INFO-A ( 0x10F8 - 0x10FF )\n( MSP430F2xx only )",
+        {kRetainDcoCheck,
+         ControlKind::CheckBox,
+         "DCO constants in INFO-A ( 0x10F8 - 0x10FF )\n( MSP430F2xx only )",
          {254, 172, 222, 20}},
-        {1233, ControlKind::CheckBox, "User defined", {254, 198, 62, 10}},
-        {1234, ControlKind::Edit, "", {318, 196, 56, 13}},
+        {kRetainUserDefinedCheck, ControlKind::CheckBox, "User defined", {254, 198, 62, 10}},
+        {kRetainStartEdit, ControlKind::Edit, "", {318, 196, 56, 13}},
         {-1, ControlKind::Static, "-", {376, 198, 8, 9}, ui::STYLE_CENTER},
-        {1235, ControlKind::Edit, "", {386, 196, 56, 13}},
+        {kRetainStopEdit, ControlKind::Edit, "", {386, 196, 56, 13}},
         {-1, ControlKind::Static, "(max 256 bytes)", {318, 212, 80, 9}},
-        {1267, ControlKind::CheckBox, "Check DCO constants ( 0x0000 or 0xFFFF are invalid )",
+        {kCheckDcoCheck,
+         ControlKind::CheckBox,
+         "Check DCO constants ( 0x0000 or 0xFFFF are invalid )",
          {254, 230, 222, 10}},
-        {11, ControlKind::Button, "OK", {348, 256, 60, 14}},
-        {1080, ControlKind::Button, "Cancel", {414, 256, 60, 14}},
+        {kOkButton, ControlKind::Button, "OK", {348, 256, 60, 14}},
+        {kCancelButton, ControlKind::Button, "Cancel", {414, 256, 60, 14}},
     };
-    return ui::DialogTemplate{185, "Memory Options", 486, 276, std::move(c)};
+    return ui::DialogTemplate{kOptionsDialogId, "Memory Options", 486, 276, std::move(c)};
 }
 
 constexpr int32_t kRangeLow = 0x1100;
@@ -145,12 +212,19 @@ std::string RangeFailure(int32_t start, int32_t stop, const char* stopHighText) 
 } // namespace
 
 OptionsDlg::OptionsDlg() : ui::Dialog(OptionsTemplate()) {
-    for (int id : {1075, 1076, 1077, 1078, 1079, 1038, 1039, 1040, 1041, 1044, 1268, 1074, 1073,
-                   1072, 1100, 1101, 1104, 1103, 1036, 1037, 1042, 1043, 1045, 1232, 1233, 1267}) {
+    for (int id : {kEraseUpdateOnlyRadio,   kEraseAllRadio,         kEraseMainRadio,
+                   kEraseUsedByCodeRadio,   kEraseUserDefinedRadio, kEraseInfoACheck,
+                   kEraseInfoBCheck,        kEraseInfoCCheck,       kEraseInfoDCheck,
+                   kEraseRangeCheck,        kEraseLockedInfoACheck, kVerifyFastRadio,
+                   kVerifyStandardRadio,    kVerifyNoneRadio,       kReadAllRadio,
+                   kReadMainRadio,          kReadInfoRadio,         kReadUserDefinedRadio,
+                   kReadInfoACheck,         kReadInfoBCheck,        kReadInfoCCheck,
+                   kReadInfoDCheck,         kReadRangeCheck,        kRetainDcoCheck,
+                   kRetainUserDefinedCheck, kCheckDcoCheck}) {
         Map(ui::BN_CLICKED, id, [this] { Clicked(); });
     }
-    Map(ui::BN_CLICKED, 11, [this] { OnOkButton(); });
-    Map(ui::BN_CLICKED, 1080, [this] { EndDialog(ui::IDCANCEL); });
+    Map(ui::BN_CLICKED, kOkButton, [this] { OnOkButton(); });
+    Map(ui::BN_CLICKED, kCancelButton, [this] { EndDialog(ui::IDCANCEL); });
     Map(ui::BN_CLICKED, ui::IDOK, [] {}); // Enter closes nothing
     Map(ui::BN_CLICKED, ui::IDCANCEL, [this] { EndDialog(ui::IDCANCEL); });
 }
@@ -158,12 +232,12 @@ OptionsDlg::OptionsDlg() : ui::Dialog(OptionsTemplate()) {
 bool OptionsDlg::OnInitDialog() {
     core::DeviceSelectByIndex();
     const core::SelectedDeviceState& dev = core::SelectedDevice;
-    SetItemText(1107, dev.name);
-    SetItemText(1105, Hex4(dev.flashStart));
-    SetItemText(1191, Hex4(dev.flashEnd));
+    SetItemText(kDeviceNameText, dev.name);
+    SetItemText(kFlashStartText, Hex4(dev.flashStart));
+    SetItemText(kFlashEndText, Hex4(dev.flashEnd));
     char ram[16];
     std::snprintf(ram, sizeof ram, "%5.1i", static_cast<int>(dev.ramSize));
-    SetItemText(1208, ram);
+    SetItemText(kRamSizeText, ram);
 
     // The information segments from the lowest up are D, C, B, A; a device
     // with fewer segments has no captions for the letters it lacks.
@@ -179,12 +253,12 @@ bool OptionsDlg::OnInitDialog() {
                           static_cast<unsigned>(start + map.infoSegmentSize - 1));
             caption = buf;
         }
-        SetItemText(1200 + letter, caption);
-        SetItemText(1204 + letter, caption);
+        SetItemText(kEraseInfoACaption + letter, caption);
+        SetItemText(kReadInfoACaption + letter, caption);
     }
     const bool f2xx = dev.series == 2;
-    EnableItem(1232, f2xx);
-    EnableItem(1267, f2xx);
+    EnableItem(kRetainDcoCheck, f2xx);
+    EnableItem(kCheckDcoCheck, f2xx);
 
     const core::SettingsState& s = core::Settings;
     v_ = Values{s.FlashEraseModeIndex, s.EraseInfoSegmA,     s.EraseInfoSegmB,  s.EraseInfoSegmC,
@@ -194,7 +268,8 @@ bool OptionsDlg::OnInitDialog() {
                 s.ReadDefMainMemEn,    s.ReadStartAddr,      s.ReadStopAddr,    s.RetainInfoCalData,
                 s.RetainDefinedData,   s.RetainDataStart,    s.RetainDataStop,
                 s.CheckDCOconstants_F2xx};
-    for (int id : {1018, 1019, 1020, 1021, 1234, 1235}) {
+    for (int id : {kEraseStartEdit, kEraseStopEdit, kReadStartEdit, kReadStopEdit, kRetainStartEdit,
+                   kRetainStopEdit}) {
         SetLimitText(id, 12);
     }
     Show();
@@ -207,79 +282,99 @@ void OptionsDlg::Show() {
     v_.readStart = Clamp(v_.readStart);
     v_.readStop = std::max(Clamp(v_.readStop), v_.readStart);
 
-    static constexpr int kErase[] = {1075, 1076, 1077, 1078, 1079};
-    CheckRadioButton(1075, 1079, kErase[v_.eraseMode >= 0 && v_.eraseMode <= 4 ? v_.eraseMode : 0]);
-    CheckRadioButton(1072, 1074, v_.verifyMode == 0 ? 1072 : v_.verifyMode == 1 ? 1073 : 1074);
-    static constexpr int kRead[] = {1100, 1101, 1104, 1103};
-    CheckRadioButton(1100, 1104, kRead[v_.readMode >= 0 && v_.readMode <= 3 ? v_.readMode : 0]);
-    CheckDlgButton(1038, v_.eraseA != 0);
-    CheckDlgButton(1039, v_.eraseB != 0);
-    CheckDlgButton(1040, v_.eraseC != 0);
-    CheckDlgButton(1041, v_.eraseD != 0);
-    CheckDlgButton(1044, v_.eraseRangeEn != 0);
-    CheckDlgButton(1268, v_.eraseInfoA != 0);
-    CheckDlgButton(1036, v_.readA != 0);
-    CheckDlgButton(1037, v_.readB != 0);
-    CheckDlgButton(1042, v_.readC != 0);
-    CheckDlgButton(1043, v_.readD != 0);
-    CheckDlgButton(1045, v_.readRangeEn != 0);
-    CheckDlgButton(1232, v_.retainCal != 0);
-    CheckDlgButton(1233, v_.retainDefined != 0);
-    CheckDlgButton(1267, v_.checkDco != 0);
-    SetItemText(1018, Hex4(v_.eraseStart));
-    SetItemText(1019, Hex4(v_.eraseStop));
-    SetItemText(1020, Hex4(v_.readStart));
-    SetItemText(1021, Hex4(v_.readStop));
-    SetItemText(1234, Hex4(v_.retainStart));
-    SetItemText(1235, Hex4(v_.retainStop));
+    static constexpr int kErase[] = {kEraseUpdateOnlyRadio, kEraseAllRadio, kEraseMainRadio,
+                                     kEraseUsedByCodeRadio, kEraseUserDefinedRadio};
+    CheckRadioButton(kEraseUpdateOnlyRadio, kEraseUserDefinedRadio,
+                     kErase[v_.eraseMode >= 0 && v_.eraseMode <= 4 ? v_.eraseMode : 0]);
+    CheckRadioButton(kVerifyNoneRadio, kVerifyFastRadio,
+                     v_.verifyMode == 0   ? kVerifyNoneRadio
+                     : v_.verifyMode == 1 ? kVerifyStandardRadio
+                                          : kVerifyFastRadio);
+    static constexpr int kRead[] = {kReadAllRadio, kReadMainRadio, kReadInfoRadio,
+                                    kReadUserDefinedRadio};
+    CheckRadioButton(kReadAllRadio, kReadInfoRadio,
+                     kRead[v_.readMode >= 0 && v_.readMode <= 3 ? v_.readMode : 0]);
+    CheckDlgButton(kEraseInfoACheck, v_.eraseA != 0);
+    CheckDlgButton(kEraseInfoBCheck, v_.eraseB != 0);
+    CheckDlgButton(kEraseInfoCCheck, v_.eraseC != 0);
+    CheckDlgButton(kEraseInfoDCheck, v_.eraseD != 0);
+    CheckDlgButton(kEraseRangeCheck, v_.eraseRangeEn != 0);
+    CheckDlgButton(kEraseLockedInfoACheck, v_.eraseInfoA != 0);
+    CheckDlgButton(kReadInfoACheck, v_.readA != 0);
+    CheckDlgButton(kReadInfoBCheck, v_.readB != 0);
+    CheckDlgButton(kReadInfoCCheck, v_.readC != 0);
+    CheckDlgButton(kReadInfoDCheck, v_.readD != 0);
+    CheckDlgButton(kReadRangeCheck, v_.readRangeEn != 0);
+    CheckDlgButton(kRetainDcoCheck, v_.retainCal != 0);
+    CheckDlgButton(kRetainUserDefinedCheck, v_.retainDefined != 0);
+    CheckDlgButton(kCheckDcoCheck, v_.checkDco != 0);
+    SetItemText(kEraseStartEdit, Hex4(v_.eraseStart));
+    SetItemText(kEraseStopEdit, Hex4(v_.eraseStop));
+    SetItemText(kReadStartEdit, Hex4(v_.readStart));
+    SetItemText(kReadStopEdit, Hex4(v_.readStop));
+    SetItemText(kRetainStartEdit, Hex4(v_.retainStart));
+    SetItemText(kRetainStopEdit, Hex4(v_.retainStop));
     Enable();
 }
 
 void OptionsDlg::ReadControls() {
-    v_.eraseMode = RadioIndex(*this, {{1075, 0}, {1076, 1}, {1077, 2}, {1078, 3}, {1079, 4}}, 0);
-    v_.verifyMode = RadioIndex(*this, {{1074, 2}, {1073, 1}, {1072, 0}}, 2);
-    v_.readMode = RadioIndex(*this, {{1100, 0}, {1101, 1}, {1104, 2}, {1103, 3}}, 0);
-    v_.eraseA = IsDlgButtonChecked(1038);
-    v_.eraseB = IsDlgButtonChecked(1039);
-    v_.eraseC = IsDlgButtonChecked(1040);
-    v_.eraseD = IsDlgButtonChecked(1041);
-    v_.eraseRangeEn = IsDlgButtonChecked(1044);
-    v_.eraseInfoA = IsDlgButtonChecked(1268);
-    v_.readA = IsDlgButtonChecked(1036);
-    v_.readB = IsDlgButtonChecked(1037);
-    v_.readC = IsDlgButtonChecked(1042);
-    v_.readD = IsDlgButtonChecked(1043);
-    v_.readRangeEn = IsDlgButtonChecked(1045);
-    v_.retainCal = IsDlgButtonChecked(1232);
-    v_.retainDefined = IsDlgButtonChecked(1233);
-    v_.checkDco = IsDlgButtonChecked(1267);
+    v_.eraseMode = RadioIndex(*this,
+                              {{kEraseUpdateOnlyRadio, 0},
+                               {kEraseAllRadio, 1},
+                               {kEraseMainRadio, 2},
+                               {kEraseUsedByCodeRadio, 3},
+                               {kEraseUserDefinedRadio, 4}},
+                              0);
+    v_.verifyMode = RadioIndex(
+        *this, {{kVerifyFastRadio, 2}, {kVerifyStandardRadio, 1}, {kVerifyNoneRadio, 0}}, 2);
+    v_.readMode = RadioIndex(
+        *this,
+        {{kReadAllRadio, 0}, {kReadMainRadio, 1}, {kReadInfoRadio, 2}, {kReadUserDefinedRadio, 3}},
+        0);
+    v_.eraseA = IsDlgButtonChecked(kEraseInfoACheck);
+    v_.eraseB = IsDlgButtonChecked(kEraseInfoBCheck);
+    v_.eraseC = IsDlgButtonChecked(kEraseInfoCCheck);
+    v_.eraseD = IsDlgButtonChecked(kEraseInfoDCheck);
+    v_.eraseRangeEn = IsDlgButtonChecked(kEraseRangeCheck);
+    v_.eraseInfoA = IsDlgButtonChecked(kEraseLockedInfoACheck);
+    v_.readA = IsDlgButtonChecked(kReadInfoACheck);
+    v_.readB = IsDlgButtonChecked(kReadInfoBCheck);
+    v_.readC = IsDlgButtonChecked(kReadInfoCCheck);
+    v_.readD = IsDlgButtonChecked(kReadInfoDCheck);
+    v_.readRangeEn = IsDlgButtonChecked(kReadRangeCheck);
+    v_.retainCal = IsDlgButtonChecked(kRetainDcoCheck);
+    v_.retainDefined = IsDlgButtonChecked(kRetainUserDefinedCheck);
+    v_.checkDco = IsDlgButtonChecked(kCheckDcoCheck);
     auto number = [this](int id) {
         return core::TextParseNumber(GetItemText(id).substr(0, 12).c_str());
     };
-    v_.eraseStart = number(1018);
-    v_.eraseStop = number(1019);
-    v_.readStart = number(1020);
-    v_.readStop = number(1021);
-    v_.retainStart = number(1234);
-    v_.retainStop = number(1235);
+    v_.eraseStart = number(kEraseStartEdit);
+    v_.eraseStop = number(kEraseStopEdit);
+    v_.readStart = number(kReadStartEdit);
+    v_.readStop = number(kReadStopEdit);
+    v_.retainStart = number(kRetainStartEdit);
+    v_.retainStop = number(kRetainStopEdit);
 }
 
 void OptionsDlg::Enable() {
-    const bool eraseUser = IsDlgButtonChecked(1079) != 0;
-    for (int id : {1038, 1039, 1040, 1041, 1044}) {
+    const bool eraseUser = IsDlgButtonChecked(kEraseUserDefinedRadio) != 0;
+    for (int id : {kEraseInfoACheck, kEraseInfoBCheck, kEraseInfoCCheck, kEraseInfoDCheck,
+                   kEraseRangeCheck}) {
         EnableItem(id, eraseUser);
     }
-    EnableItem(1018, eraseUser && IsDlgButtonChecked(1044));
-    EnableItem(1019, eraseUser && IsDlgButtonChecked(1044));
-    EnableItem(1268, IsDlgButtonChecked(1076) && core::MemoryMap.selected.lockedInfoA != 0);
-    const bool readUser = IsDlgButtonChecked(1103) != 0;
-    for (int id : {1036, 1037, 1042, 1043, 1045}) {
+    EnableItem(kEraseStartEdit, eraseUser && IsDlgButtonChecked(kEraseRangeCheck));
+    EnableItem(kEraseStopEdit, eraseUser && IsDlgButtonChecked(kEraseRangeCheck));
+    EnableItem(kEraseLockedInfoACheck,
+               IsDlgButtonChecked(kEraseAllRadio) && core::MemoryMap.selected.lockedInfoA != 0);
+    const bool readUser = IsDlgButtonChecked(kReadUserDefinedRadio) != 0;
+    for (int id :
+         {kReadInfoACheck, kReadInfoBCheck, kReadInfoCCheck, kReadInfoDCheck, kReadRangeCheck}) {
         EnableItem(id, readUser);
     }
-    EnableItem(1020, readUser && IsDlgButtonChecked(1045));
-    EnableItem(1021, readUser && IsDlgButtonChecked(1045));
-    EnableItem(1234, IsDlgButtonChecked(1233) != 0);
-    EnableItem(1235, IsDlgButtonChecked(1233) != 0);
+    EnableItem(kReadStartEdit, readUser && IsDlgButtonChecked(kReadRangeCheck));
+    EnableItem(kReadStopEdit, readUser && IsDlgButtonChecked(kReadRangeCheck));
+    EnableItem(kRetainStartEdit, IsDlgButtonChecked(kRetainUserDefinedCheck) != 0);
+    EnableItem(kRetainStopEdit, IsDlgButtonChecked(kRetainUserDefinedCheck) != 0);
 }
 
 void OptionsDlg::Clicked() {

@@ -11,6 +11,30 @@ namespace gui {
 
 namespace {
 
+// The dialog and its controls.
+constexpr int kPreferencesDialogId = 20300;
+
+constexpr int kReportHistoryCheck = 20303; // "Report History Display Enable"
+// PC Speaker.
+constexpr int kSpeakerEnableCheck = 20305; // "Enable"
+constexpr int kBeepOkCheck = 20304;        // "Beep when OK Enable"
+// Audio (wave files): a path, "Play" and "Browse.." for each sound.
+constexpr int kSoundEnableCheck = 20306; // "Enable"
+constexpr int kErrorSoundEdit = 20308;   // "Error:"
+constexpr int kErrorSoundPlayButton = 20309;
+constexpr int kErrorSoundBrowseButton = 20307;
+constexpr int kOkSoundEdit = 20310; // "OK:"
+constexpr int kOkSoundPlayButton = 20311;
+constexpr int kOkSoundBrowseButton = 20312;
+constexpr int kWarningSoundEdit = 20313; // "Warning:"
+constexpr int kWarningSoundPlayButton = 20314;
+constexpr int kWarningSoundBrowseButton = 20315;
+constexpr int kPdfReaderEdit = 20318; // "PDF Reader"
+constexpr int kPdfReaderBrowseButton = 20319;
+constexpr int kTool1Edit = 20316; // "TOOL1 (hex430.exe)"
+constexpr int kTool1BrowseButton = 20317;
+constexpr int kOkButton = 20302;
+
 using ui::ControlKind;
 
 const char kWaveFilter[] = "Wave Files (*.wav)|*.wav|All Files (*.*)|*.*||";
@@ -19,36 +43,39 @@ const char kProgramFilter[] = "Executable (*.exe)|*.exe|All Files (*.*)|*.*||";
 
 ui::DialogTemplate PreferencesTemplate() {
     return ui::DialogTemplate{
-        20300,
+        kPreferencesDialogId,
         "Preferences",
         330,
         236,
         {
-            {20303, ControlKind::CheckBox, "Report History Display Enable", {8, 8, 150, 10}},
+            {kReportHistoryCheck,
+             ControlKind::CheckBox,
+             "Report History Display Enable",
+             {8, 8, 150, 10}},
             {-1, ControlKind::Group, "PC Speaker", {6, 22, 318, 38}},
-            {20305, ControlKind::CheckBox, "Enable", {14, 34, 60, 10}},
-            {20304, ControlKind::CheckBox, "Beep when OK Enable", {14, 46, 120, 10}},
+            {kSpeakerEnableCheck, ControlKind::CheckBox, "Enable", {14, 34, 60, 10}},
+            {kBeepOkCheck, ControlKind::CheckBox, "Beep when OK Enable", {14, 46, 120, 10}},
             {-1, ControlKind::Group, "Audio (wave files)", {6, 64, 318, 74}},
-            {20306, ControlKind::CheckBox, "Enable", {14, 76, 60, 10}},
+            {kSoundEnableCheck, ControlKind::CheckBox, "Enable", {14, 76, 60, 10}},
             {-1, ControlKind::Static, "Error:", {14, 92, 40, 9}},
-            {20308, ControlKind::Edit, "", {56, 90, 164, 13}},
-            {20309, ControlKind::Button, "Play", {224, 90, 40, 13}},
-            {20307, ControlKind::Button, "Browse..", {268, 90, 50, 13}},
+            {kErrorSoundEdit, ControlKind::Edit, "", {56, 90, 164, 13}},
+            {kErrorSoundPlayButton, ControlKind::Button, "Play", {224, 90, 40, 13}},
+            {kErrorSoundBrowseButton, ControlKind::Button, "Browse..", {268, 90, 50, 13}},
             {-1, ControlKind::Static, "OK:", {14, 108, 40, 9}},
-            {20310, ControlKind::Edit, "", {56, 106, 164, 13}},
-            {20311, ControlKind::Button, "Play", {224, 106, 40, 13}},
-            {20312, ControlKind::Button, "Browse..", {268, 106, 50, 13}},
+            {kOkSoundEdit, ControlKind::Edit, "", {56, 106, 164, 13}},
+            {kOkSoundPlayButton, ControlKind::Button, "Play", {224, 106, 40, 13}},
+            {kOkSoundBrowseButton, ControlKind::Button, "Browse..", {268, 106, 50, 13}},
             {-1, ControlKind::Static, "Warning:", {14, 124, 40, 9}},
-            {20313, ControlKind::Edit, "", {56, 122, 164, 13}},
-            {20314, ControlKind::Button, "Play", {224, 122, 40, 13}},
-            {20315, ControlKind::Button, "Browse..", {268, 122, 50, 13}},
+            {kWarningSoundEdit, ControlKind::Edit, "", {56, 122, 164, 13}},
+            {kWarningSoundPlayButton, ControlKind::Button, "Play", {224, 122, 40, 13}},
+            {kWarningSoundBrowseButton, ControlKind::Button, "Browse..", {268, 122, 50, 13}},
             {-1, ControlKind::Group, "PDF Reader", {6, 142, 318, 30}},
-            {20318, ControlKind::Edit, "", {14, 154, 250, 13}},
-            {20319, ControlKind::Button, "Browse..", {268, 154, 50, 13}},
+            {kPdfReaderEdit, ControlKind::Edit, "", {14, 154, 250, 13}},
+            {kPdfReaderBrowseButton, ControlKind::Button, "Browse..", {268, 154, 50, 13}},
             {-1, ControlKind::Group, "TOOL1 (hex430.exe)", {6, 176, 318, 30}},
-            {20316, ControlKind::Edit, "", {14, 188, 250, 13}},
-            {20317, ControlKind::Button, "Browse..", {268, 188, 50, 13}},
-            {20302, ControlKind::Button, "OK", {198, 214, 60, 14}},
+            {kTool1Edit, ControlKind::Edit, "", {14, 188, 250, 13}},
+            {kTool1BrowseButton, ControlKind::Button, "Browse..", {268, 188, 50, 13}},
+            {kOkButton, ControlKind::Button, "OK", {198, 214, 60, 14}},
             {ui::IDCANCEL, ControlKind::Button, "Cancel", {264, 214, 60, 14}},
         }};
 }
@@ -56,7 +83,9 @@ ui::DialogTemplate PreferencesTemplate() {
 } // namespace
 
 PreferencesDlg::PreferencesDlg() : ui::Dialog(PreferencesTemplate()) {
-    const std::pair<int, int> plays[] = {{20309, 20308}, {20311, 20310}, {20314, 20313}};
+    const std::pair<int, int> plays[] = {{kErrorSoundPlayButton, kErrorSoundEdit},
+                                         {kOkSoundPlayButton, kOkSoundEdit},
+                                         {kWarningSoundPlayButton, kWarningSoundEdit}};
     for (const auto& [button, edit] : plays) {
         Map(ui::BN_CLICKED, button, [this, e = edit] {
             const std::string wave = GetItemText(e);
@@ -65,27 +94,29 @@ PreferencesDlg::PreferencesDlg() : ui::Dialog(PreferencesTemplate()) {
             }
         });
     }
-    const std::pair<int, int> browses[] = {{20307, 20308}, {20312, 20310}, {20315, 20313}};
+    const std::pair<int, int> browses[] = {{kErrorSoundBrowseButton, kErrorSoundEdit},
+                                           {kOkSoundBrowseButton, kOkSoundEdit},
+                                           {kWarningSoundBrowseButton, kWarningSoundEdit}};
     for (const auto& [button, edit] : browses) {
         Map(ui::BN_CLICKED, button, [this, e = edit] { Browse(e, kWaveFilter); });
     }
-    Map(ui::BN_CLICKED, 20319, [this] { Browse(20318, kProgramFilter); });
-    Map(ui::BN_CLICKED, 20317, [this] { Browse(20316, kProgramFilter); });
-    Map(ui::BN_CLICKED, 20302, [this] { OnOkButton(); });
+    Map(ui::BN_CLICKED, kPdfReaderBrowseButton, [this] { Browse(kPdfReaderEdit, kProgramFilter); });
+    Map(ui::BN_CLICKED, kTool1BrowseButton, [this] { Browse(kTool1Edit, kProgramFilter); });
+    Map(ui::BN_CLICKED, kOkButton, [this] { OnOkButton(); });
     Map(ui::BN_CLICKED, ui::IDOK, [] {}); // Enter closes nothing
 }
 
 bool PreferencesDlg::OnInitDialog() {
-    CheckDlgButton(20303, core::Settings.ReportHistory == 1);
-    CheckDlgButton(20304, Preferences.BeepOkEnable == 1);
-    CheckDlgButton(20305, Preferences.PCSpeaker == 1);
-    CheckDlgButton(20306, Preferences.SoundEnable == 1);
-    SetItemText(20308, Preferences.Sound1FileName);
-    SetItemText(20310, Preferences.Sound2FileName);
-    SetItemText(20313, Preferences.Sound3FileName);
-    SetItemText(20318, Startup.PdfReaderName);
-    SetItemText(20316, core::CodeLoad.TOOL1_filename);
-    SetLimitText(20316, static_cast<int>(kTool1MaxLength));
+    CheckDlgButton(kReportHistoryCheck, core::Settings.ReportHistory == 1);
+    CheckDlgButton(kBeepOkCheck, Preferences.BeepOkEnable == 1);
+    CheckDlgButton(kSpeakerEnableCheck, Preferences.PCSpeaker == 1);
+    CheckDlgButton(kSoundEnableCheck, Preferences.SoundEnable == 1);
+    SetItemText(kErrorSoundEdit, Preferences.Sound1FileName);
+    SetItemText(kOkSoundEdit, Preferences.Sound2FileName);
+    SetItemText(kWarningSoundEdit, Preferences.Sound3FileName);
+    SetItemText(kPdfReaderEdit, Startup.PdfReaderName);
+    SetItemText(kTool1Edit, core::CodeLoad.TOOL1_filename);
+    SetLimitText(kTool1Edit, static_cast<int>(kTool1MaxLength));
     return true;
 }
 
@@ -105,15 +136,15 @@ void PreferencesDlg::Browse(int editId, const char* filter) {
 }
 
 void PreferencesDlg::OnOkButton() {
-    core::Settings.ReportHistory = IsDlgButtonChecked(20303);
-    Preferences.BeepOkEnable = IsDlgButtonChecked(20304);
-    Preferences.PCSpeaker = IsDlgButtonChecked(20305);
-    Preferences.SoundEnable = IsDlgButtonChecked(20306);
-    Preferences.Sound1FileName = GetItemText(20308);
-    Preferences.Sound2FileName = GetItemText(20310);
-    Preferences.Sound3FileName = GetItemText(20313);
-    Startup.PdfReaderName = GetItemText(20318);
-    core::CodeLoad.TOOL1_filename = GetItemText(20316).substr(0, kTool1MaxLength);
+    core::Settings.ReportHistory = IsDlgButtonChecked(kReportHistoryCheck);
+    Preferences.BeepOkEnable = IsDlgButtonChecked(kBeepOkCheck);
+    Preferences.PCSpeaker = IsDlgButtonChecked(kSpeakerEnableCheck);
+    Preferences.SoundEnable = IsDlgButtonChecked(kSoundEnableCheck);
+    Preferences.Sound1FileName = GetItemText(kErrorSoundEdit);
+    Preferences.Sound2FileName = GetItemText(kOkSoundEdit);
+    Preferences.Sound3FileName = GetItemText(kWarningSoundEdit);
+    Startup.PdfReaderName = GetItemText(kPdfReaderEdit);
+    core::CodeLoad.TOOL1_filename = GetItemText(kTool1Edit).substr(0, kTool1MaxLength);
     PreferencesSave();
     EndDialog(ui::IDOK);
 }

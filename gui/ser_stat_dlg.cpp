@@ -17,7 +17,30 @@ SnDialogState SnDialogs;
 
 namespace {
 
-constexpr int kListing = 1153;
+// Controls of the Serialization Report (IDD_SER_STAT).
+constexpr int kHistoryFileEdit = 1145;  // "SN history file"
+constexpr int kListing = 1153;          // the history, one line per record
+constexpr int kUpButton = 1243;         // "^": the line above
+constexpr int kDownButton = 1244;       // "V": the line below
+constexpr int kMarkedLineButton = 1245; // "-----": the line at the listing's marker
+// Records.
+constexpr int kNewCountEdit = 1136;         // "New"
+constexpr int kUnmodifiedCountEdit = 1137;  // "Unmodified"
+constexpr int kManualCountEdit = 1138;      // "Manual"
+constexpr int kOverwrittenCountEdit = 1152; // "Overwritten"
+// Export filter.
+constexpr int kFilterNewCheck = 1146;         // "New SN"
+constexpr int kFilterUnmodifiedCheck = 1147;  // "Unmodified SN"
+constexpr int kFilterManualCheck = 1148;      // "Manually entered SN"
+constexpr int kFilterOverwrittenCheck = 1151; // "Overwritten SN"
+constexpr int kHighestSnEdit = 1239;          // "Highest SN"
+constexpr int kHighestLineCaption = 1238;     // "Line # ..."
+constexpr int kSelectedSnEdit = 1241;         // "Selected"
+constexpr int kSelectedLineCaption = 1240;
+constexpr int kDeleteSelectedButton = 8;   // "Delete SN" (selected)
+constexpr int kDeleteHighestButton = 1242; // "Delete SN" (highest)
+constexpr int kNotepadButton = ui::IDOK;   // "NotePad", also Enter
+constexpr int kExitButton = ui::IDCANCEL;  // "Exit", also Escape
 constexpr int kLinesAboveSelected = 11;
 
 std::string Printf(const char* f, long v) {
@@ -42,7 +65,10 @@ std::string Shown(const std::string& line) {
 const struct {
     int id;
     int32_t bit;
-} kFilterChecks[] = {{1146, kSnReportNew}, {1147, kSnReportUnmodified}, {1148, kSnReportManual}, {1151, kSnReportOverwritten}};
+} kFilterChecks[] = {{kFilterNewCheck, kSnReportNew},
+                     {kFilterUnmodifiedCheck, kSnReportUnmodified},
+                     {kFilterManualCheck, kSnReportManual},
+                     {kFilterOverwrittenCheck, kSnReportOverwritten}};
 
 ui::DialogTemplate StatTemplate() {
     using ui::ControlKind;
@@ -53,36 +79,40 @@ ui::DialogTemplate StatTemplate() {
     t.height = 262;
     t.controls = {
         {-1, ControlKind::Static, "SN history file", {7, 7, 60, 10}},
-        {1145, ControlKind::Edit, "", {70, 5, 343, 12}, ui::STYLE_READONLY},
-        {kListing, ControlKind::Edit, "", {7, 22, 270, 150}, ui::STYLE_MULTILINE | ui::STYLE_READONLY},
-        {1243, ControlKind::Button, "^", {281, 22, 20, 14}},
-        {1244, ControlKind::Button, "V", {281, 40, 20, 14}},
-        {1245, ControlKind::Button, "-----", {281, 58, 20, 14}},
+        {kHistoryFileEdit, ControlKind::Edit, "", {70, 5, 343, 12}, ui::STYLE_READONLY},
+        {kListing,
+         ControlKind::Edit,
+         "",
+         {7, 22, 270, 150},
+         ui::STYLE_MULTILINE | ui::STYLE_READONLY},
+        {kUpButton, ControlKind::Button, "^", {281, 22, 20, 14}},
+        {kDownButton, ControlKind::Button, "V", {281, 40, 20, 14}},
+        {kMarkedLineButton, ControlKind::Button, "-----", {281, 58, 20, 14}},
         {-1, ControlKind::Group, "Records", {307, 20, 106, 80}},
         {-1, ControlKind::Static, "New", {313, 32, 50, 10}},
-        {1136, ControlKind::Edit, "", {366, 30, 42, 12}, ui::STYLE_READONLY},
+        {kNewCountEdit, ControlKind::Edit, "", {366, 30, 42, 12}, ui::STYLE_READONLY},
         {-1, ControlKind::Static, "Unmodified", {313, 48, 50, 10}},
-        {1137, ControlKind::Edit, "", {366, 46, 42, 12}, ui::STYLE_READONLY},
+        {kUnmodifiedCountEdit, ControlKind::Edit, "", {366, 46, 42, 12}, ui::STYLE_READONLY},
         {-1, ControlKind::Static, "Manual", {313, 64, 50, 10}},
-        {1138, ControlKind::Edit, "", {366, 62, 42, 12}, ui::STYLE_READONLY},
+        {kManualCountEdit, ControlKind::Edit, "", {366, 62, 42, 12}, ui::STYLE_READONLY},
         {-1, ControlKind::Static, "Overwritten", {313, 80, 50, 10}},
-        {1152, ControlKind::Edit, "", {366, 78, 42, 12}, ui::STYLE_READONLY},
+        {kOverwrittenCountEdit, ControlKind::Edit, "", {366, 78, 42, 12}, ui::STYLE_READONLY},
         {-1, ControlKind::Group, "Export filter", {307, 104, 106, 68}},
-        {1146, ControlKind::CheckBox, "New SN", {313, 116, 96, 10}},
-        {1147, ControlKind::CheckBox, "Unmodified SN", {313, 129, 96, 10}},
-        {1148, ControlKind::CheckBox, "Manually entered SN", {313, 142, 96, 10}},
-        {1151, ControlKind::CheckBox, "Overwritten SN", {313, 155, 96, 10}},
+        {kFilterNewCheck, ControlKind::CheckBox, "New SN", {313, 116, 96, 10}},
+        {kFilterUnmodifiedCheck, ControlKind::CheckBox, "Unmodified SN", {313, 129, 96, 10}},
+        {kFilterManualCheck, ControlKind::CheckBox, "Manually entered SN", {313, 142, 96, 10}},
+        {kFilterOverwrittenCheck, ControlKind::CheckBox, "Overwritten SN", {313, 155, 96, 10}},
         {-1, ControlKind::Static, "Highest SN", {7, 180, 50, 10}},
-        {1239, ControlKind::Edit, "", {60, 178, 290, 12}, ui::STYLE_READONLY},
-        {1238, ControlKind::Static, "", {354, 180, 59, 10}},
+        {kHighestSnEdit, ControlKind::Edit, "", {60, 178, 290, 12}, ui::STYLE_READONLY},
+        {kHighestLineCaption, ControlKind::Static, "", {354, 180, 59, 10}},
         {-1, ControlKind::Static, "Selected", {7, 198, 50, 10}},
-        {1241, ControlKind::Edit, "", {60, 196, 290, 12}, ui::STYLE_READONLY},
-        {1240, ControlKind::Static, "", {354, 198, 59, 10}},
-        {8, ControlKind::Button, "Delete SN", {60, 214, 60, 14}},
-        {1242, ControlKind::Button, "Delete SN", {124, 214, 60, 14}},
+        {kSelectedSnEdit, ControlKind::Edit, "", {60, 196, 290, 12}, ui::STYLE_READONLY},
+        {kSelectedLineCaption, ControlKind::Static, "", {354, 198, 59, 10}},
+        {kDeleteSelectedButton, ControlKind::Button, "Delete SN", {60, 214, 60, 14}},
+        {kDeleteHighestButton, ControlKind::Button, "Delete SN", {124, 214, 60, 14}},
         {-1, ControlKind::Static, "(selected / highest)", {188, 216, 90, 10}},
-        {1, ControlKind::Button, "NotePad", {297, 241, 55, 14}},
-        {2, ControlKind::Button, "Exit", {358, 241, 55, 14}},
+        {kNotepadButton, ControlKind::Button, "NotePad", {297, 241, 55, 14}},
+        {kExitButton, ControlKind::Button, "Exit", {358, 241, 55, 14}},
     };
     return t;
 }
@@ -95,15 +125,15 @@ SerStatDlg::SerStatDlg() : ui::Dialog(StatTemplate()) {
             SnDialogs.ReportFilter ^= c.bit;
         });
     }
-    OnCommand(1243, [this] { Select(std::max(selected_ - 1, 1)); });
-    OnCommand(1244, [this] { Select(std::min(selected_ + 1, std::max(lines_, 1))); });
-    OnCommand(1245, [this] {
+    OnCommand(kUpButton, [this] { Select(std::max(selected_ - 1, 1)); });
+    OnCommand(kDownButton, [this] { Select(std::min(selected_ + 1, std::max(lines_, 1))); });
+    OnCommand(kMarkedLineButton, [this] {
         Select(std::clamp(GetFirstVisibleLine(kListing) + 1 + kLinesAboveSelected, 1, std::max(lines_, 1)));
     });
-    OnCommand(8, [this] { Delete(selected_); });
-    OnCommand(1242, [this] { Delete(highest_); });
-    OnCommand(1, [this] { Export(); });
-    OnCommand(2, [this] { EndDialog(ui::IDCANCEL); });
+    OnCommand(kDeleteSelectedButton, [this] { Delete(selected_); });
+    OnCommand(kDeleteHighestButton, [this] { Delete(highest_); });
+    OnCommand(kNotepadButton, [this] { Export(); });
+    OnCommand(kExitButton, [this] { EndDialog(ui::IDCANCEL); });
 }
 
 bool SerStatDlg::OnInitDialog() {
@@ -115,16 +145,16 @@ bool SerStatDlg::OnInitDialog() {
 }
 
 void SerStatDlg::Refresh() {
-    SetItemText(1145, core::Settings.SNFilePathAndName);
+    SetItemText(kHistoryFileEdit, core::Settings.SNFilePathAndName);
     const SnReportStats st = SnReportBuild();
     lines_ = st.lines;
     highest_ = st.highestLine;
-    SetItemText(1136, Printf("%6.1li", st.newCount));
-    SetItemText(1137, Printf("%6.1li", st.unmodified));
-    SetItemText(1138, Printf("%6.1li", st.manual));
-    SetItemText(1152, Printf("%6.1li", st.overwritten));
-    SetItemText(1239, st.highestLine > 0 ? Shown(st.highestText) : "");
-    SetItemText(1238, Printf("Line # %5.1li", st.highestLine));
+    SetItemText(kNewCountEdit, Printf("%6.1li", st.newCount));
+    SetItemText(kUnmodifiedCountEdit, Printf("%6.1li", st.unmodified));
+    SetItemText(kManualCountEdit, Printf("%6.1li", st.manual));
+    SetItemText(kOverwrittenCountEdit, Printf("%6.1li", st.overwritten));
+    SetItemText(kHighestSnEdit, st.highestLine > 0 ? Shown(st.highestText) : "");
+    SetItemText(kHighestLineCaption, Printf("Line # %5.1li", st.highestLine));
     Select(std::clamp(selected_, 1, std::max(lines_, 1)));
 }
 
@@ -147,8 +177,8 @@ void SerStatDlg::Select(int32_t line) {
     SetItemText(kListing, shown);
     LineScroll(kListing, -GetLineCount(kListing));
     LineScroll(kListing, std::max(line - 1 - kLinesAboveSelected, 0));
-    SetItemText(1241, selectedText);
-    SetItemText(1240, Printf("%5.1li", line));
+    SetItemText(kSelectedSnEdit, selectedText);
+    SetItemText(kSelectedLineCaption, Printf("%5.1li", line));
 }
 
 void SerStatDlg::Delete(int32_t line) {

@@ -17,8 +17,52 @@
 namespace gui {
 namespace {
 
-constexpr int kTypeRadios[] = {1057, 1058, 1059, 1060, 1073, 1074, 1076, 1236};
-constexpr int kModeRadios[] = {1061, 1062, 1063, 1075, 1266};
+// Controls of the Serialization dialog (IDD_SERIAL).
+constexpr int kSnEnableCheck = 1052; // "ENABLE Serialization"
+// SN type, in the order of the type index.
+constexpr int kSnTypeYearRadio = 1057;      // "YYYY-1234(5)"
+constexpr int kSnTypeYearMonthRadio = 1058; // "YYMM-1234(5)"
+constexpr int kSnTypeNumberRadio = 1059;    // "12345678"
+constexpr int kSnTypeCounterRadio = 1060;   // "1234(5)"
+constexpr int kSnTypeYearDayRadio = 1073;   // "YYDDD-1234(5)"
+constexpr int kSnTypeDateRadio = 1074;      // "YYMMDD-1234"
+constexpr int kSnTypeCustomRadio = 1076;    // "Custom"
+constexpr int kSnTypeFromFileRadio = 1236;  // "from File"
+// SN in memory, in the order of the mode index.
+constexpr int kSnHexMswRadio = 1061;         // "HEX (MSW First)"
+constexpr int kSnBcdRadio = 1062;            // "BCD"
+constexpr int kSnAsciiRadio = 1063;          // "Ascii"
+constexpr int kSnHexLswRadio = 1075;         // "HEX (LSW/LSB First)"
+constexpr int kSnHexMsbRadio = 1266;         // "HEX (MSB First)"
+constexpr int kSnStartAddressEdit = 1064;    // "Start address"
+constexpr int kSnUsedBytesEdit = 1065;       // "Used bytes"
+constexpr int kSnCustomSizeEdit = 1077;      // "Custom size"
+constexpr int kSnCustomSizeRange = 1209;     // "(4..256)"
+constexpr int kSnStartingSnEdit = 1072;      // "Starting SN"
+constexpr int kSnIncrementEdit = 1078;       // "Increment"
+constexpr int kSnHistoryFileEdit = 1068;     // "SN history file"
+constexpr int kSnHistoryBrowseButton = 1070; // "Browse.."
+// Model / Group / Revision.
+constexpr int kModelEnableCheck = 1053;      // "ENABLE"
+constexpr int kModelSizeEdit = 1066;         // "Text size in Bytes"
+constexpr int kModelStartAddressEdit = 1067; // "Start Address in Memory"
+constexpr int kModelTextModeCombo = 1237;    // "Text": Ascii or Hex
+constexpr int kModelTextEdit = 1045;
+constexpr int kModelTextBytesCaption = 1157; // "%2.1lli bytes"
+// Bar-code scanner.
+constexpr int kBarcodeEnableCheck = 1054;     // "ENABLE"
+constexpr int kBarcodeAutoStartCheck = 1055;  // "Start AUTOPROGRAM following BarCode scan"
+constexpr int kBarcodeTerminatorCombo = 1155; // "Terminator"
+constexpr int kSnExistWarnCheck = 1056;       // "Warn if Device's Flash Memory is not empty ..."
+constexpr int kRemoveCodeCheck = 1269;        // "Remove code contents in the location ..."
+constexpr int kOkButton = 1071;
+constexpr int kCancelButton = 1069;
+
+constexpr int kTypeRadios[] = {kSnTypeYearRadio,    kSnTypeYearMonthRadio, kSnTypeNumberRadio,
+                               kSnTypeCounterRadio, kSnTypeYearDayRadio,   kSnTypeDateRadio,
+                               kSnTypeCustomRadio,  kSnTypeFromFileRadio};
+constexpr int kModeRadios[] = {kSnHexMswRadio, kSnBcdRadio, kSnAsciiRadio, kSnHexLswRadio,
+                               kSnHexMsbRadio};
 constexpr int kTerminatorRows = 9; // the table's rows before its end row
 
 std::string Printf(const char* f, long long v) {
@@ -46,58 +90,68 @@ ui::DialogTemplate SerialTemplate() {
     t.width = 420;
     t.height = 252;
     t.controls = {
-        {1052, ControlKind::CheckBox, "ENABLE Serialization", {7, 7, 120, 10}},
+        {kSnEnableCheck, ControlKind::CheckBox, "ENABLE Serialization", {7, 7, 120, 10}},
         {-1, ControlKind::Group, "SN type", {7, 20, 100, 110}},
-        {1057, ControlKind::Radio, "YYYY-1234(5)", {13, 31, 90, 10}, ui::STYLE_GROUP},
-        {1058, ControlKind::Radio, "YYMM-1234(5)", {13, 43, 90, 10}},
-        {1059, ControlKind::Radio, "12345678", {13, 55, 90, 10}},
-        {1060, ControlKind::Radio, "1234(5)", {13, 67, 90, 10}},
-        {1073, ControlKind::Radio, "YYDDD-1234(5)", {13, 79, 90, 10}},
-        {1074, ControlKind::Radio, "YYMMDD-1234", {13, 91, 90, 10}},
-        {1076, ControlKind::Radio, "Custom", {13, 103, 90, 10}},
-        {1236, ControlKind::Radio, "from File", {13, 115, 90, 10}},
+        {kSnTypeYearRadio, ControlKind::Radio, "YYYY-1234(5)", {13, 31, 90, 10}, ui::STYLE_GROUP},
+        {kSnTypeYearMonthRadio, ControlKind::Radio, "YYMM-1234(5)", {13, 43, 90, 10}},
+        {kSnTypeNumberRadio, ControlKind::Radio, "12345678", {13, 55, 90, 10}},
+        {kSnTypeCounterRadio, ControlKind::Radio, "1234(5)", {13, 67, 90, 10}},
+        {kSnTypeYearDayRadio, ControlKind::Radio, "YYDDD-1234(5)", {13, 79, 90, 10}},
+        {kSnTypeDateRadio, ControlKind::Radio, "YYMMDD-1234", {13, 91, 90, 10}},
+        {kSnTypeCustomRadio, ControlKind::Radio, "Custom", {13, 103, 90, 10}},
+        {kSnTypeFromFileRadio, ControlKind::Radio, "from File", {13, 115, 90, 10}},
         {-1, ControlKind::Group, "SN in memory", {112, 20, 112, 74}},
-        {1061, ControlKind::Radio, "HEX (MSW First)", {118, 31, 102, 10}, ui::STYLE_GROUP},
-        {1062, ControlKind::Radio, "BCD", {118, 43, 102, 10}},
-        {1063, ControlKind::Radio, "Ascii", {118, 55, 102, 10}},
-        {1075, ControlKind::Radio, "HEX (LSW/LSB First)", {118, 67, 102, 10}},
-        {1266, ControlKind::Radio, "HEX (MSB First)", {118, 79, 102, 10}},
+        {kSnHexMswRadio,
+         ControlKind::Radio,
+         "HEX (MSW First)",
+         {118, 31, 102, 10},
+         ui::STYLE_GROUP},
+        {kSnBcdRadio, ControlKind::Radio, "BCD", {118, 43, 102, 10}},
+        {kSnAsciiRadio, ControlKind::Radio, "Ascii", {118, 55, 102, 10}},
+        {kSnHexLswRadio, ControlKind::Radio, "HEX (LSW/LSB First)", {118, 67, 102, 10}},
+        {kSnHexMsbRadio, ControlKind::Radio, "HEX (MSB First)", {118, 79, 102, 10}},
         {-1, ControlKind::Static, "Start address", {112, 100, 60, 10}},
-        {1064, ControlKind::Edit, "", {174, 98, 50, 12}},
+        {kSnStartAddressEdit, ControlKind::Edit, "", {174, 98, 50, 12}},
         {-1, ControlKind::Static, "Used bytes", {112, 116, 60, 10}},
-        {1065, ControlKind::Edit, "", {174, 114, 50, 12}, ui::STYLE_READONLY},
+        {kSnUsedBytesEdit, ControlKind::Edit, "", {174, 114, 50, 12}, ui::STYLE_READONLY},
         {-1, ControlKind::Static, "Custom size", {7, 138, 50, 10}},
-        {1077, ControlKind::Edit, "", {60, 136, 34, 12}},
-        {1209, ControlKind::Static, "", {98, 138, 44, 10}},
+        {kSnCustomSizeEdit, ControlKind::Edit, "", {60, 136, 34, 12}},
+        {kSnCustomSizeRange, ControlKind::Static, "", {98, 138, 44, 10}},
         {-1, ControlKind::Static, "Starting SN", {7, 154, 50, 10}},
-        {1072, ControlKind::Edit, "", {60, 152, 62, 12}},
+        {kSnStartingSnEdit, ControlKind::Edit, "", {60, 152, 62, 12}},
         {-1, ControlKind::Static, "Increment", {130, 154, 42, 10}},
-        {1078, ControlKind::Edit, "", {174, 152, 50, 12}},
+        {kSnIncrementEdit, ControlKind::Edit, "", {174, 152, 50, 12}},
         {-1, ControlKind::Static, "SN history file", {7, 170, 80, 10}},
-        {1068, ControlKind::Edit, "", {7, 181, 170, 12}},
-        {1070, ControlKind::Button, "Browse..", {181, 180, 43, 14}},
+        {kSnHistoryFileEdit, ControlKind::Edit, "", {7, 181, 170, 12}},
+        {kSnHistoryBrowseButton, ControlKind::Button, "Browse..", {181, 180, 43, 14}},
         {-1, ControlKind::Group, "Model / Group / Revision", {230, 7, 183, 102}},
-        {1053, ControlKind::CheckBox, "ENABLE", {236, 19, 60, 10}},
+        {kModelEnableCheck, ControlKind::CheckBox, "ENABLE", {236, 19, 60, 10}},
         {-1, ControlKind::Static, "Text size in Bytes", {236, 35, 80, 10}},
-        {1066, ControlKind::Edit, "", {322, 33, 40, 12}},
+        {kModelSizeEdit, ControlKind::Edit, "", {322, 33, 40, 12}},
         {-1, ControlKind::Static, "Start Address in Memory", {236, 51, 84, 10}},
-        {1067, ControlKind::Edit, "", {322, 49, 50, 12}},
+        {kModelStartAddressEdit, ControlKind::Edit, "", {322, 49, 50, 12}},
         {-1, ControlKind::Static, "Text", {236, 67, 30, 10}},
-        {1237, ControlKind::Combo, "", {322, 65, 50, 40}},
-        {1045, ControlKind::Edit, "", {236, 80, 170, 12}},
-        {1157, ControlKind::Static, "", {236, 95, 60, 10}},
+        {kModelTextModeCombo, ControlKind::Combo, "", {322, 65, 50, 40}},
+        {kModelTextEdit, ControlKind::Edit, "", {236, 80, 170, 12}},
+        {kModelTextBytesCaption, ControlKind::Static, "", {236, 95, 60, 10}},
         {-1, ControlKind::Group, "Bar-code scanner", {230, 114, 183, 60}},
-        {1054, ControlKind::CheckBox, "ENABLE", {236, 126, 60, 10}},
-        {1055, ControlKind::CheckBox, "Start AUTOPROGRAM following BarCode scan", {236, 140, 174, 10}},
+        {kBarcodeEnableCheck, ControlKind::CheckBox, "ENABLE", {236, 126, 60, 10}},
+        {kBarcodeAutoStartCheck,
+         ControlKind::CheckBox,
+         "Start AUTOPROGRAM following BarCode scan",
+         {236, 140, 174, 10}},
         {-1, ControlKind::Static, "Terminator", {236, 157, 50, 10}},
-        {1155, ControlKind::Combo, "", {290, 155, 60, 80}},
-        {1056, ControlKind::CheckBox, "Warn if Device's Flash Memory is not empty on the SN location",
+        {kBarcodeTerminatorCombo, ControlKind::Combo, "", {290, 155, 60, 80}},
+        {kSnExistWarnCheck,
+         ControlKind::CheckBox,
+         "Warn if Device's Flash Memory is not empty on the SN location",
          {7, 200, 406, 10}},
-        {1269, ControlKind::CheckBox,
+        {kRemoveCodeCheck,
+         ControlKind::CheckBox,
          "Remove code contents in the location where the serialization and model.. are defined",
          {7, 213, 406, 10}},
-        {1071, ControlKind::Button, "OK", {305, 231, 50, 14}},
-        {1069, ControlKind::Button, "Cancel", {363, 231, 50, 14}},
+        {kOkButton, ControlKind::Button, "OK", {305, 231, 50, 14}},
+        {kCancelButton, ControlKind::Button, "Cancel", {363, 231, 50, 14}},
     };
     return t;
 }
@@ -179,9 +233,12 @@ SerialDlg::SerialDlg() : ui::Dialog(SerialTemplate()), v_(SnSetupCopy::FromSetti
         int id;
         int32_t SnSetupCopy::*field;
     } checks[] = {
-        {1052, &SnSetupCopy::enable},   {1053, &SnSetupCopy::modelEnable},
-        {1054, &SnSetupCopy::barcode},  {1055, &SnSetupCopy::barcodeAutoStart},
-        {1056, &SnSetupCopy::existWarn}, {1269, &SnSetupCopy::removeCode},
+        {kSnEnableCheck, &SnSetupCopy::enable},
+        {kModelEnableCheck, &SnSetupCopy::modelEnable},
+        {kBarcodeEnableCheck, &SnSetupCopy::barcode},
+        {kBarcodeAutoStartCheck, &SnSetupCopy::barcodeAutoStart},
+        {kSnExistWarnCheck, &SnSetupCopy::existWarn},
+        {kRemoveCodeCheck, &SnSetupCopy::removeCode},
     };
     for (const auto& c : checks) {
         OnCommand(c.id, [this, c] {
@@ -190,70 +247,78 @@ SerialDlg::SerialDlg() : ui::Dialog(SerialTemplate()), v_(SnSetupCopy::FromSetti
             Changed();
         });
     }
-    for (int id : {1064, 1066, 1067, 1072, 1078, 1068, 1045}) {
+    for (int id : {kSnStartAddressEdit, kModelSizeEdit, kModelStartAddressEdit, kSnStartingSnEdit,
+                   kSnIncrementEdit, kSnHistoryFileEdit, kModelTextEdit}) {
         Map(ui::EN_CHANGE, id, [this] {
             TakeEdits();
-            SetItemText(1065, Printf("%2.1lli", v_.UsedSize()));
+            SetItemText(kSnUsedBytesEdit, Printf("%2.1lli", v_.UsedSize()));
             const long long len = static_cast<long long>(v_.modelText.size());
-            SetItemText(1157, Printf("%2.1lli bytes", v_.modelMode == 1 ? len / 3 : len));
+            SetItemText(kModelTextBytesCaption,
+                        Printf("%2.1lli bytes", v_.modelMode == 1 ? len / 3 : len));
         });
     }
-    Map(ui::EN_CHANGE, 1077, [this] {
-        const int32_t n = NumberOf(GetItemText(1077));
+    Map(ui::EN_CHANGE, kSnCustomSizeEdit, [this] {
+        const int32_t n = NumberOf(GetItemText(kSnCustomSizeEdit));
         if (n <= 0 || n > 256) {
             platform::Beep(750, 100);
             return;
         }
         TakeEdits();
-        SetItemText(1065, Printf("%2.1lli", v_.UsedSize()));
+        SetItemText(kSnUsedBytesEdit, Printf("%2.1lli", v_.UsedSize()));
     });
-    Map(ui::CBN_SELCHANGE, 1237, [this] { TakeEdits(); v_.modelMode = GetCurSel(1237) == 1 ? 1 : 0; Changed(); });
-    Map(ui::CBN_SELCHANGE, 1155, [this] { v_.postAmble = std::clamp(GetCurSel(1155), 0, kTerminatorRows - 1); });
-    OnCommand(1070, [this] {
+    Map(ui::CBN_SELCHANGE, kModelTextModeCombo, [this] {
+        TakeEdits();
+        v_.modelMode = GetCurSel(kModelTextModeCombo) == 1 ? 1 : 0;
+        Changed();
+    });
+    Map(ui::CBN_SELCHANGE, kBarcodeTerminatorCombo, [this] {
+        v_.postAmble = std::clamp(GetCurSel(kBarcodeTerminatorCombo), 0, kTerminatorRows - 1);
+    });
+    OnCommand(kSnHistoryBrowseButton, [this] {
         ui::FileDialogOptions o;
         o.open = false;
         o.filter = "Serial number (*.sn)|*.sn|Any (*.*)|*.*||";
         o.defaultExt = "sn";
-        o.fileName = GetItemText(1068);
+        o.fileName = GetItemText(kSnHistoryFileEdit);
         o.overwritePrompt = false; // an existing history is what the operator picks
         if (const auto chosen = ui::FileDialog(o)) {
             v_.path = chosen->substr(0, 256);
-            SetItemText(1068, v_.path);
+            SetItemText(kSnHistoryFileEdit, v_.path);
         }
     });
-    OnCommand(1071, [this] { Ok(); });
-    OnCommand(1069, [this] { EndDialog(ui::IDCANCEL); });
+    OnCommand(kOkButton, [this] { Ok(); });
+    OnCommand(kCancelButton, [this] { EndDialog(ui::IDCANCEL); });
     Map(ui::BN_CLICKED, ui::IDOK, [] {}); // Enter does not close the dialog
 }
 
 bool SerialDlg::OnInitDialog() {
-    SetLimitText(1064, 12);
-    SetLimitText(1077, 5);
-    SetLimitText(1068, 256);
-    SetLimitText(1045, 132);
-    AddString(1237, "Ascii");
-    AddString(1237, "Hex");
+    SetLimitText(kSnStartAddressEdit, 12);
+    SetLimitText(kSnCustomSizeEdit, 5);
+    SetLimitText(kSnHistoryFileEdit, 256);
+    SetLimitText(kModelTextEdit, 132);
+    AddString(kModelTextModeCombo, "Ascii");
+    AddString(kModelTextModeCombo, "Hex");
     for (int i = 0; i < kTerminatorRows; ++i) {
-        AddString(1155, BarcodeTerminatorTable[i].name);
+        AddString(kBarcodeTerminatorCombo, BarcodeTerminatorTable[i].name);
     }
-    SetItemText(1209, Printf("(4..%2.2lli)", 256));
+    SetItemText(kSnCustomSizeRange, Printf("(4..%2.2lli)", 256));
     v_.Normalise();
     Show();
     return true;
 }
 
 void SerialDlg::TakeEdits() {
-    v_.snStart = NumberOf(GetItemText(1064));
-    const int32_t custom = NumberOf(GetItemText(1077));
+    v_.snStart = NumberOf(GetItemText(kSnStartAddressEdit));
+    const int32_t custom = NumberOf(GetItemText(kSnCustomSizeEdit));
     if (custom > 0 && custom <= 256) {
         v_.customSize = custom;
     }
-    v_.startingSn = NumberOf(GetItemText(1072));
-    v_.increment = NumberOf(GetItemText(1078));
-    v_.modelSize = NumberOf(GetItemText(1066));
-    v_.modelStart = NumberOf(GetItemText(1067));
-    v_.path = GetItemText(1068).substr(0, 256);
-    v_.modelText = GetItemText(1045).substr(0, 132);
+    v_.startingSn = NumberOf(GetItemText(kSnStartingSnEdit));
+    v_.increment = NumberOf(GetItemText(kSnIncrementEdit));
+    v_.modelSize = NumberOf(GetItemText(kModelSizeEdit));
+    v_.modelStart = NumberOf(GetItemText(kModelStartAddressEdit));
+    v_.path = GetItemText(kSnHistoryFileEdit).substr(0, 256);
+    v_.modelText = GetItemText(kModelTextEdit).substr(0, 132);
 }
 
 void SerialDlg::Changed() {
@@ -262,27 +327,28 @@ void SerialDlg::Changed() {
 }
 
 void SerialDlg::Show() {
-    CheckDlgButton(1052, v_.enable == 1);
-    CheckRadioButton(1057, 1236, kTypeRadios[std::clamp(v_.type, 0, 7)]);
-    CheckRadioButton(1061, 1266, kModeRadios[std::clamp(v_.mode, 0, 4)]);
-    SetItemText(1064, Printf("0x%4.4llX", v_.snStart));
-    SetItemText(1065, Printf("%2.1lli", v_.UsedSize()));
-    SetItemText(1077, Printf("%lli", v_.customSize));
-    SetItemText(1072, Printf("%10.1lli", static_cast<uint32_t>(v_.startingSn)));
-    SetItemText(1078, Printf("%2.1lli", v_.increment));
-    SetItemText(1068, v_.path);
-    CheckDlgButton(1053, v_.modelEnable == 1);
-    SetItemText(1066, Printf("%2.1lli", v_.modelSize));
-    SetItemText(1067, Printf("0x%4.4llX", v_.modelStart));
-    SetCurSel(1237, v_.modelMode);
-    SetItemText(1045, v_.modelText);
+    CheckDlgButton(kSnEnableCheck, v_.enable == 1);
+    CheckRadioButton(kSnTypeYearRadio, kSnTypeFromFileRadio,
+                     kTypeRadios[std::clamp(v_.type, 0, 7)]);
+    CheckRadioButton(kSnHexMswRadio, kSnHexMsbRadio, kModeRadios[std::clamp(v_.mode, 0, 4)]);
+    SetItemText(kSnStartAddressEdit, Printf("0x%4.4llX", v_.snStart));
+    SetItemText(kSnUsedBytesEdit, Printf("%2.1lli", v_.UsedSize()));
+    SetItemText(kSnCustomSizeEdit, Printf("%lli", v_.customSize));
+    SetItemText(kSnStartingSnEdit, Printf("%10.1lli", static_cast<uint32_t>(v_.startingSn)));
+    SetItemText(kSnIncrementEdit, Printf("%2.1lli", v_.increment));
+    SetItemText(kSnHistoryFileEdit, v_.path);
+    CheckDlgButton(kModelEnableCheck, v_.modelEnable == 1);
+    SetItemText(kModelSizeEdit, Printf("%2.1lli", v_.modelSize));
+    SetItemText(kModelStartAddressEdit, Printf("0x%4.4llX", v_.modelStart));
+    SetCurSel(kModelTextModeCombo, v_.modelMode);
+    SetItemText(kModelTextEdit, v_.modelText);
     const long long len = static_cast<long long>(v_.modelText.size());
-    SetItemText(1157, Printf("%2.1lli bytes", v_.modelMode == 1 ? len / 3 : len));
-    CheckDlgButton(1054, v_.barcode == 1);
-    CheckDlgButton(1055, v_.barcodeAutoStart == 1);
-    SetCurSel(1155, v_.postAmble);
-    CheckDlgButton(1056, v_.existWarn == 1);
-    CheckDlgButton(1269, v_.removeCode == 1);
+    SetItemText(kModelTextBytesCaption, Printf("%2.1lli bytes", v_.modelMode == 1 ? len / 3 : len));
+    CheckDlgButton(kBarcodeEnableCheck, v_.barcode == 1);
+    CheckDlgButton(kBarcodeAutoStartCheck, v_.barcodeAutoStart == 1);
+    SetCurSel(kBarcodeTerminatorCombo, v_.postAmble);
+    CheckDlgButton(kSnExistWarnCheck, v_.existWarn == 1);
+    CheckDlgButton(kRemoveCodeCheck, v_.removeCode == 1);
     Enable();
 }
 
@@ -294,27 +360,28 @@ void SerialDlg::Enable() {
         // A scanner reads the SN: only the custom type may stay selectable.
         EnableItem(kTypeRadios[i], on && !(scanner && (i < 6 || i == 7)));
     }
-    EnableItem(1061, on);
-    EnableItem(1062, on && !custom);
-    EnableItem(1063, on && !custom);
-    EnableItem(1075, on);
-    EnableItem(1266, on && (custom || v_.type == kSnTypeNumber || v_.type == kSnTypeCounter));
-    EnableItem(1064, on);
-    EnableItem(1077, on && custom);
-    EnableItem(1072, on && !custom);
-    EnableItem(1078, on && !custom);
-    EnableItem(1068, on);
-    EnableItem(1070, on);
-    EnableItem(1053, on);
+    EnableItem(kSnHexMswRadio, on);
+    EnableItem(kSnBcdRadio, on && !custom);
+    EnableItem(kSnAsciiRadio, on && !custom);
+    EnableItem(kSnHexLswRadio, on);
+    EnableItem(kSnHexMsbRadio,
+               on && (custom || v_.type == kSnTypeNumber || v_.type == kSnTypeCounter));
+    EnableItem(kSnStartAddressEdit, on);
+    EnableItem(kSnCustomSizeEdit, on && custom);
+    EnableItem(kSnStartingSnEdit, on && !custom);
+    EnableItem(kSnIncrementEdit, on && !custom);
+    EnableItem(kSnHistoryFileEdit, on);
+    EnableItem(kSnHistoryBrowseButton, on);
+    EnableItem(kModelEnableCheck, on);
     const bool model = on && v_.modelEnable == 1;
-    for (int id : {1066, 1067, 1237, 1045}) {
+    for (int id : {kModelSizeEdit, kModelStartAddressEdit, kModelTextModeCombo, kModelTextEdit}) {
         EnableItem(id, model);
     }
-    EnableItem(1054, on);
-    EnableItem(1055, on && scanner);
-    EnableItem(1155, on && scanner);
-    EnableItem(1056, on);
-    EnableItem(1269, on);
+    EnableItem(kBarcodeEnableCheck, on);
+    EnableItem(kBarcodeAutoStartCheck, on && scanner);
+    EnableItem(kBarcodeTerminatorCombo, on && scanner);
+    EnableItem(kSnExistWarnCheck, on);
+    EnableItem(kRemoveCodeCheck, on);
 }
 
 std::string SerialDlg::Check() const {

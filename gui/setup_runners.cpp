@@ -15,6 +15,7 @@
 #include "gui/device_selectors.h"
 #include "gui/main_controls.h"
 #include "gui/main_dialog.h"
+#include "gui/main_ids.h"
 #include "gui/main_window_state.h"
 #include "gui/procedure_frame.h"
 #include "gui/project/project_files.h"
@@ -70,8 +71,8 @@ std::string TrimmedRight(std::string text) {
 
 void NewSetupDefaults() {
     core::CodeFileNames.CodeFile.Clear();
-    MainWindowSetText(1020, "");
-    MainWindowSetText(1022, "");
+    MainWindowSetText(kMainCodeFilePathEdit, "");
+    MainWindowSetText(kMainCodeFileNameEdit, "");
     core::CodeImageClear();
     core::PasswordClear();
     core::SetupKeysDefault(core::Settings);
@@ -80,7 +81,8 @@ void NewSetupDefaults() {
     if (MainWindow.TheMainDialog != nullptr) {
         DeviceCombosUpdate();
         DeviceInfoShow();
-        MainWindow.TheMainDialog->CheckDlgButton(1033, core::Settings.CodeFileReload == 1);
+        MainWindow.TheMainDialog->CheckDlgButton(kMainReloadCodeFileCheck,
+                                                 core::Settings.CodeFileReload == 1);
         ConnectionCaptionsUpdate();
         FuseControlsUpdate();
         VccComboUpdate();
@@ -93,8 +95,8 @@ void SetupReadFollowUp() {
     // The selection the read made: its RAM and flash, and no identification
     // of a target that was made for the selection before.
     DeviceInfoShow();
-    MainWindowSetText(1015, "");
-    MainWindowSetText(1016, "");
+    MainWindowSetText(kMainTargetEdit, "");
+    MainWindowSetText(kMainBslEdit, "");
     SerialNumberPrepareNext();
     SnListLoad(core::Settings.SN_DataFile);
     MainDialogRefresh();
@@ -207,8 +209,8 @@ void ProjectOpenCommand(const std::string& path) {
                       static_cast<unsigned>(used), used);
         ReportAppend(line);
         // The project is the current code file now.
-        MainWindowSetText(1020, core::CodeFileNames.CodeFile.directory);
-        MainWindowSetText(1022, core::CodeFileNames.CodeFile.name);
+        MainWindowSetText(kMainCodeFilePathEdit, core::CodeFileNames.CodeFile.directory);
+        MainWindowSetText(kMainCodeFileNameEdit, core::CodeFileNames.CodeFile.name);
         Startup.LockOptions = (Startup.LockOptions & ~0xF) | (Project.ProjectLockOptionsRead & 7);
         SetupRunner.SetupUnlocked = (Startup.LockOptions & kLockingBits) != 0 ? 0 : 0xFF;
     } else {
@@ -228,8 +230,8 @@ void CodeFileSaveAsMenu() {
     o.defaultExt = "txt";
     const std::optional<std::string> path = ui::FileDialog(o);
     if (path && core::CodeFileSaveAs(*path) == 1) {
-        MainWindowSetText(1020, core::CodeFileNames.CodeFile.directory);
-        MainWindowSetText(1022, core::CodeFileNames.CodeFile.name);
+        MainWindowSetText(kMainCodeFilePathEdit, core::CodeFileNames.CodeFile.directory);
+        MainWindowSetText(kMainCodeFileNameEdit, core::CodeFileNames.CodeFile.name);
     }
 }
 

@@ -12,7 +12,23 @@
 namespace gui {
 namespace {
 
-constexpr int kChoiceRadios[] = {1254, 1255, 1256};
+// Controls of the Serial Number Editor (IDD_SN_EDIT).
+// Model / Group / Revision.
+constexpr int kTargetModelEdit = 1251; // "In the target"
+constexpr int kNewModelEdit = 1050;    // "To be written"
+// Serial number: the three choices, each beside its text.
+constexpr int kTargetSnRadio = 1254; // "Target's SN"
+constexpr int kTargetSnEdit = 1250;
+constexpr int kNewSnRadio = 1255; // "New SN"
+constexpr int kNewSnEdit = 1253;
+constexpr int kEditedSnRadio = 1256; // "Edited SN"
+constexpr int kEditedSnEdit = 1248;
+constexpr int kVerifyButton = 1259;        // "VERIFY with Data Base"
+constexpr int kVerifyResultCaption = 1258; // "used" / "OK"
+constexpr int kOkButton = 1246;
+constexpr int kCancelButton = 1257;
+
+constexpr int kChoiceRadios[] = {kTargetSnRadio, kNewSnRadio, kEditedSnRadio};
 constexpr int kReasonLine = 1260; // why the editor opened, or why OK was refused
 
 ui::DialogTemplate EditTemplate() {
@@ -25,21 +41,21 @@ ui::DialogTemplate EditTemplate() {
     t.controls = {
         {-1, ControlKind::Group, "Model / Group / Revision", {7, 7, 286, 44}},
         {-1, ControlKind::Static, "In the target", {13, 20, 70, 10}},
-        {1251, ControlKind::Edit, "", {86, 18, 200, 12}, ui::STYLE_READONLY},
+        {kTargetModelEdit, ControlKind::Edit, "", {86, 18, 200, 12}, ui::STYLE_READONLY},
         {-1, ControlKind::Static, "To be written", {13, 35, 70, 10}},
-        {1050, ControlKind::Edit, "", {86, 33, 200, 12}, ui::STYLE_READONLY},
+        {kNewModelEdit, ControlKind::Edit, "", {86, 33, 200, 12}, ui::STYLE_READONLY},
         {-1, ControlKind::Group, "Serial number", {7, 56, 286, 84}},
-        {1254, ControlKind::Radio, "Target's SN", {13, 69, 70, 10}, ui::STYLE_GROUP},
-        {1250, ControlKind::Edit, "", {86, 67, 200, 12}, ui::STYLE_READONLY},
-        {1255, ControlKind::Radio, "New SN", {13, 86, 70, 10}},
-        {1253, ControlKind::Edit, "", {86, 84, 200, 12}, ui::STYLE_READONLY},
-        {1256, ControlKind::Radio, "Edited SN", {13, 103, 70, 10}},
-        {1248, ControlKind::Edit, "", {86, 101, 200, 12}},
-        {1259, ControlKind::Button, "VERIFY with Data Base", {86, 119, 100, 14}},
-        {1258, ControlKind::Static, "", {192, 121, 60, 10}},
+        {kTargetSnRadio, ControlKind::Radio, "Target's SN", {13, 69, 70, 10}, ui::STYLE_GROUP},
+        {kTargetSnEdit, ControlKind::Edit, "", {86, 67, 200, 12}, ui::STYLE_READONLY},
+        {kNewSnRadio, ControlKind::Radio, "New SN", {13, 86, 70, 10}},
+        {kNewSnEdit, ControlKind::Edit, "", {86, 84, 200, 12}, ui::STYLE_READONLY},
+        {kEditedSnRadio, ControlKind::Radio, "Edited SN", {13, 103, 70, 10}},
+        {kEditedSnEdit, ControlKind::Edit, "", {86, 101, 200, 12}},
+        {kVerifyButton, ControlKind::Button, "VERIFY with Data Base", {86, 119, 100, 14}},
+        {kVerifyResultCaption, ControlKind::Static, "", {192, 121, 60, 10}},
         {kReasonLine, ControlKind::Static, "", {7, 146, 286, 10}},
-        {1246, ControlKind::Button, "OK", {181, 163, 50, 14}},
-        {1257, ControlKind::Button, "Cancel", {243, 163, 50, 14}},
+        {kOkButton, ControlKind::Button, "OK", {181, 163, 50, 14}},
+        {kCancelButton, ControlKind::Button, "Cancel", {243, 163, 50, 14}},
     };
     return t;
 }
@@ -84,10 +100,10 @@ SnEditDlg::SnEditDlg(std::string fieldText) : ui::Dialog(EditTemplate()), fieldT
     for (int i = 0; i < 3; ++i) {
         OnCommand(kChoiceRadios[i], [this, i] { Choose(i + 1); });
     }
-    Map(ui::EN_CHANGE, 1248, [this] { SetItemText(1258, ""); });
-    OnCommand(1259, [this] { Verify(); });
-    OnCommand(1246, [this] { Ok(); });
-    OnCommand(1257, [this] { EndDialog(ui::IDCANCEL); });
+    Map(ui::EN_CHANGE, kEditedSnEdit, [this] { SetItemText(kVerifyResultCaption, ""); });
+    OnCommand(kVerifyButton, [this] { Verify(); });
+    OnCommand(kOkButton, [this] { Ok(); });
+    OnCommand(kCancelButton, [this] { EndDialog(ui::IDCANCEL); });
     Map(ui::BN_CLICKED, ui::IDOK, [] {}); // Enter does not close the dialog
 }
 
@@ -98,12 +114,12 @@ bool SnEditDlg::OnInitDialog() {
     std::string read, written;
     core::BytesToText(s.ModelTextMode, size, core::SerialData.ModelTextBytes + core::kModelTextMax, read);
     core::BytesToText(s.ModelTextMode, size, core::SerialData.ModelTextBytes, written);
-    SetItemText(1251, core::Settings.ModelTextEnable == 1 ? read : "");
-    SetItemText(1050, core::Settings.ModelTextEnable == 1 ? written : "");
-    SetItemText(1250, s.SnReadBackText);
-    SetItemText(1253, SerialNumberFormat());
-    SetItemText(1248, fieldText_);
-    SetLimitText(1248, static_cast<int>(kSnEditResultMax));
+    SetItemText(kTargetModelEdit, core::Settings.ModelTextEnable == 1 ? read : "");
+    SetItemText(kNewModelEdit, core::Settings.ModelTextEnable == 1 ? written : "");
+    SetItemText(kTargetSnEdit, s.SnReadBackText);
+    SetItemText(kNewSnEdit, SerialNumberFormat());
+    SetItemText(kEditedSnEdit, fieldText_);
+    SetLimitText(kEditedSnEdit, static_cast<int>(kSnEditResultMax));
     const std::string coming = SerialNumberFormat();
     if (SnEditIsUsed(fieldText_)) {
         SetItemText(kReasonLine, UsedLine(fieldText_));
@@ -131,9 +147,12 @@ bool SnEditDlg::OnInitDialog() {
 
 std::string SnEditDlg::ChoiceText(int32_t choice) const {
     switch (choice) {
-    case 1: return GetItemText(1250);
-    case 3: return GetItemText(1248);
-    default: return GetItemText(1253);
+    case 1:
+        return GetItemText(kTargetSnEdit);
+    case 3:
+        return GetItemText(kEditedSnEdit);
+    default:
+        return GetItemText(kNewSnEdit);
     }
 }
 
@@ -142,19 +161,19 @@ void SnEditDlg::Choose(int32_t choice) {
     for (int i = 0; i < 3; ++i) {
         CheckDlgButton(kChoiceRadios[i], choice == i + 1 ? 1 : 0);
     }
-    SetReadOnly(1248, choice != 3);
-    EnableItem(1259, choice == 3);
+    SetReadOnly(kEditedSnEdit, choice != 3);
+    EnableItem(kVerifyButton, choice == 3);
 }
 
 void SnEditDlg::Verify() {
     if (SerialNumber.SnEditChoice != 3) {
         return;
     }
-    if (SnEditIsUsed(GetItemText(1248))) {
-        SetItemText(1258, "used");
+    if (SnEditIsUsed(GetItemText(kEditedSnEdit))) {
+        SetItemText(kVerifyResultCaption, "used");
         SnWarningSound();
     } else {
-        SetItemText(1258, "OK");
+        SetItemText(kVerifyResultCaption, "OK");
     }
 }
 

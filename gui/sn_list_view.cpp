@@ -11,6 +11,11 @@
 namespace gui {
 namespace {
 
+// Controls of the pending SN list (IDD_SN_LIST_VIEW).
+constexpr int kListEdit = 1263;      // the pending serial numbers
+constexpr int kNotepadButton = 1265; // "Paste to Notepad"
+constexpr int kExitButton = 1264;    // "Exit"
+
 std::string Printf(const char* f, int v) {
     char buf[96];
     std::snprintf(buf, sizeof buf, f, v);
@@ -25,9 +30,13 @@ ui::DialogTemplate ListTemplate() {
     t.width = 300;
     t.height = 220;
     t.controls = {
-        {1263, ControlKind::Edit, "", {7, 7, 286, 184}, ui::STYLE_MULTILINE | ui::STYLE_READONLY},
-        {1265, ControlKind::Button, "Paste to Notepad", {160, 199, 75, 14}},
-        {1264, ControlKind::Button, "Exit", {243, 199, 50, 14}},
+        {kListEdit,
+         ControlKind::Edit,
+         "",
+         {7, 7, 286, 184},
+         ui::STYLE_MULTILINE | ui::STYLE_READONLY},
+        {kNotepadButton, ControlKind::Button, "Paste to Notepad", {160, 199, 75, 14}},
+        {kExitButton, ControlKind::Button, "Exit", {243, 199, 50, 14}},
     };
     return t;
 }
@@ -61,7 +70,7 @@ SnListView::SnListView() : ui::Dialog(ListTemplate()) {
         listText_ = "Serial numbers' list is empty. \r\n";
         displayText_ = listText_;
     }
-    OnCommand(1265, [this] {
+    OnCommand(kNotepadButton, [this] {
         const std::string path = Startup.CurrentDirectory + "/SNList.txt";
         if (core::FileWriteAtomic(path, [&](std::FILE* f) {
                 return std::fwrite(listText_.data(), 1, listText_.size(), f) == listText_.size() ? 1 : 0;
@@ -69,11 +78,11 @@ SnListView::SnListView() : ui::Dialog(ListTemplate()) {
             core::TextFileShow(path);
         }
     });
-    OnCommand(1264, [this] { EndDialog(ui::IDCANCEL); });
+    OnCommand(kExitButton, [this] { EndDialog(ui::IDCANCEL); });
 }
 
 bool SnListView::OnInitDialog() {
-    SetItemText(1263, displayText_);
+    SetItemText(kListEdit, displayText_);
     if (SerialNumber.SnPendingList.accepted > 0 && SerialNumber.SnPendingList.wrongLength > 0) {
         SnWarningSound();
     }

@@ -7,6 +7,7 @@
 #include "core/setup_file.h"
 #include "gui/command_line.h"
 #include "gui/main_controls.h"
+#include "gui/main_ids.h"
 #include "gui/main_window_state.h"
 #include "gui/serial_number.h"
 #include "gui/setup_runners.h"
@@ -84,7 +85,7 @@ void StartupLoad() {
         MainDialogRefresh();
     }
     // Serialization is set up only while the setup is unlocked.
-    MainWindowMenuEnable(195, SetupRunner.SetupUnlocked != 0);
+    MainWindowMenuEnable(kMenuSerializationSetup, SetupRunner.SetupUnlocked != 0);
     Startup.StartupLoading = 0;
 }
 

@@ -5,6 +5,8 @@
 namespace gui {
 namespace {
 
+constexpr int kStartupPicture = 1124;
+
 ui::DialogTemplate StartupViewTemplate() {
     ui::DialogTemplate t;
     t.id = kStartupViewId;
@@ -13,7 +15,7 @@ ui::DialogTemplate StartupViewTemplate() {
     t.width = 210;
     t.height = 110;
     ui::ControlTemplate picture;
-    picture.id = 1124;
+    picture.id = kStartupPicture;
     picture.kind = ui::ControlKind::Picture;
     picture.rect = {0, 0, 210, 110};
     picture.bitmap = kSplashBitmap;

@@ -3,6 +3,7 @@
 #include "core/target_connect.h"
 #include "core/target_state.h"
 #include "core/timing.h"
+#include "gui/main_ids.h"
 #include "gui/main_window_state.h"
 
 #include <cmath>
@@ -111,7 +112,7 @@ int32_t VccDisplayUpdate() {
         std::snprintf(buffer, sizeof buffer, "%5.2f V", core::Target.TargetSupplyValue * 0.01);
         text = buffer;
     }
-    MainWindowSetText(1013, text);
+    MainWindowSetText(kMainVccEdit, text);
     const int32_t value = core::Target.TargetSupplyValue;
     StatusDisplay.StatusLampTable[kRowPower].bitmap =
         value > 260 ? kLampPending : (value > 200 ? kLampStopped : kLampIdle);
