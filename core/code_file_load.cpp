@@ -132,7 +132,7 @@ bool NeedsEndRecord(int32_t format) {
 bool LoadLines(int32_t store, int32_t format, std::FILE* file, const std::string& path) {
     if (format == kFormatUbrof) {
         std::string text;
-        if (UbrofFileConvert(path, text, CodeLoad.CodeLoadFailure) != 1) {
+        if (ubrof::UbrofFileConvert(path, text, CodeLoad.CodeLoadFailure) != 1) {
             return false;
         }
         text += "\r\nq";

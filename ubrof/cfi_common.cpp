@@ -4,6 +4,8 @@
 
 #include "ubrof/fatal.h"
 
+namespace ubrof {
+
 CfiCommonBlock::CfiCommonBlock(CountedHandle<CfiNamesBlock> names, uint32_t flags)
     : names_(std::move(names)), flags_(flags),
       initialRules_(std::make_unique<CfiRuleRecorder>(names_)) {}
@@ -119,3 +121,5 @@ void CfiDerivedCommonBlock::ReplayInitialRules(CfiInstructionSink& sink) const {
     base_->ReplayInitialRules(sink);
     ReplayOwnRules(sink);
 }
+
+} // namespace ubrof

@@ -9,6 +9,8 @@
 #include "ubrof/cfi_rule_stream.h"
 #include "ubrof/counted.h"
 
+namespace ubrof {
+
 // A COMMON block of call-frame information: the alignment factors, the
 // return-address resource and the initial rules that its data blocks start
 // from, recorded as a rule stream. Plain blocks stand alone; a derived block
@@ -109,3 +111,5 @@ private:
     CountedHandle<CfiCommonBlock> base_;
     int depth_;
 };
+
+} // namespace ubrof

@@ -8,6 +8,8 @@
 #include "ubrof/fatal.h"
 #include "ubrof/record_cursor.h"
 
+namespace ubrof {
+
 CfiInstructionDecoder::CfiInstructionDecoder(const uint8_t* instructions, size_t size,
                                              const CfiCommonBlock* common, uint32_t codeAlignment,
                                              int32_t dataAlignment, const CfiNamesBlock& names,
@@ -190,3 +192,5 @@ void CfiInstructionDecoder::Decode() {
         }
     }
 }
+
+} // namespace ubrof

@@ -8,6 +8,8 @@
 #include "ubrof/cfi_frame_state.h"
 #include "ubrof/cfi_sink.h"
 
+namespace ubrof {
+
 class CfiCommonBlock;
 class CfiNamesBlock;
 
@@ -47,3 +49,5 @@ private:
     std::map<uint32_t, Cfa> cfa_;
     uint32_t location_ = 0;
 };
+
+} // namespace ubrof

@@ -5,6 +5,8 @@
 #include "ubrof/cfi_names.h"
 #include "ubrof/code_map.h"
 
+namespace ubrof {
+
 using Node = CfiExpressionNode;
 using NodeHandle = CountedHandle<CfiExpressionNode>;
 
@@ -426,3 +428,5 @@ bool CfiExpressionReader::Run(size_t position, Stack& stack, int nesting) {
     }
     return true;
 }
+
+} // namespace ubrof

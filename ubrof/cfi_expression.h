@@ -7,6 +7,8 @@
 
 #include "ubrof/counted.h"
 
+namespace ubrof {
+
 class CfiNamesBlock;
 class CfiExpressionVisitor;
 
@@ -103,3 +105,5 @@ private:
     size_t size_ = 0;
     size_t steps_ = 0;
 };
+
+} // namespace ubrof

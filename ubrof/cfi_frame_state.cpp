@@ -5,6 +5,8 @@
 #include "ubrof/cfi_names.h"
 #include "ubrof/fatal.h"
 
+namespace ubrof {
+
 void CfiRuleApply(const CfiRule& rule, uint32_t resource, CfiInstructionSink& sink) {
     switch (rule.kind) {
     case 1:
@@ -302,3 +304,5 @@ CfiCfaRule CfiFrameStateBuilder::Cfa(uint32_t frame) const {
     }
     return CfaBeneath(frame);
 }
+
+} // namespace ubrof

@@ -8,6 +8,8 @@
 #include "ubrof/cfi_sink.h"
 #include "ubrof/counted.h"
 
+namespace ubrof {
+
 class CfiNamesBlock;
 
 // The rule of a resource. Kinds: 1 offset (saved at the frame's CFA plus the
@@ -138,3 +140,5 @@ private:
     std::vector<size_t> marks_;
     bool flag_ = false;
 };
+
+} // namespace ubrof

@@ -4,6 +4,8 @@
 
 #include "ubrof/fatal.h"
 
+namespace ubrof {
+
 CfiNamesBlock::CfiNamesBlock(CountedHandle<CfiNamesBlock> base) : base_(std::move(base)) {
     if (base_) {
         UbrofCheck(base_->ChainDepth() < kMaxChain, "CFI block chain too deep");
@@ -97,3 +99,5 @@ void CfiNamesBlock::SetParts(uint32_t composite, std::vector<uint32_t> parts) {
     OwnResource(composite)->parts =
         std::make_shared<const std::vector<uint32_t>>(std::move(parts));
 }
+
+} // namespace ubrof

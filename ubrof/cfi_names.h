@@ -8,6 +8,8 @@
 
 #include "ubrof/counted.h"
 
+namespace ubrof {
+
 // A target resource (register or the like) as a names block numbers it.
 struct CfiResource {
     std::string name;
@@ -73,3 +75,5 @@ private:
     std::vector<CfiFrame> frames_;
     std::map<uint32_t, CfiResource> changes_;
 };
+
+} // namespace ubrof

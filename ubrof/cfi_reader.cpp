@@ -8,6 +8,8 @@
 #include "ubrof/fatal.h"
 #include "ubrof/record_cursor.h"
 
+namespace ubrof {
+
 namespace {
 
 constexpr uint8_t kNames = 1;
@@ -329,3 +331,5 @@ const CfiCommonBlock* OgUbrofCfi::CommonBlock(uint32_t id) const {
 size_t OgUbrofCfi::InternedCommonBlocks() const {
     return impl_->interned.size();
 }
+
+} // namespace ubrof

@@ -12,6 +12,8 @@
 #include "ubrof/counted.h"
 #include "ubrof/tagged_address.h"
 
+namespace ubrof {
+
 // The rule changes of one code range: the result of a data record.
 class CfiDataBlock : public CountedObject {
 public:
@@ -67,3 +69,5 @@ public:
 private:
     std::unique_ptr<Impl> impl_;
 };
+
+} // namespace ubrof

@@ -4,6 +4,8 @@
 #include "ubrof/fatal.h"
 #include "ubrof/leb128.h"
 
+namespace ubrof {
+
 namespace {
 
 enum Code : uint8_t {
@@ -214,3 +216,5 @@ void CfiRuleReplay::OneRow(CfiInstructionSink& target) {
     uint32_t location = 0;
     UbrofCheck(!Row(target, location), "More than one row in call frame info data");
 }
+
+} // namespace ubrof

@@ -7,6 +7,8 @@
 #include "ubrof/cfi_sink.h"
 #include "ubrof/counted.h"
 
+namespace ubrof {
+
 class CfiNamesBlock;
 
 // Keeps the sink calls as a compact rule stream: one code byte per call and
@@ -79,3 +81,5 @@ private:
     size_t expression_ = 0;
     uint32_t location_ = 0;
 };
+
+} // namespace ubrof

@@ -1,5 +1,7 @@
 #include "ubrof/cfi_sink.h"
 
+namespace ubrof {
+
 void CfiSinkBroadcaster::Op33() {
     for (CfiInstructionSink* s : sinks_) {
         s->Op33();
@@ -89,3 +91,5 @@ void CfiSinkBroadcaster::Advance(uint32_t location) {
         s->Advance(location);
     }
 }
+
+} // namespace ubrof

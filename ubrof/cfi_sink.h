@@ -6,6 +6,8 @@
 #include "ubrof/cfi_expression.h"
 #include "ubrof/counted.h"
 
+namespace ubrof {
+
 // What the call-frame instruction decoder makes of an instruction block.
 // Resources and frames are numbers of the block's names block, already
 // checked against it; offsets are signed, locations unsigned 32-bit values.
@@ -66,3 +68,5 @@ public:
         AddSink(&second);
     }
 };
+
+} // namespace ubrof

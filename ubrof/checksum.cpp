@@ -1,5 +1,7 @@
 #include "ubrof/checksum.h"
 
+namespace ubrof {
+
 namespace {
 
 constexpr uint16_t kPolynomial = 0x8005;
@@ -37,3 +39,5 @@ constexpr UbrofChecksum::Table MakeReflectedTable() {
 
 constinit const UbrofChecksum::Table UbrofChecksum::kTable = MakeTable();
 constinit const UbrofChecksum::Table UbrofChecksum::kReflectedTable = MakeReflectedTable();
+
+} // namespace ubrof

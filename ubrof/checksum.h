@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+namespace ubrof {
+
 // The running CRC-16 of a UBROF file: polynomial 0x8005, initial value 0,
 // the bits of each byte entering a most-significant-first register least
 // significant bit first. The result is not reflected at the end.
@@ -24,3 +26,5 @@ public:
 private:
     uint16_t crc_ = 0;
 };
+
+} // namespace ubrof

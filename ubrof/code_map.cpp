@@ -1,5 +1,7 @@
 #include "ubrof/code_map.h"
 
+namespace ubrof {
+
 UbrofCodeMap ubrofCodeMap;
 
 int UbrofCodeMap::Forward(int kind) {
@@ -28,3 +30,5 @@ void UbrofCodeMap::Reset() {
 void UbrofReset() {
     ubrofCodeMap.Reset();
 }
+
+} // namespace ubrof

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace ubrof {
+
 // The segment codes of a UBROF file against the reader's internal segment
 // kinds. The inverse (file code to kind, 0 for any code not in the table) is
 // built on first use and kept for the life of the process.
@@ -26,3 +28,5 @@ extern UbrofCodeMap ubrofCodeMap;
 
 // Puts every process-wide state of the UBROF reader back to its start.
 void UbrofReset();
+
+} // namespace ubrof

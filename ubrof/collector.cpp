@@ -2,6 +2,8 @@
 
 #include "ubrof/fatal.h"
 
+namespace ubrof {
+
 void UbrofCollector::AddModule(const std::string& name) {
     moduleNames_.push_back(name);
     sourceLines_.emplace_back();
@@ -32,3 +34,5 @@ void UbrofCollector::AddSourceLines(const Body& body) {
 void UbrofCollector::AddReadOperation(const Body& body) {
     ReadOperationReader(body, cfi_, readOperations_);
 }
+
+} // namespace ubrof

@@ -12,6 +12,8 @@
 #include "ubrof/statement_info.h"
 #include "ubrof/tagged_address.h"
 
+namespace ubrof {
+
 // Everything one conversion gathers besides the code: module names and the
 // debug records, parsed by their readers. The blocks that the records
 // register by id stay known for the whole file. The collector owns what it
@@ -54,3 +56,5 @@ private:
     std::map<TaggedAddress, CountedHandle<CfiDataBlock>> callFrameInfo_;
     std::map<TaggedAddress, CountedHandle<Statement>> statementInfo_;
 };
+
+} // namespace ubrof

@@ -10,6 +10,8 @@
 #include "ubrof/record_reader.h"
 #include "ubrof/titxt_handler.h"
 
+namespace ubrof {
+
 int32_t UbrofFileConvert(const std::string& path, std::string& out, std::string& reason) {
     reason.clear();
     try {
@@ -43,3 +45,5 @@ void UbrofToTiTxt(const std::string& path, std::string& out) {
     while (reader.ReadRecord()) {
     }
 }
+
+} // namespace ubrof

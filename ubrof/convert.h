@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace ubrof {
+
 // Converts the UBROF file at path (versions 9 and 10) to TI-TXT text in out,
 // without the end record "q". Returns 1 on success, with reason empty. On a
 // format error out is left empty, reason holds the reader's message (no
@@ -14,3 +16,5 @@ int32_t UbrofFileConvert(const std::string& path, std::string& out);
 // The conversion itself: empties out, then reads the file record by record.
 // A format error raises UbrofFormatError; out may then hold partial text.
 void UbrofToTiTxt(const std::string& path, std::string& out);
+
+} // namespace ubrof

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <utility>
 
+namespace ubrof {
+
 // Base of every object that the debug-record readers keep. The count starts
 // at 0; the last CountedHandle to let go deletes the object through the
 // virtual destructor. Copying an object does not copy its count.
@@ -78,3 +80,5 @@ private:
 
     T* object_ = nullptr;
 };
+
+} // namespace ubrof

@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+namespace ubrof {
+
 void UbrofFatal(const std::string& message) {
     throw UbrofFormatError(message);
 }
@@ -27,3 +29,5 @@ void UbrofCheck(bool condition, const char* format, ...) {
     va_end(again);
     UbrofFatal(message);
 }
+
+} // namespace ubrof

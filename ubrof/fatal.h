@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace ubrof {
+
 // A format error in a UBROF file, with the reader's message as its what().
 // UbrofFileConvert catches it and hands the message to its caller, so that a
 // bad file never ends the process that loads it and the operator sees why.
@@ -23,3 +25,5 @@ void UbrofCheck(bool condition, const char* format, ...) __attribute__((format(p
 inline constexpr const char* kUbrofUnexpectedEnd = "Unexpected end of UBROF file";
 inline constexpr const char* kUbrofRecordEnd = "Unexpected end of UBROF record";
 inline constexpr const char* kUbrofIllegalLeb128 = "Illegal LEB128 number";
+
+} // namespace ubrof

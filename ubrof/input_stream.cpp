@@ -1,5 +1,7 @@
 #include "ubrof/input_stream.h"
 
+namespace ubrof {
+
 UbrofInputStream::UbrofInputStream(std::streambuf* below, bool ownsBelow)
     : below_(below), ownsBelow_(ownsBelow) {
     if (below_ == nullptr) {
@@ -153,3 +155,5 @@ int UbrofInputStream::sync() {
     DropHeld();
     return below_->pubsync();
 }
+
+} // namespace ubrof

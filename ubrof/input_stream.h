@@ -5,6 +5,8 @@
 
 #include "ubrof/checksum.h"
 
+namespace ubrof {
+
 // A read-only stream buffer over the file's own buffer. Every byte taken from
 // the buffer below passes through the running checksum. Bytes are handed out
 // one at a time; the one-byte get area holds a byte only while a reader peeks.
@@ -53,3 +55,5 @@ private:
     int64_t position_ = 0; // in the buffer below, after the bytes taken
     int64_t end_ = -1;     // size of the buffer below, -1 unknown
 };
+
+} // namespace ubrof

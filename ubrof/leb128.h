@@ -4,6 +4,8 @@
 
 #include "ubrof/fatal.h"
 
+namespace ubrof {
+
 // The reader's one unsigned LEB128 decoder, over any byte source (the file
 // stream or a record body in memory): 7-bit groups, least significant first,
 // bit 7 set on every byte but the last. Values are 32 bits, so a number of
@@ -25,3 +27,5 @@ template <class NextByte> uint32_t UbrofDecodeUleb(NextByte next) {
     }
     return value | (static_cast<uint32_t>(last) << 28);
 }
+
+} // namespace ubrof

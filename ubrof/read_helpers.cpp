@@ -5,6 +5,8 @@
 #include "ubrof/fatal.h"
 #include "ubrof/leb128.h"
 
+namespace ubrof {
+
 namespace UbrofReadHelpers {
 
 uint8_t Byte(std::istream& in) {
@@ -135,3 +137,5 @@ std::time_t UbrofCalendarTime(const uint8_t fields[6]) {
     t.tm_isdst = -1;
     return std::mktime(&t);
 }
+
+} // namespace ubrof

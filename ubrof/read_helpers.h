@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace ubrof {
+
 // Big-endian and LEB128 number readers over the UBROF input stream. Every
 // byte goes through the stream (and so through the running checksum). A file
 // that ends inside a field is a format error ("Unexpected end of UBROF file").
@@ -41,3 +43,5 @@ void CheckLeft(std::istream& in, uint64_t count);
 // The calendar time (local time, daylight saving as the system decides) of
 // the six time bytes of a UBROF file.
 std::time_t UbrofCalendarTime(const uint8_t fields[6]);
+
+} // namespace ubrof

@@ -6,6 +6,8 @@
 #include "ubrof/fatal.h"
 #include "ubrof/record_cursor.h"
 
+namespace ubrof {
+
 uint32_t ReadOperationPool::Add(CountedHandle<ReadOperation> operation) {
     Key key(operation->entries, operation->value);
     auto it = nodes_.find(key);
@@ -63,3 +65,5 @@ void ReadOperationReader(const std::vector<uint8_t>& body, const OgUbrofCfi& cfi
     }
     pool.Add(std::move(operation));
 }
+
+} // namespace ubrof

@@ -8,6 +8,8 @@
 #include "ubrof/cfi_names.h"
 #include "ubrof/counted.h"
 
+namespace ubrof {
+
 class OgUbrofCfi;
 
 // What a read-operation record describes: entries of a names block of
@@ -43,3 +45,5 @@ private:
 // of the file's call-frame-information reader.
 void ReadOperationReader(const std::vector<uint8_t>& body, const OgUbrofCfi& cfi,
                          ReadOperationPool& pool);
+
+} // namespace ubrof

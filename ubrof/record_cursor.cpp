@@ -5,6 +5,8 @@
 #include "ubrof/leb128.h"
 #include "ubrof/read_helpers.h"
 
+namespace ubrof {
+
 void RecordCursor::Need(size_t count) const {
     if (count > size_ - position_) {
         UbrofFatal(kUbrofRecordEnd);
@@ -94,3 +96,5 @@ std::vector<uint8_t> RecordCursor::Bytes(size_t count) {
 std::vector<uint8_t> RecordCursor::Rest() {
     return Bytes(Left());
 }
+
+} // namespace ubrof

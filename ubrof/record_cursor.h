@@ -8,6 +8,8 @@
 
 #include "ubrof/tagged_address.h"
 
+namespace ubrof {
+
 // A read position in a record body held in memory. The body's readers take
 // exactly the fields that their layouts name; a field that would run past the
 // end of the body is a format error ("Unexpected end of UBROF record").
@@ -52,3 +54,5 @@ private:
     size_t size_;
     size_t position_ = 0;
 };
+
+} // namespace ubrof

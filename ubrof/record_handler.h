@@ -6,6 +6,8 @@
 
 #include "ubrof/tagged_address.h"
 
+namespace ubrof {
+
 // What the record reader hands on, record by record. The debug records come
 // as their bodies, with the current address where their results are keyed
 // by it.
@@ -27,3 +29,5 @@ public:
     virtual void OnSourceLines(std::vector<uint8_t> body) = 0;
     virtual void OnReadOperation(std::vector<uint8_t> body) = 0;
 };
+
+} // namespace ubrof

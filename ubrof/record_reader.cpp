@@ -7,6 +7,8 @@
 #include "ubrof/fatal.h"
 #include "ubrof/read_helpers.h"
 
+namespace ubrof {
+
 namespace helpers = UbrofReadHelpers;
 
 namespace {
@@ -268,3 +270,5 @@ void UbrofRecordReader::ReadDeclared(uint8_t tag) {
     }
     helpers::Skip(in_, length);
 }
+
+} // namespace ubrof

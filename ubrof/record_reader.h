@@ -8,6 +8,8 @@
 #include "ubrof/skip_table.h"
 #include "ubrof/tagged_address.h"
 
+namespace ubrof {
+
 // Reads the records of a UBROF file one at a time and hands them to the
 // handler. Format errors go through UbrofCheck / UbrofFatal.
 class UbrofRecordReader {
@@ -44,3 +46,5 @@ private:
     uint8_t indexWidth_ = 0;
     TaggedAddress address_{3, 1, 0};
 };
+
+} // namespace ubrof

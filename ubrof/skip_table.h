@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+namespace ubrof {
+
 // The body length rule of each record tag, as declared by version records.
 // Codes 0..127: the body has that many bytes; 128..251: illegal; 252: a
 // LEB128 length follows; 253: a one-byte length; 254: a 16-bit length;
@@ -20,3 +22,5 @@ struct UbrofSkipTable {
 
     std::array<uint16_t, 256> code;
 };
+
+} // namespace ubrof

@@ -3,6 +3,8 @@
 #include "ubrof/fatal.h"
 #include "ubrof/record_cursor.h"
 
+namespace ubrof {
+
 namespace {
 
 // Keeps one row per entry; each entry moves its sequence's location on, and
@@ -85,3 +87,5 @@ CountedHandle<SourceLines> SourceLinesReader(const std::vector<uint8_t>& body) {
     }
     return lines;
 }
+
+} // namespace ubrof

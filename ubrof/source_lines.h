@@ -8,6 +8,8 @@
 
 #include "ubrof/counted.h"
 
+namespace ubrof {
+
 // A source file that a source-lines record names. Its directory's text is
 // shared with the record's other files, not copied into each: a record of
 // many files under one long directory would otherwise hold that text once
@@ -52,3 +54,5 @@ public:
 
 // Parses a source-lines record body.
 CountedHandle<SourceLines> SourceLinesReader(const std::vector<uint8_t>& body);
+
+} // namespace ubrof

@@ -5,6 +5,8 @@
 #include "ubrof/fatal.h"
 #include "ubrof/record_cursor.h"
 
+namespace ubrof {
+
 CountedHandle<Statement> StatementInfoReader(const std::vector<uint8_t>& body,
                                              StatementCommonTable& table) {
     RecordCursor in(body);
@@ -34,3 +36,5 @@ CountedHandle<Statement> StatementInfoReader(const std::vector<uint8_t>& body,
     statement->bytes = in.Rest();
     return statement;
 }
+
+} // namespace ubrof

@@ -7,6 +7,8 @@
 
 #include "ubrof/counted.h"
 
+namespace ubrof {
+
 // The shared parameters of statement records.
 class StatementCommonBlock : public CountedObject {
 public:
@@ -32,3 +34,5 @@ using StatementCommonTable = std::map<uint32_t, CountedHandle<StatementCommonBlo
 // gives null, a statement gives the statement.
 CountedHandle<Statement> StatementInfoReader(const std::vector<uint8_t>& body,
                                              StatementCommonTable& table);
+
+} // namespace ubrof

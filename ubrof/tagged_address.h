@@ -3,6 +3,8 @@
 #include <compare>
 #include <cstdint>
 
+namespace ubrof {
+
 // An address in a UBROF file: a signed 3-bit kind in the low bits of one
 // word with a 29-bit index above it, plus a 32-bit offset. Ordered by kind
 // (as a signed value), then index, then offset.
@@ -34,3 +36,5 @@ struct TaggedAddress {
         return a.offset <=> b.offset;
     }
 };
+
+} // namespace ubrof

@@ -1,5 +1,7 @@
 #include "ubrof/titxt_handler.h"
 
+namespace ubrof {
+
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -59,3 +61,5 @@ void UbrofTiTxtHandler::OnSourceLines(std::vector<uint8_t> body) {
 void UbrofTiTxtHandler::OnReadOperation(std::vector<uint8_t> body) {
     collector_.AddReadOperation(body);
 }
+
+} // namespace ubrof

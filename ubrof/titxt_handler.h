@@ -5,6 +5,8 @@
 #include "ubrof/collector.h"
 #include "ubrof/record_handler.h"
 
+namespace ubrof {
+
 // The record handler of a conversion: code records become TI-TXT text in
 // the caller's string, everything else goes to the collector.
 class UbrofTiTxtHandler : public UbrofRecordHandler {
@@ -26,3 +28,5 @@ private:
     UbrofCollector& collector_;
     std::string& out_;
 };
+
+} // namespace ubrof

@@ -11,6 +11,8 @@
 #include "tests/ubrof/ubrof_sample_files.h"
 #include "ubrof/convert.h"
 
+using namespace ubrof;
+
 namespace {
 
 void BM_UbrofFileConvert(benchmark::State& state) {

@@ -1,5 +1,7 @@
 #include "tests/ubrof/cfi_print.h"
 
+using namespace ubrof;
+
 namespace ubrof_test {
 
 namespace {

@@ -13,10 +13,10 @@ namespace ubrof_test {
 
 // "null" for no value; otherwise e.g. plus(reg3, const-2),
 // if(cond, taken, not taken), mem4@3(addr).
-std::string PrintExpression(const CountedHandle<CfiExpressionNode>& node);
+std::string PrintExpression(const ubrof::CountedHandle<ubrof::CfiExpressionNode>& node);
 
 // One line per sink call, e.g. "offset r3 f0 -6", "cfa f0 r1 +6", "advance 10".
-class PrintSink : public CfiInstructionSink {
+class PrintSink : public ubrof::CfiInstructionSink {
 public:
     std::vector<std::string> calls;
 

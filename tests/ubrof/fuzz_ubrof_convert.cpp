@@ -10,6 +10,8 @@
 
 #include "ubrof/convert.h"
 
+using namespace ubrof;
+
 namespace {
 
 std::string FilePath() {

@@ -17,6 +17,8 @@
 #include "tests/ubrof/fuzz_ubrof_debug_input.h"
 #include "ubrof/convert.h"
 
+using namespace ubrof;
+
 namespace {
 
 std::string FilePath(const char* stem) {

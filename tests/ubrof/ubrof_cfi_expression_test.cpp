@@ -10,6 +10,8 @@
 #include "ubrof/cfi_expression.h"
 #include "ubrof/cfi_names.h"
 
+using namespace ubrof;
+
 namespace ubrof_test {
 namespace {
 

@@ -21,6 +21,8 @@
 #include "ubrof/cfi_rule_stream.h"
 #include "ubrof/convert.h"
 
+using namespace ubrof;
+
 namespace ubrof_test {
 namespace {
 

@@ -14,6 +14,8 @@
 #include "ubrof/record_reader.h"
 #include "ubrof/titxt_handler.h"
 
+using namespace ubrof;
+
 namespace ubrof_test {
 namespace {
 

@@ -9,6 +9,8 @@
 #include "ubrof/fatal.h"
 #include "ubrof/record_cursor.h"
 
+using namespace ubrof;
+
 namespace ubrof_test {
 namespace {
 

@@ -17,6 +17,8 @@
 #include "ubrof/source_lines.h"
 #include "ubrof/statement_info.h"
 
+using namespace ubrof;
+
 namespace ubrof_test {
 namespace {
 

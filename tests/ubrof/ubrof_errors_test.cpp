@@ -15,6 +15,8 @@
 #include "tests/ubrof/ubrof_test_util.h"
 #include "ubrof/convert.h"
 
+using namespace ubrof;
+
 namespace ubrof_test {
 namespace {
 

@@ -12,6 +12,8 @@
 #include "ubrof/fatal.h"
 #include "ubrof/tagged_address.h"
 
+using namespace ubrof;
+
 namespace {
 
 TEST(TaggedAddress, HoldsASignedKindAndA29BitIndex) {

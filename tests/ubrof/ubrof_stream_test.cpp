@@ -12,6 +12,8 @@
 #include "ubrof/input_stream.h"
 #include "ubrof/read_helpers.h"
 
+using namespace ubrof;
+
 namespace ubrof_test {
 namespace {
 

@@ -25,7 +25,7 @@ inline ConvertResult ConvertBytes(const Bytes& bytes) {
     r.text = "left over from before";
     r.errors = "left over reason";
     testing::internal::CaptureStderr();
-    r.result = UbrofFileConvert(file.path(), r.text, r.errors);
+    r.result = ubrof::UbrofFileConvert(file.path(), r.text, r.errors);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     return r;
 }
