@@ -186,6 +186,17 @@ bool LateOwedByEarlier() {
     return false;
 }
 
+// One of this request's own tries is still owed its reply.
+bool LateOwnOwed() {
+    const UifLinkState& l = UifLink;
+    for (size_t i = 0; i < l.late_reply_count; ++i) {
+        if (l.LateReplies[i].request == l.request_serial) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Bytes that begin with a reply length and the id of a reply an earlier
 // request still owes.
 bool LateReplyAhead(const uint8_t* b) {
@@ -358,19 +369,33 @@ TryEnd SerialReadInterimPairs() {
     return ReadOwnReply(false);
 }
 
-TryEnd SerialTry(size_t frame_length) {
-    // Reads and writes complete within their call under the port time-outs:
-    // a write that did not take every byte has run out of time.
-    uint32_t done = 0;
-    const bool written =
-        SerialWrite(UifLink.UifFrameBuffer, static_cast<uint32_t>(frame_length), &done);
-    if (done > 0) {
-        LateNoteTry(UifLink.RequestBlock);
-    }
-    if (!written || done != frame_length) {
-        return TryEnd::kNextTry;
+// send: the frame goes out, else the try only waits for the answer to a
+// copy sent before. *went_out: some of the frame went out.
+TryEnd SerialTry(size_t frame_length, bool send, bool* went_out) {
+    if (send) {
+        // Reads and writes complete within their call under the port
+        // time-outs: a write that did not take every byte has run out of
+        // time.
+        uint32_t done = 0;
+        const bool written =
+            SerialWrite(UifLink.UifFrameBuffer, static_cast<uint32_t>(frame_length), &done);
+        if (done > 0) {
+            *went_out = true;
+            LateNoteTry(UifLink.RequestBlock);
+        }
+        if (!written || done != frame_length) {
+            return TryEnd::kNextTry;
+        }
     }
     return UifLink.ExpectInterimPairs != 0 ? SerialReadInterimPairs() : ReadOwnReply(false);
+}
+
+// A block-write command: the adapter that carried it out takes the bytes
+// that follow it as the blocks of its bulk phase, so a second copy could
+// land there as block bytes. On serial it goes out once; its later tries
+// only wait for that copy's answer.
+bool OpensBulkPhase(uint8_t command_id) {
+    return command_id == kUifBlockWrite89 || command_id == kUifBlockWrite91;
 }
 
 TryEnd HidTry(size_t send_length) {
@@ -436,23 +461,31 @@ int32_t UifTransaction(int32_t tries) {
     const size_t send_length =
         hid ? PadHidFrame(UifLink.UifFrameBuffer, frame_length, kUifFrameBufferSize) : frame_length;
 
+    const bool send_once = !hid && OpensBulkPhase(request.command_id);
+    bool went_out = false;
     for (int32_t attempt = 0; attempt < tries; ++attempt) {
         if (attempt > 0 && request.command_id == kCommandRun) {
             // A run whose reply went missing may have started the target:
             // never start it twice.
             return Fail(kErrorCommunication);
         }
+        const bool send = !(send_once && went_out);
         // Pending input is thrown away only while nothing is owed: a late
         // reply thrown away unseen would leave its entry to cost a try.
-        if (UifLink.late_reply_count == 0) {
+        if (send && UifLink.late_reply_count == 0) {
             Transport.TransportOps.flush();
             Ahead = SerialAhead{};
         }
-        const TryEnd end = hid ? HidTry(send_length) : SerialTry(frame_length);
+        const TryEnd end = hid ? HidTry(send_length) : SerialTry(frame_length, send, &went_out);
         if (end == TryEnd::kReply) {
             return Accept();
         }
         if (end == TryEnd::kLastTry) {
+            break;
+        }
+        if (send_once && went_out && !LateOwnOwed()) {
+            // Its one copy was answered, but the answer came damaged: the
+            // adapter may be in the bulk phase, and nothing more will come.
             break;
         }
     }
@@ -467,7 +500,7 @@ int32_t UifSendBulkBlock(uint16_t block_number, uint32_t address, uint32_t count
         return Fail(kErrorInvalidParameter);
     }
     // A reply still owed would come ahead of the acknowledgement; and a
-    // block-write command that took more than one try may be carried out
+    // copy of the block-write command still unanswered may be carried out
     // once more by the adapter, opening a bulk phase of its own that takes
     // this block's bytes for its header. Either way an answer read now
     // could not show that this block was written.

@@ -18,7 +18,11 @@ namespace debugif {
 // that an earlier request's unanswered try may still bring (an adapter
 // that stalled answers everything in order once it goes on) is read past,
 // never taken as this request's answer; pending input is flushed before a
-// try only while no such reply is owed.
+// try only while no such reply is owed. A block-write command (15, 44)
+// goes out once on serial: a second copy could land in the bulk phase the
+// first one opened. Its later tries only wait for the first copy's answer,
+// and an answer that came damaged ends the transaction as if every try
+// were spent.
 // tries: how many tries at most (a lost link's last close makes one).
 inline constexpr int32_t kUifTries = 3;
 int32_t UifTransaction(int32_t tries = kUifTries);

@@ -319,11 +319,13 @@ void EmuAdapter::Frame(std::vector<EmuOutput>& out) {
     if (spoil == Spoil::kLate) {
         trace_.bytes_out += bytes.size();
         out.push_back({std::move(bytes), faults_.late_ms});
-        return;
+    } else {
+        Send(std::move(bytes), out);
     }
-    Send(std::move(bytes), out);
-    // Only a reply the host can take starts the bulk phase it announces.
-    if (spoil == Spoil::kNone && id == taken.id && status == 0 && reply.bulk_blocks > 0) {
+    // Only a reply the host can take starts the bulk phase it announces; a
+    // late one is whole, and the adapter that sent it late goes on as ever.
+    if ((spoil == Spoil::kNone || spoil == Spoil::kLate) && id == taken.id && status == 0 &&
+        reply.bulk_blocks > 0) {
         bulk_left_ = reply.bulk_blocks;
         bulk_.clear();
     }

@@ -343,6 +343,56 @@ TEST_F(PtyTransactionTest, BulkBlocksAndTheirAcknowledgements) {
     EXPECT_EQ(Api.LastErrorNumber, 3);
 }
 
+// The block-write command's answer after one or two of the host's
+// time-outs: the host waited for it instead of sending another copy, and
+// the blocks follow. Never answered: no block, after the whole wait.
+TEST_F(PtyTransactionTest, BlockWriteCommandGoesOutOnceAndItsLateAnswerIsAwaited) {
+    link_.ShortenReadTimeouts(300); // one time-out: 300 ms and 10 ms a byte
+    struct Case {
+        const char* what;
+        bool lost;
+        uint32_t late_ms;
+    } const cases[] = {
+        {"after one time-out", false, 450},
+        {"after two time-outs", false, 780},
+        {"never", true, 0},
+    };
+    Bytes data(600);
+    std::iota(data.begin(), data.end(), uint8_t{0x31});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::fill(link_.handler.memory.begin(), link_.handler.memory.end(), uint8_t{0xFF});
+        link_.adapter.ClearTrace();
+        sim::EmuFaults f;
+        f.only_command = 15;
+        f.drop = c.lost ? 1 : 0;
+        f.late = c.lost ? 0 : 1;
+        f.late_ms = c.late_ms;
+        SetFaults(f);
+        Api.InterfaceOpen = 1;
+        Api.InterfaceKind = debugif::kInterfaceUsb;
+        const auto start = std::chrono::steady_clock::now();
+        const int32_t r = debugif::UifBlockWrite89(0x3000, data.data(), 600);
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - start)
+                            .count();
+        const sim::EmuTrace t = Trace();
+        EXPECT_EQ(t.frames.size(), 1u);
+        if (c.lost) {
+            EXPECT_EQ(r, -1);
+            ExpectClosed();
+            EXPECT_TRUE(t.bulk_blocks.empty());
+            EXPECT_GE(ms, 3 * 300);
+        } else {
+            EXPECT_EQ(r, 0);
+            EXPECT_EQ(t.bulk_blocks.size(), 2u);
+            EXPECT_EQ(Bytes(link_.handler.memory.begin() + 0x3000,
+                            link_.handler.memory.begin() + 0x3000 + 600),
+                      data);
+        }
+    }
+}
+
 TEST_F(PtyTransactionTest, NotOpenMeansNoTraffic) {
     Api.InterfaceOpen = 0;
     EXPECT_EQ(Transact(1, 1), -1);
@@ -499,20 +549,60 @@ protected:
     void TearDown() override { debugif::LinkTiming.Reset(); }
 };
 
-// The adapter answers the block-write command's first try only after the
-// host has sent it again, and the second copy's answer comes when the
-// block does: that answer is no acknowledgement of the block. With a try
-// still owed the block is not sent at all, and the write fails.
-TEST_F(OwedReplyTest, BlockIsNotSentWhileARetriedCommandStillOwesItsReply) {
-    ScriptedPeer peer({{1, 0, {}}, {1, 0, OkReply(15)}, {0, 10 + 512, OkReply(15)}});
+// A block-write command goes out once: a second copy could land in the
+// bulk phase the first one opened, its bytes taken for a block's. Should
+// the host send another copy, the script answers it (and then the block).
+// The command's answer missing for the whole of three tries' waits, or
+// damaged, leaves the link given up with no block sent.
+TEST_F(OwedReplyTest, BlockWriteCommandIsNeverSentTwice) {
+    Bytes cut = OkReply(15);
+    cut.resize(cut.size() - 3);
+    struct Case {
+        const char* what;
+        Bytes answer; // to the command's first copy
+    } const cases[] = {
+        {"its answer never comes", {}},
+        {"its answer comes damaged", cut},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedPeer peer({{1, 0, c.answer}, {1, 0, OkReply(15)}, {0, 10 + 512, OkReply(15)}});
+        ASSERT_TRUE(peer.ok()) << peer.error();
+        const Bytes block(512, 0x5A);
+        EXPECT_EQ(debugif::UifBlockWrite89(0x8000, block.data(), 512), -1);
+        EXPECT_EQ(Api.LastErrorNumber, 35);
+        EXPECT_EQ(Api.InterfaceOpen, 0) << "the link was not given up";
+        EXPECT_EQ(peer.StepsReached(), 1u) << "no second copy and no block bytes went out";
+        const Bytes sent = peer.Received();
+        EXPECT_EQ(std::count(sent.begin(), sent.end(), uint8_t{0x7E}), 2)
+            << "one frame and nothing else";
+    }
+}
+
+// A read that took a second try still owes the first try's answer when
+// the block write begins. That answer comes ahead of the block-write
+// command's and is read past; the block goes out after the command's own
+// answer, and its acknowledgement ends the write.
+TEST_F(OwedReplyTest, BlockFollowsTheCommandsOwnAnswerAfterALateReply) {
+    const Bytes read = sim::EmuEncodeReply(13, 3, 0, 0, {}, {1, 2, 3, 4});
+    Bytes late_then_own = read;
+    const Bytes own = OkReply(15);
+    late_then_own.insert(late_then_own.end(), own.begin(), own.end());
+    const Bytes ack = {0, 0, 0, 6, 1, 0, 0, 0};
+    ScriptedPeer peer(
+        {{1, 0, {}}, {1, 0, read}, {1, 0, late_then_own}, {0, 10 + 512, ack}});
     ASSERT_TRUE(peer.ok()) << peer.error();
+    ASSERT_EQ(Transact(13, 2, {0x1000, 4}), 0);
+    EXPECT_EQ(ReplyData(), Bytes({1, 2, 3, 4}));
     const Bytes block(512, 0x5A);
-    EXPECT_EQ(debugif::UifBlockWrite89(0x8000, block.data(), 512), -1);
-    EXPECT_EQ(Api.LastErrorNumber, 35);
-    EXPECT_EQ(peer.StepsReached(), 2u) << "no block bytes went out";
+    EXPECT_EQ(debugif::UifBlockWrite89(0x8000, block.data(), 512), 0);
+    EXPECT_EQ(Api.LastErrorNumber, 0);
+    EXPECT_EQ(peer.StepsReached(), 4u);
     const Bytes sent = peer.Received();
-    EXPECT_EQ(std::count(sent.begin(), sent.end(), uint8_t{0x7E}), 4)
-        << "two frames and nothing else";
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), uint8_t{0x7E}), 6)
+        << "two copies of the read, one block-write command";
+    ASSERT_GE(sent.size(), 10u + 512u);
+    EXPECT_EQ(Bytes(sent.end() - 512, sent.end()), block);
 }
 
 // A verify whose announcement took a second try: the adapter answers the

@@ -230,7 +230,13 @@ TEST_P(EmuReplySweepTest, NoFalseDone) {
         }
     });
     EXPECT_EQ(falseDone, 0);
-    EXPECT_GT(failed, 0);
+    if (s.fault == ReplyFault::kLate) {
+        // A reply after the first try's time-out, within the second's, is
+        // waited for or read past at every request: no run fails.
+        EXPECT_EQ(failed, 0);
+    } else {
+        EXPECT_GT(failed, 0);
+    }
 }
 
 std::vector<Shard> Shards() {
