@@ -95,7 +95,7 @@ int32_t OpenStep() {
     if (LibSettings.Interface == 2) {
         LibSettings.Interface = 0;
     }
-    ReportAppend("=====================================\r\n");
+    ReportAppend(steps::kSeparatorLine);
     Lib.TargetActive = 0;
     if (LibSettings.Interface != 0) {
         LibSettings.Interface = 3;
@@ -177,9 +177,9 @@ int32_t JtagStart() {
     if (core::ConnectedDevice.identified != 0) {
         return 1;
     }
-    ReportAppend("JTAG communication initialization.");
+    ReportAppend(steps::kJtagInitLine);
     int32_t result = core::TargetIdentifyOk() != 0 ? 1 : 0;
-    ReportAppend(result != 0 ? "...\t OK\r\n" : "...\t failed\r\n");
+    ReportAppend(result != 0 ? steps::kOkLine : steps::kFailedLine);
     const bool firstSinceOpen = Procedure.FuseChecked == 0;
     if (firstSinceOpen) {
         Procedure.FuseChecked = 1;
@@ -187,10 +187,10 @@ int32_t JtagStart() {
         Lib.FuseBlown = 0;
         if (core::Target.fuseMarker == core::kFuseBlownMarker) {
             Lib.FuseBlown = 1;
-            ReportAppend("...\t BLOWN\r\n");
+            ReportAppend(steps::kBlownLine);
             result = 0;
         } else {
-            ReportAppend(result != 0 ? "...\t OK\r\n" : "...\t failed\r\n");
+            ReportAppend(result != 0 ? steps::kOkLine : steps::kFailedLine);
         }
     }
     result = ConnectCheck(result, firstSinceOpen);

@@ -284,7 +284,7 @@ int32_t TargetJtagInit(int32_t forceDeviceCheck) {
     if (core::ConnectedDevice.identified == 1) {
         return 1;
     }
-    ReportAppend("JTAG communication initialization.");
+    ReportAppend(steps::kJtagInitLine);
     ProgressBarSetPos(0);
     int32_t ok = core::TargetIdentifyOk();
     ReportOkFailedBlown(ok);

@@ -8,6 +8,7 @@
 
 #include "steps/step_port.h"
 #include "steps/step_result.h"
+#include "steps/step_texts.h"
 
 #include <cstdint>
 #include <string>
@@ -27,7 +28,7 @@ inline constexpr size_t kReportKeep = 2000;        // characters of ReportText k
 inline constexpr size_t kReportHistoryKeep = 6000; // characters of ReportHistoryText kept
 inline constexpr uint32_t kElapsedMaxMs = 999999;  // the DONE line never shows more
 
-inline constexpr const char* kReportSeparator = "=====================================\r\n";
+inline constexpr const char* kReportSeparator = steps::kSeparatorLine;
 
 struct FrameState {
     std::string ReportText;        // the current run

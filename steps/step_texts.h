@@ -9,6 +9,10 @@ inline constexpr const char* kFailedLine = "...\t failed\r\n";
 inline constexpr const char* kOkLine = "...\t OK\r\n";
 inline constexpr const char* kBlownLine = "...\t BLOWN\r\n";
 
+// The line a new report starts with, and the identification's.
+inline constexpr const char* kSeparatorLine = "=====================================\r\n";
+inline constexpr const char* kJtagInitLine = "JTAG communication initialization.";
+
 inline constexpr const char* kWriteLine = "Flash programming .................";
 
 inline constexpr const char* kNotRespondingLine = "  Target Microcontroller is not responding.\r\n";
