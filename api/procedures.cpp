@@ -21,6 +21,7 @@
 #include "core/target_identify.h"
 #include "core/target_state.h"
 #include "platform/sound.h"
+#include "steps/step_texts.h"
 #include "steps/steps.h"
 
 #include <algorithm>
@@ -38,6 +39,10 @@ constexpr int32_t kSeries2DcoKHz[4] = {1000, 8000, 12000, 16000};
 // combines a plain 1 or 0.
 int32_t Passed(int32_t r) {
     return r == 1 ? 1 : 0;
+}
+
+steps::StepPort& Port() {
+    return StepsPort();
 }
 
 bool Member() {
@@ -71,7 +76,7 @@ int32_t RetainedRead() {
     const int32_t r = core::RetainedDataRead();
     ReportVerdict(Passed(r));
     if (r == 4 && Member()) {
-        ProcedureMessage("Error", "Read error!!", MessageStyle::Error);
+        ProcedureMessage("Error", steps::kReadErrorBox, MessageStyle::Error);
     }
     return Passed(r);
 }
@@ -85,8 +90,8 @@ int32_t RetainedRestore() {
         return 1;
     }
     const int32_t r = core::RetainedDataRestore();
-    ReportAppend((r & 0x10) != 0 ? "Restoring Retain Data ..................."
-                                 : "Verifying Retain Data ...................");
+    ReportAppend((r & 0x10) != 0 ? steps::kRetainRestoreLine
+                                 : steps::kRetainVerifyLine);
     const int32_t result = r & 1;
     ReportVerdict(result);
     return result;
@@ -116,17 +121,7 @@ int32_t DcoConstantsCheck(int32_t argument) {
     if (ConnectedSeries() != kSeries2) {
         return 1;
     }
-    ReportAppend("DCO constants verification....");
-    // Bytes that could not be read are never judged: a failed read fails.
-    int32_t ok = Passed(core::TargetReadRange(core::kDcoStart, core::kDcoSize));
-    for (int32_t a = core::kDcoStart; ok == 1 && a < core::kDcoStart + core::kDcoSize; a += 2) {
-        const uint8_t* b = core::Images.ReadImage + core::ImageIndex(a);
-        const uint32_t word = b[0] | (static_cast<uint32_t>(b[1]) << 8);
-        if (word == 0x0000 || word == 0xFFFF) {
-            ok = 0;
-        }
-    }
-    ReportVerdict(ok);
+    const int32_t ok = steps::Code(steps::DcoConstantsCheck(Port()));
     if (ok == 0 && LibSettings.DcoRecalibration == 1) {
         ReportAppend("DCO constants recalibration ...");
         ReportAppend("...\t failed\r\n");
@@ -136,10 +131,6 @@ int32_t DcoConstantsCheck(int32_t argument) {
         return 0;
     }
     return ok;
-}
-
-steps::StepPort& Port() {
-    return StepsPort();
 }
 
 // The open step, and when it opened, the step and the finish with its
@@ -194,14 +185,14 @@ int32_t WriteStep() {
                 "Would you like to continue writing process anyway?",
                 MessageStyle::YesNo);
             if (a != MessageAnswer::Yes) {
-                ReportAppend("  Writing procedure terminated .........");
+                ReportAppend(steps::kWriteStoppedLine);
                 ReportAppend("...\t failed\r\n");
                 return kProcCancelled;
             }
-            ReportAppend("  Writing procedure continue anyway.\r\n");
+            ReportAppend(steps::kWriteAnywayLine);
         }
         ReportAppend(" WARNING!! Code size is exceeding the Target\r\n");
-        ReportAppend("  Microcontroller Flash Memory space.\r\n");
+        ReportAppend(steps::kFlashSpaceLine);
     }
     if (core::ProgramImagePrepare(Procedure.AutoRunning, 1) == 0) {
         PrepareImage(0);
@@ -231,7 +222,7 @@ int32_t ReadStep(int32_t argument) {
         return 0;
     }
     core::ReadMaskBuild(argument);
-    ReportAppend("Reading Flash memory .................");
+    ReportAppend(steps::kReadLine);
     int32_t result = 1;
     const int32_t count = core::SegmentTable.count;
     for (int32_t k = 0; k < count && result == 1; ++k) {
@@ -245,7 +236,7 @@ int32_t ReadStep(int32_t argument) {
             // read fails the read.
             if (!Member() ||
                 ProcedureMessage("Warning",
-                                 "     Read error !!!\r\n\r\nWould you like to continue anyway?",
+                                 steps::kReadErrorQuestion,
                                  MessageStyle::YesNo) != MessageAnswer::Yes) {
                 result = 0;
                 break;

@@ -29,6 +29,7 @@
 #include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
 #include "platform/prompt.h"
+#include "steps/step_texts.h"
 #include "steps/steps.h"
 
 #include <algorithm>
@@ -142,7 +143,7 @@ int32_t RetainReadStep() {
         }
     }
     if (r == 4) {
-        TimedMessageBox("Read error!!", "Error", kErrorBox);
+        TimedMessageBox(steps::kReadErrorBox, "Error", kErrorBox);
     }
     ReportDoneFailed(r & 1);
     return r;
@@ -155,10 +156,10 @@ int32_t RetainRestoreStep() {
     const int32_t r = core::RetainedDataRestore();
     if ((r & 0x10) != 0) {
         Action("Restoring Retain Data");
-        ReportAppend("Restoring Retain Data ...................");
+        ReportAppend(steps::kRetainRestoreLine);
     } else {
         Action("Verifying Retain Data");
-        ReportAppend("Verifying Retain Data ...................");
+        ReportAppend(steps::kRetainVerifyLine);
     }
     ReportDoneFailed(r & 1);
     core::FlashOpsState& f = core::FlashOps;
@@ -258,18 +259,18 @@ int32_t WriteStep() {
     if (core::ProgramImageFitsDevice() != 1) {
         ReportAppend(" WARNING!! Code size (including Serial Number\r\n");
         ReportAppend("  and Model Text) is exceeding the Target\r\n");
-        ReportAppend("  Microcontroller Flash Memory space.\r\n");
+        ReportAppend(steps::kFlashSpaceLine);
         LampSet(kRowWrite, kLampFailed);
         StatusLampsPaint();
         if (TimedMessageBox("Code size ( including Serial Number and Model Text )\r\n\r\n"
                             "exceeds the Target Microcontroller Flash Memory space.\r\n\r\n"
                             "Would you like to continue writing process anyway?",
                             "Error", kYesNoWarning) != platform::IDYES) {
-            ReportAppend("  Writing procedure terminated .........");
+            ReportAppend(steps::kWriteStoppedLine);
             ReportDoneFailed(0);
             return kResultStopped;
         }
-        ReportAppend("  Writing procedure continue anyway.\r\n");
+        ReportAppend(steps::kWriteAnywayLine);
     }
     if (ImagePrepare(Frame.AutoProgramActive, 1) != 1) {
         ReportAppend("Serial Number or Model Text is defined\r\n");
@@ -407,17 +408,7 @@ int32_t DcoCheckStep(int32_t skip) {
         return 1;
     }
     Action("DCO constants verification");
-    ReportAppend("DCO constants verification....");
-    int32_t ok = core::TargetReadRange(core::kDcoStart, core::kDcoSize) == 1 ? 1 : 0;
-    for (int32_t a = core::kDcoStart; ok == 1 && a < core::kDcoStart + core::kDcoSize; a += 2) {
-        const uint8_t* b = &core::Images.ReadImage[core::ImageIndex(a)];
-        const uint32_t word = b[0] | (b[1] << 8);
-        if (word == 0x0000 || word == 0xFFFF) {
-            ok = 0;
-        }
-    }
-    ReportDoneFailed(ok);
-    return ok;
+    return steps::Code(steps::DcoConstantsCheck(StepsPort()));
 }
 
 int32_t ReadStep(int32_t all) {
@@ -437,7 +428,7 @@ int32_t ReadStep(int32_t all) {
     }
     ProgressBarSetPos(0);
     Action("Reading Flash memory");
-    ReportAppend("Reading Flash memory .................");
+    ReportAppend(steps::kReadLine);
     int32_t result = 1;
     int32_t done = 0;
     int32_t lastSet = 0;
@@ -455,7 +446,7 @@ int32_t ReadStep(int32_t all) {
                 }
             }
             if (r == 4) {
-                if (TimedMessageBox("     Read error !!!\r\n\r\nWould you like to continue anyway?",
+                if (TimedMessageBox(steps::kReadErrorQuestion,
                                     "Warning", kYesNoWarning) != platform::IDYES) {
                     result = 0;
                     stop = true;
@@ -500,7 +491,7 @@ int32_t LabelReadStep(int32_t) {
     ReportAppend("Reading Target Label.................");
     int32_t r = Serialization().ReadBack();
     if (r == 4) {
-        TimedMessageBox("Read error!!", "Error", kErrorBox);
+        TimedMessageBox(steps::kReadErrorBox, "Error", kErrorBox);
     } else {
         std::string model;
         core::BytesToText(SerialNumber.ModelTextMode, core::ModelTextPlacedCount(),

@@ -29,4 +29,17 @@ inline constexpr const char* kFuseBlownBox = "     Security Fuse is BLOWN !!! \r
 inline constexpr const char* kResetLine = " --- Resetting Target device --- \r\n";
 inline constexpr const char* kStartLine = " --- Start application program ---\r\n";
 
+// Lines and boxes of the steps each deliverable keeps (retained areas,
+// DCO, read, the code-size question of the write).
+inline constexpr const char* kRetainRestoreLine = "Restoring Retain Data ...................";
+inline constexpr const char* kRetainVerifyLine = "Verifying Retain Data ...................";
+inline constexpr const char* kDcoLine = "DCO constants verification....";
+inline constexpr const char* kReadLine = "Reading Flash memory .................";
+inline constexpr const char* kReadErrorQuestion =
+    "     Read error !!!\r\n\r\nWould you like to continue anyway?";
+inline constexpr const char* kReadErrorBox = "Read error!!";
+inline constexpr const char* kWriteStoppedLine = "  Writing procedure terminated .........";
+inline constexpr const char* kWriteAnywayLine = "  Writing procedure continue anyway.\r\n";
+inline constexpr const char* kFlashSpaceLine = "  Microcontroller Flash Memory space.\r\n";
+
 } // namespace steps

@@ -43,6 +43,10 @@ struct VerifyOutcome {
 };
 VerifyOutcome VerifySegments(StepPort& port, const StepOptions& options);
 
+// The DCO calibration words read back and judged (none erased or
+// cleared), with the report line.
+StepResult DcoConstantsCheck(StepPort& port);
+
 // The security fuse blown, with its report line.
 StepResult BlowFuse(StepPort& port);
 

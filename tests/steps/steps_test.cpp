@@ -218,6 +218,39 @@ TEST_F(StepsTest, BlankCheckTellsTheWholeMemoryFromTheSelectedOne) {
     }
 }
 
+TEST_F(StepsTest, DcoConstantsPassOnlyWhenReadAndNeitherErasedNorCleared) {
+    const struct {
+        const char* name;
+        uint8_t word6Low, word6High; // the fourth word of the calibration
+        bool readFails;
+        StepResult result;
+    } cases[] = {
+        {"calibrated", 0x8D, 0x86, false, StepResult::Passed},
+        {"erased word", 0xFF, 0xFF, false, StepResult::Failed},
+        {"cleared word", 0x00, 0x00, false, StepResult::Failed},
+        {"half erased is a value", 0xFF, 0x00, false, StepResult::Passed},
+        {"unread", 0x8D, 0x86, true, StepResult::Failed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Connect("2274");
+        const uint8_t calibrated[8] = {0xB4, 0x8F, 0x9A, 0x8E, 0xC5, 0x87, 0x8D, 0x86};
+        for (uint32_t i = 0; i < 8; ++i) {
+            sim::Sim().Poke(0x10F8 + i, calibrated[i]);
+        }
+        sim::Sim().Poke(0x10FE, c.word6Low);
+        sim::Sim().Poke(0x10FF, c.word6High);
+        if (c.readFails) {
+            sim::Sim().FailReadAt(0x10F8);
+        }
+        RecordingPort port;
+        EXPECT_EQ(steps::DcoConstantsCheck(port), c.result);
+        EXPECT_EQ(port.report, std::string("DCO constants verification....") +
+                                   (c.result == StepResult::Passed ? "...\t done\r\n"
+                                                                   : "...\t failed\r\n"));
+    }
+}
+
 TEST(FinishVerdict, EachResultHasItsLineAndAnyOtherNumberFails) {
     const struct {
         int32_t code;
