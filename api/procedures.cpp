@@ -76,7 +76,7 @@ int32_t RetainedRead() {
     const int32_t r = core::RetainedDataRead();
     ReportVerdict(Passed(r));
     if (r == 4 && Member()) {
-        ProcedureMessage("Error", steps::kReadErrorBox, MessageStyle::Error);
+        ProcedureMessage("Error", steps::kRead.errorBox, MessageStyle::Error);
     }
     return Passed(r);
 }
@@ -90,8 +90,8 @@ int32_t RetainedRestore() {
         return 1;
     }
     const int32_t r = core::RetainedDataRestore();
-    ReportAppend((r & 0x10) != 0 ? steps::kRetainRestoreLine
-                                 : steps::kRetainVerifyLine);
+    ReportAppend((r & 0x10) != 0 ? steps::kRetain.restoring
+                                 : steps::kRetain.verifying);
     const int32_t result = r & 1;
     ReportVerdict(result);
     return result;
@@ -185,14 +185,14 @@ int32_t WriteStep() {
                 "Would you like to continue writing process anyway?",
                 MessageStyle::YesNo);
             if (a != MessageAnswer::Yes) {
-                ReportAppend(steps::kWriteStoppedLine);
+                ReportAppend(steps::kCodeSize.stopped);
                 ReportAppend("...\t failed\r\n");
                 return kProcCancelled;
             }
-            ReportAppend(steps::kWriteAnywayLine);
+            ReportAppend(steps::kCodeSize.anyway);
         }
         ReportAppend(" WARNING!! Code size is exceeding the Target\r\n");
-        ReportAppend(steps::kFlashSpaceLine);
+        ReportAppend(steps::kCodeSize.flashSpace);
     }
     if (core::ProgramImagePrepare(Procedure.AutoRunning, 1) == 0) {
         PrepareImage(0);
@@ -222,7 +222,7 @@ int32_t ReadStep(int32_t argument) {
         return 0;
     }
     core::ReadMaskBuild(argument);
-    ReportAppend(steps::kReadLine);
+    ReportAppend(steps::kRead.line);
     int32_t result = 1;
     const int32_t count = core::SegmentTable.count;
     for (int32_t k = 0; k < count && result == 1; ++k) {
@@ -236,7 +236,7 @@ int32_t ReadStep(int32_t argument) {
             // read fails the read.
             if (!Member() ||
                 ProcedureMessage("Warning",
-                                 steps::kReadErrorQuestion,
+                                 steps::kRead.errorQuestion,
                                  MessageStyle::YesNo) != MessageAnswer::Yes) {
                 result = 0;
                 break;

@@ -143,7 +143,7 @@ int32_t RetainReadStep() {
         }
     }
     if (r == 4) {
-        TimedMessageBox(steps::kReadErrorBox, "Error", kErrorBox);
+        TimedMessageBox(steps::kRead.errorBox, "Error", kErrorBox);
     }
     ReportDoneFailed(r & 1);
     return r;
@@ -156,10 +156,10 @@ int32_t RetainRestoreStep() {
     const int32_t r = core::RetainedDataRestore();
     if ((r & 0x10) != 0) {
         Action("Restoring Retain Data");
-        ReportAppend(steps::kRetainRestoreLine);
+        ReportAppend(steps::kRetain.restoring);
     } else {
         Action("Verifying Retain Data");
-        ReportAppend(steps::kRetainVerifyLine);
+        ReportAppend(steps::kRetain.verifying);
     }
     ReportDoneFailed(r & 1);
     core::FlashOpsState& f = core::FlashOps;
@@ -259,18 +259,18 @@ int32_t WriteStep() {
     if (core::ProgramImageFitsDevice() != 1) {
         ReportAppend(" WARNING!! Code size (including Serial Number\r\n");
         ReportAppend("  and Model Text) is exceeding the Target\r\n");
-        ReportAppend(steps::kFlashSpaceLine);
+        ReportAppend(steps::kCodeSize.flashSpace);
         LampSet(kRowWrite, kLampFailed);
         StatusLampsPaint();
         if (TimedMessageBox("Code size ( including Serial Number and Model Text )\r\n\r\n"
                             "exceeds the Target Microcontroller Flash Memory space.\r\n\r\n"
                             "Would you like to continue writing process anyway?",
                             "Error", kYesNoWarning) != platform::IDYES) {
-            ReportAppend(steps::kWriteStoppedLine);
+            ReportAppend(steps::kCodeSize.stopped);
             ReportDoneFailed(0);
             return kResultStopped;
         }
-        ReportAppend(steps::kWriteAnywayLine);
+        ReportAppend(steps::kCodeSize.anyway);
     }
     if (ImagePrepare(Frame.AutoProgramActive, 1) != 1) {
         ReportAppend("Serial Number or Model Text is defined\r\n");
@@ -428,7 +428,7 @@ int32_t ReadStep(int32_t all) {
     }
     ProgressBarSetPos(0);
     Action("Reading Flash memory");
-    ReportAppend(steps::kReadLine);
+    ReportAppend(steps::kRead.line);
     int32_t result = 1;
     int32_t done = 0;
     int32_t lastSet = 0;
@@ -446,7 +446,7 @@ int32_t ReadStep(int32_t all) {
                 }
             }
             if (r == 4) {
-                if (TimedMessageBox(steps::kReadErrorQuestion,
+                if (TimedMessageBox(steps::kRead.errorQuestion,
                                     "Warning", kYesNoWarning) != platform::IDYES) {
                     result = 0;
                     stop = true;
@@ -491,7 +491,7 @@ int32_t LabelReadStep(int32_t) {
     ReportAppend("Reading Target Label.................");
     int32_t r = Serialization().ReadBack();
     if (r == 4) {
-        TimedMessageBox(steps::kReadErrorBox, "Error", kErrorBox);
+        TimedMessageBox(steps::kRead.errorBox, "Error", kErrorBox);
     } else {
         std::string model;
         core::BytesToText(SerialNumber.ModelTextMode, core::ModelTextPlacedCount(),
