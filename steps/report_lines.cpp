@@ -1,5 +1,5 @@
-#include "steps/steps.h"
 #include "steps/step_texts.h"
+#include "steps/steps.h"
 
 namespace steps {
 

@@ -8,15 +8,15 @@
 namespace steps {
 
 struct StepOptions {
-    const char* eraseLine = nullptr;    // the erase's report line
-    const char* checksumLine = nullptr; // the checksum comparison's report line
-    int32_t supplyRecheckEvery = 0;     // blocks written between supply readings (0: none)
-    bool groupMainSegments = false;     // wholly marked main-memory groups as one block
-    bool writeFullBeforeVerdict = false; // the bar full before the write's verdict line
-    bool verifyCountsOneMore = false;   // read-back bar over one more than the segments
-    bool verifyBarFromZero = false;     // the bar set to 0 when the read-back starts
+    const char* eraseLine = nullptr;       // the erase's report line
+    const char* checksumLine = nullptr;    // the checksum comparison's report line
+    int32_t supplyRecheckEvery = 0;        // blocks written between supply readings (0: none)
+    bool groupMainSegments = false;        // wholly marked main-memory groups as one block
+    bool writeFullBeforeVerdict = false;   // the bar full before the write's verdict line
+    bool verifyCountsOneMore = false;      // read-back bar over one more than the segments
+    bool verifyBarFromZero = false;        // the bar set to 0 when the read-back starts
     bool verifyNamesFailedSegment = false; // a line naming the segment that failed
-    bool blankBarEachRound = false;     // the bar set to 0 for each blank-check round
+    bool blankBarEachRound = false;        // the bar set to 0 for each blank-check round
 };
 
 enum class Deliverable { Quillbay, Quillcore };

@@ -10,10 +10,10 @@ namespace steps {
 enum class StepResult : int32_t {
     Failed = 0,
     Passed = 1,
-    FuseBlown = 2,    // the security fuse was found blown
-    Stopped = 15,     // No or Cancel in a prompt
-    Terminated = 31,  // a termination signal ended the run
-    LowSupply = 32,   // the supply stayed below the device minimum, nobody to ask
+    FuseBlown = 2,   // the security fuse was found blown
+    Stopped = 15,    // No or Cancel in a prompt
+    Terminated = 31, // a termination signal ended the run
+    LowSupply = 32,  // the supply stayed below the device minimum, nobody to ask
 };
 
 // What the finish step does after a passed run, kept apart from the result.

@@ -70,7 +70,8 @@ TEST_F(StepsTest, TheWriteGroupsAndReadsTheSupplyOnlyWhereItsOptionsSay) {
         const steps::WriteOutcome out = steps::WriteSegments(port, d.options);
         EXPECT_EQ(out.result, StepResult::Passed);
         EXPECT_TRUE(out.attempted);
-        EXPECT_EQ(port.report, "Flash programming ................." "...\t done\r\n");
+        EXPECT_EQ(port.report, "Flash programming ................."
+                               "...\t done\r\n");
         EXPECT_TRUE(port.boxes.empty());
         if (d.options.writeFullBeforeVerdict) {
             EXPECT_EQ(port.bar.back(), 100);
@@ -113,7 +114,8 @@ TEST_F(StepsTest, AFailedBlockStopsTheWriteAndNamesWhereItStarts) {
         const steps::WriteOutcome out = steps::WriteSegments(port, d.options);
         EXPECT_EQ(out.result, StepResult::Failed);
         EXPECT_TRUE(out.attempted);
-        EXPECT_EQ(port.report, "Flash programming ................." "...\t failed\r\n");
+        EXPECT_EQ(port.report, "Flash programming ................."
+                               "...\t failed\r\n");
         ASSERT_EQ(port.boxes.size(), 1u);
         const auto last = Transfers(0).back();
         char box[96];
@@ -141,7 +143,8 @@ TEST_F(StepsTest, TheReadBackFailsOnTheFirstDifferingSegment) {
         RecordingPort good;
         const steps::VerifyOutcome same = steps::VerifySegments(good, d.options);
         EXPECT_EQ(same.result, StepResult::Passed);
-        EXPECT_EQ(good.report, "Verifying Flash Memory ................" "...\t OK\r\n");
+        EXPECT_EQ(good.report, "Verifying Flash Memory ................"
+                               "...\t OK\r\n");
 
         const core::MemoryMapInstance& map = core::MemoryMap.active;
         const int32_t spoiled = map.deviceMainStart + 0x1000 + 3;
@@ -152,7 +155,8 @@ TEST_F(StepsTest, TheReadBackFailsOnTheFirstDifferingSegment) {
         EXPECT_EQ(out.result, StepResult::Failed);
         EXPECT_LE(out.failedAt, spoiled);
         EXPECT_GT(out.failedAt + 512, spoiled);
-        std::string want = "Verifying Flash Memory ................" "...\t failed\r\n";
+        std::string want = "Verifying Flash Memory ................"
+                           "...\t failed\r\n";
         if (d.options.verifyNamesFailedSegment) {
             char line[64];
             std::snprintf(line, sizeof line, " Verification error - sector addr 0x%4.4X\r\n:",
@@ -210,10 +214,9 @@ TEST_F(StepsTest, BlankCheckTellsTheWholeMemoryFromTheSelectedOne) {
             RecordingPort port;
             EXPECT_EQ(steps::BlankCheck(port, d.options), c.outcome);
             EXPECT_EQ(port.report, c.report);
-            EXPECT_EQ(port.bar.size(),
-                      d.options.blankBarEachRound
-                          ? (c.outcome == steps::BlankOutcome::NotBlank ? 2u : 1u)
-                          : 0u);
+            EXPECT_EQ(port.bar.size(), d.options.blankBarEachRound
+                                           ? (c.outcome == steps::BlankOutcome::NotBlank ? 2u : 1u)
+                                           : 0u);
         }
     }
 }
@@ -245,9 +248,9 @@ TEST_F(StepsTest, DcoConstantsPassOnlyWhenReadAndNeitherErasedNorCleared) {
         }
         RecordingPort port;
         EXPECT_EQ(steps::DcoConstantsCheck(port), c.result);
-        EXPECT_EQ(port.report, std::string("DCO constants verification....") +
-                                   (c.result == StepResult::Passed ? "...\t done\r\n"
-                                                                   : "...\t failed\r\n"));
+        EXPECT_EQ(port.report,
+                  std::string("DCO constants verification....") +
+                      (c.result == StepResult::Passed ? "...\t done\r\n" : "...\t failed\r\n"));
     }
 }
 
