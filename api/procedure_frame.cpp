@@ -14,6 +14,8 @@
 #include "core/target_state.h"
 #include "core/timing.h"
 #include "platform/sound.h"
+#include "steps/step_texts.h"
+#include "steps/steps.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -57,7 +59,23 @@ bool SupplyAboveMinimum() {
     return false;
 }
 
+class ApiStepPort final : public steps::StepPort {
+public:
+    void Report(std::string_view text) override { ReportAppend(text); }
+    void Progress(int32_t percent) override { ProcedureProgress(percent); }
+    steps::MessageAnswer Message(const char* caption, const std::string& text,
+                                 steps::MessageStyle style) override {
+        return ProcedureMessage(caption, text, style);
+    }
+    void SupplyRead() override { TargetVccRead(); }
+};
+
 } // namespace
+
+steps::StepPort& StepsPort() {
+    static ApiStepPort port;
+    return port;
+}
 
 MessageAnswer ProcedureMessage(const char* caption, const std::string& text, MessageStyle style) {
     Procedure.MessageText = text;
@@ -77,7 +95,7 @@ int32_t OpenStep() {
     if (LibSettings.Interface == 2) {
         LibSettings.Interface = 0;
     }
-    ReportAppend("=====================================\r\n");
+    ReportAppend(steps::kSeparatorLine);
     Lib.TargetActive = 0;
     if (LibSettings.Interface != 0) {
         LibSettings.Interface = 3;
@@ -159,9 +177,9 @@ int32_t JtagStart() {
     if (core::ConnectedDevice.identified != 0) {
         return 1;
     }
-    ReportAppend("JTAG communication initialization.");
+    ReportAppend(steps::kJtagInitLine);
     int32_t result = core::TargetIdentifyOk() != 0 ? 1 : 0;
-    ReportAppend(result != 0 ? "...\t OK\r\n" : "...\t failed\r\n");
+    ReportAppend(result != 0 ? steps::kOkLine : steps::kFailedLine);
     const bool firstSinceOpen = Procedure.FuseChecked == 0;
     if (firstSinceOpen) {
         Procedure.FuseChecked = 1;
@@ -169,10 +187,10 @@ int32_t JtagStart() {
         Lib.FuseBlown = 0;
         if (core::Target.fuseMarker == core::kFuseBlownMarker) {
             Lib.FuseBlown = 1;
-            ReportAppend("...\t BLOWN\r\n");
+            ReportAppend(steps::kBlownLine);
             result = 0;
         } else {
-            ReportAppend(result != 0 ? "...\t OK\r\n" : "...\t failed\r\n");
+            ReportAppend(result != 0 ? steps::kOkLine : steps::kFailedLine);
         }
     }
     result = ConnectCheck(result, firstSinceOpen);
@@ -204,27 +222,23 @@ int32_t ConnectCheck(int32_t r, bool askDevice) {
         return r;
     }
     if (Lib.FuseBlown == 0) {
-        ReportAppend("  Target Microcontroller is not responding.\r\n");
-        ProcedureMessage("Error",
-                         "Target Microcontroller is not responding!!! \r\n\r\n"
-                         "Please check the connection between the adapter and the target "
-                         "microcontroller.",
-                         MessageStyle::Error);
+        ReportAppend(steps::kNotRespondingLine);
+        ProcedureMessage("Error", steps::kNotRespondingBox, MessageStyle::Error);
     } else {
-        ProcedureMessage("Error",
-                         "     Security Fuse is BLOWN !!! \r\n\r\n"
-                         "Access to the target microcontroller       \r\n"
-                         "via JTAG interface is denied.\r\n\r\n"
-                         "Access to the target microcontroller\r\n"
-                         "is accesible only via BSL interface.\r\n",
-                         MessageStyle::Error);
+        ProcedureMessage("Error", steps::kFuseBlownBox, MessageStyle::Error);
     }
     return r;
 }
 
 int32_t FinishStep(int32_t argument) {
+    return FinishStep(argument & ~kFinishAutoProgram, (argument & kFinishAutoProgram) != 0
+                                                          ? steps::FinalAction::StartApplication
+                                                          : steps::FinalAction::None);
+}
+
+int32_t FinishStep(int32_t argument, steps::FinalAction action) {
     const int32_t c = argument & 0x3FFF;
-    const bool autoProgram = (argument & kFinishAutoProgram) != 0;
+    const bool autoProgram = action == steps::FinalAction::StartApplication;
     core::DelayMicroseconds(kFinishSettleUs);
     Lib.TargetActive = 0;
     const core::SettingsState& s = core::Settings;
@@ -238,58 +252,49 @@ int32_t FinishStep(int32_t argument) {
     }
     const double runTime = std::min(
         core::TimeMilliseconds() - Procedure.StartTicks - Procedure.PromptTime, kRunTimeMaxMs);
-    if (c == kProcDone) {
-        char line[80];
-        std::snprintf(line, sizeof line, " -------- D O N E --- ( run time =%6.1f sec.)\r\n",
-                      runTime * 0.001);
-        ReportAppend(line);
-        if (autoProgram && s.ApplicationStartEnable != 0) {
-            switch (s.ApplicationStartEnable) {
-            case 1:
-                if (s.PowerFromPODEnable != 0) {
-                    core::TargetPowerSet(1);
-                }
-                ReportAppend(" --- Resetting Target device --- \r\n");
-                core::TargetReset();
-                break;
-            case 2:
-                if (s.PowerFromPODEnable != 0) {
-                    core::TargetPowerSet(1);
-                }
-                ReportAppend(s.PowerFromPODEnable == 1 ? " --- Toggling Vcc and Reset --- \r\n"
-                                                       : " --- Resetting Target device --- \r\n");
-                break;
-            default:
-                ReportAppend(" --- Soft Reset ---.........................");
-                ReportAppend("...\t done\r\n");
-                break;
+    steps::StepPort& port = StepsPort();
+    steps::FinishVerdict(port, steps::ResultOf(c), runTime);
+    if (c == kProcDone && autoProgram && s.ApplicationStartEnable != 0) {
+        switch (s.ApplicationStartEnable) {
+        case 1:
+            if (s.PowerFromPODEnable != 0) {
+                core::TargetPowerSet(1);
             }
-            ReportAppend(" --- Start application program ---\r\n");
-            if (LibSettings.ApplicationRunTime != 0) {
-                const double start = core::TimeMilliseconds();
-                const double span = LibSettings.ApplicationRunTime * 1000.0;
-                for (;;) {
-                    const double now = core::TimeMilliseconds();
-                    if (now < start || now - start >= span) {
-                        break;
-                    }
-                    core::DelayMicroseconds(kApplicationStepMs * 1000);
+            steps::FinishResetLine(port);
+            core::TargetReset();
+            break;
+        case 2:
+            if (s.PowerFromPODEnable != 0) {
+                core::TargetPowerSet(1);
+            }
+            if (s.PowerFromPODEnable == 1) {
+                ReportAppend(" --- Toggling Vcc and Reset --- \r\n");
+            } else {
+                steps::FinishResetLine(port);
+            }
+            break;
+        default:
+            ReportAppend(" --- Soft Reset ---.........................");
+            ReportVerdict(1);
+            break;
+        }
+        steps::FinishStartLine(port);
+        if (LibSettings.ApplicationRunTime != 0) {
+            const double start = core::TimeMilliseconds();
+            const double span = LibSettings.ApplicationRunTime * 1000.0;
+            for (;;) {
+                const double now = core::TimeMilliseconds();
+                if (now < start || now - start >= span) {
+                    break;
                 }
-                ReportAppend(" --- Stop application program ---\r\n");
-                core::TargetClearIdentified();
-                if (s.PowerFromPODEnable != 0) {
-                    core::TargetPowerSet(0);
-                }
+                core::DelayMicroseconds(kApplicationStepMs * 1000);
+            }
+            ReportAppend(" --- Stop application program ---\r\n");
+            core::TargetClearIdentified();
+            if (s.PowerFromPODEnable != 0) {
+                core::TargetPowerSet(0);
             }
         }
-    } else if (c == kProcCancelled) {
-        ReportAppend("  ---------- TERMINATED BY USER ------------\r\n");
-    } else if (c == kProcTerminated) {
-        ReportAppend("  ------------ TERMINATED ----------------\r\n");
-    } else if (c == kProcLowSupply) {
-        ReportAppend("  ------- TERMINATED - Vcc < 2.7V ---------\r\n");
-    } else {
-        ReportAppend(" --------------- FAILED !!! -----------------\r\n");
     }
     if (LibSettings.BeepEnable != 0) {
         platform::Beep(kFinishBeepHz, kFinishBeepMs);

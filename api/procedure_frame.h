@@ -7,6 +7,8 @@
 // presenter shows them.
 
 #include "api/procedure_presenter.h"
+#include "steps/step_port.h"
+#include "steps/step_result.h"
 
 #include <cstdint>
 #include <string>
@@ -72,9 +74,16 @@ int32_t JtagStart();
 // a target not responding, a blown fuse.
 int32_t ConnectCheck(int32_t r, bool askDevice);
 
-// The finish step (0x4000 from AUTO PROGRAM): verdict line, power and the
-// application start; returns the code without the flag.
+// The finish step: verdict line, power and, after a passed AUTO PROGRAM
+// run, the application start; returns the code.
+int32_t FinishStep(int32_t code, steps::FinalAction action);
+// The same with the final action as the 0x4000 bit of the argument (the
+// form the procedure dispatch and older callers hand over).
 int32_t FinishStep(int32_t argument);
+
+// The shared steps' port: the report log, ProcedureMessage, the
+// presenter's bar and the supply reading.
+steps::StepPort& StepsPort();
 
 // The progress bar of the presenter, if any.
 void ProcedureProgress(int32_t percent);

@@ -5,13 +5,15 @@
 // prompts are on, the status display, the identified device and the
 // progress bar. The steps themselves are the same in both.
 
+#include "steps/step_port.h"
+
 #include <cstdint>
 #include <string>
 
 namespace api {
 
-enum class MessageStyle { Error, Warning, OkCancel, YesNo };
-enum class MessageAnswer { None, Ok, Cancel, Yes, No };
+using steps::MessageAnswer;
+using steps::MessageStyle;
 
 class ProcedurePresenter {
 public:

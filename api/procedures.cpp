@@ -21,6 +21,8 @@
 #include "core/target_identify.h"
 #include "core/target_state.h"
 #include "platform/sound.h"
+#include "steps/step_texts.h"
+#include "steps/steps.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -30,7 +32,6 @@ namespace api {
 namespace {
 
 constexpr int32_t kReadBlock = 512;
-constexpr int32_t kSupplyRecheckEvery = 32; // segments written between supply readings
 constexpr int32_t kSeries2 = 2;
 constexpr int32_t kSeries2DcoKHz[4] = {1000, 8000, 12000, 16000};
 
@@ -38,6 +39,10 @@ constexpr int32_t kSeries2DcoKHz[4] = {1000, 8000, 12000, 16000};
 // combines a plain 1 or 0.
 int32_t Passed(int32_t r) {
     return r == 1 ? 1 : 0;
+}
+
+steps::StepPort& Port() {
+    return StepsPort();
 }
 
 bool Member() {
@@ -71,7 +76,7 @@ int32_t RetainedRead() {
     const int32_t r = core::RetainedDataRead();
     ReportVerdict(Passed(r));
     if (r == 4 && Member()) {
-        ProcedureMessage("Error", "Read error!!", MessageStyle::Error);
+        ProcedureMessage("Error", steps::kRead.errorBox, MessageStyle::Error);
     }
     return Passed(r);
 }
@@ -85,8 +90,8 @@ int32_t RetainedRestore() {
         return 1;
     }
     const int32_t r = core::RetainedDataRestore();
-    ReportAppend((r & 0x10) != 0 ? "Restoring Retain Data ..................."
-                                 : "Verifying Retain Data ...................");
+    ReportAppend((r & 0x10) != 0 ? steps::kRetain.restoring
+                                 : steps::kRetain.verifying);
     const int32_t result = r & 1;
     ReportVerdict(result);
     return result;
@@ -116,17 +121,7 @@ int32_t DcoConstantsCheck(int32_t argument) {
     if (ConnectedSeries() != kSeries2) {
         return 1;
     }
-    ReportAppend("DCO constants verification....");
-    // Bytes that could not be read are never judged: a failed read fails.
-    int32_t ok = Passed(core::TargetReadRange(core::kDcoStart, core::kDcoSize));
-    for (int32_t a = core::kDcoStart; ok == 1 && a < core::kDcoStart + core::kDcoSize; a += 2) {
-        const uint8_t* b = core::Images.ReadImage + core::ImageIndex(a);
-        const uint32_t word = b[0] | (static_cast<uint32_t>(b[1]) << 8);
-        if (word == 0x0000 || word == 0xFFFF) {
-            ok = 0;
-        }
-    }
-    ReportVerdict(ok);
+    const int32_t ok = steps::Code(steps::DcoConstantsCheck(Port()));
     if (ok == 0 && LibSettings.DcoRecalibration == 1) {
         ReportAppend("DCO constants recalibration ...");
         ReportAppend("...\t failed\r\n");
@@ -136,14 +131,6 @@ int32_t DcoConstantsCheck(int32_t argument) {
         return 0;
     }
     return ok;
-}
-
-int32_t CountSegments(uint8_t core::MemorySegment::*flag) {
-    int32_t n = 0;
-    for (int32_t k = 0; k < core::SegmentTable.count; ++k) {
-        n += core::SegmentTable.segments[k].*flag != 0 ? 1 : 0;
-    }
-    return n;
 }
 
 // The open step, and when it opened, the step and the finish with its
@@ -165,9 +152,9 @@ int32_t EraseStep(int32_t argument) {
     }
     int32_t erased = 0;
     if (ConnectStep(1) == 1) {
-        ReportAppend("Erasing memory .....................");
-        erased = Passed(argument == 1 ? core::TargetEraseAll() : core::TargetErase());
-        ReportVerdict(erased);
+        erased = steps::Code(steps::Erase(Port(), steps::kQuillcoreSteps,
+                                          argument == 1 ? steps::EraseScope::All
+                                                        : steps::EraseScope::ByMode));
     }
     const int32_t restored = RetainedRestore();
     core::TargetClearIdentified();
@@ -180,24 +167,9 @@ int32_t BlankCheckStep() {
     if (ConnectStep(1) != 1) {
         return 0;
     }
-    int32_t passed = 0;
-    for (int32_t round = 0; round < 2 && passed == 0; ++round) {
-        ReportAppend("All memory Blank checking..........");
-        const int32_t r = core::TargetEraseVerify();
-        if ((r & 0xF0) != 0) {
-            ReportAppend("...\t failed\r\n");
-            ReportAppend("   --,,-- without protected area...");
-        }
-        passed = Passed(r & 0x0F);
-        ReportCheck(passed);
-        if (passed == 0) {
-            ReportAppend("Selected Memory Blank checking.");
-            passed = Passed(core::TargetBlankCheck());
-            ReportCheck(passed);
-        }
-    }
+    const steps::BlankOutcome blank = steps::BlankCheck(Port(), steps::kQuillcoreSteps);
     ProcedureProgress(100);
-    return passed;
+    return blank == steps::BlankOutcome::NotBlank ? kProcFailed : kProcDone;
 }
 
 int32_t WriteStep() {
@@ -213,44 +185,19 @@ int32_t WriteStep() {
                 "Would you like to continue writing process anyway?",
                 MessageStyle::YesNo);
             if (a != MessageAnswer::Yes) {
-                ReportAppend("  Writing procedure terminated .........");
+                ReportAppend(steps::kCodeSize.stopped);
                 ReportAppend("...\t failed\r\n");
                 return kProcCancelled;
             }
-            ReportAppend("  Writing procedure continue anyway.\r\n");
+            ReportAppend(steps::kCodeSize.anyway);
         }
         ReportAppend(" WARNING!! Code size is exceeding the Target\r\n");
-        ReportAppend("  Microcontroller Flash Memory space.\r\n");
+        ReportAppend(steps::kCodeSize.flashSpace);
     }
     if (core::ProgramImagePrepare(Procedure.AutoRunning, 1) == 0) {
         PrepareImage(0);
     }
-    ReportAppend("Flash programming .................");
-    const int32_t marked = CountSegments(&core::MemorySegment::needsWrite);
-    int32_t written = 0;
-    for (int32_t k = 0; k < core::SegmentTable.count; ++k) {
-        const core::MemorySegment& seg = core::SegmentTable.segments[k];
-        if (seg.needsWrite == 0) {
-            continue;
-        }
-        if (Passed(core::TargetWriteImageBlock(seg.start, seg.length)) == 0) {
-            char text[80];
-            std::snprintf(text, sizeof text,
-                          " Flash Write Error !!! \r\n\r\n Segment Address - 0x%4.4X   ",
-                          static_cast<unsigned>(seg.start));
-            ProcedureMessage("Error", text, MessageStyle::Error);
-            ReportAppend("...\t failed\r\n");
-            return 0;
-        }
-        ++written;
-        if (written % kSupplyRecheckEvery == 0) {
-            TargetVccRead();
-        }
-        ProcedureProgress(written * 100 / (1 + marked) + 1);
-    }
-    ProcedureProgress(100);
-    ReportAppend("...\t done\r\n");
-    return 1;
+    return steps::Code(steps::WriteSegments(Port(), steps::kQuillcoreSteps).result);
 }
 
 int32_t VerifyStep(int32_t argument) {
@@ -259,27 +206,13 @@ int32_t VerifyStep(int32_t argument) {
         return 0;
     }
     core::ProgramImageChecksum();
-    ReportAppend("Verifying check sum ................");
-    int32_t result = Passed(core::TargetVerifyChecksum());
-    ReportCheck(result);
-    if (result == 1 && (argument == 1 || core::Settings.VerifyModeIndex == 1)) {
-        ReportAppend("Verifying Flash Memory ................");
-        core::ReadImageClear();
-        const int32_t toVerify = CountSegments(&core::MemorySegment::needsCheck);
-        int32_t done = 0;
-        for (int32_t k = 0; k < core::SegmentTable.count && result == 1; ++k) {
-            const core::MemorySegment& seg = core::SegmentTable.segments[k];
-            if (seg.needsCheck == 0) {
-                continue;
-            }
-            result = Passed(core::TargetVerifyRange(seg.start, seg.length));
-            ++done;
-            ProcedureProgress(done * 100 / toVerify + 1);
-        }
-        ReportCheck(result);
+    steps::StepResult result = steps::VerifyChecksum(Port(), steps::kQuillcoreSteps);
+    if (result == steps::StepResult::Passed &&
+        (argument == 1 || core::Settings.VerifyModeIndex == 1)) {
+        result = steps::VerifySegments(Port(), steps::kQuillcoreSteps).result;
     }
     ProcedureProgress(100);
-    return result;
+    return steps::Code(result);
 }
 
 int32_t ReadStep(int32_t argument) {
@@ -289,7 +222,7 @@ int32_t ReadStep(int32_t argument) {
         return 0;
     }
     core::ReadMaskBuild(argument);
-    ReportAppend("Reading Flash memory .................");
+    ReportAppend(steps::kRead.line);
     int32_t result = 1;
     const int32_t count = core::SegmentTable.count;
     for (int32_t k = 0; k < count && result == 1; ++k) {
@@ -303,7 +236,7 @@ int32_t ReadStep(int32_t argument) {
             // read fails the read.
             if (!Member() ||
                 ProcedureMessage("Warning",
-                                 "     Read error !!!\r\n\r\nWould you like to continue anyway?",
+                                 steps::kRead.errorQuestion,
                                  MessageStyle::YesNo) != MessageAnswer::Yes) {
                 result = 0;
                 break;
@@ -317,10 +250,7 @@ int32_t ReadStep(int32_t argument) {
 }
 
 int32_t BlowFuseStep() {
-    ReportAppend("Blowing Security Fuse ..................");
-    const int32_t r = Passed(core::TargetBlowFuse());
-    ReportVerdict(r);
-    return r;
+    return steps::Code(steps::BlowFuse(Port()));
 }
 
 int32_t DcoStep(int32_t argument) {
@@ -379,7 +309,7 @@ int32_t AutoProgram() {
         }
     }
     Procedure.AutoRunning = 0;
-    FinishStep(result | kFinishAutoProgram);
+    FinishStep(result, steps::FinalAction::StartApplication);
     if (LibSettings.BeepEnable != 0) {
         if (result == kProcDone) {
             for (const uint32_t hz : kPassBeepsHz) {

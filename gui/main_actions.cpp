@@ -287,7 +287,7 @@ void OnAutoProgram() {
     }
     Paint();
     AutoProgramEnd();
-    ProcedureFinish(r | kFinalActionAllowed);
+    ProcedureFinish(r, steps::FinalAction::StartApplication);
     if (r == 1) {
         ResultSound(kSoundDone);
         SetupRunner.SnBalance = std::max(SetupRunner.SnBalance - 1, 0);

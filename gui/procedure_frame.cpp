@@ -22,6 +22,8 @@
 #include "gui/status_lamps.h"
 #include "platform/clock.h"
 #include "platform/prompt.h"
+#include "steps/step_texts.h"
+#include "steps/steps.h"
 #include "ui/termination.h"
 
 #include <algorithm>
@@ -83,7 +85,51 @@ std::string TrimmedRowName(int32_t row) {
     return name;
 }
 
+uint32_t BoxFlags(steps::MessageStyle style) {
+    switch (style) {
+    case steps::MessageStyle::Error:
+        return kErrorBox;
+    case steps::MessageStyle::Warning:
+        return platform::MB_OK | platform::MB_ICONWARNING;
+    case steps::MessageStyle::OkCancel:
+        return platform::MB_OKCANCEL | platform::MB_ICONQUESTION;
+    case steps::MessageStyle::YesNo:
+        return kYesNoWarning;
+    }
+    return kErrorBox;
+}
+
+steps::MessageAnswer AnswerOf(int id) {
+    switch (id) {
+    case platform::IDOK:
+        return steps::MessageAnswer::Ok;
+    case platform::IDCANCEL:
+        return steps::MessageAnswer::Cancel;
+    case IDYES:
+        return steps::MessageAnswer::Yes;
+    case IDNO:
+        return steps::MessageAnswer::No;
+    default:
+        return steps::MessageAnswer::None;
+    }
+}
+
+class GuiStepPort final : public steps::StepPort {
+public:
+    void Report(std::string_view text) override { ReportAppend(std::string(text)); }
+    void Progress(int32_t percent) override { ProgressBarSetPos(percent); }
+    steps::MessageAnswer Message(const char* caption, const std::string& text,
+                                 steps::MessageStyle style) override {
+        return AnswerOf(TimedMessageBox(text, caption, BoxFlags(style)));
+    }
+};
+
 } // namespace
+
+steps::StepPort& StepsPort() {
+    static GuiStepPort port;
+    return port;
+}
 
 int TimedMessageBox(const std::string& text, const std::string& caption, uint32_t flags) {
     // The prompt service itself keeps every box's open time, the core's
@@ -108,11 +154,12 @@ void ReportHistoryAppend(const std::string& text) {
 }
 
 void ReportDoneFailed(int32_t result) {
-    ReportAppend(result == 0 ? "...\t failed\r\n" : "...\t done\r\n");
+    ReportAppend(result == 0 ? steps::kFailedLine : steps::kDoneLine);
 }
 
 void ReportOkFailedBlown(int32_t result) {
-    ReportAppend(result == 0 ? "...\t failed\r\n" : (result == 2 ? "...\t BLOWN\r\n" : "...\t OK\r\n"));
+    ReportAppend(result == 0 ? steps::kFailedLine
+                             : (result == 2 ? steps::kBlownLine : steps::kOkLine));
 }
 
 void ProgressBarSetPos(int32_t percent) {
@@ -237,7 +284,7 @@ int32_t TargetJtagInit(int32_t forceDeviceCheck) {
     if (core::ConnectedDevice.identified == 1) {
         return 1;
     }
-    ReportAppend("JTAG communication initialization.");
+    ReportAppend(steps::kJtagInitLine);
     ProgressBarSetPos(0);
     int32_t ok = core::TargetIdentifyOk();
     ReportOkFailedBlown(ok);
@@ -293,18 +340,10 @@ int32_t DeviceTypeCheck(int32_t ok, int32_t stopPending) {
         StatusLampsPaint();
     }
     if (Frame.FuseBlownFound != 0) {
-        TimedMessageBox("     Security Fuse is BLOWN !!! \r\n\r\n"
-                        "Access to the target microcontroller       \r\n"
-                        "via JTAG interface is denied.\r\n\r\n"
-                        "Access to the target microcontroller\r\n"
-                        "is accesible only via BSL interface.\r\n",
-                        "Error", kErrorBox);
+        TimedMessageBox(steps::kFuseBlownBox, "Error", kErrorBox);
     } else {
-        ReportAppend("  Target Microcontroller is not responding.\r\n");
-        TimedMessageBox("Target Microcontroller is not responding!!! \r\n\r\n"
-                        "Please check the connection between the adapter and the target "
-                        "microcontroller.",
-                        "Error", kErrorBox);
+        ReportAppend(steps::kNotRespondingLine);
+        TimedMessageBox(steps::kNotRespondingBox, "Error", kErrorBox);
     }
     return ok;
 }
@@ -323,8 +362,15 @@ int32_t RunGoesOn(int32_t stepResult) {
 }
 
 int32_t ProcedureFinish(int32_t code) {
-    if ((code & kResultCodeMask) == kResultStopped && ui::TerminationRequested()) {
-        code = (code & ~kResultCodeMask) | kResultTerminated;
+    return ProcedureFinish(code & ~kFinalActionAllowed, (code & kFinalActionAllowed) != 0
+                                                            ? steps::FinalAction::StartApplication
+                                                            : steps::FinalAction::None);
+}
+
+int32_t ProcedureFinish(int32_t code, steps::FinalAction action) {
+    code &= kResultCodeMask;
+    if (code == kResultStopped && ui::TerminationRequested()) {
+        code = kResultTerminated;
     }
     Frame.ReportText += core::Target.TargetErrorLog;
     ReportAppend("");
@@ -336,39 +382,38 @@ int32_t ProcedureFinish(int32_t code) {
     core::TargetClearIdentified();
 
     const uint32_t elapsed = ProcedureElapsedMs();
-    char line[80];
-    switch (code & kResultCodeMask) {
-    case kResultPassed: {
+    // Quillbay does not measure the supply: no run of its ends on it.
+    const steps::StepResult result =
+        code == steps::Code(steps::StepResult::LowSupply) ? steps::StepResult::Failed
+                                                          : steps::ResultOf(code);
+    switch (result) {
+    case steps::StepResult::Passed:
         Row(kRowPicture).bitmap = kPicturePass;
-        std::snprintf(line, sizeof line, " -------- D O N E --- ( run time =%6.1f sec.)\r\n",
-                      elapsed * 0.001);
-        ReportAppend(line);
+        break;
+    case steps::StepResult::Stopped:
+    case steps::StepResult::Terminated:
+        Row(kRowPicture).bitmap = kPictureBlank;
+        break;
+    default:
+        Row(kRowPicture).bitmap = kPictureFail;
+        break;
+    }
+    steps::StepPort& port = StepsPort();
+    steps::FinishVerdict(port, result, elapsed);
+    if (result == steps::StepResult::Passed) {
         const int32_t start = core::Settings.ApplicationStartEnable;
-        if (start != 0 && (code & kFinalActionAllowed) != 0) {
+        if (start != 0 && action == steps::FinalAction::StartApplication) {
             if (core::Settings.PowerFromPODEnable == 1) {
                 core::TargetPowerSet(1);
             }
             if (start == 1) {
-                ReportAppend(" --- Resetting Target device --- \r\n");
+                steps::FinishResetLine(port);
                 core::TargetReset();
             }
-            ReportAppend(" --- Start application program ---\r\n");
+            steps::FinishStartLine(port);
         }
-        break;
-    }
-    case kResultStopped:
-        Row(kRowPicture).bitmap = kPictureBlank;
-        ReportAppend("  ---------- TERMINATED BY USER ------------\r\n");
-        break;
-    case kResultTerminated:
-        Row(kRowPicture).bitmap = kPictureBlank;
-        ReportAppend("  ------------ TERMINATED ----------------\r\n");
-        break;
-    default:
-        Row(kRowPicture).bitmap = kPictureFail;
-        ReportAppend(" --------------- FAILED !!! -----------------\r\n");
+    } else if (result == steps::StepResult::Failed) {
         ResultSound(kSoundError);
-        break;
     }
 
     StatusLampsPaint();

@@ -6,16 +6,21 @@
 // keeps the report in the history. Also the report text, the progress bar
 // and the message box whose open time stays out of the run time.
 
+#include "steps/step_port.h"
+#include "steps/step_result.h"
+#include "steps/step_texts.h"
+
 #include <cstdint>
 #include <string>
 
 namespace gui {
 
-// Procedure results (the finish step looks at the low 14 bits).
-inline constexpr int32_t kResultFailed = 0;
-inline constexpr int32_t kResultPassed = 1;
-inline constexpr int32_t kResultStopped = 15;    // No or Cancel in a prompt
-inline constexpr int32_t kResultTerminated = 31;
+// Procedure results (the finish step looks at the low 14 bits): the
+// shared steps' numbers.
+inline constexpr int32_t kResultFailed = steps::Code(steps::StepResult::Failed);
+inline constexpr int32_t kResultPassed = steps::Code(steps::StepResult::Passed);
+inline constexpr int32_t kResultStopped = steps::Code(steps::StepResult::Stopped);
+inline constexpr int32_t kResultTerminated = steps::Code(steps::StepResult::Terminated);
 inline constexpr int32_t kResultCodeMask = 0x3FFF;
 inline constexpr int32_t kFinalActionAllowed = 0x4000; // AUTO PROGRAM only
 
@@ -23,7 +28,7 @@ inline constexpr size_t kReportKeep = 2000;        // characters of ReportText k
 inline constexpr size_t kReportHistoryKeep = 6000; // characters of ReportHistoryText kept
 inline constexpr uint32_t kElapsedMaxMs = 999999;  // the DONE line never shows more
 
-inline constexpr const char* kReportSeparator = "=====================================\r\n";
+inline constexpr const char* kReportSeparator = steps::kSeparatorLine;
 
 struct FrameState {
     std::string ReportText;        // the current run
@@ -69,6 +74,8 @@ void DeviceInfoShow();
 // Result line, final target action, status picture, history. Returns 1.
 // Once a termination signal arrived, a run the operator's answer would
 // have stopped (15) ends as terminated (31): the answer was the signal's.
+int32_t ProcedureFinish(int32_t code, steps::FinalAction action);
+// The same with the final action as the kFinalActionAllowed bit of code.
 int32_t ProcedureFinish(int32_t code);
 // A step's result as a run goes on from it: a step that passed after a
 // termination signal arrived ends the run there, terminated (31), as an
@@ -91,6 +98,10 @@ void ProgressBarSetPos(int32_t percent);
 // A box owned by the main window; its open time is kept out of the run time
 // (every box is: the prompt service counts it).
 int TimedMessageBox(const std::string& text, const std::string& caption, uint32_t flags);
+
+// The shared steps' port: ReportAppend, the progress bar and
+// TimedMessageBox.
+steps::StepPort& StepsPort();
 
 // The run time of the current procedure: ms since the connect step less the
 // time boxes stayed open, across the tick wrap, at most 999999.

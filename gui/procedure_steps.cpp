@@ -29,6 +29,8 @@
 #include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
 #include "platform/prompt.h"
+#include "steps/step_texts.h"
+#include "steps/steps.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -141,7 +143,7 @@ int32_t RetainReadStep() {
         }
     }
     if (r == 4) {
-        TimedMessageBox("Read error!!", "Error", kErrorBox);
+        TimedMessageBox(steps::kRead.errorBox, "Error", kErrorBox);
     }
     ReportDoneFailed(r & 1);
     return r;
@@ -154,10 +156,10 @@ int32_t RetainRestoreStep() {
     const int32_t r = core::RetainedDataRestore();
     if ((r & 0x10) != 0) {
         Action("Restoring Retain Data");
-        ReportAppend("Restoring Retain Data ...................");
+        ReportAppend(steps::kRetain.restoring);
     } else {
         Action("Verifying Retain Data");
-        ReportAppend("Verifying Retain Data ...................");
+        ReportAppend(steps::kRetain.verifying);
     }
     ReportDoneFailed(r & 1);
     core::FlashOpsState& f = core::FlashOps;
@@ -200,9 +202,9 @@ int32_t EraseStep(int32_t mode) {
     LampSet(kRowErase, kLampReady);
     StatusLampsPaint();
     Action("Erasing Memory");
-    ReportAppend("Erasing memory ............................");
-    const int32_t r = mode == 1 ? core::TargetEraseAll() : core::TargetErase();
-    ReportDoneFailed(r);
+    const int32_t r = steps::Code(steps::Erase(
+        StepsPort(), steps::kQuillbaySteps,
+        mode == 1 ? steps::EraseScope::All : steps::EraseScope::ByMode));
     if (r == 1) {
         LampSet(kRowErase, kLampPassed);
     } else if (LampGet(kRowErase) != kLampStopped) {
@@ -223,58 +225,20 @@ int32_t BlankCheckStep() {
         return 0;
     }
     Action("Memory Blank checking");
-    int32_t e = 0;
-    int32_t s = 0;
-    for (int round = 0; round < 2; ++round) {
-        ReportAppend("All memory Blank checking..........");
-        ProgressBarSetPos(0);
-        e = core::TargetEraseVerify();
-        s = 1;
-        if ((e & 0xF0) != 0) {
-            ReportOkFailedBlown(0);
-            ReportAppend("   --,,-- without protected area...");
-        }
-        e &= 0x0F;
-        ReportOkFailedBlown(e);
-        if (e != 1) {
-            ReportAppend("Selected Memory Blank checking.");
-            s = core::TargetBlankCheck();
-            ReportOkFailedBlown(s);
-        }
-        if (s == 1) {
-            break;
-        }
-    }
-    int32_t result;
-    if (e == 1) {
+    const steps::BlankOutcome blank = steps::BlankCheck(StepsPort(), steps::kQuillbaySteps);
+    int32_t result = kResultPassed;
+    if (blank == steps::BlankOutcome::Blank) {
         LampSet(kRowBlankCheck, kLampPassed);
         ProgressBarSetPos(100);
-        result = 1;
-    } else if (s == 1) {
+    } else if (blank == steps::BlankOutcome::SelectedBlank) {
         LampSet(kRowBlankCheck, kLampPassedKept);
         ProgressBarSetPos(100);
-        result = 1;
     } else {
         LampSet(kRowBlankCheck, kLampFailed);
-        result = e;
+        result = kResultFailed;
     }
     StatusLampsPaint();
     return result;
-}
-
-int32_t WriteBlock(int32_t start, int32_t length, int32_t n, int32_t total) {
-    if (length <= 0) {
-        return 1;
-    }
-    if (core::TargetWriteImageBlock(start, length) != 1) {
-        char text[96];
-        std::snprintf(text, sizeof text, " Flash Write Error !!! \r\n\r\n Segment Address - 0x%4.4X   ",
-                      static_cast<unsigned>(start));
-        TimedMessageBox(text, "Error", kErrorBox);
-        return 0;
-    }
-    ProgressBarSetPos(n * 100 / total + 1);
-    return 1;
 }
 
 int32_t WriteStep() {
@@ -295,18 +259,18 @@ int32_t WriteStep() {
     if (core::ProgramImageFitsDevice() != 1) {
         ReportAppend(" WARNING!! Code size (including Serial Number\r\n");
         ReportAppend("  and Model Text) is exceeding the Target\r\n");
-        ReportAppend("  Microcontroller Flash Memory space.\r\n");
+        ReportAppend(steps::kCodeSize.flashSpace);
         LampSet(kRowWrite, kLampFailed);
         StatusLampsPaint();
         if (TimedMessageBox("Code size ( including Serial Number and Model Text )\r\n\r\n"
                             "exceeds the Target Microcontroller Flash Memory space.\r\n\r\n"
                             "Would you like to continue writing process anyway?",
                             "Error", kYesNoWarning) != platform::IDYES) {
-            ReportAppend("  Writing procedure terminated .........");
+            ReportAppend(steps::kCodeSize.stopped);
             ReportDoneFailed(0);
             return kResultStopped;
         }
-        ReportAppend("  Writing procedure continue anyway.\r\n");
+        ReportAppend(steps::kCodeSize.anyway);
     }
     if (ImagePrepare(Frame.AutoProgramActive, 1) != 1) {
         ReportAppend("Serial Number or Model Text is defined\r\n");
@@ -326,53 +290,11 @@ int32_t WriteStep() {
 
     ProgressBarSetPos(0);
     Action("Flash programming");
-    ReportAppend("Flash programming .................");
-    const core::SegmentTableState& table = core::SegmentTable;
-    const int32_t count = table.count;
-    const int32_t infoCount = std::min(core::MemoryMap.active.infoSegments, count);
-    int32_t total = 1;
-    for (int32_t i = 0; i < count; ++i) {
-        total += table.segments[i].needsWrite != 0 ? 1 : 0;
+    const steps::WriteOutcome written = steps::WriteSegments(StepsPort(), steps::kQuillbaySteps);
+    if (written.attempted) {
+        Actions.FlashWrittenFlags |= kFlashWritten;
     }
-    int32_t n = 0;
-    int32_t ok = 1;
-    for (int32_t i = 0; i < infoCount && ok == 1; ++i) {
-        const core::MemorySegment& s = table.segments[i];
-        if (s.needsWrite != 0) {
-            ++n;
-            ok = WriteBlock(s.start, s.length, n, total);
-            Actions.FlashWrittenFlags |= kFlashWritten;
-        }
-    }
-    const int32_t g = std::max(total / 10, 4);
-    for (int32_t first = infoCount; first < count && ok == 1; first += g) {
-        const int32_t last = std::min(first + g, count);
-        bool whole = true;
-        for (int32_t i = first; i < last; ++i) {
-            whole = whole && table.segments[i].needsWrite != 0;
-        }
-        if (!whole) {
-            for (int32_t i = first; i < last && ok == 1; ++i) {
-                const core::MemorySegment& s = table.segments[i];
-                if (s.needsWrite != 0) {
-                    ++n;
-                    ok = WriteBlock(s.start, s.length, n, total);
-                    Actions.FlashWrittenFlags |= kFlashWritten;
-                }
-            }
-        } else {
-            int32_t length = 0;
-            for (int32_t i = first; i < last; ++i) {
-                length += table.segments[i].length;
-            }
-            n += last - first;
-            if (length != 0) {
-                ok = WriteBlock(table.segments[first].start, length, n, total);
-                Actions.FlashWrittenFlags |= kFlashWritten;
-            }
-        }
-    }
-    ReportDoneFailed(ok);
+    const int32_t ok = steps::Code(written.result);
     if (ok == 1) {
         LampSet(kRowWrite, kLampPassed);
         ProgressBarSetPos(100);
@@ -408,44 +330,13 @@ int32_t VerifyStep(int32_t full) {
     int32_t ok = 1;
     if (full == 0 && mode == 2) {
         Action("Verifying check sum");
-        ReportAppend("Verifying check sum ......................");
-        ok = core::TargetVerifyChecksum();
+        ok = steps::Code(steps::VerifyChecksum(StepsPort(), steps::kQuillbaySteps));
         MainWindowSetText(1048, Hex8(core::FlashOps.checksumTotal));
-        ReportOkFailedBlown(ok);
         LampSet(kRowChecksum, ok == 1 ? kLampPassed : kLampFailed);
     }
     if (ok == 1 && (full == 1 || mode == 1)) {
         Action("Verifying Flash Memory");
-        ReportAppend("Verifying Flash Memory ................");
-        const core::SegmentTableState& table = core::SegmentTable;
-        int32_t total = 1;
-        for (int32_t i = 0; i < table.count; ++i) {
-            total += table.segments[i].needsCheck != 0 ? 1 : 0;
-        }
-        ProgressBarSetPos(0);
-        core::ReadImageClear();
-        int32_t k = 0;
-        int32_t failedAt = 0;
-        for (int32_t i = 0; i < table.count; ++i) {
-            const core::MemorySegment& s = table.segments[i];
-            if (s.needsCheck == 0) {
-                continue;
-            }
-            ok = core::TargetVerifyRange(s.start, s.length);
-            if (ok != 1) {
-                failedAt = s.start;
-                break;
-            }
-            ++k;
-            ProgressBarSetPos(k * 100 / total + 1);
-        }
-        ReportOkFailedBlown(ok);
-        if (ok != 1) {
-            char line[64];
-            std::snprintf(line, sizeof line, " Verification error - sector addr 0x%4.4X\r\n:",
-                          static_cast<unsigned>(failedAt));
-            ReportAppend(line);
-        }
+        ok = steps::Code(steps::VerifySegments(StepsPort(), steps::kQuillbaySteps).result);
     }
     if (ok == 1) {
         LampSet(kRowVerify, kLampPassed);
@@ -517,17 +408,7 @@ int32_t DcoCheckStep(int32_t skip) {
         return 1;
     }
     Action("DCO constants verification");
-    ReportAppend("DCO constants verification....");
-    int32_t ok = core::TargetReadRange(core::kDcoStart, core::kDcoSize) == 1 ? 1 : 0;
-    for (int32_t a = core::kDcoStart; ok == 1 && a < core::kDcoStart + core::kDcoSize; a += 2) {
-        const uint8_t* b = &core::Images.ReadImage[core::ImageIndex(a)];
-        const uint32_t word = b[0] | (b[1] << 8);
-        if (word == 0x0000 || word == 0xFFFF) {
-            ok = 0;
-        }
-    }
-    ReportDoneFailed(ok);
-    return ok;
+    return steps::Code(steps::DcoConstantsCheck(StepsPort()));
 }
 
 int32_t ReadStep(int32_t all) {
@@ -547,7 +428,7 @@ int32_t ReadStep(int32_t all) {
     }
     ProgressBarSetPos(0);
     Action("Reading Flash memory");
-    ReportAppend("Reading Flash memory .................");
+    ReportAppend(steps::kRead.line);
     int32_t result = 1;
     int32_t done = 0;
     int32_t lastSet = 0;
@@ -565,7 +446,7 @@ int32_t ReadStep(int32_t all) {
                 }
             }
             if (r == 4) {
-                if (TimedMessageBox("     Read error !!!\r\n\r\nWould you like to continue anyway?",
+                if (TimedMessageBox(steps::kRead.errorQuestion,
                                     "Warning", kYesNoWarning) != platform::IDYES) {
                     result = 0;
                     stop = true;
@@ -610,7 +491,7 @@ int32_t LabelReadStep(int32_t) {
     ReportAppend("Reading Target Label.................");
     int32_t r = Serialization().ReadBack();
     if (r == 4) {
-        TimedMessageBox("Read error!!", "Error", kErrorBox);
+        TimedMessageBox(steps::kRead.errorBox, "Error", kErrorBox);
     } else {
         std::string model;
         core::BytesToText(SerialNumber.ModelTextMode, core::ModelTextPlacedCount(),
@@ -775,10 +656,8 @@ int32_t FuseBlowStep() {
         return 1;
     }
     ProgressBarSetPos(0);
-    ReportAppend("Blowing Security Fuse ..................");
-    const int32_t r = core::TargetBlowFuse();
+    const int32_t r = steps::Code(steps::BlowFuse(StepsPort()));
     ProgressBarSetPos(100);
-    ReportDoneFailed(r);
     LampSet(kRowFuse, r == 1 ? kLampPassed : kLampFailed);
     StatusLampsPaint();
     return r;

@@ -23,7 +23,6 @@ int32_t RetainReadStep();
 int32_t RetainRestoreStep();
 int32_t BlankCheckStep();
 int32_t WriteStep();
-int32_t WriteBlock(int32_t start, int32_t length, int32_t n, int32_t total);
 // full 1: every segment read back whatever the verify mode, no SN check.
 int32_t VerifyStep(int32_t full);
 int32_t SnVerifyStep();

@@ -1,0 +1,40 @@
+#include "steps/step_texts.h"
+#include "steps/steps.h"
+
+#include <cstdio>
+
+namespace steps {
+
+void FinishVerdict(StepPort& port, StepResult result, double runTimeMs) {
+    switch (result) {
+    case StepResult::Passed: {
+        char line[80];
+        std::snprintf(line, sizeof line, " -------- D O N E --- ( run time =%6.1f sec.)\r\n",
+                      runTimeMs * 0.001);
+        port.Report(line);
+        break;
+    }
+    case StepResult::Stopped:
+        port.Report("  ---------- TERMINATED BY USER ------------\r\n");
+        break;
+    case StepResult::Terminated:
+        port.Report("  ------------ TERMINATED ----------------\r\n");
+        break;
+    case StepResult::LowSupply:
+        port.Report("  ------- TERMINATED - Vcc < 2.7V ---------\r\n");
+        break;
+    default:
+        port.Report(" --------------- FAILED !!! -----------------\r\n");
+        break;
+    }
+}
+
+void FinishResetLine(StepPort& port) {
+    port.Report(kResetLine);
+}
+
+void FinishStartLine(StepPort& port) {
+    port.Report(kStartLine);
+}
+
+} // namespace steps

@@ -1,0 +1,59 @@
+#pragma once
+// Where the two deliverables' steps are meant to differ: every difference
+// is a named option, set for both deliverables in OptionsFor with its
+// reason. Anything not named here is the same in both.
+
+#include <cstdint>
+
+namespace steps {
+
+struct StepOptions {
+    const char* eraseLine = nullptr;       // the erase's report line
+    const char* checksumLine = nullptr;    // the checksum comparison's report line
+    int32_t supplyRecheckEvery = 0;        // blocks written between supply readings (0: none)
+    bool groupMainSegments = false;        // wholly marked main-memory groups as one block
+    bool writeFullBeforeVerdict = false;   // the bar full before the write's verdict line
+    bool verifyCountsOneMore = false;      // read-back bar over one more than the segments
+    bool verifyBarFromZero = false;        // the bar set to 0 when the read-back starts
+    bool verifyNamesFailedSegment = false; // a line naming the segment that failed
+    bool blankBarEachRound = false;        // the bar set to 0 for each blank-check round
+};
+
+enum class Deliverable { Quillbay, Quillcore };
+
+constexpr StepOptions OptionsFor(Deliverable d) {
+    const bool quillcore = d == Deliverable::Quillcore;
+    StepOptions o;
+    // The dot runs the two have always written differently: hosts and
+    // operators compare reports by eye and by tool.
+    o.eraseLine = quillcore ? "Erasing memory ....................."
+                            : "Erasing memory ............................";
+    o.checksumLine = quillcore ? "Verifying check sum ................"
+                               : "Verifying check sum ......................";
+    // Quillcore reads the supply again every 32nd written segment, so a
+    // board that browns out during a long write shows it in the status
+    // display; Quillbay takes the supply as sufficient once connected.
+    o.supplyRecheckEvery = quillcore ? 32 : 0;
+    // Quillbay writes every main-memory group whose segments are all marked
+    // as one block (fewer round trips); Quillcore writes segment by
+    // segment, which its supply readings count.
+    o.groupMainSegments = !quillcore;
+    // Quillcore's progress dialog shows the bar full with the verdict;
+    // Quillbay's main window sets it after the line.
+    o.writeFullBeforeVerdict = quillcore;
+    // Quillbay's read-back bar runs over one more than the segments, so it
+    // shows full only with the verdict; Quillcore's runs over the segments
+    // and moves after a failed one too.
+    o.verifyCountsOneMore = !quillcore;
+    // Quillcore set its bar to 0 at the start of the step already.
+    o.verifyBarFromZero = !quillcore;
+    o.blankBarEachRound = !quillcore;
+    // Quillbay's operator gets the address to look at.
+    o.verifyNamesFailedSegment = !quillcore;
+    return o;
+}
+
+inline constexpr StepOptions kQuillbaySteps = OptionsFor(Deliverable::Quillbay);
+inline constexpr StepOptions kQuillcoreSteps = OptionsFor(Deliverable::Quillcore);
+
+} // namespace steps

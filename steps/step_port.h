@@ -1,0 +1,31 @@
+#pragma once
+// The port the shared programming steps report through. Each deliverable
+// implements it once: Quillbay over its main window (report control,
+// progress bar 1024, message boxes whose open time stays out of the run
+// time), Quillcore over its report log and the progress dialog's presenter.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace steps {
+
+enum class MessageStyle { Error, Warning, OkCancel, YesNo };
+enum class MessageAnswer { None, Ok, Cancel, Yes, No };
+
+class StepPort {
+public:
+    virtual ~StepPort() = default;
+    // One piece of the current run's report.
+    virtual void Report(std::string_view text) = 0;
+    // The progress bar, 0..100.
+    virtual void Progress(int32_t percent) = 0;
+    // A message of a step; the operator's answer (None where nobody can
+    // answer).
+    virtual MessageAnswer Message(const char* caption, const std::string& text,
+                                  MessageStyle style) = 0;
+    // Reads the target supply again (only where the options ask for it).
+    virtual void SupplyRead() {}
+};
+
+} // namespace steps

@@ -1,0 +1,63 @@
+#pragma once
+// The programming steps both deliverables run, each on a target that the
+// deliverable's own frame has opened and identified. A step writes its
+// report lines and its messages through the port, and the bar; the
+// deliverable around it keeps what only it has (status lamps, the serial
+// number, the retained areas, the run's frame).
+
+#include "steps/step_options.h"
+#include "steps/step_port.h"
+#include "steps/step_result.h"
+
+#include <cstdint>
+
+namespace steps {
+
+// The erase: everything, or what the erase mode selects.
+enum class EraseScope { ByMode, All };
+StepResult Erase(StepPort& port, const StepOptions& options, EraseScope scope);
+
+// The blank check in up to two rounds: the whole memory, then (where that
+// fails) the selected memory.
+enum class BlankOutcome {
+    Blank,         // every segment read erased
+    SelectedBlank, // the selected memory is erased, some area kept is not
+    NotBlank,
+};
+BlankOutcome BlankCheck(StepPort& port, const StepOptions& options);
+
+// The write of every segment the image marks, with its report line, the
+// error box on a failed block and the verdict.
+struct WriteOutcome {
+    StepResult result = StepResult::Failed;
+    bool attempted = false; // a block went to the target (the flash may have changed)
+};
+WriteOutcome WriteSegments(StepPort& port, const StepOptions& options);
+
+// The checksum comparison with its report line.
+StepResult VerifyChecksum(StepPort& port, const StepOptions& options);
+// The read-back of every segment the image marks for checking.
+struct VerifyOutcome {
+    StepResult result = StepResult::Passed;
+    int32_t failedAt = 0; // the first segment that failed
+};
+VerifyOutcome VerifySegments(StepPort& port, const StepOptions& options);
+
+// The DCO calibration words read back and judged (none erased or
+// cleared), with the report line.
+StepResult DcoConstantsCheck(StepPort& port);
+
+// The security fuse blown, with its report line.
+StepResult BlowFuse(StepPort& port);
+
+// The finish step's verdict line; the run time in ms (the DONE line).
+void FinishVerdict(StepPort& port, StepResult result, double runTimeMs);
+// The lines of the final action on a passed AUTO PROGRAM run.
+void FinishResetLine(StepPort& port);
+void FinishStartLine(StepPort& port);
+
+// The port's verdict lines.
+void ReportDoneFailed(StepPort& port, StepResult result);
+void ReportOkFailed(StepPort& port, StepResult result);
+
+} // namespace steps

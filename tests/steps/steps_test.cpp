@@ -1,0 +1,279 @@
+// The shared steps over the simulated target, with each deliverable's
+// options: what the options promise differs, the rest is the same.
+
+#include "tests/flash/flash_fixture.h"
+
+#include "steps/steps.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using flash_test::FlashTest;
+using steps::StepResult;
+
+class RecordingPort final : public steps::StepPort {
+public:
+    void Report(std::string_view text) override { report += text; }
+    void Progress(int32_t percent) override { bar.push_back(percent); }
+    steps::MessageAnswer Message(const char* caption, const std::string& text,
+                                 steps::MessageStyle) override {
+        boxes.push_back(std::string(caption) + "|" + text);
+        return steps::MessageAnswer::None;
+    }
+    void SupplyRead() override { ++supplyReadings; }
+
+    std::string report;
+    std::vector<int32_t> bar;
+    std::vector<std::string> boxes;
+    int32_t supplyReadings = 0;
+};
+
+struct Deliverable {
+    const char* name;
+    const steps::StepOptions& options;
+};
+const Deliverable kBoth[] = {{"Quillbay", steps::kQuillbaySteps},
+                             {"Quillcore", steps::kQuillcoreSteps}};
+
+class StepsTest : public FlashTest {
+protected:
+    // Code over all of the device's main memory and its first information
+    // segment, prepared the way a run prepares it.
+    void DefineWholeMain() {
+        const core::MemoryMapInstance& map = core::MemoryMap.active;
+        const int32_t first = map.deviceMainStart;
+        Define(first, Pattern(first, map.deviceFlashEnd - first + 1));
+        const core::MemorySegment& info = core::SegmentTable.segments[0];
+        Define(info.start, Pattern(info.start, info.length));
+        Prepare();
+    }
+    static int32_t Marked() {
+        int32_t n = 0;
+        for (int32_t k = 0; k < core::SegmentTable.count; ++k) {
+            n += core::SegmentTable.segments[k].needsWrite != 0 ? 1 : 0;
+        }
+        return n;
+    }
+    static size_t Writes() { return Transfers(0).size(); }
+};
+
+TEST_F(StepsTest, TheWriteGroupsAndReadsTheSupplyOnlyWhereItsOptionsSay) {
+    for (const Deliverable& d : kBoth) {
+        SCOPED_TRACE(d.name);
+        Connect("149");
+        DefineWholeMain();
+        const int32_t marked = Marked();
+        ASSERT_GT(marked, 64);
+        RecordingPort port;
+        const steps::WriteOutcome out = steps::WriteSegments(port, d.options);
+        EXPECT_EQ(out.result, StepResult::Passed);
+        EXPECT_TRUE(out.attempted);
+        EXPECT_EQ(port.report, "Flash programming ................."
+                               "...\t done\r\n");
+        EXPECT_TRUE(port.boxes.empty());
+        if (d.options.writeFullBeforeVerdict) {
+            EXPECT_EQ(port.bar.back(), 100);
+        }
+        if (d.options.groupMainSegments) {
+            // Whole groups of main segments go as one block each.
+            EXPECT_LT(Writes(), static_cast<size_t>(marked) / 2);
+            EXPECT_EQ(port.supplyReadings, 0);
+        } else {
+            EXPECT_EQ(Writes(), static_cast<size_t>(marked));
+            EXPECT_EQ(port.supplyReadings, marked / 32);
+        }
+        // Either way the flash holds the image.
+        for (int32_t k = 0; k < core::SegmentTable.count; ++k) {
+            const core::MemorySegment& s = core::SegmentTable.segments[k];
+            if (s.needsWrite == 0) {
+                continue;
+            }
+            for (int32_t a = s.start; a <= s.end; a += 97) {
+                const int32_t i = core::ImageIndex(a);
+                ASSERT_EQ(sim::Sim().Peek(static_cast<uint32_t>(a)),
+                          core::Images.ProgramImage.data[i])
+                    << std::hex << a;
+            }
+        }
+    }
+}
+
+TEST_F(StepsTest, AFailedBlockStopsTheWriteAndNamesWhereItStarts) {
+    for (const Deliverable& d : kBoth) {
+        SCOPED_TRACE(d.name);
+        Connect("149");
+        DefineWholeMain();
+        // A main segment well inside the memory: grouped or not, the block
+        // that holds it fails.
+        const core::MemoryMapInstance& map = core::MemoryMap.active;
+        const uint32_t bad = static_cast<uint32_t>(map.deviceMainStart + 0x2000);
+        sim::Sim().FailWriteAt(bad);
+        RecordingPort port;
+        const steps::WriteOutcome out = steps::WriteSegments(port, d.options);
+        EXPECT_EQ(out.result, StepResult::Failed);
+        EXPECT_TRUE(out.attempted);
+        EXPECT_EQ(port.report, "Flash programming ................."
+                               "...\t failed\r\n");
+        ASSERT_EQ(port.boxes.size(), 1u);
+        const auto last = Transfers(0).back();
+        char box[96];
+        std::snprintf(box, sizeof box,
+                      "Error| Flash Write Error !!! \r\n\r\n Segment Address - 0x%4.4X   ",
+                      static_cast<unsigned>(last.first));
+        EXPECT_EQ(port.boxes[0], box);
+        EXPECT_LE(static_cast<uint32_t>(last.first), bad);
+        EXPECT_GT(static_cast<uint32_t>(last.first + last.second), bad);
+        // Nothing after the failed block was written.
+        EXPECT_EQ(sim::Sim().Peek(static_cast<uint32_t>(map.deviceFlashEnd)), 0xFF);
+        // A failed write never shows a full bar.
+        EXPECT_TRUE(port.bar.empty() || port.bar.back() < 100);
+    }
+}
+
+TEST_F(StepsTest, TheReadBackFailsOnTheFirstDifferingSegment) {
+    for (const Deliverable& d : kBoth) {
+        SCOPED_TRACE(d.name);
+        Connect("149");
+        DefineWholeMain();
+        RecordingPort writing;
+        ASSERT_EQ(steps::WriteSegments(writing, d.options).result, StepResult::Passed);
+
+        RecordingPort good;
+        const steps::VerifyOutcome same = steps::VerifySegments(good, d.options);
+        EXPECT_EQ(same.result, StepResult::Passed);
+        EXPECT_EQ(good.report, "Verifying Flash Memory ................"
+                               "...\t OK\r\n");
+
+        const core::MemoryMapInstance& map = core::MemoryMap.active;
+        const int32_t spoiled = map.deviceMainStart + 0x1000 + 3;
+        sim::Sim().Poke(static_cast<uint32_t>(spoiled),
+                        static_cast<uint8_t>(~sim::Sim().Peek(static_cast<uint32_t>(spoiled))));
+        RecordingPort port;
+        const steps::VerifyOutcome out = steps::VerifySegments(port, d.options);
+        EXPECT_EQ(out.result, StepResult::Failed);
+        EXPECT_LE(out.failedAt, spoiled);
+        EXPECT_GT(out.failedAt + 512, spoiled);
+        std::string want = "Verifying Flash Memory ................"
+                           "...\t failed\r\n";
+        if (d.options.verifyNamesFailedSegment) {
+            char line[64];
+            std::snprintf(line, sizeof line, " Verification error - sector addr 0x%4.4X\r\n:",
+                          static_cast<unsigned>(out.failedAt));
+            want += line;
+        }
+        EXPECT_EQ(port.report, want);
+        EXPECT_TRUE(port.bar.empty() || port.bar.back() < 100);
+        // The bar: from 0 where the options say, one update a segment that
+        // passed, and Quillcore's for the failed one.
+        size_t before = 0;
+        for (int32_t k = 0; k < core::SegmentTable.count; ++k) {
+            const core::MemorySegment& s = core::SegmentTable.segments[k];
+            before += s.needsCheck != 0 && s.start < out.failedAt ? 1 : 0;
+        }
+        EXPECT_EQ(port.bar.size(), before + (d.options.verifyBarFromZero ? 1 : 0) +
+                                       (d.options.verifyCountsOneMore ? 0 : 1));
+    }
+}
+
+TEST_F(StepsTest, BlankCheckTellsTheWholeMemoryFromTheSelectedOne) {
+    const std::string whole = "All memory Blank checking..........";
+    const std::string selected = "Selected Memory Blank checking.";
+    const std::string ok = "...\t OK\r\n";
+    const std::string failed = "...\t failed\r\n";
+    const struct {
+        const char* name;
+        uint8_t fill;
+        bool dirtyOutsideSelection;
+        bool code; // code over the main memory selects it
+        steps::BlankOutcome outcome;
+        std::string report;
+    } cases[] = {
+        {"erased", 0xFF, false, true, steps::BlankOutcome::Blank, whole + ok},
+        // No code defined: a byte the selection does not cover fails only
+        // the whole memory.
+        {"outside", 0xFF, true, false, steps::BlankOutcome::SelectedBlank,
+         whole + failed + selected + ok},
+        // Two rounds, each with the whole and the selected memory.
+        {"programmed", 0x00, false, true, steps::BlankOutcome::NotBlank,
+         whole + failed + selected + failed + whole + failed + selected + failed},
+    };
+    for (const Deliverable& d : kBoth) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(d.name) + " " + c.name);
+            Connect("149");
+            FillFlash(c.fill);
+            if (c.code) {
+                DefineWholeMain();
+            }
+            if (c.dirtyOutsideSelection) {
+                sim::Sim().Poke(
+                    static_cast<uint32_t>(core::MemoryMap.active.deviceMainStart + 0x10), 0x00);
+            }
+            RecordingPort port;
+            EXPECT_EQ(steps::BlankCheck(port, d.options), c.outcome);
+            EXPECT_EQ(port.report, c.report);
+            EXPECT_EQ(port.bar.size(), d.options.blankBarEachRound
+                                           ? (c.outcome == steps::BlankOutcome::NotBlank ? 2u : 1u)
+                                           : 0u);
+        }
+    }
+}
+
+TEST_F(StepsTest, DcoConstantsPassOnlyWhenReadAndNeitherErasedNorCleared) {
+    const struct {
+        const char* name;
+        uint8_t word6Low, word6High; // the fourth word of the calibration
+        bool readFails;
+        StepResult result;
+    } cases[] = {
+        {"calibrated", 0x8D, 0x86, false, StepResult::Passed},
+        {"erased word", 0xFF, 0xFF, false, StepResult::Failed},
+        {"cleared word", 0x00, 0x00, false, StepResult::Failed},
+        {"half erased is a value", 0xFF, 0x00, false, StepResult::Passed},
+        {"unread", 0x8D, 0x86, true, StepResult::Failed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Connect("2274");
+        const uint8_t calibrated[8] = {0xB4, 0x8F, 0x9A, 0x8E, 0xC5, 0x87, 0x8D, 0x86};
+        for (uint32_t i = 0; i < 8; ++i) {
+            sim::Sim().Poke(0x10F8 + i, calibrated[i]);
+        }
+        sim::Sim().Poke(0x10FE, c.word6Low);
+        sim::Sim().Poke(0x10FF, c.word6High);
+        if (c.readFails) {
+            sim::Sim().FailReadAt(0x10F8);
+        }
+        RecordingPort port;
+        EXPECT_EQ(steps::DcoConstantsCheck(port), c.result);
+        EXPECT_EQ(port.report,
+                  std::string("DCO constants verification....") +
+                      (c.result == StepResult::Passed ? "...\t done\r\n" : "...\t failed\r\n"));
+    }
+}
+
+TEST(FinishVerdict, EachResultHasItsLineAndAnyOtherNumberFails) {
+    const struct {
+        int32_t code;
+        const char* line;
+    } cases[] = {
+        {1, " -------- D O N E --- ( run time =   1.2 sec.)\r\n"},
+        {15, "  ---------- TERMINATED BY USER ------------\r\n"},
+        {31, "  ------------ TERMINATED ----------------\r\n"},
+        {32, "  ------- TERMINATED - Vcc < 2.7V ---------\r\n"},
+        {0, " --------------- FAILED !!! -----------------\r\n"},
+        {2, " --------------- FAILED !!! -----------------\r\n"},    // fuse blown
+        {0x11, " --------------- FAILED !!! -----------------\r\n"}, // a label read's flags
+        {4, " --------------- FAILED !!! -----------------\r\n"},    // a read error
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        RecordingPort port;
+        steps::FinishVerdict(port, steps::ResultOf(c.code), 1234.0);
+        EXPECT_EQ(port.report, c.line);
+    }
+}
+
+} // namespace
