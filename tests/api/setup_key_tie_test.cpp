@@ -29,8 +29,8 @@ struct Row {
 };
 
 std::ostream& operator<<(std::ostream& out, const Row& r) {
-    return out << r.name << " [" << r.minimum << ".." << r.maximum << "] default "
-               << r.defaultValue << (r.variable == nullptr ? " (no variable)" : "");
+    return out << r.name << " [" << r.minimum << ".." << r.maximum << "] default " << r.defaultValue
+               << (r.variable == nullptr ? " (no variable)" : "");
 }
 
 // The decimal keys' "up to the device table's last row" maximum is the same
@@ -44,8 +44,7 @@ std::vector<Row> QuillbayIntRows(const std::set<std::string>& only) {
     for (const core::SetupIntKey* k = core::SetupIntKeyTable; k->variable != nullptr; ++k) {
         if (!only.count(k->name)) {
             rows.push_back({k->name, &(core::Settings.*(k->variable)), 0,
-                            IntMaximum(k->maximum, core::kSetupMaxIsDeviceCount),
-                            k->defaultValue});
+                            IntMaximum(k->maximum, core::kSetupMaxIsDeviceCount), k->defaultValue});
         }
     }
     return rows;

@@ -131,7 +131,8 @@ std::vector<std::string> MutableDefinitions(const fs::path& file) {
         // pointer to constant data.
         const std::string head =
             std::regex_replace(line.substr(0, static_cast<size_t>(m.position(1))), kQualifiers, "");
-        const bool constObject = head.rfind("const ", 0) == 0 && head.find('*') == std::string::npos;
+        const bool constObject =
+            head.rfind("const ", 0) == 0 && head.find('*') == std::string::npos;
         const bool constPointer = head.find("* const") != std::string::npos;
         if (!constObject && !constPointer) {
             names.push_back(m[1].str());
@@ -152,9 +153,12 @@ TEST(StateRegistry, TheScanSeesTheKnownObjects) {
     // Guards the scan itself: a scan that saw nothing would pass below.
     const fs::path root = SourceDir();
     const std::map<std::string, std::string> known = {
-        {"core/settings.cpp", "Settings"},       {"core/debug_api.cpp", "apiInUse"},
-        {"debugif/api_state.cpp", "Api"},        {"gui/ser_stat_dlg.cpp", "SnDialogs"},
-        {"gui/project/project_state.cpp", "Project"}, {"api/api_state.cpp", "LibSettings"},
+        {"core/settings.cpp", "Settings"},
+        {"core/debug_api.cpp", "apiInUse"},
+        {"debugif/api_state.cpp", "Api"},
+        {"gui/ser_stat_dlg.cpp", "SnDialogs"},
+        {"gui/project/project_state.cpp", "Project"},
+        {"api/api_state.cpp", "LibSettings"},
         {"debugif/link_timing.cpp", "LinkTiming"},
     };
     for (const auto& [file, name] : known) {
@@ -182,8 +186,8 @@ TEST(StateRegistry, EveryStateObjectOfEveryFolderIsInItsTable) {
             if (entry.path().extension() != ".cpp") {
                 continue;
             }
-            const std::string file = std::string(folder.path) + "/" +
-                                     entry.path().filename().string();
+            const std::string file =
+                std::string(folder.path) + "/" + entry.path().filename().string();
             for (const std::string& name : MutableDefinitions(entry.path())) {
                 defined.insert(name);
                 const NotAnEntry* not_entry = nullptr;
@@ -208,9 +212,8 @@ TEST(StateRegistry, EveryStateObjectOfEveryFolderIsInItsTable) {
             }
         }
         for (const std::string& name : table) {
-            EXPECT_TRUE(defined.count(name))
-                << "the table of " << folder.path << " lists " << name
-                << ", which no file of the folder defines";
+            EXPECT_TRUE(defined.count(name)) << "the table of " << folder.path << " lists " << name
+                                             << ", which no file of the folder defines";
         }
         EXPECT_EQ(table.size(), listed) << folder.path << " lists a name twice";
     }
@@ -266,7 +269,9 @@ TEST(StateRegistry, EachResetPutsBackTheStateOfItsTables) {
         {"QuillcoreStateReset",
          &api::QuillcoreStateReset,
          {"core", "debugif", "debugif settings", "api"}},
-        {"DebugLibraryStateReset", &debugif::DebugLibraryStateReset, {"debugif", "debugif settings"}},
+        {"DebugLibraryStateReset",
+         &debugif::DebugLibraryStateReset,
+         {"debugif", "debugif settings"}},
         {"CoreStateReset", &core::CoreStateReset, {"core"}},
         {"GuiStateReset", &gui::GuiStateReset, {"gui/project", "gui"}},
         {"ProjectStateReset", &gui::ProjectStateReset, {"gui/project"}},
