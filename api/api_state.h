@@ -6,6 +6,7 @@
 // values the library holds when it is loaded.
 
 #include "core/code_file_names.h"
+#include "core/state_registry.h"
 
 #include <array>
 #include <cstdint>
@@ -82,5 +83,15 @@ struct LibFileNamesState {
 };
 
 extern LibFileNamesState LibFileNames;
+
+// The library's state objects (its table in the registry of
+// core/state_registry.h): Lib, LibSettings, LibFileNames, the target,
+// the report log, the adapter choice, direct access, the procedure frame
+// and the dialog run.
+core::StateTable ApiStateObjects();
+
+// Quillcore as a whole: the core's tables, the debug interface's state and
+// link time-outs (inside the library) and the library's own.
+void QuillcoreStateReset();
 
 } // namespace api

@@ -2,6 +2,7 @@
 // operations inside the export guard.
 
 #include "quillcore.h"
+#include "quill_version.h"
 
 #include "api/adapter_select.h"
 #include "api/api_state.h"
@@ -33,7 +34,7 @@ using namespace api;
 
 namespace {
 
-constexpr int32_t kVersion = 592;
+constexpr int32_t kVersion = QUILLCORE_VERSION_NUMBER;
 constexpr size_t kReportCopyMax = 999;
 constexpr int32_t kSnapshotLast = 1000;
 constexpr int32_t kSnapshotCopy = 1000;
@@ -70,7 +71,7 @@ extern "C" {
 
 int32_t F_DLLTypeVer(void) {
     return Guarded<int32_t>(0, [] {
-        ReportReplace("Quillbay API DLL\r\n  Software version 2.5\r\n");
+        ReportReplace("Quillbay API DLL\r\n  Software version " QUILLCORE_VERSION_TEXT "\r\n");
         return kVersion;
     });
 }

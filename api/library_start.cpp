@@ -130,15 +130,7 @@ int32_t DeviceInfoItem(int32_t index) {
 }
 
 void LibraryStateReset() {
-    Lib.Reset();
-    LibSettings.Reset();
-    LibFileNames.Reset();
-    LibTarget.Reset();
-    ReportLog.Reset();
-    AdapterSelect.Reset();
-    Direct.Reset();
-    Procedure.Reset();
-    DialogRun.Reset();
+    core::StateTablesReset({ApiStateObjects()});
 }
 
 void LibraryLoad() {

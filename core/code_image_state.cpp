@@ -1,17 +1,11 @@
 #include "core/code_image_state.h"
 
-#include "core/code_image.h"
-#include "core/code_store.h"
-#include "core/passwords.h"
-#include "core/serial_data.h"
+#include "core/state_registry.h"
 
 namespace core {
 
 void CodeImageStateReset() {
-    Images.Reset();
-    Passwords.Reset();
-    SerialData.Reset();
-    CodeLoad.Reset();
+    StateObjectsReset(CoreStateObjects(), {"Images", "Passwords", "SerialData", "CodeLoad"});
 }
 
 } // namespace core

@@ -1,5 +1,6 @@
 #pragma once
-// One call that resets every global state struct of the core.
+// One call that resets every global state struct of the core: the core
+// table of core/state_registry.h.
 
 namespace core {
 

@@ -212,27 +212,8 @@ int32_t DebugLib_ReadSupply(int32_t* millivolts) {
 
 const DebugApi& DebugLibApi() {
     static const DebugApi api{
-        DebugLib_Initialize,
-        DebugLib_Close,
-        DebugLib_Identify,
-        DebugLib_Configure,
-        DebugLib_VCC,
-        DebugLib_Reset,
-        DebugLib_Erase,
-        DebugLib_Memory,
-        DebugLib_Secure,
-        DebugLib_Error_Number,
-        DebugLib_Error_String,
-        DebugLib_VerifyMem,
-        DebugLib_EraseCheck,
-        DebugLib_GetNameOfUsbIf,
-        DebugLib_GetNumberOfUsbIfs,
-        DebugLib_FET_GetFwVersion,
-        DebugLib_FET_FwUpdate,
-        DebugLib_RegisterAccess,
-        DebugLib_RunCpu,
-        DebugLib_CpuState,
-        DebugLib_ReadSupply,
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments) DebugLib_##name,
+#include "core/debug_entries.def"
     };
     return api;
 }

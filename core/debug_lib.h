@@ -51,27 +51,8 @@ int32_t DebugLibLastResult();
 // DebugLib_Error_String keep their status in DebugLibLastResult.
 // DebugLib_Initialize keeps the port name (20 characters) and loads the
 // library first.
-int32_t DebugLib_Initialize(const char* port, int32_t* version);
-int32_t DebugLib_Close(int32_t vccOff);
-int32_t DebugLib_Identify(char* buffer, int32_t count, int32_t setId);
-int32_t DebugLib_Configure(int32_t mode, int32_t value);
-int32_t DebugLib_VCC(int32_t millivolts);
-int32_t DebugLib_Reset(int32_t method, int32_t execute, int32_t releaseJTAG);
-int32_t DebugLib_Erase(int32_t type, int32_t address, int32_t length);
-int32_t DebugLib_Memory(int32_t address, char* buffer, int32_t count, int32_t rw);
-int32_t DebugLib_Secure();
-int32_t DebugLib_Error_Number();
-const char* DebugLib_Error_String(int32_t errorNumber);
-int32_t DebugLib_VerifyMem(int32_t address, int32_t length, char* buffer);
-int32_t DebugLib_EraseCheck(int32_t address, int32_t length);
-int32_t DebugLib_GetNameOfUsbIf(int32_t index, char** name, int32_t* status);
-int32_t DebugLib_GetNumberOfUsbIfs(int32_t* count);
-int32_t DebugLib_FET_GetFwVersion(int32_t* version);
-int32_t DebugLib_FET_FwUpdate(const char* file, MSP430_FwUpdateCallback callback, void* context);
-int32_t DebugLib_RegisterAccess(int32_t* value, int32_t reg, int32_t rw);
-int32_t DebugLib_RunCpu(int32_t mode, int32_t releaseJTAG);
-int32_t DebugLib_CpuState(int32_t* state, int32_t stop, int32_t* cycles);
-int32_t DebugLib_ReadSupply(int32_t* millivolts);
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments) result DebugLib_##name parameters;
+#include "core/debug_entries.def"
 
 // The table of the wrappers above.
 const DebugApi& DebugLibApi();

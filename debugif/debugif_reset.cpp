@@ -3,21 +3,50 @@
 #include "debugif/api_state.h"
 #include "debugif/bsl_link.h"
 #include "debugif/device_id_state.h"
+#include "debugif/hid_device.h"
+#include "debugif/link_timing.h"
 #include "debugif/lpt_state.h"
 #include "debugif/transport_ops.h"
+#include "debugif/uif_com_ports.h"
 #include "debugif/uif_command_state.h"
 #include "debugif/uif_link_state.h"
 
 namespace debugif {
 
+namespace {
+
+constexpr core::StateObject kDebugifStateObjects[] = {
+    {"Api", [] { Api.Reset(); }},
+    {"gDeviceId", [] { gDeviceId.Reset(); }},
+    {"gLpt", [] { gLpt.Reset(); }},
+    {"UifLink", [] { UifLink.Reset(); }},
+    {"UifCommands", [] { UifCommands.Reset(); }},
+    {"BslLink", [] { BslLink.Reset(); }},
+    {"Transport", [] { Transport.Reset(); }},
+    {"HidTransport", [] { HidTransport.Reset(); }},
+    {"ComPortSearch", [] { ComPortSearch.Reset(); }},
+};
+
+constexpr core::StateObject kDebugifSettingObjects[] = {
+    {"LinkTiming", [] { LinkTiming.Reset(); }},
+};
+
+} // namespace
+
+core::StateTable DebugifStateObjects() {
+    return kDebugifStateObjects;
+}
+
+core::StateTable DebugifSettingObjects() {
+    return kDebugifSettingObjects;
+}
+
 void ResetDebugifState() {
-    Api.Reset();
-    gDeviceId.Reset();
-    gLpt.Reset();
-    UifLink.Reset();
-    UifCommands.Reset();
-    BslLink.Reset();
-    ResetTransports();
+    core::StateTablesReset({DebugifStateObjects()});
+}
+
+void DebugLibraryStateReset() {
+    core::StateTablesReset({DebugifStateObjects(), DebugifSettingObjects()});
 }
 
 } // namespace debugif

@@ -1,5 +1,6 @@
 #include "debugif/transport_ops.h"
 
+#include "debugif/debugif_reset.h"
 #include "debugif/hid_device.h"
 #include "debugif/hid_transport.h"
 #include "debugif/serial_transport.h"
@@ -50,9 +51,7 @@ void SelectTransport(int32_t hid_flag) {
 }
 
 void ResetTransports() {
-    Transport.Reset();
-    HidTransport.Reset();
-    ComPortSearch.Reset();
+    core::StateObjectsReset(DebugifStateObjects(), {"Transport", "HidTransport", "ComPortSearch"});
 }
 
 } // namespace debugif

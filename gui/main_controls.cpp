@@ -19,16 +19,13 @@
 #include "gui/sn_list.h"
 #include "gui/startup_load.h"
 #include "platform/prompt.h"
+#include "quill_version.h"
 #include "ui/dialog.h"
 #include "ui/file_dialog.h"
 
 #include <cctype>
 #include <cstdio>
 #include <optional>
-
-#ifndef QUILL_PROJECT_VERSION
-#define QUILL_PROJECT_VERSION "0.0.0"
-#endif
 
 namespace gui {
 namespace {

@@ -634,27 +634,8 @@ int32_t Sim_ReadSupply(int32_t* millivolts) {
 
 const core::DebugApi& SimDebugApi() {
     static const core::DebugApi api{
-        Sim_Initialize,
-        Sim_Close,
-        Sim_Identify,
-        Sim_Configure,
-        Sim_VCC,
-        Sim_Reset,
-        Sim_Erase,
-        Sim_Memory,
-        Sim_Secure,
-        Sim_Error_Number,
-        Sim_Error_String,
-        Sim_VerifyMem,
-        Sim_EraseCheck,
-        Sim_GetNameOfUsbIf,
-        Sim_GetNumberOfUsbIfs,
-        Sim_FET_GetFwVersion,
-        Sim_FET_FwUpdate,
-        Sim_RegisterAccess,
-        Sim_RunCpu,
-        Sim_CpuState,
-        Sim_ReadSupply,
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments) Sim_##name,
+#include "core/debug_entries.def"
     };
     return api;
 }

@@ -58,27 +58,8 @@ int32_t SimSelectDeviceNamed(std::string_view name);
 // The device-list row of the board on the adapter.
 int32_t SimDeviceRow();
 
-int32_t Sim_Initialize(const char* port, int32_t* version);
-int32_t Sim_Close(int32_t vccOff);
-int32_t Sim_Identify(char* buffer, int32_t count, int32_t setId);
-int32_t Sim_Configure(int32_t mode, int32_t value);
-int32_t Sim_VCC(int32_t millivolts);
-int32_t Sim_Reset(int32_t method, int32_t execute, int32_t releaseJTAG);
-int32_t Sim_Erase(int32_t type, int32_t address, int32_t length);
-int32_t Sim_Memory(int32_t address, char* buffer, int32_t count, int32_t rw);
-int32_t Sim_Secure();
-int32_t Sim_Error_Number();
-const char* Sim_Error_String(int32_t errorNumber);
-int32_t Sim_VerifyMem(int32_t address, int32_t length, char* buffer);
-int32_t Sim_EraseCheck(int32_t address, int32_t length);
-int32_t Sim_GetNameOfUsbIf(int32_t index, char** name, int32_t* status);
-int32_t Sim_GetNumberOfUsbIfs(int32_t* count);
-int32_t Sim_FET_GetFwVersion(int32_t* version);
-int32_t Sim_FET_FwUpdate(const char* file, MSP430_FwUpdateCallback callback, void* context);
-int32_t Sim_RegisterAccess(int32_t* value, int32_t reg, int32_t rw);
-int32_t Sim_RunCpu(int32_t mode, int32_t releaseJTAG);
-int32_t Sim_CpuState(int32_t* state, int32_t stop, int32_t* cycles);
-int32_t Sim_ReadSupply(int32_t* millivolts);
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments) result Sim_##name parameters;
+#include "core/debug_entries.def"
 
 // The entries above as a table for core::DebugApiUse.
 const core::DebugApi& SimDebugApi();

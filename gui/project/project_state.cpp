@@ -22,9 +22,21 @@ void ProjectState::Reset() {
     ProjectDialogResult = 0;
 }
 
+namespace {
+
+constexpr core::StateObject kProjectStateObjects[] = {
+    {"Project", [] { Project.Reset(); }},
+    {"ProjectScrambler", [] { ProjectScrambler.Reset(); }},
+};
+
+} // namespace
+
+core::StateTable ProjectStateObjects() {
+    return kProjectStateObjects;
+}
+
 void ProjectStateReset() {
-    Project.Reset();
-    ProjectScrambler.Reset();
+    core::StateTablesReset({ProjectStateObjects()});
 }
 
 int32_t ProjectErrorBox(const std::string& text) {

@@ -3,6 +3,8 @@
 // and the flags the writer, the reader and the two project dialogs share.
 // The security settings last until the program ends; they are not saved.
 
+#include "core/state_registry.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -47,6 +49,9 @@ struct ProjectState {
 };
 
 extern ProjectState Project;
+
+// The project files' state objects: Project and ProjectScrambler.
+core::StateTable ProjectStateObjects();
 
 // ProjectState and the scrambler back to their start values.
 void ProjectStateReset();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # exports_check.sh LIBRARY NAMES_HEADER
 # The library exports exactly the names listed in NAMES_HEADER (one quoted
-# name a line) and carries the SONAME libquillcore.so.2.
+# name a line), carries the SONAME libquillcore.so.2 and is the file
+# libquillcore.so.2.5.0.
 set -euo pipefail
 lib=${1:?library}
 names=${2:?names header}
@@ -19,3 +20,9 @@ if [ "$soname" != "libquillcore.so.2" ]; then
     exit 1
 fi
 echo "SONAME: $soname"
+file=$(basename "$(readlink -f "$lib")")
+if [ "$file" != "libquillcore.so.2.5.0" ]; then
+    echo "the library is '$file', not libquillcore.so.2.5.0"
+    exit 1
+fi
+echo "file: $file"

@@ -12,6 +12,7 @@
 #include "gui/device_selectors.h"
 #include "gui/main_controls.h"
 #include "gui/main_dialog.h"
+#include "quill_version.h"
 #include "gui/procedure_frame.h"
 #include "gui/project/project_state.h"
 #include "gui/project/project_write.h"
