@@ -1,8 +1,8 @@
 // The library's exports: each hands its arguments to the library's own
 // operations inside the export guard.
 
-#include "quillcore.h"
 #include "quill_version.h"
+#include "quillcore.h"
 
 #include "api/adapter_select.h"
 #include "api/api_state.h"

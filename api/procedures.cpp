@@ -90,8 +90,7 @@ int32_t RetainedRestore() {
         return 1;
     }
     const int32_t r = core::RetainedDataRestore();
-    ReportAppend((r & 0x10) != 0 ? steps::kRetain.restoring
-                                 : steps::kRetain.verifying);
+    ReportAppend((r & 0x10) != 0 ? steps::kRetain.restoring : steps::kRetain.verifying);
     const int32_t result = r & 1;
     ReportVerdict(result);
     return result;
@@ -152,9 +151,9 @@ int32_t EraseStep(int32_t argument) {
     }
     int32_t erased = 0;
     if (ConnectStep(1) == 1) {
-        erased = steps::Code(steps::Erase(Port(), steps::kQuillcoreSteps,
-                                          argument == 1 ? steps::EraseScope::All
-                                                        : steps::EraseScope::ByMode));
+        erased = steps::Code(
+            steps::Erase(Port(), steps::kQuillcoreSteps,
+                         argument == 1 ? steps::EraseScope::All : steps::EraseScope::ByMode));
     }
     const int32_t restored = RetainedRestore();
     core::TargetClearIdentified();
@@ -234,10 +233,8 @@ int32_t ReadStep(int32_t argument) {
             }
             // Run directly nobody can answer: a block that could not be
             // read fails the read.
-            if (!Member() ||
-                ProcedureMessage("Warning",
-                                 steps::kRead.errorQuestion,
-                                 MessageStyle::YesNo) != MessageAnswer::Yes) {
+            if (!Member() || ProcedureMessage("Warning", steps::kRead.errorQuestion,
+                                              MessageStyle::YesNo) != MessageAnswer::Yes) {
                 result = 0;
                 break;
             }

@@ -31,7 +31,10 @@ const ui::DialogTemplate& ProgressTemplate() {
         330,
         150,
         {
-            {kLogControl, ControlKind::Edit, "", {5, 5, 215, 112},
+            {kLogControl,
+             ControlKind::Edit,
+             "",
+             {5, 5, 215, 112},
              ui::STYLE_MULTILINE | ui::STYLE_READONLY | ui::STYLE_FIXED_PITCH},
             {kProgressControl, ControlKind::Progress, "", {5, 122, 320, 9}},
             {-1, ControlKind::Group, "Target Vcc", {226, 3, 99, 44}},
@@ -42,7 +45,10 @@ const ui::DialogTemplate& ProgressTemplate() {
             {-1, ControlKind::Static, "S:", {226, 82, 10, 10}},
             {kAdapterControl, ControlKind::Static, "KVU SN:", {237, 82, 88, 10}},
             {-1, ControlKind::Static, "T:", {226, 95, 10, 10}},
-            {-1, ControlKind::Static, "Quillbay programming library", {5, 136, 320, 10},
+            {-1,
+             ControlKind::Static,
+             "Quillbay programming library",
+             {5, 136, 320, 10},
              ui::STYLE_CENTER},
         },
     };

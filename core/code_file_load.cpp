@@ -76,14 +76,14 @@ public:
         }
         // Taken before the parse: the TI-TXT parse consumes the line.
         const char kind = platform::AsciiLower(LineReader.line[1]);
-        const int32_t count =
-            format == kFormatMotorola ? MotorolaCountRecord(LineReader.line) : -1;
+        const int32_t count = format == kFormatMotorola ? MotorolaCountRecord(LineReader.line) : -1;
         const int32_t r = CodeFileParseLine(format, store_, address_, base_);
         if (r == kLineDone && format == kFormatMotorola) {
             if (kind == '1' || kind == '2' || kind == '3') {
                 ++dataRecords_;
             }
-            countClosesFile_ = count >= 0 && static_cast<uint32_t>(count) == (dataRecords_ & 0xFFFF);
+            countClosesFile_ =
+                count >= 0 && static_cast<uint32_t>(count) == (dataRecords_ & 0xFFFF);
         } else {
             countClosesFile_ = false;
         }

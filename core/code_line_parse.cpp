@@ -17,11 +17,10 @@ namespace {
 constexpr std::array<int8_t, 256> kHexValue = [] {
     std::array<int8_t, 256> table{};
     for (int c = 0; c < 256; ++c) {
-        table[static_cast<size_t>(c)] = static_cast<int8_t>(
-            c >= '0' && c <= '9'   ? c - '0'
-            : c >= 'a' && c <= 'f' ? c - 'a' + 10
-            : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                   : -1);
+        table[static_cast<size_t>(c)] = static_cast<int8_t>(c >= '0' && c <= '9'   ? c - '0'
+                                                            : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                            : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                                                   : -1);
     }
     return table;
 }();

@@ -52,8 +52,7 @@ CheckOutcome TargetCheckSegment(const MemorySegment& s) {
     if (DebugApiInUse().Error_Number == nullptr) {
         return CheckOutcome::kNotBlank;
     }
-    return Debug_Error_Number() == kNotBlankError ? CheckOutcome::kNotBlank
-                                                  : CheckOutcome::kFailed;
+    return Debug_Error_Number() == kNotBlankError ? CheckOutcome::kNotBlank : CheckOutcome::kFailed;
 }
 
 void SetCheck(MemorySegment& s, uint8_t check) {

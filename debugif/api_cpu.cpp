@@ -7,9 +7,9 @@
 #include "debugif/debug_api_layer.h"
 #include "debugif/error_numbers.h"
 #include "debugif/lpt_path.h"
-#include "platform/clock.h"
 #include "debugif/uif_run.h"
 #include "debugif/uif_target_ops.h"
+#include "platform/clock.h"
 
 #include <cstdint>
 

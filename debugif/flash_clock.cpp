@@ -151,7 +151,7 @@ uint32_t MeasureClock(uint8_t a, uint8_t b, uint8_t c, uint8_t d, uint8_t e) {
     const uint64_t count = ((static_cast<uint64_t>(high) & 0xFFFF) << 16) | (low & 0xFFFF);
     const uint64_t f = count * 1000 / elapsed;
     return f > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
-                                                     : static_cast<uint32_t>(f);
+                                                    : static_cast<uint32_t>(f);
 }
 
 int32_t SetFlashClock() {

@@ -136,7 +136,8 @@ bool WriteBlocks(uint32_t address, const uint8_t* buffer, uint32_t totalWords,
     const uint16_t clock = gLpt.flashClock;
     uint32_t written = 0;
     while (written < totalWords) {
-        const uint32_t n = std::min(layout.header + (totalWords - written), ramWords) - layout.header;
+        const uint32_t n =
+            std::min(layout.header + (totalWords - written), ramWords) - layout.header;
         std::vector<uint16_t> r =
             RebasedRoutine(std::span<const uint16_t>(layout.held, layout.size),
                            std::array<uint32_t, 1>{kWrite16_datap});
@@ -179,8 +180,8 @@ int32_t FlashErase(int32_t type, int32_t address, int32_t length) {
     if (prepared != kErrorNone) {
         return LptFail(prepared);
     }
-    const int32_t erased = Erase(type, static_cast<uint32_t>(address),
-                                 static_cast<uint32_t>(length), p);
+    const int32_t erased =
+        Erase(type, static_cast<uint32_t>(address), static_cast<uint32_t>(length), p);
     if (RestoreTarget() != 0) {
         return LptFail(kErrorPreserve);
     }

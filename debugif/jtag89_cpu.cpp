@@ -359,8 +359,7 @@ bool RestoreContext() {
     if (!p.EemContext()) {
         return SetPc(r[0]);
     }
-    if (!SyncTest() || !WriteControlHigh(0x1400) || !Ir(kIrDataBus) ||
-        !Dr16(kMovImmediateToPc)) {
+    if (!SyncTest() || !WriteControlHigh(0x1400) || !Ir(kIrDataBus) || !Dr16(kMovImmediateToPc)) {
         return false;
     }
     Step(2);

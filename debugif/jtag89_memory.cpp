@@ -25,8 +25,7 @@ constexpr uint32_t kWatchdogAddress = 0x0120;
 constexpr uint32_t kGuardPc = 0x0C04;
 
 bool SendAddress(uint32_t address) {
-    return Ir(kIrAddress) &&
-           (JtagDeviceProfile::Current().Cpux() ? Dr20(address) : Dr16(address));
+    return Ir(kIrAddress) && (JtagDeviceProfile::Current().Cpux() ? Dr20(address) : Dr16(address));
 }
 
 // Halts the CPU's own bus cycles: a jump filler and the JTAG halt bit.
@@ -116,7 +115,8 @@ bool WritePlain(uint32_t first, uint32_t end, const uint8_t* data) {
         const uint8_t* at = data + (a - first);
         if (a == 0x0048) {
             if (p.EemContext()) {
-                gLpt.savedContext0048 = static_cast<uint16_t>((gLpt.savedContext0048 & 0xFF00) | at[0]);
+                gLpt.savedContext0048 =
+                    static_cast<uint16_t>((gLpt.savedContext0048 & 0xFF00) | at[0]);
             } else if (!WriteMemory(a, 1, at)) {
                 return false;
             }
@@ -291,8 +291,8 @@ bool WriteMemory(uint32_t address, uint32_t count, const uint8_t* bytes) {
 
 bool FetchWordByInjection(uint16_t op, uint32_t address, uint16_t* out) {
     uint32_t w = 0;
-    if (!SyncTest() || !WriteControlHigh(0x1400) || !FetchInstruction(op) ||
-        !FetchInstruction(0) || !FetchInstruction(static_cast<uint16_t>(address))) {
+    if (!SyncTest() || !WriteControlHigh(0x1400) || !FetchInstruction(op) || !FetchInstruction(0) ||
+        !FetchInstruction(static_cast<uint16_t>(address))) {
         return false;
     }
     Step(2);

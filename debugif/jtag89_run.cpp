@@ -455,7 +455,9 @@ int32_t JtagBlowFuse89() {
 int32_t JtagVerifyPsa89(int32_t start, int32_t length, int32_t expected) {
     const JtagDeviceProfile p = JtagDeviceProfile::Current();
     const uint32_t s = static_cast<uint32_t>(start);
-    auto settle = [] { return ExecutePor() && HoldWatchdog() && WriteControl(0x0401) && WaitSync(); };
+    auto settle = [] {
+        return ExecutePor() && HoldWatchdog() && WriteControl(0x0401) && WaitSync();
+    };
     if (!settle()) {
         return LptFail(kErrorVerify);
     }
@@ -501,8 +503,7 @@ int32_t JtagVerifyPsa89(int32_t start, int32_t length, int32_t expected) {
     if (Api.ProtocolSetting == 1) {
         Lpt().Pin(length, 0);
     } else {
-        constexpr std::array<int32_t, 16> kCycle = {0, 1, 1, 0, 0, 1, 0, 1,
-                                                    0, 1, 1, 0, 1, 0, 0, 1};
+        constexpr std::array<int32_t, 16> kCycle = {0, 1, 1, 0, 0, 1, 0, 1, 0, 1, 1, 0, 1, 0, 0, 1};
         for (int32_t i = 0; i < length; i += 2) {
             Step(1);
             if (!lateLow) {

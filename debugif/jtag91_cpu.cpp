@@ -36,8 +36,16 @@ bool Control(uint16_t value) {
 // The module clocks that run while the CPU is stopped, one selector per
 // bit of moduleClockControl.
 constexpr std::array<std::pair<uint16_t, uint16_t>, 10> kModuleClocks = {{
-    {0x960A, 0x0001}, {0x968E, 0x0002}, {0x969D, 0x0004}, {0x9691, 0x0010}, {0x9628, 0x0040},
-    {0x9629, 0x0080}, {0x962A, 0x0100}, {0x962B, 0x0200}, {0x9680, 0x0400}, {0x96D8, 0x0800},
+    {0x960A, 0x0001},
+    {0x968E, 0x0002},
+    {0x969D, 0x0004},
+    {0x9691, 0x0010},
+    {0x9628, 0x0040},
+    {0x9629, 0x0080},
+    {0x962A, 0x0100},
+    {0x962B, 0x0200},
+    {0x9680, 0x0400},
+    {0x96D8, 0x0800},
 }};
 
 // Injects MOVA Rn, &0x000FC and takes the two words it puts on the bus.
@@ -356,9 +364,8 @@ int32_t RunRoutineX(std::span<const uint16_t> routine, const std::function<bool(
             return kErrorPreserve;
         }
     }
-    bool ok = WriteWordsX(start, routine) &&
-              ReleaseX(start + routine[0], ReleaseForm::kPlain) && (!during || during()) &&
-              MailboxWait(kMailboxDone);
+    bool ok = WriteWordsX(start, routine) && ReleaseX(start + routine[0], ReleaseForm::kPlain) &&
+              (!during || during()) && MailboxWait(kMailboxDone);
     auto& r = Api.RegisterCache;
     ok = SyncCpuX(&r[0], &r[2]) && ok;
     if (!kept.empty() && !WriteWordsX(start, kept)) {

@@ -65,7 +65,8 @@ int32_t WriteFlashX(uint32_t address, const uint8_t* buffer, uint32_t count) {
             return false;
         }
         for (uint32_t i = 0; i < words; ++i) {
-            if (MailboxWrite(static_cast<uint16_t>(buffer[2 * i] | (buffer[2 * i + 1] << 8))) != 0) {
+            if (MailboxWrite(static_cast<uint16_t>(buffer[2 * i] | (buffer[2 * i + 1] << 8))) !=
+                0) {
                 return false;
             }
         }

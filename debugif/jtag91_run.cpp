@@ -154,8 +154,8 @@ int32_t JtagReset91(int32_t method, int32_t execute, int32_t releaseJtag) {
             return -1;
         }
         uint32_t c = 0;
-        const bool entered = Ir(0x61) && Dr16(1, &c) && c == 0x1203 && Dr16(0xA55A) &&
-                             Dr16(0, &c) && c == 0x1202;
+        const bool entered =
+            Ir(0x61) && Dr16(1, &c) && c == 0x1203 && Dr16(0xA55A) && Dr16(0, &c) && c == 0x1202;
         if (entered) {
             for (int32_t s : {0, 0, 10, 2}) {
                 Step(s);
@@ -192,7 +192,8 @@ int32_t JtagRun91(int32_t mode, int32_t releaseJtag) {
     if (!JtagDeviceKnown()) {
         return LptFail(kErrorUnknownDevice);
     }
-    if (gLpt.cpuState != 0 || (mode != kFreeRun && mode != kSingleStep && mode != kRunToBreakpoint)) {
+    if (gLpt.cpuState != 0 ||
+        (mode != kFreeRun && mode != kSingleStep && mode != kRunToBreakpoint)) {
         return LptFail(kErrorInvalidParameter);
     }
     bool watchdogFailed = false;
@@ -331,8 +332,7 @@ int32_t JtagVerifyPsa91(int32_t start, int32_t length, int32_t expected) {
     if (Api.ProtocolSetting == 1) {
         Lpt().Pin(length, 0);
     } else {
-        constexpr std::array<int32_t, 16> kCycle = {0, 1, 1, 0, 0, 1, 0, 1,
-                                                    0, 1, 1, 0, 1, 0, 0, 1};
+        constexpr std::array<int32_t, 16> kCycle = {0, 1, 1, 0, 0, 1, 0, 1, 0, 1, 1, 0, 1, 0, 0, 1};
         for (int32_t i = 0; i < length; i += 2) {
             for (int32_t st : kCycle) {
                 Step(st);

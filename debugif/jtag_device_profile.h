@@ -9,18 +9,18 @@
 namespace debugif {
 
 struct JtagTypeTraits {
-    bool cpux = false;          // 20-bit CPU
-    bool eem = false;           // embedded emulation module
-    uint8_t breakpoints = 2;    // hardware breakpoints
+    bool cpux = false;       // 20-bit CPU
+    bool eem = false;        // embedded emulation module
+    uint8_t breakpoints = 2; // hardware breakpoints
     uint8_t clockControlKind = 0;
-    bool pcGuard = false;       // the PC must leave RAM before RAM is written
-    bool eemContext = false;    // 0x0048, 0x01B0, 0x01B2 are kept on the host
+    bool pcGuard = false;    // the PC must leave RAM before RAM is written
+    bool eemContext = false; // 0x0048, 0x01B0, 0x01B2 are kept on the host
     uint16_t psaMode = 0;
     uint16_t fuseBlowable = 1;
     uint16_t fusePin = 0;
-    uint16_t fuseWord1 = 6500;  // fuse-blow supply range, mV
+    uint16_t fuseWord1 = 6500; // fuse-blow supply range, mV
     uint16_t fuseWord2 = 7000;
-    bool flashTiming = false;   // flash timing generator of its own
+    bool flashTiming = false; // flash timing generator of its own
     bool testRegister = false;
     bool block0070 = false;
     uint16_t mainSegmentSize = 0x200;

@@ -20,7 +20,7 @@ constexpr uint32_t kFuseBlownAnswer = 0x5555;
 
 // The pin sequence that wakes a target whose JTAG pins are shared.
 constexpr std::array<int32_t, 16> kEntrySequence = {1, 0, 0, 100, 0, 1, 1, 0,
-                                                    0, 1, 2, 5, 1, 1, 0, 10};
+                                                    0, 1, 2, 5,   1, 1, 0, 10};
 
 bool IsKnownId(uint32_t id) {
     return id == 0x89 || id == 0x8D || id == 0x91;

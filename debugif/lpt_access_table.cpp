@@ -9,15 +9,13 @@
 namespace debugif {
 
 DeviceAccessTable Family89Table() {
-    return DeviceAccessTable{JtagReset89,         FlashErase,   JtagMemory89,
-                             JtagSetBreakpoint89, JtagRun89,    JtagState89,
-                             JtagBlowFuse89,      JtagVerifyPsa89};
+    return DeviceAccessTable{JtagReset89, FlashErase,  JtagMemory89,   JtagSetBreakpoint89,
+                             JtagRun89,   JtagState89, JtagBlowFuse89, JtagVerifyPsa89};
 }
 
 DeviceAccessTable Family91Table() {
-    return DeviceAccessTable{JtagReset91,         JtagErase91,  JtagMemory91,
-                             JtagSetBreakpoint91, JtagRun91,    JtagState91,
-                             JtagBlowFuse91,      JtagVerifyPsa91};
+    return DeviceAccessTable{JtagReset91, JtagErase91, JtagMemory91,   JtagSetBreakpoint91,
+                             JtagRun91,   JtagState91, JtagBlowFuse91, JtagVerifyPsa91};
 }
 
 } // namespace debugif

@@ -8,11 +8,11 @@
 #include "debugif/le_block.h"
 #include "debugif/link_timing.h"
 #include "debugif/serial_transport.h"
-#include "platform/clock.h"
 #include "debugif/transport_ops.h"
 #include "debugif/transport_status.h"
 #include "debugif/uif_command.h"
 #include "debugif/uif_link_state.h"
+#include "platform/clock.h"
 
 #include <algorithm>
 
@@ -296,8 +296,7 @@ ReplyRead HidReadReply() {
     if (!UifReplyLengthValid(length)) {
         return ReplyRead::kGarbage;
     }
-    if (ReadHidReports(device, UifLink.UifReplyBuffer, length, &got) != kHidOk ||
-        got != length) {
+    if (ReadHidReports(device, UifLink.UifReplyBuffer, length, &got) != kHidOk || got != length) {
         return ReplyRead::kGarbage;
     }
     return TakeReply(length);

@@ -244,7 +244,8 @@ void CMSP_FET430UIF_SetupDlg::Step(uint32_t step, uint32_t value) {
     case 8:
         SetItemText(kUpdateStepText, "Wait for Bootloader to timeout (ca. 10s)...");
         break;
-    default: break;
+    default:
+        break;
     }
     UpdateWindow();
 }

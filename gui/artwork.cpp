@@ -98,8 +98,11 @@ void Chip(Canvas& c, Rect r) {
         c.FillRect(Rect{r.Right(), y, pin, pin}, kGrey);
     }
     c.FillRect(r, Color::Rgb(40, 40, 48));
-    auto at = [&](int px, int py) { return Point{r.x + r.width * px / 100, r.y + r.height * py / 100}; };
-    c.FillPolygon({at(60, 10), at(28, 56), at(50, 56), at(40, 92), at(74, 42), at(52, 42)}, kYellow);
+    auto at = [&](int px, int py) {
+        return Point{r.x + r.width * px / 100, r.y + r.height * py / 100};
+    };
+    c.FillPolygon({at(60, 10), at(28, 56), at(50, 56), at(40, 92), at(74, 42), at(52, 42)},
+                  kYellow);
 }
 
 void Splash(Canvas& c) {
@@ -133,9 +136,9 @@ void ArtworkDraw(int32_t id, Canvas& canvas) {
 }
 
 void ArtworkRegister() {
-    constexpr int32_t ids[] = {kLampPassed, kLampFailed, kLampIdle, kLampReady, kLampStopped,
-                               kLampPending, kLampPassedKept, kPictureActive, kPictureBlank,
-                               kPictureFail, kPicturePass};
+    constexpr int32_t ids[] = {kLampPassed,   kLampFailed,  kLampIdle,       kLampReady,
+                               kLampStopped,  kLampPending, kLampPassedKept, kPictureActive,
+                               kPictureBlank, kPictureFail, kPicturePass};
     for (int32_t id : ids) {
         ui::RegisterBitmap(id, BitmapWidth(id), BitmapHeight(id),
                            [id](Canvas& c) { ArtworkDraw(id, c); });

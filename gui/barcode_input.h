@@ -11,7 +11,8 @@
 namespace gui {
 
 inline constexpr int32_t kBarcodeHistorySize = 129;
-inline constexpr uint32_t kBarcodeScanWindowMs = 500; // newest minus fourth-newest below this: a scanner
+inline constexpr uint32_t kBarcodeScanWindowMs =
+    500; // newest minus fourth-newest below this: a scanner
 
 struct BarcodeEntry {
     int32_t code = 0;  // character code; 0 counts as a blank
@@ -19,14 +20,14 @@ struct BarcodeEntry {
 };
 
 struct BarcodeTerminator {
-    int32_t keyCode;  // virtual-key code; 0 in the end row
+    int32_t keyCode; // virtual-key code; 0 in the end row
     const char* name;
 };
 
 // Rows selected by the setting PostAmbleIndex; row 9 ends the table.
 inline constexpr BarcodeTerminator BarcodeTerminatorTable[] = {
-    {0x0D, "CR"},  {0x23, "END"}, {0x75, "F6"},  {0x76, "F7"},  {0x77, "F8"},
-    {0x78, "F9"},  {0x79, "F10"}, {0x7A, "F11"}, {0x7B, "F12"}, {0, "-----"},
+    {0x0D, "CR"}, {0x23, "END"}, {0x75, "F6"},  {0x76, "F7"},  {0x77, "F8"},
+    {0x78, "F9"}, {0x79, "F10"}, {0x7A, "F11"}, {0x7B, "F12"}, {0, "-----"},
 };
 
 struct BarcodeState {

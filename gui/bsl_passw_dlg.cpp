@@ -40,7 +40,9 @@ ui::DialogTemplate BslTemplate() {
         std::snprintf(label, sizeof label, "0x%4.4X:", 0xFFE0 + row * 8);
         c.push_back({-1, ControlKind::Static, label, {14, 20 + row * 16, 40, 9}});
         for (int col = 0; col < 8; ++col) {
-            c.push_back({kBslFirstEntryId + row * 8 + col, ControlKind::Edit, "",
+            c.push_back({kBslFirstEntryId + row * 8 + col,
+                         ControlKind::Edit,
+                         "",
                          {58 + col * 32, 18 + row * 16, 24, 13}});
         }
     }
@@ -84,8 +86,8 @@ int32_t ParseEntry(const std::string& text) {
         if (!std::isxdigit(static_cast<unsigned char>(ch))) {
             return -1;
         }
-        v = v * 16 + (std::isdigit(static_cast<unsigned char>(ch)) ? ch - '0'
-                                                                   : std::toupper(ch) - 'A' + 10);
+        v = v * 16 +
+            (std::isdigit(static_cast<unsigned char>(ch)) ? ch - '0' : std::toupper(ch) - 'A' + 10);
     }
     return v;
 }
@@ -111,8 +113,7 @@ bool BSLPasswDlg::OnInitDialog() {
         SetReadOnly(id, !editable_[i]);
     }
     const int32_t word = core::SelectedDevice.flashEnd > 0xFFFF ? 0xFFBE : 0xFFDE;
-    const bool offered =
-        CodeByte(word) < 0 && CodeByte(word + 1) < 0 && series >= 2 && series <= 4;
+    const bool offered = CodeByte(word) < 0 && CodeByte(word + 1) < 0 && series >= 2 && series <= 4;
     CheckDlgButton(kDisableBslCheck, core::Settings.BSLEnhSecurityEn != 0);
     static constexpr int kModes[] = {kMode0Radio, kMode1Radio, kMode2Radio};
     const int32_t mode = core::Settings.BSLEnhSecurityIndex;

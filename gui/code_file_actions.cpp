@@ -101,8 +101,8 @@ int32_t CodeFileReadAndReport(int32_t mode, const std::string& path) {
         }
     } else {
         ReportAppend("Reading Code File ........................");
-        const int32_t target = mode == kCodeReadProgram ? core::kStoreProgramImage
-                                                        : core::kStoreCodeImage;
+        const int32_t target =
+            mode == kCodeReadProgram ? core::kStoreProgramImage : core::kStoreCodeImage;
         r = core::CodeFileLoad(target, format, file.get(), readPath);
         ReportDoneFailed(r);
         const int32_t used = UsedCount(mode);

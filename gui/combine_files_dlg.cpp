@@ -126,7 +126,8 @@ void CombineFiles::AddCodeFile() {
     std::string path = *chosen;
     const std::string name = NameOf(path);
     const size_t dot = name.rfind('.');
-    const int32_t format = core::CodeFileFormatOfExt(dot == std::string::npos ? "" : name.substr(dot + 1));
+    const int32_t format =
+        core::CodeFileFormatOfExt(dot == std::string::npos ? "" : name.substr(dot + 1));
     if (format == 6 && core::OutFileConvertToHex(path) != 1) {
         return; // the converter has told what went wrong
     }
@@ -183,7 +184,8 @@ void CombineFiles::AddFileContents() {
 }
 
 void CombineFiles::ClearAll() {
-    if (ui::MessageBox("Are you sure?", "Warning", ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES) {
+    if (ui::MessageBox("Are you sure?", "Warning", ui::MB_YESNO | ui::MB_ICONQUESTION) !=
+        ui::IDYES) {
         return;
     }
     count_ = 0;

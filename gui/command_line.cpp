@@ -49,7 +49,8 @@ void OptionValueTake(const std::string& rest) {
 
 int32_t OptionFind(const std::string& option) {
     char* line = core::LineReader.line;
-    const size_t n = std::min(CommandLine.CommandLineText.size(), static_cast<size_t>(core::kLineSize));
+    const size_t n =
+        std::min(CommandLine.CommandLineText.size(), static_cast<size_t>(core::kLineSize));
     std::memcpy(line, CommandLine.CommandLineText.data(), n);
     line[n] = '\0';
     CommandLine.OptionValue.clear();

@@ -25,8 +25,8 @@ void Note(int32_t status) {
     }
     LinkWatch.gaveUp = true;
     // The library's own words first; our table's when it has none.
-    const char* text = Inner->Error_String != nullptr ? Inner->Error_String(kLinkGaveUpError)
-                                                      : nullptr;
+    const char* text =
+        Inner->Error_String != nullptr ? Inner->Error_String(kLinkGaveUpError) : nullptr;
     if (text == nullptr || *text == '\0') {
         text = core::DebugErrorText(kLinkGaveUpError);
     }

@@ -45,8 +45,8 @@ namespace {
 
 using core::Settings;
 
-constexpr uint32_t kYesNoWarning = platform::MB_YESNO | platform::MB_ICONWARNING;   // 0x34
-constexpr uint32_t kErrorBox = platform::MB_OK | platform::MB_ICONERROR;           // 0x10
+constexpr uint32_t kYesNoWarning = platform::MB_YESNO | platform::MB_ICONWARNING;        // 0x34
+constexpr uint32_t kErrorBox = platform::MB_OK | platform::MB_ICONERROR;                 // 0x10
 constexpr uint32_t kOkCancelWarning = platform::MB_OKCANCEL | platform::MB_ICONQUESTION; // 0x21
 
 const char* const kEraseFirst = "Please erase flash memory first.\r\n\r\n"
@@ -172,7 +172,8 @@ int32_t AutoProgramCode() {
         return kResultPassed;
     }
     const std::vector<uint8_t> before = ImageCopy();
-    const int32_t r = CodeFileReadAndReport(kCodeReadReload, core::CodeFileNames.CodeFile.FullPath());
+    const int32_t r =
+        CodeFileReadAndReport(kCodeReadReload, core::CodeFileNames.CodeFile.FullPath());
     if (r == -1) {
         Settings.CodeFileReload = 0;
         if (MainWindow.TheMainDialog != nullptr) {
@@ -228,7 +229,8 @@ void OnAutoProgram() {
         ProcedureFinish(r);
         return;
     }
-    for (int32_t row : {kRowConnect, kRowErase, kRowBlankCheck, kRowWrite, kRowVerify, kRowChecksum}) {
+    for (int32_t row :
+         {kRowConnect, kRowErase, kRowBlankCheck, kRowWrite, kRowVerify, kRowChecksum}) {
         LampSet(row, kLampPending);
     }
     if (SerialOrModelOn()) {
@@ -316,9 +318,8 @@ void OnEraseFlash() {
     LampSet(kRowErase, kLampPending);
     Paint();
     core::DeviceSelectByIndex();
-    const bool retainLine =
-        (Settings.RetainInfoCalData == 1 && core::SelectedDevice.series == 2) ||
-        Settings.RetainDefinedData == 1;
+    const bool retainLine = (Settings.RetainInfoCalData == 1 && core::SelectedDevice.series == 2) ||
+                            Settings.RetainDefinedData == 1;
     const bool infoALine = Settings.FlashEraseModeIndex == 1 &&
                            core::MemoryMap.selected.lockedInfoA == 1 &&
                            Settings.EraseInfoA_F2xx_En == 0;
@@ -329,13 +330,13 @@ void OnEraseFlash() {
     if (infoALine) {
         extra += "                - without INFO-A Segment\r\n";
     }
-    const int answer = TimedMessageBox(
-        "Would you like to erase all memory contents?  \r\n\r\n"
-        "Please press:\r\n\r\n"
-        "YES        -> to erase all memory contents.\r\n" +
-            extra + "NO         -> to erase user defined memory space.\r\n" + extra +
-            "CANCEL -> to abort this task.",
-        "Memory erase", platform::MB_YESNOCANCEL | platform::MB_ICONQUESTION);
+    const int answer =
+        TimedMessageBox("Would you like to erase all memory contents?  \r\n\r\n"
+                        "Please press:\r\n\r\n"
+                        "YES        -> to erase all memory contents.\r\n" +
+                            extra + "NO         -> to erase user defined memory space.\r\n" +
+                            extra + "CANCEL -> to abort this task.",
+                        "Memory erase", platform::MB_YESNOCANCEL | platform::MB_ICONQUESTION);
     int32_t mode = 0;
     if (answer == platform::IDYES) {
         mode = 1;
@@ -406,13 +407,13 @@ void OnReadCopy() {
     Paint();
     int32_t all = 1;
     if (Settings.FlashReadModeIndex != 0) {
-        all = TimedMessageBox(" Would you like to read all memory, or read only the space memory\r\n"
-                              "defined in the memory read options setup?\r\n\r\n"
-                              "Please press:\r\n\r\n"
-                              "YES        -> to read the all memory.\r\n"
-                              "NO         -> to read the user defined space memory.",
-                              "Read memory", platform::MB_YESNO | platform::MB_ICONQUESTION) ==
-                      platform::IDYES
+        all = TimedMessageBox(
+                  " Would you like to read all memory, or read only the space memory\r\n"
+                  "defined in the memory read options setup?\r\n\r\n"
+                  "Please press:\r\n\r\n"
+                  "YES        -> to read the all memory.\r\n"
+                  "NO         -> to read the user defined space memory.",
+                  "Read memory", platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES
                   ? 1
                   : 0;
     }
@@ -445,17 +446,18 @@ void OnReadCopy() {
     }
     SerialNumberDisplayUpdate(1);
     std::string shown = path.size() > 100 ? "..." + path.substr(path.size() - 100) : path;
-    TimedMessageBox("Contents of the Flash Memory has been saved in the file\r\n   " + shown +
-                        "\r\nand opened as a current Code File.\r\n\r\n"
-                        "Note:\r\n"
-                        " * The [All Memory] option in [Write/Erase/Verify Address Range] has been "
-                        "selected.\r\n" +
-                        std::string(snWasOn ? " * Serialization feature has been disabled.\r\n" : "") +
-                        (modelWasOn ? " * Model/Group/Revision feature has been disabled.\r\n" : "") +
-                        "\r\nPlease replace the original device with the new device.\r\n\r\n"
-                        "Please press 'OK' if it is done and then use the standard\r\n"
-                        "buttons like 'AUTOPROGRAM' to program the new device.\r\n",
-                    "Copy Flash", platform::MB_OK);
+    TimedMessageBox(
+        "Contents of the Flash Memory has been saved in the file\r\n   " + shown +
+            "\r\nand opened as a current Code File.\r\n\r\n"
+            "Note:\r\n"
+            " * The [All Memory] option in [Write/Erase/Verify Address Range] has been "
+            "selected.\r\n" +
+            std::string(snWasOn ? " * Serialization feature has been disabled.\r\n" : "") +
+            (modelWasOn ? " * Model/Group/Revision feature has been disabled.\r\n" : "") +
+            "\r\nPlease replace the original device with the new device.\r\n\r\n"
+            "Please press 'OK' if it is done and then use the standard\r\n"
+            "buttons like 'AUTOPROGRAM' to program the new device.\r\n",
+        "Copy Flash", platform::MB_OK);
 }
 
 void OnWriteSn() {
@@ -489,16 +491,18 @@ void OnVerifyFuse() {
 void OnFuseEnable() {
     Settings.BlowFuseEnable = 0;
     if (MainWindow.TheMainDialog != nullptr && MainWindow.TheMainDialog->IsDlgButtonChecked(1037) &&
-        TimedMessageBox(std::string(kFuseWarning) +
-                            "Would you like to enable the option of blowing the Security Fuse?\r\n\r\n",
-                        "Warning", kYesNoWarning) == platform::IDYES) {
+        TimedMessageBox(
+            std::string(kFuseWarning) +
+                "Would you like to enable the option of blowing the Security Fuse?\r\n\r\n",
+            "Warning", kYesNoWarning) == platform::IDYES) {
         Settings.BlowFuseEnable = 1;
     }
     FuseControlsUpdate();
 }
 
 void OnBlowFuse() {
-    if (TimedMessageBox(std::string(kFuseWarning) + "Do you still wish to blow the Security Fuse?\r\n\r\n",
+    if (TimedMessageBox(std::string(kFuseWarning) +
+                            "Do you still wish to blow the Security Fuse?\r\n\r\n",
                         "Warning", kYesNoWarning) != platform::IDYES ||
         TimedMessageBox("Are You sure?  ", "Warning", kYesNoWarning) != platform::IDYES) {
         return;
@@ -530,15 +534,32 @@ void OnReset() {
 
 void OnNext() {
     switch (Actions.RepeatActionCode) {
-    case 1: OnAutoProgram(); break;
-    case 2: OnVerifyFuse(); break;
-    case 3: OnEraseFlash(); break;
-    case 4: OnBlankCheck(); break;
-    case 5: OnWriteFlash(); break;
-    case 6: OnWriteSn(); break;
-    case 7: OnVerifyFlash(); break;
-    case 8: OnReadCopy(); break;
-    default: break;
+    case 1:
+        OnAutoProgram();
+        break;
+    case 2:
+        OnVerifyFuse();
+        break;
+    case 3:
+        OnEraseFlash();
+        break;
+    case 4:
+        OnBlankCheck();
+        break;
+    case 5:
+        OnWriteFlash();
+        break;
+    case 6:
+        OnWriteSn();
+        break;
+    case 7:
+        OnVerifyFlash();
+        break;
+    case 8:
+        OnReadCopy();
+        break;
+    default:
+        break;
     }
 }
 
@@ -555,7 +576,8 @@ void OnCombineCodeFiles() {
     }
     if (ui::MessageBox("Combined Code Data Block is completed\r\n\r\n"
                        "Would you like to save the Combined Code Data File ??\r\n\r\n",
-                       "Save Combine Code Files", ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES) {
+                       "Save Combine Code Files",
+                       ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES) {
         CodeFileSaveAsMenu();
     }
     MemoryViewDlg view;
@@ -572,8 +594,8 @@ void OnFlashMemoryData() {
 }
 void OnCompareCodeAndFlash() {
     if (TimedMessageBox("Would you like to upload data from the target device first?",
-                        "Read memory", platform::MB_YESNO | platform::MB_ICONQUESTION) ==
-        platform::IDYES) {
+                        "Read memory",
+                        platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES) {
         StatusLampsReset();
         Paint();
         if (ProcedureStart() == 1) {

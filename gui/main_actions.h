@@ -8,32 +8,32 @@
 namespace gui {
 
 // Action buttons.
-void OnAutoProgram();     // 1001
-void OnPower();      // 1002
-void OnEraseFlash();      // 1003
-void OnVerifyFuse();      // 1004
-void OnWriteFlash();      // 1005
-void OnVerifyFlash();     // 1006
-void OnBlankCheck();      // 1007
-void OnReadCopy();        // 1008
-void OnWriteSn();    // 1009
-void OnNext();            // 1017, F5
-void OnBlowFuse();        // 1018
-void OnReset();     // 1019
-void OnReadSn();          // 1012
+void OnAutoProgram(); // 1001
+void OnPower();       // 1002
+void OnEraseFlash();  // 1003
+void OnVerifyFuse();  // 1004
+void OnWriteFlash();  // 1005
+void OnVerifyFlash(); // 1006
+void OnBlankCheck();  // 1007
+void OnReadCopy();    // 1008
+void OnWriteSn();     // 1009
+void OnNext();        // 1017, F5
+void OnBlowFuse();    // 1018
+void OnReset();       // 1019
+void OnReadSn();      // 1012
 
 // Menu commands.
-void OnCombineCodeFiles();  // 216
-void OnCodeFileData();      // 180
-void OnFlashMemoryData();   // 199
-void OnPendingSnList();     // 21
+void OnCombineCodeFiles();    // 216
+void OnCodeFileData();        // 180
+void OnFlashMemoryData();     // 199
+void OnPendingSnList();       // 21
 void OnCompareCodeAndFlash(); // 214
 void OnCompareTwoCodeFiles(); // 232
-void OnMemoryOptions();     // 194
-void OnBslPassword();       // 225
-void OnConnectionReset();   // 220
-void OnPreferences();       // 221
-void OnSerializationSetup(); // 195
+void OnMemoryOptions();       // 194
+void OnBslPassword();         // 225
+void OnConnectionReset();     // 220
+void OnPreferences();         // 221
+void OnSerializationSetup();  // 195
 void OnSerializationReport(); // 219
 
 // The action NEXT repeats: code and name; with the setup locked always

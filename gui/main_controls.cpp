@@ -77,10 +77,9 @@ void OnLockUnlockSetup() {
         }
     } else if (Startup.StartupLoading != 0) {
         SetupRunner.SetupUnlocked = 0xFF;
-    } else if (platform::ShowMessageBox("Would you like to lock current Setup ?  \r\n\r\n",
-                                        "Lock Setup",
-                                        platform::MB_YESNO | platform::MB_ICONQUESTION) ==
-               platform::IDYES) {
+    } else if (platform::ShowMessageBox(
+                   "Would you like to lock current Setup ?  \r\n\r\n", "Lock Setup",
+                   platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES) {
         SetupRunner.SetupUnlocked = 0;
         options |= kLockByOperator;
     } else {
@@ -173,8 +172,8 @@ void ConnectionCaptionsUpdate() {
 }
 
 void MemoryOptionCaptionUpdate() {
-    static const char* const kCaptions[] = {"* Update only *",          "* All Memory *",
-                                            "* Main Memory only *",     "* Used by Code File *",
+    static const char* const kCaptions[] = {"* Update only *", "* All Memory *",
+                                            "* Main Memory only *", "* Used by Code File *",
                                             "* User Defined *"};
     const int32_t mode = core::Settings.FlashEraseModeIndex;
     MainWindowSetText(kMainEraseModeCaption, mode >= 0 && mode <= 4 ? kCaptions[mode] : "");

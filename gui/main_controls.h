@@ -33,10 +33,10 @@ void FuseEnableConfirm();
 
 // Selects VccIndex & 7 in combo 1028, enabled only while unlocked.
 void VccComboUpdate();
-void OnVccSelect();       // CBN_SELCHANGE 1028
-void OnReloadCodeFile();  // check box 1033
-void OnSnTotalChange();   // EN_CHANGE 1052 ("Total:")
-void OnSnFile();          // button 1011
+void OnVccSelect();      // CBN_SELCHANGE 1028
+void OnReloadCodeFile(); // check box 1033
+void OnSnTotalChange();  // EN_CHANGE 1052 ("Total:")
+void OnSnFile();         // button 1011
 
 // The About box (dialog 100) with the program's version as part number.
 void AboutDialog();

@@ -194,8 +194,7 @@ bool MainDialog::OnInitDialog() {
 
     MainWindow.MainDialogExists = 1;
     // The core's long target loops move the progress bar.
-    core::ProgressOperationSet([](int32_t percent, void*) { ProgressBarSetPos(percent); },
-                               nullptr);
+    core::ProgressOperationSet([](int32_t percent, void*) { ProgressBarSetPos(percent); }, nullptr);
     // The load ran before the window existed: bring the controls in line
     // with a locked setup or project now.
     MainDialogRefresh();
@@ -278,8 +277,7 @@ bool MainDialog::PreTranslateMessage(const ui::KeyMessage& key) {
         BarcodeTerminated();
         return false;
     }
-    if (key.ch == 0 || key.vk == ui::VK_TAB || key.vk == ui::VK_RETURN ||
-        key.vk == ui::VK_ESCAPE) {
+    if (key.ch == 0 || key.vk == ui::VK_TAB || key.vk == ui::VK_RETURN || key.vk == ui::VK_ESCAPE) {
         return false;
     }
     BarcodeCharacterCollect(static_cast<int32_t>(key.ch), TickCount());

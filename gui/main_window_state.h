@@ -11,7 +11,7 @@ namespace gui {
 class MainDialog;
 
 struct MainWindowState {
-    int32_t MainDialogExists = 0;       // 1 from the end of the start-up until the window closes
+    int32_t MainDialogExists = 0;        // 1 from the end of the start-up until the window closes
     MainDialog* TheMainDialog = nullptr; // the main window, owner of every message box
     // Runs in OnExit while the window still shows (the program's screenshot
     // on request); none by default.

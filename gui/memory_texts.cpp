@@ -14,8 +14,7 @@ namespace {
 constexpr int32_t kRow = 16;
 
 // Appends printf output (the texts are short).
-template <typename... Args>
-void Append(std::string& text, const char* format, Args... args) {
+template <typename... Args> void Append(std::string& text, const char* format, Args... args) {
     char buf[160];
     const int n = std::snprintf(buf, sizeof buf, format, args...);
     if (n > 0) {
@@ -50,7 +49,8 @@ void AppendRow(std::string& text, int32_t address, const uint8_t* bytes, const b
     line[p + 1] = ' ';
     p += 2;
     for (int i = 0; i < kRow; ++i) {
-        line[p++] = show[i] && bytes[i] >= 32 && bytes[i] <= 127 ? static_cast<char>(bytes[i]) : '.';
+        line[p++] =
+            show[i] && bytes[i] >= 32 && bytes[i] <= 127 ? static_cast<char>(bytes[i]) : '.';
     }
     line[p] = '\r';
     line[p + 1] = '\n';
@@ -143,8 +143,9 @@ std::string CodeDumpText(int32_t skipBlank) {
             AppendRow(text, row, bytes, show);
             inGap = false;
         } else if (!inGap) {
-            Append(text, row >= 0x10000 ? "0x%5.5X:       -------------- g a p ---------------- \r\n\r\n"
-                                        : "0x%4.4X:       -------------- g a p ---------------- \r\n\r\n",
+            Append(text,
+                   row >= 0x10000 ? "0x%5.5X:       -------------- g a p ---------------- \r\n\r\n"
+                                  : "0x%4.4X:       -------------- g a p ---------------- \r\n\r\n",
                    row);
             inGap = true;
         }
@@ -187,8 +188,10 @@ std::string FlashDumpText(int32_t skipBlank) {
             if (!follows) {
                 text += "\r\n";
             }
-            Append(text, row >= 0x10000 ? "0x%5.5X:       ------- b l a n k ----(all 0xFF)------- \r\n\r\n"
-                                        : "0x%4.4X:       ------- b l a n k ----(all 0xFF)------- \r\n\r\n",
+            Append(text,
+                   row >= 0x10000
+                       ? "0x%5.5X:       ------- b l a n k ----(all 0xFF)------- \r\n\r\n"
+                       : "0x%4.4X:       ------- b l a n k ----(all 0xFF)------- \r\n\r\n",
                    row);
             inBlank = true;
         }
@@ -204,13 +207,12 @@ const char kNoDifference[] = "      : ====  No differencies found.  ====\r\n\r\n
 
 std::string CodeFlashCompareText() {
     const DumpMap map = SelectedMap();
-    std::string text =
-        "      :   ============  Data Result Comparation.  =============\r\n"
-        "      :   == Only data from the code file that does not match==\r\n"
-        "      :   ==    with the Flash Memory data is displayed.     ==\r\n"
-        "      :   ==   Extra data from the Flash Memory is ignored.  ==\r\n\r\n"
-        "      : First Line  - Data from the Code File.\r\n"
-        "      : Second Line - Data from the Flash Memory.\r\n\r\n";
+    std::string text = "      :   ============  Data Result Comparation.  =============\r\n"
+                       "      :   == Only data from the code file that does not match==\r\n"
+                       "      :   ==    with the Flash Memory data is displayed.     ==\r\n"
+                       "      :   ==   Extra data from the Flash Memory is ignored.  ==\r\n\r\n"
+                       "      : First Line  - Data from the Code File.\r\n"
+                       "      : Second Line - Data from the Flash Memory.\r\n\r\n";
     bool any = false;
     bool outsideOpen = false; // the out-of-memory section was the last one written
     bool outsideHeader = false;
@@ -221,9 +223,10 @@ std::string CodeFlashCompareText() {
         if (!map.Inside(row)) {
             if (RowUsed(Code(), row, show)) {
                 if (!outsideHeader) {
-                    text += "      :== Data from the Code File Only. ==\r\n"
-                            "      :== Data out of the Flash Memory Space of the selected MSP430. == "
-                            "\r\n\r\n";
+                    text +=
+                        "      :== Data from the Code File Only. ==\r\n"
+                        "      :== Data out of the Flash Memory Space of the selected MSP430. == "
+                        "\r\n\r\n";
                     outsideHeader = true;
                 }
                 AppendRow(text, row, code, show);

@@ -47,11 +47,20 @@ constexpr int kHeight = 296;
 // The caption and the dump, then a row of buttons below them.
 ui::DialogTemplate ViewTemplate(int id, const char* caption,
                                 std::vector<ui::ControlTemplate> buttons) {
-    ui::DialogTemplate t{id, caption, kWidth, kHeight,
+    ui::DialogTemplate t{id,
+                         caption,
+                         kWidth,
+                         kHeight,
                          // Two characters right of the edit, over the rows' byte columns.
-                         {{kDumpCaptionId, ControlKind::Static, kMemoryDumpCaption,
-                           {18, 8, kWidth - 26, 10}, ui::STYLE_FIXED_PITCH},
-                          {kDumpEditId, ControlKind::Edit, "", {8, 22, kWidth - 16, kEditHeight},
+                         {{kDumpCaptionId,
+                           ControlKind::Static,
+                           kMemoryDumpCaption,
+                           {18, 8, kWidth - 26, 10},
+                           ui::STYLE_FIXED_PITCH},
+                          {kDumpEditId,
+                           ControlKind::Edit,
+                           "",
+                           {8, 22, kWidth - 16, kEditHeight},
                            ui::STYLE_MULTILINE | ui::STYLE_READONLY | ui::STYLE_FIXED_PITCH}}};
     for (ui::ControlTemplate& b : buttons) {
         t.controls.push_back(std::move(b));

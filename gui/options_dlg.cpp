@@ -261,13 +261,13 @@ bool OptionsDlg::OnInitDialog() {
     EnableItem(kCheckDcoCheck, f2xx);
 
     const core::SettingsState& s = core::Settings;
-    v_ = Values{s.FlashEraseModeIndex, s.EraseInfoSegmA,     s.EraseInfoSegmB,  s.EraseInfoSegmC,
-                s.EraseInfoSegmD,      s.EraseDefMainMemEn,  s.EraseFlashStart, s.EraseFlashStop,
-                s.EraseInfoA_F2xx_En,  s.VerifyModeIndex,    s.FlashReadModeIndex,
-                s.ReadInfoSegmA,       s.ReadInfoSegmB,      s.ReadInfoSegmC,   s.ReadInfoSegmD,
-                s.ReadDefMainMemEn,    s.ReadStartAddr,      s.ReadStopAddr,    s.RetainInfoCalData,
-                s.RetainDefinedData,   s.RetainDataStart,    s.RetainDataStop,
-                s.CheckDCOconstants_F2xx};
+    v_ = Values{
+        s.FlashEraseModeIndex, s.EraseInfoSegmA,    s.EraseInfoSegmB,        s.EraseInfoSegmC,
+        s.EraseInfoSegmD,      s.EraseDefMainMemEn, s.EraseFlashStart,       s.EraseFlashStop,
+        s.EraseInfoA_F2xx_En,  s.VerifyModeIndex,   s.FlashReadModeIndex,    s.ReadInfoSegmA,
+        s.ReadInfoSegmB,       s.ReadInfoSegmC,     s.ReadInfoSegmD,         s.ReadDefMainMemEn,
+        s.ReadStartAddr,       s.ReadStopAddr,      s.RetainInfoCalData,     s.RetainDefinedData,
+        s.RetainDataStart,     s.RetainDataStop,    s.CheckDCOconstants_F2xx};
     for (int id : {kEraseStartEdit, kEraseStopEdit, kReadStartEdit, kReadStopEdit, kRetainStartEdit,
                    kRetainStopEdit}) {
         SetLimitText(id, 12);
@@ -393,15 +393,17 @@ std::string OptionsDlg::CheckFailure() const {
     }
     const char* kCorrect = "Please correct the address.";
     if (eraseUser && v_.eraseRangeEn) {
-        const std::string f = RangeFailure(
-            v_.eraseStart, v_.eraseStop, "'Main Memory Stop Address' cannot be higher then 0xFFFF.\r\n\r\n");
+        const std::string f =
+            RangeFailure(v_.eraseStart, v_.eraseStop,
+                         "'Main Memory Stop Address' cannot be higher then 0xFFFF.\r\n\r\n");
         if (!f.empty()) {
             return "'Memory Erase / Write Address Range' error!!\r\n\r\n" + f + kCorrect;
         }
     }
     if (readUser && v_.readRangeEn) {
-        const std::string f = RangeFailure(
-            v_.readStart, v_.readStop, "'Main Memory Stop Address' cannot be higher then 0x1FFFF.\r\n\r\n");
+        const std::string f =
+            RangeFailure(v_.readStart, v_.readStop,
+                         "'Main Memory Stop Address' cannot be higher then 0x1FFFF.\r\n\r\n");
         if (!f.empty()) {
             return "'Read Address Range' error!!\r\n\r\n" + f + kCorrect;
         }
@@ -409,15 +411,18 @@ std::string OptionsDlg::CheckFailure() const {
     if (v_.retainDefined) {
         const std::string header = "'Retain Address Range' error!!\r\n\r\n";
         if (v_.retainStart < 0x1000) {
-            return header + "'Ratain Memory Start Address' must be higher then 0x1000.\r\n\r\n" + kCorrect;
+            return header + "'Ratain Memory Start Address' must be higher then 0x1000.\r\n\r\n" +
+                   kCorrect;
         }
         if (v_.retainStop > 0x45BFF) {
-            return header + "'Retain Memory Stop Address' cannot be higher then 0x1FFFF.\r\n\r\n" + kCorrect;
+            return header + "'Retain Memory Stop Address' cannot be higher then 0x1FFFF.\r\n\r\n" +
+                   kCorrect;
         }
         // Every retain step would refuse a range that ends before it starts.
         if (v_.retainStop < v_.retainStart) {
             return header +
-                   "'Retain Memory Stop Address' cannot be lower then Memory Start Address.\r\n\r\n" +
+                   "'Retain Memory Stop Address' cannot be lower then Memory Start "
+                   "Address.\r\n\r\n" +
                    kCorrect;
         }
         if (v_.retainStop - v_.retainStart + 1 > 256) {

@@ -25,10 +25,10 @@ private:
         int32_t readStart, readStop, retainCal, retainDefined, retainStart, retainStop, checkDco;
     };
 
-    void Show();             // values to controls, normalised, then enabling
-    void ReadControls();     // controls to values as typed
+    void Show();         // values to controls, normalised, then enabling
+    void ReadControls(); // controls to values as typed
     void Enable();
-    void Clicked();          // a check or radio: read, normalise, show
+    void Clicked(); // a check or radio: read, normalise, show
     void OnOkButton();
     // The first failed check's message, or "" when all pass.
     std::string CheckFailure() const;

@@ -142,7 +142,8 @@ void PreferencesLoad() {
     if (!in) {
         return;
     }
-    PreferencesParse(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    PreferencesParse(
+        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
 }
 
 int32_t PreferencesSave() {

@@ -12,12 +12,12 @@ namespace gui {
 // converter path in core::CodeLoad.TOOL1_filename and the PDF reader in
 // Startup.PdfReaderName; the rest is here.
 struct PreferencesState {
-    int32_t BeepOkEnable = 1;   // beeps after a passed procedure
-    int32_t PCSpeaker = 1;      // beeps at all
-    int32_t SoundEnable = 0;    // wave files
-    std::string Sound1FileName; // errors (types 2 and 3)
-    std::string Sound2FileName; // done / OK (type 1)
-    std::string Sound3FileName; // warnings (type 4)
+    int32_t BeepOkEnable = 1;    // beeps after a passed procedure
+    int32_t PCSpeaker = 1;       // beeps at all
+    int32_t SoundEnable = 0;     // wave files
+    std::string Sound1FileName;  // errors (types 2 and 3)
+    std::string Sound2FileName;  // done / OK (type 1)
+    std::string Sound3FileName;  // warnings (type 4)
     std::string PreferencesPath; // where PreferencesLoad looked; saves go there
 
     void Reset() { *this = PreferencesState{}; }

@@ -17,8 +17,8 @@
 #include "gui/main_window_state.h"
 #include "gui/preferences.h"
 #include "gui/serial_number.h"
-#include "gui/sn_format.h"
 #include "gui/setup_runners.h"
+#include "gui/sn_format.h"
 #include "gui/status_lamps.h"
 #include "platform/clock.h"
 #include "platform/prompt.h"
@@ -38,8 +38,8 @@ namespace {
 using platform::IDNO;
 using platform::IDYES;
 
-constexpr uint32_t kErrorBox = platform::MB_OK | platform::MB_ICONERROR;      // 0x10
-constexpr uint32_t kYesNoWarning = platform::MB_YESNO | platform::MB_ICONWARNING; // 0x34
+constexpr uint32_t kErrorBox = platform::MB_OK | platform::MB_ICONERROR;            // 0x10
+constexpr uint32_t kYesNoWarning = platform::MB_YESNO | platform::MB_ICONWARNING;   // 0x34
 constexpr uint32_t kYesNoQuestion = platform::MB_YESNO | platform::MB_ICONQUESTION; // 0x24
 
 // The last keep characters of text.
@@ -173,8 +173,8 @@ void ProgressBarSetPos(int32_t percent) {
 uint32_t ProcedureElapsedMs() {
     Frame.PromptTime = static_cast<int32_t>(platform::PromptOpenMilliseconds() - Frame.promptBase);
     // Unsigned differences stay right across the tick count's wrap.
-    const uint32_t elapsed = TickCount() - Frame.ProcedureStartTick -
-                             static_cast<uint32_t>(Frame.PromptTime);
+    const uint32_t elapsed =
+        TickCount() - Frame.ProcedureStartTick - static_cast<uint32_t>(Frame.PromptTime);
     return std::min(elapsed, kElapsedMaxMs);
 }
 
@@ -383,9 +383,9 @@ int32_t ProcedureFinish(int32_t code, steps::FinalAction action) {
 
     const uint32_t elapsed = ProcedureElapsedMs();
     // Quillbay does not measure the supply: no run of its ends on it.
-    const steps::StepResult result =
-        code == steps::Code(steps::StepResult::LowSupply) ? steps::StepResult::Failed
-                                                          : steps::ResultOf(code);
+    const steps::StepResult result = code == steps::Code(steps::StepResult::LowSupply)
+                                         ? steps::StepResult::Failed
+                                         : steps::ResultOf(code);
     switch (result) {
     case steps::StepResult::Passed:
         Row(kRowPicture).bitmap = kPicturePass;

@@ -31,12 +31,12 @@ inline constexpr uint32_t kElapsedMaxMs = 999999;  // the DONE line never shows 
 inline constexpr const char* kReportSeparator = steps::kSeparatorLine;
 
 struct FrameState {
-    std::string ReportText;        // the current run
-    std::string ReportHistoryText; // earlier runs, while ReportHistory is 1
-    int32_t PortOpenResult = 0;    // result of the last interface open (1 = open)
-    int32_t AutoProgramActive = 0; // 1 while AUTO PROGRAM runs
+    std::string ReportText;          // the current run
+    std::string ReportHistoryText;   // earlier runs, while ReportHistory is 1
+    int32_t PortOpenResult = 0;      // result of the last interface open (1 = open)
+    int32_t AutoProgramActive = 0;   // 1 while AUTO PROGRAM runs
     uint32_t ProcedureStartTick = 0; // tick count when the connect step succeeded
-    int32_t PromptTime = 0;        // ms boxes stayed open since the connect step
+    int32_t PromptTime = 0;          // ms boxes stayed open since the connect step
     int32_t FuseCheckedThisRun = 0;
     int32_t FuseBlownFound = 0;
     int32_t FirmwareUpdateOffer = 1; // 0 once the operator declined the update

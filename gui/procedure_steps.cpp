@@ -10,6 +10,7 @@
 #include "core/flash_verify.h"
 #include "core/flash_write.h"
 #include "core/memory_map.h"
+#include "core/model_text.h"
 #include "core/program_image.h"
 #include "core/retained_data.h"
 #include "core/segment_table.h"
@@ -23,7 +24,6 @@
 #include "gui/preferences.h"
 #include "gui/procedure_frame.h"
 #include "gui/serial_number.h"
-#include "core/model_text.h"
 #include "gui/sn_dialogs.h"
 #include "gui/sn_history.h"
 #include "gui/sn_hooks.h"
@@ -45,7 +45,7 @@ namespace {
 
 using core::Settings;
 
-constexpr uint32_t kErrorBox = platform::MB_OK | platform::MB_ICONERROR;         // 0x10
+constexpr uint32_t kErrorBox = platform::MB_OK | platform::MB_ICONERROR;          // 0x10
 constexpr uint32_t kYesNoWarning = platform::MB_YESNO | platform::MB_ICONWARNING; // 0x34
 
 std::string Hex8(uint32_t value) {
@@ -133,7 +133,8 @@ int32_t RetainReadStep() {
         // An area erased by an earlier run whose restore failed: its copy is
         // the one still pending, not the blank bytes read now.
         core::FlashOpsState& f = core::FlashOps;
-        if (Actions.dcoPending == 1 && f.dcoCopyValid == 1 && AllErased(f.dcoCopy, core::kDcoSize)) {
+        if (Actions.dcoPending == 1 && f.dcoCopyValid == 1 &&
+            AllErased(f.dcoCopy, core::kDcoSize)) {
             std::memcpy(f.dcoCopy, Actions.dcoCopy, core::kDcoSize);
         }
         if (Actions.retainPending == 1 && f.retainCopyLength == Actions.retainCopyLength &&
@@ -150,7 +151,8 @@ int32_t RetainReadStep() {
 }
 
 int32_t RetainRestoreStep() {
-    if (!RetainWanted(core::MemoryMap.active.series) && !RetainWanted(core::SelectedDevice.series)) {
+    if (!RetainWanted(core::MemoryMap.active.series) &&
+        !RetainWanted(core::SelectedDevice.series)) {
         return 1;
     }
     const int32_t r = core::RetainedDataRestore();
@@ -202,9 +204,9 @@ int32_t EraseStep(int32_t mode) {
     LampSet(kRowErase, kLampReady);
     StatusLampsPaint();
     Action("Erasing Memory");
-    const int32_t r = steps::Code(steps::Erase(
-        StepsPort(), steps::kQuillbaySteps,
-        mode == 1 ? steps::EraseScope::All : steps::EraseScope::ByMode));
+    const int32_t r =
+        steps::Code(steps::Erase(StepsPort(), steps::kQuillbaySteps,
+                                 mode == 1 ? steps::EraseScope::All : steps::EraseScope::ByMode));
     if (r == 1) {
         LampSet(kRowErase, kLampPassed);
     } else if (LampGet(kRowErase) != kLampStopped) {
@@ -346,8 +348,7 @@ int32_t VerifyStep(int32_t full) {
     }
     if (mode != 0 || full == 1) {
         MainWindowSetText(1048, Hex8(core::FlashOps.checksumTotal));
-        LampSet(kRowChecksum,
-                core::FlashOps.checksumTotal == imageSum ? kLampPassed : kLampFailed);
+        LampSet(kRowChecksum, core::FlashOps.checksumTotal == imageSum ? kLampPassed : kLampFailed);
     }
     if (full == 0 && ok == 1) {
         ok = SnVerifyStep();
@@ -375,8 +376,7 @@ int32_t SnVerifyStep() {
     const int32_t snCount = core::SerialNumberPlacedCount();
     const int32_t snStart = Settings.SNStartAddress;
     if (snCount > 0) {
-        ok = core::TargetReadRange(snStart, snCount) == 1 &&
-                     core::InImage(snStart) &&
+        ok = core::TargetReadRange(snStart, snCount) == 1 && core::InImage(snStart) &&
                      std::memcmp(&core::Images.ReadImage[core::ImageIndex(snStart)],
                                  core::SerialData.SerialNumberBytes,
                                  static_cast<size_t>(snCount)) == 0
@@ -446,8 +446,8 @@ int32_t ReadStep(int32_t all) {
                 }
             }
             if (r == 4) {
-                if (TimedMessageBox(steps::kRead.errorQuestion,
-                                    "Warning", kYesNoWarning) != platform::IDYES) {
+                if (TimedMessageBox(steps::kRead.errorQuestion, "Warning", kYesNoWarning) !=
+                    platform::IDYES) {
                     result = 0;
                     stop = true;
                     break;
@@ -543,7 +543,8 @@ int32_t SnStep(int32_t single) {
         ReportDoneFailed(0);
         if (badLine != 0) {
             ReportAppend(" SN history file " + Settings.SNFilePathAndName + ", line " +
-                         std::to_string(badLine) + ":\r\n the SN is beyond the range of its type.\r\n");
+                         std::to_string(badLine) +
+                         ":\r\n the SN is beyond the range of its type.\r\n");
         }
         LampSet(kRowSerialNumber, kLampFailed);
         StatusLampsPaint();
@@ -566,12 +567,11 @@ int32_t SnStep(int32_t single) {
             return kResultStopped;
         }
         // The number the operator chose in the editor goes into the field.
-        MainWindowSetText(1051, SerialNumber.SnEditResultText.empty() ? kept
-                                                                       : SerialNumber.SnEditResultText);
+        MainWindowSetText(
+            1051, SerialNumber.SnEditResultText.empty() ? kept : SerialNumber.SnEditResultText);
     }
-    const std::string text = MainWindow.TheMainDialog != nullptr
-                                 ? MainWindow.TheMainDialog->GetItemText(1051)
-                                 : kept;
+    const std::string text =
+        MainWindow.TheMainDialog != nullptr ? MainWindow.TheMainDialog->GetItemText(1051) : kept;
     if (hooks.FromText(text) != 1) {
         // A refused number (over capacity, wrong digits) is never written.
         LampSet(kRowSerialNumber, kLampFailed);
@@ -581,7 +581,8 @@ int32_t SnStep(int32_t single) {
     // The last word, on the very text that goes to the board: whatever
     // road it came by, a number the history holds is not written again.
     if (hooks.HistoryContains(SerialNumber.SerialNumberText) != 0) {
-        ReportAppend("SN " + SerialNumber.SerialNumberText + " is already in the SN history file.\r\n");
+        ReportAppend("SN " + SerialNumber.SerialNumberText +
+                     " is already in the SN history file.\r\n");
         SnWarningSound();
         LampSet(kRowSerialNumber, kLampFailed);
         StatusLampsPaint();

@@ -121,14 +121,13 @@ ui::DialogTemplate StatTemplate() {
 
 SerStatDlg::SerStatDlg() : ui::Dialog(StatTemplate()) {
     for (const auto& c : kFilterChecks) {
-        OnCommand(c.id, [c] {
-            SnDialogs.ReportFilter ^= c.bit;
-        });
+        OnCommand(c.id, [c] { SnDialogs.ReportFilter ^= c.bit; });
     }
     OnCommand(kUpButton, [this] { Select(std::max(selected_ - 1, 1)); });
     OnCommand(kDownButton, [this] { Select(std::min(selected_ + 1, std::max(lines_, 1))); });
     OnCommand(kMarkedLineButton, [this] {
-        Select(std::clamp(GetFirstVisibleLine(kListing) + 1 + kLinesAboveSelected, 1, std::max(lines_, 1)));
+        Select(std::clamp(GetFirstVisibleLine(kListing) + 1 + kLinesAboveSelected, 1,
+                          std::max(lines_, 1)));
     });
     OnCommand(kDeleteSelectedButton, [this] { Delete(selected_); });
     OnCommand(kDeleteHighestButton, [this] { Delete(highest_); });

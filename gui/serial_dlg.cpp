@@ -172,7 +172,8 @@ SnSetupCopy SnSetupCopy::FromSettings() {
     v.modelSize = s.ModelTextSize;
     v.modelStart = s.ModelTextStartAddr;
     v.modelMode = SerialNumber.ModelTextMode == 1 ? 1 : 0;
-    core::BytesToText(v.modelMode, core::kModelTextBytesMax, core::SerialData.ModelTextBytes, v.modelText);
+    core::BytesToText(v.modelMode, core::kModelTextBytesMax, core::SerialData.ModelTextBytes,
+                      v.modelText);
     v.path = s.SNFilePathAndName.substr(0, 256);
     v.barcode = s.BarCodeReaderEnable;
     v.barcodeAutoStart = s.BarCodeAutoStartEnable;
@@ -195,7 +196,8 @@ void SnSetupCopy::ToSettings() const {
     s.ModelTextSize = modelSize;
     s.ModelTextStartAddr = modelStart;
     SerialNumber.ModelTextMode = modelMode;
-    core::BytesFromText(modelMode, core::kModelTextBytesMax, modelText, core::SerialData.ModelTextBytes);
+    core::BytesFromText(modelMode, core::kModelTextBytesMax, modelText,
+                        core::SerialData.ModelTextBytes);
     s.SNFilePathAndName = path.substr(0, 256);
     s.BarCodeReaderEnable = barcode;
     s.BarCodeAutoStartEnable = barcodeAutoStart;
@@ -224,10 +226,18 @@ void SnSetupCopy::Normalise() {
 
 SerialDlg::SerialDlg() : ui::Dialog(SerialTemplate()), v_(SnSetupCopy::FromSettings()) {
     for (int i = 0; i < 8; ++i) {
-        OnCommand(kTypeRadios[i], [this, i] { TakeEdits(); v_.type = i; Changed(); });
+        OnCommand(kTypeRadios[i], [this, i] {
+            TakeEdits();
+            v_.type = i;
+            Changed();
+        });
     }
     for (int i = 0; i < 5; ++i) {
-        OnCommand(kModeRadios[i], [this, i] { TakeEdits(); v_.mode = i; Changed(); });
+        OnCommand(kModeRadios[i], [this, i] {
+            TakeEdits();
+            v_.mode = i;
+            Changed();
+        });
     }
     const struct {
         int id;
@@ -392,7 +402,9 @@ std::string SerialDlg::Check() const {
             return "'SN Start Address in Memory' must be even.\r\n\r\n" + correct;
         }
         if (v.snStart < 0x1000) {
-            return "'SN Start Address in Memory'.\r\n\r\nmust be higher or equal to 0x1000.\r\n\r\n" + correct;
+            return "'SN Start Address in Memory'.\r\n\r\nmust be higher or equal to "
+                   "0x1000.\r\n\r\n" +
+                   correct;
         }
         if (v.snStart > 0x45BDE - v.UsedSize()) {
             return "'SN Start Address in Memory'\r\n\r\n"
@@ -400,7 +412,8 @@ std::string SerialDlg::Check() const {
                    correct;
         }
         if (v.path.empty()) {
-            return "'SN File has not been specified.\r\n\r\nPlease specify the path and file name.\r\n\r\n";
+            return "'SN File has not been specified.\r\n\r\nPlease specify the path and file "
+                   "name.\r\n\r\n";
         }
         if (v.customSize < 4 || v.customSize > 256 || (v.customSize & 1)) {
             return "Custom SN size must be even number between 4 and " + Printf("%2.1lli", 256) +
@@ -409,10 +422,12 @@ std::string SerialDlg::Check() const {
     }
     if (v.modelEnable == 1) {
         if (v.modelSize > 32 || (v.modelSize & 1)) {
-            return "'Text size in Bytes' must be even\r\n\r\nand between 2 and 32.\r\n\r\nPlease correct data.";
+            return "'Text size in Bytes' must be even\r\n\r\nand between 2 and 32.\r\n\r\nPlease "
+                   "correct data.";
         }
         if (v.modelStart & 1) {
-            return "'Start Address in Memory' for Model/Group/Revision must be even.\r\n\r\n" + correct;
+            return "'Start Address in Memory' for Model/Group/Revision must be even.\r\n\r\n" +
+                   correct;
         }
         if (v.modelStart < 0x1000) {
             return "'Start Address in Memory' for Model/Group/Revision\r\n\r\n"

@@ -12,12 +12,21 @@ SerialNumberState SerialNumber;
 void SerialNumberTextLength() {
     int32_t n = 10;
     switch (core::Settings.SNDispFormatIndex) {
-    case kSnTypeCounter: n = 5; break;
-    case kSnTypeYearDay: n = 10; break;
-    case kSnTypeDate: n = 11; break;
+    case kSnTypeCounter:
+        n = 5;
+        break;
+    case kSnTypeYearDay:
+        n = 10;
+        break;
+    case kSnTypeDate:
+        n = 11;
+        break;
     case kSnTypeCustom:
-    case kSnTypeFromFile: n = core::Settings.Custom_SN_size; break;
-    default: break;
+    case kSnTypeFromFile:
+        n = core::Settings.Custom_SN_size;
+        break;
+    default:
+        break;
     }
     SerialNumber.SnTextLength = std::clamp(n, 0, 256);
 }

@@ -88,15 +88,14 @@ bool SnEditIsUsed(const std::string& text) {
     return false;
 }
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 void SnWarningSound() {
     platform::Beep(440, 300);
 }
 
-SnEditDlg::SnEditDlg(std::string fieldText) : ui::Dialog(EditTemplate()), fieldText_(std::move(fieldText)) {
+SnEditDlg::SnEditDlg(std::string fieldText)
+    : ui::Dialog(EditTemplate()), fieldText_(std::move(fieldText)) {
     for (int i = 0; i < 3; ++i) {
         OnCommand(kChoiceRadios[i], [this, i] { Choose(i + 1); });
     }
@@ -112,7 +111,8 @@ bool SnEditDlg::OnInitDialog() {
     s.SnEditCancelled = 1;
     const int32_t size = core::Settings.ModelTextSize;
     std::string read, written;
-    core::BytesToText(s.ModelTextMode, size, core::SerialData.ModelTextBytes + core::kModelTextMax, read);
+    core::BytesToText(s.ModelTextMode, size, core::SerialData.ModelTextBytes + core::kModelTextMax,
+                      read);
     core::BytesToText(s.ModelTextMode, size, core::SerialData.ModelTextBytes, written);
     SetItemText(kTargetModelEdit, core::Settings.ModelTextEnable == 1 ? read : "");
     SetItemText(kNewModelEdit, core::Settings.ModelTextEnable == 1 ? written : "");
@@ -192,9 +192,15 @@ void SnEditDlg::Ok() {
         return;
     }
     switch (s.SnEditChoice) {
-    case 1: s.SnStatus = kSnStatusUnchanged; break;
-    case 3: s.SnStatus = (s.SnStatus & ~kSnStatusOverwritten) | kSnStatusManual; break;
-    default: s.SnStatus = (s.SnStatus & ~kSnStatusOverwritten) | kSnStatusNew; break;
+    case 1:
+        s.SnStatus = kSnStatusUnchanged;
+        break;
+    case 3:
+        s.SnStatus = (s.SnStatus & ~kSnStatusOverwritten) | kSnStatusManual;
+        break;
+    default:
+        s.SnStatus = (s.SnStatus & ~kSnStatusOverwritten) | kSnStatusNew;
+        break;
     }
     s.SnEditResultText = text.substr(0, kSnEditResultMax);
     s.SnEditCancelled = 0;

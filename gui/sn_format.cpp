@@ -31,8 +31,7 @@ bool IsCustom(int32_t type) {
     return type == kSnTypeCustom || type == kSnTypeFromFile;
 }
 
-template <typename... A>
-std::string Format(const char* f, A... a) {
+template <typename... A> std::string Format(const char* f, A... a) {
     char buf[128];
     std::snprintf(buf, sizeof buf, f, a...);
     return buf;
@@ -85,29 +84,45 @@ std::string SerialNumberFormat() {
     const int32_t year = s.SnDateParts[0], yy = s.SnDateParts[1], mm = s.SnDateParts[2];
     const int32_t dd = s.SnDateParts[3], ddd = s.SnDateParts[4];
     switch (Type()) {
-    case kSnTypeYear: return Format(hex ? "%4.4i%5.5u" : "%4.4i%4.4u", year, c);
-    case kSnTypeYearMonth: return Format(hex ? "%2.2i%2.2i%5.5u" : "%2.2i%2.2i%4.4u", yy, mm, c);
-    case kSnTypeNumber: return Format("%10.8u", c);
-    case kSnTypeCounter: return Format(hex ? "%5.5u" : "%4.4u", c);
-    case kSnTypeYearDay: return Format(hex ? "%2.2i%3.3i%5.5u" : "%2.2i%3.3i%4.4u", yy, ddd, c);
-    case kSnTypeDate: return Format("%2.2i%2.2i%2.2i%4.4u", yy, mm, dd, c);
-    case kSnTypeCustom: return s.SnCustomText;
-    case kSnTypeFromFile: return s.SnListText;
-    default: return Format("%4.4i%5.5u", year, c); // an unknown type counts as type 0
+    case kSnTypeYear:
+        return Format(hex ? "%4.4i%5.5u" : "%4.4i%4.4u", year, c);
+    case kSnTypeYearMonth:
+        return Format(hex ? "%2.2i%2.2i%5.5u" : "%2.2i%2.2i%4.4u", yy, mm, c);
+    case kSnTypeNumber:
+        return Format("%10.8u", c);
+    case kSnTypeCounter:
+        return Format(hex ? "%5.5u" : "%4.4u", c);
+    case kSnTypeYearDay:
+        return Format(hex ? "%2.2i%3.3i%5.5u" : "%2.2i%3.3i%4.4u", yy, ddd, c);
+    case kSnTypeDate:
+        return Format("%2.2i%2.2i%2.2i%4.4u", yy, mm, dd, c);
+    case kSnTypeCustom:
+        return s.SnCustomText;
+    case kSnTypeFromFile:
+        return s.SnListText;
+    default:
+        return Format("%4.4i%5.5u", year, c); // an unknown type counts as type 0
     }
 }
 
 std::string SerialNumberFormatCaption() {
     const bool hex = SnIsHexMode(Mode());
     switch (Type()) {
-    case kSnTypeYearMonth: return hex ? "Format: yymm12345" : "Format: yymm1234";
-    case kSnTypeNumber: return hex ? "Format: 1234567890" : "Format: 12345678";
-    case kSnTypeCounter: return hex ? "Format: 12345" : "Format: 1234";
-    case kSnTypeYearDay: return hex ? "Format: yyddd12345" : "Format: yyddd1234";
-    case kSnTypeDate: return "Format: yymmdd1234";
+    case kSnTypeYearMonth:
+        return hex ? "Format: yymm12345" : "Format: yymm1234";
+    case kSnTypeNumber:
+        return hex ? "Format: 1234567890" : "Format: 12345678";
+    case kSnTypeCounter:
+        return hex ? "Format: 12345" : "Format: 1234";
+    case kSnTypeYearDay:
+        return hex ? "Format: yyddd12345" : "Format: yyddd1234";
+    case kSnTypeDate:
+        return "Format: yymmdd1234";
     case kSnTypeCustom:
-    case kSnTypeFromFile: return hex ? "Format: HEX Custom" : "Format: Ascii Custom";
-    default: return hex ? "Format: yyyy12345" : "Format: yyyy1234";
+    case kSnTypeFromFile:
+        return hex ? "Format: HEX Custom" : "Format: Ascii Custom";
+    default:
+        return hex ? "Format: yyyy12345" : "Format: yyyy1234";
     }
 }
 
@@ -260,11 +275,21 @@ int32_t SerialNumberFromText(std::string_view text) {
     const bool hex = SnIsHexMode(mode);
     size_t maxDigits = 0;
     switch (type) {
-    case kSnTypeNumber: maxDigits = hex ? 10 : 8; break;
-    case kSnTypeCounter: maxDigits = hex ? 5 : 4; break;
-    case kSnTypeYearDay: maxDigits = hex ? 10 : 9; break;
-    case kSnTypeDate: maxDigits = 10; break;
-    default: maxDigits = hex ? 9 : 8; break;
+    case kSnTypeNumber:
+        maxDigits = hex ? 10 : 8;
+        break;
+    case kSnTypeCounter:
+        maxDigits = hex ? 5 : 4;
+        break;
+    case kSnTypeYearDay:
+        maxDigits = hex ? 10 : 9;
+        break;
+    case kSnTypeDate:
+        maxDigits = 10;
+        break;
+    default:
+        maxDigits = hex ? 9 : 8;
+        break;
     }
     if (digits.empty() || digits.size() > maxDigits) {
         return Refuse();
@@ -287,8 +312,13 @@ int32_t SerialNumberFromText(std::string_view text) {
         b = hex ? n & 0xFFFF : n % 10000;
         break;
     }
-    case kSnTypeCounter: b = value(0, 5); break;
-    case kSnTypeYearDay: a = (value(0, 2) << 9) + value(2, 3); b = value(5, 5); break;
+    case kSnTypeCounter:
+        b = value(0, 5);
+        break;
+    case kSnTypeYearDay:
+        a = (value(0, 2) << 9) + value(2, 3);
+        b = value(5, 5);
+        break;
     case kSnTypeDate:
         a = (value(0, 2) << 9) | (value(2, 2) << 5) | value(4, 2);
         b = value(6, 5);
@@ -296,7 +326,10 @@ int32_t SerialNumberFromText(std::string_view text) {
             return Refuse();
         }
         break;
-    default: a = value(0, 4); b = value(4, 5); break;
+    default:
+        a = value(0, 4);
+        b = value(4, 5);
+        break;
     }
     if (type == kSnTypeYearDay && value(2, 3) > 511) {
         return Refuse();
@@ -355,7 +388,8 @@ int32_t SnDecodeBytes(const uint8_t* bytes, std::string& text) {
         }
         return any ? 1 : 0;
     }
-    const bool bigEndian = mode == kSnModeHexMsbFirst && (type == kSnTypeNumber || type == kSnTypeCounter);
+    const bool bigEndian =
+        mode == kSnModeHexMsbFirst && (type == kSnTypeNumber || type == kSnTypeCounter);
     const uint32_t w1 = bigEndian ? (bytes[0] << 8 | bytes[1]) : (bytes[1] << 8 | bytes[0]);
     const uint32_t w2 = bigEndian ? (bytes[2] << 8 | bytes[3]) : (bytes[3] << 8 | bytes[2]);
     if (w1 == 0xFFFF && (type != kSnTypeNumber || w2 == 0xFFFF)) {
@@ -364,7 +398,10 @@ int32_t SnDecodeBytes(const uint8_t* bytes, std::string& text) {
     if (mode == kSnModeAscii || mode == kSnModeBcd) {
         std::string digits;
         if (mode == kSnModeAscii) {
-            const size_t n = type == kSnTypeCounter ? 4 : type == kSnTypeYearDay ? 9 : type == kSnTypeDate ? 10 : 8;
+            const size_t n = type == kSnTypeCounter   ? 4
+                             : type == kSnTypeYearDay ? 9
+                             : type == kSnTypeDate    ? 10
+                                                      : 8;
             digits.assign(reinterpret_cast<const char*>(bytes), n);
         } else if (type == kSnTypeYearDay) {
             digits += static_cast<char>('0' + ((bytes[0] >> 2) & 3));
@@ -405,8 +442,12 @@ int32_t SnDecodeBytes(const uint8_t* bytes, std::string& text) {
         c = w2;
     }
     switch (type) {
-    case kSnTypeNumber: text = Format("%10.8u", d << 16 | c); break;
-    case kSnTypeCounter: text = Format("%5.5u", c); break;
+    case kSnTypeNumber:
+        text = Format("%10.8u", d << 16 | c);
+        break;
+    case kSnTypeCounter:
+        text = Format("%5.5u", c);
+        break;
     case kSnTypeYearMonth:
         if (d > 9999) {
             return 0;
@@ -454,7 +495,8 @@ std::string SerialNumberTextClean(std::string_view text) {
     const bool fold = custom && SnIsHexMode(Mode());
     std::string out;
     for (size_t i = 0; i < text.size() && i < 264; ++i) {
-        const char c = fold ? static_cast<char>(std::tolower(static_cast<unsigned char>(text[i]))) : text[i];
+        const char c =
+            fold ? static_cast<char>(std::tolower(static_cast<unsigned char>(text[i]))) : text[i];
         if (custom ? (c >= '!' && c <= '~') : (c >= '0' && c <= '9')) {
             out += c;
         }
@@ -477,7 +519,10 @@ int32_t SnUsedSize(int32_t type, int32_t mode, int32_t customSize) {
         return SnIsHexMode(mode) ? n / 2 : n;
     }
     if (mode == kSnModeAscii) {
-        return type == kSnTypeCounter ? 4 : type == kSnTypeYearDay ? 9 : type == kSnTypeDate ? 10 : 8;
+        return type == kSnTypeCounter   ? 4
+               : type == kSnTypeYearDay ? 9
+               : type == kSnTypeDate    ? 10
+                                        : 8;
     }
     if (type == kSnTypeCounter) {
         return 2;

@@ -76,7 +76,8 @@ struct HistoryIndex {
     std::unordered_set<int64_t> values;
 };
 HistoryIndex g_index;
-uint64_t g_historyGeneration = 1; // counts loads of SnHistoryText: a reload is never taken for the old text
+uint64_t g_historyGeneration =
+    1; // counts loads of SnHistoryText: a reload is never taken for the old text
 
 void IndexAdd(std::string_view line) {
     const auto tokens = SnLineTokens(line, 2);
@@ -149,9 +150,12 @@ bool RecordBeyondRange(int32_t type, std::string_view sn) {
     const size_t skip = prefixLength[type];
     const int64_t value = DecimalValue(sn.size() > skip ? sn.substr(skip) : std::string_view());
     switch (type) {
-    case kSnTypeNumber: return value > int64_t{0xFFFFFFFF};
-    case kSnTypeDate: return value > 9999;
-    default: return value > 65535;
+    case kSnTypeNumber:
+        return value > int64_t{0xFFFFFFFF};
+    case kSnTypeDate:
+        return value > 9999;
+    default:
+        return value > 65535;
     }
 }
 
@@ -274,7 +278,8 @@ int32_t SnHistoryLoad(int32_t listing) {
             size_t at = 0;
             for (size_t k = 3; k + 1 < tokens.size(); ++k) {
                 if (tokens[k] == "(") {
-                    at = static_cast<size_t>(tokens[k + 1].data() - line.data()) + tokens[k + 1].size();
+                    at = static_cast<size_t>(tokens[k + 1].data() - line.data()) +
+                         tokens[k + 1].size();
                     while (at < line.size() && core::IsLineSeparator(line[at])) {
                         ++at;
                     }
@@ -321,11 +326,20 @@ int32_t SerialNumberComputeNext() {
     const int32_t* p = s.SnDateParts;
     std::string prefix;
     switch (type) {
-    case kSnTypeYear: prefix = Printf("%4.4i", p[0]); break;
-    case kSnTypeYearMonth: prefix = Printf("%2.2i%2.2i", p[1], p[2]); break;
-    case kSnTypeYearDay: prefix = Printf("%2.2i%3.3i", p[1], p[4]); break;
-    case kSnTypeDate: prefix = Printf("%2.2i%2.2i%2.2i", p[1], p[2], p[3]); break;
-    default: break;
+    case kSnTypeYear:
+        prefix = Printf("%4.4i", p[0]);
+        break;
+    case kSnTypeYearMonth:
+        prefix = Printf("%2.2i%2.2i", p[1], p[2]);
+        break;
+    case kSnTypeYearDay:
+        prefix = Printf("%2.2i%3.3i", p[1], p[4]);
+        break;
+    case kSnTypeDate:
+        prefix = Printf("%2.2i%2.2i%2.2i", p[1], p[2], p[3]);
+        break;
+    default:
+        break;
     }
     const int32_t size = std::clamp(Settings.Custom_SN_size, 0, 256);
     int64_t best = -1;
@@ -341,11 +355,16 @@ int32_t SerialNumberComputeNext() {
         bool has = false;
         switch (type) {
         case kSnTypeNumber:
-        case kSnTypeCounter: value = DecimalValue(sn); has = true; break;
+        case kSnTypeCounter:
+            value = DecimalValue(sn);
+            has = true;
+            break;
         case kSnTypeCustom:
             s.SnCustomText = std::string(sn.substr(0, static_cast<size_t>(size)));
             break;
-        default: has = PrefixedValue(sn, prefix, value); break;
+        default:
+            has = PrefixedValue(sn, prefix, value);
+            break;
         }
         if (has && value > best) {
             best = value;
@@ -355,8 +374,9 @@ int32_t SerialNumberComputeNext() {
         return 1;
     }
     // A number beyond 32 bits cannot be continued: it leaves no next SN.
-    const uint64_t next = best < 0 ? uint64_t{0} + static_cast<uint32_t>(Settings.SN_increment) - 1
-                                   : static_cast<uint64_t>(best) + static_cast<uint32_t>(Settings.SN_increment);
+    const uint64_t next =
+        best < 0 ? uint64_t{0} + static_cast<uint32_t>(Settings.SN_increment) - 1
+                 : static_cast<uint64_t>(best) + static_cast<uint32_t>(Settings.SN_increment);
     const uint32_t start = static_cast<uint32_t>(Settings.Starting_SN);
     uint64_t chosen = next < start ? start : next;
     if (chosen > 0xFFFFFFFFu) {
@@ -384,15 +404,25 @@ int32_t SerialNumberPackNext() {
     const bool hex = SnIsHexMode(Settings.SNMemFormatIndex);
     uint32_t d = 0, c = n;
     switch (type) {
-    case kSnTypeYearMonth: d = static_cast<uint32_t>(p[1] * 100 + p[2]); break;
+    case kSnTypeYearMonth:
+        d = static_cast<uint32_t>(p[1] * 100 + p[2]);
+        break;
     case kSnTypeNumber:
         d = hex ? n >> 16 : n / 10000;
         c = hex ? n & 0xFFFF : n % 10000;
         break;
-    case kSnTypeCounter: d = 0; break;
-    case kSnTypeYearDay: d = static_cast<uint32_t>(p[1] * 512 + p[4]); break;
-    case kSnTypeDate: d = static_cast<uint32_t>(p[1] * 512 + p[2] * 32 + p[3]); break;
-    default: d = static_cast<uint32_t>(p[0]); break;
+    case kSnTypeCounter:
+        d = 0;
+        break;
+    case kSnTypeYearDay:
+        d = static_cast<uint32_t>(p[1] * 512 + p[4]);
+        break;
+    case kSnTypeDate:
+        d = static_cast<uint32_t>(p[1] * 512 + p[2] * 32 + p[3]);
+        break;
+    default:
+        d = static_cast<uint32_t>(p[0]);
+        break;
     }
     return SerialNumberPack(d, c);
 }
@@ -411,11 +441,16 @@ int32_t SnHistoryContains(std::string_view text) {
 
 char SnStatusLetter(int32_t status) {
     switch (status & ~kSnStatusNew) {
-    case 4: return 'u';
-    case 2: return 'm';
-    case 8: return 'o';
-    case 10: return 'n';
-    default: return '.';
+    case 4:
+        return 'u';
+    case 2:
+        return 'm';
+    case 8:
+        return 'o';
+    case 10:
+        return 'n';
+    default:
+        return '.';
     }
 }
 
@@ -424,8 +459,8 @@ std::string SnHistoryRecord() {
     const platform::LocalTime t = platform::LocalTimeNow();
     char date[96];
     std::snprintf(date, sizeof date, " \t( %s, %s %2.2d,%4.4d, %2.2d:%2.2d ) \t",
-                  platform::WeekdayAbbrev(t.weekday).c_str(), platform::MonthAbbrev(t.month).c_str(),
-                  t.day, t.year, t.hour, t.minute);
+                  platform::WeekdayAbbrev(t.weekday).c_str(),
+                  platform::MonthAbbrev(t.month).c_str(), t.day, t.year, t.hour, t.minute);
     std::string r = Printf("F%1.1i \t", std::clamp(Settings.SNDispFormatIndex, 0, 9));
     r += s.SerialNumberText;
     r += " \t";
@@ -434,7 +469,8 @@ std::string SnHistoryRecord() {
     r += core::CodeFileNames.CodeFile.name;
     if (Settings.SerializationEnable == 1 && Settings.ModelTextEnable == 1) {
         std::string model;
-        core::BytesToText(s.ModelTextMode, Settings.ModelTextSize, core::SerialData.ModelTextBytes, model);
+        core::BytesToText(s.ModelTextMode, Settings.ModelTextSize, core::SerialData.ModelTextBytes,
+                          model);
         r += " \t" + model;
     }
     r += "\r\n";

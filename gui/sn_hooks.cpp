@@ -15,8 +15,8 @@ const SerializationHooks* g_hooks = nullptr;
 
 const SerializationHooks& SerializationEngineHooks() {
     static const SerializationHooks engine{
-        SnListCount,      SnHistoryContains,       SerialNumberReadBack,    SnEditRun,
-        SerialNumberFromText, SnHistoryAppend, SerialNumberComputeNext, SerialNumberPackNext,
+        SnListCount,          SnHistoryContains, SerialNumberReadBack,    SnEditRun,
+        SerialNumberFromText, SnHistoryAppend,   SerialNumberComputeNext, SerialNumberPackNext,
         SnHistoryCanRecord,
     };
     return engine;

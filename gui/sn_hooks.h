@@ -17,10 +17,10 @@ struct SerializationHooks {
     // SnEditResultText, SnStatus set), 15 cancelled.
     int32_t (*EditSn)(const std::string& fieldText);
     int32_t (*FromText)(std::string_view text); // SerialNumberFromText
-    int32_t (*HistoryAppend)();                  // SnHistoryAppend
-    int32_t (*ComputeNext)();                    // SerialNumberComputeNext
-    int32_t (*PackNext)();                       // SerialNumberPackNext
-    int32_t (*HistoryCanRecord)();               // SnHistoryCanRecord
+    int32_t (*HistoryAppend)();                 // SnHistoryAppend
+    int32_t (*ComputeNext)();                   // SerialNumberComputeNext
+    int32_t (*PackNext)();                      // SerialNumberPackNext
+    int32_t (*HistoryCanRecord)();              // SnHistoryCanRecord
 };
 
 // The engine's own entries.

@@ -50,11 +50,15 @@ SnListView::SnListView() : ui::Dialog(ListTemplate()) {
         listText_ = Printf("#SN_LIST\r\n#SN_SIZE %1.1i\r\n", size);
         const std::string separator = ";==============================================\r\n";
         displayText_ = listText_ + separator;
-        displayText_ += Printf("; %3.1i - Number of the SN found in the data base\r\n", list.alreadyUsed);
+        displayText_ +=
+            Printf("; %3.1i - Number of the SN found in the data base\r\n", list.alreadyUsed);
         displayText_ += ";        (removed from the list).\r\n";
-        displayText_ += Printf("; %3.1i - Number of the SN numbers with incorrect size\r\n", list.wrongLength);
-        displayText_ += Printf(";          (current setup size - %1.1i char)(removed from the list)\r\n", size);
-        displayText_ += Printf("; %3.1i - Number of the SN attached to the list.\r\n", list.accepted);
+        displayText_ +=
+            Printf("; %3.1i - Number of the SN numbers with incorrect size\r\n", list.wrongLength);
+        displayText_ +=
+            Printf(";          (current setup size - %1.1i char)(removed from the list)\r\n", size);
+        displayText_ +=
+            Printf("; %3.1i - Number of the SN attached to the list.\r\n", list.accepted);
         displayText_ += separator;
         size_t pos = 0;
         std::string line;
@@ -73,7 +77,9 @@ SnListView::SnListView() : ui::Dialog(ListTemplate()) {
     OnCommand(kNotepadButton, [this] {
         const std::string path = Startup.CurrentDirectory + "/SNList.txt";
         if (core::FileWriteAtomic(path, [&](std::FILE* f) {
-                return std::fwrite(listText_.data(), 1, listText_.size(), f) == listText_.size() ? 1 : 0;
+                return std::fwrite(listText_.data(), 1, listText_.size(), f) == listText_.size()
+                           ? 1
+                           : 0;
             }) == 1) {
             core::TextFileShow(path);
         }

@@ -45,8 +45,10 @@ int32_t SerialNumberReadBack() {
     }
     s.SnEditChoice = 2;
     if (Settings.SerializationEnable == 1) {
-        const int32_t count = std::max(
-            SnUsedSize(Settings.SNDispFormatIndex, Settings.SNMemFormatIndex, Settings.Custom_SN_size), 1);
+        const int32_t count =
+            std::max(SnUsedSize(Settings.SNDispFormatIndex, Settings.SNMemFormatIndex,
+                                Settings.Custom_SN_size),
+                     1);
         const int32_t start = Settings.SNStartAddress;
         if (start >= 0x1000 && start <= core::kImageEnd + 1 - count) {
             ReadMaskSet(start, std::min(256, core::kImageEnd + 1 - start));
@@ -56,7 +58,8 @@ int32_t SerialNumberReadBack() {
             bool found = false;
             for (int32_t i = 0; i < 256; ++i) {
                 const int32_t a = start + i;
-                s.SnReadBack[i] = a <= core::kImageEnd ? core::Images.ReadImage[core::ImageIndex(a)] : 0xFF;
+                s.SnReadBack[i] =
+                    a <= core::kImageEnd ? core::Images.ReadImage[core::ImageIndex(a)] : 0xFF;
                 found = found || (i < count && s.SnReadBack[i] != 0xFF);
             }
             if (found) {

@@ -18,13 +18,16 @@ namespace gui {
 namespace {
 
 char StatusOf(std::string_view token) {
-    return token.empty() ? '.' : static_cast<char>(std::tolower(static_cast<unsigned char>(token[0])));
+    return token.empty() ? '.'
+                         : static_cast<char>(std::tolower(static_cast<unsigned char>(token[0])));
 }
 
 int64_t Decimal(std::string_view s) {
     int64_t v = 0;
     size_t i = 0;
-    for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && v < INT64_MAX / 10 - 10; ++i) {
+    for (;
+         i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && v < INT64_MAX / 10 - 10;
+         ++i) {
         v = v * 10 + (s[i] - '0');
     }
     return v;
@@ -56,11 +59,22 @@ SnReportStats SnReportBuild() {
         }
         const char status = tokens.size() > 3 ? StatusOf(tokens[3]) : '.';
         switch (status) {
-        case 'm': ++st.manual; break;
-        case 'u': ++st.unmodified; break;
-        case 'o': ++st.overwritten; break;
-        case 'n': ++st.manual; ++st.overwritten; break;
-        default: ++st.newCount; break;
+        case 'm':
+            ++st.manual;
+            break;
+        case 'u':
+            ++st.unmodified;
+            break;
+        case 'o':
+            ++st.overwritten;
+            break;
+        case 'n':
+            ++st.manual;
+            ++st.overwritten;
+            break;
+        default:
+            ++st.newCount;
+            break;
         }
         const int64_t value = tokens.size() > 2 ? Decimal(tokens[2]) : 0;
         if (value >= best) {
@@ -99,14 +113,24 @@ std::string SnReportExportText(int32_t filter) {
         const char* label = "....       ";
         bool pass = (filter & kSnReportNew) != 0;
         switch (status) {
-        case 'm': label = "Manual     "; pass = (filter & kSnReportManual) != 0; break;
-        case 'u': label = "Unmodified "; pass = (filter & kSnReportUnmodified) != 0; break;
-        case 'o': label = "Overwritten"; pass = (filter & kSnReportOverwritten) != 0; break;
+        case 'm':
+            label = "Manual     ";
+            pass = (filter & kSnReportManual) != 0;
+            break;
+        case 'u':
+            label = "Unmodified ";
+            pass = (filter & kSnReportUnmodified) != 0;
+            break;
+        case 'o':
+            label = "Overwritten";
+            pass = (filter & kSnReportOverwritten) != 0;
+            break;
         case 'n':
             label = "Man_OverWr ";
             pass = (filter & (kSnReportManual | kSnReportOverwritten)) != 0;
             break;
-        default: break;
+        default:
+            break;
         }
         if (!pass) {
             continue;

@@ -16,7 +16,8 @@ struct StartupState {
     std::string CurrentDirectory; // the working directory at start; never cut
     std::string ConfigPath;       // CurrentDirectory + "/config.ini"
     std::string ProgramPath;      // the running program, kept by the window's start-up
-    std::string PdfReaderName = "xdg-open"; // opens the user's guide; the preferences may name another
+    std::string PdfReaderName =
+        "xdg-open"; // opens the user's guide; the preferences may name another
 
     void Reset() { *this = StartupState{}; }
 };

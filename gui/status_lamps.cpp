@@ -45,10 +45,18 @@ void StatusDisplayState::Reset() {
 
 int32_t BitmapWidth(int32_t bitmap) {
     switch (bitmap) {
-    case kLampPassed: case kLampFailed: case kLampIdle: case kLampReady:
-    case kLampStopped: case kLampPending: case kLampPassedKept:
+    case kLampPassed:
+    case kLampFailed:
+    case kLampIdle:
+    case kLampReady:
+    case kLampStopped:
+    case kLampPending:
+    case kLampPassedKept:
         return 15;
-    case kPictureActive: case kPictureBlank: case kPictureFail: case kPicturePass:
+    case kPictureActive:
+    case kPictureBlank:
+    case kPictureFail:
+    case kPicturePass:
         return 98;
     default:
         return 0;

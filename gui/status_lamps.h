@@ -39,16 +39,16 @@ enum StatusRow : int32_t {
 };
 
 struct StatusLamp {
-    int32_t bitmap;      // shown now; 0 in the end row
-    int32_t x, y;        // client pixels
+    int32_t bitmap; // shown now; 0 in the end row
+    int32_t x, y;   // client pixels
     int32_t designX, designY;
-    int32_t painted;     // the bitmap painted last (0: none yet)
+    int32_t painted; // the bitmap painted last (0: none yet)
 };
 
 struct StatusDisplayState {
     std::array<StatusLamp, kStatusRows + 1> StatusLampTable{};
-    int32_t forcePaint = 0;     // paint every row at the next StatusLampsPaint
-    double lastPaintMs = 0.0;   // TimeMilliseconds of the last paint
+    int32_t forcePaint = 0;   // paint every row at the next StatusLampsPaint
+    double lastPaintMs = 0.0; // TimeMilliseconds of the last paint
     // Draws one bitmap at client x, y; set by the main window (none: nothing drawn).
     std::function<void(int32_t bitmap, int32_t x, int32_t y)> draw;
 

@@ -9,13 +9,13 @@
 namespace platform {
 
 struct LocalTime {
-    int32_t year = 1970;   // four digits
-    int32_t month = 1;     // 1..12
-    int32_t day = 1;       // 1..31
-    int32_t hour = 0;      // 0..23
-    int32_t minute = 0;    // 0..59
-    int32_t second = 0;    // 0..60
-    int32_t weekday = 4;   // 0 Sunday .. 6 Saturday
+    int32_t year = 1970; // four digits
+    int32_t month = 1;   // 1..12
+    int32_t day = 1;     // 1..31
+    int32_t hour = 0;    // 0..23
+    int32_t minute = 0;  // 0..59
+    int32_t second = 0;  // 0..60
+    int32_t weekday = 4; // 0 Sunday .. 6 Saturday
 };
 
 // The current local time: the system's, or the source set below.

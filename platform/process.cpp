@@ -111,9 +111,7 @@ pid_t WaitFor(pid_t pid, int* status) {
 
 class SystemProcessLauncher final : public ProcessLauncher {
 public:
-    int StartDetached(const std::vector<std::string>& argv) override {
-        return Start(argv, 0);
-    }
+    int StartDetached(const std::vector<std::string>& argv) override { return Start(argv, 0); }
 
     int StartWatched(const std::vector<std::string>& argv, int waitMs) override {
         return Start(argv, waitMs);
@@ -219,7 +217,6 @@ private:
         ::close(fds[0]);
         return err;
     }
-
 };
 
 SystemProcessLauncher systemLauncher;

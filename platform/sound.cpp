@@ -14,19 +14,22 @@ namespace platform {
 namespace {
 
 void PutLe(std::string& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
 class AplaySound : public SoundService {
 public:
     bool PlayWave(const std::string& path) override {
-        if (path.empty() || !PlaybackDeviceExists()) return false;
+        if (path.empty() || !PlaybackDeviceExists())
+            return false;
         RunResult r = RunAndWait({"aplay", "-q", path}, {});
         return r.started && r.exitStatus == 0;
     }
 
     void Beep(uint32_t hz, uint32_t ms) override {
-        if (ms == 0) return;
+        if (ms == 0)
+            return;
         // A tone the player cannot take still lasts its length.
         if (hz < 37 || hz > 32767 || !PlaybackDeviceExists() || !PlayTone(hz, ms)) {
             SleepMilliseconds(ms);
@@ -37,7 +40,8 @@ private:
     bool PlayTone(uint32_t hz, uint32_t ms) {
         char path[] = "/tmp/quill-tone-XXXXXX";
         int fd = mkstemp(path);
-        if (fd < 0) return false;
+        if (fd < 0)
+            return false;
         std::string wave = ToneWaveBytes(hz, ms);
         bool written = write(fd, wave.data(), wave.size()) == static_cast<ssize_t>(wave.size());
         close(fd);
@@ -60,7 +64,8 @@ bool PlaybackDeviceFound(const std::string& devDir, const std::string& runtimeDi
     if (!runtimeDir.empty() && std::filesystem::exists(runtimeDir + "/pulse/native", ec)) {
         return true;
     }
-    for (std::filesystem::directory_iterator it(devDir, ec), end; !ec && it != end; it.increment(ec)) {
+    for (std::filesystem::directory_iterator it(devDir, ec), end; !ec && it != end;
+         it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (name.size() > 4 && name.compare(0, 4, "pcmC") == 0 && name.back() == 'p') {
             return true;
@@ -93,13 +98,17 @@ SoundService& SystemSound() {
     return sound;
 }
 
-void SetSoundService(SoundService* service) { gService = service; }
+void SetSoundService(SoundService* service) {
+    gService = service;
+}
 
 bool PlayWave(const std::string& path) {
     return (gService ? *gService : SystemSound()).PlayWave(path);
 }
 
-void Beep(uint32_t hz, uint32_t ms) { (gService ? *gService : SystemSound()).Beep(hz, ms); }
+void Beep(uint32_t hz, uint32_t ms) {
+    (gService ? *gService : SystemSound()).Beep(hz, ms);
+}
 
 std::string ToneWaveBytes(uint32_t hz, uint32_t ms) {
     constexpr uint32_t kRate = 8000;

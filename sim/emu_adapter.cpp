@@ -48,7 +48,8 @@ bool SkipSpoil(EmuFaults& f, bool due) {
 }
 
 bool ReplySpoilDue(const EmuFaults& f) {
-    return (f.drop | f.cut | f.corrupt | f.wrong_id | f.unknown_status | f.wrong_length | f.late) != 0;
+    return (f.drop | f.cut | f.corrupt | f.wrong_id | f.unknown_status | f.wrong_length | f.late) !=
+           0;
 }
 
 bool Take(uint32_t& counter) {

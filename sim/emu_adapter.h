@@ -88,7 +88,7 @@ struct EmuFaults {
     // One reply sent after the host's time-out: late_ms after its request.
     uint32_t late = 0;
     uint32_t late_ms = 0;
-    bool silent = false;   // nothing is answered at all
+    bool silent = false; // nothing is answered at all
     // The first skip replies (and, apart, bulk answers) that a counter above
     // would spoil pass untouched, so a fault can land at any frame.
     uint32_t skip = 0;

@@ -168,7 +168,8 @@ void EmuPtyServer::Serve() {
     for (;;) {
         int timeout = -1;
         if (stalling) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(stall_end - Clock::now());
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(stall_end - Clock::now());
             timeout = static_cast<int>(std::max<int64_t>(left.count(), 0));
         }
         struct pollfd p[2] = {{pty_.master_fd(), POLLIN, 0}, {stop_pipe_[0], POLLIN, 0}};

@@ -133,14 +133,30 @@ int32_t Msp430Cpu::Execute(const std::function<uint16_t()>& fetch, bool injected
         const bool v = (sr & kStatusV) != 0;
         bool take = false;
         switch ((w >> 10) & 7) {
-        case 0: take = (sr & kStatusZ) == 0; break;
-        case 1: take = (sr & kStatusZ) != 0; break;
-        case 2: take = (sr & kStatusC) == 0; break;
-        case 3: take = (sr & kStatusC) != 0; break;
-        case 4: take = n; break;
-        case 5: take = n == v; break;
-        case 6: take = n != v; break;
-        default: take = true; break;
+        case 0:
+            take = (sr & kStatusZ) == 0;
+            break;
+        case 1:
+            take = (sr & kStatusZ) != 0;
+            break;
+        case 2:
+            take = (sr & kStatusC) == 0;
+            break;
+        case 3:
+            take = (sr & kStatusC) != 0;
+            break;
+        case 4:
+            take = n;
+            break;
+        case 5:
+            take = n == v;
+            break;
+        case 6:
+            take = n != v;
+            break;
+        default:
+            take = true;
+            break;
         }
         if (take) {
             int32_t offset = w & 0x03FF;
@@ -340,26 +356,44 @@ int32_t Msp430Cpu::Execute(const std::function<uint16_t()>& fetch, bool injected
         return sum & width;
     };
     switch (o) {
-    case 0x4000: result = src; break;                              // MOV
-    case 0x5000: result = add(src, dst, 0); break;                 // ADD
-    case 0x6000: result = add(src, dst, carryIn ? 1 : 0); break;   // ADDC
-    case 0x7000: result = add(~src & width, dst, carryIn ? 1 : 0); break; // SUBC
-    case 0x8000: result = add(~src & width, dst, 1); break;        // SUB
-    case 0x9000: add(~src & width, dst, 1); write = false; break;  // CMP
-    case 0xA000: return -1;                                        // DADD
-    case 0xB000:                                                   // BIT
+    case 0x4000:
+        result = src;
+        break; // MOV
+    case 0x5000:
+        result = add(src, dst, 0);
+        break; // ADD
+    case 0x6000:
+        result = add(src, dst, carryIn ? 1 : 0);
+        break; // ADDC
+    case 0x7000:
+        result = add(~src & width, dst, carryIn ? 1 : 0);
+        break; // SUBC
+    case 0x8000:
+        result = add(~src & width, dst, 1);
+        break; // SUB
+    case 0x9000:
+        add(~src & width, dst, 1);
+        write = false;
+        break; // CMP
+    case 0xA000:
+        return -1; // DADD
+    case 0xB000:   // BIT
         result = src & dst;
         setFlags(result, top, result != 0, false);
         write = false;
         break;
-    case 0xC000: result = dst & ~src & width; break;               // BIC
-    case 0xD000: result = dst | src; break;                        // BIS
-    case 0xE000: {                                                 // XOR
+    case 0xC000:
+        result = dst & ~src & width;
+        break; // BIC
+    case 0xD000:
+        result = dst | src;
+        break;     // BIS
+    case 0xE000: { // XOR
         result = (src ^ dst) & width;
         setFlags(result, top, result != 0, (src & top) != 0 && (dst & top) != 0);
         break;
     }
-    default: {                                                     // AND
+    default: { // AND
         result = src & dst;
         setFlags(result, top, result != 0, false);
         break;

@@ -514,8 +514,7 @@ void SimTarget::ResetCpu(bool run) {
 }
 
 // A count of 0 asks for no fault; only a negative one lasts until cleared.
-void SimTarget::FailOperation(std::string_view name, int32_t error, int32_t times,
-                              int32_t skip) {
+void SimTarget::FailOperation(std::string_view name, int32_t error, int32_t times, int32_t skip) {
     if (times != 0) {
         operationFaults_.push_back({std::string(name), error, times, skip});
     }

@@ -135,8 +135,7 @@ public:
     // takes it; the emulated adapter injects its own faults (EmuFaults).
     // The first skip calls of that entry pass untouched, so a fault can land
     // at any call.
-    void FailOperation(std::string_view name, int32_t error, int32_t times = -1,
-                       int32_t skip = 0);
+    void FailOperation(std::string_view name, int32_t error, int32_t times = -1, int32_t skip = 0);
     // The error an operation must fail with now, counting it; 0 for none.
     int32_t TakeFault(std::string_view name);
     // Reads, writes or erases that touch address fail, times times (as above).

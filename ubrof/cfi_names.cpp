@@ -96,8 +96,7 @@ void CfiNamesBlock::SetParts(uint32_t composite, std::vector<uint32_t> parts) {
     for (const uint32_t part : parts) {
         CheckResource(part);
     }
-    OwnResource(composite)->parts =
-        std::make_shared<const std::vector<uint32_t>>(std::move(parts));
+    OwnResource(composite)->parts = std::make_shared<const std::vector<uint32_t>>(std::move(parts));
 }
 
 } // namespace ubrof

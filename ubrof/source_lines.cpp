@@ -47,9 +47,8 @@ CountedHandle<SourceLines> SourceLinesReader(const std::vector<uint8_t>& body) {
         const uint32_t number = in.Uleb();
         UbrofCheck(directory <= lines->directories.size(),
                    "Directory index out of range in source lines file info");
-        lines->files.emplace_back(new SourceFile(
-            directory == 0 ? nullptr : shared[directory - 1], std::move(name), time,
-            number));
+        lines->files.emplace_back(new SourceFile(directory == 0 ? nullptr : shared[directory - 1],
+                                                 std::move(name), time, number));
     }
     LineTableBuilder table(*lines);
     const auto file = [&in, &lines]() {

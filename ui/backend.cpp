@@ -50,7 +50,8 @@ public:
         // DejaVu Sans at 9 pt averages 6 x 13 pixels at 96 dpi; the other
         // sizes in proportion.
         const double scale = detail::Globals().fontPoints / 9.0;
-        return Size{static_cast<int>(std::lround(6 * scale)), static_cast<int>(std::lround(13 * scale))};
+        return Size{static_cast<int>(std::lround(6 * scale)),
+                    static_cast<int>(std::lround(13 * scale))};
     }
     std::unique_ptr<DialogView> CreateView(Dialog& dialog) override {
         return std::make_unique<HeadlessView>(dialog);

@@ -403,8 +403,7 @@ void Dialog::LineScroll(int id, int lines) {
         return;
     }
     const long long first = static_cast<long long>(c->firstLine) + lines;
-    c->firstLine =
-        static_cast<int>(std::clamp<long long>(first, 0, CountLines(c->text) - 1));
+    c->firstLine = static_cast<int>(std::clamp<long long>(first, 0, CountLines(c->text) - 1));
     Show(*this, id);
 }
 
@@ -430,7 +429,8 @@ Rect Dialog::ItemRect(int id) const {
 
 Size Dialog::ClientSize() const {
     const Size base = CurrentBackend().BaseUnits();
-    return Size{Scale(state_->tmpl.width, base.width, 4), Scale(state_->tmpl.height, base.height, 8)};
+    return Size{Scale(state_->tmpl.width, base.width, 4),
+                Scale(state_->tmpl.height, base.height, 8)};
 }
 
 void Dialog::SetCaption(const std::string& caption) {

@@ -331,7 +331,8 @@ void DialogAccess::CloseForTermination(Dialog& d) {
         Handler h = s.closeHandler;
         RunHandler(d, "run WM_CLOSE", h, false);
     } else {
-        RunHandler(d, "run WM_CLOSE", [&d] { Caller::Close(d); }, false);
+        RunHandler(
+            d, "run WM_CLOSE", [&d] { Caller::Close(d); }, false);
     }
 }
 
@@ -455,7 +456,8 @@ void DialogAccess::Paint(Dialog& d, PaintContext& paint) {
     struct Caller : Dialog {
         static void Paint(Dialog& x, PaintContext& p) { (x.*(&Caller::OnPaint))(p); }
     };
-    RunHandler(d, "", [&] { Caller::Paint(d, paint); }, false);
+    RunHandler(
+        d, "", [&] { Caller::Paint(d, paint); }, false);
 }
 
 bool DialogAccess::InitDialog(Dialog& d) {

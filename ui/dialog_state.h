@@ -58,7 +58,7 @@ struct DialogState {
     bool open = false;
     bool ending = false;
     int endCode = 0;
-    int handlerDepth = 0; // > 0 while a handler of this dialog runs
+    int handlerDepth = 0;    // > 0 while a handler of this dialog runs
     bool terminated = false; // a termination signal closed it (once)
     int focus = 0;
     std::unique_ptr<DialogView> view;

@@ -28,8 +28,8 @@ void Driver::Menu(int id) {
 }
 
 void Driver::Key(uint32_t vk, uint32_t ch, bool repeat) {
-    if (ch == 0 && (vk == VK_RETURN || vk == VK_ESCAPE || vk == VK_TAB || vk == VK_BACK ||
-                    vk == VK_SPACE)) {
+    if (ch == 0 &&
+        (vk == VK_RETURN || vk == VK_ESCAPE || vk == VK_TAB || vk == VK_BACK || vk == VK_SPACE)) {
         ch = vk; // these keys always yield their character
     }
     CurrentBackend().Key(dialog_, KeyMessage{vk, ch, repeat});

@@ -145,8 +145,9 @@ std::optional<std::string> FileDialog(const FileDialogOptions& options) {
         // goes through the same question as a box.
         std::error_code ec;
         if (std::filesystem::exists(*chosen, ec)) {
-            const int answer = MessageBox(FileNameOf(*chosen) + " already exists.\r\nDo you want to replace it?",
-                                          "Confirm Save As", MB_YESNO | MB_ICONWARNING);
+            const int answer =
+                MessageBox(FileNameOf(*chosen) + " already exists.\r\nDo you want to replace it?",
+                           "Confirm Save As", MB_YESNO | MB_ICONWARNING);
             if (answer != IDYES) {
                 chosen.reset();
             }

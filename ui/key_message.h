@@ -6,7 +6,7 @@
 namespace ui {
 
 struct KeyMessage {
-    uint32_t vk = 0;     // virtual-key code (VK_F5, 'A', '0', VK_RETURN ...)
+    uint32_t vk = 0; // virtual-key code (VK_F5, 'A', '0', VK_RETURN ...)
     // The character the key yields, 0 for none (F5, End ...). Tab, Enter,
     // Escape and Backspace yield 9, 13, 27 and 8, as on the platform.
     uint32_t ch = 0;

@@ -163,18 +163,19 @@ std::vector<std::string> GeometryProblems(Dialog& dialog) {
         case ControlKind::Button: {
             // The style's margin and frame on both sides are no room for text.
             const QStyle* st = w->style();
-            need = textWidth +
-                   2 * (st->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w) / 2 +
-                        st->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w));
+            need = textWidth + 2 * (st->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w) / 2 +
+                                    st->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w));
             break;
         }
         case ControlKind::CheckBox:
         case ControlKind::Radio: {
             const QStyle* st = w->style();
             const bool check = c.tmpl.kind == ControlKind::CheckBox;
-            need = st->pixelMetric(check ? QStyle::PM_IndicatorWidth : QStyle::PM_ExclusiveIndicatorWidth,
+            need = st->pixelMetric(check ? QStyle::PM_IndicatorWidth
+                                         : QStyle::PM_ExclusiveIndicatorWidth,
                                    nullptr, w) +
-                   st->pixelMetric(check ? QStyle::PM_CheckBoxLabelSpacing : QStyle::PM_RadioButtonLabelSpacing,
+                   st->pixelMetric(check ? QStyle::PM_CheckBoxLabelSpacing
+                                         : QStyle::PM_RadioButtonLabelSpacing,
                                    nullptr, w) +
                    textWidth;
             break;
@@ -212,8 +213,8 @@ std::vector<std::string> GeometryProblems(Dialog& dialog) {
                 continue;
             }
             if (placed[i].rect.intersects(placed[j].rect)) {
-                problems.push_back("control " + std::to_string(placed[i].id) + " overlaps control " +
-                                   std::to_string(placed[j].id));
+                problems.push_back("control " + std::to_string(placed[i].id) +
+                                   " overlaps control " + std::to_string(placed[j].id));
             }
         }
     }

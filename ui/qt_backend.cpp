@@ -79,11 +79,14 @@ QColor ToQColor(Color c) {
 class QtCanvas final : public Canvas {
 public:
     explicit QtCanvas(QPainter& p) : p_(p) { p_.setRenderHint(QPainter::Antialiasing, true); }
-    void FillRect(Rect r, Color c) override { p_.fillRect(QRect(r.x, r.y, r.width, r.height), ToQColor(c)); }
+    void FillRect(Rect r, Color c) override {
+        p_.fillRect(QRect(r.x, r.y, r.width, r.height), ToQColor(c));
+    }
     void FrameRect(Rect r, Color c, int penWidth) override {
         p_.setPen(QPen(ToQColor(c), penWidth));
         p_.setBrush(Qt::NoBrush);
-        p_.drawRect(QRectF(r.x + penWidth / 2.0, r.y + penWidth / 2.0, r.width - penWidth, r.height - penWidth));
+        p_.drawRect(QRectF(r.x + penWidth / 2.0, r.y + penWidth / 2.0, r.width - penWidth,
+                           r.height - penWidth));
     }
     void FillEllipse(Rect r, Color c) override {
         p_.setPen(Qt::NoPen);
@@ -93,7 +96,8 @@ public:
     void DrawEllipse(Rect r, Color c, int penWidth) override {
         p_.setPen(QPen(ToQColor(c), penWidth));
         p_.setBrush(Qt::NoBrush);
-        p_.drawEllipse(QRectF(r.x + penWidth / 2.0, r.y + penWidth / 2.0, r.width - penWidth, r.height - penWidth));
+        p_.drawEllipse(QRectF(r.x + penWidth / 2.0, r.y + penWidth / 2.0, r.width - penWidth,
+                              r.height - penWidth));
     }
     void DrawLine(Point a, Point b, Color c, int penWidth) override {
         p_.setPen(QPen(ToQColor(c), penWidth));
@@ -421,7 +425,8 @@ private:
             }
             case ControlKind::Radio: {
                 auto* b = new QRadioButton(Q(c.text), client_);
-                b->setAutoExclusive(false); // the groups are the template's, kept by the dialog layer
+                b->setAutoExclusive(
+                    false); // the groups are the template's, kept by the dialog layer
                 QObject::connect(b, &QRadioButton::clicked, this, [this, id] {
                     if (!syncing_) {
                         DialogAccess::OperatorClick(dialog_, id);
@@ -447,7 +452,8 @@ private:
                 l->setAlignment(a);
                 // A label with room for more than one line wraps, as the
                 // platform's statics do.
-                l->setWordWrap(dialog_.ItemRect(id == 0 || id == -1 ? 0 : id).height >= 2 * fm.height() ||
+                l->setWordWrap(dialog_.ItemRect(id == 0 || id == -1 ? 0 : id).height >=
+                                   2 * fm.height() ||
                                c.text.find('\n') != std::string::npos);
                 w = l;
                 break;
@@ -477,13 +483,14 @@ private:
                     w = e;
                 } else {
                     auto* e = new QLineEdit(client_);
-                    QObject::connect(e, &QLineEdit::textChanged, this, [this, id](const QString& t) {
-                        if (!syncing_) {
-                            if (!DialogAccess::OperatorEdit(dialog_, id, t.toStdString())) {
-                                AfterOperator(id);
+                    QObject::connect(
+                        e, &QLineEdit::textChanged, this, [this, id](const QString& t) {
+                            if (!syncing_) {
+                                if (!DialogAccess::OperatorEdit(dialog_, id, t.toStdString())) {
+                                    AfterOperator(id);
+                                }
                             }
-                        }
-                    });
+                        });
                     w = e;
                 }
                 break;
@@ -748,8 +755,8 @@ void QtBackend::TerminationArrived() {
 
 Size QtBackend::BaseUnits() {
     const QFontMetrics fm(QApplication::font());
-    const int letters =
-        fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters = fm.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return Size{(letters / 26 + 1) / 2, fm.height()};
 }
 
@@ -837,8 +844,8 @@ bool QtBackend::Notify(QObject* receiver, QEvent* event, const std::function<boo
     // Enter, Escape and Backspace too (9, 13, 27, 8).
     const QString text = ke->text();
     key.ch = text.isEmpty() ? 0u : text.at(0).unicode();
-    if (key.ch == 0 && (key.vk == VK_RETURN || key.vk == VK_ESCAPE || key.vk == VK_TAB ||
-                        key.vk == VK_BACK)) {
+    if (key.ch == 0 &&
+        (key.vk == VK_RETURN || key.vk == VK_ESCAPE || key.vk == VK_TAB || key.vk == VK_BACK)) {
         key.ch = key.vk;
     }
     key.repeat = ke->isAutoRepeat();
@@ -899,10 +906,13 @@ int QtBackend::ShowBox(const std::string& text, const std::string& caption, uint
         buttons = {{IDOK, QMessageBox::Ok}, {IDCANCEL, QMessageBox::Cancel}};
         break;
     case MB_ABORTRETRYIGNORE:
-        buttons = {{IDABORT, QMessageBox::Abort}, {IDRETRY, QMessageBox::Retry}, {IDIGNORE, QMessageBox::Ignore}};
+        buttons = {{IDABORT, QMessageBox::Abort},
+                   {IDRETRY, QMessageBox::Retry},
+                   {IDIGNORE, QMessageBox::Ignore}};
         break;
     case MB_YESNOCANCEL:
-        buttons = {{IDYES, QMessageBox::Yes}, {IDNO, QMessageBox::No}, {IDCANCEL, QMessageBox::Cancel}};
+        buttons = {
+            {IDYES, QMessageBox::Yes}, {IDNO, QMessageBox::No}, {IDCANCEL, QMessageBox::Cancel}};
         break;
     case MB_YESNO:
         buttons = {{IDYES, QMessageBox::Yes}, {IDNO, QMessageBox::No}};

@@ -27,7 +27,8 @@ struct TestSession::Impl final : platform::PromptService {
         // A box shown once the program is ending takes no scripted answer.
         const bool ending = TerminationRequested();
         const bool scripted = !ending && boxes.Pending() > 0;
-        const int picked = ending ? UnattendedAnswer(flags) : boxes.MessageBox(text, caption, flags);
+        const int picked =
+            ending ? UnattendedAnswer(flags) : boxes.MessageBox(text, caption, flags);
         const int answer = CurrentBackend().ShowBox(
             text, caption, flags, scripted ? std::optional<int>(picked) : std::nullopt, true,
             whileOpen);
@@ -36,7 +37,9 @@ struct TestSession::Impl final : platform::PromptService {
         const bool signalled = !ending && TerminationRequested();
         TranscriptAdd("box [" + caption + "] \"" + detail::Escaped(text) + "\" flags " + hex +
                       " -> " + detail::AnswerName(answer) +
-                      (ending || signalled ? " (termination signal)" : scripted ? "" : " (unattended)"));
+                      (ending || signalled ? " (termination signal)"
+                       : scripted          ? ""
+                                           : " (unattended)"));
         return answer;
     }
     std::deque<std::function<void()>> whileBoxOpen;

@@ -49,7 +49,8 @@ bool PcVolumeOfPath(const std::string& path, PcVolume& volume) {
     if (!identity.uuid.empty()) {
         volume.value = PcUuidFold(identity.uuid);
     } else if (identity.hasFsid) {
-        volume.value = static_cast<uint32_t>(identity.fsid) ^ static_cast<uint32_t>(identity.fsid >> 32);
+        volume.value =
+            static_cast<uint32_t>(identity.fsid) ^ static_cast<uint32_t>(identity.fsid >> 32);
     } else {
         volume.value = 0;
     }

@@ -94,7 +94,9 @@ protected:
         TakeReport();
     }
 
-    bool Programmed(Station& s) const { return s.target.PeekRange(kImageStart, kImageSize) == image; }
+    bool Programmed(Station& s) const {
+        return s.target.PeekRange(kImageStart, kImageSize) == image;
+    }
     bool Untouched(Station& s) const {
         return s.target.PeekRange(kImageStart, kImageSize) == Bytes(kImageSize, 0x5A);
     }

@@ -90,7 +90,9 @@ protected:
         } else {
             EXPECT_TRUE(EndsAsNotPassed(report)) << what << ": result " << r << "\n" << report;
         }
-        EXPECT_EQ(F_AutoProgram(0), 1) << what << ": the clean run after\n" << TakeReport() << "\nafter the faulty run:\n" << report;
+        EXPECT_EQ(F_AutoProgram(0), 1) << what << ": the clean run after\n"
+                                       << TakeReport() << "\nafter the faulty run:\n"
+                                       << report;
         EXPECT_TRUE(image.On(this->Target())) << what;
         TakeReport();
     }
@@ -185,8 +187,8 @@ TEST_P(TargetFaultSweepTest, AtEverySegment) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Roads, TargetFaultSweepTest,
-                         ::testing::Values(Road::InProcess, Road::Pty), RoadName);
+INSTANTIATE_TEST_SUITE_P(Roads, TargetFaultSweepTest, ::testing::Values(Road::InProcess, Road::Pty),
+                         RoadName);
 
 // The in-process road: each entry of the simulated library fails at each
 // of its calls in a clean run.
@@ -209,8 +211,7 @@ TEST_P(EntrySweepTest, AtEveryCall) {
         }
         for (int32_t k = 0; k < count; ++k) {
             sim::Sim().FailOperation(name, 11, 1, k);
-            FaultyThenClean(name + " call " + std::to_string(k),
-                            [] { sim::Sim().ClearFaults(); });
+            FaultyThenClean(name + " call " + std::to_string(k), [] { sim::Sim().ClearFaults(); });
         }
     }
 }

@@ -62,7 +62,8 @@ void BM_ApiAutoProgram60K(benchmark::State& state) {
         const double cpu0 = testsupport::ThreadCpuSeconds();
         const auto t0 = std::chrono::steady_clock::now();
         const int32_t r = F_AutoProgram(0);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         const double cpu = testsupport::ThreadCpuSeconds() - cpu0;
         api_test::TakeReport();
         if (r != 1) {

@@ -4,9 +4,9 @@
 #include "core/code_image.h"
 #include "core/code_store.h"
 
-#include <tuple>
 #include "tests/api/api_fixture.h"
 #include "tests/support/device_rows.h"
+#include <tuple>
 
 namespace api_test {
 namespace {
@@ -86,8 +86,14 @@ TEST_F(CodeFilesTest, CodeOutsideTheSelectedDeviceIsWarned) {
         int32_t result;
     };
     const Case cases[] = {
-        {"149", "@FFF0\r\n" "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\r\nq\r\n", 1},
-        {"149", "@FFF0\r\n" "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11\r\nq\r\n", 0x41},
+        {"149",
+         "@FFF0\r\n"
+         "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\r\nq\r\n",
+         1},
+        {"149",
+         "@FFF0\r\n"
+         "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11\r\nq\r\n",
+         0x41},
         {"149", "@10000\r\n00\r\nq\r\n", 0x41},
         {"149", "@20000\r\n00 01\r\nq\r\n", 0x41},
         {"149", "@1000\r\n00\r\n@1100\r\n01\r\nq\r\n", 1},

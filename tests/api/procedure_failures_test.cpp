@@ -19,9 +19,8 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 const std::string kRule = "=====================================\r\n";
-const std::string kOpen = kRule +
-                          "JTAG communication initialization....\t OK\r\n"
-                          "Verifying Security Fuse .................\t OK\r\n";
+const std::string kOpen = kRule + "JTAG communication initialization....\t OK\r\n"
+                                  "Verifying Security Fuse .................\t OK\r\n";
 const std::string kFailed = " --------------- FAILED !!! -----------------\r\n";
 const std::string kLow = "Error!: Target's DC Voltage is below Vcc min\r\n";
 
@@ -110,7 +109,8 @@ TEST_F(FailureTest, AReadFaultFailsTheDirectRead) {
     sim::Sim().FailReadAt(0x1400, 1);
     Bytes memory(QUILLCORE_MEMORY_READ_SIZE);
     EXPECT_EQ(F_Memory_Read(memory.data()), 0);
-    EXPECT_EQ(TakeReport(), kOpen + "Reading Flash memory ....................\t failed\r\n" + kFailed);
+    EXPECT_EQ(TakeReport(),
+              kOpen + "Reading Flash memory ....................\t failed\r\n" + kFailed);
     // Nothing past the failed block is taken for read.
     EXPECT_EQ(memory[0x1400 - 0x1000], 0xFF);
 }

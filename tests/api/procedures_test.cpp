@@ -54,8 +54,8 @@ protected:
 };
 
 const std::string kOpen = "=====================================\r\n"
-                         "JTAG communication initialization....\t OK\r\n"
-                         "Verifying Security Fuse .................\t OK\r\n";
+                          "JTAG communication initialization....\t OK\r\n"
+                          "Verifying Security Fuse .................\t OK\r\n";
 const std::string kJtag = "JTAG communication initialization....\t OK\r\n";
 const std::string kDone = " -------- D O N E --- ( run time = X sec.)\r\n";
 const std::string kFailed = " --------------- FAILED !!! -----------------\r\n";
@@ -90,18 +90,17 @@ TEST_P(ProcedureTest, AutoProgramSeries2KeepsTheDcoConstants) {
     const Image im = SmallImage(0x8000);
     LoadImage(im);
     EXPECT_EQ(F_AutoProgram(0), 1);
-    EXPECT_EQ(Masked(TakeReport()),
-              " == Auto Program ===\r\n" + kOpen +
-                  "Reading Retain Data ......................\t done\r\n"
-                  "Erasing memory ........................\t done\r\n"
-                  "Verifying Retain Data ......................\t done\r\n" +
-                  kJtag +
-                  "All memory Blank checking.............\t failed\r\n"
-                  "   --,,-- without protected area......\t OK\r\n"
-                  "Flash programming ....................\t done\r\n"
-                  "Verifying check sum ...................\t OK\r\n"
-                  "DCO constants verification.......\t done\r\n" +
-                  kDone);
+    EXPECT_EQ(Masked(TakeReport()), " == Auto Program ===\r\n" + kOpen +
+                                        "Reading Retain Data ......................\t done\r\n"
+                                        "Erasing memory ........................\t done\r\n"
+                                        "Verifying Retain Data ......................\t done\r\n" +
+                                        kJtag +
+                                        "All memory Blank checking.............\t failed\r\n"
+                                        "   --,,-- without protected area......\t OK\r\n"
+                                        "Flash programming ....................\t done\r\n"
+                                        "Verifying check sum ...................\t OK\r\n"
+                                        "DCO constants verification.......\t done\r\n" +
+                                        kDone);
     ExpectFlashHolds(im);
     EXPECT_EQ(Target().PeekRange(0x10F8, 8), dco);
 
@@ -124,31 +123,40 @@ TEST_P(ProcedureTest, SingleStepsOneAfterAnother) {
 
     // Erase by mode (main and information memory by default) and all.
     EXPECT_EQ(F_Memory_Erase(0), 1);
-    EXPECT_EQ(Masked(TakeReport()), kOpen + "Erasing memory ........................\t done\r\n" + kDone);
+    EXPECT_EQ(Masked(TakeReport()),
+              kOpen + "Erasing memory ........................\t done\r\n" + kDone);
     EXPECT_EQ(Target().PeekRange(0x2000, 16), Bytes(16, 0xFF));
     EXPECT_EQ(F_Memory_Erase(1), 1);
-    EXPECT_EQ(Masked(TakeReport()), kOpen + "Erasing memory ........................\t done\r\n" + kDone);
+    EXPECT_EQ(Masked(TakeReport()),
+              kOpen + "Erasing memory ........................\t done\r\n" + kDone);
 
     EXPECT_EQ(F_Memory_Blank_Check(), 1);
-    EXPECT_EQ(Masked(TakeReport()), kOpen + "All memory Blank checking.............\t OK\r\n" + kDone);
+    EXPECT_EQ(Masked(TakeReport()),
+              kOpen + "All memory Blank checking.............\t OK\r\n" + kDone);
     EXPECT_EQ(F_Memory_Write(0), 1);
-    EXPECT_EQ(Masked(TakeReport()), kOpen + "Flash programming ....................\t done\r\n" + kDone);
+    EXPECT_EQ(Masked(TakeReport()),
+              kOpen + "Flash programming ....................\t done\r\n" + kDone);
     ExpectFlashHolds(im);
     EXPECT_EQ(F_Memory_Verify(0), 1);
-    EXPECT_EQ(Masked(TakeReport()), kOpen + "Verifying check sum ...................\t OK\r\n"
-                                    "Verifying Flash Memory ...................\t OK\r\n" + kDone);
+    EXPECT_EQ(Masked(TakeReport()), kOpen +
+                                        "Verifying check sum ...................\t OK\r\n"
+                                        "Verifying Flash Memory ...................\t OK\r\n" +
+                                        kDone);
 
     // Not blank any more: both rounds run and fail.
     EXPECT_EQ(F_Memory_Blank_Check(), 0);
-    EXPECT_EQ(Masked(TakeReport()), kOpen + "All memory Blank checking.............\t failed\r\n"
-                                    "Selected Memory Blank checking....\t failed\r\n"
-                                    "All memory Blank checking.............\t failed\r\n"
-                                    "Selected Memory Blank checking....\t failed\r\n" + kFailed);
+    EXPECT_EQ(Masked(TakeReport()), kOpen +
+                                        "All memory Blank checking.............\t failed\r\n"
+                                        "Selected Memory Blank checking....\t failed\r\n"
+                                        "All memory Blank checking.............\t failed\r\n"
+                                        "Selected Memory Blank checking....\t failed\r\n" +
+                                        kFailed);
 
     // Read back: both copies equal the image.
     Bytes memory(QUILLCORE_MEMORY_READ_SIZE);
     EXPECT_EQ(F_Memory_Read(memory.data()), 1);
-    EXPECT_EQ(Masked(TakeReport()), kOpen + "Reading Flash memory ....................\t done\r\n" + kDone);
+    EXPECT_EQ(Masked(TakeReport()),
+              kOpen + "Reading Flash memory ....................\t done\r\n" + kDone);
     EXPECT_EQ(F_Copy_All_Flash_to_Buffer(), 1);
     TakeReport();
     for (const auto& [address, bytes] : im.pieces) {

@@ -135,8 +135,7 @@ TEST_F(QtDialogTest, OffscreenBoxesGetTheSafeAnswerAndTheReportTheQuestion) {
              ASSERT_GT(sim::SimSelectDeviceNamed("149"), 0);
              ASSERT_EQ(F_SetConfig(1, static_cast<uint32_t>(row148)), 1);
          },
-         0,
-         "Warning\r\nThe target microcontroller type does not match selection:",
+         0, "Warning\r\nThe target microcontroller type does not match selection:",
          " --------------- FAILED !!! -----------------\r\n"},
         {"supply prompt",
          [] {
@@ -144,8 +143,7 @@ TEST_F(QtDialogTest, OffscreenBoxesGetTheSafeAnswerAndTheReportTheQuestion) {
              ASSERT_EQ(F_SetConfig(2, 0), 1);
              sim::Sim().SetSupplyReading(0);
          },
-         15,
-         "Warning\r\nTurn DC Power ON now.\r\n\r\nPlease press:",
+         15, "Warning\r\nTurn DC Power ON now.\r\n\r\nPlease press:",
          "  ---------- TERMINATED BY USER ------------\r\n"},
     };
     for (const Case& c : cases) {
@@ -169,7 +167,8 @@ TEST(QtPresenterChoice, AnUnreachableDisplayIsNotOffered) {
         const char* name;
         std::string value;
         bool set;
-    } saved[] = {{"QT_QPA_PLATFORM", "", false}, {"DISPLAY", "", false}, {"WAYLAND_DISPLAY", "", false}};
+    } saved[] = {
+        {"QT_QPA_PLATFORM", "", false}, {"DISPLAY", "", false}, {"WAYLAND_DISPLAY", "", false}};
     for (Saved& v : saved) {
         const char* now = std::getenv(v.name);
         v.set = now != nullptr;

@@ -89,9 +89,9 @@ TEST(DialogLamp, TableAndPosition) {
         int32_t supply; // 10 mV
         int lamp;
     };
-    for (const Case c : {Case{200, api::kLampLow}, Case{201, api::kLampMiddle},
-                         Case{260, api::kLampMiddle}, Case{261, api::kLampGood},
-                         Case{0, api::kLampLow}}) {
+    for (const Case c :
+         {Case{200, api::kLampLow}, Case{201, api::kLampMiddle}, Case{260, api::kLampMiddle},
+          Case{261, api::kLampGood}, Case{0, api::kLampLow}}) {
         EXPECT_EQ(api::LampFor(c.supply), c.lamp) << c.supply;
     }
     EXPECT_EQ(api::LampX(327), 295);
@@ -158,8 +158,8 @@ TEST_F(DialogTest, HoldOnlyAfterAFailure) {
         bool hold;
     };
     // 1 passes; 0 no code; 15 the supply prompt cancelled.
-    for (const Case& c : {Case{"pass", 1, false}, Case{"fail", 0, true},
-                          Case{"cancel", 15, false}}) {
+    for (const Case& c :
+         {Case{"pass", 1, false}, Case{"fail", 0, true}, Case{"cancel", 15, false}}) {
         api::ScriptedPresenter w(boxes);
         api::ProgressPresenterInstall(&w);
         if (c.result == 0) {
@@ -241,8 +241,9 @@ TEST_F(DialogTest, WithoutADisplayTheDialogRunsHeadlessOnSafeAnswers) {
     std::string report = TakeReport();
     const size_t failed = report.find(" --------------- FAILED !!! -----------------\r\n");
     EXPECT_NE(failed, std::string::npos);
-    const size_t asked = report.find("Warning\r\nThe target microcontroller type does not match "
-                                     "selection:\r\n\r\nSelected microcontroller type: MSP430 F148");
+    const size_t asked =
+        report.find("Warning\r\nThe target microcontroller type does not match "
+                    "selection:\r\n\r\nSelected microcontroller type: MSP430 F148");
     EXPECT_LT(asked, failed) << report;
     EXPECT_NE(report.find("\r\nWould you like to continue anyway?"), std::string::npos) << report;
     EXPECT_EQ(sim::Sim().PeekRange(0x8000, 2), (std::vector<uint8_t>{0x12, 0x34}));

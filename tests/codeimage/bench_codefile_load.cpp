@@ -117,7 +117,8 @@ void BM_CodeFileLoad(benchmark::State& state, const char* name, const char* srec
         // (the goal is at least 3).
         const double srecCat = SrecCatRate(path, srecFormat);
         state.counters["srec_cat_MB/s"] = srecCat;
-        const double ours = kImageMegabytes * static_cast<double>(state.iterations()) / took.count();
+        const double ours =
+            kImageMegabytes * static_cast<double>(state.iterations()) / took.count();
         state.counters["x_srec_cat"] = srecCat > 0 ? ours / srecCat : 0;
     }
 }

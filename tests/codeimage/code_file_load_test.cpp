@@ -69,7 +69,8 @@ TEST_F(CodeFileLoadTest, IntelHexFiles) {
          BytesAt(0x1000, {0x55})},
         {"a bad checksum fails the load", "a.hex", ":01100000559A\n:01100100AA45\n", 0, {}},
         {"a truncated record fails the load", "a.hex", ":01100000559A\n:10100100AA44\n", 0, {}},
-        {"upper-case extension", "A.HEX", ":01100000559A\n:00000001FF\n", 1, BytesAt(0x1000, {0x55})},
+        {"upper-case extension", "A.HEX", ":01100000559A\n:00000001FF\n", 1,
+         BytesAt(0x1000, {0x55})},
         {"format 6 reads the converted Intel HEX", "a.out", ":01100000559A\n:00000001FF\n", 1,
          BytesAt(0x1000, {0x55})},
     });
@@ -106,8 +107,8 @@ TEST_F(CodeFileLoadTest, A43FilesDecideTheRecordFormatLineByLine) {
          BytesAt(0x1000, {0xA1, 0xB2})},
         {"both kinds in one file", "a.a43", ":01100000559A\nS1042000AA31\nS9030000FC\n", 1,
          Merge(BytesAt(0x1000, {0x55}), BytesAt(0x2000, {0xAA}))},
-        {"after an Intel line other lines are ignored", "a.a43", ":01100000559A\ntrailer\n:00000001FF\n", 1,
-         BytesAt(0x1000, {0x55})},
+        {"after an Intel line other lines are ignored", "a.a43",
+         ":01100000559A\ntrailer\n:00000001FF\n", 1, BytesAt(0x1000, {0x55})},
         {"after a Motorola line other lines are bad", "a.a43", "S1042000AA31\ntrailer\n", 0, {}},
     });
 }
@@ -331,9 +332,9 @@ TEST_F(CodeFileLoadTest, AKeptLoadAddsAndAFailedOneRestoresTheStore) {
             EXPECT_EQ(Passwords.BslPassword[0], 0x33);
             EXPECT_EQ(Passwords.BslPassword[30], 0x00);
         } else {
-            EXPECT_EQ(Defined(image), Merge(Merge(BytesAt(0x1000, {1}), BytesAt(0x2100, {2})),
-                                            Merge(BytesAt(0xFFE0, {0x33}),
-                                                  BytesAt(0xFFFE, {0x00, 0xF0}))));
+            EXPECT_EQ(Defined(image),
+                      Merge(Merge(BytesAt(0x1000, {1}), BytesAt(0x2100, {2})),
+                            Merge(BytesAt(0xFFE0, {0x33}), BytesAt(0xFFFE, {0x00, 0xF0}))));
         }
         std::vector<uint8_t> fileData;
         for (int32_t k = 0; k < SegmentTable.count; ++k) {
@@ -346,9 +347,9 @@ TEST_F(CodeFileLoadTest, AKeptLoadAddsAndAFailedOneRestoresTheStore) {
         EXPECT_EQ(LoadPath(bad, target | kStoreKeep), 0);
         EXPECT_EQ(std::vector<uint8_t>(image.data, image.data + kImageSize), data);
         EXPECT_EQ(std::vector<uint8_t>(image.used, image.used + kImageSize), used);
-        EXPECT_EQ(std::vector<int32_t>(Passwords.BslPassword,
-                                       Passwords.BslPassword + kPasswordSize),
-                  password);
+        EXPECT_EQ(
+            std::vector<int32_t>(Passwords.BslPassword, Passwords.BslPassword + kPasswordSize),
+            password);
         EXPECT_EQ(Images.CodeImageHasData, target == 1 ? 0 : 1);
         for (int32_t k = 0; k < SegmentTable.count; ++k) {
             EXPECT_EQ(SegmentTable.segments[k].hasFileData, fileData[static_cast<size_t>(k)])

@@ -19,8 +19,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 

@@ -73,8 +73,8 @@ TEST(NumberParseTest, PrefixedHexNeedsTheRightPrefixAndSaturates) {
     } cases[] = {
         {"0x1A2b", true, 0x1A2B},
         {"0X00ff", true, 0xFF},
-        {"0x12 rest", true, 0x12},            // digits up to the first other character
-        {"0x", true, 0},                      // the prefix alone reads as zero
+        {"0x12 rest", true, 0x12}, // digits up to the first other character
+        {"0x", true, 0},           // the prefix alone reads as zero
         {"0xFFFFFFFF", true, 0xFFFFFFFFll},
         {"0x100000000", true, 0x100000000ll}, // beyond 32 bits: saturated, not cut to 0
         {"0x123456789ABCDEF0", true, 0x100000000ll},

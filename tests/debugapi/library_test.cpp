@@ -33,7 +33,8 @@ using ::testing::IsEmpty;
 // The bound entries and the one a program asks before it offers an
 // adapter firmware update.
 const std::set<std::string> kEntries = [] {
-    std::set<std::string> names(testsupport::kDebugEntryNames.begin(), testsupport::kDebugEntryNames.end());
+    std::set<std::string> names(testsupport::kDebugEntryNames.begin(),
+                                testsupport::kDebugEntryNames.end());
     names.insert("MSP430_FET_FwImageVersion");
     return names;
 }();

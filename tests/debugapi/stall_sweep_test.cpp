@@ -23,8 +23,8 @@
 #include "core/target_identify.h"
 #include "core/target_state.h"
 #include "debugif/api_state.h"
-#include "sim/emu_board.h"
 #include "debugif/link_timing.h"
+#include "sim/emu_board.h"
 #include "tests/debugapi/debugapi_fixture.h"
 
 #include <gtest/gtest.h>

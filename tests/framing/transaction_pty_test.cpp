@@ -7,10 +7,10 @@
 #include "debugif/serial_transport.h"
 #include "debugif/transport_ops.h"
 #include "debugif/transport_status.h"
+#include "debugif/uif_command_state.h"
 #include "debugif/uif_link_state.h"
 #include "debugif/uif_memory.h"
 #include "debugif/uif_transaction.h"
-#include "debugif/uif_command_state.h"
 #include "debugif/uif_verify.h"
 #include "platform/emulated_adapters.h"
 #include "sim/emu_wire.h"
@@ -589,8 +589,7 @@ TEST_F(OwedReplyTest, BlockFollowsTheCommandsOwnAnswerAfterALateReply) {
     const Bytes own = OkReply(15);
     late_then_own.insert(late_then_own.end(), own.begin(), own.end());
     const Bytes ack = {0, 0, 0, 6, 1, 0, 0, 0};
-    ScriptedPeer peer(
-        {{1, 0, {}}, {1, 0, read}, {1, 0, late_then_own}, {0, 10 + 512, ack}});
+    ScriptedPeer peer({{1, 0, {}}, {1, 0, read}, {1, 0, late_then_own}, {0, 10 + 512, ack}});
     ASSERT_TRUE(peer.ok()) << peer.error();
     ASSERT_EQ(Transact(13, 2, {0x1000, 4}), 0);
     EXPECT_EQ(ReplyData(), Bytes({1, 2, 3, 4}));

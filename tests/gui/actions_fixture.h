@@ -6,8 +6,8 @@
 
 #include "core/code_image.h"
 #include "core/device_select.h"
-#include "core/flash_read.h"
 #include "core/device_table.h"
+#include "core/flash_read.h"
 #include "core/serial_data.h"
 #include "core/settings.h"
 #include "gui/action_state.h"
@@ -19,8 +19,8 @@
 #include "gui/main_window_state.h"
 #include "gui/procedure_frame.h"
 #include "gui/serial_number.h"
-#include "gui/sn_hooks.h"
 #include "gui/setup_runners.h"
+#include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
 #include "platform/sound.h"
 #include "sim/sim_library.h"
@@ -223,7 +223,8 @@ protected:
             }
             const int32_t i = core::ImageIndex(a);
             if (sim::Sim().Peek(static_cast<uint32_t>(a)) != core::Images.ProgramImage.data[i] ||
-                sim::Sim().Peek(static_cast<uint32_t>(a + 1)) != core::Images.ProgramImage.data[i + 1]) {
+                sim::Sim().Peek(static_cast<uint32_t>(a + 1)) !=
+                    core::Images.ProgramImage.data[i + 1]) {
                 return false;
             }
         }

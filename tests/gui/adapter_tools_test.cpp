@@ -24,11 +24,12 @@ TEST_F(ActionsTest, FirmwareToolsNeedTheUsbAdapter) {
         d.Menu(233);
         d.Menu(228);
     });
-    EXPECT_EQ(LinesWith({"box [Warning] \"The USB FET has not been selected.\\r\\n\\r\\n"
-                         "Please select the TI-USB communication port\\r\\nand try again.\\r\\n\\r\\n\" "
-                         "flags 0x20"})
-                  .size(),
-              2u);
+    EXPECT_EQ(
+        LinesWith({"box [Warning] \"The USB FET has not been selected.\\r\\n\\r\\n"
+                   "Please select the TI-USB communication port\\r\\nand try again.\\r\\n\\r\\n\" "
+                   "flags 0x20"})
+            .size(),
+        2u);
 }
 
 // The Info box at two firmware versions; the interface stays open after.
@@ -79,7 +80,8 @@ TEST_F(ActionsTest, DownloaderShowsTheUpdateErrorThenRunsGoOn) {
         d.Click(1001);
         EXPECT_TRUE(Done(d.Target().GetItemText(1026)));
     });
-    EXPECT_TRUE(ui::TranscriptHas("box [Warning] \"Warning: \\r\\n Please use the following downloader"));
+    EXPECT_TRUE(
+        ui::TranscriptHas("box [Warning] \"Warning: \\r\\n Please use the following downloader"));
     EXPECT_TRUE(ui::TranscriptHas("box [Warning] \"Are you sure?\\r\\n\\r\\n    \" flags 0x24"));
     EXPECT_EQ(status, "Not supported by selected Interface or Interface is not initialized");
 }
@@ -106,8 +108,12 @@ core::DebugApi ScriptedApi() {
     api.Close = [](int32_t) -> int32_t { return 0; };
     api.Configure = [](int32_t, int32_t) -> int32_t { return 0; };
     api.VCC = [](int32_t) -> int32_t { return 0; };
-    api.Error_Number = []() -> int32_t { return ScriptedUpdate::openError != 0 ? ScriptedUpdate::openError : 7; };
-    api.Error_String = [](int32_t n) -> const char* { return n == 7 ? "update error text" : "other"; };
+    api.Error_Number = []() -> int32_t {
+        return ScriptedUpdate::openError != 0 ? ScriptedUpdate::openError : 7;
+    };
+    api.Error_String = [](int32_t n) -> const char* {
+        return n == 7 ? "update error text" : "other";
+    };
     api.FET_GetFwVersion = [](int32_t* v) -> int32_t {
         *v = ScriptedUpdate::version;
         return 0;

@@ -36,8 +36,8 @@ TEST_F(ActionsTest, GoldenF149WithoutSerialNumber) {
                                   kTail);
     EXPECT_TRUE(ui::TranscriptHas("sound 1"));
     EXPECT_FALSE(Unattended());
-    for (int32_t row : {gui::kRowAutoProgram, gui::kRowConnect, gui::kRowErase,
-                        gui::kRowBlankCheck, gui::kRowWrite, gui::kRowVerify, gui::kRowChecksum}) {
+    for (int32_t row : {gui::kRowAutoProgram, gui::kRowConnect, gui::kRowErase, gui::kRowBlankCheck,
+                        gui::kRowWrite, gui::kRowVerify, gui::kRowChecksum}) {
         EXPECT_EQ(Lamp(row), gui::kLampPassed) << row;
     }
     EXPECT_EQ(Lamp(gui::kRowPicture), gui::kPicturePass);
@@ -62,8 +62,10 @@ TEST_F(ActionsTest, GoldenF2274SerializedWithDcoKept) {
         d.Click(1001);
         report = d.Target().GetItemText(1026);
         EXPECT_TRUE(FlashMatchesImage());
-        EXPECT_EQ(sim::Sim().PeekRange(0xF000, 10), std::vector<uint8_t>(sn.number.begin(), sn.number.end()));
-        EXPECT_EQ(sim::Sim().PeekRange(0xF010, 7), std::vector<uint8_t>(sn.model.begin(), sn.model.end()));
+        EXPECT_EQ(sim::Sim().PeekRange(0xF000, 10),
+                  std::vector<uint8_t>(sn.number.begin(), sn.number.end()));
+        EXPECT_EQ(sim::Sim().PeekRange(0xF010, 7),
+                  std::vector<uint8_t>(sn.model.begin(), sn.model.end()));
         EXPECT_EQ(sim::Sim().Peek(0x10C0), 0xFF);
     });
     EXPECT_EQ(Dco(), factory);
@@ -108,7 +110,8 @@ TEST_F(ActionsTest, GoldenF5438UserRange) {
         EXPECT_TRUE(FlashMatchesImage());
         EXPECT_EQ(sim::Sim().Peek(0x20000), 0x00);
 
-        EXPECT_EQ(sim::Sim().PeekRange(0x10000, 10), std::vector<uint8_t>(sn.number.begin(), sn.number.end()));
+        EXPECT_EQ(sim::Sim().PeekRange(0x10000, 10),
+                  std::vector<uint8_t>(sn.number.begin(), sn.number.end()));
     });
     EXPECT_EQ(Masked(report), kHead +
                                   "Reading Target Label....................\t done\r\n"
@@ -144,9 +147,11 @@ TEST_F(ActionsTest, WriteErrorFailsTheRun) {
         d.Click(1001);
         report = d.Target().GetItemText(1026);
     });
-    EXPECT_TRUE(ui::TranscriptHas("box [Error] \" Flash Write Error !!! \\r\\n\\r\\n Segment Address - "
-                                  "0x1100   \" flags 0x10"));
-    EXPECT_NE(report.find("Flash programming ....................\t failed\r\n"), std::string::npos);
+    EXPECT_TRUE(
+        ui::TranscriptHas("box [Error] \" Flash Write Error !!! \\r\\n\\r\\n Segment Address - "
+                          "0x1100   \" flags 0x10"));
+    EXPECT_NE(report.find("Flash programming ....................\t failed\r\n"),
+              std::string::npos);
     EXPECT_NE(report.find(kFailedLine), std::string::npos);
     EXPECT_FALSE(Done(report));
     EXPECT_EQ(sn.historyRecords, 0);
@@ -189,7 +194,8 @@ TEST_F(ActionsTest, BlownFuseFailsTheRun) {
         d.Click(1001);
         report = d.Target().GetItemText(1026);
     });
-    EXPECT_NE(report.find("Verifying Security Fuse ....................\t BLOWN\r\n"), std::string::npos);
+    EXPECT_NE(report.find("Verifying Security Fuse ....................\t BLOWN\r\n"),
+              std::string::npos);
     EXPECT_NE(report.find(kFailedLine), std::string::npos);
     EXPECT_EQ(sim::Sim().Log().Count("MSP430_Erase"), 0u);
 }
@@ -203,10 +209,7 @@ TEST_F(ActionsTest, NoToTheRunsQuestionsStopsIt) {
         const char* question;
     };
     const std::vector<Case> cases = {
-        {"SN on code",
-         [] {
-             core::Settings.SNStartAddress = 0x1100;
-         },
+        {"SN on code", [] { core::Settings.SNStartAddress = 0x1100; },
          "box [Error] \"Serial Number or Model Text location\\r\\noverlaps active code space."},
         {"code in the retain range",
          [] {
@@ -264,7 +267,8 @@ TEST_F(ActionsTest, ProtectedInfoAQuestion) {
             d.Click(1001);
             report = d.Target().GetItemText(1026);
         });
-        EXPECT_TRUE(ui::TranscriptHas("Check code data in locations 0x10C0 to 0x10FF")) << ui::TranscriptText();
+        EXPECT_TRUE(ui::TranscriptHas("Check code data in locations 0x10C0 to 0x10FF"))
+            << ui::TranscriptText();
         EXPECT_EQ(sim::Sim().PeekRange(0x10C0, 64), infoA);
         EXPECT_FALSE(sim::Sim().InfoAUnlocked());
         if (answer == platform::IDNO) {
@@ -303,7 +307,8 @@ TEST_F(ActionsTest, EraseModesKeepWhatTheyMust) {
                 d.Click(1001);
                 report = d.Target().GetItemText(1026);
             });
-            const std::string what = "mode " + std::to_string(mode) + " retain " + std::to_string(retain);
+            const std::string what =
+                "mode " + std::to_string(mode) + " retain " + std::to_string(retain);
             // Without retaining, erasing everything takes the DCO bytes, and
             // the run's DCO check then fails it: the only failing combination.
             const bool dcoErased = retain == 0 && mode == 1;
@@ -311,7 +316,9 @@ TEST_F(ActionsTest, EraseModesKeepWhatTheyMust) {
             if (!dcoErased) {
                 EXPECT_EQ(Dco(), factory) << what;
             } else {
-                EXPECT_NE(report.find("DCO constants verification.......\t failed"), std::string::npos) << report;
+                EXPECT_NE(report.find("DCO constants verification.......\t failed"),
+                          std::string::npos)
+                    << report;
             }
             const bool rangeErased = retain == 0 && (mode == 1 || mode == 2);
             EXPECT_EQ(sim::Sim().PeekRange(0xC000, 8) == kept, !rangeErased) << what;
@@ -401,7 +408,8 @@ TEST_F(ActionsTest, AcceptedSnOverlapWritesTheNumber) {
         report = d.Target().GetItemText(1026);
     });
     EXPECT_TRUE(Done(report)) << report;
-    EXPECT_EQ(sim::Sim().PeekRange(0x1100, 10), std::vector<uint8_t>(sn.number.begin(), sn.number.end()));
+    EXPECT_EQ(sim::Sim().PeekRange(0x1100, 10),
+              std::vector<uint8_t>(sn.number.begin(), sn.number.end()));
     EXPECT_EQ(sn.historyRecords, 1);
     EXPECT_EQ(session().Boxes().Pending(), 0u);
 }
@@ -443,7 +451,9 @@ TEST_F(ActionsTest, FuseBlownByTheRunThenFoundBlown) {
         d.Click(1001);
         second = d.Target().GetItemText(1026);
     });
-    EXPECT_NE(first.find("Blowing Security Fuse .....................\t done\r\n"), std::string::npos) << first;
+    EXPECT_NE(first.find("Blowing Security Fuse .....................\t done\r\n"),
+              std::string::npos)
+        << first;
     EXPECT_TRUE(Done(first));
     EXPECT_TRUE(sim::Sim().FuseBlown());
     EXPECT_NE(second.find("\t BLOWN\r\n"), std::string::npos) << second;

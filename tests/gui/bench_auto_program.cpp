@@ -1,10 +1,10 @@
 // AUTO PROGRAM of a 60 KiB F149 image (0x1100-0xFFFF) through the debug
 // library beside the programs and the emulated adapter on a
-// pseudo-terminal paced at 460800 baud (the link-rate model), Fast (checksum) and Standard (read-back) verify, the
-// window headless. Reported per run: wall time, wire bytes both ways and per
-// image byte, the floor (wire bytes at 460800 baud 8N1, 46,080 bytes/s,
-// plus the fixed waits of a run), wall / floor (goal 1.10 or less) and the
-// host CPU of the procedure's thread against the wall (goal under 2%).
+// pseudo-terminal paced at 460800 baud (the link-rate model), Fast (checksum) and Standard
+// (read-back) verify, the window headless. Reported per run: wall time, wire bytes both ways and
+// per image byte, the floor (wire bytes at 460800 baud 8N1, 46,080 bytes/s, plus the fixed waits of
+// a run), wall / floor (goal 1.10 or less) and the host CPU of the procedure's thread against the
+// wall (goal under 2%).
 
 #include "core/core_state.h"
 #include "core/settings.h"
@@ -33,7 +33,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr uint32_t kBaud = 460800;
-constexpr double kFixedWaitsSeconds = 0.100;    // the connect step's supply settling
+constexpr double kFixedWaitsSeconds = 0.100; // the connect step's supply settling
 constexpr int32_t kImageStart = 0x1100;
 constexpr int32_t kImageBytes = 0x10000 - kImageStart;
 
@@ -90,8 +90,8 @@ void BM_AutoProgram(benchmark::State& state) {
             const double cpu = testsupport::ThreadCpuSeconds() - cpuStart;
             totals.Add(std::chrono::duration<double>(Clock::now() - start).count(), cpu,
                        emulated.adapter().trace());
-            passed = passed &&
-                     d.Target().GetItemText(1026).find(" -------- D O N E ---") != std::string::npos;
+            passed = passed && d.Target().GetItemText(1026).find(" -------- D O N E ---") !=
+                                   std::string::npos;
         }
         d.Close();
     });
@@ -107,7 +107,12 @@ void BM_AutoProgram(benchmark::State& state) {
     testsupport::SetLinkCounters(state, totals, kImageBytes, kBaud, kFixedWaitsSeconds);
 }
 
-BENCHMARK(BM_AutoProgram)->Arg(2)->Arg(1)->ArgName("verify")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_AutoProgram)
+    ->Arg(2)
+    ->Arg(1)
+    ->ArgName("verify")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 } // namespace
 

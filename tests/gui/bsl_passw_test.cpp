@@ -60,7 +60,8 @@ TEST_F(BslPasswordTest, SavedPasswordFileLoadsBackAndReadsWithSrecCat) {
         testsupport::SrecCatBytes(dir_.path().string(), "BSLPassword.txt", "-ti-txt");
     ASSERT_EQ(read.size(), 32u);
     for (int i = 0; i < 32; ++i) {
-        EXPECT_EQ(read.at(static_cast<uint32_t>(0xFFE0 + i)), expected[static_cast<size_t>(i)]) << i;
+        EXPECT_EQ(read.at(static_cast<uint32_t>(0xFFE0 + i)), expected[static_cast<size_t>(i)])
+            << i;
     }
 }
 
@@ -87,15 +88,16 @@ TEST_F(BslPasswordTest, EntriesAsTypedAndWhichOnesAreOffered) {
         bool disableOffered;
     };
     const std::vector<Case> cases = {
-        {"149", {0xFFE5}, {5, 30, 31}, false},                // series 1: no BSL disable
-        {"2274", {}, {30, 31}, true},                          // 0xFFDE free
-        {"2274", {0xFFDF}, {30, 31}, false},                   // one byte of the word defined
-        {"2619", {0xFFDE}, {30, 31}, true},                    // main above 0xFFFF: the word is 0xFFBE
+        {"149", {0xFFE5}, {5, 30, 31}, false}, // series 1: no BSL disable
+        {"2274", {}, {30, 31}, true},          // 0xFFDE free
+        {"2274", {0xFFDF}, {30, 31}, false},   // one byte of the word defined
+        {"2619", {0xFFDE}, {30, 31}, true},    // main above 0xFFFF: the word is 0xFFBE
         {"2619", {0xFFBE}, {30, 31}, false},
         {"5438", {}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 30, 31}, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.device << " with " << c.codeBytes.size() << " code bytes");
+        SCOPED_TRACE(testing::Message()
+                     << c.device << " with " << c.codeBytes.size() << " code bytes");
         core::CodeImageClear();
         core::Passwords.Reset();
         Select(c.device);
@@ -115,7 +117,8 @@ TEST_F(BslPasswordTest, EntriesAsTypedAndWhichOnesAreOffered) {
         EXPECT_EQ(dialog.DoModal(), ui::IDOK);
         for (int i = 0; i < 32; ++i) {
             const bool ro = std::find(c.readOnly.begin(), c.readOnly.end(), i) != c.readOnly.end();
-            EXPECT_EQ(ui::TranscriptHas("refused type " + std::to_string(kEntry + i) + ": read-only"), ro)
+            EXPECT_EQ(
+                ui::TranscriptHas("refused type " + std::to_string(kEntry + i) + ": read-only"), ro)
                 << i;
             EXPECT_EQ(core::Passwords.AppendPasswData[i], ro || i % 2 != 0 ? -1 : 0x0A) << i;
         }
@@ -158,10 +161,11 @@ TEST_F(BslPasswordTest, DisablingTheBslIsConfirmedFirst) {
     gui::BSLPasswDlg dialog;
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
     EXPECT_EQ(LinesWith({"box "}).size(), 2u);
-    EXPECT_TRUE(ui::TranscriptHas("box [Warning] \"The BSL interface will be permanently disabled!!!"
-                                  "\\r\\n\\r\\nWhen the JTAG Security fuse is blown, then an access  "
-                                  "\\r\\nto the target device will not be accessible any more.   "
-                                  "\\r\\n\\r\\nPlease confirm selection:\\r\\n\\r\\n\" flags 0x34 -> IDNO"))
+    EXPECT_TRUE(
+        ui::TranscriptHas("box [Warning] \"The BSL interface will be permanently disabled!!!"
+                          "\\r\\n\\r\\nWhen the JTAG Security fuse is blown, then an access  "
+                          "\\r\\nto the target device will not be accessible any more.   "
+                          "\\r\\n\\r\\nPlease confirm selection:\\r\\n\\r\\n\" flags 0x34 -> IDNO"))
         << ui::TranscriptText();
     EXPECT_EQ(core::Passwords.AppendPasswData[4], 0x55);
     EXPECT_EQ(core::Settings.BSLEnhSecurityEn, 1);

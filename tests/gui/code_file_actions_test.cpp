@@ -110,7 +110,8 @@ TEST_F(ActionsTest, EmptyImageIsNotWritten) {
         session().Boxes().Answer(platform::IDOK);
         session().CancelFile();
         d.Click(1005);
-        EXPECT_NE(d.Target().GetItemText(1026).find(" --------------- FAILED !!! ---"), std::string::npos);
+        EXPECT_NE(d.Target().GetItemText(1026).find(" --------------- FAILED !!! ---"),
+                  std::string::npos);
     });
     EXPECT_EQ(sim::Sim().Log().Count("MSP430_Memory"), 0u);
 }

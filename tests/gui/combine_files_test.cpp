@@ -21,7 +21,8 @@ protected:
     std::string Dir() const { return dir_.path().string(); }
 
     // A binary of n bytes from seed, turned by srec_cat into name at address.
-    std::string Made(const std::string& name, const char* format, uint32_t address, int n, int seed) {
+    std::string Made(const std::string& name, const char* format, uint32_t address, int n,
+                     int seed) {
         std::string bytes;
         for (int i = 0; i < n; ++i) {
             bytes += static_cast<char>(seed + i * 7);
@@ -29,7 +30,8 @@ protected:
         testsupport::WriteFile(dir_.File(name + ".bin"), bytes);
         char offset[16];
         std::snprintf(offset, sizeof offset, "0x%X", address);
-        testsupport::SrecCatRun(Dir(), {name + ".bin", "-binary", "-offset", offset, "-o", name, format});
+        testsupport::SrecCatRun(Dir(),
+                                {name + ".bin", "-binary", "-offset", offset, "-o", name, format});
         return dir_.File(name);
     }
 };
@@ -72,7 +74,8 @@ TEST_F(CombineFilesTest, TheCombinedImageIsSrecCatsMerge) {
     ASSERT_TRUE(testsupport::SrecCatRun(Dir(), {"a.hex", "-intel", "b.s19", "-motorola", "c.txt",
                                                 "-ti-txt", "d.bin", "-binary", "-offset", "0x30000",
                                                 "-o", "merged.hex", "-intel"}));
-    const std::vector<std::string> cmp = {"srec_cmp", "combined.hex", "-intel", "merged.hex", "-intel"};
+    const std::vector<std::string> cmp = {"srec_cmp", "combined.hex", "-intel", "merged.hex",
+                                          "-intel"};
     const platform::RunResult r = platform::RunAndWait(cmp, Dir());
     ASSERT_TRUE(r.started) << "srec_cmp is not installed (Debian package srecord)";
     EXPECT_EQ(r.exitStatus, 0) << "the combined image differs from srec_cat's merge";
@@ -83,7 +86,8 @@ TEST_F(CombineFilesTest, OverlapsBrokenFilesAndEmptyRawFiles) {
     const std::string first = Made("first.hex", "-intel", 0x2000, 16, 0x10);
     testsupport::WriteFile(dir_.File("later.txt"), "@2008\r\nAB CD\r\nq\r\n");
     // Good records first, then one whose checksum is wrong.
-    testsupport::WriteFile(dir_.File("broken.hex"), ":0130000011BE\r\n:01200000AA36\r\n:00000001FF\r\n");
+    testsupport::WriteFile(dir_.File("broken.hex"),
+                           ":0130000011BE\r\n:01200000AA36\r\n:00000001FF\r\n");
     testsupport::WriteFile(dir_.File("empty.bin"), "");
     ui::TestSession session;
     for (const char* f : {"later.txt", "broken.hex"}) {
@@ -105,8 +109,9 @@ TEST_F(CombineFilesTest, OverlapsBrokenFilesAndEmptyRawFiles) {
     gui::CombineFiles dialog;
     dialog.DoModal();
     EXPECT_EQ(LinesWith({"box "}),
-              std::vector<std::string>{"box [Error] \"The Code File \\r\\n\\r\\nbroken.hex \\r\\n\\r\\nis "
-                                       "invalid. Reading terminated !!\" flags 0x10 -> IDOK (unattended)"});
+              std::vector<std::string>{
+                  "box [Error] \"The Code File \\r\\n\\r\\nbroken.hex \\r\\n\\r\\nis "
+                  "invalid. Reading terminated !!\" flags 0x10 -> IDOK (unattended)"});
     // The later file's bytes over the earlier ones; nothing of the broken file.
     ByteMap expected;
     for (uint32_t i = 0; i < 16; ++i) {
@@ -189,12 +194,14 @@ TEST_F(CombineFilesTest, TheMenuClearsTheCodeFileNameOffersTheSaveAndShowsTheIma
     session.OnDialog(214, [](ui::Driver& d) { d.Click(1127); });
     session.OnDialog(196, [](ui::Driver& d) { d.Click(1092); });
     gui::OnCombineCodeFiles(); // menu 216
-    EXPECT_EQ(LinesWith({"box ", "[196] open"}),
-              (std::vector<std::string>{
-                  "box [Save Combine Code Files] \"Combined Code Data Block is completed\\r\\n\\r\\n"
-                  "Would you like to save the Combined Code Data File ??\\r\\n\\r\\n\" flags 0x24 -> IDNO "
-                  "(unattended)",
-                  "[196] open \"File Code Data\""}));
+    EXPECT_EQ(
+        LinesWith({"box ", "[196] open"}),
+        (std::vector<std::string>{
+            "box [Save Combine Code Files] \"Combined Code Data Block is completed\\r\\n\\r\\n"
+            "Would you like to save the Combined Code Data File ??\\r\\n\\r\\n\" flags 0x24 -> "
+            "IDNO "
+            "(unattended)",
+            "[196] open \"File Code Data\""}));
     EXPECT_TRUE(core::CodeFileNames.CodeFile.Empty());
     EXPECT_EQ(core::Passwords.CodePassword[0], 0x01);
 }

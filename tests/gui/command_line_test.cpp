@@ -43,13 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"-sf my-sf-file.cfg", "-sf", 1, "my-sf-file.cfg"},
         OptionCase{"-sf a -x.cfg", "-sf", 1, "a -x.cfg"},
         // Trailing blanks go, but the value keeps at least three characters.
-        OptionCase{"-prj p.prj   ", "-prj", 1, "p.prj"},
-        OptionCase{"-lock", "-lock", 1, ""},
-        OptionCase{"a.cfg b.cfg", "-sf", 0, ""},
-        OptionCase{"", "-", 0, ""},
+        OptionCase{"-prj p.prj   ", "-prj", 1, "p.prj"}, OptionCase{"-lock", "-lock", 1, ""},
+        OptionCase{"a.cfg b.cfg", "-sf", 0, ""}, OptionCase{"", "-", 0, ""},
         // Any token beginning with a dash counts for the bare "-".
-        OptionCase{"-nf", "-", 1, ""},
-        OptionCase{"x -", "-", 1, ""}));
+        OptionCase{"-nf", "-", 1, ""}, OptionCase{"x -", "-", 1, ""}));
 
 TEST(CommandLineJoinTest, JoinsTheArgumentsWithOneBlank) {
     EXPECT_EQ(gui::CommandLineJoin({}), "");

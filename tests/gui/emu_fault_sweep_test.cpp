@@ -11,10 +11,10 @@
 
 #include "core/debug_lib.h"
 #include "core/target_connect.h"
-#include "platform/module_path.h"
 #include "debugif/api_state.h"
 #include "debugif/in_process_api.h"
 #include "debugif/link_timing.h"
+#include "platform/module_path.h"
 #include "sim/emu_adapter.h"
 #include "sim/emu_board.h"
 #include "sim/emu_pty.h"
@@ -128,7 +128,8 @@ protected:
                 }
                 const int32_t i = core::ImageIndex(a);
                 if (board_.Peek(static_cast<uint32_t>(a)) != core::Images.ProgramImage.data[i] ||
-                    board_.Peek(static_cast<uint32_t>(a + 1)) != core::Images.ProgramImage.data[i + 1]) {
+                    board_.Peek(static_cast<uint32_t>(a + 1)) !=
+                        core::Images.ProgramImage.data[i + 1]) {
                     return false;
                 }
             }
@@ -149,16 +150,16 @@ protected:
         session().Boxes().Clear();
         handler_.failAt = -1;
         const sim::EmuFaults left = adapter_.faults();
-        const uint32_t pending = left.drop + left.cut + left.corrupt + left.wrong_id +
-                                 left.late + left.bulk_drop + left.bulk_cut + left.bulk_corrupt +
+        const uint32_t pending = left.drop + left.cut + left.corrupt + left.wrong_id + left.late +
+                                 left.bulk_drop + left.bulk_cut + left.bulk_corrupt +
                                  left.bulk_late;
         const bool landed = pending == 0;
         adapter_.SetFaults(sim::EmuFaults{});
         if (Done(report)) {
             const bool image = BoardMatchesImage();
             const bool dco = BoardRange(0x10F8, 8) == factory;
-            const bool serial = BoardRange(0xF000, 10) ==
-                                std::vector<uint8_t>(sn.number.begin(), sn.number.end());
+            const bool serial =
+                BoardRange(0xF000, 10) == std::vector<uint8_t>(sn.number.begin(), sn.number.end());
             if (!image || !dco || !serial) {
                 ++falseDone;
                 ADD_FAILURE() << "false DONE, " << what
@@ -267,7 +268,8 @@ TEST_F(EmuSweepTest, SingleActionsOverTheLink) {
         ASSERT_EQ(LoadTiTxt(0x8000, 0x600), 1);
         session().Boxes().Answer(platform::IDYES);
         d.Click(1003);
-        EXPECT_NE(d.Target().GetItemText(1026).find("Erasing memory ...............................\t done"),
+        EXPECT_NE(d.Target().GetItemText(1026).find(
+                      "Erasing memory ...............................\t done"),
                   std::string::npos)
             << d.Target().GetItemText(1026);
         EXPECT_EQ(Lamp(gui::kRowErase), gui::kLampPassed);
@@ -291,7 +293,17 @@ TEST_F(EmuSweepTest, SingleActionsOverTheLink) {
 // after the host's time-out; the acknowledgement of every bulk block is
 // lost, cut, corrupt or late. Under verify None and Fast. The faults' skip
 // lets the first k spoilable frames pass, so the k-th one is hit.
-enum class FrameFault { kLost, kCut, kCorrupt, kWrongId, kLate, kBulkLost, kBulkCut, kBulkCorrupt, kBulkLate };
+enum class FrameFault {
+    kLost,
+    kCut,
+    kCorrupt,
+    kWrongId,
+    kLate,
+    kBulkLost,
+    kBulkCut,
+    kBulkCorrupt,
+    kBulkLate
+};
 
 bool IsBulk(FrameFault f) {
     return f >= FrameFault::kBulkLost;
@@ -318,15 +330,33 @@ sim::EmuFaults FaultAt(FrameFault f, uint32_t k) {
     out.skip = k;
     out.late_ms = kLateMs;
     switch (f) {
-    case FrameFault::kLost: out.drop = 1; break;
-    case FrameFault::kCut: out.cut = 1; break;
-    case FrameFault::kCorrupt: out.corrupt = 1; break;
-    case FrameFault::kWrongId: out.wrong_id = 1; break;
-    case FrameFault::kLate: out.late = 1; break;
-    case FrameFault::kBulkLost: out.bulk_drop = 1; break;
-    case FrameFault::kBulkCut: out.bulk_cut = 1; break;
-    case FrameFault::kBulkCorrupt: out.bulk_corrupt = 1; break;
-    case FrameFault::kBulkLate: out.bulk_late = 1; break;
+    case FrameFault::kLost:
+        out.drop = 1;
+        break;
+    case FrameFault::kCut:
+        out.cut = 1;
+        break;
+    case FrameFault::kCorrupt:
+        out.corrupt = 1;
+        break;
+    case FrameFault::kWrongId:
+        out.wrong_id = 1;
+        break;
+    case FrameFault::kLate:
+        out.late = 1;
+        break;
+    case FrameFault::kBulkLost:
+        out.bulk_drop = 1;
+        break;
+    case FrameFault::kBulkCut:
+        out.bulk_cut = 1;
+        break;
+    case FrameFault::kBulkCorrupt:
+        out.bulk_corrupt = 1;
+        break;
+    case FrameFault::kBulkLate:
+        out.bulk_late = 1;
+        break;
     }
     return out;
 }
@@ -386,9 +416,9 @@ TEST_P(EmuFrameSweepTest, NoFalseDone) {
 
 std::vector<FrameShard> FrameShards() {
     std::vector<FrameShard> out;
-    for (FrameFault f : {FrameFault::kLost, FrameFault::kCut, FrameFault::kCorrupt, FrameFault::kWrongId,
-                         FrameFault::kLate, FrameFault::kBulkLost, FrameFault::kBulkCut,
-                         FrameFault::kBulkCorrupt, FrameFault::kBulkLate}) {
+    for (FrameFault f : {FrameFault::kLost, FrameFault::kCut, FrameFault::kCorrupt,
+                         FrameFault::kWrongId, FrameFault::kLate, FrameFault::kBulkLost,
+                         FrameFault::kBulkCut, FrameFault::kBulkCorrupt, FrameFault::kBulkLate}) {
         for (int32_t mode : {0, 2}) {
             for (int i = 0; i < ShardsOf(f); ++i) {
                 out.push_back(FrameShard{f, mode, i});
@@ -402,10 +432,12 @@ std::string FrameShardName(const ::testing::TestParamInfo<FrameShard>& info) {
     const char* const names[] = {"Lost",     "Cut",     "Corrupt",     "WrongId", "Late",
                                  "BulkLost", "BulkCut", "BulkCorrupt", "BulkLate"};
     return std::string(names[static_cast<int>(info.param.fault)]) +
-           (info.param.verifyMode == 0 ? "_VerifyNone_" : "_VerifyFast_") + std::to_string(info.param.index);
+           (info.param.verifyMode == 0 ? "_VerifyNone_" : "_VerifyFast_") +
+           std::to_string(info.param.index);
 }
 
-INSTANTIATE_TEST_SUITE_P(Frames, EmuFrameSweepTest, ::testing::ValuesIn(FrameShards()), FrameShardName);
+INSTANTIATE_TEST_SUITE_P(Frames, EmuFrameSweepTest, ::testing::ValuesIn(FrameShards()),
+                         FrameShardName);
 
 // Through the debug library beside the programs (its own, unshortened
 // time-outs): one reply lost and one sent after the host gave up on it,
@@ -484,7 +516,8 @@ TEST_F(EmuSweepTest, NextRunAfterALostLinkPasses) {
             const std::string lost = d.Target().GetItemText(1026);
             EXPECT_FALSE(Done(lost)) << what << "\n" << lost;
             EXPECT_NE(lost.find("Could not communicate with FET"), std::string::npos)
-                << what << "\n" << lost;
+                << what << "\n"
+                << lost;
             session().Boxes().Clear();
             handler_.failAt = -1;
             if (killer.joinable()) {

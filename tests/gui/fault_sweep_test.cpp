@@ -22,7 +22,8 @@ class FaultSweepTest : public ActionsTest, public ::testing::WithParamInterface<
 TEST_P(FaultSweepTest, NoFalseDone) {
     const SweepCase c = GetParam();
     Config("FlashEraseModeIndex 1\r\nEraseInfoA_F2xx_En 1\r\nRetainInfoCalData 1\r\n"
-           "CheckDCOconstants_F2xx 1\r\nVerifyModeIndex " + std::to_string(c.verifyMode) + "\r\n");
+           "CheckDCOconstants_F2xx 1\r\nVerifyModeIndex " +
+           std::to_string(c.verifyMode) + "\r\n");
     FixedSerialNumber sn;
     int32_t calls = 0;
     int32_t falseDone = 0;
@@ -90,7 +91,8 @@ std::vector<SweepCase> Cases() {
 
 INSTANTIATE_TEST_SUITE_P(Shards, FaultSweepTest, ::testing::ValuesIn(Cases()),
                          [](const ::testing::TestParamInfo<SweepCase>& info) {
-                             return std::string(info.param.verifyMode == 0 ? "VerifyNone" : "Fast") +
+                             return std::string(info.param.verifyMode == 0 ? "VerifyNone"
+                                                                           : "Fast") +
                                     "_" + std::to_string(info.param.shard);
                          });
 

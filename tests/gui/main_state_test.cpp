@@ -12,12 +12,12 @@
 #include "gui/device_selectors.h"
 #include "gui/main_controls.h"
 #include "gui/main_dialog.h"
-#include "quill_version.h"
 #include "gui/procedure_frame.h"
 #include "gui/project/project_state.h"
 #include "gui/project/project_write.h"
 #include "gui/setup_runners.h"
 #include "gui/startup_load.h"
+#include "quill_version.h"
 #include "tests/gui/gui_fixture.h"
 #include "tests/support/device_rows.h"
 
@@ -57,9 +57,9 @@ protected:
 
 struct LockCase {
     const char* name;
-    const char* commandLine;  // "@" stands for the project file
-    int32_t projectLock;      // lock options of the project written first (-1: none)
-    bool operatorLock;        // the operator answers Yes to the lock question
+    const char* commandLine; // "@" stands for the project file
+    int32_t projectLock;     // lock options of the project written first (-1: none)
+    bool operatorLock;       // the operator answers Yes to the lock question
     bool locked;
     bool viewers;     // 180, 199, 214, 232 while locked
     bool openProject; // 23 while locked
@@ -96,8 +96,8 @@ TEST_P(LockMatrixTest, ControlsAndMenuItemsFollowTheLock) {
                     "box [Lock Setup] \"Would you like to lock current Setup ?  \\r\\n\\r\\n\" "
                     "flags 0x24 -> IDYES"));
             }
-            const std::string at = std::string(c.name) + " serialization " +
-                                   std::to_string(serialization);
+            const std::string at =
+                std::string(c.name) + " serialization " + std::to_string(serialization);
             EXPECT_EQ(gui::SetupRunner.SetupUnlocked == 0, c.locked) << at;
             ui::Dialog& w = d.Target();
             for (int id : {1010, 1003, 1004, 1005, 1006, 1007, 1008, 1014, 1021, 1028, 1002}) {
@@ -339,9 +339,9 @@ TEST_F(StateTest, ConnectionAndMemoryCaptions) {
         };
         core::Settings.Selected_UIF = "COM200";
         for (int32_t interface : {0, 1, 2}) {
-            for (const Port& p : {Port{0, "Port: LPT-1"}, Port{1, "Port: LPT-2"},
-                                  Port{2, "Port: LPT-3"}, Port{3, "Port: USB COM200"},
-                                  Port{4, ""}}) {
+            for (const Port& p :
+                 {Port{0, "Port: LPT-1"}, Port{1, "Port: LPT-2"}, Port{2, "Port: LPT-3"},
+                  Port{3, "Port: USB COM200"}, Port{4, ""}}) {
                 core::Settings.InterfaceType = interface;
                 core::Settings.CommPortIndex = p.index;
                 gui::ConnectionCaptionsUpdate();
@@ -395,7 +395,8 @@ TEST_F(StateTest, SerializationMenusTakeTheNextNumberFromTheHistory) {
     const std::string history = dir_.File("history.sn");
     testsupport::WriteFile(history, "F3 \t00041 \t.\r\n");
     WriteConfig("SerializationEnable 1\r\nSNDispFormatIndex 3\r\nStarting_SN 1\r\n"
-                "SNFilePathAndName " + history + "\r\n");
+                "SNFilePathAndName " +
+                history + "\r\n");
     Run("-nf", [&](ui::Driver& d) {
         d.Menu(195);
         EXPECT_EQ(d.Target().GetItemText(1051), "0042");

@@ -51,22 +51,33 @@ TEST_P(ClosingTest, SavesTheSetupClosesTheInterfaceAndStopsTheTimer) {
     // The recent setups and the code-file name are kept in it.
     EXPECT_NE(config.find("SetupFileX1"), std::string::npos) << config;
     EXPECT_NE(config.find("CodeFileName"), std::string::npos) << config;
-    EXPECT_EQ(LinesWith({"timer 5 killed", "debug MSP430_Close", "[107] end"}),
-              (std::vector<std::string>{"[107] timer 5 killed", "debug MSP430_Close(0)",
-                                        "[107] end 1"}))
+    EXPECT_EQ(
+        LinesWith({"timer 5 killed", "debug MSP430_Close", "[107] end"}),
+        (std::vector<std::string>{"[107] timer 5 killed", "debug MSP430_Close(0)", "[107] end 1"}))
         << ui::TranscriptText();
     EXPECT_EQ(core::Target.TargetInterfaceOpen, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EachWay, ClosingTest,
-    ::testing::Values(
-        CloseCase{"CloseBox", [](ui::Driver& d) { d.Close(); }},
-        CloseCase{"Escape", [](ui::Driver& d) { d.Key(ui::VK_ESCAPE, 0x1B); }},
-        CloseCase{"MenuExit", [](ui::Driver& d) { d.Menu(128); }},
-        CloseCase{"Sigterm", [](ui::Driver& d) { std::raise(SIGTERM); d.Advance(gui::kSignalTimerMs); }},
-        CloseCase{"Sigint", [](ui::Driver& d) { std::raise(SIGINT); d.Advance(gui::kSignalTimerMs); }},
-        CloseCase{"Sighup", [](ui::Driver& d) { std::raise(SIGHUP); d.Advance(gui::kSignalTimerMs); }}),
+    ::testing::Values(CloseCase{"CloseBox", [](ui::Driver& d) { d.Close(); }},
+                      CloseCase{"Escape", [](ui::Driver& d) { d.Key(ui::VK_ESCAPE, 0x1B); }},
+                      CloseCase{"MenuExit", [](ui::Driver& d) { d.Menu(128); }},
+                      CloseCase{"Sigterm",
+                                [](ui::Driver& d) {
+                                    std::raise(SIGTERM);
+                                    d.Advance(gui::kSignalTimerMs);
+                                }},
+                      CloseCase{"Sigint",
+                                [](ui::Driver& d) {
+                                    std::raise(SIGINT);
+                                    d.Advance(gui::kSignalTimerMs);
+                                }},
+                      CloseCase{"Sighup",
+                                [](ui::Driver& d) {
+                                    std::raise(SIGHUP);
+                                    d.Advance(gui::kSignalTimerMs);
+                                }}),
     [](const ::testing::TestParamInfo<CloseCase>& info) { return std::string(info.param.name); });
 
 TEST_F(GuiTest, EnterNeitherClosesNorPressesTheFocusedButton) {
@@ -107,7 +118,8 @@ TEST_F(BarcodeTest, FastScanFillsTheSerialNumberAndStartsOnlyWithAutoStart) {
         core::CoreStateReset();
         gui::GuiStateReset();
         WriteConfig("SerializationEnable 1\r\nBarCodeReaderEnable 1\r\nPostAmbleIndex 0\r\n"
-                    "BarCodeAutoStartEnable " + std::to_string(autoStart) + "\r\n");
+                    "BarCodeAutoStartEnable " +
+                    std::to_string(autoStart) + "\r\n");
         ui::TestSession session;
         RunMainWindow(session, [&](ui::Driver& d) {
             d.Focus(1050);
@@ -151,8 +163,9 @@ TEST_F(BarcodeTest, TakesTheSerialNumberTextLengthOfTheSnType) {
     for (const auto& c : cases) {
         core::CoreStateReset();
         gui::GuiStateReset();
-        WriteConfig(std::string("SerializationEnable 1\r\nBarCodeReaderEnable 1\r\nPostAmbleIndex 0\r\n") +
-                    c.setup);
+        WriteConfig(
+            std::string("SerializationEnable 1\r\nBarCodeReaderEnable 1\r\nPostAmbleIndex 0\r\n") +
+            c.setup);
         ui::TestSession session;
         RunMainWindow(session, [&](ui::Driver& d) {
             Scan(d, "UVWX0123456789", 10);
@@ -335,9 +348,9 @@ TEST_F(GuiTest, MenuHasEveryCommandAndSerializationSetupFollowsTheLock) {
         ui::TestSession session;
         gui::CommandLine.CommandLineText = commandLine;
         session.OnDialog(107, [&](ui::Driver& d) {
-            for (int id : {23, 24, 213, 153, 154, 155, 120, 216, 217, 223, 128, 203, 205, 206,
-                           207, 180, 199, 21, 214, 232, 218, 194, 225, 220, 221, 195, 219, 233,
-                           228, 122, 230, 229, 231}) {
+            for (int id : {23,  24,  213, 153, 154, 155, 120, 216, 217, 223, 128,
+                           203, 205, 206, 207, 180, 199, 21,  214, 232, 218, 194,
+                           225, 220, 221, 195, 219, 233, 228, 122, 230, 229, 231}) {
                 EXPECT_TRUE(d.Target().HasMenuItem(id)) << id;
             }
             EXPECT_EQ(d.Target().MenuItemText(153), "Load Setup ");
@@ -381,10 +394,9 @@ TEST_F(GuiTest, HelpMenuOpensTheGuideBesideTheWorkingDirectoryAndTheMakersPages)
     });
     platform::SetProcessLauncher(nullptr);
     EXPECT_EQ(launcher.started,
-              (std::vector<std::vector<std::string>>{
-                  {"xdg-open", dir_.File("Manual-Quillbay.pdf")},
-                  {"xdg-open", gui::kSupportAddress},
-                  {"xdg-open", gui::kWebAddress}}));
+              (std::vector<std::vector<std::string>>{{"xdg-open", dir_.File("Manual-Quillbay.pdf")},
+                                                     {"xdg-open", gui::kSupportAddress},
+                                                     {"xdg-open", gui::kWebAddress}}));
 }
 
 } // namespace

@@ -45,7 +45,10 @@ TEST_F(MemoryTextsTest, CodeDumps) {
          "0xFFE0: 41 42 43 44 45 46 47 48   49 4A 4B 4C 4D 4E 4F 50 | ABCDEFGHIJKLMNOP\r\n"
          "0xFFF0: 51 52 53 54 55 56 57 58   59 5A 5B 5C 5D 5E 5F 60 | QRSTUVWXYZ[\\]^_`\r\n"},
         {"a half row: '..' and '.' where nothing is defined, unprintable bytes as '.'", "149",
-         [] { PutCode(0x2000, {0x00, 0x1F, 0x20, 0x7E, 0x7F, 0x80, 0xFF, 0x61}); }, 1,
+         [] {
+             PutCode(0x2000, {0x00, 0x1F, 0x20, 0x7E, 0x7F, 0x80, 0xFF, 0x61});
+         },
+         1,
          "\r\n=== Information Memory Segments  0x1000 - 0x10FF ======\r\n\r\n"
          "0x1000:       -------------- g a p ---------------- \r\n\r\n"
          "\r\n========== Main Memory Segments  0x1100 - 0xFFFF ======\r\n\r\n"
@@ -103,14 +106,16 @@ TEST_F(MemoryTextsTest, WithoutSkipBlankEveryRowOfTheDevicePrints) {
     const std::string text = gui::CodeDumpText(0);
     EXPECT_EQ(text.find("g a p"), std::string::npos);
     // 16 information rows and 0xEF0 main rows, each 78 characters, and the two headers.
-    EXPECT_EQ(text.size(), (16u + 0xEF0u) * 78u +
-                               std::string("\r\n=== Information Memory Segments  0x1000 - 0x10FF ======"
-                                           "\r\n\r\n\r\n========== Main Memory Segments  0x1100 - "
-                                           "0xFFFF ======\r\n\r\n")
-                                   .size());
-    EXPECT_NE(text.find("0x10F0: .. .. .. .. .. .. .. ..   .. .. .. .. .. .. .. .. | ................\r\n"
-                        "\r\n========== Main"),
-              std::string::npos);
+    EXPECT_EQ(text.size(),
+              (16u + 0xEF0u) * 78u +
+                  std::string("\r\n=== Information Memory Segments  0x1000 - 0x10FF ======"
+                              "\r\n\r\n\r\n========== Main Memory Segments  0x1100 - "
+                              "0xFFFF ======\r\n\r\n")
+                      .size());
+    EXPECT_NE(
+        text.find("0x10F0: .. .. .. .. .. .. .. ..   .. .. .. .. .. .. .. .. | ................\r\n"
+                  "\r\n========== Main"),
+        std::string::npos);
 }
 
 // The flash view walks the identified device's map (here an F149 while an
@@ -121,9 +126,9 @@ TEST_F(MemoryTextsTest, FlashDumpOfAReadBack) {
     sim::Sim().PokeRange(0x1010, {0x31, 0x32});
     sim::Sim().PokeRange(0x2000, Ascending(0x61, 16));
     sim::Sim().PokeRange(0xFFFE, {0x00, 0x11});
-    MaskRead(0x1000, 0x20);  // a blank row, then one with data
-    MaskRead(0x2002, 2);     // one word selects the whole row
-    MaskRead(0xFFE0, 0x20);  // not adjacent to 0x2000
+    MaskRead(0x1000, 0x20); // a blank row, then one with data
+    MaskRead(0x2002, 2);    // one word selects the whole row
+    MaskRead(0xFFE0, 0x20); // not adjacent to 0x2000
     ASSERT_EQ(core::TargetReadRange(0x1000, 0x20), 1);
     ASSERT_EQ(core::TargetReadRange(0x2000, 0x10), 1);
     ASSERT_EQ(core::TargetReadRange(0xFFE0, 0x20), 1);
@@ -150,13 +155,15 @@ TEST_F(MemoryTextsTest, CodeAgainstFlash) {
         std::string body;
     };
     const std::vector<Case> cases = {
-        {"identical code and flash", [] {
+        {"identical code and flash",
+         [] {
              PutCode(0x5C00, {0x01, 0x02});
              core::Images.ReadImage[core::ImageIndex(0x5C00)] = 0x01;
              core::Images.ReadImage[core::ImageIndex(0x5C01)] = 0x02;
          },
          kNoDifference},
-        {"code out of the memory, then a difference; flash bytes beyond the code ignored", [] {
+        {"code out of the memory, then a difference; flash bytes beyond the code ignored",
+         [] {
              PutCode(0x1000, {0x01, 0x02});
              PutCode(0x5C00, {0xAA, 0x41});
              core::Images.ReadImage[core::ImageIndex(0x5C01)] = 0x41; // equal: not shown
@@ -196,14 +203,14 @@ TEST_F(MemoryTextsTest, TwoCodeFiles) {
     Put(core::Images.ProgramImage, 0x1000, {0x11, 0x23});
     Put(core::Images.ProgramImage, 0x1003, {0x44});
     Put(core::Images.ProgramImage, 0x30000, {0x55});
-    EXPECT_EQ(gui::CodeFilesCompareText(),
-              header +
-                  "0x1000: .. 22 33 .. .. .. .. ..   .. .. .. .. .. .. .. .. | .\"3.............\r\n"
-                  "0x1000: .. 23 .. 44 .. .. .. ..   .. .. .. .. .. .. .. .. | .#.D............\r\n"
-                  "\r\n"
-                  "0x30000: .. .. .. .. .. .. .. ..   .. .. .. .. .. .. .. .. | ................\r\n"
-                  "0x30000: 55 .. .. .. .. .. .. ..   .. .. .. .. .. .. .. .. | U...............\r\n"
-                  "\r\n");
+    EXPECT_EQ(
+        gui::CodeFilesCompareText(),
+        header + "0x1000: .. 22 33 .. .. .. .. ..   .. .. .. .. .. .. .. .. | .\"3.............\r\n"
+                 "0x1000: .. 23 .. 44 .. .. .. ..   .. .. .. .. .. .. .. .. | .#.D............\r\n"
+                 "\r\n"
+                 "0x30000: .. .. .. .. .. .. .. ..   .. .. .. .. .. .. .. .. | ................\r\n"
+                 "0x30000: 55 .. .. .. .. .. .. ..   .. .. .. .. .. .. .. .. | U...............\r\n"
+                 "\r\n");
     core::ProgramImageClear();
     Put(core::Images.ProgramImage, 0x1000, {0x11, 0x22, 0x33});
     EXPECT_EQ(gui::CodeFilesCompareText(), header + kNoDifference);

@@ -91,7 +91,8 @@ TEST_F(MemoryViewTest, FlashViewFilesHoldTheBytesOfTheReadMask) {
     gui::TargetMemViewDlg view(true);
     EXPECT_EQ(view.DoModal(), ui::IDCANCEL);
     EXPECT_TRUE(ui::TranscriptHas("[198] open \"Flash Memory Data\""));
-    EXPECT_TRUE(ui::TranscriptHas("file save \"Texas Instruments format (*.txt)|*.txt||\" -> \"" + copy));
+    EXPECT_TRUE(
+        ui::TranscriptHas("file save \"Texas Instruments format (*.txt)|*.txt||\" -> \"" + copy));
     const std::string dir = dir_.path().string();
     EXPECT_EQ(testsupport::SrecCatBytes(dir, "Target_m.txt", "-ti-txt"), expected);
     EXPECT_EQ(testsupport::SrecCatBytes(dir, "Target_m.hex", "-intel"), expected);

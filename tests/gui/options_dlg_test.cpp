@@ -20,12 +20,13 @@ std::string Shown(const std::string& text) {
 
 std::vector<int32_t> Edited() {
     const core::SettingsState& s = core::Settings;
-    return {s.FlashEraseModeIndex, s.EraseInfoSegmA,    s.EraseInfoSegmB,     s.EraseInfoSegmC,
-            s.EraseInfoSegmD,      s.EraseDefMainMemEn, s.EraseFlashStart,    s.EraseFlashStop,
-            s.EraseInfoA_F2xx_En,  s.VerifyModeIndex,   s.FlashReadModeIndex, s.ReadInfoSegmA,
-            s.ReadInfoSegmB,       s.ReadInfoSegmC,     s.ReadInfoSegmD,      s.ReadDefMainMemEn,
-            s.ReadStartAddr,       s.ReadStopAddr,      s.RetainInfoCalData,  s.RetainDefinedData,
-            s.RetainDataStart,     s.RetainDataStop,    s.CheckDCOconstants_F2xx};
+    return {
+        s.FlashEraseModeIndex, s.EraseInfoSegmA,    s.EraseInfoSegmB,        s.EraseInfoSegmC,
+        s.EraseInfoSegmD,      s.EraseDefMainMemEn, s.EraseFlashStart,       s.EraseFlashStop,
+        s.EraseInfoA_F2xx_En,  s.VerifyModeIndex,   s.FlashReadModeIndex,    s.ReadInfoSegmA,
+        s.ReadInfoSegmB,       s.ReadInfoSegmC,     s.ReadInfoSegmD,         s.ReadDefMainMemEn,
+        s.ReadStartAddr,       s.ReadStopAddr,      s.RetainInfoCalData,     s.RetainDefinedData,
+        s.RetainDataStart,     s.RetainDataStop,    s.CheckDCOconstants_F2xx};
 }
 
 const char kCorrect[] = "Please correct the address.";
@@ -71,38 +72,61 @@ TEST_F(OptionsDlgTest, OkChecksInOrderAndAFailureStoresNothing) {
         {"erase start odd", "149", eraseRange, erase("0x1101", "0x2001"),
          kEraseHeader + "'Main Memory Start Address' must be even.\r\n\r\n" + kCorrect},
         {"erase start below 0x1100", "149", eraseRange, erase("0x1000", "0x2001"),
-         kEraseHeader + "'Main Memory Start Address' must be higher then 0x1000.\r\n\r\n" + kCorrect},
+         kEraseHeader + "'Main Memory Start Address' must be higher then 0x1000.\r\n\r\n" +
+             kCorrect},
         {"erase start above 0x45BFE", "149", eraseRange, erase("0x45C00", "0x45C01"),
-         kEraseHeader + "'Main Memory Start Address' must be lower then 0xFFFF.\r\n\r\n" + kCorrect},
+         kEraseHeader + "'Main Memory Start Address' must be lower then 0xFFFF.\r\n\r\n" +
+             kCorrect},
         {"erase stop even (start = stop = 0x1100)", "149", eraseRange, erase("0x1100", "0x1100"),
          kEraseHeader + "'Main Memory Stop Address' cannot be even.\r\n\r\n" + kCorrect},
         {"erase stop below 0x1101", "149", eraseRange, erase("0x1100", "0x1001"),
-         kEraseHeader + "'Main Memory Stop Address' must be higher then 0x1001.\r\n\r\n" + kCorrect},
+         kEraseHeader + "'Main Memory Stop Address' must be higher then 0x1001.\r\n\r\n" +
+             kCorrect},
         {"erase stop above 0x45BFF", "149", eraseRange, erase("0x1100", "0x45C01"),
-         kEraseHeader + "'Main Memory Stop Address' cannot be higher then 0xFFFF.\r\n\r\n" + kCorrect},
+         kEraseHeader + "'Main Memory Stop Address' cannot be higher then 0xFFFF.\r\n\r\n" +
+             kCorrect},
         {"erase stop not above start", "149", eraseRange, erase("0x2000", "0x1FFF"),
-         kEraseHeader + "'Main Memory Stop Address' must be higher then Memory Start Address.\r\n\r\n" +
+         kEraseHeader +
+             "'Main Memory Stop Address' must be higher then Memory Start Address.\r\n\r\n" +
              kCorrect},
         {"read stop above 0x45BFF names 0x1FFFF", "149", readRange, read("0x1100", "0x45C01"),
-         kReadHeader + "'Main Memory Stop Address' cannot be higher then 0x1FFFF.\r\n\r\n" + kCorrect},
+         kReadHeader + "'Main Memory Stop Address' cannot be higher then 0x1FFFF.\r\n\r\n" +
+             kCorrect},
         {"read start odd", "149", readRange, read("0x1101", "0x2001"),
          kReadHeader + "'Main Memory Start Address' must be even.\r\n\r\n" + kCorrect},
-        {"retain start below 0x1000", "149", {1233}, retain("0x0FFF", "0x1000"),
-         kRetainHeader + "'Ratain Memory Start Address' must be higher then 0x1000.\r\n\r\n" + kCorrect},
-        {"retain stop above 0x45BFF", "149", {1233}, retain("0x45B00", "0x45C00"),
+        {"retain start below 0x1000",
+         "149",
+         {1233},
+         retain("0x0FFF", "0x1000"),
+         kRetainHeader + "'Ratain Memory Start Address' must be higher then 0x1000.\r\n\r\n" +
+             kCorrect},
+        {"retain stop above 0x45BFF",
+         "149",
+         {1233},
+         retain("0x45B00", "0x45C00"),
          kRetainHeader + "'Retain Memory Stop Address' cannot be higher then 0x1FFFF.\r\n\r\n" +
              kCorrect},
-        {"retain stop below its start", "149", {1233}, retain("0x1100", "0x10FF"),
+        {"retain stop below its start",
+         "149",
+         {1233},
+         retain("0x1100", "0x10FF"),
          kRetainHeader +
              "'Retain Memory Stop Address' cannot be lower then Memory Start Address.\r\n\r\n" +
              kCorrect},
-        {"retain 257 bytes", "149", {1233}, retain("0x1000", "0x1100"),
+        {"retain 257 bytes",
+         "149",
+         {1233},
+         retain("0x1000", "0x1100"),
          std::string("Retain block size error!!\r\n\r\n'Max block size = 256 (0x100).\r\n\r\n") +
              kCorrect},
         {"erase segment C on F149", "149", {1079, 1040}, {}, kInfoCD},
         {"read segment D on F149", "149", {1103, 1043}, {}, kInfoCD},
         // The checks of a group that is not chosen do not run.
-        {"an odd erase range without user-defined erase", "149", {1044}, erase("0x1101", "0x1101"), ""},
+        {"an odd erase range without user-defined erase",
+         "149",
+         {1044},
+         erase("0x1101", "0x1101"),
+         ""},
     };
     for (const OkCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -143,13 +167,19 @@ TEST_F(OptionsDlgTest, OkStoresEveryValue) {
         std::vector<int32_t> expected;
     };
     const std::vector<Stored> cases = {
-        {"user-defined erase with segments C and D on F2274, ranges, retain 256 bytes", "2274",
+        {"user-defined erase with segments C and D on F2274, ranges, retain 256 bytes",
+         "2274",
          {1079, 1040, 1041, 1044, 1073, 1103, 1036, 1045, 1233},
-         {{1018, "0x2000"}, {1019, "0x21FF"}, {1020, "0x1100"}, {1021, "0x1FFFF"},
-          {1234, "0x1000"}, {1235, "0x10FF"}},
-         {4, 0, 0, 1, 1, 1, 0x2000, 0x21FF, 0, 1, 3, 1, 0, 0, 0, 1, 0x1100, 0x1FFFF, 0, 1, 0x1000,
-          0x10FF, 0}},
-        {"erase everything with the locked Info-A, no verify, read info only", "2274",
+         {{1018, "0x2000"},
+          {1019, "0x21FF"},
+          {1020, "0x1100"},
+          {1021, "0x1FFFF"},
+          {1234, "0x1000"},
+          {1235, "0x10FF"}},
+         {4, 0, 0, 1, 1,      1,       0x2000, 0x21FF, 0,      1,      3, 1,
+          0, 0, 0, 1, 0x1100, 0x1FFFF, 0,      1,      0x1000, 0x10FF, 0}},
+        {"erase everything with the locked Info-A, no verify, read info only",
+         "2274",
          {1076, 1268, 1072, 1104, 1232, 1267},
          {},
          {1, 0, 0, 0, 0, 0, 0x1100, 0x1100, 1, 0, 2, 0, 0, 0, 0, 0, 0x1100, 0x1100, 1, 0, 0, 0, 1}},

@@ -40,10 +40,14 @@ protected:
     // Every preference, for comparing whole sets.
     static std::vector<std::string> All() {
         const gui::PreferencesState& p = gui::Preferences;
-        return {std::to_string(core::Settings.ReportHistory), std::to_string(p.BeepOkEnable),
-                std::to_string(p.PCSpeaker),                  std::to_string(p.SoundEnable),
-                p.Sound1FileName,                             p.Sound2FileName,
-                p.Sound3FileName,                             gui::Startup.PdfReaderName,
+        return {std::to_string(core::Settings.ReportHistory),
+                std::to_string(p.BeepOkEnable),
+                std::to_string(p.PCSpeaker),
+                std::to_string(p.SoundEnable),
+                p.Sound1FileName,
+                p.Sound2FileName,
+                p.Sound3FileName,
+                gui::Startup.PdfReaderName,
                 core::CodeLoad.TOOL1_filename};
     }
 
@@ -99,8 +103,10 @@ TEST_F(PreferencesTest, LoadingTakesValuesInRange) {
         {"-2 becomes 0", "PCSpeaker\t\t -2 \r\n", with(2, "0")},
         {"a token that begins with the key", "BeepOkEnableFlag 0\n", with(1, "0")},
         {"no value changes nothing", "ReportHistory\r\nSoundEnable\t\t\r\n", defaults},
-        {"a text value is the rest of the line", "Sound2FileName \t a b.wav  \r\n", with(5, "a b.wav  ")},
-        {"leading blanks, LF only, unknown keys", "  TOOL1_filename\t/x/hex430\nOther 1\n", with(8, "/x/hex430")},
+        {"a text value is the rest of the line", "Sound2FileName \t a b.wav  \r\n",
+         with(5, "a b.wav  ")},
+        {"leading blanks, LF only, unknown keys", "  TOOL1_filename\t/x/hex430\nOther 1\n",
+         with(8, "/x/hex430")},
         {"TOOL1 is cut to 256 characters", "TOOL1_filename\t\t" + std::string(300, 'h') + "\r\n",
          with(8, std::string(256, 'h'))},
         {"no file", "", defaults},

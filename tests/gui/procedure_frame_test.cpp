@@ -4,17 +4,17 @@
 
 #include "core/device_select.h"
 #include "core/device_table.h"
+#include "core/progress.h"
 #include "core/settings.h"
 #include "core/target_connect.h"
 #include "core/target_identify.h"
 #include "core/target_state.h"
-#include "core/progress.h"
+#include "gui/adapter_tools.h"
 #include "gui/barcode_input.h"
-#include "gui/serial_number.h"
 #include "gui/command_line.h"
 #include "gui/main_dialog.h"
-#include "gui/adapter_tools.h"
 #include "gui/procedure_frame.h"
+#include "gui/serial_number.h"
 #include "gui/status_lamps.h"
 #include "platform/prompt.h"
 #include "tests/gui/gui_fixture.h"
@@ -92,9 +92,7 @@ protected:
     void RunTimeReaches(uint32_t ms) {
         session().Clock().Advance(ms - (gui::TickCount() - gui::Frame.ProcedureStartTick));
     }
-    static int32_t Picture() {
-        return gui::StatusDisplay.StatusLampTable[gui::kRowPicture].bitmap;
-    }
+    static int32_t Picture() { return gui::StatusDisplay.StatusLampTable[gui::kRowPicture].bitmap; }
     static int32_t Lamp(int32_t row) {
         return gui::StatusDisplay.StatusLampTable[static_cast<size_t>(row)].bitmap;
     }
@@ -108,10 +106,10 @@ TEST_F(FrameTest, TypeMismatchQuestionUnderAutoProgram) {
         std::string last;
         int32_t picture;
     };
-    for (const Case& c : {Case{platform::IDYES,
-                               " -------- D O N E --- ( run time =  10.3 sec.)\r\n",
-                               gui::kPicturePass},
-                          Case{platform::IDNO, kFailedLine, gui::kPictureFail}}) {
+    for (const Case& c :
+         {Case{platform::IDYES, " -------- D O N E --- ( run time =  10.3 sec.)\r\n",
+               gui::kPicturePass},
+          Case{platform::IDNO, kFailedLine, gui::kPictureFail}}) {
         Config("ApplicationStartEnable 0\r\n");
         std::string shown;
         Run([&](ui::Driver& d) {
@@ -156,8 +154,7 @@ TEST_F(FrameTest, BlownFuseFailsTheRunWithItsBox) {
         gui::ProcedureFinish(gui::kResultFailed);
         shown = d.Target().GetItemText(1026);
     });
-    EXPECT_EQ(shown.find(kSeparator + kJtag + kFailed + kFuse + "...\t BLOWN\r\n"), 0u)
-        << shown;
+    EXPECT_EQ(shown.find(kSeparator + kJtag + kFailed + kFuse + "...\t BLOWN\r\n"), 0u) << shown;
     EXPECT_EQ(shown.substr(shown.size() - kFailedLine.size()), kFailedLine);
     EXPECT_EQ(LinesWith({"box [", "sound"}),
               (std::vector<std::string>{
@@ -239,10 +236,9 @@ TEST_F(FrameTest, StoppedAndTerminatedRunsLeaveTheBlankPicture) {
     };
     Config();
     Run([&](ui::Driver& d) {
-        for (const Case& c : {Case{gui::kResultStopped,
-                                   "  ---------- TERMINATED BY USER ------------\r\n"},
-                              Case{gui::kResultTerminated,
-                                   "  ------------ TERMINATED ----------------\r\n"}}) {
+        for (const Case& c :
+             {Case{gui::kResultStopped, "  ---------- TERMINATED BY USER ------------\r\n"},
+              Case{gui::kResultTerminated, "  ------------ TERMINATED ----------------\r\n"}}) {
             ASSERT_EQ(gui::ProcedureStart(), 1);
             EXPECT_EQ(Picture(), gui::kPictureActive);
             gui::ProcedureFinish(c.code);
@@ -265,9 +261,8 @@ TEST_F(FrameTest, FinalActionFollowsApplicationStartEnable) {
         bool resetCall;
     };
     const Case cases[] = {
-        {0, true, "", false},           {1, true, reset + start, true},
-        {2, true, start, false},        {3, true, start, false},
-        {1, false, "", false},          {2, false, "", false},
+        {0, true, "", false},    {1, true, reset + start, true}, {2, true, start, false},
+        {3, true, start, false}, {1, false, "", false},          {2, false, "", false},
     };
     Config();
     Run([&](ui::Driver& d) {
@@ -382,33 +377,35 @@ TEST_F(FrameTest, ReportHistoryOverFourRuns) {
 TEST_F(FrameTest, FirmwareOffer) {
     const char* const offer = "box [Warning] \"The USB_FET has not the latest firmware.";
     Config();
-    Run([&](ui::Driver&) {
-        sim::Sim().firmwareVersion = -1;
-        session().Boxes().Answer(platform::IDNO);
-        ui::TranscriptClear();
-        EXPECT_EQ(gui::ProcedureStart(), 1);
-        gui::ProcedureFinish(gui::kResultPassed);
-        core::TargetClose();
-        EXPECT_EQ(gui::ProcedureStart(), 1);
-        gui::ProcedureFinish(gui::kResultPassed);
-        EXPECT_EQ(LinesWith({offer}).size(), 1u);
-        EXPECT_EQ(gui::Frame.FirmwareUpdateOffer, 0);
+    Run(
+        [&](ui::Driver&) {
+            sim::Sim().firmwareVersion = -1;
+            session().Boxes().Answer(platform::IDNO);
+            ui::TranscriptClear();
+            EXPECT_EQ(gui::ProcedureStart(), 1);
+            gui::ProcedureFinish(gui::kResultPassed);
+            core::TargetClose();
+            EXPECT_EQ(gui::ProcedureStart(), 1);
+            gui::ProcedureFinish(gui::kResultPassed);
+            EXPECT_EQ(LinesWith({offer}).size(), 1u);
+            EXPECT_EQ(gui::Frame.FirmwareUpdateOffer, 0);
 
-        // Yes, and the reopen fails: the run stops at the open.
-        gui::Frame.FirmwareUpdateOffer = 1;
-        core::TargetClose();
-        ui::TranscriptClear();
-        session().Boxes().Answer(platform::IDYES);
-        SlowBoxes boxes(session());
-        boxes.onBox = [](const std::string& text) {
-            if (text.rfind("The USB_FET", 0) == 0) {
-                sim::Sim().FailOperation("MSP430_Initialize", 5);
-            }
-        };
-        EXPECT_EQ(gui::ProcedureStart(), 0);
-        EXPECT_EQ(gui::Frame.PortOpenResult, 0);
-        EXPECT_EQ(gui::Frame.FirmwareUpdateOffer, 1);
-    }, 1);
+            // Yes, and the reopen fails: the run stops at the open.
+            gui::Frame.FirmwareUpdateOffer = 1;
+            core::TargetClose();
+            ui::TranscriptClear();
+            session().Boxes().Answer(platform::IDYES);
+            SlowBoxes boxes(session());
+            boxes.onBox = [](const std::string& text) {
+                if (text.rfind("The USB_FET", 0) == 0) {
+                    sim::Sim().FailOperation("MSP430_Initialize", 5);
+                }
+            };
+            EXPECT_EQ(gui::ProcedureStart(), 0);
+            EXPECT_EQ(gui::Frame.PortOpenResult, 0);
+            EXPECT_EQ(gui::Frame.FirmwareUpdateOffer, 1);
+        },
+        1);
     const std::vector<std::string> seen =
         LinesWith({offer, "debug MSP430_Close", "debug MSP430_Initialize", "box [Error]"});
     ASSERT_GE(seen.size(), 5u) << ui::TranscriptText();
@@ -439,14 +436,16 @@ TEST_F(FrameTest, NoFirmwareOfferFromALibraryThatCannotUpdate) {
         note = f.Target().IsItemVisible(1176);
         start = f.Target().IsItemEnabled(1177);
     });
-    Run([&](ui::Driver& d) {
-        core::DebugApiUse(&noUpdate);
-        sim::Sim().firmwareVersion = -1;
-        EXPECT_FALSE(gui::LibraryHoldsFirmwareImage());
-        EXPECT_EQ(gui::ProcedureStart(), 1);
-        gui::ProcedureFinish(gui::kResultPassed);
-        d.Menu(228);
-    }, 1);
+    Run(
+        [&](ui::Driver& d) {
+            core::DebugApiUse(&noUpdate);
+            sim::Sim().firmwareVersion = -1;
+            EXPECT_FALSE(gui::LibraryHoldsFirmwareImage());
+            EXPECT_EQ(gui::ProcedureStart(), 1);
+            gui::ProcedureFinish(gui::kResultPassed);
+            d.Menu(228);
+        },
+        1);
     core::DebugApiUse(nullptr);
     EXPECT_FALSE(ui::TranscriptHas("box [Warning]")) << ui::TranscriptText();
     EXPECT_TRUE(ui::TranscriptHas("[221] open")) << ui::TranscriptText();
@@ -473,9 +472,9 @@ TEST_F(FrameTest, RunTimeAcrossTheWrapAndClamped) {
             lines.push_back(shown.substr(shown.find(" -------- D O N E")));
         }
     });
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         " -------- D O N E --- ( run time =   0.8 sec.)\r\n",
-                         " -------- D O N E --- ( run time =1000.0 sec.)\r\n"}));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{" -------- D O N E --- ( run time =   0.8 sec.)\r\n",
+                                        " -------- D O N E --- ( run time =1000.0 sec.)\r\n"}));
 }
 
 // The start step writes the cleaned serial number back without running the

@@ -103,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
                    [] {
                        // A read-back as READ leaves it: bytes and their mask.
                        for (int32_t a = 0xF000; a < 0xF080; ++a) {
-                           core::Images.ReadImage[core::ImageIndex(a)] = static_cast<uint8_t>(a * 3);
+                           core::Images.ReadImage[core::ImageIndex(a)] =
+                               static_cast<uint8_t>(a * 3);
                            core::Images.ReadMask[core::WordIndex(a)] = 1;
                        }
                        return std::make_unique<gui::TargetMemViewDlg>(true);
@@ -121,7 +122,9 @@ INSTANTIATE_TEST_SUITE_P(
         DialogCase{20300, [] { return std::make_unique<gui::PreferencesDlg>(); }, nullptr},
         DialogCase{20400, [] { return std::make_unique<gui::BSLPasswDlg>(); }, nullptr},
         DialogCase{214, [] { return std::make_unique<gui::CombineFiles>(); }, nullptr}),
-    [](const ::testing::TestParamInfo<DialogCase>& info) { return "Dialog" + std::to_string(info.param.id); });
+    [](const ::testing::TestParamInfo<DialogCase>& info) {
+        return "Dialog" + std::to_string(info.param.id);
+    });
 
 } // namespace
 } // namespace guitest

@@ -9,11 +9,11 @@
 #include "core/flash_erase.h"
 #include "core/progress.h"
 #include "core/settings.h"
-#include "gui/code_file_actions.h"
-#include "gui/adapter_tools.h"
 #include "core/target_state.h"
 #include "debugif/debugif_reset.h"
+#include "gui/adapter_tools.h"
 #include "gui/artwork.h"
+#include "gui/code_file_actions.h"
 #include "gui/command_line.h"
 #include "gui/gui_state.h"
 #include "gui/main_dialog.h"
@@ -83,7 +83,8 @@ protected:
     }
 
     // Each lamp right next to its button and within its height.
-    static void ExpectLampsBesideButtons(ui::Driver& d, const std::vector<ui::PaintedBitmap>& drawn) {
+    static void ExpectLampsBesideButtons(ui::Driver& d,
+                                         const std::vector<ui::PaintedBitmap>& drawn) {
         if (drawn.size() != 12u) {
             ADD_FAILURE() << "painted " << drawn.size() << " bitmaps";
             return;
@@ -301,7 +302,8 @@ TEST_F(QtMainWindowTest, ChecksumsAndTheDeviceInformationFitTheirFields) {
         session.OnDialog(107, [&](ui::Driver& d) {
             QCoreApplication::processEvents();
             for (int id : {1047, 1048}) {
-                auto* edit = qobject_cast<QLineEdit*>(ui::qt::QtBackend::ControlWidget(d.Target(), id));
+                auto* edit =
+                    qobject_cast<QLineEdit*>(ui::qt::QtBackend::ControlWidget(d.Target(), id));
                 ASSERT_NE(edit, nullptr) << id;
                 // The widest digits the format can give.
                 for (const char* text : {"0x00000000", "0xDDDDDDDD", "0xFFFFFFFF", "0x8888888B"}) {
@@ -310,7 +312,8 @@ TEST_F(QtMainWindowTest, ChecksumsAndTheDeviceInformationFitTheirFields) {
                     const QFontMetrics fm(edit->font());
                     QStyleOptionFrame option;
                     option.initFrom(edit);
-                    const QRect inside = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+                    const QRect inside =
+                        edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
                     // The line edit's own margin of 2 pixels on each side.
                     EXPECT_LE(fm.horizontalAdvance(QString::fromLatin1(text)), inside.width() - 4)
                         << id << " " << text;
@@ -318,7 +321,8 @@ TEST_F(QtMainWindowTest, ChecksumsAndTheDeviceInformationFitTheirFields) {
             }
             auto* info = qobject_cast<QLabel*>(ui::qt::QtBackend::ControlWidget(d.Target(), 161));
             ASSERT_NE(info, nullptr);
-            for (const char* line : {"RAM -  2048 bytes;      FLASH - 60 kB;", "RAM - 10240 bytes;      FLASH - 256 kB;"}) {
+            for (const char* line : {"RAM -  2048 bytes;      FLASH - 60 kB;",
+                                     "RAM - 10240 bytes;      FLASH - 256 kB;"}) {
                 d.Target().SetItemText(161, line);
                 const QFontMetrics fm(info->font());
                 const QString text = QString::fromLatin1(line);
@@ -403,7 +407,8 @@ struct SignalCase {
     int signal;
 };
 
-class QtTerminationTest : public QtMainWindowTest, public ::testing::WithParamInterface<SignalCase> {
+class QtTerminationTest : public QtMainWindowTest,
+                          public ::testing::WithParamInterface<SignalCase> {
 protected:
     void SetUp() override {
         QtMainWindowTest::SetUp();
@@ -490,7 +495,8 @@ TEST_P(QtTerminationTest, EndsEveryDialogAndTheRunThenSavesTheSetup) {
         EXPECT_NE(report.find("  ------------ TERMINATED ----------------\r\n"), std::string::npos)
             << report;
         EXPECT_EQ(report.find("D O N E"), std::string::npos) << report;
-        EXPECT_EQ(gui::StatusDisplay.StatusLampTable[gui::kRowAutoProgram].bitmap, gui::kLampStopped);
+        EXPECT_EQ(gui::StatusDisplay.StatusLampTable[gui::kRowAutoProgram].bitmap,
+                  gui::kLampStopped);
         break;
     }
 }
@@ -512,10 +518,13 @@ std::string SignalCaseName(const ::testing::TestParamInfo<SignalCase>& info) {
     const int n = info.param.signal;
     return std::string(info.param.back == Back::kQt ? "Qt_" : "Headless_") +
            moments[static_cast<int>(info.param.moment)] + "_" +
-           (n == SIGTERM ? "Sigterm" : n == SIGINT ? "Sigint" : "Sighup");
+           (n == SIGTERM  ? "Sigterm"
+            : n == SIGINT ? "Sigint"
+                          : "Sighup");
 }
 
-INSTANTIATE_TEST_SUITE_P(Moments, QtTerminationTest, ::testing::ValuesIn(SignalCases()), SignalCaseName);
+INSTANTIATE_TEST_SUITE_P(Moments, QtTerminationTest, ::testing::ValuesIn(SignalCases()),
+                         SignalCaseName);
 
 // main started the application with "-platform offscreen -sf" "a b.cfg"
 // "-style fusion" after the test switches.

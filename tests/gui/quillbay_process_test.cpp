@@ -99,7 +99,8 @@ int WaitFor(Child& c, int limitMs) {
 // run, a signal ends any program on the spot.
 bool WaitUntilCaught(pid_t pid, int signal) {
     for (int waited = 0; waited < 10000; waited += 5) {
-        const std::string status = testsupport::ReadFile("/proc/" + std::to_string(pid) + "/status");
+        const std::string status =
+            testsupport::ReadFile("/proc/" + std::to_string(pid) + "/status");
         const size_t at = status.find("SigCgt:");
         if (at != std::string::npos) {
             const unsigned long long mask = std::stoull(status.substr(at + 7), nullptr, 16);
@@ -146,9 +147,10 @@ TEST(QuillbayProcessTest, ATerminationSignalEndsItThroughItsExitInEveryState) {
         ASSERT_TRUE(emulated.started()) << emulated.error();
         const std::string config = emulated.work().File("config.ini");
         if (k.missingLibrary) {
-            testsupport::WriteFile(config, ";============= MSP430Fxx setup =============\r\n"
-                                           "CommPortIndex 3\r\nSelected_UIF\t\tCOM250\r\n"
-                                           "AdapterIndex 1\r\nMSP430DLL1\t\t/nonexistent/debug.so\r\n");
+            testsupport::WriteFile(config,
+                                   ";============= MSP430Fxx setup =============\r\n"
+                                   "CommPortIndex 3\r\nSelected_UIF\t\tCOM250\r\n"
+                                   "AdapterIndex 1\r\nMSP430DLL1\t\t/nonexistent/debug.so\r\n");
         }
         const std::string before = testsupport::ReadFile(config);
         Child c = Start(emulated.work().path().string(), {"QT_QPA_PLATFORM=offscreen"});

@@ -71,7 +71,8 @@ TEST_F(ResetOptionDlgTest, TheListOnlyWithTheUsbPortAndASuccessfulListing) {
         int32_t port;
         bool failListing;
     };
-    for (const Case& c : {Case{"LPT-1", 0, false}, Case{"LPT-3", 2, false}, Case{"USB, listing fails", 3, true}}) {
+    for (const Case& c :
+         {Case{"LPT-1", 0, false}, Case{"LPT-3", 2, false}, Case{"USB, listing fails", 3, true}}) {
         SCOPED_TRACE(c.what);
         core::Settings.CommPortIndex = c.port;
         if (c.failListing) {
@@ -88,7 +89,8 @@ TEST_F(ResetOptionDlgTest, TheListOnlyWithTheUsbPortAndASuccessfulListing) {
         });
         gui::ResetOptionDlg dialog;
         dialog.DoModal();
-        EXPECT_TRUE(ui::TranscriptHas("[217] refused select 1194: disabled")) << ui::TranscriptText();
+        EXPECT_TRUE(ui::TranscriptHas("[217] refused select 1194: disabled"))
+            << ui::TranscriptText();
         EXPECT_EQ(ui::TranscriptHas("MSP430_GetNumberOfUsbIfs"), c.failListing);
         EXPECT_EQ(core::Settings.Selected_UIF, "Automatic");
     }
@@ -150,7 +152,8 @@ TEST_F(ResetOptionDlgTest, BrowsingForTheLibrariesMatchesAnyCase) {
     });
     gui::ResetOptionDlg dialog;
     dialog.DoModal();
-    EXPECT_TRUE(ui::TranscriptHas("file open \"MSP430.dll    (*.dll)|*.dll||\" -> \"" + library + "\""))
+    EXPECT_TRUE(
+        ui::TranscriptHas("file open \"MSP430.dll    (*.dll)|*.dll||\" -> \"" + library + "\""))
         << ui::TranscriptText();
     EXPECT_EQ(core::Settings.MSP430DLL2, library);
 }

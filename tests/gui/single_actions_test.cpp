@@ -11,7 +11,8 @@
 namespace guitest {
 namespace {
 
-const char* const kEraseQuestion = "box [Memory erase] \"Would you like to erase all memory contents?";
+const char* const kEraseQuestion =
+    "box [Memory erase] \"Would you like to erase all memory contents?";
 
 // ERASE FLASH: Yes erases everything, No the user's space (with "Update
 // only" nothing), Cancel nothing at all; each clears the written flags.
@@ -60,7 +61,8 @@ TEST_F(ActionsTest, EraseModeThreeNeedsACodeFile) {
         session().CancelFile();
         d.Click(1003);
     });
-    EXPECT_TRUE(ui::TranscriptHas("box [Error] \"The selected memory erase option required a valid "));
+    EXPECT_TRUE(
+        ui::TranscriptHas("box [Error] \"The selected memory erase option required a valid "));
     EXPECT_EQ(sim::Sim().Log().Count("MSP430_Erase"), 0u);
     EXPECT_FALSE(ui::TranscriptHas("JTAG communication"));
 }
@@ -72,9 +74,10 @@ TEST_F(ActionsTest, BlankCheckLamps) {
         int32_t lamp;
         const char* last;
     };
-    for (const Case& c : {Case{0, gui::kLampPassed, "All memory Blank checking.............\t OK\r\n"},
-                          Case{0xE000, gui::kLampPassedKept, "Selected Memory Blank checking....\t OK\r\n"},
-                          Case{0x1100, gui::kLampFailed, "Selected Memory Blank checking....\t failed\r\n"}}) {
+    for (const Case& c :
+         {Case{0, gui::kLampPassed, "All memory Blank checking.............\t OK\r\n"},
+          Case{0xE000, gui::kLampPassedKept, "Selected Memory Blank checking....\t OK\r\n"},
+          Case{0x1100, gui::kLampFailed, "Selected Memory Blank checking....\t failed\r\n"}}) {
         Config("FlashEraseModeIndex 3\r\n");
         std::string report;
         Run([&](ui::Driver& d) {
@@ -110,8 +113,9 @@ TEST_F(ActionsTest, WriteQuestionsAndBlocks) {
         session().Boxes().Answer(platform::IDOK);
         sim::Sim().Log().Clear();
         d.Click(1005);
-        EXPECT_NE(d.Target().GetItemText(1026).find("Flash programming ....................\t done\r\n"),
-                  std::string::npos);
+        EXPECT_NE(
+            d.Target().GetItemText(1026).find("Flash programming ....................\t done\r\n"),
+            std::string::npos);
         EXPECT_TRUE(FlashMatchesImage());
     });
     EXPECT_EQ(LinesWith({"box [Warning] \"Please erase flash memory first."}).size(), 2u);
@@ -128,9 +132,10 @@ TEST_F(ActionsTest, WriteQuestionsAndBlocks) {
         << ::testing::PrintToString(writes);
     EXPECT_NE(std::find(writes.begin(), writes.end(), "MSP430_Memory(0x02200, 512, 0) = 0"),
               writes.end());
-    EXPECT_EQ(std::count_if(writes.begin(), writes.end(),
-                            [](const std::string& w) { return w.find("0x02000") != std::string::npos; }),
-              0);
+    EXPECT_EQ(
+        std::count_if(writes.begin(), writes.end(),
+                      [](const std::string& w) { return w.find("0x02000") != std::string::npos; }),
+        0);
     EXPECT_LT(writes.size(), 40u);
 }
 
@@ -163,8 +168,9 @@ TEST_F(ActionsTest, ReadAllUserAndSkippedError) {
         sim::Sim().Poke(0x1100, 0x12);
         session().Boxes().Answer(platform::IDYES);
         d.Click(1008);
-        EXPECT_NE(d.Target().GetItemText(1026).find("Reading Flash memory ....................\t done"),
-                  std::string::npos);
+        EXPECT_NE(
+            d.Target().GetItemText(1026).find("Reading Flash memory ....................\t done"),
+            std::string::npos);
         EXPECT_EQ(core::Images.ReadImage[core::ImageIndex(0x1100)], 0x12);
         EXPECT_EQ(Lamp(gui::kRowRead), gui::kLampPassed);
 
@@ -172,8 +178,9 @@ TEST_F(ActionsTest, ReadAllUserAndSkippedError) {
         session().Boxes().Answer(platform::IDYES); // all memory
         session().Boxes().Answer(platform::IDYES); // go on past the error
         d.Click(1008);
-        EXPECT_NE(d.Target().GetItemText(1026).find("Reading Flash memory ....................\t failed"),
-                  std::string::npos);
+        EXPECT_NE(
+            d.Target().GetItemText(1026).find("Reading Flash memory ....................\t failed"),
+            std::string::npos);
         EXPECT_EQ(core::Images.ReadImage[core::ImageIndex(0x1100)], 0xFF);
         EXPECT_EQ(core::Images.ReadMask[core::WordIndex(0x1100)], 0);
         EXPECT_EQ(Lamp(gui::kRowRead), gui::kLampFailed);
@@ -232,12 +239,14 @@ TEST_F(ActionsTest, ReadSnFuseCheckPowerReset) {
         sim::Sim().PokeRange(0xF000, std::vector<uint8_t>(sn.number.begin(), sn.number.end()));
         d.Click(1012);
         EXPECT_EQ(d.Target().GetItemText(1055), "0000012345");
-        EXPECT_NE(d.Target().GetItemText(1026).find("Reading Target Label....................\t done"),
-                  std::string::npos);
+        EXPECT_NE(
+            d.Target().GetItemText(1026).find("Reading Target Label....................\t done"),
+            std::string::npos);
         d.Click(1004);
         EXPECT_EQ(d.Target().GetItemText(1121), "Verify Security Fuse");
-        EXPECT_NE(d.Target().GetItemText(1026).find("Verifying Security Fuse ....................\t OK"),
-                  std::string::npos);
+        EXPECT_NE(
+            d.Target().GetItemText(1026).find("Verifying Security Fuse ....................\t OK"),
+            std::string::npos);
         sim::Sim().Log().Clear();
         core::Settings.PowerFromPODEnable = 1;
         gui::ControlsEnableByLock();
@@ -264,7 +273,8 @@ TEST_F(ActionsTest, NextRepeatsOrRunsAutoProgramWhenLocked) {
         ui::TranscriptClear();
         d.Click(1017);
         EXPECT_EQ(gui::Actions.RepeatActionCode, 4);
-        EXPECT_NE(d.Target().GetItemText(1026).find("All memory Blank checking"), std::string::npos);
+        EXPECT_NE(d.Target().GetItemText(1026).find("All memory Blank checking"),
+                  std::string::npos);
         gui::SetupRunner.SetupUnlocked = 0;
         d.Click(1007);
         EXPECT_EQ(d.Target().GetItemText(1121), "AUTO PROGRAM");
@@ -287,7 +297,8 @@ TEST_F(ActionsTest, BlowFuseTwoQuestions) {
             session().Boxes().Answer(second);
             d.Click(1018);
         });
-        EXPECT_TRUE(ui::TranscriptHas("Do you still wish to blow the Security Fuse?")) << ui::TranscriptText();
+        EXPECT_TRUE(ui::TranscriptHas("Do you still wish to blow the Security Fuse?"))
+            << ui::TranscriptText();
         EXPECT_TRUE(ui::TranscriptHas("box [Warning] \"Are You sure?  \" flags 0x34"));
         EXPECT_EQ(sim::Sim().FuseBlown(), second == platform::IDYES);
         ResetBetweenCases();
@@ -310,7 +321,8 @@ TEST_F(ActionsTest, BlowFuseOnAnUnreadyTargetFails) {
         d.Click(1018);
         report = d.Target().GetItemText(1026);
     });
-    EXPECT_NE(report.find(" --------------- FAILED !!! -----------------"), std::string::npos) << report;
+    EXPECT_NE(report.find(" --------------- FAILED !!! -----------------"), std::string::npos)
+        << report;
     EXPECT_FALSE(sim::Sim().FuseBlown());
     EXPECT_EQ(sim::Sim().Log().Count("MSP430_Secure"), 0u);
 }
@@ -335,7 +347,8 @@ TEST_F(ActionsTest, ReadCopySavedBecomesTheCodeFile) {
     });
     EXPECT_EQ(core::Settings.FlashEraseModeIndex, 1);
     EXPECT_EQ(core::Settings.SerializationEnable, 0);
-    EXPECT_TRUE(ui::TranscriptHas("box [Copy Flash] \"Contents of the Flash Memory has been saved in the file"));
+    EXPECT_TRUE(ui::TranscriptHas(
+        "box [Copy Flash] \"Contents of the Flash Memory has been saved in the file"));
     EXPECT_TRUE(ui::TranscriptHas(" * Serialization feature has been disabled."));
 }
 
@@ -352,7 +365,8 @@ TEST_F(ActionsTest, ComparisonsReadWhenAskedAndOpenTheirViews) {
             d.Menu(214);
             EXPECT_EQ(sim::Sim().Log().Count("MSP430_Memory") > 0, answer == platform::IDYES);
         });
-        EXPECT_TRUE(ui::TranscriptHas("Would you like to upload data from the target device first?"));
+        EXPECT_TRUE(
+            ui::TranscriptHas("Would you like to upload data from the target device first?"));
         EXPECT_TRUE(ui::TranscriptHas("[213]")) << ui::TranscriptText();
     }
     Config("");

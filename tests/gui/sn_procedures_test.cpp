@@ -45,12 +45,14 @@ int32_t FakeEditor(const std::string&) {
         SerialNumber.SnEditResultText = gui::SerialNumberFormat();
         EXPECT_EQ(gui::SnHistoryContains(SerialNumber.SnEditResultText), 0)
             << "the coming SN is used: " << SerialNumber.SnEditResultText;
-        SerialNumber.SnStatus = (SerialNumber.SnStatus & ~gui::kSnStatusOverwritten) | gui::kSnStatusNew;
+        SerialNumber.SnStatus =
+            (SerialNumber.SnStatus & ~gui::kSnStatusOverwritten) | gui::kSnStatusNew;
     } else {
         char text[16];
         std::snprintf(text, sizeof text, "%08x", 0x20000 + g_operator->customCounter++);
         SerialNumber.SnEditResultText = text;
-        SerialNumber.SnStatus = (SerialNumber.SnStatus & ~gui::kSnStatusOverwritten) | gui::kSnStatusManual;
+        SerialNumber.SnStatus =
+            (SerialNumber.SnStatus & ~gui::kSnStatusOverwritten) | gui::kSnStatusManual;
     }
     SerialNumber.SnEditCancelled = 0;
     return 1;
@@ -196,11 +198,13 @@ TEST_F(SnProceduresTest, HundredsOfRunsNeverGiveTwoBoardsOneSn) {
                 corruptOnce = false;
                 const std::string report = d.Target().GetItemText(1026);
                 const bool pass = Done(report);
-                ++outcomes[std::string(autoProgram ? "auto " : "write ") + (pass ? "pass" : "fail")];
+                ++outcomes[std::string(autoProgram ? "auto " : "write ") +
+                           (pass ? "pass" : "fail")];
                 const auto onBoard = sim::Sim().PeekRange(kSnAt, 16);
                 if (pass) {
                     EXPECT_EQ(fault, kNone)
-                        << "run " << i << " type " << b.type << " fault " << fault << " passed\n" << report;
+                        << "run " << i << " type " << b.type << " fault " << fault << " passed\n"
+                        << report;
                     std::string decoded;
                     ASSERT_EQ(gui::SnDecodeBytes(onBoard.data(), decoded), 1);
                     EXPECT_TRUE(passed[b.type].insert(Lower(decoded)).second)
@@ -256,12 +260,14 @@ enum EditorMove { kOkAsOffered, kPickNew, kPickTarget, kEditFresh, kEditUsed, kC
 TEST_F(SnProceduresTest, NoRoadWritesAUsedNumber) {
     Config("");
     const std::string history = dir_.File("history.sn");
-    const std::string preUsed = "F7 \tab000003 \t.\r\nF6 \tCAFE0001 \t.\r\nF6 \tCAFE0002 \t.\r\nF3 \t00005 \t.\r\n";
+    const std::string preUsed =
+        "F7 \tab000003 \t.\r\nF6 \tCAFE0001 \t.\r\nF6 \tCAFE0002 \t.\r\nF3 \t00005 \t.\r\n";
     testsupport::WriteFile(history, preUsed);
     const std::string list = dir_.File("list.txt");
     {
-        std::string text = "#SN_LIST\r\n#SN_SIZE 8\r\nAB000001\r\nAB000001\r\nab000001\r\nAb000001\r\n"
-                           "AB000005\r\nAB000005\r\naB000005\r\nAB000003\r\n";
+        std::string text =
+            "#SN_LIST\r\n#SN_SIZE 8\r\nAB000001\r\nAB000001\r\nab000001\r\nAb000001\r\n"
+            "AB000005\r\nAB000005\r\naB000005\r\nAB000003\r\n";
         for (int i = 0; i < 80; ++i) {
             char e[16];
             std::snprintf(e, sizeof e, "cd%06d\r\n", i);
@@ -270,14 +276,13 @@ TEST_F(SnProceduresTest, NoRoadWritesAUsedNumber) {
         testsupport::WriteFile(list, text);
     }
     const std::string code = CodeFile("a.txt", TiTxt(0x8000, 0x40));
-    const struct {
-        int type, mode;
-    } blocks[] = {{7, 2}, {6, 2}, {3, 0}};
+    const struct { int type, mode; } blocks[] = {{7, 2}, {6, 2}, {3, 0}};
     constexpr int kRunsPerType = 70;
 
     std::mt19937 random{29};
     // Per SN type (the history keeps each type's numbers apart), lower case.
-    std::map<int, std::set<std::string>> onBoards{{7, {"ab000003"}}, {6, {"cafe0001", "cafe0002"}}, {3, {"00005"}}};
+    std::map<int, std::set<std::string>> onBoards{
+        {7, {"ab000003"}}, {6, {"cafe0001", "cafe0002"}}, {3, {"00005"}}};
     std::map<int, std::set<std::string>> passed;
     std::map<std::string, int> outcomes;
     int fresh = 0;
@@ -287,7 +292,9 @@ TEST_F(SnProceduresTest, NoRoadWritesAUsedNumber) {
     auto flipCase = [&](std::string sn) {
         for (char& c : sn) {
             if (random() % 2 == 0) {
-                c = static_cast<char>(std::isupper(static_cast<unsigned char>(c)) ? std::tolower(c) : std::toupper(c));
+                c = static_cast<char>(std::isupper(static_cast<unsigned char>(c))
+                                          ? std::tolower(c)
+                                          : std::toupper(c));
             }
         }
         return sn;
@@ -316,9 +323,17 @@ TEST_F(SnProceduresTest, NoRoadWritesAUsedNumber) {
             }
         };
         switch (move) {
-        case kOkAsOffered: ok(); break;
-        case kPickNew: e.Click(1255); ok(); break;
-        case kPickTarget: e.Click(1254); ok(); break;
+        case kOkAsOffered:
+            ok();
+            break;
+        case kPickNew:
+            e.Click(1255);
+            ok();
+            break;
+        case kPickTarget:
+            e.Click(1254);
+            ok();
+            break;
         case kEditFresh:
             e.Click(1256);
             e.Type(1248, freshSn(type));
@@ -328,13 +343,16 @@ TEST_F(SnProceduresTest, NoRoadWritesAUsedNumber) {
             e.Click(1256);
             e.Type(1248, usedForEditor);
             ok();
-            EXPECT_EQ(gui::SerialNumber.SnEditCancelled, 1) << "a used SN was taken: " << usedForEditor;
+            EXPECT_EQ(gui::SerialNumber.SnEditCancelled, 1)
+                << "a used SN was taken: " << usedForEditor;
             if (random() % 2 == 0) {
                 e.Type(1248, freshSn(type));
                 ok();
             }
             break;
-        default: e.Click(1257); break;
+        default:
+            e.Click(1257);
+            break;
         }
     };
     bool failVerify = false;
@@ -397,14 +415,17 @@ TEST_F(SnProceduresTest, NoRoadWritesAUsedNumber) {
                 if (pass) {
                     ASSERT_TRUE(carries) << report;
                     EXPECT_TRUE(onBoards[b.type].insert(Lower(decoded)).second)
-                        << "type " << b.type << " run " << i << ": SN " << decoded << " on two boards\n" << report;
+                        << "type " << b.type << " run " << i << ": SN " << decoded
+                        << " on two boards\n"
+                        << report;
                     passed[b.type].insert(Lower(decoded));
                 } else if (carries && !reuse) {
                     // Written, then not recorded: it must stay used.
                     onBoards[b.type].insert(Lower(decoded));
                     EXPECT_EQ(gui::SnHistoryContains(decoded), 1)
                         << "type " << b.type << " run " << i << ": failed board carries " << decoded
-                        << " that is not kept as used\n" << report;
+                        << " that is not kept as used\n"
+                        << report;
                     if (failAppend) {
                         EXPECT_NE(report.find(" The device carries the unrecorded SN " + decoded),
                                   std::string::npos)
@@ -464,7 +485,9 @@ TEST_F(SnProceduresTest, FailedAppendFailsTheRun) {
         });
         EXPECT_FALSE(Done(report)) << id << "\n" << report;
         EXPECT_NE(report.find("Saving SN in history file"), std::string::npos) << report;
-        EXPECT_NE(report.find(" The device carries the unrecorded SN 20260001\r\n"), std::string::npos) << report;
+        EXPECT_NE(report.find(" The device carries the unrecorded SN 20260001\r\n"),
+                  std::string::npos)
+            << report;
         EXPECT_TRUE(ui::TranscriptHas("SN history file write error")) << id;
         // Type 0 BCD: year 2026 (or the clock's), then 0002, not 0001 again.
         EXPECT_EQ(second[2], 0x00) << id;
@@ -499,8 +522,8 @@ TEST_F(SnProceduresTest, AnUnreadableHistoryFailsTheRunBeforeAnySnIsWritten) {
         });
         std::filesystem::remove(history);
         EXPECT_FALSE(Done(report)) << id << "\n" << report;
-        EXPECT_NE(report.find("Reading SN history file ..."), std::string::npos)
-            << id << "\n" << report;
+        EXPECT_NE(report.find("Reading SN history file ..."), std::string::npos) << id << "\n"
+                                                                                 << report;
         EXPECT_NE(report.find("\t failed"), std::string::npos) << id << "\n" << report;
         EXPECT_EQ(sn, std::vector<uint8_t>(4, 0xFF)) << id;
     }
@@ -520,7 +543,8 @@ TEST_F(SnProceduresTest, AHistoryThatCannotTakeTheRecordStopsTheRunBeforeTheSnIs
             ResetBetweenCases();
             Config("");
             const std::string history = dir_.File("history.sn");
-            const std::string before = "F0 \t202600041 \t. \t( Thu, Dec 10,2026, 11:14 ) \ta.txt\r\n";
+            const std::string before =
+                "F0 \t202600041 \t. \t( Thu, Dec 10,2026, 11:14 ) \ta.txt\r\n";
             testsupport::WriteFile(history, before);
             int status = -1;
             Run([&](ui::Driver& d) {
@@ -549,9 +573,12 @@ TEST_F(SnProceduresTest, AHistoryThatCannotTakeTheRecordStopsTheRunBeforeTheSnIs
                     int failures = 0;
                     failures |= Done(report) ? 1 : 0;
                     failures |= report.find("Saving SN in history file .........\t failed\r\n") ==
-                                        std::string::npos ? 2 : 0;
+                                        std::string::npos
+                                    ? 2
+                                    : 0;
                     failures |= report.find("Writing S") != std::string::npos ? 4 : 0;
-                    failures |= sim::Sim().PeekRange(kSnAt, 4) != std::vector<uint8_t>(4, 0xFF) ? 8 : 0;
+                    failures |=
+                        sim::Sim().PeekRange(kSnAt, 4) != std::vector<uint8_t>(4, 0xFF) ? 8 : 0;
                     failures |= Lamp(gui::kRowSerialNumber) != gui::kLampFailed ? 16 : 0;
                     failures |= sim::Sim().Log().Count("MSP430_Erase") != 0 ? 32 : 0;
                     if (failures != 0) {
@@ -578,7 +605,8 @@ TEST_F(SnProceduresTest, ARecordBeyondItsTypeNamesTheFileAndLine) {
         ResetBetweenCases();
         Config("");
         const std::string history = dir_.File("history.sn");
-        testsupport::WriteFile(history, "\xEF\xBB\xBF" "F3 \t00007 \t.\r\n   F3 99999999999999999999\r\n");
+        testsupport::WriteFile(history, "\xEF\xBB\xBF"
+                                        "F3 \t00007 \t.\r\n   F3 99999999999999999999\r\n");
         std::string report;
         std::vector<uint8_t> sn;
         Run([&](ui::Driver& d) {
@@ -591,10 +619,12 @@ TEST_F(SnProceduresTest, ARecordBeyondItsTypeNamesTheFileAndLine) {
             sn = sim::Sim().PeekRange(kSnAt, 2);
         });
         EXPECT_FALSE(Done(report)) << report;
-        EXPECT_NE(report.find("Reading SN history file .........\t failed\r\n SN history file " + history +
+        EXPECT_NE(report.find("Reading SN history file .........\t failed\r\n SN history file " +
+                              history +
                               ", line 2:\r\n the SN is beyond the range of its type.\r\n"),
                   std::string::npos)
-            << id << "\n" << report;
+            << id << "\n"
+            << report;
         EXPECT_EQ(sn, std::vector<uint8_t>(2, 0xFF)) << id;
     }
 }
@@ -603,8 +633,9 @@ TEST_F(SnProceduresTest, ARecordBeyondItsTypeNamesTheFileAndLine) {
 // the coming one instead, refuses the scanned one, and Cancel leaves the
 // board blank.
 TEST_F(SnProceduresTest, ARescannedLabelIsRefusedInTheEditor) {
-    WriteConfig("ReportHistory 0\r\nVccIndex 4\r\nSerializationEnable 1\r\nBarCodeReaderEnable 1\r\n"
-                "BarCodeAutoStartEnable 1\r\nPostAmbleIndex 0\r\n");
+    WriteConfig(
+        "ReportHistory 0\r\nVccIndex 4\r\nSerializationEnable 1\r\nBarCodeReaderEnable 1\r\n"
+        "BarCodeAutoStartEnable 1\r\nPostAmbleIndex 0\r\n");
     std::string reason, report;
     int offered = 0;
     int32_t cancelledAfterOk = 0;
@@ -652,8 +683,9 @@ TEST_F(SnProceduresTest, ARescannedLabelIsRefusedInTheEditor) {
 
 // A scan with auto-start records '.', a typed SN 'm'.
 TEST_F(SnProceduresTest, ScannedAndTypedStatusLetters) {
-    WriteConfig("ReportHistory 0\r\nVccIndex 4\r\nSerializationEnable 1\r\nBarCodeReaderEnable 1\r\n"
-                "BarCodeAutoStartEnable 1\r\nPostAmbleIndex 0\r\n");
+    WriteConfig(
+        "ReportHistory 0\r\nVccIndex 4\r\nSerializationEnable 1\r\nBarCodeReaderEnable 1\r\n"
+        "BarCodeAutoStartEnable 1\r\nPostAmbleIndex 0\r\n");
     Run([&](ui::Driver& d) {
         Device("149");
         ASSERT_EQ(LoadTiTxt(0x8000, 0x40), 1);

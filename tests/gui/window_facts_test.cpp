@@ -19,9 +19,10 @@ constexpr const char* kF149Info = "RAM -  2048 bytes;      FLASH - 60 kB;";
 
 TEST_F(ActionsTest, EverySetupReadShowsTheSelectedDevicesInformation) {
     Config("SelectedProcessorIndex " + std::to_string(DeviceRowNamed("2274")) + "\r\n");
-    testsupport::WriteFile(dir_.File("f149.cfg"),
-                           ";============= MSP430Fxx setup =============\r\nSelectedProcessorIndex " +
-                               std::to_string(DeviceRowNamed("149")) + "\r\n");
+    testsupport::WriteFile(
+        dir_.File("f149.cfg"),
+        ";============= MSP430Fxx setup =============\r\nSelectedProcessorIndex " +
+            std::to_string(DeviceRowNamed("149")) + "\r\n");
     std::string atStart;
     std::string afterLoad;
     std::string target;
@@ -53,7 +54,8 @@ TEST_F(ActionsTest, TheIdentificationGoesWhenItNoLongerHolds) {
              core::TargetClose();
              d.Click(1001);
          }},
-        {"another device", [](ui::Driver& d) { d.Select(1014, d.Target().GetCurSel(1014) == 0 ? 1 : 0); }},
+        {"another device",
+         [](ui::Driver& d) { d.Select(1014, d.Target().GetCurSel(1014) == 0 ? 1 : 0); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -181,9 +183,10 @@ TEST_F(ActionsTest, AViewerThatDoesNotStartLeavesTheFilesPathInABox) {
             ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
             d.Menu(180);
         });
-        const std::string line = "box [Information] \"The file could not be shown: no viewer (xdg-open) "
-                                 "could be started.\\r\\n\\r\\nIt was written to:\\r\\n" +
-                                 dir_.File("MemView.txt") + "\" flags 0x40";
+        const std::string line =
+            "box [Information] \"The file could not be shown: no viewer (xdg-open) "
+            "could be started.\\r\\n\\r\\nIt was written to:\\r\\n" +
+            dir_.File("MemView.txt") + "\" flags 0x40";
         EXPECT_EQ(ui::TranscriptHas(line), c.box) << ui::TranscriptText();
         platform::SetTextViewer({});
         ResetBetweenCases();

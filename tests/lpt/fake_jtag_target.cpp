@@ -147,8 +147,8 @@ bool FakeJtagTarget::RunCredit() {
         }
         // Breakpoints stop before the instruction at their address.
         for (uint32_t b = 0; b < (eem ? 8u : 2u); ++b) {
-            const bool enabled = eem ? (Eem(0x80) & (1u << b)) != 0 && b > 0
-                                     : (breakpointEnable_ & (1u << b)) != 0;
+            const bool enabled =
+                eem ? (Eem(0x80) & (1u << b)) != 0 && b > 0 : (breakpointEnable_ & (1u << b)) != 0;
             const uint32_t at = eem ? Eem(b * 8) : breakpoint_[b];
             if (sinceRelease_ > 0 && enabled && at == pc) {
                 running_ = false;
@@ -394,7 +394,7 @@ uint32_t FakeJtagTarget::Eem(uint32_t reg) const {
 }
 
 uint16_t FakeJtagTarget::Psa(uint32_t words) const {
-    uint32_t s = (psaStart_) & 0xFFFF;
+    uint32_t s = (psaStart_)&0xFFFF;
     for (uint32_t i = 0; i < words; ++i) {
         s = (s & 0x8000) != 0 ? (((s ^ 0x0805) << 1) & 0xFFFF) + 1 : (s << 1) & 0xFFFF;
         const uint32_t a = psaStart_ + 2 + 2 * i;
@@ -624,7 +624,8 @@ void FakeJtagTarget::Write16(uint32_t address, uint16_t value) {
         // The high word completes the 32-bit message.
         mailbox_.outHigh = value;
         mailbox_.outPending = true;
-        trace.push_back("mailbox out " + Hex((static_cast<uint32_t>(value) << 16) | mailbox_.outLow));
+        trace.push_back("mailbox out " +
+                        Hex((static_cast<uint32_t>(value) << 16) | mailbox_.outLow));
         return;
     }
     const sim::Region region = target_.Layout().RegionOf(address);

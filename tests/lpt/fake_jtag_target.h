@@ -31,16 +31,16 @@ public:
     FakeJtagTarget(sim::SimTarget& target, uint16_t jtagId, bool cpux, bool eem);
 
     // --- Fault knobs
-    bool noId = false;            // the instruction register captures 0
+    bool noId = false;              // the instruction register captures 0
     bool answerOnlyAtEntry = false; // the id answers only right after an entry
-    bool ramWriteFault = false;   // data writes to memory are refused
+    bool ramWriteFault = false;     // data writes to memory are refused
     bool openFails = false;
-    bool earlyR8 = false;         // the first routine to park leaves R8 = 1
-    uint32_t corruptWriteAt = 0;  // a host write to this address lands with bit 0 flipped
-    bool clockFrozen = false;     // the time stamp stands still
+    bool earlyR8 = false;           // the first routine to park leaves R8 = 1
+    uint32_t corruptWriteAt = 0;    // a host write to this address lands with bit 0 flipped
+    bool clockFrozen = false;       // the time stamp stands still
     bool mailboxNeverReady = false; // the mailbox input never takes a word
-    bool flashFails = false;      // the flash controller fails every operation
-    uint32_t stepCap = 1000000;   // instructions a release runs at most
+    bool flashFails = false;        // the flash controller fails every operation
+    uint32_t stepCap = 1000000;     // instructions a release runs at most
 
     // --- The clock: 0 basic clock (DCO step and range at 0x0056/0x0057),
     // 1 FLL (DCO tap in 0x0051). The target runs at that frequency while
@@ -56,9 +56,9 @@ public:
     uint32_t MclkHz() const;
 
     // --- What happened
-    std::vector<std::string> trace; // primitive calls, one line each
-    uint32_t idReads = 0;           // IR shifts of 0xFF
-    uint32_t executed = 0;          // instructions the CPU ran after releases
+    std::vector<std::string> trace;   // primitive calls, one line each
+    uint32_t idReads = 0;             // IR shifts of 0xFF
+    uint32_t executed = 0;            // instructions the CPU ran after releases
     std::vector<uint32_t> timeStamps; // what the time stamp answered
     // Flash the controller programmed, as [first, last] ranges in order.
     std::vector<std::pair<uint32_t, uint32_t>> flashWrites;
@@ -136,14 +136,14 @@ private:
     uint32_t psaSteps_ = 0;
     uint32_t psaPinWords_ = 0;
     uint32_t time_ = 0;
-    uint64_t cycleCredit_ = 0;      // cycles the clock owes the CPU
-    uint32_t sinceRelease_ = 0;     // instructions since the last release
+    uint64_t cycleCredit_ = 0;  // cycles the clock owes the CPU
+    uint32_t sinceRelease_ = 0; // instructions since the last release
     bool parkedOnce_ = false;
     bool released_ = false;
     bool stoppedByTrigger_ = false; // a trigger or breakpoint stopped the CPU
     uint8_t fctl1_ = 0;
     uint8_t fctl2_ = 0x42;
-    uint8_t fctl3_ = 0x18;          // LOCK and WAIT
+    uint8_t fctl3_ = 0x18; // LOCK and WAIT
     struct MailboxState {
         enum Phase { kIdle, kReadLow, kReadHigh, kWrite } phase = kIdle;
         uint16_t in = 0;

@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int32_t version = 0;
     Check(MSP430_Initialize("LPT1", &version));
     std::array<char, 80> id{};
-    Check(MSP430_Identify(id.data(), static_cast<int32_t>(id.size()), in.Byte() % 4 == 0 ? in.Byte() : 0));
+    Check(MSP430_Identify(id.data(), static_cast<int32_t>(id.size()),
+                          in.Byte() % 4 == 0 ? in.Byte() : 0));
     if ((in.Byte() & 1) != 0) {
         // A device as the lookup would leave it, its record from the input.
         auto& id = debugif::gDeviceId;

@@ -74,13 +74,11 @@ TEST_P(LptFlashBoards, EraseWriteReadVerifyAndCheck) {
     // An odd start and an odd length: the edges go in as their words.
     const uint32_t at = main + 0x101;
     std::vector<char> data = Pattern(41, 5);
-    ASSERT_EQ(MSP430_Memory(static_cast<int32_t>(at), data.data(), 41, kWrite), 0)
-        << b.LastError();
+    ASSERT_EQ(MSP430_Memory(static_cast<int32_t>(at), data.data(), 41, kWrite), 0) << b.LastError();
     EXPECT_EQ(b.target.Peek(at - 1), 0xFF);
     EXPECT_EQ(b.target.Peek(at + 41), 0xFF);
     std::vector<char> back(41);
-    ASSERT_EQ(MSP430_Memory(static_cast<int32_t>(at), back.data(), 41, kRead), 0)
-        << b.LastError();
+    ASSERT_EQ(MSP430_Memory(static_cast<int32_t>(at), back.data(), 41, kRead), 0) << b.LastError();
     EXPECT_EQ(back, data);
     EXPECT_EQ(MSP430_VerifyMem(static_cast<int32_t>(at), 41, data.data()), 0) << b.LastError();
     b.target.Poke(at + 20, static_cast<uint8_t>(data[20] ^ 0x01));
@@ -207,7 +205,9 @@ TEST(LptFlashTest, ARoutineThatNeverParksAtItsEndFails) {
         {"loops", {0x0200, 0x020C, 0x0210, 0, 0, 0, 0x5315, 0x3FFE, 0x3FFF}, true, true},
         // nop; parks at 0x020E while its end says 0x0210
         {"parks elsewhere", {0x0200, 0x020C, 0x0210, 0, 0, 0, 0x4303, 0x3FFF, 0x3FFF}, false, true},
-        {"odd load address", {0x0201, 0x020C, 0x0210, 0, 0, 0, 0x4303, 0x3FFF, 0x3FFF}, false,
+        {"odd load address",
+         {0x0201, 0x020C, 0x0210, 0, 0, 0, 0x4303, 0x3FFF, 0x3FFF},
+         false,
          false},
     };
     for (const Case& c : cases) {
@@ -237,8 +237,7 @@ TEST(LptFlashTest, VerifyModeCatchesACorruptedRoutineLoad) {
     EXPECT_EQ(b.LastError(), 7);
     EXPECT_TRUE(b.fake->flashWrites.empty()) << "the corrupted routine never ran";
     b.fake->corruptWriteAt = 0;
-    EXPECT_EQ(MSP430_Memory(0x1100, const_cast<char*>(data.data()), 8, kWrite), 0)
-        << b.LastError();
+    EXPECT_EQ(MSP430_Memory(0x1100, const_cast<char*>(data.data()), 8, kWrite), 0) << b.LastError();
 }
 
 TEST(LptFlashTest, RefusalsBeforeTheTargetIsTouched) {
@@ -390,8 +389,7 @@ TEST(LptFlash91Test, AMailboxThatNeverTakesAWordEndsTheWrite) {
     EXPECT_EQ(b.LastError(), 7);
     EXPECT_EQ(b.target.Peek(0x5C00), 0xFF);
     b.fake->mailboxNeverReady = false;
-    EXPECT_EQ(MSP430_Memory(0x5C00, const_cast<char*>(data.data()), 8, kWrite), 0)
-        << b.LastError();
+    EXPECT_EQ(MSP430_Memory(0x5C00, const_cast<char*>(data.data()), 8, kWrite), 0) << b.LastError();
     EXPECT_EQ(b.target.Peek(0x5C07), static_cast<uint8_t>(data[7]));
 }
 

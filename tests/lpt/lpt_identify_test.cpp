@@ -138,8 +138,7 @@ TEST(LptIdentifyTest, SfrBytesAreMaskedOnRead) {
     char back[6] = {};
     ASSERT_EQ(MSP430_Memory(0, back, 6, kRead), 0) << b.LastError();
     EXPECT_EQ(static_cast<uint8_t>(back[1]), 0x0F);
-    EXPECT_EQ(static_cast<uint8_t>(back[0]),
-              debugif::gDeviceId.currentDeviceRecord.BytePairLow(0));
+    EXPECT_EQ(static_cast<uint8_t>(back[0]), debugif::gDeviceId.currentDeviceRecord.BytePairLow(0));
 }
 
 TEST(LptIdentifyTest, VerifyPassesThenCatchesOneChangedByte) {
@@ -177,7 +176,8 @@ TEST(LptIdentifyTest, VerifyLengthsThatLeaveNoInnerRange) {
     EXPECT_EQ(debugif::LptVerifyMem(0x0401, 2, 0x1234, 0xCDAB), 0) << b.LastError();
     EXPECT_EQ(debugif::LptVerifyMem(0x0401, 2, 0x1234, 0xCEAB), -1);
     EXPECT_EQ(b.LastError(), 28);
-    EXPECT_EQ(debugif::LptVerifyMem(0x0400, -2, 0x1234, 0), 0) << "a negative length checks nothing";
+    EXPECT_EQ(debugif::LptVerifyMem(0x0400, -2, 0x1234, 0), 0)
+        << "a negative length checks nothing";
 }
 
 TEST(LptIdentifyTest, AWriteOutsideEveryRangeIsRefused) {

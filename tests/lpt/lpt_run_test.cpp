@@ -189,7 +189,7 @@ TEST(InstructionCyclesTest, InstructionWords) {
         {0x13B0, true, 4},
         {0x13A0, true, 0},
         {0x1500, true, 3},
-        {0x0100, true, 3},  // MOVA @R1, R0
+        {0x0100, true, 3}, // MOVA @R1, R0
     };
     for (const CycleCase& c : cases) {
         uint32_t counter = 10;
@@ -206,14 +206,14 @@ TEST(InstructionCyclesTest, ExtensionWords) {
         int32_t cycles;
     };
     const Case cases[] = {
-        {0x1800, 0x4505, 1},  // register form: one more
-        {0x1800, 0x4520, 1},  // MOV @R5, R0: indirect
-        {0x1800, 0x4030, 1},  // #imm to PC: +1 -1, then the indirect-mode cost
-        {0x1800, 0x4595, 3},  // Ad 1 and As 1: two more
-        {0x1803, 0x4505, 4},  // repeat count 3
-        {0x1883, 0x4505, 1},  // repeat by register: no count
-        {0x1840, 0x45A5, 1},  // address-word form: no memory cost
-        {0x1800, 0x1245, 2},  // PUSHX.B R5: the 0x1240 rule
+        {0x1800, 0x4505, 1}, // register form: one more
+        {0x1800, 0x4520, 1}, // MOV @R5, R0: indirect
+        {0x1800, 0x4030, 1}, // #imm to PC: +1 -1, then the indirect-mode cost
+        {0x1800, 0x4595, 3}, // Ad 1 and As 1: two more
+        {0x1803, 0x4505, 4}, // repeat count 3
+        {0x1883, 0x4505, 1}, // repeat by register: no count
+        {0x1840, 0x45A5, 1}, // address-word form: no memory cost
+        {0x1800, 0x1245, 2}, // PUSHX.B R5: the 0x1240 rule
     };
     for (const Case& c : cases) {
         uint32_t counter = 0;

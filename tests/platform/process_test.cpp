@@ -118,10 +118,8 @@ TEST(StartDetachedTest, AWatchedStartTellsAFailureAtOnce) {
         int result;
     };
     const Case cases[] = {
-        {{"/no/such/viewer", "a.txt"}, ENOENT},
-        {{"/bin/sh", "-c", "exit 3"}, -1},
-        {{"/bin/sh", "-c", "kill -9 $$"}, -1},
-        {{"/bin/sh", "-c", "exit 0"}, 0},
+        {{"/no/such/viewer", "a.txt"}, ENOENT}, {{"/bin/sh", "-c", "exit 3"}, -1},
+        {{"/bin/sh", "-c", "kill -9 $$"}, -1},  {{"/bin/sh", "-c", "exit 0"}, 0},
         {{"/bin/sh", "-c", "sleep 2"}, 0},
     };
     for (const Case& c : cases) {

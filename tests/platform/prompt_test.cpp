@@ -144,7 +144,7 @@ TEST(PromptOpenTimeTest, SumsTheTimeEveryBoxStayedOpen) {
     platform::SetClockSource(&clock);
     platform::SetPromptService(&prompts);
     const uint32_t before = platform::PromptOpenMilliseconds();
-    clock.counts += 30000; // time outside a box does not count
+    clock.counts += 30000;     // time outside a box does not count
     prompts.openCounts = 6000; // 2000 ms
     platform::ShowMessageBox("a", "b", platform::MB_OK);
     prompts.openCounts = 1500; // 500 ms

@@ -66,7 +66,8 @@ protected:
 
 uint32_t Le(const std::string& s, size_t at, int bytes) {
     uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(s[at + i]);
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | static_cast<uint8_t>(s[at + i]);
     return v;
 }
 

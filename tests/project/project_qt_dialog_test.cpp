@@ -20,8 +20,8 @@ namespace {
 
 using namespace gui;
 
-[[maybe_unused]] ::testing::Environment* const g_env =
-    ::testing::AddGlobalTestEnvironment(new testsupport::QtOffscreenEnvironment("project_qt_tests"));
+[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(
+    new testsupport::QtOffscreenEnvironment("project_qt_tests"));
 
 using testsupport::ScreenshotPath;
 

@@ -25,7 +25,8 @@ struct Files {
         std::string h;
         char line[128];
         for (int i = 0; i < 100000; ++i) {
-            std::snprintf(line, sizeof line, "F7 \t%08x \t. \t( Thu, Dec 10,2026, 11:14 ) \tblink.txt\r\n", i * 2);
+            std::snprintf(line, sizeof line,
+                          "F7 \t%08x \t. \t( Thu, Dec 10,2026, 11:14 ) \tblink.txt\r\n", i * 2);
             h += line;
         }
         testsupport::WriteFile(history, h);

@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         // Taking and retiring every entry empties the list, one at a time.
         for (int32_t left = accepted; left > 0; --left) {
-            if (gui::SnListTakeFirst() != 1 || gui::SnListRetireEntry(gui::SerialNumber.SnListText) != 1 ||
+            if (gui::SnListTakeFirst() != 1 ||
+                gui::SnListRetireEntry(gui::SerialNumber.SnListText) != 1 ||
                 gui::SnListCount() != left - 1) {
                 __builtin_trap();
             }

@@ -42,26 +42,47 @@ TEST_F(SnDialogTest, SerialDlgShowsEachCheckAndKeepsTheSettings) {
         int model; // model text on
         const char* message;
     } cases[] = {
-        {{{1064, "0x1001"}}, 0, "'SN Start Address in Memory' must be even.\r\n\r\nPlease correct the address."},
-        {{{1064, "0x0FFE"}}, 0,
-         "'SN Start Address in Memory'.\r\n\r\nmust be higher or equal to 0x1000.\r\n\r\nPlease correct the address."},
-        {{{1064, "0x45BE0"}}, 0,
-         "'SN Start Address in Memory'\r\n\r\nmust be lower than ( 0xFFE0 minus the number of bytes used by SN "
+        {{{1064, "0x1001"}},
+         0,
+         "'SN Start Address in Memory' must be even.\r\n\r\nPlease correct the address."},
+        {{{1064, "0x0FFE"}},
+         0,
+         "'SN Start Address in Memory'.\r\n\r\nmust be higher or equal to 0x1000.\r\n\r\nPlease "
+         "correct the address."},
+        {{{1064, "0x45BE0"}},
+         0,
+         "'SN Start Address in Memory'\r\n\r\nmust be lower than ( 0xFFE0 minus the number of "
+         "bytes used by SN "
          ")).\r\n\r\nPlease correct the address."},
-        {{{1068, ""}}, 0, "'SN File has not been specified.\r\n\r\nPlease specify the path and file name.\r\n\r\n"},
-        {{{1077, "6"}, {1077, "3"}}, 0,
-         "Custom SN size must be even number between 4 and 256\r\n\r\nPlease correct the Custom SN size."},
-        {{{1066, "34"}}, 1, "'Text size in Bytes' must be even\r\n\r\nand between 2 and 32.\r\n\r\nPlease correct data."},
-        {{{1067, "0x2001"}}, 1,
-         "'Start Address in Memory' for Model/Group/Revision must be even.\r\n\r\nPlease correct the address."},
-        {{{1067, "0x0800"}}, 1,
-         "'Start Address in Memory' for Model/Group/Revision\r\n\r\nmust be greater or equal to 0x1000.\r\n\r\n"
+        {{{1068, ""}},
+         0,
+         "'SN File has not been specified.\r\n\r\nPlease specify the path and file name.\r\n\r\n"},
+        {{{1077, "6"}, {1077, "3"}},
+         0,
+         "Custom SN size must be even number between 4 and 256\r\n\r\nPlease correct the Custom SN "
+         "size."},
+        {{{1066, "34"}},
+         1,
+         "'Text size in Bytes' must be even\r\n\r\nand between 2 and 32.\r\n\r\nPlease correct "
+         "data."},
+        {{{1067, "0x2001"}},
+         1,
+         "'Start Address in Memory' for Model/Group/Revision must be even.\r\n\r\nPlease correct "
+         "the address."},
+        {{{1067, "0x0800"}},
+         1,
+         "'Start Address in Memory' for Model/Group/Revision\r\n\r\nmust be greater or equal to "
+         "0x1000.\r\n\r\n"
          "Please correct the address."},
-        {{{1067, "0x45BF0"}}, 1,
-         "'Start Address in Memory' for Model/Group/Revision\r\n\r\nmust be lower than ( 0xFFE0 minus the length of "
+        {{{1067, "0x45BF0"}},
+         1,
+         "'Start Address in Memory' for Model/Group/Revision\r\n\r\nmust be lower than ( 0xFFE0 "
+         "minus the length of "
          "text in bytes ).\r\n\r\nPlease correct the address."},
-        {{{1067, "0x1000"}}, 1,
-         "SN address space location is overlaping\r\nthe Model/Group/Revision address space location.\r\n\r\n"
+        {{{1067, "0x1000"}},
+         1,
+         "SN address space location is overlaping\r\nthe Model/Group/Revision address space "
+         "location.\r\n\r\n"
          "Please correct the SN or Model/Group/Revision address."},
     };
     for (const auto& c : cases) {
@@ -124,7 +145,7 @@ TEST_F(SnDialogTest, SerialDlgUsedSizesNormalisingEnablingAndOk) {
         d.Click(1062); // BCD
         sizes.push_back(t.GetItemText(1065));
         EXPECT_FALSE(t.IsItemEnabled(1266));
-        d.Click(1076); // custom
+        d.Click(1076);                        // custom
         sizes.push_back(t.GetItemText(1065)); // BCD custom: Custom_SN_size bytes
         EXPECT_FALSE(t.IsItemEnabled(1062));
         EXPECT_FALSE(t.IsItemEnabled(1063));
@@ -222,7 +243,8 @@ TEST_F(SnDialogTest, SerStatDlgFailedRenameKeepsTheHistory) {
     WriteHistory(kReportFixture);
     static std::string target;
     target = History();
-    platform::SetAtomicFileCommitHook([](const std::string&, const std::string& t) { return t != target; });
+    platform::SetAtomicFileCommitHook(
+        [](const std::string&, const std::string& t) { return t != target; });
     ui::TestSession s;
     s.Boxes().Answer(ui::IDOK);
     s.OnDialog(gui::IDD_SER_STAT, [&](ui::Driver& d) {

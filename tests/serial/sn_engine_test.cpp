@@ -83,7 +83,8 @@ TEST_F(SnTest, EveryTypeAndModeGivesItsTextCaptionAndBytesAndDecodesBack) {
         }
         if (g.type == 6) {
             // The custom SN continues from the history's last one.
-            WriteHistory(std::string("F6 \t") + (hex ? "A1B2c3d4" : "Ab12Cd34") + " \t. \t( x ) \tf.txt\r\n");
+            WriteHistory(std::string("F6 \t") + (hex ? "A1B2c3d4" : "Ab12Cd34") +
+                         " \t. \t( x ) \tf.txt\r\n");
         }
         if (g.type == 7) {
             const std::string list = dir.File("list.txt");
@@ -156,14 +157,10 @@ TEST_F(SnTest, CounterPastItsCapacityIsShownWholeAndRefused) {
         const char* last;  // history record at the limit
         const char* shown; // the coming SN
     } cases[] = {
-        {3, 1, "9999", "10000"},
-        {3, 2, "9999", "10000"},
-        {3, 0, "65535", "65536"},
-        {0, 1, "20269999", "202610000"},
-        {0, 3, "202665535", "202665536"},
-        {5, 0, "2612109999", "26121010000"},
-        {2, 1, "99999999", " 100000000"},
-        {2, 4, "4294967294", "4294967295"},
+        {3, 1, "9999", "10000"},          {3, 2, "9999", "10000"},
+        {3, 0, "65535", "65536"},         {0, 1, "20269999", "202610000"},
+        {0, 3, "202665535", "202665536"}, {5, 0, "2612109999", "26121010000"},
+        {2, 1, "99999999", " 100000000"}, {2, 4, "4294967294", "4294967295"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shown);
@@ -227,28 +224,28 @@ TEST_F(SnTest, RefusedSnsPackNothing) {
         int type, mode, size;
         const char* text;
     } cases[] = {
-        {3, 0, 8, ""},               // no digit
-        {3, 0, 8, "abc"},            // no digit
-        {3, 0, 8, "65536"},          // over the hex counter
-        {3, 1, 8, "10000"},          // a fifth digit in BCD
-        {3, 0, 8, "123456"},         // extra digits
-        {3, 0, 8, "12 34"},          // digits after the number
-        {0, 1, 8, "202600001"},      // nine digits in a decimal mode
-        {0, 0, 8, "2026000011"},     // ten digits in a hex mode
-        {0, 0, 8, "202665536"},      // counter over 65535
-        {5, 0, 8, "26121010000"},    // type 5 counter over 9999 in a hex mode
-        {2, 1, 8, "100000000"},      // over 99999999
-        {2, 0, 8, "4294967296"},     // over 32 bits
-        {6, 2, 8, "AB,CD123"},       // separator in a custom SN
+        {3, 0, 8, ""},            // no digit
+        {3, 0, 8, "abc"},         // no digit
+        {3, 0, 8, "65536"},       // over the hex counter
+        {3, 1, 8, "10000"},       // a fifth digit in BCD
+        {3, 0, 8, "123456"},      // extra digits
+        {3, 0, 8, "12 34"},       // digits after the number
+        {0, 1, 8, "202600001"},   // nine digits in a decimal mode
+        {0, 0, 8, "2026000011"},  // ten digits in a hex mode
+        {0, 0, 8, "202665536"},   // counter over 65535
+        {5, 0, 8, "26121010000"}, // type 5 counter over 9999 in a hex mode
+        {2, 1, 8, "100000000"},   // over 99999999
+        {2, 0, 8, "4294967296"},  // over 32 bits
+        {6, 2, 8, "AB,CD123"},    // separator in a custom SN
         {6, 2, 8, "AB=CD123"},
         {6, 2, 8, "AB;CD123"},
         {6, 2, 8, "AB#CD123"},
         {6, 2, 8, "AB CD123"},
-        {6, 2, 8, "AB\tCD123"},      // a control character would split the record
-        {5, 0, 8, "2616100001"},     // month 16 would spill into the year's bits
-        {4, 1, 8, "264000001"},      // day 400: BCD keeps two bits of its hundreds
-        {6, 2, 8, "ABCD12"},         // shorter than Custom_SN_size
-        {6, 0, 8, "A1B2C3DX"},       // not hex in a hex mode
+        {6, 2, 8, "AB\tCD123"},  // a control character would split the record
+        {5, 0, 8, "2616100001"}, // month 16 would spill into the year's bits
+        {4, 1, 8, "264000001"},  // day 400: BCD keeps two bits of its hundreds
+        {6, 2, 8, "ABCD12"},     // shorter than Custom_SN_size
+        {6, 0, 8, "A1B2C3DX"},   // not hex in a hex mode
         {7, 3, 4, "0x12"},
     };
     for (const auto& c : cases) {

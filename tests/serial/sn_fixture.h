@@ -73,7 +73,9 @@ protected:
         const auto& d = core::SerialData;
         return std::vector<uint8_t>(d.SerialNumberBytes, d.SerialNumberBytes + d.SerialNumberCount);
     }
-    static std::vector<uint8_t> Ascii(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+    static std::vector<uint8_t> Ascii(const std::string& s) {
+        return std::vector<uint8_t>(s.begin(), s.end());
+    }
 
     testsupport::TempDir dir;
 };

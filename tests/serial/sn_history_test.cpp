@@ -52,7 +52,8 @@ TEST_F(SnHistoryTest, StatusLetterDropsTheNewBit) {
     const struct {
         int status;
         char letter;
-    } cases[] = {{1, '.'}, {3, 'm'}, {2, 'm'}, {4, 'u'}, {5, 'u'}, {8, 'o'}, {9, 'o'}, {10, 'n'}, {11, 'n'}, {12, '.'}};
+    } cases[] = {{1, '.'}, {3, 'm'}, {2, 'm'},  {4, 'u'},  {5, 'u'},
+                 {8, 'o'}, {9, 'o'}, {10, 'n'}, {11, 'n'}, {12, '.'}};
     for (const auto& c : cases) {
         EXPECT_EQ(gui::SnStatusLetter(c.status), c.letter) << c.status;
     }
@@ -157,11 +158,11 @@ TEST_F(SnHistoryTest, ListFileEntriesAreFilteredCountedAndRetired) {
     const std::string list = dir.File("list.txt");
     testsupport::WriteFile(list, "ignored before the list\r\n"
                                  "#SN_LIST\r\n"
-                                 "#SN_SIZE 7\r\n"     // odd: ignored
+                                 "#SN_SIZE 7\r\n" // odd: ignored
                                  "#SN_PREFIX 0xCA\r\n"
-                                 "FE01\r\n"           // cafe01: used
+                                 "FE01\r\n" // cafe01: used
                                  "0xFE02 ; comment\r\n"
-                                 "fe3\r\n"            // wrong length
+                                 "fe3\r\n" // wrong length
                                  "FE04\r\n");
     EXPECT_EQ(gui::SnListLoad(list), 2);
     const auto& p = SerialNumber.SnPendingList;
@@ -194,7 +195,8 @@ TEST_F(SnHistoryTest, ListEntriesMustHaveTheSizeInForceAtTheEndOfTheFile) {
     Use(7, 2);
     core::Settings.Custom_SN_size = 4;
     const std::string list = dir.File("list.txt");
-    testsupport::WriteFile(list, "#SN_LIST\r\nAbCd\r\n#SN_SIZE 8\r\n12345678\r\n#SN_SIZE 6\r\n123456\r\n");
+    testsupport::WriteFile(
+        list, "#SN_LIST\r\nAbCd\r\n#SN_SIZE 8\r\n12345678\r\n#SN_SIZE 6\r\n123456\r\n");
     EXPECT_EQ(gui::SnListLoad(list), 1);
     EXPECT_EQ(SerialNumber.SnPendingList.text, "123456\r\n");
     EXPECT_EQ(SerialNumber.SnPendingList.wrongLength, 2);
@@ -211,7 +213,8 @@ TEST_F(SnHistoryTest, ListWithManyUsedEntriesIsCompactedOnCount) {
     testsupport::WriteFile(list, file);
     ASSERT_EQ(gui::SnListLoad(list), 30);
     for (int i = 0; i < 25; ++i) {
-        EXPECT_EQ(gui::SnListRetireEntry("s" + std::string(i < 10 ? "00" : "0") + std::to_string(i)), 1);
+        EXPECT_EQ(
+            gui::SnListRetireEntry("s" + std::string(i < 10 ? "00" : "0") + std::to_string(i)), 1);
     }
     EXPECT_EQ(gui::SnListCount(), 5);
     EXPECT_EQ(SerialNumber.SnPendingList.text.substr(0, 6), "S025\r\n");
@@ -226,12 +229,16 @@ TEST_F(SnHistoryTest, IndentedAndMarkedRecordsCountAndAnOutOfRangeOneIsNamed) {
     const struct {
         const char* name;
         std::string file;
-        uint32_t next;    // 0: none
-        int32_t badLine;  // the line named for type 3
+        uint32_t next;   // 0: none
+        int32_t badLine; // the line named for type 3
     } cases[] = {
         {"leading blanks", before + "   F3 \t00100\r\n", 101, 0},
         {"leading TAB", before + "\tF3 \t00100\r\n", 101, 0},
-        {"byte-order mark", "\xEF\xBB\xBF" "F3 \t00100 \t.\r\n" + before, 101, 0},
+        {"byte-order mark",
+         "\xEF\xBB\xBF"
+         "F3 \t00100 \t.\r\n" +
+             before,
+         101, 0},
         {"beyond 64 bits", before + "F3 99999999999999999999\r\n", 0, 2},
         {"beyond the counter", "F3 65536\r\n" + before, 0, 1},
         {"the last counter", "F3 65535\r\n", 0, 0},
@@ -254,7 +261,8 @@ TEST_F(SnHistoryTest, IndentedAndMarkedRecordsCountAndAnOutOfRangeOneIsNamed) {
             // The report lists and exports the record too.
             EXPECT_EQ(gui::SnHistoryContains("00100"), 1) << c.name;
             gui::SnHistoryLoad(1);
-            EXPECT_NE(SerialNumber.SnHistoryListing.find("F3 \t00100"), std::string::npos) << c.name;
+            EXPECT_NE(SerialNumber.SnHistoryListing.find("F3 \t00100"), std::string::npos)
+                << c.name;
             EXPECT_NE(gui::SnReportExportText(15).find("00100"), std::string::npos) << c.name;
         }
     }
@@ -280,7 +288,8 @@ TEST_F(SnHistoryTest, ListKeepsOneOfEntriesEqualIgnoringCase) {
     EXPECT_EQ(p.wrongLength, 0);
     // Hex lists fold to lower case as before, and keep one copy too.
     Use(7, 0);
-    testsupport::WriteFile(list, "#SN_LIST\r\n#SN_SIZE 8\r\n0xCAFE0001\r\ncafe0001\r\nCaFe0001\r\ncafe0002\r\n");
+    testsupport::WriteFile(
+        list, "#SN_LIST\r\n#SN_SIZE 8\r\n0xCAFE0001\r\ncafe0001\r\nCaFe0001\r\ncafe0002\r\n");
     EXPECT_EQ(gui::SnListLoad(list), 2);
     EXPECT_EQ(SerialNumber.SnPendingList.text, "cafe0001\r\ncafe0002\r\n");
     EXPECT_EQ(SerialNumber.SnPendingList.alreadyUsed, 2);

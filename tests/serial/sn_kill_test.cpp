@@ -19,7 +19,8 @@ namespace {
 [[noreturn]] void AppendForever(int reportFd) {
     for (;;) {
         gui::SerialNumberPrepareNext();
-        if (gui::SerialNumberFromText(gui::SerialNumberFormat()) != 1 || gui::SnHistoryAppend() != 1) {
+        if (gui::SerialNumberFromText(gui::SerialNumberFormat()) != 1 ||
+            gui::SnHistoryAppend() != 1) {
             _exit(3);
         }
         const std::string line = gui::SerialNumber.SerialNumberText + "\n";
@@ -95,7 +96,8 @@ TEST_F(SnTest, KilledWriterLosesNoReportedRecord) {
     }
     EXPECT_EQ(next, reported.size());
     std::sort(seen.begin(), seen.end());
-    EXPECT_EQ(std::adjacent_find(seen.begin(), seen.end()), seen.end()) << "an SN twice in the history";
+    EXPECT_EQ(std::adjacent_find(seen.begin(), seen.end()), seen.end())
+        << "an SN twice in the history";
 
     gui::SerialNumberPrepareNext();
     for (const std::string& sn : reported) {

@@ -67,7 +67,8 @@ protected:
     }
     // Lays the dialog out, keeps its picture and its layout problems.
     template <typename Run>
-    void Shoot(int id, const std::string& name, Run run, std::function<void(ui::Driver&)> before = {}) {
+    void Shoot(int id, const std::string& name, Run run,
+               std::function<void(ui::Driver&)> before = {}) {
         ui::TestSession s;
         std::vector<std::string> problems;
         bool saved = false;
@@ -130,10 +131,12 @@ TEST_F(SnQtDialogTest, SnEditDlgOnAUsedNumberLaysOutCleanly) {
     core::Settings.Custom_SN_size = 8;
     testsupport::WriteFile(core::Settings.SNFilePathAndName, "F6 \tCAFE0001 \t.\r\n");
     gui::SerialNumberPrepareNext();
-    Shoot(gui::IDD_SN_EDIT, "serial-editor-used", [] { gui::SnEditRun("CAFE0001"); },
-          [](ui::Driver& d) {
-              EXPECT_EQ(d.Target().GetItemText(1260), "SN CAFE0001 is already in the SN history file.");
-          });
+    Shoot(
+        gui::IDD_SN_EDIT, "serial-editor-used", [] { gui::SnEditRun("CAFE0001"); },
+        [](ui::Driver& d) {
+            EXPECT_EQ(d.Target().GetItemText(1260),
+                      "SN CAFE0001 is already in the SN history file.");
+        });
 }
 
 TEST_F(SnQtDialogTest, SnListViewLaysOutCleanly) {

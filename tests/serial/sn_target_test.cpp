@@ -99,14 +99,16 @@ int32_t FakeEditor(const std::string&) {
     }
     if (core::Settings.SNDispFormatIndex != gui::kSnTypeCustom) {
         SerialNumber.SnEditResultText = gui::SerialNumberFormat();
-        SerialNumber.SnStatus = (SerialNumber.SnStatus & ~gui::kSnStatusOverwritten) | gui::kSnStatusNew;
+        SerialNumber.SnStatus =
+            (SerialNumber.SnStatus & ~gui::kSnStatusOverwritten) | gui::kSnStatusNew;
         SerialNumber.SnEditCancelled = 0;
         return 1;
     }
     char text[16];
     std::snprintf(text, sizeof text, "%08x", 0x10000 + g_run->customCounter++);
     SerialNumber.SnEditResultText = text;
-    SerialNumber.SnStatus = (SerialNumber.SnStatus & ~gui::kSnStatusOverwritten) | gui::kSnStatusManual;
+    SerialNumber.SnStatus =
+        (SerialNumber.SnStatus & ~gui::kSnStatusOverwritten) | gui::kSnStatusManual;
     SerialNumber.SnEditCancelled = 0;
     return 1;
 }
@@ -116,7 +118,8 @@ int32_t FakeEditor(const std::string&) {
 int32_t SnStep(const std::string& field0, Fault fault) {
     const gui::SerializationHooks& h = gui::Serialization();
     std::string field = field0;
-    SerialNumber.SnStatus = gui::kSnStatusNew | (SerialNumber.ManualSnFlag == 1 ? gui::kSnStatusManual : 0);
+    SerialNumber.SnStatus =
+        gui::kSnStatusNew | (SerialNumber.ManualSnFlag == 1 ? gui::kSnStatusManual : 0);
     bool prompt = h.HistoryContains(field) == 1;
     const int32_t r = h.ReadBack();
     if (r == gui::kReadBackFailed) {
@@ -142,7 +145,8 @@ int32_t SnStep(const std::string& field0, Fault fault) {
     if (fault == kWriteFails) {
         sim::Sim().FailWriteAt(static_cast<uint32_t>(core::Settings.SNStartAddress), 1);
     }
-    if (core::TargetWriteData(core::Settings.SNStartAddress, d.SerialNumberCount, d.SerialNumberBytes) != 1) {
+    if (core::TargetWriteData(core::Settings.SNStartAddress, d.SerialNumberCount,
+                              d.SerialNumberBytes) != 1) {
         return 0;
     }
     if (fault == kVerifyFails) {
@@ -152,7 +156,8 @@ int32_t SnStep(const std::string& field0, Fault fault) {
         return 0;
     }
     for (int32_t i = 0; i < d.SerialNumberCount; ++i) {
-        if (core::Images.ReadImage[core::ImageIndex(core::Settings.SNStartAddress + i)] != d.SerialNumberBytes[i]) {
+        if (core::Images.ReadImage[core::ImageIndex(core::Settings.SNStartAddress + i)] !=
+            d.SerialNumberBytes[i]) {
             return 0;
         }
     }
@@ -242,10 +247,13 @@ TEST_F(SnTargetTest, TenThousandRunsNeverGiveTwoDevicesOneSn) {
                 std::string decoded;
                 ASSERT_EQ(gui::SnDecodeBytes(onDevice.data(), decoded), 1);
                 EXPECT_EQ(Lower(decoded), Lower(g_written));
-                EXPECT_TRUE(passed[b.type].insert(Lower(decoded)).second) << "SN on two passed devices: " << decoded;
-            } else if (r == 15 || r == -1 || (b.type == 3 && SerialNumber.NextSerialNumber > 9999)) {
+                EXPECT_TRUE(passed[b.type].insert(Lower(decoded)).second)
+                    << "SN on two passed devices: " << decoded;
+            } else if (r == 15 || r == -1 ||
+                       (b.type == 3 && SerialNumber.NextSerialNumber > 9999)) {
                 // Stopped, abandoned, or past the BCD capacity: nothing written.
-                EXPECT_EQ(onDevice, std::vector<uint8_t>(16, 0xFF)) << "run " << i << " result " << r;
+                EXPECT_EQ(onDevice, std::vector<uint8_t>(16, 0xFF))
+                    << "run " << i << " result " << r;
                 ++checkedBlank;
             }
             if (r == -1) {

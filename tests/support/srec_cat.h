@@ -31,7 +31,8 @@ inline ByteMap SrecCatBytes(const std::string& dir, const std::string& name, con
     std::vector<std::string> images;
     for (const char* fill : {"0x00", "0xFF"}) {
         const std::string out = std::string("srec-fill") + fill + ".bin";
-        if (!SrecCatRun(dir, {name, format, "-fill", fill, "0x1000", "0x45C00", "-o", out, "-binary"})) {
+        if (!SrecCatRun(dir,
+                        {name, format, "-fill", fill, "0x1000", "0x45C00", "-o", out, "-binary"})) {
             return {};
         }
         images.push_back(ReadFile(dir + "/" + out));

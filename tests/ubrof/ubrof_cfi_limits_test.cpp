@@ -37,7 +37,9 @@ public:
         SetCfa(frame, {1, resource, offset, {}});
     }
     void Op31(uint32_t frame) override { SetCfa(frame, {2, 0, 0, {}}); }
-    void CfaExpression(uint32_t frame, const Expression& e) override { SetCfa(frame, {3, 0, 0, e}); }
+    void CfaExpression(uint32_t frame, const Expression& e) override {
+        SetCfa(frame, {3, 0, 0, e});
+    }
     void Op37(uint32_t frame) override {
         SetCfa(frame, {4, 0, 0, {}});
         const CfiFrame* f = names_.Frame(frame);
@@ -105,9 +107,9 @@ private:
 };
 
 std::string Text(const CfiRule& r) {
-    return std::to_string(r.kind) + "/" + std::to_string(r.frame) + "/" +
-           std::to_string(r.offset) + "/" + std::to_string(r.holder) + "/" +
-           std::to_string(r.holdsFrameValue) + "/" + (r.expression ? "e" : "-");
+    return std::to_string(r.kind) + "/" + std::to_string(r.frame) + "/" + std::to_string(r.offset) +
+           "/" + std::to_string(r.holder) + "/" + std::to_string(r.holdsFrameValue) + "/" +
+           (r.expression ? "e" : "-");
 }
 
 std::string Text(const CfiCfaRule& r) {
@@ -126,20 +128,48 @@ Bytes RandomOps(std::mt19937& rng, int count, bool restores) {
     const auto pick = [&rng](uint32_t n) { return static_cast<uint8_t>(rng() % n); };
     for (int i = 0; i < count; ++i) {
         switch (pick(restores ? 14 : 12)) {
-        case 0: ops.Offset(pick(kResources), pick(4)); break;
-        case 1: ops.Undefined(pick(kResources)); break;
-        case 2: ops.SameValue(pick(kResources)); break;
-        case 3: ops.Register(pick(kResources), pick(kResources)); break;
-        case 4: ops.DefCfa(pick(kResources), pick(4)); break;
-        case 5: ops.FrameCfaOffset(pick(kFrames), pick(4)); break;
-        case 6: ops.Op37(pick(kFrames)); break;
-        case 7: ops.Op31(pick(kFrames)); break;
-        case 8: ops.Remember(); break;
-        case 9: ops.RestoreState(); break;
-        case 10: pick(2) == 0 ? ops.Op33() : ops.Op34(); break;
-        case 11: ops.RuleExpression(pick(kResources), DwOp().Reg(1)); break;
-        case 12: ops.Restore(pick(kResources)); break;
-        default: ops.RestoreExtended(pick(kResources)); break;
+        case 0:
+            ops.Offset(pick(kResources), pick(4));
+            break;
+        case 1:
+            ops.Undefined(pick(kResources));
+            break;
+        case 2:
+            ops.SameValue(pick(kResources));
+            break;
+        case 3:
+            ops.Register(pick(kResources), pick(kResources));
+            break;
+        case 4:
+            ops.DefCfa(pick(kResources), pick(4));
+            break;
+        case 5:
+            ops.FrameCfaOffset(pick(kFrames), pick(4));
+            break;
+        case 6:
+            ops.Op37(pick(kFrames));
+            break;
+        case 7:
+            ops.Op31(pick(kFrames));
+            break;
+        case 8:
+            ops.Remember();
+            break;
+        case 9:
+            ops.RestoreState();
+            break;
+        case 10:
+            pick(2) == 0 ? ops.Op33() : ops.Op34();
+            break;
+        case 11:
+            ops.RuleExpression(pick(kResources), DwOp().Reg(1));
+            break;
+        case 12:
+            ops.Restore(pick(kResources));
+            break;
+        default:
+            ops.RestoreExtended(pick(kResources));
+            break;
         }
     }
     return ops.bytes();
@@ -168,9 +198,8 @@ TEST(CfiFrameState, SharedStartsAndLoggedRestoresGiveThePlainReplaysRules) {
         }
         // Several data blocks on one COMMON block share its start.
         for (int block = 0; block < 3; ++block) {
-            const CountedHandle<CfiDataBlock> data =
-                cfi.Read(CfiDataBody(id, 0, 0, RandomOps(rng, static_cast<int>(rng() % 30), true)),
-                         at);
+            const CountedHandle<CfiDataBlock> data = cfi.Read(
+                CfiDataBody(id, 0, 0, RandomOps(rng, static_cast<int>(rng() % 30), true)), at);
             ASSERT_TRUE(data);
             PlainState plain(*cfi.NamesBlock(0));
             data->Common().ReplayInitialRules(plain);
@@ -178,12 +207,14 @@ TEST(CfiFrameState, SharedStartsAndLoggedRestoresGiveThePlainReplaysRules) {
             const CfiFrameStateBuilder& state = data->State();
             for (uint32_t r = 0; r < kResources; ++r) {
                 const auto it = plain.now.rules.find(r);
-                EXPECT_EQ(Text(state.Rule(r)), Text(it == plain.now.rules.end() ? CfiRule() : it->second))
+                EXPECT_EQ(Text(state.Rule(r)),
+                          Text(it == plain.now.rules.end() ? CfiRule() : it->second))
                     << "resource " << r;
             }
             for (uint32_t f = 0; f < kFrames; ++f) {
                 const auto it = plain.now.cfa.find(f);
-                EXPECT_EQ(Text(state.Cfa(f)), Text(it == plain.now.cfa.end() ? CfiCfaRule() : it->second))
+                EXPECT_EQ(Text(state.Cfa(f)),
+                          Text(it == plain.now.cfa.end() ? CfiCfaRule() : it->second))
                     << "frame " << f;
             }
             EXPECT_EQ(state.RememberedStates(), plain.saved.size());
@@ -229,8 +260,8 @@ int ConvertLimited(const std::string& path, const std::string& refusal) {
         int status = 3;
         try {
             const int32_t result = UbrofFileConvert(path, text, reason);
-            const bool expected = refusal.empty() ? result == 1 && !text.empty()
-                                                  : result == 0 && reason == refusal;
+            const bool expected =
+                refusal.empty() ? result == 1 && !text.empty() : result == 0 && reason == refusal;
             status = expected ? 0 : 2;
         } catch (...) {
             status = 4; // out of memory

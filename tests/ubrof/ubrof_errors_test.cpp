@@ -149,7 +149,8 @@ TEST(UbrofErrors, FiveByteLebNumbersAreAccepted) {
 TEST(UbrofErrors, TheNextConversionAfterAnErrorStartsClean) {
     EXPECT_EQ(ConvertBytes(Code().Version(10, 0, 0, {{0xBE, 2}}).Version(7).bytes()).result, 0);
     // Neither the skip table nor the index width of the failed file remains.
-    const ConvertResult r = ConvertBytes(UbrofBuilder().TType(0x0F, {0x8081}).Address(2).End().bytes());
+    const ConvertResult r =
+        ConvertBytes(UbrofBuilder().TType(0x0F, {0x8081}).Address(2).End().bytes());
     EXPECT_EQ(r.result, 1);
     EXPECT_EQ(r.text, "@0002\n");
     EXPECT_EQ(ConvertBytes(UbrofBuilder().Declared(0xBE, 2, 2).bytes()).errors,

@@ -45,19 +45,23 @@ TEST_P(UiBoth, ABoxNobodyAnswersGetsCancelElseNoElseItsFirstButton) {
         {ui::MB_OKCANCEL, ui::IDOK, ui::IDOK},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "flags 0x" << std::hex << c.flags << " scripted " << c.scripted);
+        SCOPED_TRACE(testing::Message()
+                     << "flags 0x" << std::hex << c.flags << " scripted " << c.scripted);
         ui::TestSession s;
         if (c.scripted) {
             s.Boxes().Answer(c.scripted);
         }
         SampleDialog d;
         int got = -1;
-        d.onA = [&](SampleDialog&) { got = ui::MessageBox("Erase the flash?", "Warning", c.flags); };
+        d.onA = [&](SampleDialog&) {
+            got = ui::MessageBox("Erase the flash?", "Warning", c.flags);
+        };
         s.OnDialog(300, [](Driver& dr) { dr.Click(kButtonA); });
         d.DoModal();
         EXPECT_EQ(got, c.answer);
         EXPECT_EQ(ui::TranscriptHas("(unattended)"), c.scripted == 0) << ui::TranscriptText();
-        EXPECT_TRUE(ui::TranscriptHas("box [Warning] \"Erase the flash?\"")) << ui::TranscriptText();
+        EXPECT_TRUE(ui::TranscriptHas("box [Warning] \"Erase the flash?\""))
+            << ui::TranscriptText();
     }
 }
 
@@ -68,10 +72,13 @@ TEST_P(UiBoth, InputArrivingWhileAHandlerRunsIsDroppedNotReplayed) {
         const char* line;
     };
     const Case cases[] = {
-        {"click", [](Driver& d) { d.Click(kButtonB); }, "[300] dropped click 1002: handler running"},
+        {"click", [](Driver& d) { d.Click(kButtonB); },
+         "[300] dropped click 1002: handler running"},
         {"key", [](Driver& d) { d.Key(ui::VK_F5); }, "[300] dropped key 0x74: handler running"},
-        {"type", [](Driver& d) { d.Type(kEdit, "123"); }, "[300] dropped type 1051: handler running"},
-        {"select", [](Driver& d) { d.Select(kCombo, 1); }, "[300] dropped select 1014: handler running"},
+        {"type", [](Driver& d) { d.Type(kEdit, "123"); },
+         "[300] dropped type 1051: handler running"},
+        {"select", [](Driver& d) { d.Select(kCombo, 1); },
+         "[300] dropped select 1014: handler running"},
         {"menu", [](Driver& d) { d.Menu(kMenuOpen); }, "[300] dropped menu 23: handler running"},
         {"close", [](Driver& d) { d.Close(); }, "[300] dropped close: handler running"},
     };
@@ -338,7 +345,8 @@ TEST_P(UiBoth, ATerminationSignalEndsEveryDialogAndBoxThenTheWindowThroughItsClo
         const char* name;
         int signal;
     };
-    const Case cases[] = {{"dialog open", SIGTERM}, {"box open", SIGINT}, {"handler running", SIGHUP}};
+    const Case cases[] = {
+        {"dialog open", SIGTERM}, {"box open", SIGINT}, {"handler running", SIGHUP}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string where = c.name;
@@ -397,7 +405,9 @@ TEST_P(UiBoth, ATerminationSignalEndsEveryDialogAndBoxThenTheWindowThroughItsClo
         EXPECT_EQ(laterDialog, ui::IDCANCEL);
         EXPECT_FALSE(file.has_value());
         const std::string t = ui::TranscriptText();
-        EXPECT_TRUE(ui::TranscriptHas("box [Question] \"Continue?\" flags 0x1 -> IDCANCEL (termination signal)")) << t;
+        EXPECT_TRUE(ui::TranscriptHas(
+            "box [Question] \"Continue?\" flags 0x1 -> IDCANCEL (termination signal)"))
+            << t;
         const size_t outerClosed = t.find("[300] termination signal: closing");
         ASSERT_NE(outerClosed, std::string::npos) << t;
         if (where == "dialog open") {

@@ -23,16 +23,20 @@ using ui::Driver;
 class OptionsDialog : public ui::Dialog {
 public:
     OptionsDialog()
-        : ui::Dialog(ui::DialogTemplate{185, "Memory Options", 200, 120,
-                                        {{1078, ui::ControlKind::Edit, "", {10, 10, 40, 12}},
-                                         {1068, ui::ControlKind::Edit, "", {10, 26, 120, 12}},
-                                         {1052, ui::ControlKind::CheckBox, "ENABLE", {10, 42, 60, 10}},
-                                         {1061, ui::ControlKind::Radio, "HEX", {10, 56, 40, 10}, ui::STYLE_GROUP},
-                                         {1062, ui::ControlKind::Radio, "BCD", {54, 56, 40, 10}},
-                                         {1237, ui::ControlKind::Combo, "", {10, 70, 60, 40}},
-                                         {1064, ui::ControlKind::Edit, "", {10, 86, 60, 12}},
-                                         {ui::IDOK, ui::ControlKind::Button, "OK", {90, 100, 50, 14}},
-                                         {ui::IDCANCEL, ui::ControlKind::Button, "Cancel", {144, 100, 50, 14}}}}) {}
+        : ui::Dialog(ui::DialogTemplate{
+              185,
+              "Memory Options",
+              200,
+              120,
+              {{1078, ui::ControlKind::Edit, "", {10, 10, 40, 12}},
+               {1068, ui::ControlKind::Edit, "", {10, 26, 120, 12}},
+               {1052, ui::ControlKind::CheckBox, "ENABLE", {10, 42, 60, 10}},
+               {1061, ui::ControlKind::Radio, "HEX", {10, 56, 40, 10}, ui::STYLE_GROUP},
+               {1062, ui::ControlKind::Radio, "BCD", {54, 56, 40, 10}},
+               {1237, ui::ControlKind::Combo, "", {10, 70, 60, 40}},
+               {1064, ui::ControlKind::Edit, "", {10, 86, 60, 12}},
+               {ui::IDOK, ui::ControlKind::Button, "OK", {90, 100, 50, 14}},
+               {ui::IDCANCEL, ui::ControlKind::Button, "Cancel", {144, 100, 50, 14}}}}) {}
 
     int32_t increment = 1;
     std::string path = "history.sn";
@@ -70,9 +74,11 @@ TEST(UiDataExchange, OpeningFillsTheControlsAndOkChecksBeforeWritingBack) {
     const Case cases[] = {
         {"accepted", "25", "a.sn", "4352", nullptr, 0},
         {"not a number", "2x", "a.sn", "4352", "Please enter an integer between 1 and 1000.", 1078},
-        {"out of range", "1001", "a.sn", "4352", "Please enter an integer between 1 and 1000.", 1078},
+        {"out of range", "1001", "a.sn", "4352", "Please enter an integer between 1 and 1000.",
+         1078},
         {"blank", "  ", "a.sn", "4352", "Please enter an integer between 1 and 1000.", 1078},
-        {"too long", "5", "a_long_name.sn", "4352", "Please enter no more than 12 characters.", 1068},
+        {"too long", "5", "a_long_name.sn", "4352", "Please enter no more than 12 characters.",
+         1068},
         {"own check", "5", "a.sn", "4353", "'SN Start Address in Memory' must be even.", 1064},
         {"overflow", "5", "a.sn", "99999999999", "Please enter an integer.", 1064},
     };
@@ -194,7 +200,8 @@ TEST(UiHeadless, WithoutASessionDialogsEndAtOnceAndBoxesGetTheUnattendedAnswer) 
     EXPECT_EQ(d.DoModal(), ui::IDCANCEL);
     EXPECT_TRUE(ui::TranscriptLines().empty());
     testing::internal::CaptureStderr();
-    EXPECT_EQ(ui::MessageBox("Blow the fuse?", "Warning", ui::MB_YESNO | ui::MB_DEFBUTTON2), ui::IDNO);
+    EXPECT_EQ(ui::MessageBox("Blow the fuse?", "Warning", ui::MB_YESNO | ui::MB_DEFBUTTON2),
+              ui::IDNO);
     EXPECT_EQ(ui::MessageBox("Blow the fuse?", "Warning", ui::MB_YESNO), ui::IDNO);
     testing::internal::GetCapturedStderr();
     ui::FileDialogOptions o;
@@ -261,7 +268,8 @@ TEST(UiFileDialog, ScriptedAnswersTakeTheDefaultExtensionAndAskBeforeReplacing) 
     s.Boxes().Answer(ui::IDYES);
     EXPECT_EQ(ui::FileDialog(save), dir.File("old.txt"));
     ASSERT_EQ(s.Boxes().Transcript().size(), 2u);
-    EXPECT_EQ(s.Boxes().Transcript()[0].text, "old.txt already exists.\r\nDo you want to replace it?");
+    EXPECT_EQ(s.Boxes().Transcript()[0].text,
+              "old.txt already exists.\r\nDo you want to replace it?");
 
     s.CancelFile();
     EXPECT_FALSE(ui::FileDialog(save).has_value());

@@ -19,8 +19,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -98,16 +98,23 @@ TEST_F(QtDialog, TheLayoutCheckNamesControlsOutsideOverlappingOrTooSmall) {
         const char* problem;
     };
     const Case cases[] = {
-        {"outside", {2001, K::Button, "Far", {220, 100, 40, 14}}, "control 2001 \"Far\" leaves the client area"},
+        {"outside",
+         {2001, K::Button, "Far", {220, 100, 40, 14}},
+         "control 2001 \"Far\" leaves the client area"},
         {"overlap", {2002, K::Button, "Over", {30, 10, 40, 14}}, "control 1 overlaps control 2002"},
-        {"text", {2003, K::Button, "A caption far too long for it", {10, 40, 30, 14}},
+        {"text",
+         {2003, K::Button, "A caption far too long for it", {10, 40, 30, 14}},
          "control 2003 \"A caption far too long for it\" text does not fit"},
-        {"check", {2004, K::CheckBox, "Blow Security Fuse", {10, 60, 30, 10}},
+        {"check",
+         {2004, K::CheckBox, "Blow Security Fuse", {10, 60, 30, 10}},
          "control 2004 \"Blow Security Fuse\" text does not fit"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ui::DialogTemplate t{310, "Layout", 240, 120,
+        ui::DialogTemplate t{310,
+                             "Layout",
+                             240,
+                             120,
                              {{1, K::Button, "OK", {10, 10, 40, 14}},
                               {2, K::Group, "Group", {4, 2, 100, 30}}, // frames may hold controls
                               c.control}};
@@ -159,14 +166,15 @@ TEST_F(QtDialog, QueuedInputFromDuringAHandlerIsDiscarded) {
         d.onA = [&](SampleDialog& x) {
             QWidget* b = QtBackend::ControlWidget(x, kButtonB);
             const QPointF at(b->width() / 2.0, b->height() / 2.0);
+            QCoreApplication::postEvent(b, new QMouseEvent(QEvent::MouseButtonPress, at,
+                                                           b->mapToGlobal(at), Qt::LeftButton,
+                                                           Qt::LeftButton, Qt::NoModifier));
+            QCoreApplication::postEvent(b, new QMouseEvent(QEvent::MouseButtonRelease, at,
+                                                           b->mapToGlobal(at), Qt::LeftButton,
+                                                           Qt::NoButton, Qt::NoModifier));
             QCoreApplication::postEvent(
-                b, new QMouseEvent(QEvent::MouseButtonPress, at, b->mapToGlobal(at), Qt::LeftButton,
-                                   Qt::LeftButton, Qt::NoModifier));
-            QCoreApplication::postEvent(
-                b, new QMouseEvent(QEvent::MouseButtonRelease, at, b->mapToGlobal(at), Qt::LeftButton,
-                                   Qt::NoButton, Qt::NoModifier));
-            QCoreApplication::postEvent(QtBackend::ControlWidget(x, kButtonA),
-                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier));
+                QtBackend::ControlWidget(x, kButtonA),
+                new QKeyEvent(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier));
             if (withBox) {
                 answer = ui::MessageBox("Overwrite?", "Warning", ui::MB_YESNO);
             } else {
@@ -180,8 +188,10 @@ TEST_F(QtDialog, QueuedInputFromDuringAHandlerIsDiscarded) {
             EXPECT_TRUE(d.keys.empty());
         });
         d.DoModal();
-        EXPECT_TRUE(ui::TranscriptHas("[300] dropped click 1002: handler running")) << ui::TranscriptText();
-        EXPECT_TRUE(ui::TranscriptHas("[300] dropped key 0x74: handler running")) << ui::TranscriptText();
+        EXPECT_TRUE(ui::TranscriptHas("[300] dropped click 1002: handler running"))
+            << ui::TranscriptText();
+        EXPECT_TRUE(ui::TranscriptHas("[300] dropped key 0x74: handler running"))
+            << ui::TranscriptText();
         if (withBox) {
             EXPECT_EQ(answer, ui::IDNO);
         }
@@ -198,8 +208,8 @@ TEST_F(QtDialog, KeysQueuedBehindAShortHandlerAllArrive) {
         dr.Focus(kEdit);
         QWidget* edit = QtBackend::ControlWidget(d, kEdit);
         for (char c : std::string("0042")) {
-            QCoreApplication::postEvent(edit, new QKeyEvent(QEvent::KeyPress, c, Qt::NoModifier,
-                                                            QString(QChar(c))));
+            QCoreApplication::postEvent(
+                edit, new QKeyEvent(QEvent::KeyPress, c, Qt::NoModifier, QString(QChar(c))));
         }
         QCoreApplication::processEvents();
         EXPECT_EQ(d.keys.size(), 4u);
@@ -218,31 +228,31 @@ TEST_F(QtDialog, TheReportWindowScrollsToItsLastLine) {
         report += "Step " + std::to_string(i) + " ...\t done\r\n";
     }
     for (bool beforeShowing : {true, false}) {
-    SCOPED_TRACE(beforeShowing ? "scrolled in OnInitDialog" : "scrolled while shown");
-    ui::TestSession s;
-    SampleDialog d;
-    auto fill = [&](SampleDialog& x) {
-        x.SetItemText(kReport, report);
-        x.LineScroll(kReport, x.GetLineCount(kReport));
-        x.UpdateWindow();
-    };
-    if (beforeShowing) {
-        d.onInit = fill;
-    }
-    s.OnDialog(300, [&](Driver&) {
-        if (!beforeShowing) {
-            fill(d);
+        SCOPED_TRACE(beforeShowing ? "scrolled in OnInitDialog" : "scrolled while shown");
+        ui::TestSession s;
+        SampleDialog d;
+        auto fill = [&](SampleDialog& x) {
+            x.SetItemText(kReport, report);
+            x.LineScroll(kReport, x.GetLineCount(kReport));
+            x.UpdateWindow();
+        };
+        if (beforeShowing) {
+            d.onInit = fill;
         }
-        auto* edit = dynamic_cast<QPlainTextEdit*>(QtBackend::ControlWidget(d, kReport));
-        ASSERT_NE(edit, nullptr);
-        QScrollBar* bar = edit->verticalScrollBar();
-        EXPECT_GT(bar->maximum(), 0);
-        EXPECT_EQ(bar->value(), bar->maximum());
-        // The last step's line is the one at the bottom of the window.
-        const QPoint bottom(2, edit->viewport()->height() - 4);
-        EXPECT_GE(edit->cursorForPosition(bottom).blockNumber(), 59);
-    });
-    d.DoModal();
+        s.OnDialog(300, [&](Driver&) {
+            if (!beforeShowing) {
+                fill(d);
+            }
+            auto* edit = dynamic_cast<QPlainTextEdit*>(QtBackend::ControlWidget(d, kReport));
+            ASSERT_NE(edit, nullptr);
+            QScrollBar* bar = edit->verticalScrollBar();
+            EXPECT_GT(bar->maximum(), 0);
+            EXPECT_EQ(bar->value(), bar->maximum());
+            // The last step's line is the one at the bottom of the window.
+            const QPoint bottom(2, edit->viewport()->height() - 4);
+            EXPECT_GE(edit->cursorForPosition(bottom).blockNumber(), 59);
+        });
+        d.DoModal();
     }
 }
 

@@ -60,13 +60,12 @@ inline ui::DialogTemplate SampleTemplate(int id = 300) {
 
 inline ui::MenuTemplate SampleMenu() {
     using ui::MenuItem;
-    return ui::MenuTemplate{117,
-                            {MenuItem::Popup("File", {MenuItem::Command(kMenuOpen, "Open Project"),
-                                                      MenuItem::Separator(),
-                                                      MenuItem::Command(kMenuExit, "Exit")}),
-                             MenuItem::Popup("View", {MenuItem::Command(kMenuList, "View pending SN list")}),
-                             MenuItem::Popup("Serialization",
-                                             {MenuItem::Command(kMenuList, "View pending SN list")})}};
+    return ui::MenuTemplate{
+        117,
+        {MenuItem::Popup("File", {MenuItem::Command(kMenuOpen, "Open Project"),
+                                  MenuItem::Separator(), MenuItem::Command(kMenuExit, "Exit")}),
+         MenuItem::Popup("View", {MenuItem::Command(kMenuList, "View pending SN list")}),
+         MenuItem::Popup("Serialization", {MenuItem::Command(kMenuList, "View pending SN list")})}};
 }
 
 // Bitmaps of our own: a green lamp and a picture with a word.
@@ -85,8 +84,16 @@ inline void RegisterSampleBitmaps() {
 class SampleDialog : public ui::Dialog {
 public:
     explicit SampleDialog(int id = 300) : ui::Dialog(SampleTemplate(id)) {
-        Map(ui::BN_CLICKED, kButtonA, [this] { Ran("A"); if (onA) onA(*this); });
-        Map(ui::BN_CLICKED, kButtonB, [this] { Ran("B"); if (onB) onB(*this); });
+        Map(ui::BN_CLICKED, kButtonA, [this] {
+            Ran("A");
+            if (onA)
+                onA(*this);
+        });
+        Map(ui::BN_CLICKED, kButtonB, [this] {
+            Ran("B");
+            if (onB)
+                onB(*this);
+        });
         Map(ui::BN_CLICKED, kCheck, [this] { Ran("check"); });
         Map(ui::BN_CLICKED, kRadio2, [this] { Ran("radio2"); });
         Map(ui::EN_CHANGE, kEdit, [this] { Ran("edit"); });
