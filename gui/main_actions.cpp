@@ -1,4 +1,5 @@
 #include "gui/main_actions.h"
+#include "gui/main_ids.h"
 
 #include "core/code_file_filter.h"
 #include "core/code_file_names.h"
@@ -177,7 +178,7 @@ int32_t AutoProgramCode() {
     if (r == -1) {
         Settings.CodeFileReload = 0;
         if (MainWindow.TheMainDialog != nullptr) {
-            MainWindow.TheMainDialog->CheckDlgButton(1033, 0);
+            MainWindow.TheMainDialog->CheckDlgButton(kMainReloadCodeFileCheck, 0);
         }
         return kResultPassed;
     }
@@ -199,14 +200,14 @@ void AutoProgramEnd() {
 void RepeatActionSet(int32_t code, const std::string& name) {
     if (SetupLocked()) {
         code = 1;
-        MainWindowSetText(1121, "AUTO PROGRAM");
+        MainWindowSetText(kMainNextCaption, "AUTO PROGRAM");
     } else {
-        MainWindowSetText(1121, name);
+        MainWindowSetText(kMainNextCaption, name);
     }
     Actions.RepeatActionCode = code;
     if (MainWindow.TheMainDialog != nullptr) {
-        MainWindow.TheMainDialog->EnableItem(1121, code != 0);
-        MainWindow.TheMainDialog->EnableItem(1017, code != 0);
+        MainWindow.TheMainDialog->EnableItem(kMainNextCaption, code != 0);
+        MainWindow.TheMainDialog->EnableItem(kMainNextButton, code != 0);
     }
 }
 
@@ -295,7 +296,7 @@ void OnAutoProgram() {
         SetupRunner.SnBalance = std::max(SetupRunner.SnBalance - 1, 0);
         char text[16];
         std::snprintf(text, sizeof text, "%1.1i", SetupRunner.SnBalance);
-        MainWindowSetText(1053, text);
+        MainWindowSetText(kMainSnBalanceEdit, text);
         SerialNumber.ManualSnFlag = 0;
         Serialization().ComputeNext();
         SerialNumberDisplayUpdate(1);
@@ -490,7 +491,8 @@ void OnVerifyFuse() {
 
 void OnFuseEnable() {
     Settings.BlowFuseEnable = 0;
-    if (MainWindow.TheMainDialog != nullptr && MainWindow.TheMainDialog->IsDlgButtonChecked(1037) &&
+    if (MainWindow.TheMainDialog != nullptr &&
+        MainWindow.TheMainDialog->IsDlgButtonChecked(kMainFuseEnableCheck) &&
         TimedMessageBox(
             std::string(kFuseWarning) +
                 "Would you like to enable the option of blowing the Security Fuse?\r\n\r\n",
@@ -570,8 +572,8 @@ void OnCombineCodeFiles() {
     // nothing added the file, its name and "config.ini" stay as they were.
     if (combine.ImageChanged()) {
         core::CodeFileNames.CodeFile.Clear();
-        MainWindowSetText(1022, "");
-        MainWindowSetText(1020, "");
+        MainWindowSetText(kMainCodeFileNameEdit, "");
+        MainWindowSetText(kMainCodeFilePathEdit, "");
         core::PasswordFromCodeImage();
     }
     if (ui::MessageBox("Combined Code Data Block is completed\r\n\r\n"
@@ -617,8 +619,9 @@ void OnCompareTwoCodeFiles() {
     // The second file is only compared: the report and the "Source:"
     // checksum keep telling about the current file.
     const std::string report = Frame.ReportText;
-    const std::string source =
-        MainWindow.TheMainDialog != nullptr ? MainWindow.TheMainDialog->GetItemText(1047) : "";
+    const std::string source = MainWindow.TheMainDialog != nullptr
+                                   ? MainWindow.TheMainDialog->GetItemText(kMainSourceSumEdit)
+                                   : "";
     CodeFileReadAndReport(kCodeReadProgram, *path);
     {
         CompareCodesViewDlg view;
@@ -626,7 +629,7 @@ void OnCompareTwoCodeFiles() {
     }
     Frame.ReportText = report;
     ReportAppend("");
-    MainWindowSetText(1047, source);
+    MainWindowSetText(kMainSourceSumEdit, source);
 }
 void OnMemoryOptions() {
     OptionsDlg options;

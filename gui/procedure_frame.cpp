@@ -1,4 +1,5 @@
 #include "gui/procedure_frame.h"
+#include "gui/main_ids.h"
 
 #include "core/device_select.h"
 #include "core/device_table.h"
@@ -56,8 +57,8 @@ void ReportShow(const std::string& text) {
     if (dialog == nullptr) {
         return;
     }
-    dialog->SetItemText(1026, text);
-    dialog->LineScroll(1026, dialog->GetLineCount(1026));
+    dialog->SetItemText(kMainReportEdit, text);
+    dialog->LineScroll(kMainReportEdit, dialog->GetLineCount(kMainReportEdit));
     dialog->UpdateWindow();
 }
 
@@ -166,7 +167,7 @@ void ProgressBarSetPos(int32_t percent) {
     if (MainWindow.MainDialogExists == 0 || MainWindow.TheMainDialog == nullptr) {
         return;
     }
-    MainWindow.TheMainDialog->SetPos(1024, percent);
+    MainWindow.TheMainDialog->SetPos(kMainProgressBar, percent);
     MainWindow.TheMainDialog->UpdateWindow();
 }
 
@@ -180,14 +181,14 @@ uint32_t ProcedureElapsedMs() {
 
 int32_t ProcedureStart() {
     std::string sn = MainWindow.TheMainDialog != nullptr
-                         ? MainWindow.TheMainDialog->GetItemText(1051)
+                         ? MainWindow.TheMainDialog->GetItemText(kMainNextSnEdit)
                          : std::string();
     if (sn.size() > 260) {
         sn.resize(260);
     }
     // Set by code, the field runs no change handler: ManualSnFlag keeps
     // the value it had.
-    MainWindowSetText(1051, SerialNumberTextClean(sn));
+    MainWindowSetText(kMainNextSnEdit, SerialNumberTextClean(sn));
 
     Frame.ReportHistoryText += Frame.ReportText;
     Frame.ReportText.clear();
@@ -239,15 +240,15 @@ int32_t TargetConnect() {
     Row(kRowPicture).bitmap = kPictureActive;
     Row(kRowConnect).bitmap = kLampReady;
     StatusLampsPaint();
-    MainWindowSetText(1032, "");
-    MainWindowSetText(1054, "");
-    MainWindowSetText(1055, "");
+    MainWindowSetText(kMainStepEdit, "");
+    MainWindowSetText(kMainReadModelEdit, "");
+    MainWindowSetText(kMainReadSnEdit, "");
     Frame.SnWrittenThisRun = 0;
 
     if (Frame.PortOpenResult != 1) {
         // No target is connected: the last identification no longer holds.
-        MainWindowSetText(1015, "");
-        MainWindowSetText(1016, "");
+        MainWindowSetText(kMainTargetEdit, "");
+        MainWindowSetText(kMainBslEdit, "");
         TimedMessageBox("MSP430.dll initialization error.\r\n\r\n"
                         "Check communication port setup\r\n"
                         "or connection with the FET adapter.\r\n",
@@ -313,8 +314,8 @@ int32_t TargetJtagInit(int32_t forceDeviceCheck) {
 }
 
 int32_t DeviceTypeCheck(int32_t ok, int32_t stopPending) {
-    MainWindowSetText(1015, "");
-    MainWindowSetText(1016, "");
+    MainWindowSetText(kMainTargetEdit, "");
+    MainWindowSetText(kMainBslEdit, "");
     DeviceInfoShow();
     if (ok == 1) {
         if (Frame.AutoProgramActive == 1 && core::ConnectedDevice.match != 1) {
@@ -329,8 +330,8 @@ int32_t DeviceTypeCheck(int32_t ok, int32_t stopPending) {
             }
         }
         ProgressBarSetPos(100);
-        MainWindowSetText(1015, core::ConnectedDevice.name);
-        MainWindowSetText(1016, core::ConnectedDevice.version);
+        MainWindowSetText(kMainTargetEdit, core::ConnectedDevice.name);
+        MainWindowSetText(kMainBslEdit, core::ConnectedDevice.version);
         PendingRowsSet(kLampReady);
         StatusLampsPaint();
         return 1;
@@ -374,7 +375,7 @@ int32_t ProcedureFinish(int32_t code, steps::FinalAction action) {
     }
     Frame.ReportText += core::Target.TargetErrorLog;
     ReportAppend("");
-    MainWindowSetText(1032, "");
+    MainWindowSetText(kMainStepEdit, "");
 
     if (core::Settings.PowerFromPODEnable == 1 && Frame.PowerButtonOn == 0) {
         core::TargetPowerSet(0);

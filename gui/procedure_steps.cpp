@@ -1,4 +1,5 @@
 #include "gui/procedure_steps.h"
+#include "gui/main_ids.h"
 
 #include "core/code_image.h"
 #include "core/device_select.h"
@@ -55,7 +56,7 @@ std::string Hex8(uint32_t value) {
 }
 
 void Action(const char* text) {
-    MainWindowSetText(1032, text);
+    MainWindowSetText(kMainStepEdit, text);
 }
 
 bool SnOn() {
@@ -189,7 +190,7 @@ int32_t EraseStep(int32_t mode) {
     ProgressBarSetPos(0);
     Actions.FlashWrittenFlags = 0;
     // The memory's checksum of an earlier run no longer holds.
-    MainWindowSetText(1048, "");
+    MainWindowSetText(kMainMemorySumEdit, "");
     if (k != 1) {
         core::ConnectedDevice.identified = 0;
         if (LampGet(kRowErase) != kLampStopped) {
@@ -253,7 +254,7 @@ int32_t WriteStep() {
     if (TargetPrepare() != 1) {
         return 0;
     }
-    MainWindowSetText(1048, "");
+    MainWindowSetText(kMainMemorySumEdit, "");
     if (MainWindow.TheMainDialog != nullptr) {
         MainWindow.TheMainDialog->UpdateWindow();
     }
@@ -327,13 +328,13 @@ int32_t VerifyStep(int32_t full) {
     core::ProgramImageChecksum();
     const uint32_t imageSum = core::Images.ImageChecksum;
     core::FlashOps.checksumTotal = 0;
-    MainWindowSetText(1047, Hex8(imageSum));
-    MainWindowSetText(1048, "");
+    MainWindowSetText(kMainSourceSumEdit, Hex8(imageSum));
+    MainWindowSetText(kMainMemorySumEdit, "");
     int32_t ok = 1;
     if (full == 0 && mode == 2) {
         Action("Verifying check sum");
         ok = steps::Code(steps::VerifyChecksum(StepsPort(), steps::kQuillbaySteps));
-        MainWindowSetText(1048, Hex8(core::FlashOps.checksumTotal));
+        MainWindowSetText(kMainMemorySumEdit, Hex8(core::FlashOps.checksumTotal));
         LampSet(kRowChecksum, ok == 1 ? kLampPassed : kLampFailed);
     }
     if (ok == 1 && (full == 1 || mode == 1)) {
@@ -347,7 +348,7 @@ int32_t VerifyStep(int32_t full) {
         LampSet(kRowVerify, kLampFailed);
     }
     if (mode != 0 || full == 1) {
-        MainWindowSetText(1048, Hex8(core::FlashOps.checksumTotal));
+        MainWindowSetText(kMainMemorySumEdit, Hex8(core::FlashOps.checksumTotal));
         LampSet(kRowChecksum, core::FlashOps.checksumTotal == imageSum ? kLampPassed : kLampFailed);
     }
     if (full == 0 && ok == 1) {
@@ -496,12 +497,12 @@ int32_t LabelReadStep(int32_t) {
         std::string model;
         core::BytesToText(SerialNumber.ModelTextMode, core::ModelTextPlacedCount(),
                           core::SerialData.ModelTextBytes + core::kModelTextMax, model);
-        MainWindowSetText(1054, model);
+        MainWindowSetText(kMainReadModelEdit, model);
         if ((r & 1) != 0) {
-            MainWindowSetText(1055, SerialNumber.SnReadBackText);
+            MainWindowSetText(kMainReadSnEdit, SerialNumber.SnReadBackText);
             r |= 0x10;
         } else {
-            MainWindowSetText(1055, "????");
+            MainWindowSetText(kMainReadSnEdit, "????");
             r |= 1;
         }
     }
@@ -518,7 +519,7 @@ int32_t SnStep(int32_t single) {
         return 1;
     }
     std::string kept = MainWindow.TheMainDialog != nullptr
-                           ? MainWindow.TheMainDialog->GetItemText(1051)
+                           ? MainWindow.TheMainDialog->GetItemText(kMainNextSnEdit)
                            : std::string();
     if (kept.size() > 258) {
         kept.resize(258);
@@ -567,11 +568,13 @@ int32_t SnStep(int32_t single) {
             return kResultStopped;
         }
         // The number the operator chose in the editor goes into the field.
-        MainWindowSetText(
-            1051, SerialNumber.SnEditResultText.empty() ? kept : SerialNumber.SnEditResultText);
+        MainWindowSetText(kMainNextSnEdit, SerialNumber.SnEditResultText.empty()
+                                               ? kept
+                                               : SerialNumber.SnEditResultText);
     }
-    const std::string text =
-        MainWindow.TheMainDialog != nullptr ? MainWindow.TheMainDialog->GetItemText(1051) : kept;
+    const std::string text = MainWindow.TheMainDialog != nullptr
+                                 ? MainWindow.TheMainDialog->GetItemText(kMainNextSnEdit)
+                                 : kept;
     if (hooks.FromText(text) != 1) {
         // A refused number (over capacity, wrong digits) is never written.
         LampSet(kRowSerialNumber, kLampFailed);
