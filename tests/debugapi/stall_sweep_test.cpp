@@ -40,16 +40,19 @@ namespace {
 constexpr uint32_t kStart = 0x1100;
 constexpr uint32_t kCount = 1500; // several memory chunks on both transports
 
+// The serial stalls are real time: time-outs of tens of milliseconds (a
+// 2-byte read waits 40 + 2 x 10 ms).
+void ShortenLinkTimeouts() {
+    debugif::LinkTiming.serial_read_total_ms = 40;
+    debugif::LinkTiming.serial_read_interval_ms = 20;
+    debugif::LinkTiming.quiet_gap_ms = 20;
+    debugif::LinkTiming.quiet_limit_ms = 400;
+    debugif::LinkTiming.bootloader_probe_delay_ms = 1;
+}
+
 class StallSweepTest : public ::testing::TestWithParam<Route> {
 protected:
-    void SetUp() override {
-        // Time-outs of tens of milliseconds: the serial stalls are real time.
-        debugif::LinkTiming.serial_read_total_ms = 40;
-        debugif::LinkTiming.serial_read_interval_ms = 20;
-        debugif::LinkTiming.quiet_gap_ms = 20;
-        debugif::LinkTiming.quiet_limit_ms = 400;
-        debugif::LinkTiming.bootloader_probe_delay_ms = 1;
-    }
+    void SetUp() override { ShortenLinkTimeouts(); }
     void TearDown() override { debugif::LinkTiming.Reset(); }
 
     // Connects, erases, writes the pattern and reads it back. Every read
@@ -215,15 +218,7 @@ std::string ShardName(const ::testing::TestParamInfo<CycleShard>& info) {
 
 class ProgramCycleStallTest : public ::testing::TestWithParam<CycleShard> {
 protected:
-    void SetUp() override {
-        // The serial stalls are real time: time-outs of tens of
-        // milliseconds (a 2-byte read waits 40 + 2 x 10 ms).
-        debugif::LinkTiming.serial_read_total_ms = 40;
-        debugif::LinkTiming.serial_read_interval_ms = 20;
-        debugif::LinkTiming.quiet_gap_ms = 20;
-        debugif::LinkTiming.quiet_limit_ms = 400;
-        debugif::LinkTiming.bootloader_probe_delay_ms = 1;
-    }
+    void SetUp() override { ShortenLinkTimeouts(); }
     void TearDown() override { debugif::LinkTiming.Reset(); }
 
     // The image: every byte of main flash, and Info-B's first bytes.
