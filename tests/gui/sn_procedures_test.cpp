@@ -90,6 +90,28 @@ protected:
         gui::SerialNumberDisplayUpdate(1);
         gui::SerialNumber.ManualSnFlag = 0;
     }
+    // One procedure `id` (AUTO PROGRAM or WRITE SN) on the F149 with a small
+    // image and an SN of `type` and `mode`: its report, the SN lamp and the
+    // first `snBytes` at the SN's place.
+    struct SnRun {
+        std::string report;
+        int snLamp = -1;
+        std::vector<uint8_t> sn;
+    };
+    SnRun RunWithSn(int id, int type, int mode, size_t snBytes) {
+        SnRun run;
+        Run([&](ui::Driver& d) {
+            Device("149");
+            ASSERT_EQ(LoadTiTxt(0x8000, 0x40), 1);
+            UseSn(type, mode, 8, 1);
+            gui::Actions.FlashWrittenFlags = 0;
+            d.Click(id);
+            run.report = d.Target().GetItemText(1026);
+            run.snLamp = Lamp(gui::kRowSerialNumber);
+            run.sn = sim::Sim().PeekRange(kSnAt, snBytes);
+        });
+        return run;
+    }
     // The history file's records: type digit -> SNs (lower case).
     std::map<int, std::multiset<std::string>> Recorded() {
         std::istringstream file(testsupport::ReadFile(dir_.File("history.sn")));
@@ -508,19 +530,9 @@ TEST_F(SnProceduresTest, AnUnreadableHistoryFailsTheRunBeforeAnySnIsWritten) {
         const std::string history = dir_.File("history.sn");
         std::remove(history.c_str());
         std::filesystem::create_directory(history); // opens, but every read fails
-        std::string report;
-        std::vector<uint8_t> sn;
-        Run([&](ui::Driver& d) {
-            Device("149");
-            ASSERT_EQ(LoadTiTxt(0x8000, 0x40), 1);
-            UseSn(0, 1, 8, 1);
-            gui::Actions.FlashWrittenFlags = 0;
-            d.Click(id);
-            report = d.Target().GetItemText(1026);
-            sn = sim::Sim().PeekRange(kSnAt, 4);
-            EXPECT_EQ(Lamp(gui::kRowSerialNumber), gui::kLampFailed) << id;
-        });
+        const auto [report, snLamp, sn] = RunWithSn(id, 0, 1, 4);
         std::filesystem::remove(history);
+        EXPECT_EQ(snLamp, gui::kLampFailed) << id;
         EXPECT_FALSE(Done(report)) << id << "\n" << report;
         EXPECT_NE(report.find("Reading SN history file ..."), std::string::npos) << id << "\n"
                                                                                  << report;
@@ -607,17 +619,7 @@ TEST_F(SnProceduresTest, ARecordBeyondItsTypeNamesTheFileAndLine) {
         const std::string history = dir_.File("history.sn");
         testsupport::WriteFile(history, "\xEF\xBB\xBF"
                                         "F3 \t00007 \t.\r\n   F3 99999999999999999999\r\n");
-        std::string report;
-        std::vector<uint8_t> sn;
-        Run([&](ui::Driver& d) {
-            Device("149");
-            ASSERT_EQ(LoadTiTxt(0x8000, 0x40), 1);
-            UseSn(3, 0, 8, 1);
-            gui::Actions.FlashWrittenFlags = 0;
-            d.Click(id);
-            report = d.Target().GetItemText(1026);
-            sn = sim::Sim().PeekRange(kSnAt, 2);
-        });
+        const auto [report, snLamp, sn] = RunWithSn(id, 3, 0, 2);
         EXPECT_FALSE(Done(report)) << report;
         EXPECT_NE(report.find("Reading SN history file .........\t failed\r\n SN history file " +
                               history +
