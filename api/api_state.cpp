@@ -35,8 +35,8 @@ core::StateTable ApiStateObjects() {
 }
 
 void QuillcoreStateReset() {
-    core::StateTablesReset({core::CoreStateObjects(), debugif::DebugifStateObjects(),
-                            debugif::DebugifSettingObjects(), ApiStateObjects()});
+    core::StateTablesReset(
+        {core::CoreStateObjects(), debugif::DebugifStateObjects(), ApiStateObjects()});
 }
 
 } // namespace api

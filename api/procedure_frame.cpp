@@ -68,6 +68,13 @@ public:
         return ProcedureMessage(caption, text, style);
     }
     void SupplyRead() override { TargetVccRead(); }
+    bool Prompts() const override { return Lib.PromptsEnabled == 1; }
+    void DeviceFound(const std::string& type) override {
+        if (Procedure.presenter != nullptr) {
+            Procedure.presenter->DeviceFound(type);
+            Procedure.presenter->Progress(100);
+        }
+    }
 };
 
 } // namespace
@@ -177,57 +184,28 @@ int32_t JtagStart() {
     if (core::ConnectedDevice.identified != 0) {
         return 1;
     }
-    ReportAppend(steps::kJtagInitLine);
-    int32_t result = core::TargetIdentifyOk() != 0 ? 1 : 0;
-    ReportAppend(result != 0 ? steps::kOkLine : steps::kFailedLine);
     const bool firstSinceOpen = Procedure.FuseChecked == 0;
-    if (firstSinceOpen) {
+    const steps::IdentifyOutcome id =
+        steps::IdentifyTarget(StepsPort(), steps::kQuillcoreSteps, firstSinceOpen);
+    if (id.fuseChecked) {
         Procedure.FuseChecked = 1;
-        ReportAppend("Verifying Security Fuse ..............");
-        Lib.FuseBlown = 0;
-        if (core::Target.fuseMarker == core::kFuseBlownMarker) {
-            Lib.FuseBlown = 1;
-            ReportAppend(steps::kBlownLine);
-            result = 0;
-        } else {
-            ReportAppend(result != 0 ? steps::kOkLine : steps::kFailedLine);
-        }
+        Lib.FuseBlown = id.fuseBlown ? 1 : 0;
     }
-    result = ConnectCheck(result, firstSinceOpen);
+    const int32_t result =
+        ConnectCheck(id.result == steps::StepResult::Passed ? 1 : 0, firstSinceOpen);
     return Lib.FuseBlown * 2 | result;
 }
 
 int32_t ConnectCheck(int32_t r, bool askDevice) {
-    if (r == 1) {
-        if (askDevice && Procedure.AutoRunning == 1 && core::ConnectedDevice.match == 0) {
-            std::string text = "The target microcontroller type does not match selection:\r\n\r\n"
-                               "Selected microcontroller type: MSP430 F";
-            const std::string& selected = core::SelectedDevice.name;
-            text += selected.size() > 7 ? selected.substr(7) : selected;
-            text +=
-                "\r\n\r\nTarget microcontroller type:    " + core::ConnectedDevice.name + "\r\n";
-            if (Lib.PromptsEnabled == 1) {
-                text += "\r\nWould you like to continue anyway?";
-                if (ProcedureMessage("Warning", text, MessageStyle::YesNo) != MessageAnswer::Yes) {
-                    return 0;
-                }
-            } else {
-                ProcedureMessage("Warning", text, MessageStyle::Warning);
-            }
-        }
-        if (Procedure.presenter != nullptr) {
-            Procedure.presenter->DeviceFound(core::ConnectedDevice.name);
-            Procedure.presenter->Progress(100);
-        }
-        return r;
-    }
-    if (Lib.FuseBlown == 0) {
-        ReportAppend(steps::kNotRespondingLine);
-        ProcedureMessage("Error", steps::kNotRespondingBox, MessageStyle::Error);
-    } else {
-        ProcedureMessage("Error", steps::kFuseBlownBox, MessageStyle::Error);
-    }
-    return r;
+    steps::DeviceCheckInput in;
+    in.answered = r == 1;
+    in.fuseBlown = Lib.FuseBlown != 0;
+    in.askAboutType = askDevice && Procedure.AutoRunning == 1 && core::ConnectedDevice.match == 0;
+    const std::string& selected = core::SelectedDevice.name;
+    in.selectedType = "MSP430 F" + (selected.size() > 7 ? selected.substr(7) : selected);
+    const steps::StepResult result = steps::DeviceCheck(StepsPort(), in);
+    // A target that did not answer keeps the identification's own result.
+    return in.answered && result != steps::StepResult::Passed ? 0 : r;
 }
 
 int32_t FinishStep(int32_t argument) {

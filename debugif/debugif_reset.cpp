@@ -25,9 +25,6 @@ constexpr core::StateObject kDebugifStateObjects[] = {
     {"Transport", [] { Transport.Reset(); }},
     {"HidTransport", [] { HidTransport.Reset(); }},
     {"ComPortSearch", [] { ComPortSearch.Reset(); }},
-};
-
-constexpr core::StateObject kDebugifSettingObjects[] = {
     {"LinkTiming", [] { LinkTiming.Reset(); }},
 };
 
@@ -37,16 +34,8 @@ core::StateTable DebugifStateObjects() {
     return kDebugifStateObjects;
 }
 
-core::StateTable DebugifSettingObjects() {
-    return kDebugifSettingObjects;
-}
-
 void ResetDebugifState() {
     core::StateTablesReset({DebugifStateObjects()});
-}
-
-void DebugLibraryStateReset() {
-    core::StateTablesReset({DebugifStateObjects(), DebugifSettingObjects()});
 }
 
 } // namespace debugif

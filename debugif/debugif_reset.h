@@ -7,20 +7,13 @@
 namespace debugif {
 
 // Api, the device id, the parallel-port path, the UIF link and commands,
-// the bootloader link, the transports and the COM-port search.
+// the bootloader link, the transports, the COM-port search and the link
+// time-outs (LinkTiming: the product never changes them; a test that
+// shortens them does so after its bench has reset this state).
 core::StateTable DebugifStateObjects();
 
-// The link time-outs (LinkTiming). The product never changes them; tests
-// shorten them before they build a bench, and the bench resets the state
-// above, so ResetDebugifState leaves them as set.
-core::StateTable DebugifSettingObjects();
-
 // Puts every piece of the debug interface's process state back to its
-// start-up value, so that tests do not leak state into each other. The link
-// time-outs stay.
+// start-up value, so that tests do not leak state into each other.
 void ResetDebugifState();
-
-// The debug library as a whole: its state and its link time-outs.
-void DebugLibraryStateReset();
 
 } // namespace debugif

@@ -248,7 +248,7 @@ void OnAutoProgram() {
             if (core::Images.CodeImageHasData == 0) {
                 r = 0;
             } else {
-                r = RunGoesOn(SnStep(0));
+                r = RunGoesOn(SnStep(0, MainWindowText(kMainNextSnEdit)));
             }
             if (r == 1) {
                 r = RunGoesOn(EraseStep(eraseAll));
@@ -471,7 +471,7 @@ void OnWriteSn() {
     LampSet(kRowSerialNumber, kLampPending);
     Paint();
     if (ProcedureStart() == 1) {
-        ProcedureFinish(SnStep(1));
+        ProcedureFinish(SnStep(1, MainWindowText(kMainNextSnEdit)));
     }
 }
 

@@ -42,6 +42,11 @@ void MainWindowSetText(int32_t id, const std::string& text) {
     }
 }
 
+std::string MainWindowText(int32_t id) {
+    return MainWindow.TheMainDialog != nullptr ? MainWindow.TheMainDialog->GetItemText(id)
+                                               : std::string();
+}
+
 void MainWindowMenuEnable(int32_t id, bool enable) {
     if (MainWindow.TheMainDialog != nullptr) {
         MainWindow.TheMainDialog->EnableMenuItem(id, enable);

@@ -24,6 +24,8 @@ extern MainWindowState MainWindow;
 
 // Control text and menu state of the main window; nothing without one.
 void MainWindowSetText(int32_t id, const std::string& text);
+// A control's text; empty without a window.
+std::string MainWindowText(int32_t id);
 void MainWindowMenuEnable(int32_t id, bool enable);
 
 } // namespace gui

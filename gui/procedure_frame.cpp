@@ -123,6 +123,13 @@ public:
                                  steps::MessageStyle style) override {
         return AnswerOf(TimedMessageBox(text, caption, BoxFlags(style)));
     }
+    void DeviceFound(const std::string& type) override {
+        ProgressBarSetPos(100);
+        MainWindowSetText(kMainTargetEdit, type);
+        MainWindowSetText(kMainBslEdit, core::ConnectedDevice.version);
+        PendingRowsSet(kLampReady);
+        StatusLampsPaint();
+    }
 };
 
 } // namespace
@@ -158,11 +165,6 @@ void ReportDoneFailed(int32_t result) {
     ReportAppend(result == 0 ? steps::kFailedLine : steps::kDoneLine);
 }
 
-void ReportOkFailedBlown(int32_t result) {
-    ReportAppend(result == 0 ? steps::kFailedLine
-                             : (result == 2 ? steps::kBlownLine : steps::kOkLine));
-}
-
 void ProgressBarSetPos(int32_t percent) {
     if (MainWindow.MainDialogExists == 0 || MainWindow.TheMainDialog == nullptr) {
         return;
@@ -180,9 +182,7 @@ uint32_t ProcedureElapsedMs() {
 }
 
 int32_t ProcedureStart() {
-    std::string sn = MainWindow.TheMainDialog != nullptr
-                         ? MainWindow.TheMainDialog->GetItemText(kMainNextSnEdit)
-                         : std::string();
+    std::string sn = MainWindowText(kMainNextSnEdit);
     if (sn.size() > 260) {
         sn.resize(260);
     }
@@ -282,30 +282,13 @@ int32_t TargetPrepare() {
 }
 
 int32_t TargetJtagInit(int32_t forceDeviceCheck) {
-    if (core::ConnectedDevice.identified == 1) {
-        return 1;
-    }
-    ReportAppend(steps::kJtagInitLine);
-    ProgressBarSetPos(0);
-    int32_t ok = core::TargetIdentifyOk();
-    ReportOkFailedBlown(ok);
-
-    if (Frame.FuseCheckedThisRun == 0) {
+    const steps::IdentifyOutcome id =
+        steps::IdentifyTarget(StepsPort(), steps::kQuillbaySteps, Frame.FuseCheckedThisRun == 0);
+    int32_t ok = id.result == steps::StepResult::Passed ? 1 : 0;
+    if (id.fuseChecked) {
         Frame.FuseCheckedThisRun = 1;
-        ReportAppend("Verifying Security Fuse .................");
-        Frame.FuseBlownFound = 0;
-        if (core::Target.fuseMarker == core::kFuseBlownMarker) {
-            Row(kRowConnect).bitmap = kLampStopped;
-            Frame.FuseBlownFound = 1;
-            ReportOkFailedBlown(2);
-            ok = 0;
-        } else if (ok == 1) {
-            Row(kRowConnect).bitmap = kLampPassed;
-            ReportOkFailedBlown(1);
-        } else {
-            Row(kRowConnect).bitmap = kLampFailed;
-            ReportOkFailedBlown(0);
-        }
+        Frame.FuseBlownFound = id.fuseBlown ? 1 : 0;
+        Row(kRowConnect).bitmap = id.fuseBlown ? kLampStopped : (ok == 1 ? kLampPassed : kLampFailed);
         if (forceDeviceCheck != 0 || ok == 1) {
             ok = DeviceTypeCheck(ok, 1);
         }
@@ -317,36 +300,16 @@ int32_t DeviceTypeCheck(int32_t ok, int32_t stopPending) {
     MainWindowSetText(kMainTargetEdit, "");
     MainWindowSetText(kMainBslEdit, "");
     DeviceInfoShow();
-    if (ok == 1) {
-        if (Frame.AutoProgramActive == 1 && core::ConnectedDevice.match != 1) {
-            const std::string text =
-                "The target microcontroller type does not match selection:\r\n\r\n"
-                "Selected microcontroller type: MSP430F" +
-                TrimmedRowName(core::Settings.SelectedProcessorIndex) +
-                "\r\n\r\nTarget microcontroller type:    " + core::ConnectedDevice.name +
-                "\r\n\r\nWould you like to continue anyway?";
-            if (TimedMessageBox(text, "Warning", kYesNoWarning) == IDNO) {
-                return 0;
-            }
-        }
-        ProgressBarSetPos(100);
-        MainWindowSetText(kMainTargetEdit, core::ConnectedDevice.name);
-        MainWindowSetText(kMainBslEdit, core::ConnectedDevice.version);
-        PendingRowsSet(kLampReady);
-        StatusLampsPaint();
-        return 1;
-    }
-    if (stopPending != 0) {
+    if (ok != 1 && stopPending != 0) {
         PendingRowsSet(kLampStopped);
         StatusLampsPaint();
     }
-    if (Frame.FuseBlownFound != 0) {
-        TimedMessageBox(steps::kFuseBlownBox, "Error", kErrorBox);
-    } else {
-        ReportAppend(steps::kNotRespondingLine);
-        TimedMessageBox(steps::kNotRespondingBox, "Error", kErrorBox);
-    }
-    return ok;
+    steps::DeviceCheckInput in;
+    in.answered = ok == 1;
+    in.fuseBlown = Frame.FuseBlownFound != 0;
+    in.askAboutType = Frame.AutoProgramActive == 1 && core::ConnectedDevice.match != 1;
+    in.selectedType = "MSP430F" + TrimmedRowName(core::Settings.SelectedProcessorIndex);
+    return steps::DeviceCheck(StepsPort(), in) == steps::StepResult::Passed ? 1 : 0;
 }
 
 void DeviceInfoShow() {

@@ -90,8 +90,6 @@ void ReportAppend(const std::string& text);
 void ReportHistoryAppend(const std::string& text);
 // "...\t done" (non-zero) or "...\t failed" (0).
 void ReportDoneFailed(int32_t result);
-// "...\t OK", "...\t failed" (0) or "...\t BLOWN" (2).
-void ReportOkFailedBlown(int32_t result);
 // The progress bar (1024) at percent, shown at once; nothing while the main
 // window does not exist. Installed as the core's progress operation.
 void ProgressBarSetPos(int32_t percent);

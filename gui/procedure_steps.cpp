@@ -510,7 +510,7 @@ int32_t LabelReadStep(int32_t) {
     return r;
 }
 
-int32_t SnStep(int32_t single) {
+int32_t SnStep(int32_t single, const std::string& nextSn) {
     Actions.SnPromptNeeded = 0;
     SerialNumber.SnStatus = kSnStatusNew;
     const SerializationHooks& hooks = Serialization();
@@ -518,9 +518,7 @@ int32_t SnStep(int32_t single) {
         SerialNumber.ManualSnFlag = 0;
         return 1;
     }
-    std::string kept = MainWindow.TheMainDialog != nullptr
-                           ? MainWindow.TheMainDialog->GetItemText(kMainNextSnEdit)
-                           : std::string();
+    std::string kept = nextSn;
     if (kept.size() > 258) {
         kept.resize(258);
     }
@@ -563,18 +561,18 @@ int32_t SnStep(int32_t single) {
         (Settings.SNDispFormatIndex != 6 || Settings.SNExistWarnEn == 1)) {
         Actions.SnPromptNeeded = 1;
     }
+    std::string text = kept;
     if (Actions.SnPromptNeeded == 1) {
         if (hooks.EditSn(kept) == kResultStopped) {
             return kResultStopped;
         }
-        // The number the operator chose in the editor goes into the field.
-        MainWindowSetText(kMainNextSnEdit, SerialNumber.SnEditResultText.empty()
-                                               ? kept
-                                               : SerialNumber.SnEditResultText);
+        // The number the operator chose in the editor is the one written,
+        // and the field shows it.
+        if (!SerialNumber.SnEditResultText.empty()) {
+            text = SerialNumber.SnEditResultText;
+        }
+        MainWindowSetText(kMainNextSnEdit, text);
     }
-    const std::string text = MainWindow.TheMainDialog != nullptr
-                                 ? MainWindow.TheMainDialog->GetItemText(kMainNextSnEdit)
-                                 : kept;
     if (hooks.FromText(text) != 1) {
         // A refused number (over capacity, wrong digits) is never written.
         LampSet(kRowSerialNumber, kLampFailed);

@@ -4,6 +4,7 @@
 // noted); each sets its status lamp and appends its report lines.
 
 #include <cstdint>
+#include <string>
 
 namespace gui {
 
@@ -30,8 +31,10 @@ int32_t DcoCheckStep(int32_t skip);
 // all 1: all memory, 0: the read options' space.
 int32_t ReadStep(int32_t all);
 // single 1: writes the serial number and model text at once; 0 (AUTO
-// PROGRAM): the write step places them in the image.
-int32_t SnStep(int32_t single);
+// PROGRAM): the write step places them in the image. nextSn: the number the
+// operator has in front of them (the main window's next-SN field), which
+// the editor may replace.
+int32_t SnStep(int32_t single, const std::string& nextSn);
 // The history record of the SN this run wrote, with the status the SN step
 // settled on: 1 saved; else reported failed (the run must not pass).
 int32_t SnRecordStep();

@@ -10,6 +10,8 @@ namespace steps {
 struct StepOptions {
     const char* eraseLine = nullptr;       // the erase's report line
     const char* checksumLine = nullptr;    // the checksum comparison's report line
+    const char* fuseLine = nullptr;        // the fuse check's report line
+    bool identifyBarFromZero = false;      // the bar set to 0 when the identification starts
     int32_t supplyRecheckEvery = 0;        // blocks written between supply readings (0: none)
     bool groupMainSegments = false;        // wholly marked main-memory groups as one block
     bool writeFullBeforeVerdict = false;   // the bar full before the write's verdict line
@@ -30,6 +32,11 @@ constexpr StepOptions OptionsFor(Deliverable d) {
                             : "Erasing memory ............................";
     o.checksumLine = quillcore ? "Verifying check sum ................"
                                : "Verifying check sum ......................";
+    o.fuseLine = quillcore ? "Verifying Security Fuse .............."
+                           : "Verifying Security Fuse .................";
+    // Quillbay's main window shows the identification on its own bar;
+    // Quillcore's progress dialog keeps the step's bar.
+    o.identifyBarFromZero = !quillcore;
     // Quillcore reads the supply again every 32nd written segment, so a
     // board that browns out during a long write shows it in the status
     // display; Quillbay takes the supply as sufficient once connected.

@@ -26,6 +26,11 @@ public:
                                   MessageStyle style) = 0;
     // Reads the target supply again (only where the options ask for it).
     virtual void SupplyRead() {}
+    // Whether a question can be put to somebody (else a message only
+    // informs, and the step does not wait for an answer).
+    virtual bool Prompts() const { return true; }
+    // The connected target passed its checks: its type, for the display.
+    virtual void DeviceFound(const std::string& /*type*/) {}
 };
 
 } // namespace steps

@@ -10,8 +10,30 @@
 #include "steps/step_result.h"
 
 #include <cstdint>
+#include <string>
 
 namespace steps {
+
+// The target identified, unless it is already, and once per open (fuseCheckDue)
+// its security fuse checked, with their report lines.
+struct IdentifyOutcome {
+    StepResult result = StepResult::Failed; // Passed, Failed, or FuseBlown
+    bool fuseChecked = false;               // the fuse was checked in this call
+    bool fuseBlown = false;
+};
+IdentifyOutcome IdentifyTarget(StepPort& port, const StepOptions& options, bool fuseCheckDue);
+
+// The checks after an identification: a target that did not answer (or
+// whose fuse is blown) gets its box; one that answered but is not the type
+// selected is asked about where the run asks (askAboutType), and a passed
+// check hands the connected type to the port.
+struct DeviceCheckInput {
+    bool answered = false;    // the identification passed
+    bool fuseBlown = false;   // the fuse was found blown since the open
+    bool askAboutType = false;
+    std::string selectedType; // the selected type as the question names it
+};
+StepResult DeviceCheck(StepPort& port, const DeviceCheckInput& in);
 
 // The erase: everything, or what the erase mode selects.
 enum class EraseScope { ByMode, All };

@@ -59,6 +59,7 @@ bool EndsAsNotPassed(const std::string& report) {
 template <class P> class SweepBase : public RoadFixture<P> {
 protected:
     void Start(Road road) {
+        this->Up(road);
         // A missing answer costs a tenth of a second, not seconds, and still
         // leaves a sanitizer build on a busy machine time for a slow one.
         debugif::LinkTiming.serial_read_total_ms = 150;
@@ -66,7 +67,6 @@ protected:
         debugif::LinkTiming.quiet_gap_ms = 30;
         debugif::LinkTiming.quiet_limit_ms = 400;
         debugif::LinkTiming.bootloader_probe_delay_ms = 1;
-        this->Up(road);
         this->Ready("149");
         core::Settings.VerifyModeIndex = 1; // checksum and full verify
         image.Load();

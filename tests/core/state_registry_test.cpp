@@ -39,7 +39,7 @@ struct Folder {
 
 const Folder kFolders[] = {
     {"core", {&core::CoreStateObjects}},
-    {"debugif", {&debugif::DebugifStateObjects, &debugif::DebugifSettingObjects}},
+    {"debugif", {&debugif::DebugifStateObjects}},
     {"gui/project", {&gui::ProjectStateObjects}},
     {"gui", {&gui::GuiStateObjects}},
     {"api", {&api::ApiStateObjects}},
@@ -246,9 +246,7 @@ const std::vector<Field>& Fields() {
          [] { return gui::SnDialogs.ReportFilter == 15; }},
         {"debugif::Api.LastErrorNumber", "debugif", [] { debugif::Api.LastErrorNumber = 35; },
          [] { return debugif::Api.LastErrorNumber == 0; }},
-        // Tests shorten the time-outs before their bench resets the state:
-        // only the deliverable resets put them back.
-        {"debugif::LinkTiming.serial_read_total_ms", "debugif settings",
+        {"debugif::LinkTiming.serial_read_total_ms", "debugif",
          [] { debugif::LinkTiming.serial_read_total_ms = 40; },
          [] { return debugif::LinkTiming.serial_read_total_ms == 7000; }},
         {"api::LibSettings.BeepEnable", "api", [] { api::LibSettings.BeepEnable = 1; },
@@ -268,10 +266,7 @@ TEST(StateRegistry, EachResetPutsBackTheStateOfItsTables) {
         {"QuillbayStateReset", &gui::QuillbayStateReset, {"core", "gui/project", "gui"}},
         {"QuillcoreStateReset",
          &api::QuillcoreStateReset,
-         {"core", "debugif", "debugif settings", "api"}},
-        {"DebugLibraryStateReset",
-         &debugif::DebugLibraryStateReset,
-         {"debugif", "debugif settings"}},
+         {"core", "debugif", "api"}},
         {"CoreStateReset", &core::CoreStateReset, {"core"}},
         {"GuiStateReset", &gui::GuiStateReset, {"gui/project", "gui"}},
         {"ProjectStateReset", &gui::ProjectStateReset, {"gui/project"}},
@@ -289,7 +284,7 @@ TEST(StateRegistry, EachResetPutsBackTheStateOfItsTables) {
     }
     gui::QuillbayStateReset();
     api::QuillcoreStateReset();
-    debugif::DebugLibraryStateReset();
+    debugif::ResetDebugifState();
     for (const Field& f : Fields()) {
         EXPECT_TRUE(f.atStart()) << f.what;
     }

@@ -137,13 +137,13 @@ TEST(AttachTest, DetachAfterALostLinkSendsOneSupplyOffCloseQuicklyAndReleasesThe
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        ApiBench b(c.route, "149");
+        ASSERT_TRUE(b.ok()) << b.error();
         // Tries of tens of milliseconds, so that the link is lost quickly.
         debugif::LinkTiming.serial_read_total_ms = 40;
         debugif::LinkTiming.serial_read_interval_ms = 20;
         debugif::LinkTiming.quiet_gap_ms = 10;
         debugif::LinkTiming.quiet_limit_ms = 100;
-        ApiBench b(c.route, "149");
-        ASSERT_TRUE(b.ok()) << b.error();
         ASSERT_EQ(b.Connect(), 0) << b.LastError();
         sim::EmuFaults silent;
         silent.silent = true;

@@ -41,7 +41,8 @@ constexpr uint32_t kStart = 0x1100;
 constexpr uint32_t kCount = 1500; // several memory chunks on both transports
 
 // The serial stalls are real time: time-outs of tens of milliseconds (a
-// 2-byte read waits 40 + 2 x 10 ms).
+// 2-byte read waits 40 + 2 x 10 ms). Set once the bench has reset the
+// link's state, before the port opens.
 void ShortenLinkTimeouts() {
     debugif::LinkTiming.serial_read_total_ms = 40;
     debugif::LinkTiming.serial_read_interval_ms = 20;
@@ -52,7 +53,6 @@ void ShortenLinkTimeouts() {
 
 class StallSweepTest : public ::testing::TestWithParam<Route> {
 protected:
-    void SetUp() override { ShortenLinkTimeouts(); }
     void TearDown() override { debugif::LinkTiming.Reset(); }
 
     // Connects, erases, writes the pattern and reads it back. Every read
@@ -84,6 +84,7 @@ protected:
 TEST_P(StallSweepTest, NoReadSucceedsWithWrongBytesAndACleanCycleFollows) {
     ApiBench b(GetParam(), "149");
     ASSERT_TRUE(b.ok()) << b.error();
+    ShortenLinkTimeouts();
     // The fake HID layer lets time pass only in the host's report waits.
     b.bench.peer.read_wait_ms = 600;
     std::string wrong;
@@ -131,6 +132,7 @@ TEST_P(StallSweepTest, RetainedDataReadUnderAStallNeverRestoresOtherBytes) {
     using namespace core;
     ApiBench b(GetParam(), "2274");
     ASSERT_TRUE(b.ok()) << b.error();
+    ShortenLinkTimeouts();
     b.bench.peer.read_wait_ms = 600;
     ASSERT_EQ(DeviceTableParse(kDeviceFilterAll), 1);
     Settings.Reset();
@@ -218,7 +220,6 @@ std::string ShardName(const ::testing::TestParamInfo<CycleShard>& info) {
 
 class ProgramCycleStallTest : public ::testing::TestWithParam<CycleShard> {
 protected:
-    void SetUp() override { ShortenLinkTimeouts(); }
     void TearDown() override { debugif::LinkTiming.Reset(); }
 
     // The image: every byte of main flash, and Info-B's first bytes.
@@ -327,6 +328,7 @@ TEST_P(ProgramCycleStallTest, NoPassWithWrongFlashAndStallsBelowThreeTimeoutsAre
     const CycleShard s = GetParam();
     ApiBench b(s.route, kBoard);
     ASSERT_TRUE(b.ok()) << b.error();
+    ShortenLinkTimeouts();
     const bool hid = s.route == Route::kInProcessHid;
     if (hid) {
         b.bench.peer.read_wait_ms = 600;

@@ -428,6 +428,12 @@ public:
 
     explicit ScriptedPeer(std::vector<Step> steps) : steps_(std::move(steps)) {
         debugif::ResetDebugifState();
+        // The port takes its time-outs when it opens: a try with no answer
+        // ends after tens of milliseconds.
+        debugif::LinkTiming.serial_read_total_ms = 40;
+        debugif::LinkTiming.serial_read_interval_ms = 20;
+        debugif::LinkTiming.quiet_gap_ms = 10;
+        debugif::LinkTiming.quiet_limit_ms = 200;
         if (!pty_.Create(scratch_.path(), "COM151", &error_)) {
             return;
         }
@@ -538,14 +544,6 @@ Bytes OkReply(uint8_t id) {
 
 class OwedReplyTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // The port takes its time-outs when it opens: a try with no answer
-        // ends after tens of milliseconds.
-        debugif::LinkTiming.serial_read_total_ms = 40;
-        debugif::LinkTiming.serial_read_interval_ms = 20;
-        debugif::LinkTiming.quiet_gap_ms = 10;
-        debugif::LinkTiming.quiet_limit_ms = 200;
-    }
     void TearDown() override { debugif::LinkTiming.Reset(); }
 };
 
