@@ -3,6 +3,9 @@
 
 #include "tests/flash/flash_fixture.h"
 
+#include "core/device_select.h"
+#include "core/target_identify.h"
+#include "steps/step_texts.h"
 #include "steps/steps.h"
 
 #include <string>
@@ -20,9 +23,15 @@ public:
     steps::MessageAnswer Message(const char* caption, const std::string& text,
                                  steps::MessageStyle) override {
         boxes.push_back(std::string(caption) + "|" + text);
-        return steps::MessageAnswer::None;
+        return answer;
     }
     void SupplyRead() override { ++supplyReadings; }
+    bool Prompts() const override { return prompts; }
+    void DeviceFound(const std::string& type) override { found.push_back(type); }
+
+    steps::MessageAnswer answer = steps::MessageAnswer::None;
+    bool prompts = true;
+    std::vector<std::string> found;
 
     std::string report;
     std::vector<int32_t> bar;
@@ -251,6 +260,118 @@ TEST_F(StepsTest, DcoConstantsPassOnlyWhenReadAndNeitherErasedNorCleared) {
         EXPECT_EQ(port.report,
                   std::string("DCO constants verification....") +
                       (c.result == StepResult::Passed ? "...\t done\r\n" : "...\t failed\r\n"));
+    }
+}
+
+TEST_F(StepsTest, IdentificationReportsTheTargetAndOncePerOpenItsFuse) {
+    const std::string init = "JTAG communication initialization.";
+    const std::string ok = "...\t OK\r\n";
+    const std::string failed = "...\t failed\r\n";
+    enum class Board { Answers, FuseBlown, Silent, AlreadyIdentified };
+    const struct {
+        const char* name;
+        Board board;
+        bool fuseDue;
+        StepResult result;
+        bool fuseChecked;
+        bool fuseBlown;
+    } cases[] = {
+        {"answers", Board::Answers, true, StepResult::Passed, true, false},
+        {"answers, fuse checked already", Board::Answers, false, StepResult::Passed, false, false},
+        {"fuse blown", Board::FuseBlown, true, StepResult::FuseBlown, true, true},
+        {"silent", Board::Silent, true, StepResult::Failed, true, false},
+        {"silent, fuse checked already", Board::Silent, false, StepResult::Failed, false, false},
+        {"identified already", Board::AlreadyIdentified, true, StepResult::Passed, false, false},
+    };
+    for (const Deliverable& d : kBoth) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(d.name) + " " + c.name);
+            Connect("149");
+            if (c.board != Board::AlreadyIdentified) {
+                core::TargetClearIdentified();
+            }
+            if (c.board == Board::FuseBlown) {
+                sim::Sim().SetFuseBlown(true);
+            }
+            if (c.board == Board::Silent) {
+                sim::Sim().FailOperation("MSP430_Identify", 4);
+            }
+            RecordingPort port;
+            const steps::IdentifyOutcome out = steps::IdentifyTarget(port, d.options, c.fuseDue);
+            EXPECT_EQ(out.result, c.result);
+            EXPECT_EQ(out.fuseChecked, c.fuseChecked);
+            EXPECT_EQ(out.fuseBlown, c.fuseBlown);
+            std::string want;
+            if (c.board != Board::AlreadyIdentified) {
+                want = init + (c.board == Board::Answers ? ok : failed);
+                if (c.fuseDue) {
+                    want += std::string(d.options.fuseLine) +
+                            (c.board == Board::FuseBlown ? "...\t BLOWN\r\n"
+                                                         : (c.board == Board::Answers ? ok : failed));
+                }
+            }
+            EXPECT_EQ(port.report, want);
+            EXPECT_EQ(port.bar, d.options.identifyBarFromZero && !want.empty()
+                                    ? std::vector<int32_t>{0}
+                                    : std::vector<int32_t>{});
+            EXPECT_TRUE(port.boxes.empty());
+        }
+    }
+}
+
+TEST_F(StepsTest, DeviceCheckStopsOnlyWhereNobodyAgreesToGoOn) {
+    const std::string question = "Warning|The target microcontroller type does not match "
+                                 "selection:\r\n\r\nSelected microcontroller type: MSP430F149"
+                                 "\r\n\r\nTarget microcontroller type:    ";
+    using steps::MessageAnswer;
+    const struct {
+        const char* name;
+        bool answered, fuseBlown, ask, prompts;
+        MessageAnswer answer;
+        StepResult result;
+        const char* box; // what follows the question's start, or the whole box
+        const char* report;
+    } cases[] = {
+        {"the type selected", true, false, false, true, MessageAnswer::None, StepResult::Passed,
+         nullptr, ""},
+        {"another type, yes", true, false, true, true, MessageAnswer::Yes, StepResult::Passed,
+         "\r\n\r\nWould you like to continue anyway?", ""},
+        {"another type, no", true, false, true, true, MessageAnswer::No, StepResult::Failed,
+         "\r\n\r\nWould you like to continue anyway?", ""},
+        {"another type, nobody answers", true, false, true, true, MessageAnswer::None,
+         StepResult::Failed, "\r\n\r\nWould you like to continue anyway?", ""},
+        {"another type, nobody to ask", true, false, true, false, MessageAnswer::None,
+         StepResult::Passed, "\r\n", ""},
+        {"not answering", false, false, false, true, MessageAnswer::None, StepResult::Failed,
+         nullptr, "  Target Microcontroller is not responding.\r\n"},
+        {"fuse blown", false, true, false, true, MessageAnswer::None, StepResult::Failed, nullptr,
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Connect("149");
+        RecordingPort port;
+        port.prompts = c.prompts;
+        port.answer = c.answer;
+        steps::DeviceCheckInput in;
+        in.answered = c.answered;
+        in.fuseBlown = c.fuseBlown;
+        in.askAboutType = c.ask;
+        in.selectedType = "MSP430F149";
+        EXPECT_EQ(steps::DeviceCheck(port, in), c.result);
+        EXPECT_EQ(port.report, c.report);
+        std::vector<std::string> boxes;
+        if (c.ask) {
+            boxes.push_back(question + core::ConnectedDevice.name + c.box);
+        } else if (c.fuseBlown) {
+            boxes.push_back(std::string("Error|") + steps::kFuseBlownBox);
+        } else if (!c.answered) {
+            boxes.push_back(std::string("Error|") + steps::kNotRespondingBox);
+        }
+        EXPECT_EQ(port.boxes, boxes);
+        EXPECT_EQ(port.found, c.result == StepResult::Passed
+                                  ? std::vector<std::string>{core::ConnectedDevice.name}
+                                  : std::vector<std::string>{});
     }
 }
 
