@@ -69,6 +69,7 @@ public:
     }
     void SupplyRead() override { TargetVccRead(); }
     bool Prompts() const override { return Lib.PromptsEnabled == 1; }
+    bool ShowsBoxes() const override { return Procedure.presenter != nullptr; }
     void DeviceFound(const std::string& type) override {
         if (Procedure.presenter != nullptr) {
             Procedure.presenter->DeviceFound(type);

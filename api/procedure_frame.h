@@ -7,6 +7,7 @@
 // presenter shows them.
 
 #include "api/procedure_presenter.h"
+#include "steps/retain_step.h"
 #include "steps/step_port.h"
 #include "steps/step_result.h"
 
@@ -44,6 +45,9 @@ struct ProcedureState {
     std::string MessageText; // the last message built
     // The dialog presenting the run; nullptr when it runs directly.
     ProcedurePresenter* presenter = nullptr;
+    // The retained areas' copies (Quillcore keeps none past a failed
+    // restore: its steps' options say why).
+    steps::PendingRetained retained;
 
     void Reset() { *this = ProcedureState{}; }
 };

@@ -21,6 +21,7 @@
 #include "core/target_identify.h"
 #include "core/target_state.h"
 #include "platform/sound.h"
+#include "steps/retain_step.h"
 #include "steps/step_texts.h"
 #include "steps/steps.h"
 
@@ -34,12 +35,6 @@ namespace {
 constexpr int32_t kReadBlock = 512;
 constexpr int32_t kSeries2 = 2;
 constexpr int32_t kSeries2DcoKHz[4] = {1000, 8000, 12000, 16000};
-
-// Core results hand over 4, 16 or flag bits; every step reports and
-// combines a plain 1 or 0.
-int32_t Passed(int32_t r) {
-    return r == 1 ? 1 : 0;
-}
 
 steps::StepPort& Port() {
     return StepsPort();
@@ -67,33 +62,20 @@ int32_t RetainedRead() {
     if (ConnectStep(0) != 1) {
         return 0;
     }
-    const core::SettingsState& s = core::Settings;
-    if (!((s.RetainInfoCalData == 1 && ConnectedSeries() == kSeries2) ||
-          s.RetainDefinedData == 1)) {
+    if (!steps::RetainWanted(ConnectedSeries())) {
         return 1;
     }
-    ReportAppend("Reading Retain Data ...................");
-    const int32_t r = core::RetainedDataRead();
-    ReportVerdict(Passed(r));
-    if (r == 4 && Member()) {
-        ProcedureMessage("Error", steps::kRead.errorBox, MessageStyle::Error);
-    }
-    return Passed(r);
+    return steps::Code(
+        steps::ReadRetained(Port(), steps::kQuillcoreSteps, Procedure.retained).result);
 }
 
 // Writes back what the erase took of the areas read in this run.
 int32_t RetainedRestore() {
-    const core::SettingsState& s = core::Settings;
-    if (!(s.RetainDefinedData == 1 ||
-          (s.RetainInfoCalData == 1 &&
-           (core::SelectedDevice.series == kSeries2 || ConnectedSeries() == kSeries2)))) {
+    if (!steps::RetainWanted(core::SelectedDevice.series) &&
+        !steps::RetainWanted(ConnectedSeries())) {
         return 1;
     }
-    const int32_t r = core::RetainedDataRestore();
-    ReportAppend((r & 0x10) != 0 ? steps::kRetain.restoring : steps::kRetain.verifying);
-    const int32_t result = r & 1;
-    ReportVerdict(result);
-    return result;
+    return steps::Code(steps::RestoreRetained(Port(), steps::kQuillcoreSteps, Procedure.retained));
 }
 
 void DcoEntryLine(int32_t n, int32_t kHz) {

@@ -5,6 +5,7 @@
 // serialization, and the retained-data copies a failed restore left pending.
 
 #include "core/flash_state.h"
+#include "steps/retain_step.h"
 
 #include <cstdint>
 #include <string>
@@ -34,14 +35,8 @@ struct ActionsState {
     // and the code in the retain location is neither written nor compared.
     int32_t snOverlapRun = 0;
     int32_t retainOverlapRun = 0;
-    // Copies of the kept areas that a failed restore could not put back:
-    // the next read that finds the area erased keeps these instead.
-    int32_t dcoPending = 0;
-    uint8_t dcoCopy[core::kDcoSize] = {};
-    int32_t retainPending = 0;
-    uint8_t retainCopy[core::kRetainMaxSize] = {};
-    int32_t retainCopyStart = 0;
-    int32_t retainCopyLength = 0;
+    // Copies of the kept areas that a failed restore could not put back.
+    steps::PendingRetained retained;
 
     void Reset() { *this = ActionsState{}; }
 };

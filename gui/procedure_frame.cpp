@@ -123,6 +123,7 @@ public:
                                  steps::MessageStyle style) override {
         return AnswerOf(TimedMessageBox(text, caption, BoxFlags(style)));
     }
+    void Caption(const char* step) override { MainWindowSetText(kMainStepEdit, step); }
     void DeviceFound(const std::string& type) override {
         ProgressBarSetPos(100);
         MainWindowSetText(kMainTargetEdit, type);

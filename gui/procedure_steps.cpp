@@ -30,6 +30,7 @@
 #include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
 #include "platform/prompt.h"
+#include "steps/retain_step.h"
 #include "steps/step_texts.h"
 #include "steps/steps.h"
 
@@ -64,15 +65,6 @@ bool SnOn() {
 }
 bool ModelOn() {
     return Settings.ModelTextEnable == 1;
-}
-
-// Something must be kept through an erase on the device of the given series.
-bool RetainWanted(int32_t series) {
-    return (Settings.RetainInfoCalData == 1 && series == 2) || Settings.RetainDefinedData == 1;
-}
-
-bool AllErased(const uint8_t* bytes, int32_t count) {
-    return std::all_of(bytes, bytes + count, [](uint8_t b) { return b == 0xFF; });
 }
 
 } // namespace
@@ -117,72 +109,28 @@ int32_t SnListEmptyCheck(int32_t terminating) {
 }
 
 int32_t RetainReadStep() {
-    if (!RetainWanted(core::SelectedDevice.series)) {
+    if (!steps::RetainWanted(core::SelectedDevice.series)) {
         return 1;
     }
     const int32_t prepared = TargetPrepare();
     if (prepared != 1) {
         return prepared;
     }
-    if (!RetainWanted(core::MemoryMap.active.series)) {
+    if (!steps::RetainWanted(core::MemoryMap.active.series)) {
         return 1;
     }
-    Action("Reading Retain Data");
-    ReportAppend("Reading Retain Data ..........");
-    int32_t r = core::RetainedDataRead();
-    if (r == 1) {
-        // An area erased by an earlier run whose restore failed: its copy is
-        // the one still pending, not the blank bytes read now.
-        core::FlashOpsState& f = core::FlashOps;
-        if (Actions.dcoPending == 1 && f.dcoCopyValid == 1 &&
-            AllErased(f.dcoCopy, core::kDcoSize)) {
-            std::memcpy(f.dcoCopy, Actions.dcoCopy, core::kDcoSize);
-        }
-        if (Actions.retainPending == 1 && f.retainCopyLength == Actions.retainCopyLength &&
-            f.retainCopyStart == Actions.retainCopyStart &&
-            AllErased(f.retainCopy, f.retainCopyLength)) {
-            std::memcpy(f.retainCopy, Actions.retainCopy, static_cast<size_t>(f.retainCopyLength));
-        }
-    }
-    if (r == 4) {
-        TimedMessageBox(steps::kRead.errorBox, "Error", kErrorBox);
-    }
-    ReportDoneFailed(r & 1);
-    return r;
+    const steps::RetainReadOutcome read =
+        steps::ReadRetained(StepsPort(), steps::kQuillbaySteps, Actions.retained);
+    return read.readError ? 4 : steps::Code(read.result);
 }
 
 int32_t RetainRestoreStep() {
-    if (!RetainWanted(core::MemoryMap.active.series) &&
-        !RetainWanted(core::SelectedDevice.series)) {
+    if (!steps::RetainWanted(core::MemoryMap.active.series) &&
+        !steps::RetainWanted(core::SelectedDevice.series)) {
         return 1;
     }
-    const int32_t r = core::RetainedDataRestore();
-    if ((r & 0x10) != 0) {
-        Action("Restoring Retain Data");
-        ReportAppend(steps::kRetain.restoring);
-    } else {
-        Action("Verifying Retain Data");
-        ReportAppend(steps::kRetain.verifying);
-    }
-    ReportDoneFailed(r & 1);
-    core::FlashOpsState& f = core::FlashOps;
-    if ((r & 1) == 1) {
-        Actions.dcoPending = 0;
-        Actions.retainPending = 0;
-    } else {
-        // Kept until a restore passes: the target may now hold 0xFF there.
-        if (f.dcoCopyValid == 1) {
-            Actions.dcoPending = 1;
-            std::memcpy(Actions.dcoCopy, f.dcoCopy, core::kDcoSize);
-        }
-        if (f.retainCopyLength > 0) {
-            Actions.retainPending = 1;
-            Actions.retainCopyStart = f.retainCopyStart;
-            Actions.retainCopyLength = f.retainCopyLength;
-            std::memcpy(Actions.retainCopy, f.retainCopy, static_cast<size_t>(f.retainCopyLength));
-        }
-    }
-    return r & 1;
+    return steps::Code(
+        steps::RestoreRetained(StepsPort(), steps::kQuillbaySteps, Actions.retained));
 }
 
 int32_t EraseStep(int32_t mode) {

@@ -12,6 +12,9 @@ struct StepOptions {
     const char* checksumLine = nullptr;    // the checksum comparison's report line
     const char* fuseLine = nullptr;        // the fuse check's report line
     bool identifyBarFromZero = false;      // the bar set to 0 when the identification starts
+    const char* retainReadLine = nullptr;  // the kept areas' read line
+    bool verdictBeforeReadErrorBox = false; // the read's verdict line before its error box
+    bool keepFailedRestoreCopies = false;  // copies a failed restore left stand in next time
     int32_t supplyRecheckEvery = 0;        // blocks written between supply readings (0: none)
     bool groupMainSegments = false;        // wholly marked main-memory groups as one block
     bool writeFullBeforeVerdict = false;   // the bar full before the write's verdict line
@@ -37,6 +40,16 @@ constexpr StepOptions OptionsFor(Deliverable d) {
     // Quillbay's main window shows the identification on its own bar;
     // Quillcore's progress dialog keeps the step's bar.
     o.identifyBarFromZero = !quillcore;
+    o.retainReadLine =
+        quillcore ? "Reading Retain Data ..................." : "Reading Retain Data ..........";
+    // Quillcore's log holds the box's text where no prompt shows it, after
+    // the line it belongs to; Quillbay's box opens over the line still open.
+    o.verdictBeforeReadErrorBox = quillcore;
+    // Quillbay's operator retries the board whose restore failed, so the
+    // copies taken before its erase are what belongs there. A Quillcore host
+    // goes on to the next board, whose blank area must not get another
+    // board's data.
+    o.keepFailedRestoreCopies = !quillcore;
     // Quillcore reads the supply again every 32nd written segment, so a
     // board that browns out during a long write shows it in the status
     // display; Quillbay takes the supply as sufficient once connected.

@@ -31,6 +31,11 @@ public:
     virtual bool Prompts() const { return true; }
     // The connected target passed its checks: its type, for the display.
     virtual void DeviceFound(const std::string& /*type*/) {}
+    // Whether a step's error box is shown to somebody (else the step
+    // leaves it out).
+    virtual bool ShowsBoxes() const { return true; }
+    // The step under way, for a display that names it.
+    virtual void Caption(const char* /*step*/) {}
 };
 
 } // namespace steps

@@ -5,6 +5,7 @@
 
 #include "core/device_select.h"
 #include "core/target_identify.h"
+#include "steps/retain_step.h"
 #include "steps/step_texts.h"
 #include "steps/steps.h"
 
@@ -372,6 +373,87 @@ TEST_F(StepsTest, DeviceCheckStopsOnlyWhereNobodyAgreesToGoOn) {
         EXPECT_EQ(port.found, c.result == StepResult::Passed
                                   ? std::vector<std::string>{core::ConnectedDevice.name}
                                   : std::vector<std::string>{});
+    }
+}
+
+// A restore that fails leaves the calibration erased on the board. The
+// retried run reads the blank bytes: only where copies are kept does the
+// calibration taken before the first erase go back.
+TEST_F(StepsTest, ARetriedRunPutsBackTheCalibrationOnlyWhereCopiesAreKept) {
+    const uint8_t calibrated[8] = {0xB4, 0x8F, 0x9A, 0x8E, 0xC5, 0x87, 0x8D, 0x86};
+    const auto board = [] {
+        std::vector<uint8_t> bytes;
+        for (uint32_t i = 0; i < 8; ++i) {
+            bytes.push_back(sim::Sim().Peek(0x10F8 + i));
+        }
+        return bytes;
+    };
+    const auto eraseCalibration = [] {
+        for (uint32_t i = 0; i < 8; ++i) {
+            sim::Sim().Poke(0x10F8 + i, 0xFF);
+        }
+    };
+    for (const Deliverable& d : kBoth) {
+        SCOPED_TRACE(d.name);
+        Connect("2274");
+        core::Settings.RetainInfoCalData = 1;
+        for (uint32_t i = 0; i < 8; ++i) {
+            sim::Sim().Poke(0x10F8 + i, calibrated[i]);
+        }
+        steps::PendingRetained pending;
+        RecordingPort port;
+        ASSERT_EQ(steps::ReadRetained(port, d.options, pending).result, StepResult::Passed);
+        eraseCalibration();
+        sim::Sim().FailWriteAt(0x10F8);
+        EXPECT_EQ(steps::RestoreRetained(port, d.options, pending), StepResult::Failed);
+        EXPECT_EQ(port.report, std::string(d.options.retainReadLine) + "...\t done\r\n" +
+                                   steps::kRetain.verifying + "...\t failed\r\n");
+        sim::Sim().ClearFaults();
+
+        RecordingPort retry;
+        ASSERT_EQ(steps::ReadRetained(retry, d.options, pending).result, StepResult::Passed);
+        eraseCalibration();
+        EXPECT_EQ(steps::RestoreRetained(retry, d.options, pending), StepResult::Passed);
+        if (d.options.keepFailedRestoreCopies) {
+            EXPECT_EQ(board(), std::vector<uint8_t>(calibrated, calibrated + 8));
+            EXPECT_EQ(pending.dcoPending, 0) << "a passed restore clears what was pending";
+        } else {
+            EXPECT_EQ(board(), std::vector<uint8_t>(8, 0xFF));
+            EXPECT_EQ(pending.dcoPending, 0);
+        }
+    }
+}
+
+TEST_F(StepsTest, AnUnreadableKeptAreaFailsWithItsBoxWhereBoxesShow) {
+    for (const Deliverable& d : kBoth) {
+        for (const bool shows : {true, false}) {
+            SCOPED_TRACE(std::string(d.name) + (shows ? " boxes" : " no boxes"));
+            Connect("2274");
+            core::Settings.RetainInfoCalData = 1;
+            sim::Sim().FailReadAt(0x10F8);
+            struct Port final : public steps::StepPort {
+                void Report(std::string_view text) override { log += text; }
+                void Progress(int32_t) override {}
+                steps::MessageAnswer Message(const char* caption, const std::string& text,
+                                             steps::MessageStyle) override {
+                    log += std::string("[") + caption + ":" + text + "]";
+                    return steps::MessageAnswer::None;
+                }
+                bool ShowsBoxes() const override { return shows; }
+                std::string log;
+                bool shows = true;
+            } port;
+            port.shows = shows;
+            steps::PendingRetained pending;
+            const steps::RetainReadOutcome out = steps::ReadRetained(port, d.options, pending);
+            EXPECT_EQ(out.result, StepResult::Failed);
+            EXPECT_TRUE(out.readError);
+            const std::string line = d.options.retainReadLine;
+            const std::string box = shows ? "[Error:Read error!!]" : "";
+            EXPECT_EQ(port.log, d.options.verdictBeforeReadErrorBox
+                                    ? line + "...\t failed\r\n" + box
+                                    : line + box + "...\t failed\r\n");
+        }
     }
 }
 
