@@ -203,27 +203,7 @@ int32_t ReadStep(int32_t argument) {
         return 0;
     }
     core::ReadMaskBuild(argument);
-    ReportAppend(steps::kRead.line);
-    int32_t result = 1;
-    const int32_t count = core::SegmentTable.count;
-    for (int32_t k = 0; k < count && result == 1; ++k) {
-        const core::MemorySegment& seg = core::SegmentTable.segments[k];
-        for (int32_t a = seg.start; a <= seg.end; a += kReadBlock) {
-            const int32_t length = std::min(kReadBlock, seg.end - a + 1);
-            if (core::TargetReadSelectedRange(a, length) != 4) {
-                continue;
-            }
-            // Run directly nobody can answer: a block that could not be
-            // read fails the read.
-            if (!Member() || ProcedureMessage("Warning", steps::kRead.errorQuestion,
-                                              MessageStyle::YesNo) != MessageAnswer::Yes) {
-                result = 0;
-                break;
-            }
-        }
-        ProcedureProgress((k + 1) * 100 / count);
-    }
-    ReportVerdict(result);
+    const int32_t result = steps::Code(steps::ReadMemory(Port(), steps::kQuillcoreSteps));
     ProcedureProgress(100);
     return result;
 }

@@ -370,54 +370,8 @@ int32_t ReadStep(int32_t all) {
     core::ReadMaskBuild(all);
     // Nothing of an earlier read may pass for this one's.
     core::ReadImageClear();
-    const int32_t flashEnd = std::min(core::SelectedDevice.flashEnd, core::kImageEnd);
-    int32_t total = 2;
-    for (int32_t a = core::kImageStart; a + 1 <= flashEnd; a += 2) {
-        total += core::Images.ReadMask[core::WordIndex(a)] != 0 ? 1 : 0;
-    }
     ProgressBarSetPos(0);
-    Action("Reading Flash memory");
-    ReportAppend(steps::kRead.line);
-    int32_t result = 1;
-    int32_t done = 0;
-    int32_t lastSet = 0;
-    const core::SegmentTableState& table = core::SegmentTable;
-    bool stop = false;
-    for (int32_t i = 0; i < table.count && !stop; ++i) {
-        const core::MemorySegment& s = table.segments[i];
-        const int32_t size = std::min(s.length, 512);
-        for (int32_t address = s.start; address < s.start + s.length; address += 512) {
-            const int32_t r = core::TargetReadSelectedRange(address, size);
-            int32_t words = 0;
-            for (int32_t a = address; a < address + size; a += 2) {
-                if (core::InImage(a)) {
-                    words += core::Images.ReadMask[core::WordIndex(a)] != 0 ? 1 : 0;
-                }
-            }
-            if (r == 4) {
-                if (TimedMessageBox(steps::kRead.errorQuestion, "Warning", kYesNoWarning) !=
-                    platform::IDYES) {
-                    result = 0;
-                    stop = true;
-                    break;
-                }
-                // Skipped: these words were not read, so they are not data.
-                for (int32_t a = address; a < address + size; a += 2) {
-                    if (core::InImage(a)) {
-                        core::Images.ReadMask[core::WordIndex(a)] = 0;
-                    }
-                }
-                result = 0;
-            }
-            done += words;
-            const int32_t percent = done * 100 / total + 1;
-            if (percent - lastSet > 5) {
-                ProgressBarSetPos(percent);
-                lastSet = percent;
-            }
-        }
-    }
-    ReportDoneFailed(result);
+    const int32_t result = steps::Code(steps::ReadMemory(StepsPort(), steps::kQuillbaySteps));
     if (result == 1) {
         LampSet(kRowRead, kLampPassed);
         ProgressBarSetPos(100);

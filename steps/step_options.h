@@ -15,6 +15,8 @@ struct StepOptions {
     const char* retainReadLine = nullptr;  // the kept areas' read line
     bool verdictBeforeReadErrorBox = false; // the read's verdict line before its error box
     bool keepFailedRestoreCopies = false;  // copies a failed restore left stand in next time
+    bool readBarByWords = false;           // the read's bar over the words read, not the segments
+    bool readGoesOnAsFailed = false;       // a block skipped on Yes fails the read and is no data
     int32_t supplyRecheckEvery = 0;        // blocks written between supply readings (0: none)
     bool groupMainSegments = false;        // wholly marked main-memory groups as one block
     bool writeFullBeforeVerdict = false;   // the bar full before the write's verdict line
@@ -50,6 +52,14 @@ constexpr StepOptions OptionsFor(Deliverable d) {
     // goes on to the next board, whose blank area must not get another
     // board's data.
     o.keepFailedRestoreCopies = !quillcore;
+    // Quillbay's bar moves with the words read; Quillcore's a segment at a
+    // time.
+    o.readBarByWords = !quillcore;
+    // Quillbay's operator who goes on past an unreadable block gets the
+    // rest of the memory, the read failed and the block left out of the
+    // read image; a Quillcore host that says Yes gets its buffer with the
+    // block as cleared and the read passed, as it has always been told.
+    o.readGoesOnAsFailed = !quillcore;
     // Quillcore reads the supply again every 32nd written segment, so a
     // board that browns out during a long write shows it in the status
     // display; Quillbay takes the supply as sufficient once connected.

@@ -65,6 +65,11 @@ struct VerifyOutcome {
 };
 VerifyOutcome VerifySegments(StepPort& port, const StepOptions& options);
 
+// The read of every block the read mask selects into the read image, with
+// the report line; a block that cannot be read is asked about where boxes
+// show (No, or nobody to ask, ends the read failed).
+StepResult ReadMemory(StepPort& port, const StepOptions& options);
+
 // The DCO calibration words read back and judged (none erased or
 // cleared), with the report line.
 StepResult DcoConstantsCheck(StepPort& port);

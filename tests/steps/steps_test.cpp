@@ -3,7 +3,9 @@
 
 #include "tests/flash/flash_fixture.h"
 
+#include "core/code_image.h"
 #include "core/device_select.h"
+#include "core/program_image.h"
 #include "core/target_identify.h"
 #include "steps/retain_step.h"
 #include "steps/step_texts.h"
@@ -453,6 +455,75 @@ TEST_F(StepsTest, AnUnreadableKeptAreaFailsWithItsBoxWhereBoxesShow) {
             EXPECT_EQ(port.log, d.options.verdictBeforeReadErrorBox
                                     ? line + "...\t failed\r\n" + box
                                     : line + box + "...\t failed\r\n");
+        }
+    }
+}
+
+TEST_F(StepsTest, AnUnreadBlockIsAskedAboutAndNeverPassesAsDataUnlessTheHostSaidSo) {
+    using steps::MessageAnswer;
+    const struct {
+        const char* name;
+        bool fault, shows;
+        MessageAnswer answer;
+    } cases[] = {
+        {"clean", false, true, MessageAnswer::None},
+        {"yes", true, true, MessageAnswer::Yes},
+        {"no", true, true, MessageAnswer::No},
+        {"nobody to ask", true, false, MessageAnswer::None},
+    };
+    const int32_t bad = 0x8400;
+    for (const Deliverable& d : kBoth) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(d.name) + " " + c.name);
+            Connect("149");
+            sim::Sim().PokeRange(0x8600, {0x12, 0x34});
+            core::ReadMaskBuild(1);
+            core::ReadImageClear();
+            if (c.fault) {
+                sim::Sim().FailReadAt(static_cast<uint32_t>(bad), 1);
+            }
+            struct Port final : public steps::StepPort {
+                void Report(std::string_view text) override { log += text; }
+                void Progress(int32_t percent) override { bar.push_back(percent); }
+                steps::MessageAnswer Message(const char* caption, const std::string& text,
+                                             steps::MessageStyle) override {
+                    log += std::string("[") + caption + ":" + text + "]";
+                    return answer;
+                }
+                bool ShowsBoxes() const override { return shows; }
+                std::string log;
+                std::vector<int32_t> bar;
+                bool shows = true;
+                steps::MessageAnswer answer = steps::MessageAnswer::None;
+            } port;
+            port.shows = c.shows;
+            port.answer = c.answer;
+            const StepResult r = steps::ReadMemory(port, d.options);
+            const bool goesOn = !c.fault || c.answer == MessageAnswer::Yes;
+            const bool passes = !c.fault || (goesOn && !d.options.readGoesOnAsFailed);
+            EXPECT_EQ(r, passes ? StepResult::Passed : StepResult::Failed);
+            const std::string question =
+                c.fault && c.shows ? std::string("[Warning:") + steps::kRead.errorQuestion + "]"
+                                   : "";
+            EXPECT_EQ(port.log, std::string(steps::kRead.line) + question +
+                                    (passes ? "...\t done\r\n" : "...\t failed\r\n"));
+            if (goesOn) {
+                // The blocks after the unread one are read all the same.
+                EXPECT_EQ(core::Images.ReadImage[core::ImageIndex(0x8600)], 0x12);
+                EXPECT_NE(core::Images.ReadMask[core::WordIndex(0x8600)], 0);
+            }
+            if (c.fault && goesOn) {
+                EXPECT_EQ(core::Images.ReadMask[core::WordIndex(bad)] != 0,
+                          !d.options.readGoesOnAsFailed)
+                    << "whether the unread block counts as data";
+            }
+            if (!d.options.readBarByWords) {
+                ASSERT_FALSE(port.bar.empty());
+                if (goesOn) {
+                    EXPECT_EQ(port.bar.back(), 100);
+                    EXPECT_EQ(port.bar.size(), static_cast<size_t>(core::SegmentTable.count));
+                }
+            }
         }
     }
 }
