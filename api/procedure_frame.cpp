@@ -26,15 +26,13 @@ ProcedureState Procedure;
 
 namespace {
 
-constexpr int32_t kSupplyReadings = 10;
-constexpr int32_t kPowerSettleUs = 100000;
 constexpr int32_t kFinishSettleUs = 20000;
 constexpr int32_t kApplicationStepMs = 200;
 constexpr double kRunTimeMaxMs = 999999.0;
 constexpr uint32_t kFinishBeepHz = 600;
 constexpr uint32_t kFinishBeepMs = 60;
 
-void StatusRefresh() {
+void PresenterStatusRefresh() {
     if (Procedure.presenter != nullptr) {
         Procedure.presenter->StatusRefresh();
     }
@@ -47,18 +45,6 @@ void EndOpen(int32_t result) {
     Lib.TargetActive = result == kProcDone ? 1 : 0;
 }
 
-bool SupplyAboveMinimum() {
-    const int32_t minimum = core::SelectedDevice.vccHigh - 10;
-    for (int32_t i = 0; i < kSupplyReadings; ++i) {
-        TargetVccRead();
-        StatusRefresh();
-        if (core::Target.TargetSupplyValue > minimum) {
-            return true;
-        }
-    }
-    return false;
-}
-
 class ApiStepPort final : public steps::StepPort {
 public:
     void Report(std::string_view text) override { ReportAppend(text); }
@@ -68,6 +54,7 @@ public:
         return ProcedureMessage(caption, text, style);
     }
     void SupplyRead() override { TargetVccRead(); }
+    void StatusRefresh() override { PresenterStatusRefresh(); }
     bool Prompts() const override { return Lib.PromptsEnabled == 1; }
     bool ShowsBoxes() const override { return Procedure.presenter != nullptr; }
     void DeviceFound(const std::string& type) override {
@@ -116,55 +103,18 @@ int32_t OpenStep() {
     Procedure.PromptTime = 0;
     core::TargetClearIdentified();
 
-    int32_t result = kProcFailed;
-    if (present != 1) {
-        ProcedureMessage("Error",
-                         "Programming adapter is not present.\r\n\r\n"
-                         "Check cable connection or parallel port setup.\r\n",
-                         MessageStyle::Error);
-        EndOpen(result);
-        return result;
+    steps::OpenInput in;
+    in.adapterOpen = present == 1;
+    in.powerOn = core::Settings.PowerFromPODEnable != 0;
+    in.settle = in.powerOn;
+    const steps::StepResult result = steps::OpenTarget(StepsPort(), steps::kQuillcoreSteps, in);
+    if (result == steps::StepResult::LowSupply) {
+        Procedure.FuseChecked = 0;
+        Lib.TargetActive = 0;
+        return kProcLowSupply;
     }
-    if (core::Settings.PowerFromPODEnable != 0) {
-        core::TargetPowerSet(1);
-        core::DelayMicroseconds(kPowerSettleUs);
-    }
-    bool first = true;
-    for (;;) {
-        if (SupplyAboveMinimum()) {
-            result = kProcDone;
-            break;
-        }
-        if (Lib.PromptsEnabled == 0) {
-            ReportAppend("Error!: Target's DC Voltage is below Vcc min\r\n");
-            Procedure.FuseChecked = 0;
-            Lib.TargetActive = 0;
-            return kProcLowSupply;
-        }
-        if (core::Settings.PowerFromPODEnable != 0) {
-            ProcedureMessage("Warning",
-                             "Device is not powered up !\r\n\r\n"
-                             "Power up the device and try again.",
-                             MessageStyle::Warning);
-            result = kProcFailed;
-            break;
-        }
-        std::string text = first ? "Turn DC Power ON now.\r\n\r\n"
-                                 : "Target's DC Voltage is still below 2.7 V\r\n\r\n"
-                                   "Turn DC Power ON once again.\r\n\r\n";
-        text += "Please press:\r\n\r\n"
-                "OK         -> when power is turned ON.        \r\n\r\n"
-                "CANCEL -> terminate this action.";
-        first = false;
-        // Only an operator's OK reads the supply again; a message nobody
-        // can answer ends the run as cancelled instead of asking for ever.
-        if (ProcedureMessage("Warning", text, MessageStyle::OkCancel) != MessageAnswer::Ok) {
-            result = kProcCancelled;
-            break;
-        }
-    }
-    EndOpen(result);
-    return result;
+    EndOpen(steps::Code(result));
+    return steps::Code(result);
 }
 
 void ProcedureProgress(int32_t percent) {
@@ -175,7 +125,7 @@ void ProcedureProgress(int32_t percent) {
 
 int32_t ConnectStep(int32_t) {
     TargetVccRead();
-    StatusRefresh();
+    PresenterStatusRefresh();
     const int32_t result = JtagStart();
     core::ProgramImagePrepare(Procedure.AutoRunning, 1);
     return result;

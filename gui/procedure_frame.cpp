@@ -250,22 +250,19 @@ int32_t TargetConnect() {
         // No target is connected: the last identification no longer holds.
         MainWindowSetText(kMainTargetEdit, "");
         MainWindowSetText(kMainBslEdit, "");
-        TimedMessageBox("MSP430.dll initialization error.\r\n\r\n"
-                        "Check communication port setup\r\n"
-                        "or connection with the FET adapter.\r\n",
-                        "Error", kErrorBox);
+    }
+    steps::OpenInput in;
+    in.adapterOpen = Frame.PortOpenResult == 1;
+    in.powerOn = true;
+    in.settle = Frame.PowerButtonOn == 0;
+    if (steps::OpenTarget(StepsPort(), steps::kQuillbaySteps, in) != steps::StepResult::Passed) {
         StatusLampsReset();
         Row(kRowPicture).bitmap = kPictureFail;
         StatusLampsPaint();
         return 0;
     }
-
-    core::TargetPowerSet(1);
-    if (Frame.PowerButtonOn == 0) {
-        platform::SleepMilliseconds(100);
-    }
     VccDisplayUpdate();
-    // The supply is not measured: it is taken as sufficient.
+    // Not measured (the options say why): taken as sufficient.
     core::Target.TargetSupplyValue = 300;
 
     Frame.ProcedureStartTick = TickCount();

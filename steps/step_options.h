@@ -8,6 +8,8 @@
 namespace steps {
 
 struct StepOptions {
+    const char* noAdapterBox = nullptr;    // the open's box when no adapter answers
+    bool supplyMeasured = false;           // the open reads the supply and judges it
     const char* eraseLine = nullptr;       // the erase's report line
     const char* checksumLine = nullptr;    // the checksum comparison's report line
     const char* fuseLine = nullptr;        // the fuse check's report line
@@ -31,6 +33,16 @@ enum class Deliverable { Quillbay, Quillcore };
 constexpr StepOptions OptionsFor(Deliverable d) {
     const bool quillcore = d == Deliverable::Quillcore;
     StepOptions o;
+    // Each names what its operator or host checks first.
+    o.noAdapterBox = quillcore ? "Programming adapter is not present.\r\n\r\n"
+                                 "Check cable connection or parallel port setup.\r\n"
+                               : "MSP430.dll initialization error.\r\n\r\n"
+                                 "Check communication port setup\r\n"
+                                 "or connection with the FET adapter.\r\n";
+    // Quillcore reads the supply (ten readings) before a run and asks for
+    // power where the board has its own; Quillbay takes the supply as
+    // sufficient once the adapter has switched it on.
+    o.supplyMeasured = quillcore;
     // The dot runs the two have always written differently: hosts and
     // operators compare reports by eye and by tool.
     o.eraseLine = quillcore ? "Erasing memory ....................."

@@ -26,6 +26,8 @@ public:
                                   MessageStyle style) = 0;
     // Reads the target supply again (only where the options ask for it).
     virtual void SupplyRead() {}
+    // Shows the status (the supply just read) where a display has it.
+    virtual void StatusRefresh() {}
     // Whether a question can be put to somebody (else a message only
     // informs, and the step does not wait for an answer).
     virtual bool Prompts() const { return true; }

@@ -14,6 +14,18 @@
 
 namespace steps {
 
+// The open of a run, once the deliverable has opened its interface: the
+// adapter's absence gets its box; the target is switched on and left to
+// settle where asked, then its supply judged where the options measure it.
+// Passed, Failed, Stopped (the operator cancelled), LowSupply (below the
+// device minimum with nobody to ask).
+struct OpenInput {
+    bool adapterOpen = false; // the interface opened
+    bool powerOn = false;     // the adapter powers the target: switch it on
+    bool settle = false;      // wait for the supply after switching it on
+};
+StepResult OpenTarget(StepPort& port, const StepOptions& options, const OpenInput& in);
+
 // The target identified, unless it is already, and once per open (fuseCheckDue)
 // its security fuse checked, with their report lines.
 struct IdentifyOutcome {

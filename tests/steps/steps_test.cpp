@@ -6,11 +6,13 @@
 #include "core/code_image.h"
 #include "core/device_select.h"
 #include "core/program_image.h"
+#include "core/target_state.h"
 #include "core/target_identify.h"
 #include "steps/retain_step.h"
 #include "steps/step_texts.h"
 #include "steps/steps.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -523,6 +525,109 @@ TEST_F(StepsTest, AnUnreadBlockIsAskedAboutAndNeverPassesAsDataUnlessTheHostSaid
                     EXPECT_EQ(port.bar.back(), 100);
                     EXPECT_EQ(port.bar.size(), static_cast<size_t>(core::SegmentTable.count));
                 }
+            }
+        }
+    }
+}
+
+// The supply as the port reads it: each reading takes the next value (the
+// last one stays), and the operator's answers in turn.
+class SupplyPort final : public steps::StepPort {
+public:
+    void Report(std::string_view text) override { log += text; }
+    void Progress(int32_t) override {}
+    steps::MessageAnswer Message(const char* caption, const std::string& text,
+                                 steps::MessageStyle) override {
+        log += std::string("[") + caption + ":" + text + "]";
+        if (answers.empty()) {
+            return steps::MessageAnswer::None;
+        }
+        const steps::MessageAnswer a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    }
+    void SupplyRead() override {
+        core::Target.TargetSupplyValue = supplies[std::min(readings, supplies.size() - 1)];
+        ++readings;
+    }
+    void StatusRefresh() override { ++refreshes; }
+    bool Prompts() const override { return prompts; }
+
+    std::string log;
+    std::vector<int32_t> supplies{0};
+    std::vector<steps::MessageAnswer> answers;
+    size_t readings = 0;
+    size_t refreshes = 0;
+    bool prompts = true;
+};
+
+TEST_F(StepsTest, TheOpenJudgesTheSupplyOnlyWhereItIsMeasured) {
+    using steps::MessageAnswer;
+    const std::string turnOn = "[Warning:Turn DC Power ON now.";
+    const std::string still = "[Warning:Target's DC Voltage is still below 2.7 V";
+    const struct {
+        const char* name;
+        bool open, powerOn, prompts;
+        std::vector<int32_t> supplies; // above or below the minimum, as read
+        std::vector<MessageAnswer> answers;
+        StepResult quillcore;
+        size_t readings;  // Quillcore's
+        const char* opens; // the start of each box Quillcore shows, in turn
+    } cases[] = {
+        {"no adapter", false, true, true, {0}, {}, StepResult::Failed, 0, "[Error:"},
+        {"in range at the third reading", true, true, true, {0, 0, 1}, {}, StepResult::Passed,
+         3, ""},
+        {"low, nobody to ask", true, true, false, {0}, {}, StepResult::LowSupply, 10, ""},
+        {"low, the adapter powers it", true, true, true, {0}, {}, StepResult::Failed, 10,
+         "[Warning:Device is not powered up !"},
+        {"low, own supply, cancelled", true, false, true, {0}, {MessageAnswer::Cancel},
+         StepResult::Stopped, 10, "T"},
+        {"low, own supply, nobody answers", true, false, true, {0}, {}, StepResult::Stopped, 10,
+         "T"},
+        {"own supply on after the second OK", true, false, true,
+         {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1},
+         {MessageAnswer::Ok, MessageAnswer::Ok}, StepResult::Passed, 21, "TS"},
+    };
+    for (const Deliverable& d : kBoth) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(d.name) + " " + c.name);
+            Connect("149");
+            const int32_t minimum = core::SelectedDevice.vccHigh - 10;
+            SupplyPort port;
+            port.supplies.clear();
+            for (const int32_t above : c.supplies) {
+                port.supplies.push_back(above != 0 ? minimum + 1 : minimum);
+            }
+            port.answers = c.answers;
+            port.prompts = c.prompts;
+            steps::OpenInput in;
+            in.adapterOpen = c.open;
+            in.powerOn = c.powerOn;
+            const StepResult r = steps::OpenTarget(port, d.options, in);
+            if (!c.open) {
+                EXPECT_EQ(r, StepResult::Failed);
+                EXPECT_EQ(port.log, std::string("[Error:") + d.options.noAdapterBox + "]");
+                continue;
+            }
+            if (!d.options.supplyMeasured) {
+                EXPECT_EQ(r, StepResult::Passed);
+                EXPECT_EQ(port.readings, 0u);
+                EXPECT_EQ(port.log, "");
+                continue;
+            }
+            EXPECT_EQ(r, c.quillcore);
+            EXPECT_EQ(port.readings, c.readings);
+            EXPECT_EQ(port.refreshes, c.readings);
+            const std::string opens = c.opens;
+            if (opens == "T" || opens == "TS") {
+                ASSERT_EQ(port.log.rfind(turnOn, 0), 0u) << port.log;
+                EXPECT_EQ(port.log.find(still) != std::string::npos, opens == "TS") << port.log;
+            } else if (!opens.empty()) {
+                EXPECT_EQ(port.log.rfind(opens, 0), 0u) << port.log;
+            } else if (c.quillcore == StepResult::LowSupply) {
+                EXPECT_EQ(port.log, "Error!: Target's DC Voltage is below Vcc min\r\n");
+            } else {
+                EXPECT_EQ(port.log, "");
             }
         }
     }
