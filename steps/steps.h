@@ -1,9 +1,8 @@
 #pragma once
-// The programming steps both deliverables run, each on a target that the
-// deliverable's own frame has opened and identified. A step writes its
-// report lines and its messages through the port, and the bar; the
-// deliverable around it keeps what only it has (status lamps, the serial
-// number, the retained areas, the run's frame).
+// The programming steps both deliverables run. A step writes its report
+// lines and its messages through the port, and the bar; the deliverable
+// around it keeps what only it has (status lamps, the serial number, the
+// run's frame and clock).
 
 #include "steps/step_options.h"
 #include "steps/step_port.h"
