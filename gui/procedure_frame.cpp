@@ -286,7 +286,8 @@ int32_t TargetJtagInit(int32_t forceDeviceCheck) {
     if (id.fuseChecked) {
         Frame.FuseCheckedThisRun = 1;
         Frame.FuseBlownFound = id.fuseBlown ? 1 : 0;
-        Row(kRowConnect).bitmap = id.fuseBlown ? kLampStopped : (ok == 1 ? kLampPassed : kLampFailed);
+        Row(kRowConnect).bitmap =
+            id.fuseBlown ? kLampStopped : (ok == 1 ? kLampPassed : kLampFailed);
         if (forceDeviceCheck != 0 || ok == 1) {
             ok = DeviceTypeCheck(ok, 1);
         }

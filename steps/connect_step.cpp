@@ -47,8 +47,9 @@ StepResult DeviceCheck(StepPort& port, const DeviceCheckInput& in) {
     if (in.askAboutType) {
         std::string text = "The target microcontroller type does not match selection:\r\n\r\n"
                            "Selected microcontroller type: " +
-                           in.selectedType + "\r\n\r\nTarget microcontroller type:    " +
-                           core::ConnectedDevice.name + "\r\n";
+                           in.selectedType +
+                           "\r\n\r\nTarget microcontroller type:    " + core::ConnectedDevice.name +
+                           "\r\n";
         if (port.Prompts()) {
             text += "\r\nWould you like to continue anyway?";
             if (port.Message("Warning", text, MessageStyle::YesNo) != MessageAnswer::Yes) {

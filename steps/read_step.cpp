@@ -56,9 +56,8 @@ StepResult ReadMemory(StepPort& port, const StepOptions& options) {
             const int32_t words = options.readBarByWords ? MaskedWords(a, length) : 0;
             if (r == 4) {
                 // Nobody to ask: a block that could not be read fails the read.
-                if (!port.ShowsBoxes() ||
-                    port.Message("Warning", kRead.errorQuestion, MessageStyle::YesNo) !=
-                        MessageAnswer::Yes) {
+                if (!port.ShowsBoxes() || port.Message("Warning", kRead.errorQuestion,
+                                                       MessageStyle::YesNo) != MessageAnswer::Yes) {
                     result = StepResult::Failed;
                     stop = true;
                     break;

@@ -8,24 +8,24 @@
 namespace steps {
 
 struct StepOptions {
-    const char* noAdapterBox = nullptr;    // the open's box when no adapter answers
-    bool supplyMeasured = false;           // the open reads the supply and judges it
-    const char* eraseLine = nullptr;       // the erase's report line
-    const char* checksumLine = nullptr;    // the checksum comparison's report line
-    const char* fuseLine = nullptr;        // the fuse check's report line
-    bool identifyBarFromZero = false;      // the bar set to 0 when the identification starts
-    const char* retainReadLine = nullptr;  // the kept areas' read line
+    const char* noAdapterBox = nullptr;     // the open's box when no adapter answers
+    bool supplyMeasured = false;            // the open reads the supply and judges it
+    const char* eraseLine = nullptr;        // the erase's report line
+    const char* checksumLine = nullptr;     // the checksum comparison's report line
+    const char* fuseLine = nullptr;         // the fuse check's report line
+    bool identifyBarFromZero = false;       // the bar set to 0 when the identification starts
+    const char* retainReadLine = nullptr;   // the kept areas' read line
     bool verdictBeforeReadErrorBox = false; // the read's verdict line before its error box
-    bool keepFailedRestoreCopies = false;  // copies a failed restore left stand in next time
-    bool readBarByWords = false;           // the read's bar over the words read, not the segments
-    bool readGoesOnAsFailed = false;       // a block skipped on Yes fails the read and is no data
-    int32_t supplyRecheckEvery = 0;        // blocks written between supply readings (0: none)
-    bool groupMainSegments = false;        // wholly marked main-memory groups as one block
-    bool writeFullBeforeVerdict = false;   // the bar full before the write's verdict line
-    bool verifyCountsOneMore = false;      // read-back bar over one more than the segments
-    bool verifyBarFromZero = false;        // the bar set to 0 when the read-back starts
-    bool verifyNamesFailedSegment = false; // a line naming the segment that failed
-    bool blankBarEachRound = false;        // the bar set to 0 for each blank-check round
+    bool keepFailedRestoreCopies = false;   // copies a failed restore left stand in next time
+    bool readBarByWords = false;            // the read's bar over the words read, not the segments
+    bool readGoesOnAsFailed = false;        // a block skipped on Yes fails the read and is no data
+    int32_t supplyRecheckEvery = 0;         // blocks written between supply readings (0: none)
+    bool groupMainSegments = false;         // wholly marked main-memory groups as one block
+    bool writeFullBeforeVerdict = false;    // the bar full before the write's verdict line
+    bool verifyCountsOneMore = false;       // read-back bar over one more than the segments
+    bool verifyBarFromZero = false;         // the bar set to 0 when the read-back starts
+    bool verifyNamesFailedSegment = false;  // a line naming the segment that failed
+    bool blankBarEachRound = false;         // the bar set to 0 for each blank-check round
 };
 
 enum class Deliverable { Quillbay, Quillcore };

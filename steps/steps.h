@@ -39,8 +39,8 @@ IdentifyOutcome IdentifyTarget(StepPort& port, const StepOptions& options, bool 
 // selected is asked about where the run asks (askAboutType), and a passed
 // check hands the connected type to the port.
 struct DeviceCheckInput {
-    bool answered = false;    // the identification passed
-    bool fuseBlown = false;   // the fuse was found blown since the open
+    bool answered = false;  // the identification passed
+    bool fuseBlown = false; // the fuse was found blown since the open
     bool askAboutType = false;
     std::string selectedType; // the selected type as the question names it
 };

@@ -264,9 +264,7 @@ struct ResetCase {
 TEST(StateRegistry, EachResetPutsBackTheStateOfItsTables) {
     const ResetCase cases[] = {
         {"QuillbayStateReset", &gui::QuillbayStateReset, {"core", "gui/project", "gui"}},
-        {"QuillcoreStateReset",
-         &api::QuillcoreStateReset,
-         {"core", "debugif", "api"}},
+        {"QuillcoreStateReset", &api::QuillcoreStateReset, {"core", "debugif", "api"}},
         {"CoreStateReset", &core::CoreStateReset, {"core"}},
         {"GuiStateReset", &gui::GuiStateReset, {"gui/project", "gui"}},
         {"ProjectStateReset", &gui::ProjectStateReset, {"gui/project"}},

@@ -6,8 +6,8 @@
 #include "core/code_image.h"
 #include "core/device_select.h"
 #include "core/program_image.h"
-#include "core/target_state.h"
 #include "core/target_identify.h"
+#include "core/target_state.h"
 #include "steps/retain_step.h"
 #include "steps/step_texts.h"
 #include "steps/steps.h"
@@ -310,9 +310,10 @@ TEST_F(StepsTest, IdentificationReportsTheTargetAndOncePerOpenItsFuse) {
             if (c.board != Board::AlreadyIdentified) {
                 want = init + (c.board == Board::Answers ? ok : failed);
                 if (c.fuseDue) {
-                    want += std::string(d.options.fuseLine) +
-                            (c.board == Board::FuseBlown ? "...\t BLOWN\r\n"
-                                                         : (c.board == Board::Answers ? ok : failed));
+                    want +=
+                        std::string(d.options.fuseLine) +
+                        (c.board == Board::FuseBlown ? "...\t BLOWN\r\n"
+                                                     : (c.board == Board::Answers ? ok : failed));
                 }
             }
             EXPECT_EQ(port.report, want);
@@ -571,22 +572,56 @@ TEST_F(StepsTest, TheOpenJudgesTheSupplyOnlyWhereItIsMeasured) {
         std::vector<int32_t> supplies; // above or below the minimum, as read
         std::vector<MessageAnswer> answers;
         StepResult quillcore;
-        size_t readings;  // Quillcore's
+        size_t readings;   // Quillcore's
         const char* opens; // the start of each box Quillcore shows, in turn
     } cases[] = {
         {"no adapter", false, true, true, {0}, {}, StepResult::Failed, 0, "[Error:"},
-        {"in range at the third reading", true, true, true, {0, 0, 1}, {}, StepResult::Passed,
-         3, ""},
+        {"in range at the third reading",
+         true,
+         true,
+         true,
+         {0, 0, 1},
+         {},
+         StepResult::Passed,
+         3,
+         ""},
         {"low, nobody to ask", true, true, false, {0}, {}, StepResult::LowSupply, 10, ""},
-        {"low, the adapter powers it", true, true, true, {0}, {}, StepResult::Failed, 10,
+        {"low, the adapter powers it",
+         true,
+         true,
+         true,
+         {0},
+         {},
+         StepResult::Failed,
+         10,
          "[Warning:Device is not powered up !"},
-        {"low, own supply, cancelled", true, false, true, {0}, {MessageAnswer::Cancel},
-         StepResult::Stopped, 10, "T"},
-        {"low, own supply, nobody answers", true, false, true, {0}, {}, StepResult::Stopped, 10,
+        {"low, own supply, cancelled",
+         true,
+         false,
+         true,
+         {0},
+         {MessageAnswer::Cancel},
+         StepResult::Stopped,
+         10,
          "T"},
-        {"own supply on after the second OK", true, false, true,
+        {"low, own supply, nobody answers",
+         true,
+         false,
+         true,
+         {0},
+         {},
+         StepResult::Stopped,
+         10,
+         "T"},
+        {"own supply on after the second OK",
+         true,
+         false,
+         true,
          {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1},
-         {MessageAnswer::Ok, MessageAnswer::Ok}, StepResult::Passed, 21, "TS"},
+         {MessageAnswer::Ok, MessageAnswer::Ok},
+         StepResult::Passed,
+         21,
+         "TS"},
     };
     for (const Deliverable& d : kBoth) {
         for (const auto& c : cases) {
