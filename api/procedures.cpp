@@ -32,7 +32,6 @@ namespace api {
 
 namespace {
 
-constexpr int32_t kReadBlock = 512;
 constexpr int32_t kSeries2 = 2;
 constexpr int32_t kSeries2DcoKHz[4] = {1000, 8000, 12000, 16000};
 

@@ -34,7 +34,6 @@
 #include "steps/step_texts.h"
 #include "steps/steps.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
