@@ -6,6 +6,18 @@
 // number); a missing entry counts as 34.
 
 #include <cstdint>
+#include <type_traits>
+
+namespace core {
+
+// Which partial tables hold an entry: the fifth column of
+// core/debug_entries.def, where each subset's reason stands.
+enum DebugEntryUse : unsigned {
+    kEntryInProcess = 1u,   // Quillcore's in-process debug interface
+    kEntryLinkWatched = 2u, // Quillbay's watch for a link that gave up
+};
+
+} // namespace core
 
 extern "C" {
 
@@ -15,7 +27,8 @@ typedef void (*MSP430_FwUpdateCallback)(uint32_t step, uint32_t value1, uint32_t
 
 // The entry points every debug library exports under these names (the list
 // is core/debug_entries.def).
-#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments) result MSP430_##name parameters;
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses)                               \
+    result MSP430_##name parameters;
 #include "core/debug_entries.def"
 
 } // extern "C"
@@ -44,9 +57,18 @@ inline constexpr int32_t kEraseAll = 2;
 // One debug library's entry points. A null member is an entry the library
 // does not have.
 struct DebugApi {
-#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments) result(*name) parameters;
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses) result(*name) parameters;
 #include "core/debug_entries.def"
 };
+
+// What a missing entry gives: 34, or nullptr for a text.
+template <typename Result> Result DebugEntryMissing() {
+    if constexpr (std::is_pointer_v<Result>) {
+        return nullptr;
+    } else {
+        return kDebugEntryMissing;
+    }
+}
 
 // Picks the table the target layer calls; nullptr restores the default, the
 // run-time binding's table (DebugLibApi). The caller keeps api alive while
@@ -56,7 +78,7 @@ const DebugApi& DebugApiInUse();
 
 // Calls through the table in use; a missing entry gives 34 (Debug_Error_String
 // gives nullptr) without calling anything.
-#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments) result Debug_##name parameters;
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses) result Debug_##name parameters;
 #include "core/debug_entries.def"
 
 } // namespace core

@@ -51,7 +51,8 @@ int32_t DebugLibLastResult();
 // DebugLib_Error_String keep their status in DebugLibLastResult.
 // DebugLib_Initialize keeps the port name (20 characters) and loads the
 // library first.
-#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments) result DebugLib_##name parameters;
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses)                               \
+    result DebugLib_##name parameters;
 #include "core/debug_entries.def"
 
 // The table of the wrappers above.

@@ -6,9 +6,9 @@
 
 namespace debugif {
 
-// Fills api with the MSP430_* entries of this library. The four entries it
-// does not have (Error_Number, Error_String, FET_GetFwVersion and
-// FET_FwUpdate) are left null, which the core counts as missing.
+// Fills api with the MSP430_* entries of this library (those marked
+// core::kEntryInProcess in core/debug_entries.def); the others are left
+// null, which the core counts as missing.
 void FillInProcessDebugApi(core::DebugApi& api);
 
 // A table filled so, alive for the process.

@@ -634,7 +634,7 @@ int32_t Sim_ReadSupply(int32_t* millivolts) {
 
 const core::DebugApi& SimDebugApi() {
     static const core::DebugApi api{
-#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments) Sim_##name,
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses) Sim_##name,
 #include "core/debug_entries.def"
     };
     return api;

@@ -58,7 +58,7 @@ int32_t SimSelectDeviceNamed(std::string_view name);
 // The device-list row of the board on the adapter.
 int32_t SimDeviceRow();
 
-#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments) result Sim_##name parameters;
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses) result Sim_##name parameters;
 #include "core/debug_entries.def"
 
 // The entries above as a table for core::DebugApiUse.
