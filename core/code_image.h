@@ -54,7 +54,8 @@ struct ImagesState {
     uint32_t ImageChecksum;
     // Counts every emptying of the code image (CodeImageClear, Reset), so
     // that what a caller learnt of one loaded image is never taken for an
-    // image cleared and filled again since.
+    // image cleared and filled again since. Only ever counts up, for the
+    // process.
     uint32_t CodeImageGeneration;
 
     void Reset(); // images empty, masks 0, flags 0, a new generation
