@@ -20,13 +20,13 @@
 #include "core/settings.h"
 #include "core/target_identify.h"
 #include "core/target_state.h"
+#include "platform/c_locale.h"
 #include "platform/sound.h"
 #include "steps/retain_step.h"
 #include "steps/step_texts.h"
 #include "steps/steps.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace api {
 
@@ -78,9 +78,7 @@ int32_t RetainedRestore() {
 }
 
 void DcoEntryLine(int32_t n, int32_t kHz) {
-    char line[64];
-    std::snprintf(line, sizeof line, "  DCO%1.1i-%6.3f MHz  Result=%7.4f", n, kHz * 0.001, 0.0);
-    ReportAppend(line);
+    ReportAppend(platform::FormatC("  DCO%1.1i-%6.3f MHz  Result=%7.4f", n, kHz * 0.001, 0.0));
     ReportAppend("...\t failed\r\n");
 }
 
