@@ -52,6 +52,15 @@ bool CodeLoaded() {
     return core::Images.CodeImageHasData != 0 && core::CodeImageUsedCount() > 0;
 }
 
+// The same, and when there is none the report says why the run fails.
+bool CodeLoadedOrSaid() {
+    if (CodeLoaded()) {
+        return true;
+    }
+    ReportAppend("  No code loaded: read a code file or fill the code buffer first.\r\n");
+    return false;
+}
+
 void PrepareImage(int32_t options) {
     core::ProgramImagePrepare(Procedure.AutoRunning, options);
 }
@@ -151,7 +160,7 @@ int32_t BlankCheckStep() {
 }
 
 int32_t WriteStep() {
-    if (!CodeLoaded() || ConnectStep(1) != 1) {
+    if (!CodeLoadedOrSaid() || ConnectStep(1) != 1) {
         return 0;
     }
     PrepareImage(0);
@@ -243,7 +252,7 @@ int32_t AutoProgram() {
     if (result == kProcDone) {
         const bool byMode = s.FlashEraseModeIndex != 1 ||
                             (core::SelectedDevice.series == kSeries2 && s.EraseInfoA_F2xx_En == 0);
-        if (!CodeLoaded()) {
+        if (!CodeLoadedOrSaid()) {
             result = kProcFailed;
         } else {
             result = EraseStep(byMode ? 0 : 1);
