@@ -33,6 +33,11 @@ bool CodeOutsideDeviceTold();
 // valid; 8 cannot be opened.
 int32_t ReadPasswFile(int32_t format, const std::string& path);
 
+// A host that named no file (a null path): the line of a file that cannot
+// be opened, its path shown as "(null)"; 8, and nothing else changes.
+int32_t ReadCodeFileNoPath();
+int32_t ReadPasswFileNoPath();
+
 // 1 when the BSL password entries for 0xFFE2..0xFFFF are all defined; sets
 // or clears the password-loaded flag by it.
 int32_t PasswordCompleteCheck();
