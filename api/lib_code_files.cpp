@@ -87,6 +87,9 @@ int32_t ReadCodeFile(int32_t format, const std::string& path) {
         core::CodeImageClear();
     }
     result |= LoadWarnings() | FitWarning();
+    const bool told = (result & kFileWarnOutside) != 0 && core::Images.CodeImageHasData != 0;
+    Lib.CodeOutsideToldRow = told ? core::Settings.SelectedProcessorIndex : -1;
+    Lib.CodeOutsideToldImage = core::Images.CodeImageGeneration;
     // An image without a single byte is no code to program; a file that
     // loaded so says it.
     if (core::CodeImageUsedCount() == 0) {
@@ -97,6 +100,12 @@ int32_t ReadCodeFile(int32_t format, const std::string& path) {
     }
     core::PasswordFromCodeImage();
     return result;
+}
+
+bool CodeOutsideDeviceTold() {
+    return Lib.CodeOutsideToldRow >= 0 &&
+           Lib.CodeOutsideToldRow == core::Settings.SelectedProcessorIndex &&
+           Lib.CodeOutsideToldImage == core::Images.CodeImageGeneration;
 }
 
 int32_t ReadPasswFile(int32_t format, const std::string& path) {

@@ -1,6 +1,7 @@
 #include "api/procedures.h"
 
 #include "api/api_state.h"
+#include "api/lib_code_files.h"
 #include "api/lib_target.h"
 #include "api/procedure_frame.h"
 #include "api/report_log.h"
@@ -37,10 +38,6 @@ constexpr int32_t kSeries2DcoKHz[4] = {1000, 8000, 12000, 16000};
 
 steps::StepPort& Port() {
     return StepsPort();
-}
-
-bool Member() {
-    return Procedure.presenter != nullptr;
 }
 
 int32_t ConnectedSeries() {
@@ -164,8 +161,10 @@ int32_t WriteStep() {
         return 0;
     }
     PrepareImage(0);
-    if (core::CodeImageFitsDevice() == 0) {
-        if (Member() && Lib.PromptsEnabled == 1) {
+    const steps::CodeSize size =
+        steps::CodeSizeCheck(Port(), steps::kQuillcoreSteps, CodeOutsideDeviceTold());
+    if (size != steps::CodeSize::Fits) {
+        if (size == steps::CodeSize::Ask) {
             const MessageAnswer a = ProcedureMessage(
                 "Error",
                 "Code size exceeds the Target Microcontroller Flash Memory space.\r\n\r\n"
@@ -180,6 +179,11 @@ int32_t WriteStep() {
         }
         ReportAppend(" WARNING!! Code size is exceeding the Target\r\n");
         ReportAppend(steps::kCodeSize.flashSpace);
+        if (size == steps::CodeSize::Refuse) {
+            ReportAppend(steps::kCodeSize.stopped);
+            ReportAppend("...\t failed\r\n");
+            return kProcFailed;
+        }
     }
     if (core::ProgramImagePrepare(Procedure.AutoRunning, 1) == 0) {
         PrepareImage(0);
