@@ -13,6 +13,7 @@
 #include "tests/ubrof/ubrof_sample_files.h"
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace codeimage_test {
@@ -422,7 +423,7 @@ TEST_F(CodeFileLoadTest, UbrofFileLoadsLikeItsTiTxtText) {
     ubrof_test::UbrofBuilder file;
     file.Version(10).Module("main").Address(0xF000).Data({1, 2}).DataCount(0).DataCount(0);
     file.DataCount(0).Data({3}).Address(0xFFFE).Data({0x00, 0xF0}).Address(0x10000);
-    file.DataCount(40).End();
+    file.DataCount(40).Close();
     const std::string d43 = file.WriteFile(dir_.File("code.d43"));
     std::string text = "@F000\n01 02 \n\n\n\n\n03 \n\n@FFFE\n00 F0 \n\n@10000\n";
     for (int i = 0; i < 40; ++i) {
@@ -454,7 +455,7 @@ TEST_F(CodeFileLoadTest, UbrofFileWithEveryRecordKindLoadsLikeItsTiTxtText) {
     ubrof_test::UbrofBuilder file = ubrof_test::Version10Seed();
     file.Truncate(1); // the end record
     file.Address(0x1100).Data({0xAA, 0x55});
-    ubrof_test::AddDebugRecords(file, 9, 9).Data({0x11}).End();
+    ubrof_test::AddDebugRecords(file, 9, 9).Data({0x11}).Close();
     const std::string d43 = file.WriteFile(dir_.File("every.d43"));
     std::string text = "@F000\n00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n\n\n";
     text += "@1100\nAA 55 \n\n11 \n\n";
@@ -485,7 +486,7 @@ TEST_F(CodeFileLoadTest, ABadCallFrameRecordFailsTheLoadWithTheReadersMessage) {
     EXPECT_EQ(Images.CodeImageHasData, 0);
 
     ubrof_test::UbrofBuilder good;
-    good.Version(10).Address(0x2000).Data({7}).End();
+    good.Version(10).Address(0x2000).Data({7}).Close();
     EXPECT_EQ(LoadPath(good.WriteFile(dir_.File("good.d43"))), 1);
     EXPECT_EQ(CodeImageUsedCount(), 1);
     EXPECT_EQ(CodeLoad.CodeLoadFailure, "");
@@ -508,6 +509,42 @@ TEST_F(CodeFileLoadTest, ABrokenUbrofFileFailsTheLoadWithTheReadersMessage) {
     EXPECT_EQ(LoadPath(missing), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(CodeLoad.CodeLoadFailure, "Problem opening file: '" + missing + "'");
+}
+
+// A 0xFF where a tag belongs ends nothing: the load of a linked file whose
+// tail is padded, or that has a second file after it, is refused with the
+// reader's reason instead of loading what came before.
+TEST_F(CodeFileLoadTest, AUbrofFilePaddedOrJoinedIsRefusedNotLoadedShort) {
+    ubrof_test::UbrofBuilder file;
+    file.Version(10).Module("main").Address(0xF000).DataCount(40).ValidChecksum();
+    file.Address(0xFFFE);
+    const size_t tail = file.bytes().size(); // the last data record
+    file.Data({0x00, 0xF0}).Close();
+    const ubrof_test::Bytes whole = file.bytes();
+    ubrof_test::Bytes padded(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(tail));
+    padded.resize(whole.size(), 0xFF);
+    ubrof_test::Bytes joined = whole;
+    joined.insert(joined.end(), whole.begin(), whole.end());
+    for (const auto& [what, bytes, failure] :
+         {std::tuple{"padded from the last data record on", padded,
+                     "UBROF end tag at offset " + std::to_string(tail) +
+                         " is not after a checksum record"},
+          std::tuple{"two files joined", joined,
+                     "UBROF data after the end of the file at offset " +
+                         std::to_string(whole.size())}}) {
+        SCOPED_TRACE(what);
+        ASSERT_EQ(Load("old.txt", "@2000\n99\n"), 1);
+        ubrof_test::UbrofBuilder damaged;
+        damaged.Raw(bytes);
+        EXPECT_EQ(LoadPath(damaged.WriteFile(dir_.File("damaged.d43"))), 0);
+        EXPECT_EQ(CodeLoad.CodeLoadFailure, failure);
+        EXPECT_EQ(CodeImageUsedCount(), 0);
+        EXPECT_EQ(Images.CodeImageHasData, 0);
+    }
+    ubrof_test::UbrofBuilder good;
+    good.Raw(whole);
+    EXPECT_EQ(LoadPath(good.WriteFile(dir_.File("whole.d43"))), 1);
+    EXPECT_EQ(CodeImageUsedCount(), 42);
 }
 
 // A file whose last records are missing has lost code: without its end
