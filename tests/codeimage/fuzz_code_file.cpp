@@ -59,17 +59,25 @@ int32_t LoadQuietly(int32_t target, int32_t format, std::FILE* file, const std::
 }
 
 // What a TI-TXT line that parsed must have been, read independently of the
-// parser: an address line holds nothing after its address, a data line
-// only tokens of exactly two hex digits, one byte each.
+// parser: an address line holds nothing after its address but a comment, a
+// data line only tokens of exactly two hex digits, one byte each, and no
+// comment sign at all.
 bool TiTxtLineKept(const std::string& line, uint32_t address_before, uint32_t address_after) {
     auto separator = [](char c) { return core::IsLineSeparator(c); };
+    const bool addressLine = !line.empty() && line[0] == '@';
     std::vector<std::string> tokens;
     size_t i = 0;
     while (i < line.size()) {
         while (i < line.size() && separator(line[i])) {
             ++i;
         }
-        if (i >= line.size() || line[i] == ';' || (line[i] == '#' && !tokens.empty())) {
+        if (i >= line.size()) {
+            break;
+        }
+        if (line[i] == ';' || (line[i] == '#' && !tokens.empty())) {
+            if (!addressLine) {
+                return false;
+            }
             break;
         }
         const size_t start = i;
@@ -77,11 +85,8 @@ bool TiTxtLineKept(const std::string& line, uint32_t address_before, uint32_t ad
             ++i;
         }
         tokens.push_back(line.substr(start, i - start));
-        if (i < line.size() && line[i] == ';') {
-            break;
-        }
     }
-    if (!line.empty() && line[0] == '@') {
+    if (addressLine) {
         return tokens.size() == 1;
     }
     for (const std::string& t : tokens) {
@@ -144,6 +149,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if ((r != 0 && r != 1) || (r == 0 && !StoreEmpty(target))) {
         __builtin_trap();
     }
+    // Every refusal says why; a load that went through leaves no reason.
+    if ((r == 0) == CodeLoad.CodeLoadFailure.empty()) {
+        __builtin_trap();
+    }
     const std::string& report = CodeLoad.CodeLoadReport;
     if (report.rfind(kCodeLoadReportHead, 0) != 0 || report.size() < 2 ||
         report.compare(report.size() - 2, 2, "\r\n") != 0) {
@@ -165,8 +174,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string first(LineReader.line);
     const uint32_t address_before = address;
     const int32_t line_format = 1 + (control >> 5) % 3;
-    const int32_t p = CodeFileParseLine(line_format, target, address, base);
+    const char* why = nullptr;
+    const int32_t p = CodeFileParseLine(line_format, target, address, base, &why);
     if (p != kLineBad && p != kLineDone && p != kLineEndRecord) {
+        __builtin_trap();
+    }
+    if ((p == kLineBad) != (why != nullptr)) {
         __builtin_trap();
     }
     if (line_format == kFormatTiTxt && p == kLineDone &&

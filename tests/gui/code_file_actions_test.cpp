@@ -5,6 +5,7 @@
 #include "core/code_file_names.h"
 #include "core/code_store.h"
 #include "tests/gui/actions_fixture.h"
+#include "tests/support/image_bytes.h"
 
 #include <sys/stat.h>
 
@@ -13,6 +14,8 @@
 
 namespace guitest {
 namespace {
+
+using testsupport::ByteMap;
 
 // The two bytes 0x12 0x34 at 0x1100 and the reset vector 0x1100, per format.
 struct FormatCase {
@@ -98,6 +101,38 @@ TEST_F(ActionsTest, CodeFileFailures) {
 
         EXPECT_EQ(gui::CodeFileReadAndReport(0, CodeFile("empty.txt", "q\n")), 1);
         EXPECT_EQ(core::Images.CodeImageHasData, 0);
+    });
+}
+
+// A refused text file names its bad line and the fault, in every format:
+// in the box under "is invalid" and in the report under the verdict.
+TEST_F(ActionsTest, ABadLineIsNamedInTheBoxAndTheReport) {
+    Config();
+    const std::vector<std::pair<FormatCase, std::string>> cases = {
+        {{"bad.txt", "@1100\r\n01 02 03 04; 05 06\r\n07 08\r\nq\r\n"},
+         "Line 2: a comment on a line of data bytes"},
+        {{"bad.hex", ":0410000001020304E2\n\n:041000000102030400\n:00000001FF\n"},
+         "Line 3: checksum error"},
+        {{"bad.s19", "S1061000AABBCCB8\nS6030000FC\nS9030000FC\n"}, "Line 2: unknown record type"},
+        {{"bad.a43", "header\n:0400000400010203F2\n:00000001FF\n"},
+         "Line 2: type 04 record length must be 2"},
+    };
+    Run([&](ui::Driver& d) {
+        for (const auto& [file, why] : cases) {
+            SCOPED_TRACE(file.name);
+            ui::TranscriptClear();
+            session().Boxes().Answer(platform::IDOK);
+            EXPECT_EQ(gui::CodeFileReadAndReport(0, CodeFile(file.name, file.text)), 0);
+            EXPECT_TRUE(
+                ui::TranscriptHas("is invalid. Reading terminated !!\\r\\n\\r\\n" + why + "\""))
+                << ui::TranscriptText();
+            EXPECT_NE(d.Target().GetItemText(1026).find("...\t failed\r\n-- Code size = 0x0000 ( "
+                                                        "0 ) bytes\r\n   " +
+                                                        why + "\r\n"),
+                      std::string::npos)
+                << d.Target().GetItemText(1026);
+            EXPECT_EQ(core::Images.CodeImageHasData, 0);
+        }
     });
 }
 
