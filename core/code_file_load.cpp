@@ -1,17 +1,18 @@
 #include "core/code_file_load.h"
 
 #include "core/code_image.h"
+#include "core/code_image_copy.h"
 #include "core/code_line_parse.h"
 #include "core/code_store.h"
 #include "core/line_reader.h"
 #include "core/passwords.h"
-#include "core/segment_table.h"
 #include "platform/ascii.h"
 #include "ubrof/convert.h"
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace core {
 
@@ -206,10 +207,8 @@ public:
     explicit StoreSnapshot(int32_t store) : store_(store), hasData_(Images.CodeImageHasData) {
         switch (store_) {
         case kStoreCodeImage:
-            image_ = std::make_unique<ImageBytes>(Images.CodeImage);
-            for (int32_t i = 0; i < kMaxSegments; ++i) {
-                fileData_[i] = SegmentTable.segments[i].hasFileData;
-            }
+            code_.emplace();
+            code_->Take();
             break;
         case kStoreProgramImage:
             image_ = std::make_unique<ImageBytes>(Images.ProgramImage);
@@ -226,10 +225,7 @@ public:
         Images.CodeImageHasData = hasData_;
         switch (store_) {
         case kStoreCodeImage:
-            Images.CodeImage = *image_;
-            for (int32_t i = 0; i < kMaxSegments; ++i) {
-                SegmentTable.segments[i].hasFileData = fileData_[i];
-            }
+            code_->Put();
             break;
         case kStoreProgramImage:
             Images.ProgramImage = *image_;
@@ -246,8 +242,8 @@ public:
 private:
     int32_t store_;
     int32_t hasData_;
+    std::optional<CodeImageCopy> code_;
     std::unique_ptr<ImageBytes> image_;
-    uint8_t fileData_[kMaxSegments] = {};
     int32_t password_[kPasswordSize] = {};
     int32_t passwordComplete_ = 0;
 };

@@ -136,6 +136,86 @@ TEST_F(ActionsTest, ABadLineIsNamedInTheBoxAndTheReport) {
     });
 }
 
+// Tools > Combine Code Files over a current code file: the combination is
+// built beside it, so a failed add, two of them, nothing added or all
+// cleared leave the code, its names and its "Source:" checksum as they were
+// and ask nothing; a combination that holds a file replaces the code on
+// Exit, whole, with the earlier file of a failed add kept.
+TEST_F(ActionsTest, CombineChangesTheCurrentCodeOnlyWithAFileAdded) {
+    Config();
+    const std::string code1 = CodeFile("code1.txt", "@1100\n12 34\n@FFFE\n00 11\nq\n");
+    const std::string bad = CodeFile("bad.txt", "@2000\n01 02\nzz\nq\n");
+    const std::string bad2 = CodeFile("bad2.hex", ":01200000AA36\n:00000001FF\n");
+    const std::string good = CodeFile("good.txt", "@3000\n5A A5\nq\n");
+    struct Case {
+        const char* what;
+        std::vector<std::string> files; // the Add Code File answers, in order
+        bool clearAll;                  // Clear All (answered Yes) before Exit
+        ByteMap combined;               // empty: the current code stays
+    };
+    const std::vector<Case> cases = {
+        {"a first file that is invalid", {bad}, false, {}},
+        {"a second file that is invalid too", {bad, bad2}, false, {}},
+        {"nothing added", {}, false, {}},
+        {"all cleared", {good}, true, {}},
+        {"a good file, then an invalid one",
+         {good, bad},
+         false,
+         ByteMap{{0x3000, 0x5A}, {0x3001, 0xA5}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetBetweenCases();
+        Config();
+        Run([&](ui::Driver& d) {
+            ASSERT_EQ(gui::CodeFileReadAndReport(0, code1), 1);
+            const ByteMap before = testsupport::Defined(core::Images.CodeImage);
+            const std::string sum = d.Target().GetItemText(1047);
+            const std::string path = d.Target().GetItemText(1020);
+            ASSERT_EQ(sum.size(), 10u);
+            ui::TranscriptClear();
+            for (const std::string& f : c.files) {
+                session().AnswerFile(f);
+            }
+            session().OnDialog(214, [&](ui::Driver& combine) {
+                for (size_t i = 0; i < c.files.size(); ++i) {
+                    combine.Click(1127);
+                    // The current code is untouched while the dialog is open.
+                    EXPECT_EQ(testsupport::Defined(core::Images.CodeImage), before);
+                }
+                if (c.clearAll) {
+                    session().Boxes().Answer(platform::IDYES);
+                    combine.Click(1119);
+                }
+                combine.Click(1129);
+            });
+            session().OnDialog(196, [](ui::Driver& view) { view.Click(1092); });
+            d.Menu(216); // boxes unanswered: OK, and No to the save
+
+            const bool asked = ui::TranscriptHas("box [Save Combine Code Files]");
+            if (c.combined.empty()) {
+                EXPECT_EQ(testsupport::Defined(core::Images.CodeImage), before);
+                EXPECT_EQ(core::Images.CodeImageHasData, 1);
+                EXPECT_EQ(core::CodeFileNames.CodeFile.name, "code1.txt");
+                EXPECT_EQ(d.Target().GetItemText(1022), "code1.txt");
+                EXPECT_EQ(d.Target().GetItemText(1020), path);
+                EXPECT_EQ(d.Target().GetItemText(1047), sum);
+                EXPECT_FALSE(asked) << ui::TranscriptText();
+            } else {
+                EXPECT_EQ(testsupport::Defined(core::Images.CodeImage), c.combined);
+                EXPECT_TRUE(core::CodeFileNames.CodeFile.Empty());
+                EXPECT_EQ(d.Target().GetItemText(1022), "");
+                EXPECT_EQ(d.Target().GetItemText(1020), "");
+                char combinedSum[16];
+                std::snprintf(combinedSum, sizeof combinedSum, "0x%8.8X", 0xA55Au);
+                EXPECT_EQ(d.Target().GetItemText(1047), combinedSum);
+                EXPECT_TRUE(asked);
+            }
+            EXPECT_EQ(session().PendingFileAnswers(), 0u);
+        });
+    }
+}
+
 // An empty image is refused by WRITE FLASH: the file dialog, then nothing.
 TEST_F(ActionsTest, EmptyImageIsNotWritten) {
     Config("FlashEraseModeIndex 1\r\n");
