@@ -28,11 +28,19 @@ std::string UbrofPath() {
     return "/tmp/fuzz_code_file_" + std::to_string(::getpid()) + ".d43";
 }
 
+// No used flag set. One memcmp over the 281,600 flags: a loop of this
+// fuzzer's own, compiled with coverage callbacks at every step, took most
+// of each input's time.
+bool NoneUsed(const core::ImageBytes& image) {
+    static const uint8_t zeros[core::kImageSize] = {};
+    return std::memcmp(image.used, zeros, sizeof zeros) == 0;
+}
+
 bool StoreEmpty(int32_t target) {
     using namespace core;
     switch (target) {
     case kStoreCodeImage:
-        return CodeImageUsedCount() == 0 && Images.CodeImageHasData == 0;
+        return NoneUsed(Images.CodeImage) && Images.CodeImageHasData == 0;
     case kStorePassword:
         for (int32_t e : Passwords.BslPassword) {
             if (e != -1) {
@@ -41,12 +49,7 @@ bool StoreEmpty(int32_t target) {
         }
         return true;
     case kStoreProgramImage:
-        for (uint8_t u : Images.ProgramImage.used) {
-            if (u != 0) {
-                return false;
-            }
-        }
-        return true;
+        return NoneUsed(Images.ProgramImage);
     default:
         return true;
     }
