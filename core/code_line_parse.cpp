@@ -106,7 +106,7 @@ constexpr size_t kMaxRecordBytes = 255 + 5;
 // ends before the last pair.
 const char* DecodePairs(const char* line, size_t length, size_t from, size_t pairs, uint8_t* bytes,
                         uint32_t& sum) {
-    // Blanks after the record are no part of it.
+    // Blanks after the record do not belong to it.
     size_t end = length;
     while (end > from && IsBlank(line[end - 1])) {
         --end;
