@@ -146,21 +146,21 @@ int32_t LineReadFromText(int32_t mode, std::string_view text) {
         return 0;
     }
     int64_t pos = r.textPos;
-    const auto breakAt = [&](int64_t at) {
-        return IsLineBreak(text[at], at > 0 ? text[at - 1] : '\0') ? 1 : 0;
-    };
     // Skip every line end before the line: blank lines must not read as the
     // end of the text (a converted image has runs of them).
+    char before = pos > 0 ? text[pos - 1] : '\0';
     while (pos < size && IsLineEnd(text[pos])) {
-        r.lineBreaks += breakAt(pos);
-        ++pos;
+        const char ch = text[pos++];
+        r.lineBreaks += IsLineBreak(ch, before) ? 1 : 0;
+        before = ch;
     }
     r.lineNumber = r.lineBreaks + 1;
     int32_t count = 0;
     while (pos < size && count < kLineSize) {
         const char ch = text[pos++];
         if (IsLineEnd(ch)) {
-            r.lineBreaks += breakAt(pos - 1);
+            // After a character of the line: CR and LF each end it.
+            r.lineBreaks += ch != 0x1A ? 1 : 0;
             break;
         }
         r.line[count++] = FoldCase(mode, ch);
