@@ -22,8 +22,8 @@ constexpr char kPasswordOpenError[] = "Password File Open error\r\n";
 constexpr int32_t kFirstFormat = 1; // TI-TXT
 constexpr int32_t kLastFormat = 5;  // ".a43"
 
-// Why the load failed, when the file says more than a bad line does (the
-// UBROF reader's message, a file cut short): the host's report shows it.
+// Why the load failed (the bad line with its number and fault, the UBROF
+// reader's message, a file cut short): the host's report shows it.
 void ReportLoadFailure() {
     if (!core::CodeLoad.CodeLoadFailure.empty()) {
         ReportAppend("   " + core::CodeLoad.CodeLoadFailure + "\r\n");

@@ -568,19 +568,27 @@ void OnNext() {
 void OnCombineCodeFiles() {
     CombineFiles combine;
     combine.DoModal();
-    // Only an image the dialog changed is no longer the current file's: with
-    // nothing added the file, its name and "config.ini" stay as they were.
-    if (combine.ImageChanged()) {
+    // The combination becomes the code only when it holds a file: with
+    // nothing added (or all cleared) the code, its file name, its "Source:"
+    // checksum and "config.ini" stay as they were, and there is nothing to
+    // save.
+    if (combine.FileCount() > 0) {
+        combine.Combination().Put();
+        core::ProgramImageClear(); // it was made from the code replaced
         core::CodeFileNames.CodeFile.Clear();
         MainWindowSetText(kMainCodeFileNameEdit, "");
         MainWindowSetText(kMainCodeFilePathEdit, "");
+        char sum[16];
+        std::snprintf(sum, sizeof sum, "0x%8.8X", core::CodeImageChecksum());
+        MainWindowSetText(kMainSourceSumEdit, sum);
         core::PasswordFromCodeImage();
-    }
-    if (ui::MessageBox("Combined Code Data Block is completed\r\n\r\n"
-                       "Would you like to save the Combined Code Data File ??\r\n\r\n",
-                       "Save Combine Code Files",
-                       ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES) {
-        CodeFileSaveAsMenu();
+        MainDialogRefresh();
+        if (ui::MessageBox("Combined Code Data Block is completed\r\n\r\n"
+                           "Would you like to save the Combined Code Data File ??\r\n\r\n",
+                           "Save Combine Code Files",
+                           ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES) {
+            CodeFileSaveAsMenu();
+        }
     }
     MemoryViewDlg view;
     view.DoModal();
