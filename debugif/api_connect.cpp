@@ -13,6 +13,7 @@
 #include "debugif/uif_command_state.h"
 #include "debugif/uif_connect.h"
 #include "debugif/uif_identify.h"
+#include "debugif/uif_link_state.h"
 #include "debugif/uif_target_ops.h"
 
 #include <algorithm>
@@ -163,6 +164,24 @@ int32_t MSP430_Configure(int32_t mode, int32_t value) {
 }
 
 int32_t MSP430_VCC(int32_t millivolts) {
+    if (millivolts == 0 && Api.InterfaceKind == kInterfaceNone) {
+        // The library let a lost link go. Switching the supply off is done
+        // when its close did it; else the port still held gets one close
+        // with the supply off, whose answer says whether it is off.
+        std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
+        if (UifLink.supply_off_confirmed != 0) {
+            Api.LastErrorNumber = kErrorNone;
+            return 0;
+        }
+        if (UifLink.gave_up != 0) {
+            UifReleaseLostLink();
+            if (UifLink.supply_off_confirmed == 0) {
+                return ApiFail(kErrorCommunication);
+            }
+            Api.LastErrorNumber = kErrorNone;
+            return 0;
+        }
+    }
     const int32_t result = DispatchByKind([&] { return LptSetVcc(millivolts); },
                                           [&] { return UifSetVcc(millivolts); });
     Api.SupplyOn = result == 0 && millivolts != 0 ? 1 : 0;

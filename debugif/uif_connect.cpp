@@ -161,6 +161,7 @@ int32_t UifConnect(const char* port, int32_t* version, int32_t with_command) {
         *version = 0;
     }
     UifCommands.UifBootloaderMode = 0;
+    UifLink.supply_off_confirmed = 0;
     if (port == nullptr) {
         return UifFail(kErrorInitialize);
     }
@@ -235,7 +236,7 @@ int32_t UifClose(int32_t vccOff) {
     return 0;
 }
 
-int32_t UifReleaseLostLink() {
+int32_t UifReleaseLostLink(uint32_t wait_ms) {
     std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
     if (UifLink.gave_up == 0 || Api.InterfaceOpen != 0 || Transport.PortHandle == 0) {
         return 0;
@@ -244,13 +245,15 @@ int32_t UifReleaseLostLink() {
     const bool hid = Transport.kind == kTransportHid;
     HidDevice& device = HidTransport.device;
     const int32_t hid_read_timeout = device.read_timeout;
-    if (hid) {
+    if (wait_ms == 0) {
+        // the port's own time-outs
+    } else if (hid) {
         // A try reads the length up to four times.
-        device.read_timeout = static_cast<int32_t>(kUifLostLinkCloseMs / 4);
+        device.read_timeout = static_cast<int32_t>(wait_ms / 4);
     } else {
         platform::CommTimeouts t = Transport.port.GetTimeouts();
-        t.read_total_constant = kUifLostLinkCloseMs;
-        t.write_total_constant = kUifLostLinkCloseMs;
+        t.read_total_constant = wait_ms;
+        t.write_total_constant = wait_ms;
         Transport.port.SetTimeouts(t);
     }
     UifRequest& r = UifLink.RequestBlock;
@@ -265,6 +268,10 @@ int32_t UifReleaseLostLink() {
     Api.InterfaceOpen = 0;
     Api.InterfaceKind = kInterfaceNone;
     UifLink.gave_up = 0;
+    UifLink.supply_off_confirmed = result == 0 ? 1 : 0;
+    if (result == 0) {
+        Api.SupplyOn = 0;
+    }
     device.read_timeout = hid_read_timeout;
     // What is still queued for a dead adapter is not worth waiting for;
     // closing puts back the time-outs the port had when it opened.
