@@ -202,6 +202,14 @@ bool LateReplyAhead(const uint8_t* b) {
     return false;
 }
 
+// Two bytes that are a reply's length, not one of this request's interim
+// pairs (its id first) nor the pair that ends them (0x00 0xFF, no valid
+// length). Two bytes only: the pairs come as the adapter works, and a
+// read of more could end in the gap between two of them.
+bool ReplyLengthAhead(const uint8_t* b) {
+    return b[0] != UifLink.RequestBlock.command_id && UifReplyLengthValid(LoadU16(b));
+}
+
 // This request's own answer has begun (its interim pairs): the adapter
 // answers in order, so whatever an earlier request still owed was lost.
 void LateDropEarlier() {
@@ -347,6 +355,15 @@ TryEnd SerialReadInterimPairs() {
             // nothing usable.
             return end;
         }
+    }
+    // A retried verify goes out without its announcement, and the adapter
+    // answers it without pairs: a reply that begins where a pair would is
+    // read for what it is, not taken apart as pairs.
+    if (!SerialPeek(2)) {
+        return TryEnd::kNextTry;
+    }
+    if (ReplyLengthAhead(Ahead.bytes)) {
+        return ReadOwnReply(false);
     }
     uint8_t pair[2];
     do {
