@@ -288,6 +288,65 @@ std::vector<CycleShard> CycleShards() {
 INSTANTIATE_TEST_SUITE_P(Stalls, ProgramCycleStallTest, ::testing::ValuesIn(CycleShards()),
                          ShardName);
 
+// The read-back verify stalled just past every try of one of its reads, at
+// each read in turn: the link is given up, and the verify ends with that
+// reason (35, "Could not communicate with FET"), as a stall anywhere else
+// does. A second pass would only ask the interface the library closed and
+// leave its own reason (34) in the place of the first. The core asks the
+// library for its error number, as through the debug library bound by name.
+TEST(ReadBackStallTest, AStallPastEveryTryOfAReadReportsTheLink) {
+    ApiBench b(Route::kInProcessPty, kCycleBoard);
+    ASSERT_TRUE(b.ok()) << b.error();
+    ShortenLinkTimeouts();
+    core::DebugApi table = b.api();
+    table.Error_Number = [] { return debugif::Api.LastErrorNumber; };
+    core::DebugApiUse(&table);
+    ASSERT_TRUE(ProgramCycleSetup(b));
+    ASSERT_EQ(ProgramCycle(VerifyMode::kStandard), "");
+
+    // Identification builds the segments anew: the image marks them again.
+    auto connect = [] {
+        core::TargetClose();
+        return core::TargetOpen() == 1 && core::TargetPowerSet(1) == 1 &&
+               core::TargetIdentify() == 1 && core::ProgramImagePrepare(0, 0) == 1;
+    };
+    // 1 when every segment reads back as the image.
+    auto read_back = [] {
+        core::ReadImageClear();
+        for (int32_t k = 0; k < core::SegmentTable.count; ++k) {
+            const core::MemorySegment& s = core::SegmentTable.segments[k];
+            if (s.needsCheck != 0 && core::TargetVerifyRange(s.start, s.length) != 1) {
+                return 0;
+            }
+        }
+        return 1;
+    };
+    ASSERT_TRUE(connect());
+    b.emu().ClearTrace();
+    ASSERT_EQ(read_back(), 1);
+    const size_t reads = b.emu().Requests().size();
+    ASSERT_GE(reads, 3u);
+    for (const sim::EmuRequest& r : b.emu().Requests()) {
+        ASSERT_EQ(r.id, kRead);
+    }
+    // Just past three of a serial try's waits (60 ms for a reply's length).
+    for (size_t at = 0; at < reads; ++at) {
+        SCOPED_TRACE("stall at read " + std::to_string(at));
+        bool connected = false;
+        for (int attempt = 0; attempt < 4 && !connected; ++attempt) {
+            connected = connect();
+        }
+        ASSERT_TRUE(connected);
+        sim::EmuFaults f;
+        f.stall_ms = 250;
+        f.stall_at = static_cast<uint32_t>(at);
+        f.stall_spacing_ms = 5;
+        b.emu().SetFaults(f);
+        EXPECT_EQ(read_back(), 0);
+        EXPECT_EQ(core::Debug_Error_Number(), 35);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Routes, StallSweepTest,
                          ::testing::Values(Route::kInProcessPty, Route::kInProcessHid),
                          [](const ::testing::TestParamInfo<Route>& info) {
