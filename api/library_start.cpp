@@ -12,6 +12,7 @@
 #include "core/code_file_names.h"
 #include "core/code_image.h"
 #include "core/core_state.h"
+#include "core/debug_error_table.h"
 #include "core/device_select.h"
 #include "core/device_table.h"
 #include "core/memory_map.h"
@@ -77,6 +78,10 @@ int32_t Initialization() {
     SetupFileLoad(kSetupStartUp, Lib.HostDirectory + "config.ini");
     std::string description;
     const int32_t selected = AdapterDescription(description);
+    if (selected == 0 && AdapterSelect.BootloaderOnly != 0) {
+        // The adapter asked for is there, but without its firmware.
+        description = core::DebugErrorText(core::kDebugErrorFirmwareErased);
+    }
     ReportAppend("Connecting Programming Adapter ...");
     ReportVerdict(selected);
     ReportAppend(description);

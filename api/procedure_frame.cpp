@@ -105,6 +105,7 @@ int32_t OpenStep() {
 
     steps::OpenInput in;
     in.adapterOpen = present == 1;
+    in.bootloaderOnly = core::Target.bootloaderOnly != 0;
     in.powerOn = core::Settings.PowerFromPODEnable != 0;
     in.settle = in.powerOn;
     const steps::StepResult result = steps::OpenTarget(StepsPort(), steps::kQuillcoreSteps, in);

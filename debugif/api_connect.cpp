@@ -29,9 +29,9 @@ namespace {
 // Longer port names name no port; they are cut here and refused further on.
 constexpr size_t kMaxPortArgument = 260;
 constexpr int32_t kConfigureInterfaceMode = 8;
-// The error byte of an adapter whose firmware is gone and whose bootloader
-// runs: the connect counts as made, so that the firmware can be loaded.
-constexpr int32_t kErrorFirmwareErased = 56;
+// kErrorFirmwareErased from the adapter at the connect: its firmware is
+// gone and its bootloader runs. The connect counts as made, so that the
+// firmware can be loaded.
 constexpr int32_t kNoVersion = -1;
 
 bool Contains(std::string_view text, std::string_view part) {
@@ -186,6 +186,24 @@ int32_t MSP430_VCC(int32_t millivolts) {
                                           [&] { return UifSetVcc(millivolts); });
     Api.SupplyOn = result == 0 && millivolts != 0 ? 1 : 0;
     return result;
+}
+
+int32_t MSP430_FET_GetFwVersion(int32_t* version) {
+    if (version == nullptr) {
+        return ApiFail(kErrorInvalidParameter);
+    }
+    if (UifCommands.UifBootloaderOnly != 0 && Api.InterfaceKind != kInterfaceParallel) {
+        // Only the bootloader answered the last connect (whose silent
+        // firmware left the interface closed): there is no firmware to
+        // have a version, and nothing else can be asked of the adapter.
+        return ApiFail(kErrorFirmwareErased);
+    }
+    if (Api.InterfaceKind != kInterfaceUsb || Api.InterfaceOpen == 0) {
+        return ApiFail(kErrorNotSupported);
+    }
+    *version = UifCommands.UifFirmwareVersion;
+    Api.LastErrorNumber = kErrorNone;
+    return 0;
 }
 
 int32_t MSP430_Secure(void) {

@@ -137,6 +137,13 @@ int32_t ProbeBootloader() {
     if (r == kBslSyncFailed) {
         return UifFail(kErrorCommunication);
     }
+    // The connect counts as made, so that firmware can be loaded; only a
+    // question to the firmware (its version) learns that there is none.
+    UifCommands.UifBootloaderOnly = 1;
+    // What the silent tries were owed never comes: the firmware that would
+    // answer them is gone. Kept, they would take the answers of the next
+    // connect to firmware loaded meanwhile for theirs.
+    UifLink.late_reply_count = 0;
     Api.LastErrorNumber = kErrorNone;
     return 0;
 }
@@ -161,6 +168,7 @@ int32_t UifConnect(const char* port, int32_t* version, int32_t with_command) {
         *version = 0;
     }
     UifCommands.UifBootloaderMode = 0;
+    UifCommands.UifBootloaderOnly = 0;
     UifLink.supply_off_confirmed = 0;
     if (port == nullptr) {
         return UifFail(kErrorInitialize);

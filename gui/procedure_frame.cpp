@@ -253,6 +253,7 @@ int32_t TargetConnect() {
     }
     steps::OpenInput in;
     in.adapterOpen = Frame.PortOpenResult == 1;
+    in.bootloaderOnly = core::Target.bootloaderOnly != 0;
     in.powerOn = true;
     in.settle = Frame.PowerButtonOn == 0;
     if (steps::OpenTarget(StepsPort(), steps::kQuillbaySteps, in) != steps::StepResult::Passed) {

@@ -14,14 +14,19 @@
 namespace steps {
 
 // The open of a run, once the deliverable has opened its interface: the
-// adapter's absence gets its box; the target is switched on and left to
+// adapter's absence gets its box, an adapter without firmware its line
+// (and, where a box can be answered, a box); the target is switched on and left to
 // settle where asked, then its supply judged where the options measure it.
 // Passed, Failed, Stopped (the operator cancelled), LowSupply (below the
 // device minimum with nobody to ask).
 struct OpenInput {
     bool adapterOpen = false; // the interface opened
-    bool powerOn = false;     // the adapter powers the target: switch it on
-    bool settle = false;      // wait for the supply after switching it on
+    // It did not because the adapter answered with its bootloader only
+    // (core::Target.bootloaderOnly): the step names that instead of the
+    // missing adapter's box, which would send the operator to the cable.
+    bool bootloaderOnly = false;
+    bool powerOn = false; // the adapter powers the target: switch it on
+    bool settle = false;  // wait for the supply after switching it on
 };
 StepResult OpenTarget(StepPort& port, const StepOptions& options, const OpenInput& in);
 

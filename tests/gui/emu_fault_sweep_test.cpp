@@ -549,5 +549,33 @@ TEST_F(EmuSweepTest, NextRunAfterALostLinkPasses) {
     }
 }
 
+// Only the adapter's bootloader answers the connect, and the debug library
+// holds no firmware to load: AUTO PROGRAM fails at the connect with the
+// library's words for it, in the report and in its box, without the box
+// that sends the operator to the cable, and the target is never powered.
+TEST_F(EmuSweepTest, AnAdapterInItsBootloaderIsNamedAtTheConnect) {
+    core::DebugApiUse(&InProcessWithErrorNumber());
+    sim::EmuFaults bootloader;
+    bootloader.bootloader = true;
+    adapter_.SetFaults(bootloader);
+    Run([&](ui::Driver& d) {
+        core::Settings.SelectedProcessorIndex = DeviceRowNamed("2274");
+        core::DeviceSelectByIndex();
+        ASSERT_EQ(LoadTiTxt(0x8000, 0x600), 1);
+        core::TargetClose();
+        ui::TranscriptClear();
+        d.Click(1001);
+        const std::string report = d.Target().GetItemText(1026);
+        EXPECT_NE(report.find("MSP-FET430UIF Firmware erased - Bootloader active.\r\n"),
+                  std::string::npos)
+            << report;
+        EXPECT_NE(report.find(" --------------- FAILED !!! "), std::string::npos) << report;
+    });
+    EXPECT_TRUE(ui::TranscriptHas(
+        "box [Error] \"MSP-FET430UIF Firmware erased - Bootloader active.\" flags 0x10"));
+    EXPECT_FALSE(ui::TranscriptHas("MSP430.dll initialization error"));
+    EXPECT_EQ(adapter_.Locked([this] { return board_.AdapterSupply(); }), 0);
+}
+
 } // namespace
 } // namespace guitest
