@@ -177,6 +177,7 @@ int32_t FinishStep(int32_t argument, steps::FinalAction action) {
         // host did not choose (or open one).
         if (s.PowerFromPODEnable == 1 && AdapterSelectionHolds()) {
             core::TargetPowerSet(0);
+            steps::SupplyOffLine(StepsPort());
         }
         core::TargetClearIdentified();
     }

@@ -168,10 +168,17 @@ int32_t TargetPowerSet(int32_t on) {
     // A stale or hand-edited setting must not index past the table.
     int32_t index = Settings.VccIndex;
     index = index < 0 ? 0 : (index > 7 ? 7 : index);
+    if (on != 0) {
+        // Whatever its answer says, the adapter may have switched it on.
+        Target.supplyMayBeOn = 1;
+    }
     const int32_t result = TargetResultMap(Debug_VCC(on != 0 ? kSupplyTable[index] : 0));
     // A refused switch leaves the supply as it was, and so the display.
     if (result == 1) {
         Target.powerState = on != 0 ? 1 : 0;
+        if (on == 0) {
+            Target.supplyMayBeOn = 0;
+        }
     }
     DelayMicroseconds(10000);
     return result;

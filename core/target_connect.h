@@ -46,8 +46,9 @@ int32_t TargetClose();
 // Switches the target supply on (VccIndex 0..7: 2200..3600 mV) or off,
 // opening the interface first when it is not open; 0 when it cannot be
 // opened. Clears TargetIdentified and waits 10 ms. Mapped status. A
-// switch-off right after an open that found the adapter in its bootloader
-// only gives 0 without opening again.
+// switch-on that reached the library sets Target.supplyMayBeOn, a
+// switch-off it confirmed clears it. A switch-off right after an open that
+// found the adapter in its bootloader only gives 0 without opening again.
 int32_t TargetPowerSet(int32_t on);
 
 // Sets the supply display values without measuring: scale top 650, supply

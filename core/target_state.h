@@ -22,6 +22,10 @@ struct TargetState {
     std::string openPortName;   // the port name of the last open
     int32_t adapterVersion = 0; // version output of the last initialise
     int32_t powerState = 0;     // 1 when the adapter last powered the target on
+    // 1 from a supply switched on through the library (whatever its
+    // answer) until a switch-off the library confirms: the target may be
+    // powered, and an unconfirmed switch-off is the operator's to know.
+    int32_t supplyMayBeOn = 0;
     // The last initialise reached an adapter that runs only its bootloader,
     // with a library that cannot load firmware into it: no interface open.
     int32_t bootloaderOnly = 0;

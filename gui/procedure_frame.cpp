@@ -342,6 +342,7 @@ int32_t ProcedureFinish(int32_t code, steps::FinalAction action) {
 
     if (core::Settings.PowerFromPODEnable == 1 && Frame.PowerButtonOn == 0) {
         core::TargetPowerSet(0);
+        steps::SupplyOffLine(StepsPort());
     }
     core::TargetClearIdentified();
 

@@ -98,6 +98,10 @@ void FinishVerdict(StepPort& port, StepResult result, double runTimeMs);
 // The lines of the final action on a passed AUTO PROGRAM run.
 void FinishResetLine(StepPort& port);
 void FinishStartLine(StepPort& port);
+// After the deliverable switched the target supply off (a run's finish, a
+// close, the library's unload): the line kSupplyNotOffLine while the
+// target may still be powered (core::Target.supplyMayBeOn).
+void SupplyOffLine(StepPort& port);
 
 // The port's verdict lines.
 void ReportDoneFailed(StepPort& port, StepResult result);

@@ -549,6 +549,65 @@ TEST_F(EmuSweepTest, NextRunAfterALostLinkPasses) {
     }
 }
 
+// The finish switches the target supply off; when the library cannot
+// confirm that, the report says so in one line before the verdict. An
+// adapter killed mid-run leaves it unconfirmed. A block write whose
+// command's answer comes damaged fails the run, but the library brings the
+// adapter back and closes it with the supply off itself: no line, and the
+// board unpowered.
+TEST_F(EmuSweepTest, TheReportSaysWhenTheSupplyCouldNotBeSwitchedOff) {
+    const std::string line = "Target supply could not be switched off - disconnect the target.\r\n";
+    core::DebugApiUse(&InProcessWithErrorNumber());
+    FixedSerialNumber sn;
+    std::thread killer;
+    handler_.onKill = [&] { killer = std::thread([this] { server_.Stop(); }); };
+    Run([&](ui::Driver& d) {
+        std::vector<uint8_t> factory;
+        const int32_t n = Prepare(d, sn, factory);
+        ASSERT_GT(n, 10);
+        EXPECT_EQ(d.Target().GetItemText(1026).find(line), std::string::npos);
+        for (const bool killed : {true, false}) {
+            SCOPED_TRACE(killed ? "killed" : "block-write answer damaged");
+            FreshBoard();
+            handler_.count = 0;
+            if (killed) {
+                handler_.fault = ReplyFault::kKill;
+                handler_.failAt = n / 2;
+            } else {
+                sim::EmuFaults f;
+                f.only_command = 15;
+                f.corrupt = 1;
+                adapter_.SetFaults(f);
+            }
+            for (int i = 0; i < 8; ++i) {
+                session().Boxes().Answer(platform::IDOK);
+            }
+            d.Click(1001);
+            const std::string report = d.Target().GetItemText(1026);
+            session().Boxes().Clear();
+            handler_.failAt = -1;
+            EXPECT_FALSE(Done(report)) << report;
+            const size_t at = report.find(line);
+            if (killed) {
+                ASSERT_NE(at, std::string::npos) << report;
+                EXPECT_EQ(report.find(line, at + 1), std::string::npos) << "one line\n" << report;
+                EXPECT_LT(at, report.find(" --------------- FAILED !!! ")) << report;
+            } else {
+                EXPECT_EQ(at, std::string::npos) << report;
+                EXPECT_EQ(adapter_.Locked([this] { return board_.AdapterSupply(); }), 0);
+            }
+            if (killer.joinable()) {
+                killer.join();
+                std::string error;
+                ASSERT_TRUE(server_.Start(adapters_.File("adapters"), "COM250", &error)) << error;
+            }
+        }
+    });
+    if (killer.joinable()) {
+        killer.join();
+    }
+}
+
 // Only the adapter's bootloader answers the connect, and the debug library
 // holds no firmware to load: AUTO PROGRAM fails at the connect with the
 // library's words for it, in the report and in its box, without the box

@@ -130,6 +130,26 @@ TEST_F(TargetConnectTest, PowerSetOpensWhenNeededAndSetsTheSupply) {
     EXPECT_EQ(Calls("MSP430_VCC"), 0u);
 }
 
+// The target may be powered from a switch-on that reached the library,
+// whatever its answer, until a switch-off the library confirms.
+TEST_F(TargetConnectTest, TheSupplyMayBeOnUntilASwitchOffIsConfirmed) {
+    EXPECT_EQ(Target.supplyMayBeOn, 0);
+    sim::Sim().FailOperation("MSP430_VCC", 10, 1);
+    EXPECT_EQ(TargetPowerSet(1), 0);
+    EXPECT_EQ(Target.supplyMayBeOn, 1) << "a refused switch-on may have switched it on";
+    ASSERT_EQ(TargetPowerSet(1), 1);
+    sim::Sim().FailOperation("MSP430_VCC", 10, 1);
+    EXPECT_EQ(TargetPowerSet(0), 0);
+    EXPECT_EQ(Target.supplyMayBeOn, 1);
+    ASSERT_EQ(TargetPowerSet(0), 1);
+    EXPECT_EQ(Target.supplyMayBeOn, 0);
+    // No interface: nothing reaches the library, nothing may be on.
+    TargetClose();
+    Settings.CommPortIndex = 0;
+    EXPECT_EQ(TargetPowerSet(1), 0);
+    EXPECT_EQ(Target.supplyMayBeOn, 0);
+}
+
 // The simulated library's firmware-version question failing with 56.
 int32_t Erased(int32_t* version) {
     sim::Sim().FailOperation("MSP430_FET_GetFwVersion", 56, 1);
