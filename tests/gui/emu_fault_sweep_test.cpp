@@ -107,10 +107,33 @@ protected:
                                "VerifyModeIndex 2\r\n");
     }
     void TearDown() override {
+        JoinKiller();
         server_.Stop();
         ::unsetenv("QUILL_EMULATED_ADAPTERS");
         debugif::LinkTiming.Reset();
         ActionsTest::TearDown();
+    }
+    // From now on a kill (ReplyFault::kKill) takes the adapter's terminal
+    // away, as an adapter unplugged does.
+    void ArmKiller() {
+        handler_.onKill = [this] { killer_ = std::thread([this] { server_.Stop(); }); };
+    }
+    void JoinKiller() {
+        if (killer_.joinable()) {
+            killer_.join();
+        }
+    }
+    // A killed adapter started again on the same port; true when there was
+    // none to start or it started.
+    bool RestartKilled() {
+        if (!killer_.joinable()) {
+            return true;
+        }
+        killer_.join();
+        std::string error;
+        const bool started = server_.Start(adapters_.File("adapters"), "COM250", &error);
+        EXPECT_TRUE(started) << error;
+        return started;
     }
     // A fresh board of the same type, faults cleared.
     void FreshBoard() {
@@ -203,6 +226,7 @@ protected:
     FaultingHandler handler_{target_};
     sim::EmuAdapter adapter_{handler_, sim::EmuLink::kSerial};
     sim::EmuPtyServer server_{adapter_};
+    std::thread killer_;
 };
 
 struct Shard {
@@ -489,8 +513,7 @@ const core::DebugApi& InProcessWithErrorNumber() {
 TEST_F(EmuSweepTest, NextRunAfterALostLinkPasses) {
     core::DebugApiUse(&InProcessWithErrorNumber());
     FixedSerialNumber sn;
-    std::thread killer;
-    handler_.onKill = [&] { killer = std::thread([this] { server_.Stop(); }); };
+    ArmKiller();
     Run([&](ui::Driver& d) {
         std::vector<uint8_t> factory;
         const int32_t n = Prepare(d, sn, factory);
@@ -520,11 +543,7 @@ TEST_F(EmuSweepTest, NextRunAfterALostLinkPasses) {
                 << lost;
             session().Boxes().Clear();
             handler_.failAt = -1;
-            if (killer.joinable()) {
-                killer.join();
-                std::string error;
-                ASSERT_TRUE(server_.Start(adapters_.File("adapters"), "COM250", &error)) << error;
-            }
+            ASSERT_TRUE(RestartKilled());
             // The stalled adapter has answered what it held by now.
             if (loss == LinkLoss::kStalled) {
                 while (adapter_.StallMs() != 0) {
@@ -544,9 +563,6 @@ TEST_F(EmuSweepTest, NextRunAfterALostLinkPasses) {
             }
         }
     });
-    if (killer.joinable()) {
-        killer.join();
-    }
 }
 
 // The finish switches the target supply off; when the library cannot
@@ -559,8 +575,7 @@ TEST_F(EmuSweepTest, TheReportSaysWhenTheSupplyCouldNotBeSwitchedOff) {
     const std::string line = "Target supply could not be switched off - disconnect the target.\r\n";
     core::DebugApiUse(&InProcessWithErrorNumber());
     FixedSerialNumber sn;
-    std::thread killer;
-    handler_.onKill = [&] { killer = std::thread([this] { server_.Stop(); }); };
+    ArmKiller();
     Run([&](ui::Driver& d) {
         std::vector<uint8_t> factory;
         const int32_t n = Prepare(d, sn, factory);
@@ -596,16 +611,9 @@ TEST_F(EmuSweepTest, TheReportSaysWhenTheSupplyCouldNotBeSwitchedOff) {
                 EXPECT_EQ(at, std::string::npos) << report;
                 EXPECT_EQ(adapter_.Locked([this] { return board_.AdapterSupply(); }), 0);
             }
-            if (killer.joinable()) {
-                killer.join();
-                std::string error;
-                ASSERT_TRUE(server_.Start(adapters_.File("adapters"), "COM250", &error)) << error;
-            }
+            ASSERT_TRUE(RestartKilled());
         }
     });
-    if (killer.joinable()) {
-        killer.join();
-    }
 }
 
 // Only the adapter's bootloader answers the connect, and the debug library
