@@ -2,6 +2,7 @@
 
 #include "api/api_state.h"
 #include "api/lib_target.h"
+#include "api/procedure_frame.h"
 #include "api/report_log.h"
 #include "core/code_image.h"
 #include "core/debug_api.h"
@@ -13,6 +14,7 @@
 #include "core/target_identify.h"
 #include "core/target_result.h"
 #include "core/timing.h"
+#include "steps/steps.h"
 
 #include <algorithm>
 #include <cstring>
@@ -277,6 +279,7 @@ int32_t CloseTarget() {
     Lib.TargetActive = 0;
     if (core::Settings.PowerFromPODEnable != 0) {
         core::TargetPowerSet(0);
+        steps::SupplyOffLine(StepsPort());
     }
     core::TargetClearIdentified();
     ReportAppend("Target Device is Closed.\r\n");

@@ -93,6 +93,7 @@ void LibDebugApiUse(const core::DebugApi& inner, int32_t (*takeError)()) {
     Wrap<&A::RunCpu>(Table.RunCpu);
     Wrap<&A::CpuState>(Table.CpuState);
     Wrap<&A::ReadSupply>(Table.ReadSupply);
+    Wrap<&A::FET_GetFwVersion>(Table.FET_GetFwVersion);
     core::DebugApiUse(&Table);
 }
 

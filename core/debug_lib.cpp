@@ -190,6 +190,29 @@ int32_t DebugLib_FET_FwImageVersion(int32_t* version) {
     return Keep(f != nullptr ? f(version) : kDebugEntryMissing);
 }
 
+bool DebugLibraryHoldsFirmwareImage() {
+    const DebugApi& api = DebugApiInUse();
+    if (api.FET_FwUpdate == nullptr) {
+        return false;
+    }
+    // A table of its own (in process, or a test's): its update entry is
+    // what it has. One standing in front of the binding holds the
+    // binding's entry, and the loaded library decides.
+    if (api.FET_FwUpdate != &DebugLib_FET_FwUpdate) {
+        return true;
+    }
+    if (!DebugLibHasEntry("MSP430_FET_FwUpdate")) {
+        return false;
+    }
+    int32_t version = 0;
+    const int32_t r = DebugLib_FET_FwImageVersion(&version);
+    if (r == kDebugEntryMissing) {
+        // It does not say: its update entry is all there is to go by.
+        return true;
+    }
+    return r == kDebugOk && version > 0;
+}
+
 int32_t DebugLib_RegisterAccess(int32_t* value, int32_t reg, int32_t rw) {
     const auto f = Entry<decltype(&MSP430_RegisterAccess)>("MSP430_RegisterAccess");
     return Keep(f != nullptr ? f(value, reg, rw) : kDebugEntryMissing);

@@ -21,6 +21,7 @@ void FillInProcessDebugApi(core::DebugApi& api) {
     api.RunCpu = &MSP430_RunCpu;
     api.CpuState = &MSP430_CpuState;
     api.ReadSupply = &MSP430_ReadSupply;
+    api.FET_GetFwVersion = &MSP430_FET_GetFwVersion;
 }
 
 const core::DebugApi& InProcessDebugApi() {

@@ -1,3 +1,4 @@
+#include "core/target_state.h"
 #include "steps/step_texts.h"
 #include "steps/steps.h"
 
@@ -32,6 +33,12 @@ void FinishResetLine(StepPort& port) {
 
 void FinishStartLine(StepPort& port) {
     port.Report(kStartLine);
+}
+
+void SupplyOffLine(StepPort& port) {
+    if (core::Target.supplyMayBeOn != 0) {
+        port.Report(kSupplyNotOffLine);
+    }
 }
 
 } // namespace steps
