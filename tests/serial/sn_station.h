@@ -90,6 +90,7 @@ public:
     // False when the window could not be set up (body did not run).
     bool Run(const std::function<void(ui::Driver&)>& body) {
         ui::TestSession session;
+        session_ = &session;
         gui::CommandLine.CommandLineText = "-nf";
         bool ready = false;
         session.OnDialog(107, [&](ui::Driver& d) {
@@ -120,8 +121,11 @@ public:
         });
         gui::MainDialog dialog;
         dialog.DoModal();
+        session_ = nullptr;
         return ready;
     }
+    // The dialog layer's session while Run runs: box answers, transcript.
+    ui::TestSession& Session() { return *session_; }
 
     // A fresh, blank board of the simulated F149, selected as well.
     static void FreshBoard() {
@@ -162,6 +166,7 @@ private:
     int32_t type_;
     int32_t mode_;
     SilentSound silent_;
+    ui::TestSession* session_ = nullptr;
 };
 
 } // namespace sn_station
