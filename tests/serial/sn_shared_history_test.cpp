@@ -220,26 +220,37 @@ TEST_F(SnSharedTest, ALineThatIsNeitherRecordNorBlankStopsTheHistoryWithItsNumbe
 // line buffer (its tail is no entry), one holding a NUL or another control
 // character; a byte-order mark at the start is skipped.
 TEST_F(SnSharedTest, ListLinesOverTheBufferOrWithControlCharactersAreRefusedWhole) {
-    Use(7, 2);
     core::Settings.Custom_SN_size = 6;
     const std::string list = dir.File("list.txt");
     const struct {
         const char* name;
+        int32_t mode;
         std::string file;
         const char* pending;
         int32_t wrong;
     } cases[] = {
-        {"long line", "#SN_LIST\r\n" + std::string(1024, 'X') + "ZZZ001\r\nAAA001\r\n",
+        {"long line", 2, "#SN_LIST\r\n" + std::string(1024, 'X') + "ZZZ001\r\nAAA001\r\n",
          "AAA001\r\n", 1},
-        {"1030 characters", "#SN_LIST\r\n" + std::string(1030, 'Q') + "\r\n", "", 1},
-        {"NUL", "#SN_LIST\r\n" + std::string("ABCDEF\0GH\r\n", 11) + "AAA002\r\n", "AAA002\r\n", 1},
-        {"control character",
+        {"1030 characters", 2, "#SN_LIST\r\n" + std::string(1030, 'Q') + "\r\n", "", 1},
+        {"NUL", 2, "#SN_LIST\r\n" + std::string("ABCDEF\0GH\r\n", 11) + "AAA002\r\n", "AAA002\r\n",
+         1},
+        {"control character", 2,
          "#SN_LIST\r\nAB\x01"
          "DEF\r\nAAA003\r\n",
          "AAA003\r\n", 1},
-        {"byte-order mark", "\xEF\xBB\xBF#SN_LIST\r\nAAA004\r\nAAA005", "AAA004\r\nAAA005\r\n", 0},
+        {"byte-order mark", 2, "\xEF\xBB\xBF#SN_LIST\r\nAAA004\r\nAAA005", "AAA004\r\nAAA005\r\n",
+         0},
+        // A hex list keeps only hex digits: the line, not its digits, decides.
+        {"long hex line", 0, "#SN_LIST\r\n" + std::string(1024, 'A') + "BCDEF0\r\n", "", 1},
+        {"NUL, hex", 0, "#SN_LIST\r\n" + std::string("ABC\0DEF\r\n", 9) + "a00001\r\n",
+         "a00001\r\n", 1},
+        {"control character, hex", 0,
+         "#SN_LIST\r\n12\x01"
+         "3456\r\n",
+         "", 1},
     };
     for (const auto& c : cases) {
+        Use(7, c.mode);
         testsupport::WriteFile(list, c.file);
         gui::SnListLoad(list);
         EXPECT_EQ(SerialNumber.SnPendingList.text, c.pending) << c.name;

@@ -67,6 +67,9 @@ int main(int argc, char** argv) {
                 // The board fails before the SN could reach it.
                 sim::Sim().FailOperation("MSP430_Erase", 5, 1);
             } else if (draw == 1) {
+                // The verify fails once the SN is on the board.
+                sim::Sim().FailOperation("MSP430_VerifyMem", 5);
+            } else if (draw == 2) {
                 // A memory access fails somewhere in the run: at the label
                 // read, while writing, or while verifying.
                 sim::Sim().FailOperation("MSP430_Memory", 5, 1,

@@ -189,10 +189,10 @@ private:
     std::vector<Incarnation> runs_;
 };
 
-// Runs the two stations until kBoards runs were reported (boards), station
-// 1 killed and started again at random moments: on a report of station 0,
-// while station 1 is somewhere in a run of its own.
-void RunStations(Stations& s, int boards, int& kills) {
+// Runs the two stations until boards runs were reported; with kill,
+// station 1 is killed and started again at random moments: on a report of
+// station 0, while station 1 is somewhere in a run of its own.
+void RunStations(Stations& s, int boards, bool kill, int& kills) {
     std::mt19937 random(20261211);
     s.Start(0, 1);
     size_t victim = s.Runs().size();
@@ -208,7 +208,7 @@ void RunStations(Stations& s, int boards, int& kills) {
             ADD_FAILURE() << "no station reported for 20 s";
             return;
         }
-        if (restart && s.Runs()[victim].pid > 0) {
+        if (kill && restart && s.Runs()[victim].pid > 0) {
             s.Kill(s.Runs()[victim]);
             ++kills;
             victim = s.Runs().size();
@@ -352,7 +352,7 @@ TEST(SnStationsTest, TwoStationsOneKilledAtRandomNeverGiveANumberTwice) {
     testsupport::TempDir dir;
     Stations s(dir, false);
     int kills = 0;
-    RunStations(s, kBoards, kills);
+    RunStations(s, kBoards, true, kills);
     int killedClaims = 0, failedOnBoard = 0;
     const std::vector<std::string> bad = Violations(dir, s, killedClaims, failedOnBoard);
     EXPECT_TRUE(bad.empty()) << bad.size() << " broken, the first: " << bad.front();
@@ -364,19 +364,37 @@ TEST(SnStationsTest, TwoStationsOneKilledAtRandomNeverGiveANumberTwice) {
     }
     // The run did what it is for: many boards, kills in the middle of runs
     // that had claimed their number, and boards that failed with the SN on.
-    EXPECT_GT(passed, kBoards * 3 / 4);
-    EXPECT_GT(kills, kBoards / 100);
-    EXPECT_GT(killedClaims, kills / 4);
-    EXPECT_GT(failedOnBoard, 0);
+    const std::string counts = "passed " + std::to_string(passed) + ", kills " +
+                               std::to_string(kills) + ", killed claims " +
+                               std::to_string(killedClaims) + ", failed with the SN on " +
+                               std::to_string(failedOnBoard);
+    EXPECT_GT(passed, kBoards * 3 / 4) << counts;
+    EXPECT_GT(kills, kBoards / 100) << counts;
+    EXPECT_GT(killedClaims, kills / 6) << counts;
+    EXPECT_GT(failedOnBoard, 0) << counts;
+    std::printf("%s\n", counts.c_str());
 }
 
 TEST(SnStationsTest, WithoutTheLockTheCheckFindsNumbersGivenTwice) {
     testsupport::TempDir dir;
-    Stations s(dir, true);
-    int kills = 0;
-    RunStations(s, kBoards / 3, kills);
-    int killedClaims = 0, failedOnBoard = 0;
-    EXPECT_FALSE(Violations(dir, s, killedClaims, failedOnBoard).empty());
+    // Both stations at work side by side, none killed: the closest race.
+    // A round that happens to find none is followed by another on the same
+    // files, up to a bound: a race is a matter of chance, not of boards.
+    bool found = false;
+    int boards = 0;
+    for (int round = 0; round < 15 && !found; ++round) {
+        Stations s(dir, true);
+        int kills = 0;
+        RunStations(s, 200, false, kills);
+        boards += 200;
+        int killedClaims = 0, failedOnBoard = 0;
+        for (const std::string& v : Violations(dir, s, killedClaims, failedOnBoard)) {
+            // Only a number given twice counts: that is what the lock guards.
+            found = found || v.rfind("claimed twice", 0) == 0 ||
+                    v.rfind("recorded twice", 0) == 0 || v.rfind("on two boards", 0) == 0;
+        }
+    }
+    EXPECT_TRUE(found) << boards << " boards without the lock broke no rule";
 }
 
 } // namespace
