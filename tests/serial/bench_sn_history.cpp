@@ -1,4 +1,5 @@
-// The history with 100,000 records: loading it and deriving the next SN,
+// The history with 100,000 records: loading it and deriving the next SN
+// (alone, and with the claims file beside it),
 // appending to it, and reading a 10,000-entry SN list against it (each
 // entry looked up without walking the history again); and one station's
 // AUTO PROGRAM through the main window with a serial number, on a history
@@ -51,13 +52,7 @@ void Setup(const Files& f, int type) {
     core::Settings.SNMemFormatIndex = 0;
     core::Settings.Custom_SN_size = 8;
     core::Settings.SNFilePathAndName = f.history;
-    platform::SetLocalTimeSource([] {
-        platform::LocalTime t;
-        t.year = 2026;
-        t.month = 12;
-        t.day = 10;
-        return t;
-    });
+    sn_station::FixedLocalTime();
 }
 
 void BM_HistoryLoadAndNext(benchmark::State& state) {
@@ -69,6 +64,25 @@ void BM_HistoryLoadAndNext(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_HistoryLoadAndNext)->Unit(benchmark::kMillisecond);
+
+// The same with the claims file such a history leaves beside it: one claim
+// per record (each ended by its record), and a few of failed boards.
+void BM_HistoryAndClaimsLoadAndNext(benchmark::State& state) {
+    Files f;
+    std::string claims;
+    char line[96];
+    for (int i = 0; i < 100100; ++i) {
+        std::snprintf(line, sizeof line, "claim \tF7 \t%08x \tbench-1:4711\r\n", i * 2);
+        claims += line;
+    }
+    testsupport::WriteFile(f.history + ".claims", claims);
+    Setup(f, 6);
+    for (auto _ : state) {
+        gui::SerialNumberPrepareNext();
+        benchmark::DoNotOptimize(gui::SerialNumber.SnCustomText);
+    }
+}
+BENCHMARK(BM_HistoryAndClaimsLoadAndNext)->Unit(benchmark::kMillisecond);
 
 void BM_ListReadAgainstHistory(benchmark::State& state) {
     Files f;
@@ -108,13 +122,7 @@ void BM_StationAutoProgram(benchmark::State& state) {
     bool passed = true;
     {
         sn_station::Station station(dir.File("work"), history, 0, 0);
-        platform::SetLocalTimeSource([] {
-            platform::LocalTime t;
-            t.year = 2026;
-            t.month = 12;
-            t.day = 10;
-            return t;
-        });
+        sn_station::FixedLocalTime();
         const bool ran = station.Run([&](ui::Driver& d) {
             for (auto _ : state) {
                 sn_station::Station::FreshBoard();

@@ -27,6 +27,8 @@
 #include "platform/services.h"
 #include "platform/sound.h"
 #include "sim/sim_library.h"
+#include "tests/serial/sn_local_time.h"
+#include "tests/support/silent_sound.h"
 #include "ui/test_session.h"
 
 #include <cstdio>
@@ -39,13 +41,6 @@
 namespace sn_station {
 
 inline constexpr int32_t kSnAt = 0xF000;
-
-// The result sound is the operator's, not the run's.
-class SilentSound final : public platform::SoundService {
-public:
-    bool PlayWave(const std::string&) override { return true; }
-    void Beep(uint32_t, uint32_t) override {}
-};
 
 struct Board {
     bool passed = false;
@@ -165,7 +160,7 @@ private:
     std::string history_;
     int32_t type_;
     int32_t mode_;
-    SilentSound silent_;
+    testsupport::SilentSound silent_; // the result sound is the operator's, not the run's
     ui::TestSession* session_ = nullptr;
 };
 

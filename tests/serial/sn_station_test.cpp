@@ -46,16 +46,7 @@ protected:
             testsupport::WriteFile(History(), history);
         }
         Station station(dir_.File("work"), History(), type, mode);
-        platform::SetLocalTimeSource([] {
-            platform::LocalTime t;
-            t.year = 2026;
-            t.month = 12;
-            t.day = 10;
-            t.hour = 11;
-            t.minute = 14;
-            t.weekday = 4;
-            return t;
-        });
+        sn_station::FixedLocalTime();
         ASSERT_TRUE(station.Run([&](ui::Driver& d) {
             core::Settings.Starting_SN = startingSn;
             gui::SerialNumberPrepareNext();

@@ -119,19 +119,7 @@ public:
                 continue;
             }
             i.pending.append(buf, static_cast<size_t>(n));
-            size_t nl;
-            while ((nl = i.pending.find('\n')) != std::string::npos) {
-                const std::string line = i.pending.substr(0, nl);
-                i.pending.erase(0, nl + 1);
-                Report r;
-                r.passed = line.compare(0, 5, "PASS ") == 0;
-                r.sn = line.substr(5);
-                if (r.sn == "-") {
-                    r.sn.clear();
-                }
-                i.reports.push_back(r);
-                onReport(which[f]);
-            }
+            TakeReports(i, [&] { onReport(which[f]); });
         }
         return true;
     }
@@ -155,6 +143,20 @@ public:
     }
 
 private:
+    // The whole report lines of what the station wrote (a torn one waits).
+    template <typename F> static void TakeReports(Incarnation& i, F onReport) {
+        size_t nl;
+        while ((nl = i.pending.find('\n')) != std::string::npos) {
+            const std::string line = i.pending.substr(0, nl);
+            i.pending.erase(0, nl + 1);
+            Report r;
+            r.passed = line.compare(0, 5, "PASS ") == 0;
+            r.sn = line.size() > 5 && line.substr(5) != "-" ? line.substr(5) : "";
+            i.reports.push_back(r);
+            onReport();
+        }
+    }
+
     void End(Incarnation& i) {
         if (i.pid > 0) {
             ::kill(i.pid, SIGKILL);
@@ -170,15 +172,7 @@ private:
             while ((n = ::read(i.fd, buf, sizeof buf)) > 0) {
                 i.pending.append(buf, static_cast<size_t>(n));
             }
-            size_t nl;
-            while ((nl = i.pending.find('\n')) != std::string::npos) {
-                const std::string line = i.pending.substr(0, nl);
-                i.pending.erase(0, nl + 1);
-                Report r;
-                r.passed = line.compare(0, 5, "PASS ") == 0;
-                r.sn = line.substr(5) == "-" ? "" : line.substr(5);
-                i.reports.push_back(r);
-            }
+            TakeReports(i, [] {});
             ::close(i.fd);
             i.fd = -1;
         }
