@@ -83,12 +83,14 @@ int32_t SegmentErase(int32_t address) {
 }
 
 int32_t RangeBlankCheck(int32_t start, int32_t stop) {
-    const int64_t size = static_cast<int64_t>(stop) - start + 1;
-    if (!InImages(start, size)) {
-        return 0;
-    }
     ReportAppend("Blank checking segment .............");
     if (!Active()) {
+        return 0;
+    }
+    // A range that is empty or leaves the images is refused after the line,
+    // which stays without a verdict.
+    const int64_t size = static_cast<int64_t>(stop) - start + 1;
+    if (!InImages(start, size)) {
         return 0;
     }
     int32_t result = 1;
@@ -110,13 +112,15 @@ int32_t RangeBlankCheck(int32_t start, int32_t stop) {
 }
 
 int32_t WriteData(int32_t address, int32_t size, const uint8_t* data) {
-    // A range that runs past the largest address is no flash either.
-    if (data == nullptr || size < 1 ||
-        static_cast<int64_t>(address) + size > std::numeric_limits<int32_t>::max()) {
-        return 0;
-    }
     ReportAppend("Writing data to memory .............");
     if (!Active()) {
+        return 0;
+    }
+    // No data, or a range that runs past the largest address (no flash
+    // either): refused, and the line says so.
+    if (data == nullptr || size < 1 ||
+        static_cast<int64_t>(address) + size > std::numeric_limits<int32_t>::max()) {
+        ReportVerdict(0);
         return 0;
     }
     int32_t result = 1;
@@ -132,11 +136,14 @@ int32_t WriteData(int32_t address, int32_t size, const uint8_t* data) {
 }
 
 int32_t ReadData(int32_t address, int32_t size, uint8_t* out) {
-    if (out == nullptr || !InImages(address, size)) {
-        return 0;
-    }
     ReportAppend("Reading data from flash memory ....");
     if (!Active()) {
+        return 0;
+    }
+    // Nowhere to put the data, or a range outside the images: refused, and
+    // the line says so.
+    if (out == nullptr || !InImages(address, size)) {
+        ReportVerdict(0);
         return 0;
     }
     int32_t result = 1;

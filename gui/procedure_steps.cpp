@@ -208,7 +208,9 @@ int32_t WriteStep() {
         MainWindow.TheMainDialog->UpdateWindow();
     }
     ImagePrepare(Frame.AutoProgramActive, 0);
-    if (core::ProgramImageFitsDevice() != 1) {
+    // The operator is always there to be asked: what the load named plays
+    // no part.
+    if (steps::CodeSizeCheck(StepsPort(), steps::kQuillbaySteps, false) != steps::CodeSize::Fits) {
         ReportAppend(" WARNING!! Code size (including Serial Number\r\n");
         ReportAppend("  and Model Text) is exceeding the Target\r\n");
         ReportAppend(steps::kCodeSize.flashSpace);

@@ -59,6 +59,24 @@ enum class BlankOutcome {
 };
 BlankOutcome BlankCheck(StepPort& port, const StepOptions& options);
 
+// The code-size check before the write, one rule for both deliverables: the
+// programming image against the memory the run programs (the connected
+// device's map once identified, as the write and the verify take it), not
+// against the selected row, whose flash may start lower. Bytes outside it
+// are asked about where somebody can answer (the question and its texts are
+// the deliverable's); with nobody to ask the write goes on, warned, only
+// when every such byte lies outside the selected device as well and the
+// load said so (outsideNamedAtLoad), else it is refused. Where the options
+// say so, code past the selected device that the target has memory for is
+// asked about or warned of too.
+enum class CodeSize {
+    Fits,
+    Ask,        // put the code-size question
+    GoOnWarned, // write the warning, then go on
+    Refuse,     // write the warning and fail the write
+};
+CodeSize CodeSizeCheck(const StepPort& port, const StepOptions& options, bool outsideNamedAtLoad);
+
 // The write of every segment the image marks, with its report line, the
 // error box on a failed block and the verdict.
 struct WriteOutcome {

@@ -50,7 +50,12 @@ TEST_F(CodeFilesTest, CodeFileResultsAndLines) {
         EXPECT_EQ(core::Images.CodeImageHasData, c.hasCode) << c.path << c.format;
         EXPECT_EQ(TakeReport(), c.report) << c.path << c.format;
     }
+    // A host that names no file: the open error's line, and the code stays.
+    ASSERT_EQ(F_Put_Byte_to_Code_Buffer(0x3000, 0x77), 1);
+    TakeReport();
     EXPECT_EQ(F_ReadCodeFile(1, nullptr), 8);
+    EXPECT_EQ(TakeReport(), "Code File Open error\r\n (null)\r\n");
+    EXPECT_EQ(core::Images.CodeImageHasData, 1);
 }
 
 // A refused file tells why under the verdict: the UBROF reader's message,
@@ -119,8 +124,12 @@ TEST_F(CodeFilesTest, CodeOutsideTheSelectedDeviceIsWarned) {
 
 TEST_F(CodeFilesTest, AFileWithoutBytesIsNoCode) {
     const std::string empty = File("empty.txt", "q\r\n");
+    TakeReport();
     EXPECT_EQ(F_ReadCodeFile(1, empty.c_str()), 1);
     EXPECT_EQ(core::Images.CodeImageHasData, 0);
+    // It loaded, and its report says it brought no code.
+    EXPECT_EQ(TakeReport(), "Reading Code File ...........................\t done\r\n"
+                            "   The Code File holds no code\r\n");
 }
 
 TEST_F(CodeFilesTest, PasswordFileResultsAndLines) {
@@ -156,7 +165,9 @@ TEST_F(CodeFilesTest, PasswordFileResultsAndLines) {
         EXPECT_EQ(TakeReport(), c.report) << c.path;
     }
     EXPECT_EQ(F_Get_Byte_from_Password_Buffer(0xFFE0), -1);
+    TakeReport();
     EXPECT_EQ(F_ReadPasswFile(1, nullptr), 8);
+    EXPECT_EQ(TakeReport(), "Password File Open error\r\n (null)\r\n");
 }
 
 } // namespace
