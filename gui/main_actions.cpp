@@ -28,6 +28,7 @@
 #include "gui/reset_option_dlg.h"
 #include "gui/serial_number.h"
 #include "gui/setup_runners.h"
+#include "gui/sn_claims.h"
 #include "gui/sn_history.h"
 #include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
@@ -310,6 +311,10 @@ void OnAutoProgram() {
         SerialNumber.ManualSnFlag = 0;
         Serialization().ComputeNext();
         SerialNumberDisplayUpdate(1);
+    } else {
+        // The run ended before the SN could reach the board: the number
+        // this run claimed is free again.
+        SnClaimRelease();
     }
 }
 
