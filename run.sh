@@ -53,13 +53,15 @@ run_tests() {
 run_fuzzers() {
     local dir=$1 failed=0 pids=() names=()
     mkdir -p "$dir/fuzz-out"
-    while read -r f; do
+    # Each line: the fuzzer's name, then its own options.
+    while read -r f options; do
         [ -n "$f" ] || continue
         local corpus="$dir/fuzz-corpus/$f"
         mkdir -p "$corpus"
         [ -d "$ROOT/tests/fuzz/corpus/$f" ] && cp -r "$ROOT/tests/fuzz/corpus/$f/." "$corpus/"
+        # shellcheck disable=SC2086 # the options are separate words
         (cd "$dir/fuzz-out" &&
-            "$dir/bin/$f" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 \
+            "$dir/bin/$f" $options -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 \
                 -print_final_stats=0 "$corpus" >"$f.log" 2>&1) &
         pids+=($!)
         names+=("$f")

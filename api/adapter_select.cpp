@@ -85,6 +85,7 @@ std::string PortOfId(int32_t id) {
 int32_t AdapterAccess(int32_t n) {
     AdapterSelect.SelectedAdapterId = 0;
     AdapterSelect.SelectedPort.clear();
+    AdapterSelect.BootloaderOnly = 0;
     if (n < 0) {
         return 0;
     }
@@ -110,6 +111,7 @@ int32_t AdapterAccess(int32_t n) {
         core::TargetOpenAdopt();
     } else {
         core::Settings.Selected_UIF.clear();
+        AdapterSelect.BootloaderOnly = core::Target.bootloaderOnly;
     }
     return AdapterSelect.SelectedAdapterId;
 }

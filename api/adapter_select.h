@@ -20,6 +20,9 @@ struct AdapterSelectState {
     // adapter selected may be opened, and none while no selection holds.
     int32_t ById = 0;
     std::string SelectedPort; // the port name of the selected adapter
+    // The last selection by ID found its adapter running only its
+    // bootloader (the open failed with 56); F_Initialization names it.
+    int32_t BootloaderOnly = 0;
 
     void Reset() { *this = AdapterSelectState{}; }
 };

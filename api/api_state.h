@@ -35,6 +35,12 @@ struct LibraryState {
     std::string ApiDirectory;  // kept only: the device list is built in
     int32_t TargetActive = 0;  // 1 from a successful open until a finish or close
     int32_t FuseBlown = 0;     // 1 when the last connect found the security fuse blown
+    // What the last code file read told the host: the device row selected
+    // when it answered 0x40 (-1 when it did not) and the code image it
+    // judged (its generation). Set by every read, kept until the next one
+    // or the library's reset; a cleared code image is another generation.
+    int32_t CodeOutsideToldRow = -1;
+    uint32_t CodeOutsideToldImage = 0;
 
     void Reset() { *this = LibraryState{}; }
 };

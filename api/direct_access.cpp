@@ -2,6 +2,7 @@
 
 #include "api/api_state.h"
 #include "api/lib_target.h"
+#include "api/procedure_frame.h"
 #include "api/report_log.h"
 #include "core/code_image.h"
 #include "core/debug_api.h"
@@ -13,6 +14,7 @@
 #include "core/target_identify.h"
 #include "core/target_result.h"
 #include "core/timing.h"
+#include "steps/steps.h"
 
 #include <algorithm>
 #include <cstring>
@@ -83,12 +85,14 @@ int32_t SegmentErase(int32_t address) {
 }
 
 int32_t RangeBlankCheck(int32_t start, int32_t stop) {
-    const int64_t size = static_cast<int64_t>(stop) - start + 1;
-    if (!InImages(start, size)) {
-        return 0;
-    }
     ReportAppend("Blank checking segment .............");
     if (!Active()) {
+        return 0;
+    }
+    // A range that is empty or leaves the images is refused after the line,
+    // which stays without a verdict.
+    const int64_t size = static_cast<int64_t>(stop) - start + 1;
+    if (!InImages(start, size)) {
         return 0;
     }
     int32_t result = 1;
@@ -110,13 +114,15 @@ int32_t RangeBlankCheck(int32_t start, int32_t stop) {
 }
 
 int32_t WriteData(int32_t address, int32_t size, const uint8_t* data) {
-    // A range that runs past the largest address is no flash either.
-    if (data == nullptr || size < 1 ||
-        static_cast<int64_t>(address) + size > std::numeric_limits<int32_t>::max()) {
-        return 0;
-    }
     ReportAppend("Writing data to memory .............");
     if (!Active()) {
+        return 0;
+    }
+    // No data, or a range that runs past the largest address (no flash
+    // either): refused, and the line says so.
+    if (data == nullptr || size < 1 ||
+        static_cast<int64_t>(address) + size > std::numeric_limits<int32_t>::max()) {
+        ReportVerdict(0);
         return 0;
     }
     int32_t result = 1;
@@ -132,11 +138,14 @@ int32_t WriteData(int32_t address, int32_t size, const uint8_t* data) {
 }
 
 int32_t ReadData(int32_t address, int32_t size, uint8_t* out) {
-    if (out == nullptr || !InImages(address, size)) {
-        return 0;
-    }
     ReportAppend("Reading data from flash memory ....");
     if (!Active()) {
+        return 0;
+    }
+    // Nowhere to put the data, or a range outside the images: refused, and
+    // the line says so.
+    if (out == nullptr || !InImages(address, size)) {
+        ReportVerdict(0);
         return 0;
     }
     int32_t result = 1;
@@ -270,6 +279,7 @@ int32_t CloseTarget() {
     Lib.TargetActive = 0;
     if (core::Settings.PowerFromPODEnable != 0) {
         core::TargetPowerSet(0);
+        steps::SupplyOffLine(StepsPort());
     }
     core::TargetClearIdentified();
     ReportAppend("Target Device is Closed.\r\n");

@@ -5,9 +5,8 @@
 #include "api/procedure_frame.h"
 #include "api/report_log.h"
 #include "core/target_state.h"
+#include "platform/c_locale.h"
 #include "platform/prompt.h"
-
-#include <cstdio>
 
 namespace api {
 
@@ -109,9 +108,7 @@ void DOD430Adi::OnTimer(int id) {
 
 void DOD430Adi::StatusRefresh() {
     const int32_t supply = core::Target.TargetSupplyValue;
-    char text[32];
-    std::snprintf(text, sizeof text, "%5.2f V", supply * 0.01);
-    window_.SetText(kVccControl, text);
+    window_.SetText(kVccControl, platform::FormatC("%5.2f V", supply * 0.01));
     window_.SetLamp(LampFor(supply), DialogRun.lampX, DialogRun.lampY);
     // The selected device's name would overwrite the interface here; the
     // device field shows the identified one instead.

@@ -22,6 +22,7 @@
 #include "core/settings.h"
 #include "core/target_connect.h"
 #include "core/target_state.h"
+#include "steps/step_texts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -137,22 +138,19 @@ int32_t F_init_parallel_port(int32_t) {
 
 int32_t F_ReadCodeFile(int32_t format, const char* path) {
     return Guarded<int32_t>(kFileCannotOpen, [&] {
-        return path != nullptr ? ReadCodeFile(format, path) : kFileCannotOpen;
+        return path != nullptr ? ReadCodeFile(format, path) : ReadCodeFileNoPath();
     });
 }
 
 int32_t F_ReadPasswFile(int32_t format, const char* path) {
     return Guarded<int32_t>(kFileCannotOpen, [&] {
-        return path != nullptr ? ReadPasswFile(format, path) : kFileCannotOpen;
+        return path != nullptr ? ReadPasswFile(format, path) : ReadPasswFileNoPath();
     });
 }
 
 int32_t F_ConfigFileLoad(const char* path) {
     return Guarded<int32_t>(kFileCannotOpen, [&] {
-        if (path == nullptr) {
-            return kFileCannotOpen;
-        }
-        const int32_t result = SetupFileLoad(0, path);
+        const int32_t result = path != nullptr ? SetupFileLoad(0, path) : SetupFileLoadNoPath();
         if (core::Settings.PowerFromPODEnable == 0 && core::Target.powerState != 0) {
             core::TargetPowerSet(0);
         }
@@ -191,7 +189,11 @@ int32_t F_Memory_Verify(int32_t argument) {
 
 int32_t F_Memory_Read(uint8_t* data) {
     return Guarded<int32_t>(0, [&] {
+        // With nowhere to put the data the read is refused before it
+        // touches the target; its line says so.
         if (data == nullptr) {
+            ReportAppend(steps::kRead.line);
+            ReportVerdict(0);
             return 0;
         }
         const int32_t result = ProcedureLauncher(kProcRead);

@@ -16,11 +16,14 @@ namespace api {
 namespace {
 
 constexpr char kNotValid[] = "   This in not a valid Code File\r\n";
+constexpr char kNoCode[] = "   The Code File holds no code\r\n";
+constexpr char kCodeOpenError[] = "Code File Open error\r\n";
+constexpr char kPasswordOpenError[] = "Password File Open error\r\n";
 constexpr int32_t kFirstFormat = 1; // TI-TXT
 constexpr int32_t kLastFormat = 5;  // ".a43"
 
-// Why the load failed, when the file says more than a bad line does (the
-// UBROF reader's message, a file cut short): the host's report shows it.
+// Why the load failed (the bad line with its number and fault, the UBROF
+// reader's message, a file cut short): the host's report shows it.
 void ReportLoadFailure() {
     if (!core::CodeLoad.CodeLoadFailure.empty()) {
         ReportAppend("   " + core::CodeLoad.CodeLoadFailure + "\r\n");
@@ -61,7 +64,7 @@ int32_t FitWarning() {
 int32_t ReadCodeFile(int32_t format, const std::string& path) {
     platform::File file(path, platform::FileModeRead | platform::FileShareDenyWrite);
     if (!file.IsOpen()) {
-        ReportOpenError("Code File Open error\r\n", path);
+        ReportOpenError(kCodeOpenError, path);
         return kFileCannotOpen;
     }
     if (!FormatValid(format)) {
@@ -84,18 +87,31 @@ int32_t ReadCodeFile(int32_t format, const std::string& path) {
         core::CodeImageClear();
     }
     result |= LoadWarnings() | FitWarning();
-    // An image without a single byte is no code to program.
+    const bool told = (result & kFileWarnOutside) != 0 && core::Images.CodeImageHasData != 0;
+    Lib.CodeOutsideToldRow = told ? core::Settings.SelectedProcessorIndex : -1;
+    Lib.CodeOutsideToldImage = core::Images.CodeImageGeneration;
+    // An image without a single byte is no code to program; a file that
+    // loaded so says it.
     if (core::CodeImageUsedCount() == 0) {
         core::Images.CodeImageHasData = 0;
+        if (loaded == 1) {
+            ReportAppend(kNoCode);
+        }
     }
     core::PasswordFromCodeImage();
     return result;
 }
 
+bool CodeOutsideDeviceTold() {
+    return Lib.CodeOutsideToldRow >= 0 &&
+           Lib.CodeOutsideToldRow == core::Settings.SelectedProcessorIndex &&
+           Lib.CodeOutsideToldImage == core::Images.CodeImageGeneration;
+}
+
 int32_t ReadPasswFile(int32_t format, const std::string& path) {
     platform::File file(path, platform::FileModeRead | platform::FileShareDenyWrite);
     if (!file.IsOpen()) {
-        ReportOpenError("Password File Open error\r\n", path);
+        ReportOpenError(kPasswordOpenError, path);
         return kFileCannotOpen;
     }
     if (!FormatValid(format)) {
@@ -115,6 +131,16 @@ int32_t ReadPasswFile(int32_t format, const std::string& path) {
         return kFileNoPassword;
     }
     return kFileLoaded;
+}
+
+int32_t ReadCodeFileNoPath() {
+    ReportOpenError(kCodeOpenError, kNoPathShown);
+    return kFileCannotOpen;
+}
+
+int32_t ReadPasswFileNoPath() {
+    ReportOpenError(kPasswordOpenError, kNoPathShown);
+    return kFileCannotOpen;
 }
 
 int32_t PasswordCompleteCheck() {

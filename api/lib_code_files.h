@@ -23,10 +23,20 @@ inline constexpr int32_t kFileCannotOpen = 8;
 // image is then empty); 8 when it cannot be opened (image unchanged).
 int32_t ReadCodeFile(int32_t format, const std::string& path);
 
+// True when the code image is the one the last ReadCodeFile loaded, for the
+// device selected now, and that read answered 0x40 (code outside the
+// selected device): the host was told of such code when it loaded it.
+bool CodeOutsideDeviceTold();
+
 // Loads the BSL password from the code file at path. 1 when the file gives
 // all of 0xFFE2..0xFFFF; 0x100 when it is valid but does not; 0x200 not
 // valid; 8 cannot be opened.
 int32_t ReadPasswFile(int32_t format, const std::string& path);
+
+// A host that named no file (a null path): the line of a file that cannot
+// be opened, its path shown as "(null)"; 8, and nothing else changes.
+int32_t ReadCodeFileNoPath();
+int32_t ReadPasswFileNoPath();
 
 // 1 when the BSL password entries for 0xFFE2..0xFFFF are all defined; sets
 // or clears the password-loaded flag by it.

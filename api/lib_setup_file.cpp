@@ -64,15 +64,21 @@ void ClampAndSelect() {
     core::DeviceSelectByIndex();
 }
 
+// A file that cannot be opened, shown by its path: reported, and the
+// settings clamped all the same.
+int32_t OpenFailed(std::string_view shown) {
+    ReportOpenError("Setup File Open error\r\n", shown);
+    ClampAndSelect();
+    return kFileCannotOpen;
+}
+
 } // namespace
 
 int32_t SetupFileLoad(int32_t flags, const std::string& path) {
     const bool named = (flags & kSetupNamedFiles) != 0;
     platform::File file(path, platform::FileModeRead | platform::FileShareDenyWrite);
     if (!file.IsOpen()) {
-        ReportOpenError("Setup File Open error\r\n", path);
-        ClampAndSelect();
-        return kFileCannotOpen;
+        return OpenFailed(path);
     }
     core::LineReaderReset();
     core::CodeImageClear();
@@ -107,6 +113,10 @@ int32_t SetupFileLoad(int32_t flags, const std::string& path) {
         ReadPasswFile(NamedFormat(LibFileNames.PasswordFile), LibFileNames.PasswordFile.FullPath());
     }
     return kFileLoaded;
+}
+
+int32_t SetupFileLoadNoPath() {
+    return OpenFailed(kNoPathShown);
 }
 
 } // namespace api

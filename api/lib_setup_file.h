@@ -19,4 +19,8 @@ inline constexpr int32_t kSetupStartUp = 0x11;    // the flags of "config.ini" a
 // error" reported; the settings are still clamped).
 int32_t SetupFileLoad(int32_t flags, const std::string& path);
 
+// A host that named no file (a null path): as a file that cannot be
+// opened, its path shown as "(null)"; 8.
+int32_t SetupFileLoadNoPath();
+
 } // namespace api

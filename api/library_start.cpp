@@ -12,6 +12,7 @@
 #include "core/code_file_names.h"
 #include "core/code_image.h"
 #include "core/core_state.h"
+#include "core/debug_error_table.h"
 #include "core/device_select.h"
 #include "core/device_table.h"
 #include "core/memory_map.h"
@@ -25,6 +26,7 @@
 #include "debugif/debug_attach.h"
 #include "debugif/in_process_api.h"
 #include "platform/module_path.h"
+#include "steps/steps.h"
 
 namespace api {
 
@@ -77,6 +79,10 @@ int32_t Initialization() {
     SetupFileLoad(kSetupStartUp, Lib.HostDirectory + "config.ini");
     std::string description;
     const int32_t selected = AdapterDescription(description);
+    if (selected == 0 && AdapterSelect.BootloaderOnly != 0) {
+        // The adapter asked for is there, but without its firmware.
+        description = core::DebugErrorText(core::kDebugErrorFirmwareErased);
+    }
     ReportAppend("Connecting Programming Adapter ...");
     ReportVerdict(selected);
     ReportAppend(description);
@@ -143,11 +149,18 @@ void LibraryLoad() {
 }
 
 void LibraryAttach(const void* module_address, uint32_t reason) {
+    int32_t closed = 0;
     if (reason == static_cast<uint32_t>(debugif::kAttachReasonAttach) ||
         reason == static_cast<uint32_t>(debugif::kAttachReasonDetach)) {
-        debugif::AttachDebugInterface(module_address, static_cast<int32_t>(reason));
+        closed = debugif::AttachDebugInterface(module_address, static_cast<int32_t>(reason));
     }
     if (reason == static_cast<uint32_t>(debugif::kAttachReasonDetach)) {
+        if (closed == 0) {
+            core::Target.supplyMayBeOn = 0;
+        }
+        // The host reads the report after the detach as well.
+        steps::SupplyOffLine(StepsPort());
+        core::Target.supplyMayBeOn = 0;
         // The interface is closed and the supply off: the library no longer
         // takes the target for open, powered, identified or active, and no
         // adapter is selected, as before any selection. Whether the host

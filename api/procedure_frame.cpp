@@ -105,6 +105,7 @@ int32_t OpenStep() {
 
     steps::OpenInput in;
     in.adapterOpen = present == 1;
+    in.bootloaderOnly = core::Target.bootloaderOnly != 0;
     in.powerOn = core::Settings.PowerFromPODEnable != 0;
     in.settle = in.powerOn;
     const steps::StepResult result = steps::OpenTarget(StepsPort(), steps::kQuillcoreSteps, in);
@@ -176,6 +177,7 @@ int32_t FinishStep(int32_t argument, steps::FinalAction action) {
         // host did not choose (or open one).
         if (s.PowerFromPODEnable == 1 && AdapterSelectionHolds()) {
             core::TargetPowerSet(0);
+            steps::SupplyOffLine(StepsPort());
         }
         core::TargetClearIdentified();
     }

@@ -1,6 +1,7 @@
 #include "api/procedures.h"
 
 #include "api/api_state.h"
+#include "api/lib_code_files.h"
 #include "api/lib_target.h"
 #include "api/procedure_frame.h"
 #include "api/report_log.h"
@@ -20,13 +21,13 @@
 #include "core/settings.h"
 #include "core/target_identify.h"
 #include "core/target_state.h"
+#include "platform/c_locale.h"
 #include "platform/sound.h"
 #include "steps/retain_step.h"
 #include "steps/step_texts.h"
 #include "steps/steps.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace api {
 
@@ -39,10 +40,6 @@ steps::StepPort& Port() {
     return StepsPort();
 }
 
-bool Member() {
-    return Procedure.presenter != nullptr;
-}
-
 int32_t ConnectedSeries() {
     return core::MemoryMap.active.series;
 }
@@ -50,6 +47,15 @@ int32_t ConnectedSeries() {
 // Code loaded that defines at least one byte: an empty image is no code.
 bool CodeLoaded() {
     return core::Images.CodeImageHasData != 0 && core::CodeImageUsedCount() > 0;
+}
+
+// The same, and when there is none the report says why the run fails.
+bool CodeLoadedOrSaid() {
+    if (CodeLoaded()) {
+        return true;
+    }
+    ReportAppend("  No code loaded: read a code file or fill the code buffer first.\r\n");
+    return false;
 }
 
 void PrepareImage(int32_t options) {
@@ -78,9 +84,7 @@ int32_t RetainedRestore() {
 }
 
 void DcoEntryLine(int32_t n, int32_t kHz) {
-    char line[64];
-    std::snprintf(line, sizeof line, "  DCO%1.1i-%6.3f MHz  Result=%7.4f", n, kHz * 0.001, 0.0);
-    ReportAppend(line);
+    ReportAppend(platform::FormatC("  DCO%1.1i-%6.3f MHz  Result=%7.4f", n, kHz * 0.001, 0.0));
     ReportAppend("...\t failed\r\n");
 }
 
@@ -153,12 +157,14 @@ int32_t BlankCheckStep() {
 }
 
 int32_t WriteStep() {
-    if (!CodeLoaded() || ConnectStep(1) != 1) {
+    if (!CodeLoadedOrSaid() || ConnectStep(1) != 1) {
         return 0;
     }
     PrepareImage(0);
-    if (core::CodeImageFitsDevice() == 0) {
-        if (Member() && Lib.PromptsEnabled == 1) {
+    const steps::CodeSize size =
+        steps::CodeSizeCheck(Port(), steps::kQuillcoreSteps, CodeOutsideDeviceTold());
+    if (size != steps::CodeSize::Fits) {
+        if (size == steps::CodeSize::Ask) {
             const MessageAnswer a = ProcedureMessage(
                 "Error",
                 "Code size exceeds the Target Microcontroller Flash Memory space.\r\n\r\n"
@@ -173,6 +179,11 @@ int32_t WriteStep() {
         }
         ReportAppend(" WARNING!! Code size is exceeding the Target\r\n");
         ReportAppend(steps::kCodeSize.flashSpace);
+        if (size == steps::CodeSize::Refuse) {
+            ReportAppend(steps::kCodeSize.stopped);
+            ReportAppend("...\t failed\r\n");
+            return kProcFailed;
+        }
     }
     if (core::ProgramImagePrepare(Procedure.AutoRunning, 1) == 0) {
         PrepareImage(0);
@@ -245,7 +256,7 @@ int32_t AutoProgram() {
     if (result == kProcDone) {
         const bool byMode = s.FlashEraseModeIndex != 1 ||
                             (core::SelectedDevice.series == kSeries2 && s.EraseInfoA_F2xx_En == 0);
-        if (!CodeLoaded()) {
+        if (!CodeLoadedOrSaid()) {
             result = kProcFailed;
         } else {
             result = EraseStep(byMode ? 0 : 1);

@@ -2,6 +2,7 @@
 
 #include "api/dod430adi.h"
 #include "api/headless_presenter.h"
+#include "platform/c_locale.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "ui/canvas.h"
@@ -95,7 +96,10 @@ void KeepAwayFromHost(QtMsgType type, const QMessageLogContext&, const QString& 
 }
 
 // The application the library makes when the host has none: made once and
-// kept for the life of the process, with arguments that outlive it.
+// kept for the life of the process, with arguments that outlive it. Making
+// it sets the process locale from the environment (the toolkit's own
+// start-up and its platform theme do); the locale is the host's, so it is
+// put back as the host had it before the call returns.
 bool EnsureApplication() {
     if (QCoreApplication::instance() != nullptr) {
         return QThread::currentThread() == QCoreApplication::instance()->thread() &&
@@ -109,6 +113,7 @@ bool EnsureApplication() {
             ApplicationMadeHook();
         }
         qInstallMessageHandler(&KeepAwayFromHost);
+        const platform::ProcessLocaleKeeper hostLocale;
         return new ui::qt::Application(argc, argv);
     }();
     (void)app;

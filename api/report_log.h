@@ -32,6 +32,9 @@ void ReportCheck(int32_t r);
 // error\r\n"), then " " + path + "\r\n".
 void ReportOpenError(std::string_view what, std::string_view path);
 
+// The path a report shows for a file the host named with a null pointer.
+inline constexpr const char* kNoPathShown = "(null)";
+
 // Both logs emptied.
 void ReportClear();
 

@@ -50,18 +50,20 @@ function(quill_test name)
                        PROPERTIES ENVIRONMENT "QUILL_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
 
-# quill_fuzzer(name SOURCES ... [LIBS ...])
+# quill_fuzzer(name SOURCES ... [LIBS ...] [OPTIONS ...])
 # A libFuzzer target; built only when QUILL_FUZZ is on. Its seed corpus,
-# if any, is the folder tests/fuzz/corpus/<name>.
+# if any, is the folder tests/fuzz/corpus/<name>. OPTIONS go on its command
+# line when run.sh runs it (e.g. -max_len=4096).
 function(quill_fuzzer name)
   if(NOT QUILL_FUZZ)
     return()
   endif()
-  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS;OPTIONS" ${ARGN})
   add_executable(${name} ${F_SOURCES})
   target_link_libraries(${name} PRIVATE ${F_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set_property(GLOBAL APPEND PROPERTY QUILL_FUZZERS ${name})
+  set_property(GLOBAL PROPERTY QUILL_FUZZER_OPTIONS_${name} "${F_OPTIONS}")
 endfunction()
 
 # quill_benchmark(name SOURCES ... [LIBS ...])

@@ -1,16 +1,18 @@
 #include "core/code_file_load.h"
 
 #include "core/code_image.h"
+#include "core/code_image_copy.h"
 #include "core/code_line_parse.h"
 #include "core/code_store.h"
 #include "core/line_reader.h"
 #include "core/passwords.h"
-#include "core/segment_table.h"
 #include "platform/ascii.h"
 #include "ubrof/convert.h"
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace core {
 
@@ -32,16 +34,33 @@ void ClearStore(int32_t store) {
     }
 }
 
+constexpr const char* kWhyTooLong = "line of 1024 characters or more";
+constexpr const char* kWhyNul = "NUL character in the line";
+
 // A line read from a file that filled the whole line buffer was longer than
 // any record and has been cut; one with a NUL byte inside would lose what
-// follows the NUL: the reader counts what it stored, NULs included.
-bool FileLineIsDamaged() {
+// follows the NUL: the reader counts what it stored, NULs included. nullptr
+// for a whole line, else why it is not.
+const char* FileLineDamage() {
     const size_t n = strnlen(LineReader.line, kLineSize + 1);
-    return n >= static_cast<size_t>(kLineSize) || n != static_cast<size_t>(LineReader.lineStored);
+    if (n >= static_cast<size_t>(kLineSize)) {
+        return kWhyTooLong;
+    }
+    return n != static_cast<size_t>(LineReader.lineStored) ? kWhyNul : nullptr;
 }
 
-bool TextLineIsDamaged(int32_t count) {
-    return count >= kLineSize || std::strlen(LineReader.line) != static_cast<size_t>(count);
+const char* TextLineDamage(int32_t count) {
+    if (count >= kLineSize) {
+        return kWhyTooLong;
+    }
+    return std::strlen(LineReader.line) != static_cast<size_t>(count) ? kWhyNul : nullptr;
+}
+
+// The reason of a refused file names the line, the way an editor counts it.
+void LineRefused(const char* why) {
+    char text[128];
+    std::snprintf(text, sizeof text, "Line %d: %s", static_cast<int>(LineReader.lineNumber), why);
+    CodeLoad.CodeLoadFailure = text;
 }
 
 // Parses the lines of one load; keeps the running address, the Intel base
@@ -50,10 +69,13 @@ class LineLoader {
 public:
     LineLoader(int32_t format, int32_t store) : format_(format), store_(store) {}
 
-    // kLineDone to go on, kLineEndRecord or kLineBad to stop.
-    int32_t Line(bool damaged) {
+    // kLineDone to go on, kLineEndRecord or kLineBad to stop; a bad line
+    // leaves its number and reason in CodeLoadFailure. damage: why the line
+    // as read cannot be parsed, or nullptr.
+    int32_t Line(const char* damage) {
         CodeLoad.CodeLoadWarnings.lineLogCount = 0;
-        if (damaged) {
+        if (damage != nullptr) {
+            LineRefused(damage);
             return kLineBad;
         }
         if (LineNextToken(-1) == 0) {
@@ -77,7 +99,11 @@ public:
         // Taken before the parse: the TI-TXT parse consumes the line.
         const char kind = platform::AsciiLower(LineReader.line[1]);
         const int32_t count = format == kFormatMotorola ? MotorolaCountRecord(LineReader.line) : -1;
-        const int32_t r = CodeFileParseLine(format, store_, address_, base_);
+        const char* why = nullptr;
+        const int32_t r = CodeFileParseLine(format, store_, address_, base_, &why);
+        if (r == kLineBad) {
+            LineRefused(why != nullptr ? why : "bad line");
+        }
         if (r == kLineDone && format == kFormatMotorola) {
             if (kind == '1' || kind == '2' || kind == '3') {
                 ++dataRecords_;
@@ -137,10 +163,11 @@ bool LoadLines(int32_t store, int32_t format, std::FILE* file, const std::string
         }
         text += "\r\nq";
         LineLoader loader(kFormatTiTxt, store);
+        LineReaderReset();
         LineReader.textPos = 0;
         int32_t count;
         while ((count = LineReadFromText(0, text)) != 0) {
-            const int32_t r = loader.Line(TextLineIsDamaged(count));
+            const int32_t r = loader.Line(TextLineDamage(count));
             if (r != kLineDone) {
                 return r == kLineEndRecord;
             }
@@ -148,24 +175,26 @@ bool LoadLines(int32_t store, int32_t format, std::FILE* file, const std::string
         return true;
     }
     if (file == nullptr) {
+        CodeLoad.CodeLoadFailure = CodeFileReadErrorText(0);
         return false;
     }
     LineLoader loader(format, store);
     LineReaderReset();
     SkipByteOrderMark(file);
     while (LineReadFromFile('l', file) != 0) {
-        const int32_t r = loader.Line(FileLineIsDamaged());
+        const int32_t r = loader.Line(FileLineDamage());
         if (r != kLineDone) {
             return r == kLineEndRecord;
         }
     }
     // A read error looks like the end of the file to the line reader.
     if (std::ferror(file) != 0) {
+        CodeLoad.CodeLoadFailure = CodeFileReadErrorText(LineReader.lineNumber);
         return false;
     }
     if (NeedsEndRecord(format) && !loader.CountClosesFile()) {
         // The rest of the file, and with it code, may be missing.
-        CodeLoad.CodeLoadFailure = kCodeFileCutShort;
+        CodeLoad.CodeLoadFailure = CodeFileCutShortText(LineReader.lineNumber);
         return false;
     }
     return true;
@@ -178,10 +207,8 @@ public:
     explicit StoreSnapshot(int32_t store) : store_(store), hasData_(Images.CodeImageHasData) {
         switch (store_) {
         case kStoreCodeImage:
-            image_ = std::make_unique<ImageBytes>(Images.CodeImage);
-            for (int32_t i = 0; i < kMaxSegments; ++i) {
-                fileData_[i] = SegmentTable.segments[i].hasFileData;
-            }
+            code_.emplace();
+            code_->Take();
             break;
         case kStoreProgramImage:
             image_ = std::make_unique<ImageBytes>(Images.ProgramImage);
@@ -198,10 +225,7 @@ public:
         Images.CodeImageHasData = hasData_;
         switch (store_) {
         case kStoreCodeImage:
-            Images.CodeImage = *image_;
-            for (int32_t i = 0; i < kMaxSegments; ++i) {
-                SegmentTable.segments[i].hasFileData = fileData_[i];
-            }
+            code_->Put();
             break;
         case kStoreProgramImage:
             Images.ProgramImage = *image_;
@@ -218,8 +242,8 @@ public:
 private:
     int32_t store_;
     int32_t hasData_;
+    std::optional<CodeImageCopy> code_;
     std::unique_ptr<ImageBytes> image_;
-    uint8_t fileData_[kMaxSegments] = {};
     int32_t password_[kPasswordSize] = {};
     int32_t passwordComplete_ = 0;
 };
@@ -267,8 +291,11 @@ int32_t CodeFileLoad(int32_t target, int32_t format, std::FILE* file, const std:
     CodeLoad.CodeLoadReport = kCodeLoadReportHead;
     CodeLoad.CodeLoadFailure.clear();
 
-    const bool loaded =
-        format >= kFormatTiTxt && format <= kFormatOut && LoadLines(store, format, file, path);
+    const bool known = format >= kFormatTiTxt && format <= kFormatOut;
+    if (!known) {
+        CodeLoad.CodeLoadFailure = "Not a code-file format";
+    }
+    const bool loaded = known && LoadLines(store, format, file, path);
     CodeLoad.CodeLoadReport += "\r\n";
     if (!loaded) {
         if (kept) {

@@ -20,15 +20,29 @@ struct ImagesStartUp {
     ImagesStartUp() { Images.Reset(); }
 } const kImagesStartUp;
 
-// True when every defined byte of image lies in one of the two ranges.
-bool DefinedBytesWithin(const ImageBytes& image, int64_t start1, int64_t end1, int64_t start2,
-                        int64_t end2) {
+// A device's memory as the fit checks see it: its information range and
+// its main flash.
+struct DeviceMemory {
+    int64_t infoStart, infoEnd, mainStart, mainEnd;
+    bool Holds(int64_t a) const {
+        return (a >= infoStart && a <= infoEnd) || (a >= mainStart && a <= mainEnd);
+    }
+};
+
+DeviceMemory SelectedMemory() {
+    const MemoryMapInstance& s = MemoryMap.selected;
+    return {s.infoStart, s.infoEnd, SelectedDevice.flashStart, SelectedDevice.flashEnd};
+}
+
+DeviceMemory ConnectedMemory() {
+    const MemoryMapInstance& a = MemoryMap.active;
+    return {a.infoStart, a.infoEnd, a.deviceMainStart, a.deviceFlashEnd};
+}
+
+// True when every defined byte of image lies in memory.
+bool DefinedBytesWithin(const ImageBytes& image, const DeviceMemory& memory) {
     for (int32_t i = 0; i < kImageSize; ++i) {
-        if (image.used[i] == 0) {
-            continue;
-        }
-        const int64_t a = static_cast<int64_t>(kImageStart) + i;
-        if (!((a >= start1 && a <= end1) || (a >= start2 && a <= end2))) {
+        if (image.used[i] != 0 && !memory.Holds(static_cast<int64_t>(kImageStart) + i)) {
             return false;
         }
     }
@@ -61,11 +75,13 @@ void ImagesState::Reset() {
     std::memset(ReadMask, 0, sizeof ReadMask);
     CodeImageHasData = 0;
     ImageChecksum = 0;
+    ++CodeImageGeneration;
 }
 
 void CodeImageClear() {
     Images.CodeImage.Clear();
     Images.CodeImageHasData = 0;
+    ++Images.CodeImageGeneration;
     for (MemorySegment& s : SegmentTable.segments) {
         s.hasFileData = 0;
     }
@@ -146,19 +162,29 @@ int32_t CodeImageInfoAUse() {
 }
 
 int32_t CodeImageFitsDevice() {
-    const MemoryMapInstance& s = MemoryMap.selected;
-    return DefinedBytesWithin(Images.CodeImage, s.infoStart, s.infoEnd, SelectedDevice.flashStart,
-                              SelectedDevice.flashEnd)
-               ? 1
-               : 0;
+    return DefinedBytesWithin(Images.CodeImage, SelectedMemory()) ? 1 : 0;
 }
 
 int32_t ProgramImageFitsDevice() {
-    const MemoryMapInstance& a = MemoryMap.active;
-    return DefinedBytesWithin(Images.ProgramImage, a.infoStart, a.infoEnd, a.deviceMainStart,
-                              a.deviceFlashEnd)
-               ? 1
-               : 0;
+    return DefinedBytesWithin(Images.ProgramImage, ConnectedMemory()) ? 1 : 0;
+}
+
+ImageFit ProgramImageFit() {
+    const DeviceMemory target = ConnectedMemory();
+    const DeviceMemory selected = SelectedMemory();
+    const ImageBytes& image = Images.ProgramImage;
+    ImageFit fit = ImageFit::Fits;
+    for (int32_t i = 0; i < kImageSize; ++i) {
+        const int64_t a = static_cast<int64_t>(kImageStart) + i;
+        if (image.used[i] == 0 || target.Holds(a)) {
+            continue;
+        }
+        if (selected.Holds(a)) {
+            return ImageFit::OutsideTarget;
+        }
+        fit = ImageFit::OutsideDevice;
+    }
+    return fit;
 }
 
 } // namespace core

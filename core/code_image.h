@@ -52,8 +52,13 @@ struct ImagesState {
     // Last computed checksum; a full image's sum overflows 32 bits, so every
     // sum is taken modulo 2^32.
     uint32_t ImageChecksum;
+    // Counts every emptying of the code image (CodeImageClear, Reset), so
+    // that what a caller learnt of one loaded image is never taken for an
+    // image cleared and filled again since. Only ever counts up, for the
+    // process.
+    uint32_t CodeImageGeneration;
 
-    void Reset(); // images empty, masks 0, flags 0
+    void Reset(); // images empty, masks 0, flags 0, a new generation
 };
 
 extern ImagesState Images;
@@ -84,5 +89,20 @@ int32_t CodeImageFitsDevice();
 // 1 when every defined programming byte lies in the active information range
 // or in the connected device's main start..flash end.
 int32_t ProgramImageFitsDevice();
+
+// Where the defined programming bytes lie against the memory a run
+// programs: the active information range and the connected device's main
+// start..flash end, the ranges the masks, the write and the checksum take
+// once the target is identified.
+enum class ImageFit {
+    Fits,
+    // Some lie outside it, and each of those outside the selected device's
+    // memory too: CodeImageFitsDevice names every one of them.
+    OutsideDevice,
+    // Some lie in the selected device's memory but not in the connected
+    // device's: nothing but this check names them.
+    OutsideTarget,
+};
+ImageFit ProgramImageFit();
 
 } // namespace core

@@ -44,6 +44,11 @@ inline bool IsSeparator(char c) {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == ',' || c == '=';
 }
 
+// What may stand after a record.
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
 // The characters that end a TI-TXT token: the end of the line, a comment,
 // a separator.
 constexpr std::array<bool, 256> kEndsToken = [] {
@@ -54,32 +59,78 @@ constexpr std::array<bool, 256> kEndsToken = [] {
     return table;
 }();
 
+// What is wrong with a bad line, in the words the operator reads after its
+// line number.
+constexpr const char* kWhyDigit = "bad hex digit";
+constexpr const char* kWhyShort = "record shorter than its length field";
+constexpr const char* kWhyChecksum = "checksum error";
+constexpr const char* kWhyAfterRecord = "text after the record's checksum";
+constexpr const char* kWhyType = "unknown record type";
+constexpr const char* kWhyCountSmall = "length field too small for the record type";
+constexpr const char* kWhyType02Length = "type 02 record length must be 2";
+constexpr const char* kWhyType04Length = "type 04 record length must be 2";
+constexpr const char* kWhyAddress = "bad address (1 to 8 hex digits after '@')";
+constexpr const char* kWhyAfterAddress = "text after the address";
+constexpr const char* kWhyByte = "a data byte is not two hex digits";
+constexpr const char* kWhyComment = "a comment on a line of data bytes";
+constexpr const char* kWhyFormat = "not a code-file line format";
+
+inline int32_t Bad(const char** why, const char* text) {
+    if (why != nullptr) {
+        *why = text;
+    }
+    return kLineBad;
+}
+
 // The hex byte at line[at], or -1 when the line ends before the pair.
 int32_t ByteAt(const char* line, size_t length, size_t at) {
     return at + 2 <= length ? HexByte(line + at) : -1;
+}
+
+// Why there is no hex byte at line[at]: a character that is not a digit, or
+// the end of the line.
+const char* NoByteAt(const char* line, size_t length, size_t at) {
+    for (size_t i = at; i < at + 2 && i < length; ++i) {
+        if (HexValue(line[i]) < 0) {
+            return kWhyDigit;
+        }
+    }
+    return kWhyShort;
 }
 
 // The longest record: a count byte of 255 plus the bytes around the data.
 constexpr size_t kMaxRecordBytes = 255 + 5;
 
 // Decodes the hex pairs from line[from] into bytes and sums them modulo 256.
-// False when a pair is not hex or the line ends before the last one.
-bool DecodePairs(const char* line, size_t length, size_t from, size_t pairs, uint8_t* bytes,
-                 uint32_t& sum) {
-    if (pairs > kMaxRecordBytes || from + 2 * pairs > length) {
-        return false;
+// nullptr when done, else why not: a pair that is not hex, or a line that
+// ends before the last pair.
+const char* DecodePairs(const char* line, size_t length, size_t from, size_t pairs, uint8_t* bytes,
+                        uint32_t& sum) {
+    // Blanks after the record do not belong to it.
+    size_t end = length;
+    while (end > from && IsBlank(line[end - 1])) {
+        --end;
+    }
+    if (pairs > kMaxRecordBytes || from + 2 * pairs > end) {
+        // The digits that are there may already be wrong.
+        for (size_t i = from; i < end; ++i) {
+            if (HexValue(line[i]) < 0) {
+                return kWhyDigit;
+            }
+        }
+        return kWhyShort;
     }
     sum = 0;
     for (size_t i = 0; i < pairs; ++i) {
         const int32_t b = HexByte(line + from + 2 * i);
         if (b < 0) {
-            return false;
+            return kWhyDigit;
         }
         bytes[i] = static_cast<uint8_t>(b);
         sum += static_cast<uint32_t>(b);
     }
     sum &= 0xFF;
-    return true;
+    return nullptr;
 }
 
 // Big-endian value of n bytes.
@@ -105,8 +156,7 @@ size_t TokenLength(const char* text) {
 // the rest of a longer one, would otherwise be dropped without a word.
 bool OnlyBlanksFrom(const char* line, size_t length, size_t from) {
     for (size_t i = from; i < length; ++i) {
-        const char c = line[i];
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\v' && c != '\f') {
+        if (!IsBlank(line[i])) {
             return false;
         }
     }
@@ -116,24 +166,24 @@ bool OnlyBlanksFrom(const char* line, size_t length, size_t from) {
 // The most hex digits of a 32-bit address.
 constexpr size_t kMaxAddressDigits = 8;
 
-int32_t ParseTiTxt(int32_t mode, uint32_t& address) {
+int32_t ParseTiTxt(int32_t mode, uint32_t& address, const char** why) {
     char* line = LineReader.line;
     if (line[0] == '@') {
         // "@xyz" or "@0x1100" is no address: reading it as 0 would send the
         // bytes after it outside the flash with no more than a warning.
         const size_t digits = TokenLength(line + 1);
         if (digits == 0 || digits > kMaxAddressDigits) {
-            return kLineBad;
+            return Bad(why, kWhyAddress);
         }
         for (size_t i = 1; i <= digits; ++i) {
             if (HexValue(line[i]) < 0) {
-                return kLineBad;
+                return Bad(why, kWhyAddress);
             }
         }
         address = TextParseHex(line + 1);
         // An address line only sets the address: bytes after it would be
         // lost without a word.
-        return LineNextToken(1) > 0 ? kLineBad : kLineDone;
+        return LineNextToken(1) > 0 ? Bad(why, kWhyAfterAddress) : kLineDone;
     }
     if (line[0] == 'q' || line[0] == 'Q') {
         return kLineEndRecord;
@@ -147,7 +197,7 @@ int32_t ParseTiTxt(int32_t mode, uint32_t& address) {
         const size_t n = TokenLength(p);
         const int32_t b = n == 2 ? HexByte(p) : -1;
         if (b < 0) {
-            return kLineBad;
+            return Bad(why, n == 2 ? kWhyDigit : kWhyByte);
         }
         CodeImagePutByte(mode, static_cast<uint8_t>(b), address);
         ++address;
@@ -156,17 +206,19 @@ int32_t ParseTiTxt(int32_t mode, uint32_t& address) {
             ++p;
         }
         if (*p == ';' || *p == '#') {
-            break; // the rest of the line is a comment
+            // A data line holds bytes only: what follows a comment sign
+            // may be bytes, and dropping them would shift every later one.
+            return Bad(why, kWhyComment);
         }
     }
     return kLineDone;
 }
 
-int32_t ParseMotorola(int32_t mode, uint32_t& address) {
+int32_t ParseMotorola(int32_t mode, uint32_t& address, const char** why) {
     const char* line = LineReader.line;
     const size_t length = std::strlen(line);
     if (length < 2 || platform::AsciiLower(line[0]) != 's') {
-        return kLineBad;
+        return Bad(why, kWhyType);
     }
     size_t addressBytes;
     bool end = false;
@@ -187,22 +239,29 @@ int32_t ParseMotorola(int32_t mode, uint32_t& address) {
         addressBytes = 4;
         break;
     default:
-        return kLineBad;
+        return Bad(why, kWhyType);
     }
     // The end record is checked like any record: one glued to the front of
     // a data record must not end the file there.
     end = line[1] >= '7';
     const int32_t count = ByteAt(line, length, 2);
-    if (count < 0 || static_cast<size_t>(count) < addressBytes + 1) {
-        return kLineBad;
+    if (count < 0) {
+        return Bad(why, NoByteAt(line, length, 2));
+    }
+    if (static_cast<size_t>(count) < addressBytes + 1) {
+        return Bad(why, kWhyCountSmall);
     }
     // Address, data and checksum after the count byte.
     uint8_t bytes[kMaxRecordBytes];
     uint32_t sum;
-    if (!DecodePairs(line, length, 4, static_cast<size_t>(count), bytes, sum) ||
-        ((sum + static_cast<uint32_t>(count)) & 0xFF) != 0xFF ||
-        !OnlyBlanksFrom(line, length, 4 + 2 * static_cast<size_t>(count))) {
-        return kLineBad;
+    if (const char* fault = DecodePairs(line, length, 4, static_cast<size_t>(count), bytes, sum)) {
+        return Bad(why, fault);
+    }
+    if (((sum + static_cast<uint32_t>(count)) & 0xFF) != 0xFF) {
+        return Bad(why, kWhyChecksum);
+    }
+    if (!OnlyBlanksFrom(line, length, 4 + 2 * static_cast<size_t>(count))) {
+        return Bad(why, kWhyAfterRecord);
     }
     if (end) {
         return kLineEndRecord;
@@ -217,20 +276,29 @@ int32_t ParseMotorola(int32_t mode, uint32_t& address) {
     return kLineDone;
 }
 
-int32_t ParseIntel(int32_t mode, uint32_t& address, uint32_t& base) {
+int32_t ParseIntel(int32_t mode, uint32_t& address, uint32_t& base, const char** why) {
     const char* line = LineReader.line;
     if (line[0] != ':') {
         return kLineDone;
     }
     const size_t length = std::strlen(line);
     const int32_t count = ByteAt(line, length, 1);
+    if (count < 0) {
+        return Bad(why, NoByteAt(line, length, 1));
+    }
     // Count, address high and low, type, data, checksum; the end record
     // ":00000001FF" is one of them, and like them a whole line.
     uint8_t bytes[kMaxRecordBytes];
     uint32_t sum;
-    if (count < 0 || !DecodePairs(line, length, 1, static_cast<size_t>(count) + 5, bytes, sum) ||
-        sum != 0 || !OnlyBlanksFrom(line, length, 1 + 2 * (static_cast<size_t>(count) + 5))) {
-        return kLineBad;
+    if (const char* fault =
+            DecodePairs(line, length, 1, static_cast<size_t>(count) + 5, bytes, sum)) {
+        return Bad(why, fault);
+    }
+    if (sum != 0) {
+        return Bad(why, kWhyChecksum);
+    }
+    if (!OnlyBlanksFrom(line, length, 1 + 2 * (static_cast<size_t>(count) + 5))) {
+        return Bad(why, kWhyAfterRecord);
     }
     const uint32_t field = BigEndian(bytes + 1, 2);
     const uint8_t* data = bytes + 4;
@@ -249,8 +317,10 @@ int32_t ParseIntel(int32_t mode, uint32_t& address, uint32_t& base) {
         return kLineEndRecord;
     case 0x02:
     case 0x04: {
-        if (count < 2) {
-            return kLineBad; // the base value is not there
+        // The base is the two data bytes; a record of any other length is
+        // not one a tool wrote, and its other bytes would be dropped.
+        if (count != 2) {
+            return Bad(why, bytes[3] == 0x02 ? kWhyType02Length : kWhyType04Length);
         }
         const uint32_t value = BigEndian(data, 2);
         base = bytes[3] == 0x02 ? value << 4 : value << 16;
@@ -270,23 +340,24 @@ int32_t MotorolaCountRecord(const char* line) {
     }
     uint8_t bytes[kMaxRecordBytes];
     uint32_t sum;
-    if (ByteAt(line, length, 2) != 3 || !DecodePairs(line, length, 4, 3, bytes, sum) ||
+    if (ByteAt(line, length, 2) != 3 || DecodePairs(line, length, 4, 3, bytes, sum) != nullptr ||
         ((sum + 3) & 0xFF) != 0xFF || !OnlyBlanksFrom(line, length, 10)) {
         return -1;
     }
     return static_cast<int32_t>(BigEndian(bytes, 2));
 }
 
-int32_t CodeFileParseLine(int32_t format, int32_t mode, uint32_t& address, uint32_t& base) {
+int32_t CodeFileParseLine(int32_t format, int32_t mode, uint32_t& address, uint32_t& base,
+                          const char** why) {
     switch (format) {
     case kFormatTiTxt:
-        return ParseTiTxt(mode, address);
+        return ParseTiTxt(mode, address, why);
     case kFormatMotorola:
-        return ParseMotorola(mode, address);
+        return ParseMotorola(mode, address, why);
     case kFormatIntelHex:
-        return ParseIntel(mode, address, base);
+        return ParseIntel(mode, address, base, why);
     default:
-        return kLineBad;
+        return Bad(why, kWhyFormat);
     }
 }
 

@@ -26,9 +26,13 @@ inline constexpr int32_t kLineBad = -1;
 // line to line. Returns kLineDone, kLineEndRecord, or kLineBad for a bad hex
 // digit, a bad checksum, a record shorter than its count says, anything but
 // blanks after an Intel or Motorola record's checksum (end records included),
-// an unknown S-record type or a TI-TXT "@" line whose address is not 1 to 8
-// hex digits.
-int32_t CodeFileParseLine(int32_t format, int32_t mode, uint32_t& address, uint32_t& base);
+// an unknown S-record type, an Intel type 02 or 04 record whose length is
+// not 2, a TI-TXT "@" line whose address is not 1 to 8 hex digits or that
+// holds more, and a TI-TXT data line that holds anything but bytes of two
+// hex digits (a comment included). On kLineBad, why (when given) points to
+// a few words that name the fault, e.g. "checksum error".
+int32_t CodeFileParseLine(int32_t format, int32_t mode, uint32_t& address, uint32_t& base,
+                          const char** why = nullptr);
 
 // The count of a well-formed S5 line (the number of S1/S2/S3 records before
 // it), or -1 when the line is no such record.

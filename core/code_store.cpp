@@ -22,6 +22,24 @@ void CodeLoadState::Reset() {
     TOOL1_filename.clear();
 }
 
+std::string CodeFileCutShortText(int32_t lastLine) {
+    if (lastLine <= 0) {
+        return "The Code File is empty: it has no end record";
+    }
+    char text[96];
+    std::snprintf(text, sizeof text,
+                  "The Code File ends after line %d without its end record (cut short)",
+                  static_cast<int>(lastLine));
+    return text;
+}
+
+std::string CodeFileReadErrorText(int32_t lastLine) {
+    char text[64];
+    std::snprintf(text, sizeof text, "The Code File could not be read after line %d",
+                  static_cast<int>(lastLine));
+    return text;
+}
+
 namespace {
 
 void AppendFormatted(std::string& text, const char* format, uint32_t a, uint32_t b = 0,

@@ -30,10 +30,10 @@ struct CodeLoadState {
     int32_t CodeFileFormat; // the current format, 0..6
     CodeLoadWarningFlags CodeLoadWarnings;
     std::string CodeLoadReport; // restarted by each load
-    // Why the last load failed when the file itself says more than a bad
-    // line does (the UBROF reader's message, a file cut short); empty after
-    // a load that went through or stopped at a bad line. One line, no line
-    // end: the callers put it in their reports.
+    // Why the last load failed: the line and its fault ("Line 3: checksum
+    // error"), the UBROF reader's message, a file cut short or unreadable;
+    // empty after a load that went through. One line, no line end: the
+    // callers put it in their reports and boxes.
     std::string CodeLoadFailure;
     // Path of the ".out" converter; a preference of the program, set by the
     // callers until the preferences exist.
@@ -45,9 +45,10 @@ struct CodeLoadState {
 extern CodeLoadState CodeLoad;
 
 // CodeLoadFailure of an Intel HEX or Motorola file that ends before its end
-// record.
-inline constexpr const char* kCodeFileCutShort =
-    "The Code File ends without its end record (cut short)";
+// record, after line lastLine (0: the file holds no line at all).
+std::string CodeFileCutShortText(int32_t lastLine);
+// CodeLoadFailure of a file whose reading failed after line lastLine.
+std::string CodeFileReadErrorText(int32_t lastLine);
 
 // The text each load starts CodeLoadReport with.
 inline constexpr const char* kCodeLoadReportHead = "  Code from the file warnings report";

@@ -13,6 +13,10 @@ struct DebugErrorEntry {
 
 inline constexpr int32_t kDebugErrorCount = 64; // numbers 0..63
 
+// "MSP-FET430UIF Firmware erased - Bootloader active.": the adapter answered
+// with its bootloader only.
+inline constexpr int32_t kDebugErrorFirmwareErased = 56;
+
 // In number order, "No error" to "Invalid error number", then the end mark.
 extern const DebugErrorEntry DebugErrorTable[kDebugErrorCount + 1];
 

@@ -147,6 +147,29 @@ int32_t DebugLib_FET_FwImageVersion(int32_t* version) {
     return Keep(f != nullptr ? f(version) : kDebugEntryMissing);
 }
 
+bool DebugLibraryHoldsFirmwareImage() {
+    const DebugApi& api = DebugApiInUse();
+    if (api.FET_FwUpdate == nullptr) {
+        return false;
+    }
+    // A table of its own (in process, or a test's): its update entry is
+    // what it has. One standing in front of the binding holds the
+    // binding's entry, and the loaded library decides.
+    if (api.FET_FwUpdate != &DebugLib_FET_FwUpdate) {
+        return true;
+    }
+    if (!DebugLibHasEntry("MSP430_FET_FwUpdate")) {
+        return false;
+    }
+    int32_t version = 0;
+    const int32_t r = DebugLib_FET_FwImageVersion(&version);
+    if (r == kDebugEntryMissing) {
+        // It does not say: its update entry is all there is to go by.
+        return true;
+    }
+    return r == kDebugOk && version > 0;
+}
+
 const DebugApi& DebugLibApi() {
     static const DebugApi api{
 #define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses) DebugLib_##name,

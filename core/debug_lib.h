@@ -65,4 +65,11 @@ bool DebugLibHasEntry(const char* name);
 // 34 without the entry.
 int32_t DebugLib_FET_FwImageVersion(int32_t* version);
 
+// Whether the debug library in use can update the adapter's firmware, as
+// it says itself: the binding needs the update entry, and when it has
+// "MSP430_FET_FwImageVersion" that must name an image (a version above 0);
+// another table (in process, or one standing in front of the binding)
+// needs its update entry. Nothing reaches the adapter.
+bool DebugLibraryHoldsFirmwareImage();
+
 } // namespace core

@@ -29,15 +29,21 @@ bool ReadSpan(int32_t address, int32_t length, int32_t& even, int32_t& count) {
 
 } // namespace
 
-int32_t TargetReadRange(int32_t address, int32_t length) {
+int32_t TargetReadRange(int32_t address, int32_t length, int32_t* status) {
+    if (status != nullptr) {
+        *status = kDebugOk;
+    }
     int32_t even = 0;
     int32_t count = 0;
     if (!ReadSpan(address, length, even, count)) {
         return 0;
     }
     uint8_t* buffer = TransferBuffer(count);
-    if (TargetResultMap(Debug_Memory(even, reinterpret_cast<char*>(buffer), count, kMemoryRead)) !=
-        1) {
+    const int32_t read = Debug_Memory(even, reinterpret_cast<char*>(buffer), count, kMemoryRead);
+    if (status != nullptr) {
+        *status = read;
+    }
+    if (TargetResultMap(read) != 1) {
         return 4;
     }
     std::memcpy(&Images.ReadImage[ImageIndex(even)], buffer, static_cast<size_t>(count));

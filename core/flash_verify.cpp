@@ -27,11 +27,14 @@ uint32_t WordAt(const uint8_t* bytes, int32_t index) {
 // The number with which the debug library reports a link that failed.
 constexpr int32_t kLinkError = 35; // "Could not communicate with FET"
 
-// A refused run whose reason is the link: every later run would fail on
-// the closed interface with another reason and hide this one.
+// A refused run whose reason is the link: every later call would fail on
+// the closed interface with another reason and hide this one. A library
+// reports the reason by its error number, or (Quillcore's table) as the
+// status itself.
 bool LinkLost(int32_t status) {
-    return status == kDebugFailed && DebugApiInUse().Error_Number != nullptr &&
-           Debug_Error_Number() == kLinkError;
+    return status == kLinkError ||
+           (status == kDebugFailed && DebugApiInUse().Error_Number != nullptr &&
+            Debug_Error_Number() == kLinkError);
 }
 
 enum class PassEnd { kPassed, kFailed, kLinkLost };
@@ -80,14 +83,19 @@ PassEnd ChecksumPass() {
     return allVerified && total == Images.ImageChecksum ? PassEnd::kPassed : PassEnd::kFailed;
 }
 
+// A chunk whose read failed because the link is gone: no later read can
+// tell anything.
+constexpr int32_t kChunkLinkLost = 5;
+
 // One chunk: 1 equal (its VerifyMask words summed into sum), 0 different
-// after every read, 4 read failed.
+// after every read, 4 read failed, kChunkLinkLost.
 int32_t VerifyChunk(int32_t start, int32_t length, uint32_t& sum) {
     const ImageBytes& program = Images.ProgramImage;
     for (int32_t read = 0; read < kChunkReads; ++read) {
-        const int32_t r = TargetReadRange(start, length);
+        int32_t status = kDebugOk;
+        const int32_t r = TargetReadRange(start, length, &status);
         if (r != 1) {
-            return r == 4 ? 4 : 0;
+            return r != 4 ? 0 : (LinkLost(status) ? kChunkLinkLost : 4);
         }
         uint32_t chunkSum = 0;
         bool equal = true;
@@ -154,9 +162,14 @@ int32_t TargetVerifyRange(int32_t address, int32_t length) {
     for (int32_t pass = 0; pass < kVerifyPasses; ++pass) {
         // A pass that fails adds nothing, so a retried chunk is not counted twice.
         uint32_t sum = 0;
-        if (RangePass(even, static_cast<int32_t>(count), sum) == 1) {
+        const int32_t r = RangePass(even, static_cast<int32_t>(count), sum);
+        if (r == 1) {
             FlashOps.checksumTotal += sum;
             return 1;
+        }
+        if (r == kChunkLinkLost) {
+            // A second pass would only replace the reason with its own.
+            return 0;
         }
     }
     return 0;

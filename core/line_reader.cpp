@@ -18,6 +18,12 @@ bool IsLineEnd(char c) {
     return c == '\r' || c == '\n' || c == 0x1A;
 }
 
+// A line end that ends a line for a person reading the file: CR LF counts
+// once, at its CR; 0x1A (the old end-of-file mark) not at all.
+bool IsLineBreak(char c, char before) {
+    return c == '\r' || (c == '\n' && before != '\r');
+}
+
 // Separators of a token step; mode 2 also counts the opening brackets.
 bool IsTokenSeparator(int32_t mode, char c) {
     return IsLineSeparator(c) || (mode == 2 && (c == '(' || c == '[' || c == '{'));
@@ -49,6 +55,9 @@ void LineReaderReset() {
     LineReader.blockFill = 0;
     LineReader.block[0] = '\0';
     LineReader.line[0] = '\0';
+    LineReader.lineNumber = 0;
+    LineReader.lineBreaks = 0;
+    LineReader.blockLast = '\0';
 }
 
 int32_t LineReadFromFile(int32_t mode, std::FILE* file) {
@@ -72,6 +81,9 @@ int32_t LineReadFromFile(int32_t mode, std::FILE* file) {
     r.lineStored = 0;
     while (count < kLineSize) {
         if (r.blockPos <= 0 || r.blockPos >= kLineSize) {
+            if (r.blockFill > 0) {
+                r.blockLast = r.block[r.blockFill - 1];
+            }
             r.blockPos = 0;
             r.blockFill =
                 file ? static_cast<int32_t>(std::fread(r.block, 1, sizeof r.block, file)) : 0;
@@ -83,6 +95,9 @@ int32_t LineReadFromFile(int32_t mode, std::FILE* file) {
             r.blockFill = 0;
             r.blockPos = 0;
             r.lineStored = count;
+            if (count > 0) {
+                r.lineNumber = r.lineBreaks + 1;
+            }
             return count;
         }
         // The rest of the block, up to the line end; a block used up is
@@ -93,6 +108,10 @@ int32_t LineReadFromFile(int32_t mode, std::FILE* file) {
         while (pos < fill && count < kLineSize) {
             const char ch = r.block[pos++];
             if (IsLineEnd(ch)) {
+                if (count > 0) {
+                    r.lineNumber = r.lineBreaks + 1;
+                }
+                r.lineBreaks += IsLineBreak(ch, pos >= 2 ? r.block[pos - 2] : r.blockLast) ? 1 : 0;
                 if (count == 0) {
                     continue; // blank lines are skipped
                 }
@@ -115,6 +134,7 @@ int32_t LineReadFromFile(int32_t mode, std::FILE* file) {
         }
     }
     r.lineStored = count;
+    r.lineNumber = r.lineBreaks + 1;
     return count; // the line reached 1024 characters; the rest comes next
 }
 
@@ -128,13 +148,19 @@ int32_t LineReadFromText(int32_t mode, std::string_view text) {
     int64_t pos = r.textPos;
     // Skip every line end before the line: blank lines must not read as the
     // end of the text (a converted image has runs of them).
+    char before = pos > 0 ? text[pos - 1] : '\0';
     while (pos < size && IsLineEnd(text[pos])) {
-        ++pos;
+        const char ch = text[pos++];
+        r.lineBreaks += IsLineBreak(ch, before) ? 1 : 0;
+        before = ch;
     }
+    r.lineNumber = r.lineBreaks + 1;
     int32_t count = 0;
     while (pos < size && count < kLineSize) {
         const char ch = text[pos++];
         if (IsLineEnd(ch)) {
+            // After a character of the line: CR and LF each end it.
+            r.lineBreaks += ch != 0x1A ? 1 : 0;
             break;
         }
         r.line[count++] = FoldCase(mode, ch);

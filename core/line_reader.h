@@ -18,6 +18,14 @@ struct LineReaderState {
     int32_t blockFill;        // valid bytes in block (0 = end of file reached)
     int32_t textPos;          // read position in an in-memory text; callers set it to 0 first
     int32_t lineStored;       // characters LineReadFromFile stored in line (a NUL among them too)
+    // Where the line last read stands in its file or text, for the messages
+    // that name it: its number from 1 (the line breaks before it, CR LF, CR
+    // or LF each counting one, plus 1); the breaks passed so far; and the
+    // character before the block, for a CR LF split between two blocks.
+    // Restarted by LineReaderReset.
+    int32_t lineNumber;
+    int32_t lineBreaks;
+    char blockLast;
 
     void Reset(); // everything zero
 };
@@ -28,7 +36,8 @@ extern LineReaderState LineReader;
 // 'U'/'u' upper, anything else none. Only ASCII letters fold, whatever the
 // process locale.
 
-// Starts a new file: blockPos 0, blockFill 0, empty block and line.
+// Starts a new file: blockPos 0, blockFill 0, empty block and line, line
+// numbers from 1 again.
 void LineReaderReset();
 
 // Reads the next non-empty line of file into LineReader.line (blank lines

@@ -1,6 +1,7 @@
 #include "core/target_connect.h"
 
 #include "core/debug_api.h"
+#include "core/debug_error_table.h"
 #include "core/debug_lib.h"
 #include "core/device_select.h"
 #include "core/settings.h"
@@ -19,6 +20,9 @@ namespace {
 inline constexpr int32_t kSupplyTable[8] = {2200, 2400, 2600, 2800, 3000, 3200, 3400, 3600};
 inline constexpr size_t kPortNameMax = 20;
 inline constexpr size_t kUsbNameMax = 256;
+// The version an initialise reports for an adapter whose firmware it does
+// not pass on (every one but an adapter in its bootloader mode).
+inline constexpr int32_t kNoFirmwareVersion = -1;
 
 bool BeginsWithAuto(const std::string& name) {
     return platform::BeginsNoCase(name, "auto");
@@ -35,11 +39,33 @@ void CloseIfOpen() {
     }
 }
 
+// The library's answer to a firmware question is "Firmware erased -
+// Bootloader active.": the adapter answered the connect with its
+// bootloader only.
+bool FirmwareErased(int32_t status) {
+    return status == kDebugErrorFirmwareErased ||
+           (status == kDebugFailed && DebugApiInUse().Error_Number != nullptr &&
+            Debug_Error_Number() == kDebugErrorFirmwareErased);
+}
+
 int32_t Initialize(const std::string& port) {
     DebugLibSelectPath(Settings.AdapterIndex);
     int32_t version = 0;
+    Target.bootloaderOnly = 0;
     Target.TargetInterfaceOpen = TargetResultMap(Debug_Initialize(port.c_str(), &version));
     Target.adapterVersion = version;
+    // An adapter without firmware reports a connect made, so that a library
+    // that carries firmware can load it (the firmware offer of Quillbay's
+    // connect). One that cannot would leave an interface that fails every
+    // command: the connect fails here, naming the reason.
+    if (Target.TargetInterfaceOpen == 1 && version == kNoFirmwareVersion &&
+        !DebugLibraryHoldsFirmwareImage()) {
+        int32_t firmware = 0;
+        if (FirmwareErased(Debug_FET_GetFwVersion(&firmware))) {
+            Target.bootloaderOnly = 1;
+            Target.TargetInterfaceOpen = TargetResultMap(kDebugErrorFirmwareErased);
+        }
+    }
     return Target.TargetInterfaceOpen;
 }
 
@@ -129,6 +155,11 @@ int32_t TargetClose() {
 int32_t TargetPowerSet(int32_t on) {
     ConnectedDevice.identified = 0;
     if (Target.TargetInterfaceOpen == 0) {
+        if (on == 0 && Target.bootloaderOnly != 0) {
+            // The open just found the adapter without firmware: another
+            // would wait as long to find the same, and nothing was powered.
+            return 0;
+        }
         TargetOpen();
         if (Target.TargetInterfaceOpen == 0) {
             return 0;
@@ -137,10 +168,17 @@ int32_t TargetPowerSet(int32_t on) {
     // A stale or hand-edited setting must not index past the table.
     int32_t index = Settings.VccIndex;
     index = index < 0 ? 0 : (index > 7 ? 7 : index);
+    if (on != 0) {
+        // Whatever its answer says, the adapter may have switched it on.
+        Target.supplyMayBeOn = 1;
+    }
     const int32_t result = TargetResultMap(Debug_VCC(on != 0 ? kSupplyTable[index] : 0));
     // A refused switch leaves the supply as it was, and so the display.
     if (result == 1) {
         Target.powerState = on != 0 ? 1 : 0;
+        if (on == 0) {
+            Target.supplyMayBeOn = 0;
+        }
     }
     DelayMicroseconds(10000);
     return result;

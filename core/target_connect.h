@@ -32,7 +32,12 @@ void TargetOpenRuleSet(TargetOpenRule rule);
 // An interface already open with the same port, library and mode is kept;
 // when one of them changed it is closed and opened again. A newly opened
 // interface gets its interface mode and RAM preserve off. Clears
-// TargetErrorLog. Returns the open flag.
+// TargetErrorLog. An adapter that answered with its bootloader only (the
+// library reports the connect made, version -1, and error 56 to the
+// firmware-version question) counts as not open when the library holds no
+// firmware image to load into it: Target.bootloaderOnly is then set and
+// the error text is "MSP-FET430UIF Firmware erased - Bootloader active.".
+// Returns the open flag.
 int32_t TargetOpen();
 
 // Closes the interface (supply left as it is). Mapped status.
@@ -40,7 +45,10 @@ int32_t TargetClose();
 
 // Switches the target supply on (VccIndex 0..7: 2200..3600 mV) or off,
 // opening the interface first when it is not open; 0 when it cannot be
-// opened. Clears TargetIdentified and waits 10 ms. Mapped status.
+// opened. Clears TargetIdentified and waits 10 ms. Mapped status. A
+// switch-on that reached the library sets Target.supplyMayBeOn, a
+// switch-off it confirmed clears it. A switch-off right after an open that
+// found the adapter in its bootloader only gives 0 without opening again.
 int32_t TargetPowerSet(int32_t on);
 
 // Sets the supply display values without measuring: scale top 650, supply
@@ -59,7 +67,8 @@ int32_t TargetListUsbAdapters();
 
 // Opens the named adapter after closing an open interface: at most 20
 // characters; a name that begins with "auto" (any case) or is shorter than
-// 4 characters means "TIUSB". Returns the open flag.
+// 4 characters means "TIUSB". An adapter that runs only its bootloader
+// counts as not open, as for TargetOpen. Returns the open flag.
 int32_t TargetOpenUsbAdapter(const char* name);
 
 // Takes an interface that TargetOpenUsbAdapter opened as TargetOpen's own:

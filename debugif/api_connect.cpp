@@ -13,6 +13,7 @@
 #include "debugif/uif_command_state.h"
 #include "debugif/uif_connect.h"
 #include "debugif/uif_identify.h"
+#include "debugif/uif_link_state.h"
 #include "debugif/uif_target_ops.h"
 
 #include <algorithm>
@@ -28,9 +29,9 @@ namespace {
 // Longer port names name no port; they are cut here and refused further on.
 constexpr size_t kMaxPortArgument = 260;
 constexpr int32_t kConfigureInterfaceMode = 8;
-// The error byte of an adapter whose firmware is gone and whose bootloader
-// runs: the connect counts as made, so that the firmware can be loaded.
-constexpr int32_t kErrorFirmwareErased = 56;
+// kErrorFirmwareErased from the adapter at the connect: its firmware is
+// gone and its bootloader runs. The connect counts as made, so that the
+// firmware can be loaded.
 constexpr int32_t kNoVersion = -1;
 
 bool Contains(std::string_view text, std::string_view part) {
@@ -163,10 +164,46 @@ int32_t MSP430_Configure(int32_t mode, int32_t value) {
 }
 
 int32_t MSP430_VCC(int32_t millivolts) {
+    if (millivolts == 0 && Api.InterfaceKind == kInterfaceNone) {
+        // The library let a lost link go. Switching the supply off is done
+        // when its close did it; else the port still held gets one close
+        // with the supply off, whose answer says whether it is off.
+        std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
+        if (UifLink.supply_off_confirmed != 0) {
+            Api.LastErrorNumber = kErrorNone;
+            return 0;
+        }
+        if (UifLink.gave_up != 0) {
+            UifReleaseLostLink();
+            if (UifLink.supply_off_confirmed == 0) {
+                return ApiFail(kErrorCommunication);
+            }
+            Api.LastErrorNumber = kErrorNone;
+            return 0;
+        }
+    }
     const int32_t result = DispatchByKind([&] { return LptSetVcc(millivolts); },
                                           [&] { return UifSetVcc(millivolts); });
     Api.SupplyOn = result == 0 && millivolts != 0 ? 1 : 0;
     return result;
+}
+
+int32_t MSP430_FET_GetFwVersion(int32_t* version) {
+    if (version == nullptr) {
+        return ApiFail(kErrorInvalidParameter);
+    }
+    if (UifCommands.UifBootloaderOnly != 0 && Api.InterfaceKind != kInterfaceParallel) {
+        // Only the bootloader answered the last connect (whose silent
+        // firmware left the interface closed): there is no firmware to
+        // have a version, and nothing else can be asked of the adapter.
+        return ApiFail(kErrorFirmwareErased);
+    }
+    if (Api.InterfaceKind != kInterfaceUsb || Api.InterfaceOpen == 0) {
+        return ApiFail(kErrorNotSupported);
+    }
+    *version = UifCommands.UifFirmwareVersion;
+    Api.LastErrorNumber = kErrorNone;
+    return 0;
 }
 
 int32_t MSP430_Secure(void) {

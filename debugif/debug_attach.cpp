@@ -3,6 +3,7 @@
 #include "core/debug_api.h"
 #include "debugif/api_state.h"
 #include "debugif/uif_connect.h"
+#include "debugif/uif_link_state.h"
 #include "platform/ini_file.h"
 #include "platform/module_path.h"
 
@@ -50,7 +51,7 @@ std::string SettingsFilePath(const std::string& module_path) {
     return module_path.substr(0, name_end) + ".ini";
 }
 
-void AttachDebugInterface(const void* module_address, int32_t reason) {
+int32_t AttachDebugInterface(const void* module_address, int32_t reason) {
     if (reason == kAttachReasonAttach) {
         const void* address = module_address != nullptr
                                   ? module_address
@@ -60,15 +61,20 @@ void AttachDebugInterface(const void* module_address, int32_t reason) {
             ini.empty() ? std::string(kDefault)
                         : platform::IniReadString(ini, kSection, kKey, kDefault, kValueBufferSize);
         Api.ProtocolSetting = ProtocolOf(value);
-    } else if (reason == kAttachReasonDetach) {
-        if (Api.InterfaceKind == kInterfaceNone) {
-            // A link given up still holds its port: the supply goes off
-            // once more, briefly, before the port is let go.
-            UifReleaseLostLink();
-        } else {
-            MSP430_Close(1);
-        }
+        return 0;
     }
+    if (reason != kAttachReasonDetach) {
+        return 0;
+    }
+    if (Api.InterfaceKind != kInterfaceNone) {
+        return MSP430_Close(1) == 0 ? 0 : -1;
+    }
+    // A link given up still holds its port: the supply goes off once more,
+    // briefly, before the port is let go. One the library let go itself
+    // says whether its close switched the supply off.
+    const bool held = UifLink.gave_up != 0;
+    const int32_t result = UifReleaseLostLink();
+    return held ? result : (UifLink.supply_off_confirmed != 0 ? 0 : -1);
 }
 
 } // namespace debugif

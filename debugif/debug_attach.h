@@ -16,9 +16,13 @@ inline constexpr int32_t kAttachReasonAttach = 1;
 // the extension replaced by ".ini", section "IF_PROTOCOL", key "PROTOCOL".
 // "JTAG" gives 0, "SPYBYWIRE" or "SPYBIWIRE" 1, "SPYBIWIREJTAG" 2 (exact
 // case), anything else, a missing key or file, 0.
-// Reason 0: closes the interface with the target supply switched off.
-// Other reasons do nothing.
-void AttachDebugInterface(const void* module_address, int32_t reason);
+// Reason 0: closes the interface with the target supply switched off; a
+// link given up whose port is still held gets one short close with the
+// supply off (UifReleaseLostLink).
+// Other reasons do nothing. Returns -1 when a detach's close could not
+// confirm the supply off (not answered, or nothing open to send it on), 0
+// otherwise.
+int32_t AttachDebugInterface(const void* module_address, int32_t reason);
 
 // The settings file of a module: "/dir/name.ext" gives "/dir/name.ini",
 // "/dir/name" "/dir/name.ini", a shared object "/dir/name.so.2.5.0"

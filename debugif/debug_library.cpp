@@ -25,18 +25,6 @@ const char* MSP430_Error_String(int32_t errorNumber) {
     return DebugErrorString(errorNumber);
 }
 
-int32_t MSP430_FET_GetFwVersion(int32_t* version) {
-    if (version == nullptr) {
-        return ApiFail(kErrorInvalidParameter);
-    }
-    if (Api.InterfaceKind != kInterfaceUsb || Api.InterfaceOpen == 0) {
-        return ApiFail(kErrorNotSupported);
-    }
-    *version = UifCommands.UifFirmwareVersion;
-    Api.LastErrorNumber = kErrorNone;
-    return 0;
-}
-
 // No adapter firmware image comes with this library: an update cannot even
 // begin, and the adapter is left as it is.
 int32_t MSP430_FET_FwUpdate(const char*, MSP430_FwUpdateCallback, void*) {

@@ -23,6 +23,8 @@ inline constexpr int32_t kErrorReadRegister = 33;
 inline constexpr int32_t kErrorNotSupported = 34;
 // "Could not communicate with FET"
 inline constexpr int32_t kErrorCommunication = 35;
+// "MSP-FET430UIF Firmware erased - Bootloader active."
+inline constexpr int32_t kErrorFirmwareErased = 56;
 // "Could not find MSP-FET430UIF on specified COM port."
 inline constexpr int32_t kErrorNoAdapterOnPort = 57;
 // "MSP-FET430UIF is already in use."

@@ -26,6 +26,9 @@ inline constexpr size_t kUifPortNameSize = 16;
 struct UifCommandState {
     int32_t UifFirmwareVersion = 0; // first reply parameter of command 1
     int32_t UifBootloaderMode = 0;  // the adapter data began with 'E'; cleared at every connect
+    // The last connect found only the adapter's bootloader (its firmware
+    // silent): the interface stays closed; cleared at every connect.
+    int32_t UifBootloaderOnly = 0;
     char UifPortName[kUifPortNameSize] = {};
     int32_t CpuRunning = 0;       // 1 after a run; 0 once a state reply reports a stop
     int32_t SavedCycleCount = -1; // cycle count of the last stop; -1 after a run

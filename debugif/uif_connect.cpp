@@ -137,6 +137,13 @@ int32_t ProbeBootloader() {
     if (r == kBslSyncFailed) {
         return UifFail(kErrorCommunication);
     }
+    // The connect counts as made, so that firmware can be loaded; only a
+    // question to the firmware (its version) learns that there is none.
+    UifCommands.UifBootloaderOnly = 1;
+    // What the silent tries were owed never comes: the firmware that would
+    // answer them is gone. Kept, they would take the answers of the next
+    // connect to firmware loaded meanwhile for theirs.
+    UifLink.late_reply_count = 0;
     Api.LastErrorNumber = kErrorNone;
     return 0;
 }
@@ -161,6 +168,8 @@ int32_t UifConnect(const char* port, int32_t* version, int32_t with_command) {
         *version = 0;
     }
     UifCommands.UifBootloaderMode = 0;
+    UifCommands.UifBootloaderOnly = 0;
+    UifLink.supply_off_confirmed = 0;
     if (port == nullptr) {
         return UifFail(kErrorInitialize);
     }
@@ -235,7 +244,7 @@ int32_t UifClose(int32_t vccOff) {
     return 0;
 }
 
-int32_t UifReleaseLostLink() {
+int32_t UifReleaseLostLink(uint32_t wait_ms) {
     std::lock_guard<std::recursive_mutex> lock(Api.DebugLock);
     if (UifLink.gave_up == 0 || Api.InterfaceOpen != 0 || Transport.PortHandle == 0) {
         return 0;
@@ -244,13 +253,15 @@ int32_t UifReleaseLostLink() {
     const bool hid = Transport.kind == kTransportHid;
     HidDevice& device = HidTransport.device;
     const int32_t hid_read_timeout = device.read_timeout;
-    if (hid) {
+    if (wait_ms == 0) {
+        // the port's own time-outs
+    } else if (hid) {
         // A try reads the length up to four times.
-        device.read_timeout = static_cast<int32_t>(kUifLostLinkCloseMs / 4);
+        device.read_timeout = static_cast<int32_t>(wait_ms / 4);
     } else {
         platform::CommTimeouts t = Transport.port.GetTimeouts();
-        t.read_total_constant = kUifLostLinkCloseMs;
-        t.write_total_constant = kUifLostLinkCloseMs;
+        t.read_total_constant = wait_ms;
+        t.write_total_constant = wait_ms;
         Transport.port.SetTimeouts(t);
     }
     UifRequest& r = UifLink.RequestBlock;
@@ -265,6 +276,10 @@ int32_t UifReleaseLostLink() {
     Api.InterfaceOpen = 0;
     Api.InterfaceKind = kInterfaceNone;
     UifLink.gave_up = 0;
+    UifLink.supply_off_confirmed = result == 0 ? 1 : 0;
+    if (result == 0) {
+        Api.SupplyOn = 0;
+    }
     device.read_timeout = hid_read_timeout;
     // What is still queued for a dead adapter is not worth waiting for;
     // closing puts back the time-outs the port had when it opened.

@@ -32,11 +32,11 @@ int32_t UifClose(int32_t vccOff);
 // After a transaction spent every try the interface counts as closed, yet
 // the port is still held, and an adapter that comes back would keep the
 // target powered. When that is so: one try of command 2 with the supply
-// off under a short time-out (about kUifLostLinkCloseMs, also on a dead
-// adapter), whatever it brings, then the port is released. 0 when it was
-// answered or there was nothing to do; -1 otherwise (the port is released
-// all the same).
+// off under a short time-out (about wait_ms, also on a dead adapter; 0:
+// the port's own), whatever it brings, then the port is released. 0 when
+// it was answered (UifLink.supply_off_confirmed is then set) or there was
+// nothing to do; -1 otherwise (the port is released all the same).
 inline constexpr uint32_t kUifLostLinkCloseMs = 200;
-int32_t UifReleaseLostLink();
+int32_t UifReleaseLostLink(uint32_t wait_ms = kUifLostLinkCloseMs);
 
 } // namespace debugif

@@ -46,6 +46,15 @@ struct UifLinkState {
     // Set when a transaction spent every try: the library then counts the
     // interface as closed, but the port stays held until it is released.
     int32_t gave_up = 0;
+    // How the last transaction ended, for a caller that must know whether
+    // the adapter may have taken its request: some of the frame went out,
+    // and the request's own intact reply refused it (status not 0).
+    int32_t sent = 0;
+    int32_t refused = 0;
+    // Set when a lost link was let go after its close with the target
+    // supply off was answered: the supply is known to be off. Cleared by
+    // the next connect and by every link given up.
+    int32_t supply_off_confirmed = 0;
 
     void Reset();
 };

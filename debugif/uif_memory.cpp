@@ -6,6 +6,7 @@
 #include "debugif/read_cache.h"
 #include "debugif/transport_ops.h"
 #include "debugif/uif_blocks.h"
+#include "debugif/uif_bulk.h"
 #include "debugif/uif_command.h"
 #include "debugif/uif_command_state.h"
 #include "debugif/uif_link_state.h"
@@ -32,36 +33,6 @@ int32_t ReadChunk(uint32_t address, uint8_t* out, uint32_t count) {
         return -1;
     }
     std::memcpy(out, UifLink.ResponseBlock.data, count);
-    return 0;
-}
-
-// Block count and last block size of the bulk phase.
-struct BulkShape {
-    uint32_t blocks = 0;
-    uint32_t last = 0;
-};
-
-BulkShape ShapeOf(uint32_t count) {
-    BulkShape s;
-    s.blocks = (count + kUifBulkBlockSize - 1) / kUifBulkBlockSize;
-    s.last = count % kUifBulkBlockSize;
-    if (s.last == 0 && count > 0) {
-        s.last = kUifBulkBlockSize;
-    }
-    return s;
-}
-
-// The unframed blocks after a block-write command, numbered from 1.
-int32_t BulkPhase(uint32_t address, const uint8_t* bytes, uint32_t count) {
-    uint16_t block = 1;
-    for (uint32_t done = 0; done < count; ++block) {
-        const uint32_t n = std::min(kUifBulkBlockSize, count - done);
-        std::memcpy(UifLink.UifFrameBuffer + kUifBulkHeaderSize, bytes + done, n);
-        if (UifSendBulkBlock(block, address + done, n) != 0) {
-            return -1;
-        }
-        done += n;
-    }
     return 0;
 }
 
@@ -208,12 +179,13 @@ int32_t UifBlockWrite89(int32_t address, const uint8_t* bytes, int32_t count) {
         end_byte = p[n - 1];
         --n;
     }
-    const BulkShape s = ShapeOf(n);
+    const UifBulkWrite w{kUifBlockWrite89, a, p, n};
     if (UifCommand(kUifBlockWrite89, kUifTypeParams,
-                   {s.blocks & 0xFFFF, s.last, odd_start, start_byte, odd_end, end_byte}) != 0) {
-        return -1;
+                   {w.Blocks() & 0xFFFF, w.LastSize(), odd_start, start_byte, odd_end, end_byte}) !=
+        0) {
+        return UifBulkCommandFailed(w);
     }
-    return BulkPhase(a, p, n) == 0 ? Succeed() : -1;
+    return UifBulkPhase(w);
 }
 
 int32_t UifBlockWrite91(int32_t address, const uint8_t* bytes, int32_t count) {
@@ -224,11 +196,12 @@ int32_t UifBlockWrite91(int32_t address, const uint8_t* bytes, int32_t count) {
     }
     const uint32_t a = static_cast<uint32_t>(address);
     const uint32_t n = static_cast<uint32_t>(count);
-    const BulkShape s = ShapeOf(n);
-    if (UifCommand(kUifBlockWrite91, kUifTypeParams, {s.blocks & 0xFFFF, s.last, a, n}) != 0) {
-        return -1;
+    const UifBulkWrite w{kUifBlockWrite91, a, bytes, n};
+    if (UifCommand(kUifBlockWrite91, kUifTypeParams, {w.Blocks() & 0xFFFF, w.LastSize(), a, n}) !=
+        0) {
+        return UifBulkCommandFailed(w);
     }
-    return BulkPhase(a, bytes, n) == 0 ? Succeed() : -1;
+    return UifBulkPhase(w);
 }
 
 int32_t UifMemory(int32_t address, uint8_t* buffer, int32_t count, int32_t read_flag) {

@@ -27,19 +27,4 @@ namespace debugif {
 inline constexpr int32_t kUifTries = 3;
 int32_t UifTransaction(int32_t tries = kUifTries);
 
-inline constexpr size_t kUifBulkHeaderSize = 10;
-inline constexpr size_t kUifBulkAckSize = 8;
-// Largest bulk block that fits UifFrameBuffer with its acknowledgement.
-inline constexpr uint32_t kUifBulkMaxCount = 2048 - kUifBulkHeaderSize - kUifBulkAckSize;
-
-// Serial only, after a block-write command: sends the header (block number,
-// address, count) and the count data bytes the caller placed at offset 10
-// of UifFrameBuffer, unframed, and checks the 8-byte acknowledgement. 0
-// success; -1 with 35 when the block could not be written, the answer is
-// short or of a kind other than 0 and 6, or a reply is still owed (nothing
-// is sent then), 7 when the adapter acknowledged another block, its error
-// byte when it reports a failure (35 when that byte is 0), 34 on the HID
-// transport, 3 for a count above kUifBulkMaxCount.
-int32_t UifSendBulkBlock(uint16_t block_number, uint32_t address, uint32_t count);
-
 } // namespace debugif

@@ -4,7 +4,6 @@
 #include "core/debug_lib.h"
 #include "core/settings.h"
 #include "core/target_connect.h"
-#include "gui/link_watch.h"
 #include "gui/procedure_frame.h"
 #include "platform/prompt.h"
 
@@ -110,20 +109,7 @@ bool VersionsRead(std::string& available, std::string& current) {
 } // namespace
 
 bool LibraryHoldsFirmwareImage() {
-    const core::DebugApi& api = LinkWatchWrapped();
-    if (&api != &core::DebugLibApi()) {
-        return api.FET_FwUpdate != nullptr;
-    }
-    if (!core::DebugLibHasEntry("MSP430_FET_FwUpdate")) {
-        return false;
-    }
-    int32_t version = 0;
-    const int32_t r = core::DebugLib_FET_FwImageVersion(&version);
-    if (r == core::kDebugEntryMissing) {
-        // It does not say: its update entry is all there is to go by.
-        return true;
-    }
-    return r == core::kDebugOk && version > 0;
+    return core::DebugLibraryHoldsFirmwareImage();
 }
 
 std::string VersionDotted(int32_t version) {

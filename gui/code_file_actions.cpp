@@ -111,8 +111,8 @@ int32_t CodeFileReadAndReport(int32_t mode, const std::string& path) {
                       static_cast<unsigned>(used), used);
         ReportAppend(line);
         if (r != 1) {
-            // The reason, when the file gives one beyond a bad line (the
-            // UBROF reader's message, a file cut short), goes under it.
+            // Why, under it: the bad line with its number and fault, the
+            // UBROF reader's message, a file cut short.
             const std::string& why = core::CodeLoad.CodeLoadFailure;
             if (!why.empty()) {
                 ReportAppend("   " + why + "\r\n");

@@ -70,8 +70,11 @@ std::string FileLine(int32_t number) {
     return buf;
 }
 
-void InvalidFileBox(const std::string& name) {
-    ui::MessageBox("The Code File \r\n\r\n" + name + " \r\n\r\nis invalid. Reading terminated !!",
+// why: the loader's reason, shown under the line as the main window's box
+// shows it; empty when there is none (a file that does not open).
+void InvalidFileBox(const std::string& name, const std::string& why = "") {
+    ui::MessageBox("The Code File \r\n\r\n" + name + " \r\n\r\nis invalid. Reading terminated !!" +
+                       (why.empty() ? "" : "\r\n\r\n" + why),
                    "Error", ui::MB_OK | ui::MB_ICONERROR);
 }
 
@@ -109,6 +112,18 @@ void CombineFiles::AppendList(const std::string& line) {
     LineScroll(kListEdit, GetLineCount(kListEdit));
 }
 
+template <typename Load> bool CombineFiles::IntoCombination(Load load) {
+    core::CodeImageCopy current;
+    current.Take();
+    combination_.Put();
+    const bool kept = load();
+    if (kept) {
+        combination_.Take();
+    }
+    current.Put();
+    return kept;
+}
+
 void CombineFiles::AddCodeFile() {
     if (AtLimit()) {
         return;
@@ -131,22 +146,19 @@ void CombineFiles::AddCodeFile() {
     if (format == 6 && core::OutFileConvertToHex(path) != 1) {
         return; // the converter has told what went wrong
     }
-    int32_t loaded = 0;
-    {
+    // Each file joins the combination, which starts empty; one that fails
+    // leaves it as the earlier files made it.
+    const bool loaded = IntoCombination([&] {
         platform::File file(path, platform::FileModeRead | platform::FileShareDenyWrite);
         core::LineReaderReset();
-        // The first file starts a new image; later ones join it, and one
-        // that fails leaves the image as the earlier files made it.
-        loaded = core::CodeFileLoad(count_ == 0 ? core::kStoreCodeImage
-                                                : core::kStoreCodeImage | core::kStoreKeep,
-                                    format, file.get(), path);
-    }
-    if (loaded != 1) {
-        InvalidFileBox(name);
+        return core::CodeFileLoad(core::kStoreCodeImage | core::kStoreKeep, format, file.get(),
+                                  path) == 1;
+    });
+    if (!loaded) {
+        InvalidFileBox(name, core::CodeLoad.CodeLoadFailure);
         return;
     }
     ++count_;
-    imageChanged_ = true;
     AppendList(FileLine(count_) + name + "\r\n");
 }
 
@@ -168,14 +180,16 @@ void CombineFiles::AddFileContents() {
         InvalidFileBox(NameOf(*path));
         return;
     }
-    core::LineReaderReset();
-    const int32_t stored =
-        core::CodeImageLoadBinary(count_ == 0 ? 0 : core::kStoreKeep, start, file.get());
+    int32_t stored = 0;
+    IntoCombination([&] {
+        core::LineReaderReset();
+        stored = core::CodeImageLoadBinary(core::kStoreKeep, start, file.get());
+        return stored > 0;
+    });
     if (stored <= 0) {
         return;
     }
     ++count_;
-    imageChanged_ = true;
     // The start and the start + byte count, as the list has always shown it.
     char range[64];
     std::snprintf(range, sizeof range, "  -,,- Address: 0x%4.4X - 0x%4.4X\r\n",
@@ -191,8 +205,7 @@ void CombineFiles::ClearAll() {
     count_ = 0;
     list_.clear();
     SetItemText(kListEdit, "");
-    core::CodeImageClear();
-    imageChanged_ = true;
+    combination_.Clear();
 }
 
 } // namespace gui

@@ -1,7 +1,10 @@
 #pragma once
 // "Combine Files" (214): one code image from up to 40 code files and raw
-// data files. A file that fails to load leaves the image as it was.
+// data files. The dialog builds it in an image of its own: the current code
+// stays as it is until the caller installs the combination, and a file that
+// fails to load leaves the combination as the earlier files made it.
 
+#include "core/code_image_copy.h"
 #include "ui/dialog.h"
 
 #include <cstdint>
@@ -14,9 +17,9 @@ public:
     CombineFiles();
 
     int32_t FileCount() const { return count_; }
-    // A file was added or the image cleared: it is no longer the current
-    // code file's.
-    bool ImageChanged() const { return imageChanged_; }
+    // The combination of the files added since the last Clear All; empty
+    // while FileCount() is 0.
+    const core::CodeImageCopy& Combination() const { return combination_; }
 
 protected:
     bool OnInitDialog() override;
@@ -27,9 +30,13 @@ private:
     void AddFileContents();
     void ClearAll();
     void AppendList(const std::string& line);
+    // Runs load with the combination in the code image's place (the loaders
+    // store there) and the current code back afterwards; keeps what load
+    // made when it returns true.
+    template <typename Load> bool IntoCombination(Load load);
 
     int32_t count_ = 0;
-    bool imageChanged_ = false;
+    core::CodeImageCopy combination_;
     std::string list_;
 };
 

@@ -74,11 +74,6 @@ bool LinkWatchReopenPending() {
     return true;
 }
 
-const core::DebugApi& LinkWatchWrapped() {
-    const core::DebugApi& current = core::DebugApiInUse();
-    return &current == &Watch && Inner != nullptr ? *Inner : current;
-}
-
 void LinkWatchReset() {
     LinkWatch.Reset();
     if (&core::DebugApiInUse() == &Watch) {

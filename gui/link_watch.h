@@ -30,8 +30,6 @@ void LinkWatchInstall();
 // The connect step's part: after a link gave up, closes the interface so
 // that the open that follows opens it again. True when it did.
 bool LinkWatchReopenPending();
-// The table the watch stands in front of (the one in use without it).
-const core::DebugApi& LinkWatchWrapped();
 // Forgets a link that gave up and takes the watch out again (the table it
 // stood in front of is in use once more).
 void LinkWatchReset();

@@ -28,6 +28,7 @@
 #include "gui/reset_option_dlg.h"
 #include "gui/serial_number.h"
 #include "gui/setup_runners.h"
+#include "gui/sn_claims.h"
 #include "gui/sn_history.h"
 #include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
@@ -310,6 +311,10 @@ void OnAutoProgram() {
         SerialNumber.ManualSnFlag = 0;
         Serialization().ComputeNext();
         SerialNumberDisplayUpdate(1);
+    } else {
+        // The run ended before the SN could reach the board: the number
+        // this run claimed is free again.
+        SnClaimRelease();
     }
 }
 
@@ -568,19 +573,27 @@ void OnNext() {
 void OnCombineCodeFiles() {
     CombineFiles combine;
     combine.DoModal();
-    // Only an image the dialog changed is no longer the current file's: with
-    // nothing added the file, its name and "config.ini" stay as they were.
-    if (combine.ImageChanged()) {
+    // The combination becomes the code only when it holds a file: with
+    // nothing added (or all cleared) the code, its file name, its "Source:"
+    // checksum and "config.ini" stay as they were, and there is nothing to
+    // save.
+    if (combine.FileCount() > 0) {
+        combine.Combination().Put();
+        core::ProgramImageClear(); // it was made from the code replaced
         core::CodeFileNames.CodeFile.Clear();
         MainWindowSetText(kMainCodeFileNameEdit, "");
         MainWindowSetText(kMainCodeFilePathEdit, "");
+        char sum[16];
+        std::snprintf(sum, sizeof sum, "0x%8.8X", core::CodeImageChecksum());
+        MainWindowSetText(kMainSourceSumEdit, sum);
         core::PasswordFromCodeImage();
-    }
-    if (ui::MessageBox("Combined Code Data Block is completed\r\n\r\n"
-                       "Would you like to save the Combined Code Data File ??\r\n\r\n",
-                       "Save Combine Code Files",
-                       ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES) {
-        CodeFileSaveAsMenu();
+        MainDialogRefresh();
+        if (ui::MessageBox("Combined Code Data Block is completed\r\n\r\n"
+                           "Would you like to save the Combined Code Data File ??\r\n\r\n",
+                           "Save Combine Code Files",
+                           ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES) {
+            CodeFileSaveAsMenu();
+        }
     }
     MemoryViewDlg view;
     view.DoModal();

@@ -303,7 +303,7 @@ void SerialNumberDisplayUpdate(int32_t) {
         core::BytesToText(SerialNumber.ModelTextMode, s.ModelTextSize,
                           core::SerialData.ModelTextBytes, model);
         w->SetItemText(kMainModelEdit, model);
-        w->SetItemText(kMainNextSnEdit, SerialNumberFormat());
+        w->SetItemText(kMainNextSnEdit, SnComingText());
         w->SetItemText(kMainSnFormatCaption, SerialNumberFormatCaption());
     }
     const bool serial = s.SerializationEnable == 1;

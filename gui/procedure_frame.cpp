@@ -253,6 +253,7 @@ int32_t TargetConnect() {
     }
     steps::OpenInput in;
     in.adapterOpen = Frame.PortOpenResult == 1;
+    in.bootloaderOnly = core::Target.bootloaderOnly != 0;
     in.powerOn = true;
     in.settle = Frame.PowerButtonOn == 0;
     if (steps::OpenTarget(StepsPort(), steps::kQuillbaySteps, in) != steps::StepResult::Passed) {
@@ -341,6 +342,7 @@ int32_t ProcedureFinish(int32_t code, steps::FinalAction action) {
 
     if (core::Settings.PowerFromPODEnable == 1 && Frame.PowerButtonOn == 0) {
         core::TargetPowerSet(0);
+        steps::SupplyOffLine(StepsPort());
     }
     core::TargetClearIdentified();
 

@@ -25,7 +25,9 @@
 #include "gui/preferences.h"
 #include "gui/procedure_frame.h"
 #include "gui/serial_number.h"
+#include "gui/sn_claims.h"
 #include "gui/sn_dialogs.h"
+#include "gui/sn_format.h"
 #include "gui/sn_history.h"
 #include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
@@ -206,7 +208,9 @@ int32_t WriteStep() {
         MainWindow.TheMainDialog->UpdateWindow();
     }
     ImagePrepare(Frame.AutoProgramActive, 0);
-    if (core::ProgramImageFitsDevice() != 1) {
+    // The operator is always there to be asked: what the load named plays
+    // no part.
+    if (steps::CodeSizeCheck(StepsPort(), steps::kQuillbaySteps, false) != steps::CodeSize::Fits) {
         ReportAppend(" WARNING!! Code size (including Serial Number\r\n");
         ReportAppend("  and Model Text) is exceeding the Target\r\n");
         ReportAppend(steps::kCodeSize.flashSpace);
@@ -411,6 +415,26 @@ int32_t LabelReadStep(int32_t) {
     return r;
 }
 
+namespace {
+
+// The coming SN cannot be written: the type and byte mode have no number
+// left. Said in the report and in a box, before anything reaches a board.
+void SnRangeEndStop(std::string sn) {
+    sn.erase(0, sn.find_first_not_of(' '));
+    ReportAppend("Preparing SN ......");
+    ReportDoneFailed(0);
+    ReportAppend(" No SN is left: " + sn +
+                 " cannot be written\r\n with the SN type and byte mode.\r\n");
+    LampSet(kRowSerialNumber, kLampFailed);
+    StatusLampsPaint();
+    TimedMessageBox("No SN is left to write:\r\n" + sn +
+                        " cannot be written with the SN type and byte mode.\r\n\r\n"
+                        "Please check the serialization setup.",
+                    "Error", kErrorBox);
+}
+
+} // namespace
+
 int32_t SnStep(int32_t single, const std::string& nextSn) {
     Actions.SnPromptNeeded = 0;
     SerialNumber.SnStatus = kSnStatusNew;
@@ -429,25 +453,27 @@ int32_t SnStep(int32_t single, const std::string& nextSn) {
     if (SerialNumber.ManualSnFlag == 1) {
         SerialNumber.SnStatus |= kSnStatusManual;
     }
+    // The coming SN, not one the operator typed or scanned: when another
+    // station took it, the next free one is written instead.
+    const bool coming = SerialNumber.ManualSnFlag != 1 && SerialNumber.SnFromBarcode != 1;
     // Typed, scanned or coming: a number the history holds is never written
     // silently (a re-scanned label, or the number of a run whose record
     // could not be saved).
     if (hooks.HistoryContains(kept) != 0) {
         Actions.SnPromptNeeded = 1;
     }
-    const int32_t type = Settings.SNDispFormatIndex;
-    const int32_t badLine = type >= 0 && type < 6 ? SerialNumber.SnHistoryOutOfRange[type] : 0;
-    if (SerialNumber.SnHistoryUnreadable == 1 || badLine != 0) {
+    const std::string problem = SnHistoryProblemLines();
+    if (!problem.empty()) {
         // Without the history no number is known to be unused.
         ReportAppend("Reading SN history file ......");
         ReportDoneFailed(0);
-        if (badLine != 0) {
-            ReportAppend(" SN history file " + Settings.SNFilePathAndName + ", line " +
-                         std::to_string(badLine) +
-                         ":\r\n the SN is beyond the range of its type.\r\n");
-        }
+        ReportAppend(problem);
         LampSet(kRowSerialNumber, kLampFailed);
         StatusLampsPaint();
+        return 0;
+    }
+    if (coming && SerialNumber.SnComing == kSnComingExhausted) {
+        SnRangeEndStop(SerialNumberFormat());
         return 0;
     }
     int32_t r = LabelReadStep(single);
@@ -463,6 +489,7 @@ int32_t SnStep(int32_t single, const std::string& nextSn) {
         Actions.SnPromptNeeded = 1;
     }
     std::string text = kept;
+    bool mayMoveOn = coming;
     if (Actions.SnPromptNeeded == 1) {
         if (hooks.EditSn(kept) == kResultStopped) {
             return kResultStopped;
@@ -472,17 +499,26 @@ int32_t SnStep(int32_t single, const std::string& nextSn) {
         if (!SerialNumber.SnEditResultText.empty()) {
             text = SerialNumber.SnEditResultText;
         }
+        mayMoveOn = mayMoveOn && SerialNumber.SnEditChoice == 2;
         MainWindowSetText(kMainNextSnEdit, text);
     }
     if (hooks.FromText(text) != 1) {
-        // A refused number (over capacity, wrong digits) is never written.
+        // A refused number (over capacity, wrong digits, blank) is never
+        // written, and the report says why.
+        std::string shown = text;
+        shown.erase(shown.find_last_not_of(' ') + 1);
+        if (SerialNumber.SnRefusal == kSnRefusedRange && mayMoveOn) {
+            SnRangeEndStop(shown);
+            return 0;
+        }
+        ReportAppend("SN " + shown + SnRefusalText(SerialNumber.SnRefusal) + "\r\n");
         LampSet(kRowSerialNumber, kLampFailed);
         StatusLampsPaint();
         return 0;
     }
     // The last word, on the very text that goes to the board: whatever
     // road it came by, a number the history holds is not written again.
-    if (hooks.HistoryContains(SerialNumber.SerialNumberText) != 0) {
+    if (!mayMoveOn && hooks.HistoryContains(SerialNumber.SerialNumberText) != 0) {
         ReportAppend("SN " + SerialNumber.SerialNumberText +
                      " is already in the SN history file.\r\n");
         SnWarningSound();
@@ -490,13 +526,31 @@ int32_t SnStep(int32_t single, const std::string& nextSn) {
         StatusLampsPaint();
         return 0;
     }
-    // The board gets a number only when its record can be kept.
-    if (hooks.HistoryCanRecord() != 1) {
-        ReportAppend("Saving SN in history file ......");
-        ReportDoneFailed(0);
+    // The number is claimed for this board, under the history's lock,
+    // and only once its record is known to fit in the history.
+    const std::string before = SerialNumber.SerialNumberText;
+    const int32_t claimed = hooks.Claim(mayMoveOn ? 1 : 0);
+    if (claimed != kSnClaimed) {
+        if (claimed == kSnClaimExhausted) {
+            SnRangeEndStop(SerialNumberFormat());
+            return 0;
+        }
+        if (claimed == kSnClaimTaken) {
+            ReportAppend(SerialNumber.SnClaimWhy);
+            SnWarningSound();
+        } else {
+            ReportAppend("Saving SN in history file ......");
+            ReportDoneFailed(0);
+            ReportAppend(SerialNumber.SnClaimWhy);
+        }
         LampSet(kRowSerialNumber, kLampFailed);
         StatusLampsPaint();
         return 0;
+    }
+    if (SerialNumber.SerialNumberText != before) {
+        // Another station took the coming SN meanwhile: the field moves on.
+        text = SerialNumber.SerialNumberText;
+        MainWindowSetText(kMainNextSnEdit, text);
     }
     Frame.SnWrittenThisRun = 1;
     Actions.snStatusThisRun = SerialNumber.SnStatus;
@@ -528,8 +582,8 @@ int32_t SnStep(int32_t single, const std::string& nextSn) {
             hooks.PackNext();
             SerialNumberDisplayUpdate(1);
         } else {
-            // The board may carry the number all the same: it is not given
-            // out again in this session.
+            // The board may carry the number all the same: it stays
+            // claimed, and is not given out again.
             SerialNumber.SnStatus = Actions.snStatusThisRun;
             SnHistoryKeepUsed();
             hooks.ComputeNext();

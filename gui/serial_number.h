@@ -4,8 +4,12 @@
 // procedures and the dialogs share. One instance, reset with the rest of the
 // program's state.
 
+#include "platform/file_tail.h"
+
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace gui {
 
@@ -43,8 +47,50 @@ struct SnPendingListState {
     int32_t loaded = 0;      // the file had "#SN_LIST"
     int32_t accepted = 0;    // entries taken into the list
     int32_t alreadyUsed = 0; // refused: the history holds them
-    int32_t wrongLength = 0; // refused: length other than Custom_SN_size, or a refused character
+    int32_t wrongLength = 0; // refused: length other than Custom_SN_size, a refused character,
+                             // or a line over 1024 characters or holding a control character
     int32_t remaining = 0;   // live entries at the last count
+    // Refused: entries whose bytes would read as blank flash, by name.
+    std::vector<std::string> blank;
+};
+
+// What the coming SN is (SnComing): a number that can be written, none
+// (the type and byte mode have no number left after the history's last),
+// or unknown (the history cannot be read, or holds a line it cannot tell).
+inline constexpr int32_t kSnComingWritable = 0;
+inline constexpr int32_t kSnComingExhausted = 1;
+inline constexpr int32_t kSnComingUnknown = 2;
+
+// What this station has taken in of a file that other stations append to:
+// which file it was, how many of its bytes (whole lines only), the last of
+// those bytes (a file rewritten in place shows there) and the lines
+// counted so far, as the report numbers them.
+struct SnSharedFileState {
+    platform::FileIdentity id;
+    uint64_t size = 0;  // at the last look: more than taken when a line is unfinished
+    uint64_t taken = 0; // whole lines read
+    std::string tail;
+    int32_t lines = 0;
+    // The file and its size right after a record write of this station
+    // stopped half way (tornEnd 0: none): the next append marks that torn
+    // record as such.
+    platform::FileIdentity tornId;
+    uint64_t tornEnd = 0;
+};
+
+// The claims of every station on this history (the claims file beside
+// it): numbers claimed, not released and not yet in the history, by key
+// (the type digit, ':' and the SN as compared: a number's value, a custom
+// SN in lower case), each with its record text ("F3 \t00005").
+struct SnClaimsState {
+    SnSharedFileState file;
+    std::unordered_map<std::string, std::string> live;
+    // This station's claim for its current run ("" none): it ends with the
+    // run's history record, is released when the run ended before the SN
+    // could reach the board, and otherwise stays claimed for good.
+    std::string heldKey;
+    std::string heldType;
+    std::string heldSn;
 };
 
 struct SerialNumberState {
@@ -62,6 +108,17 @@ struct SerialNumberState {
     // The history file is there but could not be read whole: its numbers are
     // unknown, so no number may be given out or written until it reads again.
     int32_t SnHistoryUnreadable = 0;
+    std::string SnHistoryUnreadableWhy; // "it is a folder, not a file."
+    // The first history line that is neither a record nor blank (its number
+    // as the report counts lines, 0 for none) and why: the numbers it may
+    // hide are unknown, for every type.
+    int32_t SnHistoryBadLine = 0;
+    std::string SnHistoryBadWhy;
+    SnSharedFileState SnHistoryFile; // what of the history file SnHistoryText holds
+    SnClaimsState SnClaims;
+    int32_t SnComing = kSnComingWritable;
+    int32_t SnRefusal = 0;  // why the last SN was refused (sn_format.h kSnRefused...)
+    std::string SnClaimWhy; // why the last claim failed, for the report
     // Per SN type 0..5: the report line number (as the history listing
     // counts them) of the first record whose number that type cannot hold,
     // 0 for none. Such a record leaves the type's next SN unknown.

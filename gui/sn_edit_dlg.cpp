@@ -130,18 +130,9 @@ bool SnEditDlg::OnInitDialog() {
     } else if (s.ManualSnFlag == 1) {
         SetItemText(kReasonLine, "The SN was entered by hand.");
     }
-    // Nothing used is offered: the choice falls to the first one whose SN
-    // is free, or to none, and the operator picks or types one.
-    const int32_t wanted = s.SnEditChoice >= 1 && s.SnEditChoice <= 3 ? s.SnEditChoice : 2;
-    int32_t choice = 0;
-    for (int32_t c : {wanted, 2, 3, 1}) {
-        const std::string text = ChoiceText(c);
-        if (!TrimmedRight(text).empty() && !SnEditIsUsed(text)) {
-            choice = c;
-            break;
-        }
-    }
-    Choose(choice);
+    // The current choice is checked, used or not: the reason line says
+    // which SN is used, and OK refuses a used one.
+    Choose(s.SnEditChoice >= 1 && s.SnEditChoice <= 3 ? s.SnEditChoice : 2);
     return true;
 }
 
@@ -199,7 +190,9 @@ void SnEditDlg::Ok() {
         s.SnStatus = (s.SnStatus & ~kSnStatusOverwritten) | kSnStatusManual;
         break;
     default:
-        s.SnStatus = (s.SnStatus & ~kSnStatusOverwritten) | kSnStatusNew;
+        // The coming SN in place of a typed one is no manual SN: it
+        // records as '.'.
+        s.SnStatus = (s.SnStatus & ~(kSnStatusOverwritten | kSnStatusManual)) | kSnStatusNew;
         break;
     }
     s.SnEditResultText = text.substr(0, kSnEditResultMax);

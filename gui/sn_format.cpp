@@ -50,9 +50,19 @@ uint8_t BcdPair(const char* digits) {
     return static_cast<uint8_t>(((digits[0] - '0') << 4) | (digits[1] - '0'));
 }
 
-int32_t Refuse() {
+int32_t Refuse(int32_t why = kSnRefusedRange) {
     SerialData.SerialNumberCount = 0;
+    SerialNumber.SnRefusal = why;
     return 0;
+}
+
+// The bytes are packed: 1, unless they read as blank.
+int32_t Packed() {
+    if (SnBytesBlank(SerialData.SerialNumberBytes, SerialData.SerialNumberCount)) {
+        return Refuse(kSnRefusedBlank);
+    }
+    SerialNumber.SnRefusal = kSnRefusedNone;
+    return 1;
 }
 
 } // namespace
@@ -130,7 +140,7 @@ int32_t SerialNumberPack(uint32_t d, uint32_t c) {
     const int32_t type = Type();
     const int32_t mode = Mode();
     if (IsCustom(type)) {
-        return Refuse(); // custom SNs are packed from their text
+        return Refuse(kSnRefusedText); // custom SNs are packed from their text
     }
     if (c > SnCounterMax(type, mode) && type != kSnTypeNumber) {
         return Refuse();
@@ -149,7 +159,7 @@ int32_t SerialNumberPack(uint32_t d, uint32_t c) {
         } else {
             t3 ? Put(2, {cl, ch}) : Put(4, {dl, dh, cl, ch});
         }
-        return 1;
+        return Packed();
     }
     if (c > 9999) {
         return Refuse();
@@ -158,7 +168,7 @@ int32_t SerialNumberPack(uint32_t d, uint32_t c) {
     if (mode == kSnModeBcd) {
         if (t3) {
             Put(2, {BcdPair(&cs[0]), BcdPair(&cs[2])});
-            return 1;
+            return Packed();
         }
         if (type == kSnTypeYearDay) {
             // The year's tens digit has two bits, the day's hundreds digit two.
@@ -169,7 +179,7 @@ int32_t SerialNumberPack(uint32_t d, uint32_t c) {
             const std::string ds = Format("%2.2u%3.3u", yy, ddd);
             const uint32_t y1 = ds[0] - '0', y2 = ds[1] - '0', d1 = ds[2] - '0';
             Put(4, {(y2 << 4) | (y1 << 2) | d1, BcdPair(&ds[3]), BcdPair(&cs[0]), BcdPair(&cs[2])});
-            return 1;
+            return Packed();
         }
         if (type == kSnTypeDate) {
             const uint32_t yy = d >> 9, mm = (d >> 5) & 0xF, dd = d & 0x1F;
@@ -179,14 +189,14 @@ int32_t SerialNumberPack(uint32_t d, uint32_t c) {
             const std::string ds = Format("%2.2u%2.2u%2.2u", yy, mm, dd);
             Put(5, {BcdPair(&ds[0]), BcdPair(&ds[2]), BcdPair(&ds[4]), BcdPair(&cs[0]),
                     BcdPair(&cs[2])});
-            return 1;
+            return Packed();
         }
         if (d > 9999) {
             return Refuse();
         }
         const std::string ds = Format("%4.4u", d);
         Put(4, {BcdPair(&ds[0]), BcdPair(&ds[2]), BcdPair(&cs[0]), BcdPair(&cs[2])});
-        return 1;
+        return Packed();
     }
     // ASCII: the digits themselves.
     std::string text;
@@ -210,7 +220,62 @@ int32_t SerialNumberPack(uint32_t d, uint32_t c) {
     }
     std::memcpy(SerialData.SerialNumberBytes, text.data(), text.size());
     SerialData.SerialNumberCount = static_cast<int32_t>(text.size());
-    return 1;
+    return Packed();
+}
+
+bool SnBytesBlank(const uint8_t* bytes, int32_t count) {
+    const int32_t n = std::clamp(count, 0, 256);
+    bool allFF = true;
+    for (int32_t i = 0; i < n; ++i) {
+        allFF = allFF && bytes[i] == 0xFF;
+    }
+    if (allFF || IsCustom(Type()) || n < 2) {
+        return allFF;
+    }
+    // The SN reader's test: the first word, and for type 2 the second too.
+    const uint8_t rest[2] = {0xFF, 0xFF};
+    const uint8_t* w2 = n >= 4 ? bytes + 2 : rest;
+    return bytes[0] == 0xFF && bytes[1] == 0xFF &&
+           (Type() != kSnTypeNumber || (w2[0] == 0xFF && w2[1] == 0xFF));
+}
+
+std::string SnRefusalText(int32_t refusal) {
+    switch (refusal) {
+    case kSnRefusedBlank:
+        return " would read as blank flash: it is not written.";
+    case kSnRefusedRange:
+        return " is beyond the range of the SN type and byte mode: it is not written.";
+    default:
+        return " is no SN of the SN type and byte mode: it is not written.";
+    }
+}
+
+int32_t SnPackNumber(uint32_t n) {
+    const int32_t* p = SerialNumber.SnDateParts;
+    const bool hex = SnIsHexMode(Mode());
+    uint32_t d = 0, c = n;
+    switch (Type()) {
+    case kSnTypeYearMonth:
+        d = static_cast<uint32_t>(p[1] * 100 + p[2]);
+        break;
+    case kSnTypeNumber:
+        d = hex ? n >> 16 : n / 10000;
+        c = hex ? n & 0xFFFF : n % 10000;
+        break;
+    case kSnTypeCounter:
+        d = 0;
+        break;
+    case kSnTypeYearDay:
+        d = static_cast<uint32_t>(p[1] * 512 + p[4]);
+        break;
+    case kSnTypeDate:
+        d = static_cast<uint32_t>(p[1] * 512 + p[2] * 32 + p[3]);
+        break;
+    default:
+        d = static_cast<uint32_t>(p[0]);
+        break;
+    }
+    return SerialNumberPack(d, c);
 }
 
 bool SnCustomCharAllowed(char c) {
@@ -225,18 +290,18 @@ int32_t SerialNumberFromText(std::string_view text) {
     if (IsCustom(type)) {
         const size_t n = static_cast<size_t>(CustomSize());
         if (n == 0 || text.size() < n) {
-            return Refuse();
+            return Refuse(kSnRefusedText);
         }
         std::string sn(text.substr(0, n));
         for (char& ch : sn) {
             if (!SnCustomCharAllowed(ch)) {
-                return Refuse();
+                return Refuse(kSnRefusedText);
             }
         }
         if (SnIsHexMode(mode)) {
             for (char& ch : sn) {
                 if (core::TextHexDigit(ch) < 0) {
-                    return Refuse();
+                    return Refuse(kSnRefusedText);
                 }
                 ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
             }
@@ -251,6 +316,9 @@ int32_t SerialNumberFromText(std::string_view text) {
         } else {
             std::memcpy(SerialData.SerialNumberBytes, sn.data(), n);
             SerialData.SerialNumberCount = static_cast<int32_t>(n);
+        }
+        if (Packed() != 1) {
+            return 0;
         }
         s.SerialNumberText = sn;
         return 1;
@@ -269,7 +337,7 @@ int32_t SerialNumberFromText(std::string_view text) {
     const std::string digits(text.substr(at, end - at));
     for (size_t i = end; i < text.size(); ++i) {
         if (std::isdigit(static_cast<unsigned char>(text[i]))) {
-            return Refuse();
+            return Refuse(kSnRefusedText);
         }
     }
     const bool hex = SnIsHexMode(mode);
@@ -292,7 +360,7 @@ int32_t SerialNumberFromText(std::string_view text) {
         break;
     }
     if (digits.empty() || digits.size() > maxDigits) {
-        return Refuse();
+        return Refuse(kSnRefusedText);
     }
     auto value = [&](size_t from, size_t len) -> uint64_t {
         uint64_t v = 0;
@@ -323,7 +391,7 @@ int32_t SerialNumberFromText(std::string_view text) {
         a = (value(0, 2) << 9) | (value(2, 2) << 5) | value(4, 2);
         b = value(6, 5);
         if (value(2, 2) > 15 || value(4, 2) > 31) {
-            return Refuse();
+            return Refuse(kSnRefusedText);
         }
         break;
     default:
@@ -332,7 +400,7 @@ int32_t SerialNumberFromText(std::string_view text) {
         break;
     }
     if (type == kSnTypeYearDay && value(2, 3) > 511) {
-        return Refuse();
+        return Refuse(kSnRefusedText);
     }
     if (SerialNumberPack(static_cast<uint32_t>(a), static_cast<uint32_t>(b)) != 1) {
         return 0;
@@ -392,7 +460,7 @@ int32_t SnDecodeBytes(const uint8_t* bytes, std::string& text) {
         mode == kSnModeHexMsbFirst && (type == kSnTypeNumber || type == kSnTypeCounter);
     const uint32_t w1 = bigEndian ? (bytes[0] << 8 | bytes[1]) : (bytes[1] << 8 | bytes[0]);
     const uint32_t w2 = bigEndian ? (bytes[2] << 8 | bytes[3]) : (bytes[3] << 8 | bytes[2]);
-    if (w1 == 0xFFFF && (type != kSnTypeNumber || w2 == 0xFFFF)) {
+    if (SnBytesBlank(bytes, 4)) {
         return 0;
     }
     if (mode == kSnModeAscii || mode == kSnModeBcd) {

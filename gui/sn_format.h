@@ -25,16 +25,39 @@ bool SnIsHexMode(int32_t mode); // 0, 3, 4 and any value outside 1..4
 std::string SerialNumberFormat();
 std::string SerialNumberFormatCaption();
 
+// Why the last SerialNumberPack or SerialNumberFromText refused its SN
+// (SerialNumber.SnRefusal; kSnRefusedNone after one that packed).
+inline constexpr int32_t kSnRefusedNone = 0;
+inline constexpr int32_t kSnRefusedBlank = 1; // its bytes read as a blank SN location
+inline constexpr int32_t kSnRefusedRange = 2; // beyond what the type and byte mode store
+inline constexpr int32_t kSnRefusedText = 3;  // not an SN of the type and byte mode
+
+// The end of the report line that says why SN text was refused:
+// " would read as blank flash: it is not written.", ...
+std::string SnRefusalText(int32_t refusal);
+
+// True when bytes (count of them, the SN location) read as blank, as the
+// SN reader takes them: every byte 0xFF, or, for the number types, the
+// first word 0xFFFF (and for type 2 the second as well). Such an SN could
+// not be told from none, so it is never written.
+bool SnBytesBlank(const uint8_t* bytes, int32_t count);
+
 // Fills core::SerialData's SN bytes and count from the date part D and the
-// counter C of the current type and mode. 0 (count 0) when they do not fit.
+// counter C of the current type and mode. 0 (count 0) when they do not fit
+// or would read as blank.
 int32_t SerialNumberPack(uint32_t d, uint32_t c);
+
+// SerialNumberPack of the number n of a number SN (types 0-5) with the
+// date parts of SerialNumber.SnDateParts, split as the type splits it.
+int32_t SnPackNumber(uint32_t n);
 
 // Parses an SN typed, scanned or displayed into the SN bytes and
 // SerialNumberText (a number SN as its bytes read back, without leading
 // blanks). 0, with nothing packed and SerialNumberText empty, for an SN over
-// capacity, a number SN (types 0-5) with no digit or extra digits, or a
+// capacity, a number SN (types 0-5) with no digit or extra digits, a
 // custom SN holding ',', '=', ';', '#', a blank or a control character,
-// shorter than Custom_SN_size, or not hexadecimal in a hex mode.
+// shorter than Custom_SN_size, or not hexadecimal in a hex mode, and an SN
+// whose bytes would read as blank.
 int32_t SerialNumberFromText(std::string_view text);
 
 // A number SN (types 0-5) in the one spelling SerialNumberFromText records

@@ -1,5 +1,6 @@
 #include "gui/sn_hooks.h"
 
+#include "gui/sn_claims.h"
 #include "gui/sn_dialogs.h"
 #include "gui/sn_format.h"
 #include "gui/sn_history.h"
@@ -15,9 +16,15 @@ const SerializationHooks* g_hooks = nullptr;
 
 const SerializationHooks& SerializationEngineHooks() {
     static const SerializationHooks engine{
-        SnListCount,          SnHistoryContains, SerialNumberReadBack,    SnEditRun,
-        SerialNumberFromText, SnHistoryAppend,   SerialNumberComputeNext, SerialNumberPackNext,
-        SnHistoryCanRecord,
+        SnListCount,
+        SnHistoryContains,
+        SerialNumberReadBack,
+        SnEditRun,
+        SerialNumberFromText,
+        SnHistoryAppend,
+        SerialNumberComputeNext,
+        SerialNumberPackNext,
+        SnClaim,
     };
     return engine;
 }

@@ -20,7 +20,7 @@ struct SerializationHooks {
     int32_t (*HistoryAppend)();                 // SnHistoryAppend
     int32_t (*ComputeNext)();                   // SerialNumberComputeNext
     int32_t (*PackNext)();                      // SerialNumberPackNext
-    int32_t (*HistoryCanRecord)();              // SnHistoryCanRecord
+    int32_t (*Claim)(int32_t mayMoveOn);        // SnClaim
 };
 
 // The engine's own entries.

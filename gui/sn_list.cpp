@@ -2,12 +2,14 @@
 
 #include "core/file_util.h"
 #include "core/line_reader.h"
+#include "core/serial_data.h"
 #include "core/settings.h"
 #include "gui/serial_number.h"
 #include "gui/sn_format.h"
 #include "gui/sn_history.h"
+#include "gui/sn_history_line.h"
 #include "platform/ascii.h"
-#include "platform/file.h"
+#include "platform/file_tail.h"
 
 #include <algorithm>
 #include <cctype>
@@ -80,28 +82,74 @@ int32_t SnListLoad(const std::string& path) {
     return 0;
 }
 
+namespace {
+
+// A line the list reader refuses whole: over the line buffer, or holding a
+// NUL or another control character (a TAB separates, as a blank does).
+bool LineRefused(std::string_view line) {
+    if (line.size() > 1024) {
+        return true;
+    }
+    for (char c : line) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && c != '\t') || u == 0x7F) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether entry, as the list keeps it, would be written as bytes that read
+// as blank flash; the SN bytes and text stay as they were.
+bool EntryReadsBlank(const std::string& entry) {
+    const core::SerialDataState kept = core::SerialData;
+    const std::string keptText = SerialNumber.SerialNumberText;
+    const int32_t keptRefusal = SerialNumber.SnRefusal;
+    const bool blank =
+        SerialNumberFromText(entry) == 0 && SerialNumber.SnRefusal == kSnRefusedBlank;
+    core::SerialData = kept;
+    SerialNumber.SerialNumberText = keptText;
+    SerialNumber.SnRefusal = keptRefusal;
+    return blank;
+}
+
+} // namespace
+
 int32_t SnListFileRead(const std::string& path) {
     SnPendingListState& list = SerialNumber.SnPendingList;
     list = SnPendingListState{};
     SnHistoryLoad(0);
-    platform::File f(path, core::kOpenReadShareDenyWrite);
-    if (!f.IsOpen()) {
+    platform::FileIdentity id;
+    uint64_t size = 0;
+    std::string data;
+    if (platform::FileReadFrom(path, 0, id, size, data) != 0) {
         return -1;
     }
-    core::LineReaderReset();
+    // An editor's byte-order mark is no part of the first line.
+    std::string_view all(data);
+    if (all.substr(0, 3) == "\xEF\xBB\xBF") {
+        all.remove_prefix(3);
+    }
     bool started = false;
     std::string prefix, suffix;
     std::vector<std::string> entries;
     // Entries seen, ignoring case: the history compares SNs so, and a
     // second copy would put one number on two boards.
     std::unordered_set<std::string> seen;
-    while (core::LineReadFromFile(0, f.get()) != 0) {
-        std::string_view line(core::LineReader.line);
+    int32_t number = 0;
+    SnFileLines(all, true, number, [&](std::string_view line, int32_t, size_t) {
+        if (LineRefused(line)) {
+            // Read in part, its tail would pass for an entry of its own.
+            if (started) {
+                ++list.wrongLength;
+            }
+            return;
+        }
         while (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
             line.remove_prefix(1);
         }
         if (line.empty() || line[0] == ';') {
-            continue;
+            return;
         }
         // Keywords are matched without regard to case; entries keep theirs.
         const size_t semi = line.find(';');
@@ -113,7 +161,7 @@ int32_t SnListFileRead(const std::string& path) {
                 started = true;
             }
             if (!started) {
-                continue;
+                return;
             }
             auto argument = [&](size_t keyLength) {
                 std::string_view rest = line.substr(keyLength);
@@ -144,10 +192,10 @@ int32_t SnListFileRead(const std::string& path) {
             if (BeginsNoCase(line, "#SN_ASCII")) {
                 Settings.SNMemFormatIndex = kSnModeAscii;
             }
-            continue;
+            return;
         }
         if (!started) {
-            continue;
+            return;
         }
         std::string entry = prefix + EntryFilter(line) + suffix;
         bool allowed = !entry.empty();
@@ -163,12 +211,15 @@ int32_t SnListFileRead(const std::string& path) {
         } else {
             entries.push_back(std::move(entry));
         }
-    }
+    });
     // The length is checked against the size in force at the end: a later
-    // "#SN_SIZE" must not leave entries that would be written cut short.
+    // "#SN_SIZE" must not leave entries that would be written cut short;
+    // the byte mode is the one in force at the end as well.
     for (const std::string& entry : entries) {
         if (entry.size() != static_cast<size_t>(std::max(Settings.Custom_SN_size, 0))) {
             ++list.wrongLength;
+        } else if (EntryReadsBlank(entry)) {
+            list.blank.push_back(entry); // a board with it could not be told from a blank one
         } else {
             list.text += entry;
             list.text += "\r\n";
@@ -190,11 +241,18 @@ int32_t SnListTakeFirst() {
     size_t pos = 0;
     std::string line;
     while (SnTextLineRead(list.text, pos, line)) {
-        if (!IsDeadLine(line)) {
-            SerialNumber.SnListText =
-                line.substr(0, static_cast<size_t>(std::clamp(Settings.Custom_SN_size, 0, 256)));
-            return 1;
+        if (IsDeadLine(line)) {
+            continue;
         }
+        const std::string entry =
+            line.substr(0, static_cast<size_t>(std::clamp(Settings.Custom_SN_size, 0, 256)));
+        if (SnHistoryContains(entry) == 1) {
+            // Another station on the same list wrote it meanwhile.
+            SnListRetireEntry(entry);
+            continue;
+        }
+        SerialNumber.SnListText = entry;
+        return 1;
     }
     return 0;
 }

@@ -41,6 +41,15 @@ ui::DialogTemplate ListTemplate() {
     return t;
 }
 
+// One line per entry refused because its bytes would read as blank flash.
+std::string BlankLines(const SnPendingListState& list) {
+    std::string lines;
+    for (const std::string& entry : list.blank) {
+        lines += "; " + entry + " - reads as blank flash (removed from the list).\r\n";
+    }
+    return lines;
+}
+
 } // namespace
 
 SnListView::SnListView() : ui::Dialog(ListTemplate()) {
@@ -59,6 +68,7 @@ SnListView::SnListView() : ui::Dialog(ListTemplate()) {
             Printf(";          (current setup size - %1.1i char)(removed from the list)\r\n", size);
         displayText_ +=
             Printf("; %3.1i - Number of the SN attached to the list.\r\n", list.accepted);
+        displayText_ += BlankLines(list);
         displayText_ += separator;
         size_t pos = 0;
         std::string line;
@@ -72,7 +82,7 @@ SnListView::SnListView() : ui::Dialog(ListTemplate()) {
         }
     } else {
         listText_ = "Serial numbers' list is empty. \r\n";
-        displayText_ = listText_;
+        displayText_ = listText_ + BlankLines(list);
     }
     OnCommand(kNotepadButton, [this] {
         const std::string path = Startup.CurrentDirectory + "/SNList.txt";

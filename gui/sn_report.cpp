@@ -5,8 +5,11 @@
 #include "core/line_reader.h"
 #include "core/settings.h"
 #include "gui/serial_number.h"
+#include "gui/sn_claims.h"
 #include "gui/sn_history.h"
+#include "gui/sn_history_line.h"
 #include "platform/file.h"
+#include "platform/file_lock.h"
 #include "platform/prompt.h"
 
 #include <cctype>
@@ -105,7 +108,8 @@ std::string SnReportExportText(int32_t filter) {
         while (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
             line.remove_prefix(1);
         }
-        if (!IsRecord(line)) {
+        // A torn record stands for no board.
+        if (!IsRecord(line) || SnLineIsTorn(line)) {
             continue;
         }
         const auto tokens = SnLineTokens(line);
@@ -179,10 +183,18 @@ int32_t SnHistoryDeleteLine(int32_t n, int32_t expectedLines) {
                                  platform::MB_OK | platform::MB_ICONERROR);
         return 0;
     };
+    // Under the history's lock: no station appends between the copy and the
+    // replacement, so no record of another board is lost with the one
+    // deleted.
+    platform::FileLock lock(SnLockPath(path), kSnLockWaitMs);
+    if (!lock.Held()) {
+        return fail("The SN history file is locked by another station:\r\n" + SnLockPath(path));
+    }
     if (core::TextFileCopyLines(path, "~") != 1) {
         return fail("The SN history file could not be copied to\r\n" + copy);
     }
     std::string kept;
+    std::string deleted;
     int32_t lines = 0;
     {
         platform::File in(copy, core::kOpenReadShareDenyWrite);
@@ -195,15 +207,26 @@ int32_t SnHistoryDeleteLine(int32_t n, int32_t expectedLines) {
             if (lines != n) {
                 kept += core::LineReader.line;
                 kept += "\r\n";
+            } else {
+                deleted = core::LineReader.line;
             }
         }
     }
     if (lines != expectedLines || n < 1 || n > lines) {
         return fail("The copy of the SN history file is not complete:\r\n" + copy);
     }
-    return core::FileWriteAtomic(path, [&](std::FILE* f) {
-        return std::fwrite(kept.data(), 1, kept.size(), f) == kept.size() ? 1 : 0;
-    });
+    if (core::FileWriteAtomic(path, [&](std::FILE* f) {
+            return std::fwrite(kept.data(), 1, kept.size(), f) == kept.size() ? 1 : 0;
+        }) != 1) {
+        return 0;
+    }
+    // The deleted record's number is free again, for every station: its
+    // claim, if it had one, is released.
+    const SnHistoryLine record = SnHistoryLineRead(deleted, false);
+    if (record.kind == SnLineKind::Record) {
+        SnClaimsAppendRelease(record.type, record.sn);
+    }
+    return 1;
 }
 
 } // namespace gui

@@ -5,9 +5,9 @@
 #include "core/timing.h"
 #include "gui/main_ids.h"
 #include "gui/main_window_state.h"
+#include "platform/c_locale.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace gui {
 
@@ -116,9 +116,7 @@ void StatusLampsRepaintWhenStale() {
 int32_t VccDisplayUpdate() {
     std::string text = "----";
     if (core::TargetVccEstimate() == 1) {
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%5.2f V", core::Target.TargetSupplyValue * 0.01);
-        text = buffer;
+        text = platform::FormatC("%5.2f V", core::Target.TargetSupplyValue * 0.01);
     }
     MainWindowSetText(kMainVccEdit, text);
     const int32_t value = core::Target.TargetSupplyValue;

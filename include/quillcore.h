@@ -69,7 +69,8 @@ void F_DispSetup(void);
 int32_t F_Close_All(void);
 /* on 1: supply on (0 when PowerTargetEn is 0); else off. 1/0. */
 int32_t F_Power_Target(int32_t on);
-/* 1/0. */
+/* 1 the target was reset; 0 when it was not (no adapter interface open, or
+   the reset failed). */
 int32_t F_Reset_Target(void);
 /* Copies at most 999 characters of the report and a zero into text
    (QUILLCORE_REPORT_SIZE bytes), then empties the report. */

@@ -3,6 +3,7 @@
 #include "platform/append_file.h"
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
+#include "platform/file_lock.h"
 #include "platform/local_time.h"
 #include "platform/module_path.h"
 #include "platform/process.h"
@@ -16,6 +17,7 @@ namespace platform {
 void ResetServices() {
     SetAtomicFileCommitHook(nullptr);
     SetFileAppendHook(nullptr);
+    SetFileLocksSkipped(false);
     SetLocalTimeSource({});
     SetClockSource(nullptr);
     SetVolumeSource(nullptr);

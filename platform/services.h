@@ -4,7 +4,8 @@
 namespace platform {
 
 // Real clock, headless prompts, real process launcher, real sound, default text viewer,
-// no program-directory override, no atomic-file commit hook.
+// no program-directory override, no atomic-file commit or file-append hook,
+// file locks taken.
 void ResetServices();
 
 } // namespace platform

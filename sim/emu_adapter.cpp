@@ -291,6 +291,14 @@ void EmuAdapter::Frame(std::vector<EmuOutput>& out) {
             spoil = Spoil::kLate;
         }
     }
+    // A block write the adapter carried out opens its bulk phase whatever
+    // becomes of the answer on the way: lost, cut, damaged, late, under
+    // another id. Only an adapter that says it did not know the request
+    // takes no blocks.
+    if (reply.status == 0 && status == 0 && reply.bulk_blocks > 0) {
+        bulk_left_ = reply.bulk_blocks;
+        bulk_.clear();
+    }
     if (spoil == Spoil::kDrop) {
         return;
     }
@@ -322,13 +330,6 @@ void EmuAdapter::Frame(std::vector<EmuOutput>& out) {
         out.push_back({std::move(bytes), faults_.late_ms});
     } else {
         Send(std::move(bytes), out);
-    }
-    // Only a reply the host can take starts the bulk phase it announces; a
-    // late one is whole, and the adapter that sent it late goes on as ever.
-    if ((spoil == Spoil::kNone || spoil == Spoil::kLate) && id == taken.id && status == 0 &&
-        reply.bulk_blocks > 0) {
-        bulk_left_ = reply.bulk_blocks;
-        bulk_.clear();
     }
 }
 

@@ -1,19 +1,17 @@
+#include "core/target_state.h"
 #include "steps/step_texts.h"
 #include "steps/steps.h"
 
-#include <cstdio>
+#include "platform/c_locale.h"
 
 namespace steps {
 
 void FinishVerdict(StepPort& port, StepResult result, double runTimeMs) {
     switch (result) {
-    case StepResult::Passed: {
-        char line[80];
-        std::snprintf(line, sizeof line, " -------- D O N E --- ( run time =%6.1f sec.)\r\n",
-                      runTimeMs * 0.001);
-        port.Report(line);
+    case StepResult::Passed:
+        port.Report(platform::FormatC(" -------- D O N E --- ( run time =%6.1f sec.)\r\n",
+                                      runTimeMs * 0.001));
         break;
-    }
     case StepResult::Stopped:
         port.Report("  ---------- TERMINATED BY USER ------------\r\n");
         break;
@@ -35,6 +33,12 @@ void FinishResetLine(StepPort& port) {
 
 void FinishStartLine(StepPort& port) {
     port.Report(kStartLine);
+}
+
+void SupplyOffLine(StepPort& port) {
+    if (core::Target.supplyMayBeOn != 0) {
+        port.Report(kSupplyNotOffLine);
+    }
 }
 
 } // namespace steps

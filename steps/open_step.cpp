@@ -1,3 +1,4 @@
+#include "core/debug_error_table.h"
 #include "core/device_select.h"
 #include "core/target_connect.h"
 #include "core/target_state.h"
@@ -63,6 +64,14 @@ StepResult SupplyCheck(StepPort& port, bool adapterPowers) {
 
 StepResult OpenTarget(StepPort& port, const StepOptions& options, const OpenInput& in) {
     if (!in.adapterOpen) {
+        if (in.bootloaderOnly) {
+            const std::string text = core::DebugErrorText(core::kDebugErrorFirmwareErased);
+            port.Report(text + "\r\n");
+            if (port.Prompts() && port.ShowsBoxes()) {
+                port.Message("Error", text, MessageStyle::Error);
+            }
+            return StepResult::Failed;
+        }
         port.Message("Error", options.noAdapterBox, MessageStyle::Error);
         return StepResult::Failed;
     }

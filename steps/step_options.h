@@ -26,6 +26,8 @@ struct StepOptions {
     bool verifyBarFromZero = false;         // the bar set to 0 when the read-back starts
     bool verifyNamesFailedSegment = false;  // a line naming the segment that failed
     bool blankBarEachRound = false;         // the bar set to 0 for each blank-check round
+    bool sizeWarnsPastSelected =
+        false; // the code-size check warns of code past the selected device
 };
 
 enum class Deliverable { Quillbay, Quillcore };
@@ -92,6 +94,11 @@ constexpr StepOptions OptionsFor(Deliverable d) {
     o.blankBarEachRound = !quillcore;
     // Quillbay's operator gets the address to look at.
     o.verifyNamesFailedSegment = !quillcore;
+    // Quillcore's write has always warned of code the selected device has
+    // no memory for, even where the target found has: a host that loaded
+    // it through the buffers has no other sign of it. Quillbay's operator
+    // got a box for it when the code file was read.
+    o.sizeWarnsPastSelected = quillcore;
     return o;
 }
 

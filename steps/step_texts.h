@@ -55,6 +55,11 @@ inline constexpr ReadTexts kRead{"Reading Flash memory .................",
 
 inline constexpr const char* kDcoLine = "DCO constants verification....";
 
+// A switch-off of the target supply the debug library could not confirm:
+// the operator must not take the board for unpowered.
+inline constexpr const char* kSupplyNotOffLine =
+    "Target supply could not be switched off - disconnect the target.\r\n";
+
 // The final action's lines after a passed AUTO PROGRAM run.
 inline constexpr const char* kResetLine = " --- Resetting Target device --- \r\n";
 inline constexpr const char* kStartLine = " --- Start application program ---\r\n";

@@ -14,14 +14,19 @@
 namespace steps {
 
 // The open of a run, once the deliverable has opened its interface: the
-// adapter's absence gets its box; the target is switched on and left to
+// adapter's absence gets its box, an adapter without firmware its line
+// (and, where a box can be answered, a box); the target is switched on and left to
 // settle where asked, then its supply judged where the options measure it.
 // Passed, Failed, Stopped (the operator cancelled), LowSupply (below the
 // device minimum with nobody to ask).
 struct OpenInput {
     bool adapterOpen = false; // the interface opened
-    bool powerOn = false;     // the adapter powers the target: switch it on
-    bool settle = false;      // wait for the supply after switching it on
+    // It did not because the adapter answered with its bootloader only
+    // (core::Target.bootloaderOnly): the step names that instead of the
+    // missing adapter's box, which would send the operator to the cable.
+    bool bootloaderOnly = false;
+    bool powerOn = false; // the adapter powers the target: switch it on
+    bool settle = false;  // wait for the supply after switching it on
 };
 StepResult OpenTarget(StepPort& port, const StepOptions& options, const OpenInput& in);
 
@@ -59,6 +64,24 @@ enum class BlankOutcome {
 };
 BlankOutcome BlankCheck(StepPort& port, const StepOptions& options);
 
+// The code-size check before the write, one rule for both deliverables: the
+// programming image against the memory the run programs (the connected
+// device's map once identified, as the write and the verify take it), not
+// against the selected row, whose flash may start lower. Bytes outside it
+// are asked about where somebody can answer (the question and its texts are
+// the deliverable's); with nobody to ask the write goes on, warned, only
+// when every such byte lies outside the selected device as well and the
+// load said so (outsideNamedAtLoad), else it is refused. Where the options
+// say so, code past the selected device that the target has memory for is
+// asked about or warned of too.
+enum class CodeSize {
+    Fits,
+    Ask,        // put the code-size question
+    GoOnWarned, // write the warning, then go on
+    Refuse,     // write the warning and fail the write
+};
+CodeSize CodeSizeCheck(const StepPort& port, const StepOptions& options, bool outsideNamedAtLoad);
+
 // The write of every segment the image marks, with its report line, the
 // error box on a failed block and the verdict.
 struct WriteOutcome {
@@ -93,6 +116,10 @@ void FinishVerdict(StepPort& port, StepResult result, double runTimeMs);
 // The lines of the final action on a passed AUTO PROGRAM run.
 void FinishResetLine(StepPort& port);
 void FinishStartLine(StepPort& port);
+// After the deliverable switched the target supply off (a run's finish, a
+// close, the library's unload): the line kSupplyNotOffLine while the
+// target may still be powered (core::Target.supplyMayBeOn).
+void SupplyOffLine(StepPort& port);
 
 // The port's verdict lines.
 void ReportDoneFailed(StepPort& port, StepResult result);

@@ -13,7 +13,7 @@ build=${1:?usage: tools/api-host.sh BUILD_DIR}
 src=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$build" && pwd)
 bin=$build/bin
-for program in quill-emu-fet quillcore_host quillcore_reload libquillcore.so.2; do
+for program in quill-emu-fet quillcore_host quillcore_reload quillcore_locale libquillcore.so.2; do
     if [ ! -e "$bin/$program" ]; then
         echo "api-host: $bin/$program is missing; build first" >&2
         exit 2
@@ -104,6 +104,33 @@ fi
 # No runtime directory: Qt complains about that, to the library, not the host.
 run_host reload env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen ASAN_OPTIONS="$reload_asan" \
     "$work/reload/quillcore_reload" "$bin/libquillcore.so.2"
+
+echo "== host programs whose locale the library leaves alone, dialog offscreen"
+# A German locale, built here: its decimal mark is a comma. Without it the
+# check cannot be made, and that fails the run.
+locales=$work/locales
+mkdir -p "$locales"
+localedef_status=0
+localedef -i de_DE -f UTF-8 "$locales/de_DE.UTF-8" >"$work/localedef.log" 2>&1 ||
+    localedef_status=$?
+if [ "$localedef_status" -gt 1 ] || [ ! -d "$locales/de_DE.UTF-8" ]; then # 1: warnings only
+    echo "api-host: localedef could not build de_DE.UTF-8 (package locales):"
+    cat "$work/localedef.log"
+    status=1
+else
+    host_dir "$work/locale"
+    cp "$bin/quillcore_locale" "$work/locale/"
+    # The host's environment names the locale; only the host may take it.
+    in_locale() {
+        env -u LC_ALL -u LC_NUMERIC -u LC_CTYPE -u LANGUAGE -u XDG_RUNTIME_DIR \
+            QT_QPA_PLATFORM=offscreen "$@"
+    }
+    run_host locale-c in_locale LANG=de_DE.UTF-8 LOCPATH="$locales" \
+        "$work/locale/quillcore_locale" comma
+    run_host locale-numeric in_locale LANG=de_DE.UTF-8 LOCPATH="$locales" \
+        "$work/locale/quillcore_locale" numeric comma
+    run_host locale-c-utf8 in_locale LANG=C.UTF-8 "$work/locale/quillcore_locale"
+fi
 
 echo stop >&"$emu_in"
 wait "$emu_pid" 2>/dev/null || true

@@ -58,8 +58,11 @@ bool UbrofRecordReader::ReadRecord() {
         UbrofFatal(kUbrofUnexpectedEnd);
     }
     const uint8_t tag = static_cast<uint8_t>(c);
+    const bool afterChecksum = afterChecksum_;
+    afterChecksum_ = false;
     switch (tag) {
     case kEnd:
+        ReadEnd(at, afterChecksum);
         return false;
     case kModule:
     case kModule2: {
@@ -164,6 +167,19 @@ void UbrofRecordReader::ReadChecksum(int64_t at) {
                static_cast<long long>(at));
     stream_.Checksum().Reset();
     handler_.OnChecksum(computed, stored);
+    afterChecksum_ = true;
+}
+
+void UbrofRecordReader::ReadEnd(int64_t at, bool afterChecksum) {
+    // A linker closes its file with a checksum record and the end tag as the
+    // file's last byte. A 0xFF read as a tag anywhere else is a damaged byte,
+    // or padding over the rest of the file, and what follows it would be
+    // dropped unchecked; bytes after the end tag may be a second file.
+    UbrofCheck(afterChecksum, "UBROF end tag at offset %lld is not after a checksum record",
+               static_cast<long long>(at));
+    UbrofCheck(
+        std::istream::traits_type::eq_int_type(stream_.sgetc(), std::istream::traits_type::eof()),
+        "UBROF data after the end of the file at offset %lld", static_cast<long long>(at + 1));
 }
 
 void UbrofRecordReader::ReadVersion() {

@@ -19,8 +19,9 @@ public:
     UbrofRecordReader(UbrofInputStream& stream, UbrofRecordHandler& handler);
 
     // One record; false at the end tag 0xFF. The end of the file anywhere
-    // else, and a checksum record that does not match the bytes before it,
-    // are format errors.
+    // else, a checksum record that does not match the bytes before it, an
+    // end tag that does not come right after a checksum record, and any byte
+    // after the end tag are format errors.
     bool ReadRecord();
 
     const TaggedAddress& CurrentAddress() const { return address_; }
@@ -35,6 +36,7 @@ private:
     void ReadDeclared(uint8_t tag);
     // at: the offset of the record's tag in the file.
     void ReadChecksum(int64_t at);
+    void ReadEnd(int64_t at, bool afterChecksum);
     uint32_t Index();
     // The fewest bytes an index takes with the current width.
     unsigned MinIndexBytes() const { return indexWidth_ == 1 ? 1 : 2; }
@@ -45,6 +47,8 @@ private:
     UbrofSkipTable skipTable_;
     uint8_t indexWidth_ = 0;
     TaggedAddress address_{3, 1, 0};
+    // The last record read was a checksum record that matched.
+    bool afterChecksum_ = false;
 };
 
 } // namespace ubrof

@@ -37,7 +37,8 @@ TEST_F(CodeFilesTest, CodeFileResultsAndLines) {
     const Case cases[] = {
         {1, good, 1, 1, reading + "...\t done\r\n"},
         {1, ram, 0x21, 1, reading + "...\t done\r\n"},
-        {1, bad, 0x200, 0, reading + "...\t failed\r\n" + notValid},
+        {1, bad, 0x200, 0,
+         reading + "...\t failed\r\n" + notValid + "   Line 2: bad hex digit\r\n"},
         {0, good, 0x200, 0, notValid},
         {6, good, 0x200, 0, notValid},
         {1, missing, 8, 1, "Code File Open error\r\n " + missing + "\r\n"},
@@ -50,22 +51,40 @@ TEST_F(CodeFilesTest, CodeFileResultsAndLines) {
         EXPECT_EQ(core::Images.CodeImageHasData, c.hasCode) << c.path << c.format;
         EXPECT_EQ(TakeReport(), c.report) << c.path << c.format;
     }
+    // A host that names no file: the open error's line, and the code stays.
+    ASSERT_EQ(F_Put_Byte_to_Code_Buffer(0x3000, 0x77), 1);
+    TakeReport();
     EXPECT_EQ(F_ReadCodeFile(1, nullptr), 8);
+    EXPECT_EQ(TakeReport(), "Code File Open error\r\n (null)\r\n");
+    EXPECT_EQ(core::Images.CodeImageHasData, 1);
 }
 
-// A refused file tells why under the verdict: the UBROF reader's message,
-// or the cut of a file without its end record; nothing goes to stderr.
+// A refused file tells why under the verdict: the bad line with its number
+// and fault in every text format, the UBROF reader's message, or the cut of
+// a file without its end record; nothing goes to stderr.
 TEST_F(CodeFilesTest, TheReasonAFileWasRefusedIsInTheReport) {
     // Address 0x1000, one byte, a checksum record that does not match, end.
     const std::string d43 = File("bad.d43", std::string("\x51\x00\x00\x00\x10\x00\x39\x01\xAA"
                                                         "\x3F\x12\x34\xFF",
                                                         13));
     const std::string cut = File("cut.hex", ":021100001234A7\r\n");
+    const std::string titxt = File("bad.txt", "@1100\r\n01 02 03 04; 05 06\r\n07 08\r\nq\r\n");
+    const std::string intel =
+        File("bad.hex", ":0410000001020304E2\r\n\r\n:041000000102030400\r\n:00000001FF\r\n");
+    const std::string motorola =
+        File("bad.s19", "S1061000AABBCCB8\r\nS6030000FC\r\nS9030000FC\r\n");
+    const std::string a43 = File("bad.a43", "header\r\n:0400000400010203F2\r\n:00000001FF\r\n");
     const std::string reading = "Reading Code File ........................";
     const std::string notValid = "   This in not a valid Code File\r\n";
     for (const auto& [format, path, why] :
          {std::tuple{4, d43, std::string("UBROF checksum error at offset 9")},
-          std::tuple{3, cut, std::string(core::kCodeFileCutShort)}}) {
+          std::tuple{3, cut,
+                     std::string("The Code File ends after line 1 without its end record "
+                                 "(cut short)")},
+          std::tuple{1, titxt, std::string("Line 2: a comment on a line of data bytes")},
+          std::tuple{3, intel, std::string("Line 3: checksum error")},
+          std::tuple{2, motorola, std::string("Line 2: unknown record type")},
+          std::tuple{5, a43, std::string("Line 2: type 04 record length must be 2")}}) {
         TakeReport();
         testing::internal::CaptureStderr();
         EXPECT_EQ(F_ReadCodeFile(format, path.c_str()), 0x200) << path;
@@ -119,8 +138,12 @@ TEST_F(CodeFilesTest, CodeOutsideTheSelectedDeviceIsWarned) {
 
 TEST_F(CodeFilesTest, AFileWithoutBytesIsNoCode) {
     const std::string empty = File("empty.txt", "q\r\n");
+    TakeReport();
     EXPECT_EQ(F_ReadCodeFile(1, empty.c_str()), 1);
     EXPECT_EQ(core::Images.CodeImageHasData, 0);
+    // It loaded, and its report says it brought no code.
+    EXPECT_EQ(TakeReport(), "Reading Code File ...........................\t done\r\n"
+                            "   The Code File holds no code\r\n");
 }
 
 TEST_F(CodeFilesTest, PasswordFileResultsAndLines) {
@@ -144,7 +167,7 @@ TEST_F(CodeFilesTest, PasswordFileResultsAndLines) {
     const Case cases[] = {
         {1, complete, 1, 1, reading + "...\t done\r\n"},
         {1, partial, 0x100, 0, reading + "...\t done\r\n Warning!!  - Password not found \r\n"},
-        {1, bad, 0x200, 0, reading + "...\t failed\r\n"},
+        {1, bad, 0x200, 0, reading + "...\t failed\r\n   Line 2: bad hex digit\r\n"},
         {7, complete, 0x200, 0, "   This in not a valid Code File\r\n"},
         {1, missing, 8, 0, "Password File Open error\r\n " + missing + "\r\n"},
     };
@@ -156,7 +179,9 @@ TEST_F(CodeFilesTest, PasswordFileResultsAndLines) {
         EXPECT_EQ(TakeReport(), c.report) << c.path;
     }
     EXPECT_EQ(F_Get_Byte_from_Password_Buffer(0xFFE0), -1);
+    TakeReport();
     EXPECT_EQ(F_ReadPasswFile(1, nullptr), 8);
+    EXPECT_EQ(TakeReport(), "Password File Open error\r\n (null)\r\n");
 }
 
 } // namespace

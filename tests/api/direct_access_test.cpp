@@ -73,25 +73,58 @@ TEST_F(DirectTest, DataGoesInBlocksAndReadsBackWithItsNeighboursKept) {
     EXPECT_EQ(F_Sectors_Blank_Check(0x1230, 0x1234), 0);
 }
 
-TEST_F(DirectTest, RangesOutsideTheImagesOrBuffersAreRefusedWithoutALine) {
+// A refused flash operation leaves its line so that the host's log shows
+// it: the blank check's line stays without a verdict, the others fail. No
+// block reaches the target.
+TEST_F(DirectTest, RefusedRangesAndBuffersLeaveTheirLine) {
     Bytes buffer(16, 0);
+    const std::string blank = "Blank checking segment .............";
+    const std::string read = "Reading data from flash memory ....";
+    const std::string write = "Writing data to memory .............";
+    const std::string failed = "...\t failed\r\n";
+    struct Case {
+        const char* what;
+        int32_t result;
+        std::string report;
+    };
+    const Case cases[] = {
+        {"blank stop below start", F_Sectors_Blank_Check(0x1200, 0x1100), blank},
+        {"blank below images", F_Sectors_Blank_Check(0x0FFF, 0x1001), blank},
+        {"blank past images", F_Sectors_Blank_Check(0x45BFF, 0x45C00), blank},
+        {"read below images", F_Memory_Read_Data(0x0FF0, 16, buffer.data()), read + failed},
+        {"read size 0", F_Memory_Read_Data(0x2000, 0, buffer.data()), read + failed},
+        {"read null", F_Memory_Read_Data(0x2000, 16, nullptr), read + failed},
+        {"write size 0", F_Memory_Write_Data(0x2000, 0, buffer.data()), write + failed},
+        {"write null", F_Memory_Write_Data(0x2000, 16, nullptr), write + failed},
+        {"write past the addresses", F_Memory_Write_Data(0x7FFFFFF0, 16, buffer.data()),
+         write + failed},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.result, 0) << c.what;
+    }
+    // The calls ran in table order: their lines are in the report in turn.
+    std::string lines;
+    for (const Case& c : cases) {
+        lines += c.report;
+    }
+    EXPECT_EQ(TakeReport(), lines);
+    EXPECT_EQ(WriteSizes(), std::vector<int32_t>{});
+}
+
+// The library's own buffers refuse a range outside them with no line, as
+// the buffer-to-flash copies do.
+TEST_F(DirectTest, BufferRangesOutsideTheBuffersAreRefusedWithoutALine) {
     struct Case {
         const char* what;
         int32_t result;
     };
     const Case cases[] = {
-        {"blank stop below start", F_Sectors_Blank_Check(0x2000, 0x1FFF)},
-        {"blank below images", F_Sectors_Blank_Check(0x0FFF, 0x1001)},
-        {"blank past images", F_Sectors_Blank_Check(0x45BFF, 0x45C00)},
-        {"read below images", F_Memory_Read_Data(0x0FF0, 16, buffer.data())},
-        {"read size 0", F_Memory_Read_Data(0x2000, 0, buffer.data())},
-        {"read null", F_Memory_Read_Data(0x2000, 16, nullptr)},
-        {"write size 0", F_Memory_Write_Data(0x2000, 0, buffer.data())},
-        {"write null", F_Memory_Write_Data(0x2000, 16, nullptr)},
         {"ram negative", F_Copy_Buffer_to_RAM(-2, 4)},
         {"ram size 0", F_Copy_RAM_to_Buffer(0x200, 0)},
         {"ram past buffer", F_Copy_RAM_to_Buffer(0x45BFF, 2)},
         {"ram address past buffer", F_Copy_Buffer_to_RAM(0x45C00, 1)},
+        {"flash copy size 1", F_Copy_Buffer_to_Flash(0x2000, 1)},
+        {"flash copy past buffer", F_Copy_Flash_to_Buffer(0x45BFE, 3)},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.result, 0) << c.what;

@@ -120,6 +120,8 @@ TEST_F(OpenFrameTest, InterfaceThreeForcesTheTwoWireModeOnASpyBiWireDevice) {
 TEST_F(OpenFrameTest, ProceduresRefusedBeforeTheyOpenAnything) {
     ASSERT_EQ(F_SetConfig(2, 1), 1);
     EXPECT_EQ(F_Memory_Read(nullptr), 0);
+    // With nowhere to put the data nothing is opened; the read's line says so.
+    EXPECT_EQ(TakeReport(), "Reading Flash memory ....................\t failed\r\n");
     // The fuse blow needs its enable flag.
     EXPECT_EQ(F_Blow_Fuse(), 0);
     EXPECT_EQ(TakeReport(), "Blow Fuse Enable flag is inactive - Procedure terminated.\r\n");
@@ -139,6 +141,14 @@ TEST_F(OpenFrameTest, PowerAndResetReportTheirLines) {
     sim::Sim().FailOperation("MSP430_Reset", 11, 1);
     EXPECT_EQ(F_Reset_Target(), 0);
     EXPECT_EQ(TakeReport(), " --- Reset Target Device ---...\t failed\r\n");
+    // With no interface open (the enumeration closes it) no reset is made,
+    // and the result says so rather than 1.
+    F_Check_KVU_access(0);
+    ASSERT_EQ(core::Target.TargetInterfaceOpen, 0);
+    sim::Sim().Log().Clear();
+    EXPECT_EQ(F_Reset_Target(), 0);
+    EXPECT_EQ(TakeReport(), " --- Reset Target Device ---...\t failed\r\n");
+    EXPECT_TRUE(sim::Sim().Log().Of("MSP430_Reset").empty());
 }
 
 TEST_F(OpenFrameTest, AFailedSupplyReadKeepsTheEstimate) {

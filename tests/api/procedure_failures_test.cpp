@@ -10,6 +10,7 @@
 #include "tests/api/procedure_paths.h"
 
 #include <cstring>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -70,17 +71,51 @@ TEST_F(FailureTest, LowSupplyStopsBeforeAnyStep) {
     EXPECT_EQ(api::Lib.TargetActive, 0);
 }
 
+// Every road to a run without code: the report says so before the verdict.
 TEST_F(FailureTest, NoCodeOrAnEmptyImageProgramsNothing) {
     sim::Sim().PokeRange(0x1100, Bytes(4, 0x12));
-    for (const bool loadedEmpty : {false, true}) {
-        if (loadedEmpty) {
-            // A code file that defined nothing.
-            core::Images.CodeImageHasData = 1;
-        }
-        EXPECT_EQ(F_AutoProgram(0), 0) << loadedEmpty;
-        EXPECT_EQ(TakeReport(), " == Auto Program ===\r\n" + kRule + kFailed) << loadedEmpty;
-        EXPECT_EQ(F_Memory_Write(0), 0) << loadedEmpty;
-        EXPECT_EQ(TakeReport(), kRule + kFailed) << loadedEmpty;
+    const std::string noCode =
+        "  No code loaded: read a code file or fill the code buffer first.\r\n";
+    const std::string zeroBytes = dir.File("zero.txt");
+    testsupport::WriteFile(zeroBytes, "");
+    const std::string noData = dir.File("nodata.txt");
+    testsupport::WriteFile(noData, "q\r\n");
+    const std::string setup = dir.File("setup.cfg");
+    testsupport::WriteFile(setup, ";  a setup and no code\r\nVccIndex 5\r\n");
+    struct Road {
+        const char* name;
+        std::function<void()> take;
+    };
+    const Road roads[] = {
+        {"nothing read yet", [] {}},
+        {"a file of 0 bytes",
+         [&] {
+             LoadCode();
+             F_ReadCodeFile(1, zeroBytes.c_str());
+         }},
+        {"a file without data",
+         [&] {
+             LoadCode();
+             EXPECT_EQ(F_ReadCodeFile(1, noData.c_str()), 1);
+         }},
+        {"a setup file only",
+         [&] {
+             LoadCode();
+             EXPECT_EQ(F_ConfigFileLoad(setup.c_str()), 1);
+         }},
+        {"a code image flagged but empty",
+         [] {
+             F_Clr_Code_Buffer();
+             core::Images.CodeImageHasData = 1;
+         }},
+    };
+    for (const Road& road : roads) {
+        road.take();
+        TakeReport();
+        EXPECT_EQ(F_AutoProgram(0), 0) << road.name;
+        EXPECT_EQ(TakeReport(), " == Auto Program ===\r\n" + kRule + noCode + kFailed) << road.name;
+        EXPECT_EQ(F_Memory_Write(0), 0) << road.name;
+        EXPECT_EQ(TakeReport(), kRule + noCode + kFailed) << road.name;
     }
     // Nothing was erased.
     EXPECT_EQ(sim::Sim().PeekRange(0x1100, 4), Bytes(4, 0x12));

@@ -94,7 +94,11 @@ TEST_F(SetupFileTest, ALoadDiscardsCodeAndPasswordAndAMissingFileStillClamps) {
     EXPECT_EQ(F_ConfigFileLoad(missing.c_str()), 8);
     EXPECT_EQ(TakeReport(), "Setup File Open error\r\n " + missing + "\r\n");
     EXPECT_EQ(core::Settings.EraseFlashStart, 0x1100);
+    // A host that names no file gets the same line, and the same clamp.
+    core::Settings.EraseFlashStart = 0x10;
     EXPECT_EQ(F_ConfigFileLoad(nullptr), 8);
+    EXPECT_EQ(TakeReport(), "Setup File Open error\r\n (null)\r\n");
+    EXPECT_EQ(core::Settings.EraseFlashStart, 0x1100);
 }
 
 TEST_F(SetupFileTest, ConfigIniLoadsTheFilesItNamesAndAHostLoadDoesNot) {

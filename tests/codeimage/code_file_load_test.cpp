@@ -13,6 +13,7 @@
 #include "tests/ubrof/ubrof_sample_files.h"
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace codeimage_test {
@@ -45,8 +46,17 @@ TEST_F(CodeFileLoadTest, TiTxtFiles) {
         {"without q: loads to the end of the file", "a.txt", "@1000\n01 02\n@1100\n03", 1,
          Merge(BytesAt(0x1000, {1, 2}), BytesAt(0x1100, {3}))},
         {"q ends the file", "a.txt", "@1000\n01\nq\n02\n", 1, BytesAt(0x1000, {1})},
-        {"upper case, CR LF, blank lines, comments", "A.TXT",
-         "@F000\r\n\r\nAA BB ; two\r\n\r\nCC\r\nQ\r\n", 1, BytesAt(0xF000, {0xAA, 0xBB, 0xCC})},
+        {"upper case, CR LF, blank lines, comments on their own lines", "A.TXT",
+         "@F000\r\n\r\n; two\r\nAA BB\r\n\r\n  ; one\r\nCC\r\nQ\r\n", 1,
+         BytesAt(0xF000, {0xAA, 0xBB, 0xCC})},
+        // A comment after data bytes would drop the bytes after it and
+        // shift every later one.
+        {"a comment after data bytes fails the load",
+         "a.txt",
+         "@1100\n01 02 03 04; 05 06\n07 08\nq\n",
+         0,
+         {}},
+        {"a comment between data bytes fails the load", "a.txt", "@1100\n01 02 ; 03\nq\n", 0, {}},
         {"leading blanks and TABs", "a.txt", "  @2000\n\t01 02\n", 1, BytesAt(0x2000, {1, 2})},
         {"an empty file loads nothing", "a.txt", "", 1, {}},
         {"a bad byte fails the load", "a.txt", "@1000\n01 02\n0x 03\nq\n", 0, {}},
@@ -422,7 +432,7 @@ TEST_F(CodeFileLoadTest, UbrofFileLoadsLikeItsTiTxtText) {
     ubrof_test::UbrofBuilder file;
     file.Version(10).Module("main").Address(0xF000).Data({1, 2}).DataCount(0).DataCount(0);
     file.DataCount(0).Data({3}).Address(0xFFFE).Data({0x00, 0xF0}).Address(0x10000);
-    file.DataCount(40).End();
+    file.DataCount(40).Close();
     const std::string d43 = file.WriteFile(dir_.File("code.d43"));
     std::string text = "@F000\n01 02 \n\n\n\n\n03 \n\n@FFFE\n00 F0 \n\n@10000\n";
     for (int i = 0; i < 40; ++i) {
@@ -454,7 +464,7 @@ TEST_F(CodeFileLoadTest, UbrofFileWithEveryRecordKindLoadsLikeItsTiTxtText) {
     ubrof_test::UbrofBuilder file = ubrof_test::Version10Seed();
     file.Truncate(1); // the end record
     file.Address(0x1100).Data({0xAA, 0x55});
-    ubrof_test::AddDebugRecords(file, 9, 9).Data({0x11}).End();
+    ubrof_test::AddDebugRecords(file, 9, 9).Data({0x11}).Close();
     const std::string d43 = file.WriteFile(dir_.File("every.d43"));
     std::string text = "@F000\n00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n\n\n";
     text += "@1100\nAA 55 \n\n11 \n\n";
@@ -485,7 +495,7 @@ TEST_F(CodeFileLoadTest, ABadCallFrameRecordFailsTheLoadWithTheReadersMessage) {
     EXPECT_EQ(Images.CodeImageHasData, 0);
 
     ubrof_test::UbrofBuilder good;
-    good.Version(10).Address(0x2000).Data({7}).End();
+    good.Version(10).Address(0x2000).Data({7}).Close();
     EXPECT_EQ(LoadPath(good.WriteFile(dir_.File("good.d43"))), 1);
     EXPECT_EQ(CodeImageUsedCount(), 1);
     EXPECT_EQ(CodeLoad.CodeLoadFailure, "");
@@ -510,9 +520,45 @@ TEST_F(CodeFileLoadTest, ABrokenUbrofFileFailsTheLoadWithTheReadersMessage) {
     EXPECT_EQ(CodeLoad.CodeLoadFailure, "Problem opening file: '" + missing + "'");
 }
 
+// A 0xFF where a tag belongs ends nothing: the load of a linked file whose
+// tail is padded, or that has a second file after it, is refused with the
+// reader's reason instead of loading what came before.
+TEST_F(CodeFileLoadTest, AUbrofFilePaddedOrJoinedIsRefusedNotLoadedShort) {
+    ubrof_test::UbrofBuilder file;
+    file.Version(10).Module("main").Address(0xF000).DataCount(40).ValidChecksum();
+    file.Address(0xFFFE);
+    const size_t tail = file.bytes().size(); // the last data record
+    file.Data({0x00, 0xF0}).Close();
+    const ubrof_test::Bytes whole = file.bytes();
+    ubrof_test::Bytes padded(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(tail));
+    padded.resize(whole.size(), 0xFF);
+    ubrof_test::Bytes joined = whole;
+    joined.insert(joined.end(), whole.begin(), whole.end());
+    for (const auto& [what, bytes, failure] :
+         {std::tuple{"padded from the last data record on", padded,
+                     "UBROF end tag at offset " + std::to_string(tail) +
+                         " is not after a checksum record"},
+          std::tuple{"two files joined", joined,
+                     "UBROF data after the end of the file at offset " +
+                         std::to_string(whole.size())}}) {
+        SCOPED_TRACE(what);
+        ASSERT_EQ(Load("old.txt", "@2000\n99\n"), 1);
+        ubrof_test::UbrofBuilder damaged;
+        damaged.Raw(bytes);
+        EXPECT_EQ(LoadPath(damaged.WriteFile(dir_.File("damaged.d43"))), 0);
+        EXPECT_EQ(CodeLoad.CodeLoadFailure, failure);
+        EXPECT_EQ(CodeImageUsedCount(), 0);
+        EXPECT_EQ(Images.CodeImageHasData, 0);
+    }
+    ubrof_test::UbrofBuilder good;
+    good.Raw(whole);
+    EXPECT_EQ(LoadPath(good.WriteFile(dir_.File("whole.d43"))), 1);
+    EXPECT_EQ(CodeImageUsedCount(), 42);
+}
+
 // A file whose last records are missing has lost code: without its end
-// record it is refused and the reason names the cut, while a bad line
-// keeps the plain bad-line report.
+// record it is refused and the reason names the cut and the last line; a
+// bad line names its own.
 TEST_F(CodeFileLoadTest, IntelAndMotorolaFilesWithoutTheirEndRecordAreCutShort) {
     struct Case {
         const char* what;
@@ -522,22 +568,33 @@ TEST_F(CodeFileLoadTest, IntelAndMotorolaFilesWithoutTheirEndRecordAreCutShort) 
     };
     const std::string intel = ":0411000001020304E1\n:0411040005060708CD\n";
     const std::string motorola = "S1061000AABBCCB8\n";
+    const auto cut = [](int line) {
+        return "The Code File ends after line " + std::to_string(line) +
+               " without its end record (cut short)";
+    };
     for (const Case& c : std::vector<Case>{
-             {"Intel HEX without its end record", "cut.hex", intel, kCodeFileCutShort},
-             {"Intel HEX, empty", "empty.hex", "", kCodeFileCutShort},
-             {"Motorola without S9", "cut.s19", motorola, kCodeFileCutShort},
-             {"Motorola, header only", "cut.s28", "S006000041424333\n", kCodeFileCutShort},
+             {"Intel HEX without its end record", "cut.hex", intel, cut(2)},
+             {"Intel HEX, empty", "empty.hex", "", "The Code File is empty: it has no end record"},
+             {"Intel HEX, blank lines only", "empty.hex", "\r\n\r\n",
+              "The Code File is empty: it has no end record"},
+             {"Motorola without S9", "cut.s19", motorola, cut(1)},
+             {"Motorola, header only", "cut.s28", "S006000041424333\n", cut(1)},
              {"Motorola, a count record of too few", "cut.s19",
-              motorola + motorola + "S5030001FB\n", kCodeFileCutShort},
+              motorola + motorola + "S5030001FB\n", cut(3)},
              {"Motorola, records after the count record", "cut.s19",
-              motorola + "S5030001FB\n" + motorola, kCodeFileCutShort},
-             {".a43 without its end record", "cut.a43", intel, kCodeFileCutShort},
-             {".out converted without its end record", "cut.out", intel, kCodeFileCutShort},
+              motorola + "S5030001FB\n" + motorola, cut(3)},
+             {".a43 without its end record", "cut.a43", intel, cut(2)},
+             {".out converted without its end record", "cut.out", intel, cut(2)},
+             {"the last line counts blank lines before it", "cut.hex", "\r\n" + intel + "\r\n\r\n",
+              cut(3)},
              {"two records on one line", "glued.hex",
-              ":0411000001020304E1:0411040005060708CD\n:00000001FF\n", ""},
+              ":0411000001020304E1:0411040005060708CD\n:00000001FF\n",
+              "Line 1: text after the record's checksum"},
              {"the end record glued to a data record", "glued.hex",
-              ":00000001FF:0420000001020304D2\n:00000001FF\n", ""},
-             {"an S1 shorter than its line", "long.s19", "S1051000AABBCCB8\nS9031000EC\n", ""},
+              ":00000001FF:0420000001020304D2\n:00000001FF\n",
+              "Line 1: text after the record's checksum"},
+             {"an S1 shorter than its line", "long.s19", "S1051000AABBCCB8\nS9031000EC\n",
+              "Line 1: checksum error"},
          }) {
         SCOPED_TRACE(c.what);
         ASSERT_EQ(Load("old.txt", "@2000\n99\n"), 1);
@@ -556,6 +613,61 @@ TEST_F(CodeFileLoadTest, IntelAndMotorolaFilesWithoutTheirEndRecordAreCutShort) 
     EXPECT_EQ(CodeImageUsedCount(), 3);
     EXPECT_EQ(Load("noq.txt", "@1100\n01 02\n"), 1);
     EXPECT_EQ(CodeLoad.CodeLoadFailure, "");
+}
+
+// Every refused text file names the line (as an editor numbers it: blank
+// lines and each CR LF, CR or LF count) and what is wrong with it.
+TEST_F(CodeFileLoadTest, EveryRefusedTextFileNamesItsLineAndFault) {
+    struct Case {
+        const char* what;
+        std::string name;
+        std::string text;
+        std::string failure;
+    };
+    std::string longLine = "@1000\n";
+    for (int i = 0; i < 400; ++i) {
+        longLine += "01 ";
+    }
+    const std::string end = ":00000001FF\n";
+    for (const Case& c : std::vector<Case>{
+             {"TI-TXT, a bad digit", "a.txt", "@1000\n01 02\n\n03 0g\nq\n",
+              "Line 4: bad hex digit"},
+             {"TI-TXT, a comment after bytes", "a.txt",
+              "@1100\r\n01 02 03 04; 05 06\r\n07 08\r\nq\r\n",
+              "Line 2: a comment on a line of data bytes"},
+             {"TI-TXT, a line over 1024 characters", "a.txt", longLine + "\nq\n",
+              "Line 2: line of 1024 characters or more"},
+             {"TI-TXT, a bad address", "a.txt", "; start\n@10g0\n01\n",
+              "Line 2: bad address (1 to 8 hex digits after '@')"},
+             {"TI-TXT, bytes on the address line", "a.txt", "@1000 01\n",
+              "Line 1: text after the address"},
+             {"TI-TXT, a byte of three digits", "a.txt", "\r\r@1000\r012\r",
+              "Line 4: a data byte is not two hex digits"},
+             {"TI-TXT, a NUL", "a.txt", std::string("@1000\n01\0 02\n", 13),
+              "Line 2: NUL character in the line"},
+             {"Intel HEX, a bad checksum", "a.hex",
+              ":0410000001020304E2\n:041000000102030400\n" + end, "Line 2: checksum error"},
+             {"Intel HEX, a type 04 record of four bytes", "a.hex",
+              ":0400000400010203F2\n:01100000559A\n" + end,
+              "Line 1: type 04 record length must be 2"},
+             {"Intel HEX, a record cut short", "a.hex",
+              ":01100000559A\r\n:04100000010203\r\n" + end,
+              "Line 2: record shorter than its length field"},
+             {"Intel HEX, after a byte-order mark", "a.hex", "\xEF\xBB\xBF:0110000055\n" + end,
+              "Line 1: record shorter than its length field"},
+             {"Motorola, an S6 record", "a.s19", "S006000041424333\nS604000000FB\nS9031000EC\n",
+              "Line 2: unknown record type"},
+             {"Motorola, a bad checksum", "a.s28", "\n\nS206012345C1C20E\nS804000000FB\n",
+              "Line 3: checksum error"},
+             {".a43, a bad Motorola line", "a.a43", "header\nS1042000AA31\ntrailer\n",
+              "Line 3: unknown record type"},
+         }) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(Load("old.txt", "@2000\n99\n"), 1);
+        EXPECT_EQ(Load(c.name, c.text), 0);
+        EXPECT_EQ(CodeLoad.CodeLoadFailure, c.failure);
+        EXPECT_EQ(CodeImageUsedCount(), 0);
+    }
 }
 
 // An editor's UTF-8 byte-order mark ahead of the first record is passed

@@ -61,8 +61,12 @@ TEST_F(CodeLineParseTest, TiTxtLines) {
          0x2000, 0, 0x2003},
         {"separators of every kind", 1, "01,02\t03 = 04 ", 1, BytesAt(0x2000, {1, 2, 3, 4}),
          0x2000},
-        {"a comment ends the bytes", 1, "01 02 ; 03", 1, BytesAt(0x2000, {1, 2}), 0x2000},
-        {"a comment right after a byte", 1, "01 02;03", 1, BytesAt(0x2000, {1, 2}), 0x2000},
+        // A data line holds bytes only: a comment sign makes it bad (the
+        // loader then empties the store of what the line put there).
+        {"a comment after the bytes", 1, "01 02 ; 03", -1, BytesAt(0x2000, {1, 2}), 0x2000},
+        {"a comment right after a byte", 1, "01 02;03", -1, BytesAt(0x2000, {1, 2}), 0x2000},
+        {"a comment after the last byte", 1, "01 02 ;", -1, BytesAt(0x2000, {1, 2}), 0x2000},
+        {"a '#' after the bytes", 1, "01 # 02", -1, BytesAt(0x2000, {1}), 0x2000},
         {"an address with a comment", 1, "@1000 ; start", 1, {}, 0, 0, 0x1000},
         // Nothing is lost without a word: bytes on an address line and a
         // token of other than two digits make the line bad.
@@ -120,6 +124,10 @@ TEST_F(CodeLineParseTest, IntelHexRecords) {
         {"count 255 on a short line", 3, ":FF100000", -1, {}},
         {"type 02 without its value", 3, ":00000002FE", -1, {}},
         {"type 04 with one byte", 3, ":0100000401FA", -1, {}},
+        // The base is two bytes: the others of a longer record would be
+        // dropped.
+        {"type 04 with four bytes", 3, ":0400000400010203F2", -1, {}, 0, 0x20000, -1, 0x20000},
+        {"type 02 with four bytes", 3, ":0400000200010203F4", -1, {}, 0, 0x20000, -1, 0x20000},
     });
 }
 
@@ -156,6 +164,53 @@ TEST_F(CodeLineParseTest, MotorolaRecords) {
         {"count larger than the line", 2, "s1101000aabbccb8", -1, {}},
         {"bad hex digit", 2, "s1061000aabxccb8", -1, {}},
     });
+}
+
+// Each bad line names its fault.
+TEST_F(CodeLineParseTest, EveryBadLineNamesItsFault) {
+    struct WhyCase {
+        int32_t format;
+        std::string line;
+        std::string why;
+    };
+    const std::vector<WhyCase> cases = {
+        {1, "@xyz", "bad address (1 to 8 hex digits after '@')"},
+        {1, "@123456789", "bad address (1 to 8 hex digits after '@')"},
+        {1, "@1000 01", "text after the address"},
+        {1, "01 0g", "bad hex digit"},
+        {1, "01 123", "a data byte is not two hex digits"},
+        {1, "01 02; 03", "a comment on a line of data bytes"},
+        {3, ":041000000102030400", "checksum error"},
+        {3, ":0410000001020304", "record shorter than its length field"},
+        {3, ":0410000001020304  ", "record shorter than its length field"},
+        {3, ":04100000010203x4E2", "bad hex digit"},
+        {3, ":0g", "bad hex digit"},
+        {3, ":", "record shorter than its length field"},
+        {3, ":0410000001020304E2 x", "text after the record's checksum"},
+        {3, ":0400000400010203F2", "type 04 record length must be 2"},
+        {3, ":0400000200010203F4", "type 02 record length must be 2"},
+        {3, ":0100000401FA", "type 04 record length must be 2"},
+        {2, "s4030000fc", "unknown record type"},
+        {2, "x1061000aabbccb8", "unknown record type"},
+        {2, "s", "unknown record type"},
+        {2, "s1", "record shorter than its length field"},
+        {2, "s10210ed", "length field too small for the record type"},
+        {2, "s1061000aabbccb9", "checksum error"},
+        {2, "s1061000aabb", "record shorter than its length field"},
+        {2, "s1061000aabxccb8", "bad hex digit"},
+        {2, "s9031000ecs1", "text after the record's checksum"},
+        {4, "00", "not a code-file line format"},
+    };
+    for (const WhyCase& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::memcpy(LineReader.line, c.line.c_str(), c.line.size() + 1);
+        uint32_t address = 0x2000;
+        uint32_t base = 0;
+        const char* why = nullptr;
+        EXPECT_EQ(CodeFileParseLine(c.format, 0, address, base, &why), kLineBad);
+        ASSERT_NE(why, nullptr);
+        EXPECT_EQ(std::string(why), c.why);
+    }
 }
 
 TEST_F(CodeLineParseTest, UnknownFormatIsABadLine) {

@@ -551,6 +551,41 @@ TEST_F(ProgramImageTest, FitChecks) {
     EXPECT_EQ(ProgramImageFitsDevice(), 0);
 }
 
+// The write's check: the programming image against the memory the run
+// programs once identified, which may start higher than the selected row
+// (the F41x of the identification tables starts at 0xE000, the row 415 at
+// 0xC000); bytes outside it are told apart by whether the selected row has
+// memory for them.
+TEST_F(ProgramImageTest, ProgramImageFitTellsTheTargetFromTheSelectedDevice) {
+    struct Case {
+        std::vector<uint32_t> bytes;
+        ImageFit fit;
+    };
+    const Case cases[] = {
+        {{}, ImageFit::Fits},
+        {{0x1000, 0x10FF, 0xE000, 0xFFFF}, ImageFit::Fits},
+        {{0xE000, 0xC000}, ImageFit::OutsideTarget},
+        {{0xE000, 0xDFFF}, ImageFit::OutsideTarget},
+        {{0xE000, 0x10000}, ImageFit::OutsideDevice},
+        {{0x1100, 0x10000}, ImageFit::OutsideDevice},
+        // One byte the selected row has memory for settles it, wherever it lies.
+        {{0x1100, 0xC000}, ImageFit::OutsideTarget},
+        {{0xDFFF, 0x10000}, ImageFit::OutsideTarget},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.bytes));
+        UseDevice("415", 0xF413);
+        ConnectedDevice.mainStart = 0xE000; // as identification takes it from its record
+        MemoryMapBuild(1);
+        ProgramImageClear();
+        for (const uint32_t a : c.bytes) {
+            Define(Images.ProgramImage, a, 0x12);
+        }
+        EXPECT_EQ(ProgramImageFit(), c.fit);
+        EXPECT_EQ(ProgramImageFitsDevice(), c.fit == ImageFit::Fits ? 1 : 0);
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Checksums.
 

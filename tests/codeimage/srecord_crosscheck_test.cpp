@@ -115,5 +115,40 @@ TEST_F(SrecordCrossCheckTest, EveryFormatLoadsTheSameImage) {
     }
 }
 
+// Damaged files that srec_cat refuses are refused here too, each with the
+// line srec_cat names: a comment among TI-TXT data (it would shift every
+// later byte), an Intel base record of four bytes, a wrong checksum.
+TEST_F(SrecordCrossCheckTest, FilesSrecCatRefusesAreRefused) {
+    struct Refused {
+        const char* file;
+        const char* format;
+        std::string text;
+        std::string failure;
+    };
+    const std::vector<Refused> cases = {
+        {"comment.txt", "-ti-txt", "@1100\n01 02 03 04; 05 06\n07 08\nq\n",
+         "Line 2: a comment on a line of data bytes"},
+        {"comment-end.txt", "-ti-txt", "@1100\n01 02 ;\nq\n",
+         "Line 2: a comment on a line of data bytes"},
+        {"base4.hex", "-intel", ":0400000400010203F2\n:01100000559A\n:00000001FF\n",
+         "Line 1: type 04 record length must be 2"},
+        {"base2.hex", "-intel", ":01100000559A\n:0400000200010203F4\n:00000001FF\n",
+         "Line 2: type 02 record length must be 2"},
+        {"checksum.hex", "-intel", ":041000000102030400\n:00000001FF\n", "Line 1: checksum error"},
+        {"checksum.s19", "-motorola", "S1061000AABBCCB9\nS9030000FC\n", "Line 1: checksum error"},
+    };
+    for (const Refused& c : cases) {
+        SCOPED_TRACE(c.file);
+        Write(c.file, c.text);
+        const platform::RunResult r = platform::RunAndWait(
+            {"srec_cat", c.file, c.format, "-o", "out.hex", "-intel"}, dir_.path().string());
+        ASSERT_TRUE(r.started) << "srec_cat is not installed (Debian package srecord)";
+        EXPECT_NE(r.exitStatus, 0) << "srec_cat read the file";
+        EXPECT_EQ(LoadPath(dir_.File(c.file)), 0);
+        EXPECT_EQ(CodeLoad.CodeLoadFailure, c.failure);
+        EXPECT_EQ(Defined(Images.CodeImage), ByteMap{});
+    }
+}
+
 } // namespace
 } // namespace codeimage_test

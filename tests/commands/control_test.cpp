@@ -355,5 +355,43 @@ TEST(ControlTest, AnAnnouncementRefusedAsUnknownStillVerifies) {
     EXPECT_EQ(debugif::UifLink.ExpectInterimPairs, 0);
 }
 
+// A verify whose answer is lost goes out again without a new announcement,
+// and the adapter answers the copy without progress pairs. That answer is
+// read for what it is: each lost answer costs the one try it was lost in,
+// and the verdict is the adapter's (a passed verify passes, a refused one
+// fails with its reason, not with the link's).
+TEST(ControlTest, EachLostVerifyAnswerCostsOneTry) {
+    struct Case {
+        const char* what;
+        uint32_t lost;
+        bool same; // the range holds what the signature says
+        int32_t result;
+        int32_t error;
+    } const cases[] = {
+        {"one answer lost", 1, true, 0, 0},
+        {"two answers lost", 2, true, 0, 0},
+        {"one answer lost, then refused", 1, false, -1, 28},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bench bench({.hid = false});
+        ASSERT_TRUE(bench.ok()) << bench.error();
+        ASSERT_EQ(bench.Prepare("COM150"), 0);
+        bench.ShortenReadTimeouts(100);
+        sim::EmuFaults f;
+        f.only_command = 20;
+        f.drop = c.lost;
+        bench.serial.SetFaults(f);
+        const VerifyValues v = SignatureOf(0x8000, Bytes(64, c.same ? 0xFF : 0x00));
+        EXPECT_EQ(debugif::UifVerify(0x8000, 64, v.check, v.edge), c.result);
+        EXPECT_EQ(Api.LastErrorNumber, c.error);
+        std::vector<uint8_t> ids = {45};
+        ids.insert(ids.end(), c.lost + 1, 20);
+        EXPECT_THAT(bench.serial.Ids(), ElementsAreArray(ids));
+        EXPECT_EQ(Api.InterfaceOpen, 1) << "the link was given up";
+        EXPECT_EQ(debugif::UifLink.ExpectInterimPairs, 0);
+    }
+}
+
 } // namespace
 } // namespace commands_test

@@ -143,6 +143,51 @@ TEST_F(LineReaderTest, LinesCrossTheBlockBoundary) {
     }
 }
 
+// Each line read carries its number as an editor shows it: CR LF, CR and LF
+// each end one line (also when a block ends between CR and LF), blank lines
+// count, 0x1A does not, and the rest of a line cut at 1024 characters keeps
+// its number.
+TEST_F(LineReaderTest, LineNumbersCountLineBreaksAsAnEditorDoes) {
+    struct Numbered {
+        std::string line;
+        int32_t number;
+        bool operator==(const Numbered&) const = default;
+    };
+    const auto fileNumbers = [](const std::string& bytes) {
+        TempDir dir;
+        const std::string path = dir.File("in.txt");
+        testsupport::WriteFile(path, bytes);
+        platform::File f(path, platform::FileModeRead);
+        LineReaderReset();
+        std::vector<Numbered> got;
+        while (LineReadFromFile(' ', f.get()) != 0 && got.size() < 100) {
+            got.push_back({LineReader.line, LineReader.lineNumber});
+        }
+        return got;
+    };
+    const auto textNumbers = [](const std::string& text) {
+        LineReaderReset();
+        LineReader.textPos = 0;
+        std::vector<Numbered> got;
+        while (LineReadFromText(' ', text) != 0 && got.size() < 100) {
+            got.push_back({LineReader.line, LineReader.lineNumber});
+        }
+        return got;
+    };
+    const std::string mixed = "a\r\nb\rc\n\nd\r\r\ne\x1A\x1A"
+                              "f\n\r\n\rg";
+    const std::vector<Numbered> mixedLines = {{"a", 1}, {"b", 2}, {"c", 3}, {"d", 5},
+                                              {"e", 7}, {"f", 7}, {"g", 10}};
+    EXPECT_EQ(fileNumbers(mixed), mixedLines);
+    EXPECT_EQ(textNumbers(mixed), mixedLines);
+    EXPECT_EQ(fileNumbers(Rep('a', 1023) + "\r\nnext\r\n\r\nlast"),
+              (std::vector<Numbered>{{Rep('a', 1023), 1}, {"next", 2}, {"last", 4}}));
+    EXPECT_EQ(fileNumbers("x\n" + Rep('a', 1030) + "\ny"),
+              (std::vector<Numbered>{{"x", 1}, {Rep('a', 1024), 2}, {Rep('a', 6), 2}, {"y", 3}}));
+    // A new file numbers from 1 again.
+    EXPECT_EQ(fileNumbers("\n\nz"), (std::vector<Numbered>{{"z", 3}}));
+}
+
 TEST_F(LineReaderTest, RawReadsGoThroughInBlocks) {
     TempDir dir;
     const std::string path = dir.File("raw.bin");

@@ -4,8 +4,12 @@
 // parallel port, 62 from the BSL guard.
 
 #include "core/debug_lib.h"
+#include "core/settings.h"
+#include "core/target_connect.h"
+#include "core/target_state.h"
 #include "debugif/api_state.h"
 #include "debugif/device_id_state.h"
+#include "debugif/link_timing.h"
 #include "tests/debugapi/debugapi_fixture.h"
 
 #include <gmock/gmock.h>
@@ -272,6 +276,47 @@ TEST(ApiErrorsTest, OnlyABootloadersVersionIsPassedOn) {
     int32_t version = 0;
     ASSERT_EQ(b.api().Initialize("COM150", &version), 0) << b.LastError();
     EXPECT_EQ(version, 20400000);
+}
+
+// Only the adapter's bootloader answers: the initialise reports the
+// connect made (version -1), and the firmware-version question names the
+// reason, 56; the core's open, which cannot load firmware through this
+// library, fails with it, as quill-demo and Quillbay then report it.
+TEST(ApiErrorsTest, AnAdapterInItsBootloaderIsNamedByItsFirmwareQuestion) {
+    ApiBench b(Route::kInProcessPty, "149");
+    ASSERT_TRUE(b.ok()) << b.error();
+    debugif::LinkTiming.serial_read_total_ms = 40;
+    debugif::LinkTiming.serial_read_interval_ms = 20;
+    debugif::LinkTiming.bootloader_probe_delay_ms = 1;
+    sim::EmuFaults bootloader;
+    bootloader.bootloader = true;
+    b.emu().SetFaults(bootloader);
+    int32_t version = 0;
+    ASSERT_EQ(b.api().Initialize("COM150", &version), 0) << b.LastError();
+    EXPECT_EQ(version, -1);
+    int32_t firmware = 7;
+    EXPECT_EQ(b.api().FET_GetFwVersion(&firmware), -1);
+    EXPECT_EQ(b.LastError(), 56);
+    EXPECT_EQ(firmware, 7);
+
+    core::DebugApi table = b.api();
+    table.Error_Number = [] { return debugif::Api.LastErrorNumber; };
+    core::DebugApiUse(&table);
+    core::Settings.CommPortIndex = 3;
+    core::Settings.Selected_UIF = "COM150";
+    EXPECT_EQ(core::TargetOpen(), 0);
+    EXPECT_EQ(core::Target.bootloaderOnly, 1);
+    EXPECT_EQ(core::Debug_Error_Number(), 56);
+    EXPECT_EQ(core::Target.TargetErrorLog,
+              "MSP-FET430UIF Firmware erased - Bootloader active.\r\n");
+    EXPECT_EQ(b.emu().Locked([&] { return b.emu().target.AdapterSupply(); }), 0);
+
+    // Firmware loaded meanwhile: the next connect finds it, and its
+    // answers are not taken for those the silent tries were owed.
+    b.emu().SetFaults({});
+    EXPECT_EQ(b.api().Initialize("COM150", &version), 0) << b.LastError();
+    EXPECT_EQ(b.api().FET_GetFwVersion(&firmware), 0) << b.LastError();
+    debugif::LinkTiming.Reset();
 }
 
 // F149: the ROM bootstrap loader at 0x0C00 .. 0x0FFF. F5438: its BSL

@@ -118,6 +118,9 @@ TEST(LibraryTest, ReportsTheFirmwareVersionAndCannotUpdateIt) {
     int32_t image = 7;
     EXPECT_EQ(core::DebugLib_FET_FwImageVersion(&image), 0);
     EXPECT_EQ(image, 0);
+    // So an adapter without firmware is no open through it (quill-demo's
+    // and Quillbay's connect).
+    EXPECT_FALSE(core::DebugLibraryHoldsFirmwareImage());
 }
 
 TEST(LibraryTest, KeepsItsCallsToItsOwnEntriesInside) {

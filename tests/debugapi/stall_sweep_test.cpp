@@ -26,6 +26,7 @@
 #include "debugif/link_timing.h"
 #include "sim/emu_board.h"
 #include "tests/debugapi/debugapi_fixture.h"
+#include "tests/debugapi/program_cycle.h"
 
 #include <gtest/gtest.h>
 
@@ -191,15 +192,7 @@ TEST_P(StallSweepTest, RetainedDataReadUnderAStallNeverRestoresOtherBytes) {
     }
 }
 
-// A whole program cycle as AUTO PROGRAM runs it (connect, erase, the blank
-// check by erase check and, where that finds something, by segment, the
-// block writes, then the Fast verify by checksum or the Standard one by
-// checksum and read-back) on a board of small flash, so that every request
-// of the cycle can take its turn. On the serial link each erase check and
-// each checksum run is a verify announcement followed by the verify.
-enum class VerifyMode { kFast, kStandard };
-constexpr const char* kBoard = "2013";
-
+// Whole program cycles (program_cycle.h) stalled at each of their requests.
 struct CycleShard {
     Route route;
     VerifyMode verify;
@@ -221,112 +214,11 @@ std::string ShardName(const ::testing::TestParamInfo<CycleShard>& info) {
 class ProgramCycleStallTest : public ::testing::TestWithParam<CycleShard> {
 protected:
     void TearDown() override { debugif::LinkTiming.Reset(); }
-
-    // The image: every byte of main flash, and Info-B's first bytes.
-    static void DefineCode() {
-        using namespace core;
-        CodeImageClear();
-        const int32_t main_start = MemoryMap.active.deviceMainStart;
-        const int32_t flash_end = std::min<int32_t>(MemoryMap.active.deviceFlashEnd, 0xFFFF);
-        for (int32_t a = main_start; a <= flash_end; ++a) {
-            Images.CodeImage.data[ImageIndex(a)] = static_cast<uint8_t>(a * 7 + seed_);
-            Images.CodeImage.used[ImageIndex(a)] = 1;
-        }
-        for (int32_t a = 0x1000; a < 0x1010; ++a) {
-            Images.CodeImage.data[ImageIndex(a)] = static_cast<uint8_t>(a + seed_);
-            Images.CodeImage.used[ImageIndex(a)] = 1;
-        }
-        Images.CodeImageHasData = 1;
-    }
-
-    // The cycle; "" when every step passed, else the first that failed.
-    static std::string Cycle(VerifyMode verify) {
-        using namespace core;
-        std::ostringstream failed;
-        auto step = [&](const char* name, int32_t result) {
-            if (result != 1 && failed.tellp() == 0) {
-                failed << name << " = " << result;
-            }
-            return result == 1;
-        };
-        if (!step("open", TargetOpen()) || !step("power", TargetPowerSet(1)) ||
-            !step("identify", TargetIdentify())) {
-            TargetClose();
-            return failed.str();
-        }
-        ++seed_;
-        DefineCode();
-        ProgramImagePrepare(0, 0);
-        bool ok = step("erase", TargetErase());
-        bool blank = false;
-        for (int round = 0; ok && round < 2 && !blank; ++round) {
-            blank = (TargetEraseVerify() & 0x0F) == 1 || TargetBlankCheck() == 1;
-        }
-        ok = ok && step("blank check", blank ? 1 : 0);
-        if (ok && ProgramImagePrepare(0, 1) == 0) {
-            ProgramImagePrepare(0, 0);
-        }
-        for (int32_t k = 0; ok && k < SegmentTable.count; ++k) {
-            const MemorySegment& s = SegmentTable.segments[k];
-            if (s.needsWrite != 0) {
-                ok = step("write", TargetWriteImageBlock(s.start, s.length));
-            }
-        }
-        ProgramImageChecksum();
-        ok = ok && step("verify checksum", TargetVerifyChecksum());
-        if (verify == VerifyMode::kStandard) {
-            ReadImageClear();
-            for (int32_t k = 0; ok && k < SegmentTable.count; ++k) {
-                const MemorySegment& s = SegmentTable.segments[k];
-                if (s.needsCheck != 0) {
-                    ok = step("verify range", TargetVerifyRange(s.start, s.length));
-                }
-            }
-        }
-        TargetClose();
-        if (failed.tellp() != 0) {
-            failed << " (" << Target.TargetErrorLog << ")";
-        }
-        return failed.str();
-    }
-
-    // The board's flash holds the image: the defined bytes, erased
-    // elsewhere.
-    static std::string FlashDifference(ApiBench& b) {
-        using namespace core;
-        const int32_t main_start = MemoryMap.active.deviceMainStart;
-        const int32_t flash_end = std::min<int32_t>(MemoryMap.active.deviceFlashEnd, 0xFFFF);
-        const Bytes main = b.Peek(static_cast<uint32_t>(main_start),
-                                  static_cast<uint32_t>(flash_end - main_start + 1));
-        // Info-A, locked, keeps the calibration through every erase.
-        const Bytes info = b.Peek(0x1000, 0xC0);
-        auto want = [](int32_t a) {
-            const int32_t i = ImageIndex(a);
-            return Images.CodeImage.used[i] != 0 ? Images.CodeImage.data[i] : uint8_t{0xFF};
-        };
-        for (int32_t a = main_start; a <= flash_end; ++a) {
-            if (main[static_cast<size_t>(a - main_start)] != want(a)) {
-                std::ostringstream d;
-                d << "main flash differs at 0x" << std::hex << a;
-                return d.str();
-            }
-        }
-        for (int32_t a = 0x1000; a < 0x10C0; ++a) {
-            if (info[static_cast<size_t>(a - 0x1000)] != want(a)) {
-                std::ostringstream d;
-                d << "information memory differs at 0x" << std::hex << a;
-                return d.str();
-            }
-        }
-        return "";
-    }
-
-    static inline uint8_t seed_ = 0;
 };
 
 TEST_P(ProgramCycleStallTest, NoPassWithWrongFlashAndStallsBelowThreeTimeoutsAreAbsorbed) {
     const CycleShard s = GetParam();
-    ApiBench b(s.route, kBoard);
+    ApiBench b(s.route, kCycleBoard);
     ASSERT_TRUE(b.ok()) << b.error();
     ShortenLinkTimeouts();
     const bool hid = s.route == Route::kInProcessHid;
@@ -334,19 +226,11 @@ TEST_P(ProgramCycleStallTest, NoPassWithWrongFlashAndStallsBelowThreeTimeoutsAre
         b.bench.peer.read_wait_ms = 600;
         ASSERT_TRUE(b.UseManualClock());
     }
-    core::Settings.Reset();
-    core::Settings.CommPortIndex = 3;
-    core::Settings.Selected_UIF = b.Port();
-    ASSERT_EQ(core::DeviceTableParse(core::kDeviceFilterAll), 1);
-    for (int32_t r = 1; r <= core::DeviceInfoTable.count; ++r) {
-        if (sim::DeviceRowName(core::DeviceInfoTable.records[r]) == kBoard) {
-            core::Settings.SelectedProcessorIndex = r;
-        }
-    }
+    ASSERT_TRUE(ProgramCycleSetup(b));
 
     b.emu().ClearTrace();
-    ASSERT_EQ(Cycle(s.verify), "");
-    ASSERT_EQ(FlashDifference(b), "");
+    ASSERT_EQ(ProgramCycle(s.verify), "");
+    ASSERT_EQ(ProgramCycleFlashDifference(b), "");
     const std::vector<sim::EmuRequest> clean = b.emu().Requests();
     // The cycle holds what the sweep is about.
     auto count = [&](uint8_t id) {
@@ -376,8 +260,8 @@ TEST_P(ProgramCycleStallTest, NoPassWithWrongFlashAndStallsBelowThreeTimeoutsAre
         f.stall_at = static_cast<uint32_t>(at);
         f.stall_spacing_ms = hid ? 600 : 5;
         b.emu().SetFaults(f);
-        const std::string failed = Cycle(s.verify);
-        const std::string wrong = FlashDifference(b);
+        const std::string failed = ProgramCycle(s.verify);
+        const std::string wrong = ProgramCycleFlashDifference(b);
         ASSERT_TRUE(!failed.empty() || wrong.empty()) << "passed with " << wrong;
         if (s.stall_ms < 3 * timeout_ms) {
             EXPECT_EQ(failed, "");
@@ -403,6 +287,65 @@ std::vector<CycleShard> CycleShards() {
 
 INSTANTIATE_TEST_SUITE_P(Stalls, ProgramCycleStallTest, ::testing::ValuesIn(CycleShards()),
                          ShardName);
+
+// The read-back verify stalled just past every try of one of its reads, at
+// each read in turn: the link is given up, and the verify ends with that
+// reason (35, "Could not communicate with FET"), as a stall anywhere else
+// does. A second pass would only ask the interface the library closed and
+// leave its own reason (34) in the place of the first. The core asks the
+// library for its error number, as through the debug library bound by name.
+TEST(ReadBackStallTest, AStallPastEveryTryOfAReadReportsTheLink) {
+    ApiBench b(Route::kInProcessPty, kCycleBoard);
+    ASSERT_TRUE(b.ok()) << b.error();
+    ShortenLinkTimeouts();
+    core::DebugApi table = b.api();
+    table.Error_Number = [] { return debugif::Api.LastErrorNumber; };
+    core::DebugApiUse(&table);
+    ASSERT_TRUE(ProgramCycleSetup(b));
+    ASSERT_EQ(ProgramCycle(VerifyMode::kStandard), "");
+
+    // Identification builds the segments anew: the image marks them again.
+    auto connect = [] {
+        core::TargetClose();
+        return core::TargetOpen() == 1 && core::TargetPowerSet(1) == 1 &&
+               core::TargetIdentify() == 1 && core::ProgramImagePrepare(0, 0) == 1;
+    };
+    // 1 when every segment reads back as the image.
+    auto read_back = [] {
+        core::ReadImageClear();
+        for (int32_t k = 0; k < core::SegmentTable.count; ++k) {
+            const core::MemorySegment& s = core::SegmentTable.segments[k];
+            if (s.needsCheck != 0 && core::TargetVerifyRange(s.start, s.length) != 1) {
+                return 0;
+            }
+        }
+        return 1;
+    };
+    ASSERT_TRUE(connect());
+    b.emu().ClearTrace();
+    ASSERT_EQ(read_back(), 1);
+    const size_t reads = b.emu().Requests().size();
+    ASSERT_GE(reads, 3u);
+    for (const sim::EmuRequest& r : b.emu().Requests()) {
+        ASSERT_EQ(r.id, kRead);
+    }
+    // Just past three of a serial try's waits (60 ms for a reply's length).
+    for (size_t at = 0; at < reads; ++at) {
+        SCOPED_TRACE("stall at read " + std::to_string(at));
+        bool connected = false;
+        for (int attempt = 0; attempt < 4 && !connected; ++attempt) {
+            connected = connect();
+        }
+        ASSERT_TRUE(connected);
+        sim::EmuFaults f;
+        f.stall_ms = 250;
+        f.stall_at = static_cast<uint32_t>(at);
+        f.stall_spacing_ms = 5;
+        b.emu().SetFaults(f);
+        EXPECT_EQ(read_back(), 0);
+        EXPECT_EQ(core::Debug_Error_Number(), 35);
+    }
+}
 
 INSTANTIATE_TEST_SUITE_P(Routes, StallSweepTest,
                          ::testing::Values(Route::kInProcessPty, Route::kInProcessHid),

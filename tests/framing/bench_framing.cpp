@@ -5,6 +5,7 @@
 // allows is the payload itself: 1 wire byte per payload byte. Pattern 0 is
 // random data, pattern 1 all 0x7E (every byte stuffed where frames carry it).
 
+#include "debugif/uif_bulk.h"
 #include "debugif/uif_link_state.h"
 #include "debugif/uif_request.h"
 #include "debugif/uif_transaction.h"

@@ -7,6 +7,7 @@
 #include "debugif/serial_transport.h"
 #include "debugif/transport_ops.h"
 #include "debugif/transport_status.h"
+#include "debugif/uif_bulk.h"
 #include "debugif/uif_command_state.h"
 #include "debugif/uif_link_state.h"
 #include "debugif/uif_memory.h"
@@ -345,7 +346,10 @@ TEST_F(PtyTransactionTest, BulkBlocksAndTheirAcknowledgements) {
 
 // The block-write command's answer after one or two of the host's
 // time-outs: the host waited for it instead of sending another copy, and
-// the blocks follow. Never answered: no block, after the whole wait.
+// the blocks follow. Never answered (the adapter took the command, its
+// answer was lost): after the whole wait the write fails, and the adapter,
+// which takes blocks, gets the write's own blocks and then the close with
+// the supply off, still without a second copy of the command.
 TEST_F(PtyTransactionTest, BlockWriteCommandGoesOutOnceAndItsLateAnswerIsAwaited) {
     link_.ShortenReadTimeouts(300); // one time-out: 300 ms and 10 ms a byte
     struct Case {
@@ -377,13 +381,20 @@ TEST_F(PtyTransactionTest, BlockWriteCommandGoesOutOnceAndItsLateAnswerIsAwaited
                             std::chrono::steady_clock::now() - start)
                             .count();
         const sim::EmuTrace t = Trace();
-        EXPECT_EQ(t.frames.size(), 1u);
         if (c.lost) {
             EXPECT_EQ(r, -1);
             ExpectClosed();
-            EXPECT_TRUE(t.bulk_blocks.empty());
+            ASSERT_EQ(t.requests.size(), 2u);
+            EXPECT_EQ(t.requests[0].id, 15);
+            EXPECT_EQ(t.requests[1].id, 2);
+            EXPECT_THAT(t.requests[1].params, ::testing::ElementsAre(1u)) << "the supply off";
+            EXPECT_EQ(t.bulk_blocks.size(), 2u);
+            EXPECT_EQ(Bytes(link_.handler.memory.begin() + 0x3000,
+                            link_.handler.memory.begin() + 0x3000 + 600),
+                      data);
             EXPECT_GE(ms, 3 * 300);
         } else {
+            EXPECT_EQ(t.frames.size(), 1u);
             EXPECT_EQ(r, 0);
             EXPECT_EQ(t.bulk_blocks.size(), 2u);
             EXPECT_EQ(Bytes(link_.handler.memory.begin() + 0x3000,
@@ -548,10 +559,11 @@ protected:
 };
 
 // A block-write command goes out once: a second copy could land in the
-// bulk phase the first one opened, its bytes taken for a block's. Should
-// the host send another copy, the script answers it (and then the block).
-// The command's answer missing for the whole of three tries' waits, or
-// damaged, leaves the link given up with no block sent.
+// bulk phase the first one opened, its bytes taken for a block's. The
+// command's answer missing for the whole of three tries' waits, or
+// damaged, leaves the link given up; the adapter, which may take blocks,
+// then gets this write's block and, once that is answered, the close with
+// the supply off, and nothing else: no second copy of the command.
 TEST_F(OwedReplyTest, BlockWriteCommandIsNeverSentTwice) {
     Bytes cut = OkReply(15);
     cut.resize(cut.size() - 3);
@@ -562,18 +574,26 @@ TEST_F(OwedReplyTest, BlockWriteCommandIsNeverSentTwice) {
         {"its answer never comes", {}},
         {"its answer comes damaged", cut},
     };
+    const Bytes ack = {0, 0, 0, 6, 1, 0, 0, 0};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ScriptedPeer peer({{1, 0, c.answer}, {1, 0, OkReply(15)}, {0, 10 + 512, OkReply(15)}});
+        ScriptedPeer peer({{1, 0, c.answer}, {0, 10 + 512, ack}, {1, 0, OkReply(2)}});
         ASSERT_TRUE(peer.ok()) << peer.error();
         const Bytes block(512, 0x5A);
         EXPECT_EQ(debugif::UifBlockWrite89(0x8000, block.data(), 512), -1);
         EXPECT_EQ(Api.LastErrorNumber, 35);
         EXPECT_EQ(Api.InterfaceOpen, 0) << "the link was not given up";
-        EXPECT_EQ(peer.StepsReached(), 1u) << "no second copy and no block bytes went out";
+        EXPECT_EQ(UifLink.supply_off_confirmed, 1);
+        EXPECT_EQ(peer.StepsReached(), 3u);
         const Bytes sent = peer.Received();
-        EXPECT_EQ(std::count(sent.begin(), sent.end(), uint8_t{0x7E}), 2)
-            << "one frame and nothing else";
+        EXPECT_EQ(std::count(sent.begin(), sent.end(), uint8_t{0x7E}), 4)
+            << "the command and the close, nothing more";
+        const Bytes header = {1, 0, 0x00, 0x80, 0, 0, 0x00, 0x02, 0, 0};
+        const auto at = std::search(sent.begin(), sent.end(), header.begin(), header.end());
+        ASSERT_NE(at, sent.end()) << "the block";
+        EXPECT_EQ(Bytes(at + 10, at + 10 + 512), block);
+        // The close: id 2, parameters, one: the supply off.
+        EXPECT_EQ(Bytes(at + 10 + 512, at + 10 + 512 + 4), Bytes({0x7E, 2, 2, 1}));
     }
 }
 

@@ -85,7 +85,7 @@ struct FixedSerialNumber {
             },
             [] { return int32_t{1}; },
             [] { return int32_t{1}; },
-            [] { return int32_t{1}; },
+            [](int32_t) { return int32_t{1}; },
         };
         current = this;
         gui::SetSerializationHooks(&hooks);

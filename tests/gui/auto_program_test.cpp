@@ -4,6 +4,7 @@
 
 #include "core/memory_map.h"
 #include "tests/gui/actions_fixture.h"
+#include "tests/support/comma_locale.h"
 
 namespace guitest {
 namespace {
@@ -41,6 +42,26 @@ TEST_F(ActionsTest, GoldenF149WithoutSerialNumber) {
         EXPECT_EQ(Lamp(row), gui::kLampPassed) << row;
     }
     EXPECT_EQ(Lamp(gui::kRowPicture), gui::kPicturePass);
+}
+
+// A run under a decimal-comma process locale reports as one in "C": the
+// run time with a point.
+TEST_F(ActionsTest, TheReportIsTheSameUnderACommaLocale) {
+    Config("ApplicationStartEnable 1\r\nFlashEraseModeIndex 1\r\nVerifyModeIndex 1\r\n");
+    std::string inC;
+    std::string inComma;
+    Run([&](ui::Driver& d) {
+        Device("149");
+        ASSERT_EQ(LoadTiTxt(0x1100, 0x200), 1);
+        d.Click(1001);
+        inC = d.Target().GetItemText(1026);
+        const testsupport::CommaLocale comma;
+        ASSERT_TRUE(comma.InForce()) << comma.Why();
+        d.Click(1001);
+        inComma = d.Target().GetItemText(1026);
+    });
+    EXPECT_NE(Masked(inC).find(kTail), std::string::npos) << inC;
+    EXPECT_EQ(Masked(inComma), Masked(inC)) << inComma;
 }
 
 // Serial number and model, Info-A erased with the DCO bytes kept and

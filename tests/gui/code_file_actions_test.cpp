@@ -5,6 +5,7 @@
 #include "core/code_file_names.h"
 #include "core/code_store.h"
 #include "tests/gui/actions_fixture.h"
+#include "tests/support/image_bytes.h"
 
 #include <sys/stat.h>
 
@@ -13,6 +14,8 @@
 
 namespace guitest {
 namespace {
+
+using testsupport::ByteMap;
 
 // The two bytes 0x12 0x34 at 0x1100 and the reset vector 0x1100, per format.
 struct FormatCase {
@@ -99,6 +102,118 @@ TEST_F(ActionsTest, CodeFileFailures) {
         EXPECT_EQ(gui::CodeFileReadAndReport(0, CodeFile("empty.txt", "q\n")), 1);
         EXPECT_EQ(core::Images.CodeImageHasData, 0);
     });
+}
+
+// A refused text file names its bad line and the fault, in every format:
+// in the box under "is invalid" and in the report under the verdict.
+TEST_F(ActionsTest, ABadLineIsNamedInTheBoxAndTheReport) {
+    Config();
+    const std::vector<std::pair<FormatCase, std::string>> cases = {
+        {{"bad.txt", "@1100\r\n01 02 03 04; 05 06\r\n07 08\r\nq\r\n"},
+         "Line 2: a comment on a line of data bytes"},
+        {{"bad.hex", ":0410000001020304E2\n\n:041000000102030400\n:00000001FF\n"},
+         "Line 3: checksum error"},
+        {{"bad.s19", "S1061000AABBCCB8\nS6030000FC\nS9030000FC\n"}, "Line 2: unknown record type"},
+        {{"bad.a43", "header\n:0400000400010203F2\n:00000001FF\n"},
+         "Line 2: type 04 record length must be 2"},
+    };
+    Run([&](ui::Driver& d) {
+        for (const auto& [file, why] : cases) {
+            SCOPED_TRACE(file.name);
+            ui::TranscriptClear();
+            session().Boxes().Answer(platform::IDOK);
+            EXPECT_EQ(gui::CodeFileReadAndReport(0, CodeFile(file.name, file.text)), 0);
+            EXPECT_TRUE(
+                ui::TranscriptHas("is invalid. Reading terminated !!\\r\\n\\r\\n" + why + "\""))
+                << ui::TranscriptText();
+            EXPECT_NE(d.Target().GetItemText(1026).find("...\t failed\r\n-- Code size = 0x0000 ( "
+                                                        "0 ) bytes\r\n   " +
+                                                        why + "\r\n"),
+                      std::string::npos)
+                << d.Target().GetItemText(1026);
+            EXPECT_EQ(core::Images.CodeImageHasData, 0);
+        }
+    });
+}
+
+// Tools > Combine Code Files over a current code file: the combination is
+// built beside it, so a failed add, two of them, nothing added or all
+// cleared leave the code, its names and its "Source:" checksum as they were
+// and ask nothing; a combination that holds a file replaces the code on
+// Exit, whole, with the earlier file of a failed add kept.
+TEST_F(ActionsTest, CombineChangesTheCurrentCodeOnlyWithAFileAdded) {
+    Config();
+    const std::string code1 = CodeFile("code1.txt", "@1100\n12 34\n@FFFE\n00 11\nq\n");
+    const std::string bad = CodeFile("bad.txt", "@2000\n01 02\nzz\nq\n");
+    const std::string bad2 = CodeFile("bad2.hex", ":01200000AA36\n:00000001FF\n");
+    const std::string good = CodeFile("good.txt", "@3000\n5A A5\nq\n");
+    struct Case {
+        const char* what;
+        std::vector<std::string> files; // the Add Code File answers, in order
+        bool clearAll;                  // Clear All (answered Yes) before Exit
+        ByteMap combined;               // empty: the current code stays
+    };
+    const std::vector<Case> cases = {
+        {"a first file that is invalid", {bad}, false, {}},
+        {"a second file that is invalid too", {bad, bad2}, false, {}},
+        {"nothing added", {}, false, {}},
+        {"all cleared", {good}, true, {}},
+        {"a good file, then an invalid one",
+         {good, bad},
+         false,
+         ByteMap{{0x3000, 0x5A}, {0x3001, 0xA5}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetBetweenCases();
+        Config();
+        Run([&](ui::Driver& d) {
+            ASSERT_EQ(gui::CodeFileReadAndReport(0, code1), 1);
+            const ByteMap before = testsupport::Defined(core::Images.CodeImage);
+            const std::string sum = d.Target().GetItemText(1047);
+            const std::string path = d.Target().GetItemText(1020);
+            ASSERT_EQ(sum.size(), 10u);
+            ui::TranscriptClear();
+            for (const std::string& f : c.files) {
+                session().AnswerFile(f);
+            }
+            session().OnDialog(214, [&](ui::Driver& combine) {
+                for (size_t i = 0; i < c.files.size(); ++i) {
+                    combine.Click(1127);
+                    // The current code is untouched while the dialog is open.
+                    EXPECT_EQ(testsupport::Defined(core::Images.CodeImage), before);
+                }
+                if (c.clearAll) {
+                    session().Boxes().Answer(platform::IDYES);
+                    combine.Click(1119);
+                }
+                combine.Click(1129);
+            });
+            session().OnDialog(196, [](ui::Driver& view) { view.Click(1092); });
+            d.Menu(216); // boxes unanswered: OK, and No to the save
+
+            const bool asked = ui::TranscriptHas("box [Save Combine Code Files]");
+            if (c.combined.empty()) {
+                EXPECT_EQ(testsupport::Defined(core::Images.CodeImage), before);
+                EXPECT_EQ(core::Images.CodeImageHasData, 1);
+                EXPECT_EQ(core::CodeFileNames.CodeFile.name, "code1.txt");
+                EXPECT_EQ(d.Target().GetItemText(1022), "code1.txt");
+                EXPECT_EQ(d.Target().GetItemText(1020), path);
+                EXPECT_EQ(d.Target().GetItemText(1047), sum);
+                EXPECT_FALSE(asked) << ui::TranscriptText();
+            } else {
+                EXPECT_EQ(testsupport::Defined(core::Images.CodeImage), c.combined);
+                EXPECT_TRUE(core::CodeFileNames.CodeFile.Empty());
+                EXPECT_EQ(d.Target().GetItemText(1022), "");
+                EXPECT_EQ(d.Target().GetItemText(1020), "");
+                char combinedSum[16];
+                std::snprintf(combinedSum, sizeof combinedSum, "0x%8.8X", 0xA55Au);
+                EXPECT_EQ(d.Target().GetItemText(1047), combinedSum);
+                EXPECT_TRUE(asked);
+            }
+            EXPECT_EQ(session().PendingFileAnswers(), 0u);
+        });
+    }
 }
 
 // An empty image is refused by WRITE FLASH: the file dialog, then nothing.

@@ -69,7 +69,10 @@ TEST_F(CombineFilesTest, TheCombinedImageIsSrecCatsMerge) {
     EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
     EXPECT_TRUE(ui::TranscriptHas("[214] open \"Combine Files\""));
     EXPECT_TRUE(ui::TranscriptHas("file open \"APPEND: ASCII/Binary File    (*.*)|*.*||\""));
+    // Built beside the code, which the dialog leaves alone.
+    EXPECT_EQ(Defined(core::Images.CodeImage), (ByteMap{{0x9000, 0x99}}));
 
+    dialog.Combination().Put();
     ASSERT_EQ(core::CodeFileSaveAs(dir_.File("combined.hex")), 1);
     ASSERT_TRUE(testsupport::SrecCatRun(Dir(), {"a.hex", "-intel", "b.s19", "-motorola", "c.txt",
                                                 "-ti-txt", "d.bin", "-binary", "-offset", "0x30000",
@@ -111,12 +114,14 @@ TEST_F(CombineFilesTest, OverlapsBrokenFilesAndEmptyRawFiles) {
     EXPECT_EQ(LinesWith({"box "}),
               std::vector<std::string>{
                   "box [Error] \"The Code File \\r\\n\\r\\nbroken.hex \\r\\n\\r\\nis "
-                  "invalid. Reading terminated !!\" flags 0x10 -> IDOK (unattended)"});
+                  "invalid. Reading terminated !!\\r\\n\\r\\nLine 2: checksum error\" flags 0x10 "
+                  "-> IDOK (unattended)"});
     // The later file's bytes over the earlier ones; nothing of the broken file.
     ByteMap expected;
     for (uint32_t i = 0; i < 16; ++i) {
         expected[0x2000 + i] = static_cast<uint8_t>(0x10 + i * 7);
     }
+    dialog.Combination().Put();
     EXPECT_EQ(Defined(core::Images.CodeImage), expected);
 }
 
@@ -135,6 +140,7 @@ TEST_F(CombineFilesTest, ABrokenFileLeavesTheImageAsItWas) {
     });
     gui::CombineFiles dialog;
     dialog.DoModal();
+    dialog.Combination().Put();
     EXPECT_EQ(Defined(core::Images.CodeImage),
               (ByteMap{{0x1100, 1}, {0x1101, 2}, {0x1102, 3}, {0xFFFE, 0}, {0xFFFF, 0x11}}));
 }
@@ -181,6 +187,8 @@ TEST_F(CombineFilesTest, TheFortyFirstFileIsRefusedAndClearAllAsks) {
                   "box [Error] \"Numbers of combined files reach the limit.\" flags 0x10 -> IDOK",
                   "box [Warning] \"Are you sure?\" flags 0x24 -> IDNO",
                   "box [Warning] \"Are you sure?\" flags 0x24 -> IDYES"}));
+    EXPECT_EQ(dialog.Combination().HasData(), 0);
+    dialog.Combination().Put();
     EXPECT_EQ(core::Images.CodeImageHasData, 0);
     EXPECT_TRUE(Defined(core::Images.CodeImage).empty());
 }

@@ -107,10 +107,33 @@ protected:
                                "VerifyModeIndex 2\r\n");
     }
     void TearDown() override {
+        JoinKiller();
         server_.Stop();
         ::unsetenv("QUILL_EMULATED_ADAPTERS");
         debugif::LinkTiming.Reset();
         ActionsTest::TearDown();
+    }
+    // From now on a kill (ReplyFault::kKill) takes the adapter's terminal
+    // away, as an adapter unplugged does.
+    void ArmKiller() {
+        handler_.onKill = [this] { killer_ = std::thread([this] { server_.Stop(); }); };
+    }
+    void JoinKiller() {
+        if (killer_.joinable()) {
+            killer_.join();
+        }
+    }
+    // A killed adapter started again on the same port; true when there was
+    // none to start or it started.
+    bool RestartKilled() {
+        if (!killer_.joinable()) {
+            return true;
+        }
+        killer_.join();
+        std::string error;
+        const bool started = server_.Start(adapters_.File("adapters"), "COM250", &error);
+        EXPECT_TRUE(started) << error;
+        return started;
     }
     // A fresh board of the same type, faults cleared.
     void FreshBoard() {
@@ -203,6 +226,7 @@ protected:
     FaultingHandler handler_{target_};
     sim::EmuAdapter adapter_{handler_, sim::EmuLink::kSerial};
     sim::EmuPtyServer server_{adapter_};
+    std::thread killer_;
 };
 
 struct Shard {
@@ -489,8 +513,7 @@ const core::DebugApi& InProcessWithErrorNumber() {
 TEST_F(EmuSweepTest, NextRunAfterALostLinkPasses) {
     core::DebugApiUse(&InProcessWithErrorNumber());
     FixedSerialNumber sn;
-    std::thread killer;
-    handler_.onKill = [&] { killer = std::thread([this] { server_.Stop(); }); };
+    ArmKiller();
     Run([&](ui::Driver& d) {
         std::vector<uint8_t> factory;
         const int32_t n = Prepare(d, sn, factory);
@@ -520,11 +543,7 @@ TEST_F(EmuSweepTest, NextRunAfterALostLinkPasses) {
                 << lost;
             session().Boxes().Clear();
             handler_.failAt = -1;
-            if (killer.joinable()) {
-                killer.join();
-                std::string error;
-                ASSERT_TRUE(server_.Start(adapters_.File("adapters"), "COM250", &error)) << error;
-            }
+            ASSERT_TRUE(RestartKilled());
             // The stalled adapter has answered what it held by now.
             if (loss == LinkLoss::kStalled) {
                 while (adapter_.StallMs() != 0) {
@@ -544,9 +563,85 @@ TEST_F(EmuSweepTest, NextRunAfterALostLinkPasses) {
             }
         }
     });
-    if (killer.joinable()) {
-        killer.join();
-    }
+}
+
+// The finish switches the target supply off; when the library cannot
+// confirm that, the report says so in one line before the verdict. An
+// adapter killed mid-run leaves it unconfirmed. A block write whose
+// command's answer comes damaged fails the run, but the library brings the
+// adapter back and closes it with the supply off itself: no line, and the
+// board unpowered.
+TEST_F(EmuSweepTest, TheReportSaysWhenTheSupplyCouldNotBeSwitchedOff) {
+    const std::string line = "Target supply could not be switched off - disconnect the target.\r\n";
+    core::DebugApiUse(&InProcessWithErrorNumber());
+    FixedSerialNumber sn;
+    ArmKiller();
+    Run([&](ui::Driver& d) {
+        std::vector<uint8_t> factory;
+        const int32_t n = Prepare(d, sn, factory);
+        ASSERT_GT(n, 10);
+        EXPECT_EQ(d.Target().GetItemText(1026).find(line), std::string::npos);
+        for (const bool killed : {true, false}) {
+            SCOPED_TRACE(killed ? "killed" : "block-write answer damaged");
+            FreshBoard();
+            handler_.count = 0;
+            if (killed) {
+                handler_.fault = ReplyFault::kKill;
+                handler_.failAt = n / 2;
+            } else {
+                sim::EmuFaults f;
+                f.only_command = 15;
+                f.corrupt = 1;
+                adapter_.SetFaults(f);
+            }
+            for (int i = 0; i < 8; ++i) {
+                session().Boxes().Answer(platform::IDOK);
+            }
+            d.Click(1001);
+            const std::string report = d.Target().GetItemText(1026);
+            session().Boxes().Clear();
+            handler_.failAt = -1;
+            EXPECT_FALSE(Done(report)) << report;
+            const size_t at = report.find(line);
+            if (killed) {
+                ASSERT_NE(at, std::string::npos) << report;
+                EXPECT_EQ(report.find(line, at + 1), std::string::npos) << "one line\n" << report;
+                EXPECT_LT(at, report.find(" --------------- FAILED !!! ")) << report;
+            } else {
+                EXPECT_EQ(at, std::string::npos) << report;
+                EXPECT_EQ(adapter_.Locked([this] { return board_.AdapterSupply(); }), 0);
+            }
+            ASSERT_TRUE(RestartKilled());
+        }
+    });
+}
+
+// Only the adapter's bootloader answers the connect, and the debug library
+// holds no firmware to load: AUTO PROGRAM fails at the connect with the
+// library's words for it, in the report and in its box, without the box
+// that sends the operator to the cable, and the target is never powered.
+TEST_F(EmuSweepTest, AnAdapterInItsBootloaderIsNamedAtTheConnect) {
+    core::DebugApiUse(&InProcessWithErrorNumber());
+    sim::EmuFaults bootloader;
+    bootloader.bootloader = true;
+    adapter_.SetFaults(bootloader);
+    Run([&](ui::Driver& d) {
+        core::Settings.SelectedProcessorIndex = DeviceRowNamed("2274");
+        core::DeviceSelectByIndex();
+        ASSERT_EQ(LoadTiTxt(0x8000, 0x600), 1);
+        core::TargetClose();
+        ui::TranscriptClear();
+        d.Click(1001);
+        const std::string report = d.Target().GetItemText(1026);
+        EXPECT_NE(report.find("MSP-FET430UIF Firmware erased - Bootloader active.\r\n"),
+                  std::string::npos)
+            << report;
+        EXPECT_NE(report.find(" --------------- FAILED !!! "), std::string::npos) << report;
+    });
+    EXPECT_TRUE(ui::TranscriptHas(
+        "box [Error] \"MSP-FET430UIF Firmware erased - Bootloader active.\" flags 0x10"));
+    EXPECT_FALSE(ui::TranscriptHas("MSP430.dll initialization error"));
+    EXPECT_EQ(adapter_.Locked([this] { return board_.AdapterSupply(); }), 0);
 }
 
 } // namespace

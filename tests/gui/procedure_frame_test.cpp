@@ -18,6 +18,7 @@
 #include "gui/status_lamps.h"
 #include "platform/prompt.h"
 #include "tests/gui/gui_fixture.h"
+#include "tests/support/comma_locale.h"
 #include "tests/support/device_rows.h"
 
 #include <cstring>
@@ -475,6 +476,22 @@ TEST_F(FrameTest, RunTimeAcrossTheWrapAndClamped) {
     EXPECT_EQ(lines,
               (std::vector<std::string>{" -------- D O N E --- ( run time =   0.8 sec.)\r\n",
                                         " -------- D O N E --- ( run time =1000.0 sec.)\r\n"}));
+}
+
+// Under a decimal-comma process locale the run time keeps its point.
+TEST_F(FrameTest, RunTimeWithAPointUnderACommaLocale) {
+    const testsupport::CommaLocale comma;
+    ASSERT_TRUE(comma.InForce()) << comma.Why();
+    Config();
+    std::string shown;
+    Run([&](ui::Driver& d) {
+        ASSERT_EQ(gui::ProcedureStart(), 1);
+        RunTimeReaches(2600);
+        gui::ProcedureFinish(gui::kResultPassed);
+        shown = d.Target().GetItemText(1026);
+    });
+    EXPECT_NE(shown.find(" -------- D O N E --- ( run time =   2.6 sec.)\r\n"), std::string::npos)
+        << shown;
 }
 
 // The start step writes the cleaned serial number back without running the

@@ -314,9 +314,10 @@ TEST_F(SnDialogTest, SnEditDlgCancelReturns15AndChangesNothing) {
     EXPECT_EQ(SerialNumber.SnEditResultText, "before");
 }
 
-// The editor opened on used numbers: it says which is used, offers none of
-// them, and OK on a used one (also one whose first Custom_SN_size
-// characters are used) keeps it open until a free one is chosen.
+// The editor opened on used numbers: it says which is used, checks the
+// radio of the current choice whatever its SN, and OK on a used one (also
+// one whose first Custom_SN_size characters are used) keeps it open until
+// a free one is chosen.
 TEST_F(SnDialogTest, SnEditDlgNeverHandsOutAUsedNumber) {
     Use(6, 2);
     core::Settings.Custom_SN_size = 8;
@@ -327,13 +328,13 @@ TEST_F(SnDialogTest, SnEditDlgNeverHandsOutAUsedNumber) {
         const char* field;
         const char* target;
         int choiceBefore;
-        int checked; // the radio offered, 0 none
+        int checked; // the radio of the current choice
         const char* reason;
     } opening[] = {
-        {"cafe0002", "", 2, 0, "SN cafe0002 is already in the SN history file."},
-        {"CAFE0009", "CAFE0001", 1, 1256, "SN CAFE0002 is already in the SN history file."},
-        {"CAFE0001", "CAFE0007", 2, 1254, "SN CAFE0001 is already in the SN history file."},
-        {"CAFE00019", "", 3, 0, "SN CAFE00019 is already in the SN history file."},
+        {"cafe0002", "", 2, 1255, "SN cafe0002 is already in the SN history file."},
+        {"CAFE0009", "CAFE0001", 1, 1254, "SN CAFE0002 is already in the SN history file."},
+        {"CAFE0001", "CAFE0007", 2, 1255, "SN CAFE0001 is already in the SN history file."},
+        {"CAFE00019", "", 3, 1256, "SN CAFE00019 is already in the SN history file."},
     };
     for (const auto& c : opening) {
         SerialNumber.SnReadBackText = c.target;
@@ -356,8 +357,9 @@ TEST_F(SnDialogTest, SnEditDlgNeverHandsOutAUsedNumber) {
         EXPECT_EQ(reason, c.reason) << c.field;
     }
 
-    // OK on nothing, on the used coming SN, on a used typed one: refused,
-    // still open, status untouched; then a free one goes.
+    // OK on the current choice (the edited SN, used), on the used coming
+    // SN, on a used typed one: refused, still open, status untouched; then
+    // a free one goes.
     SerialNumber.SnReadBackText.clear();
     SerialNumber.SnStatus = 9;
     ui::TestSession s;
@@ -382,7 +384,7 @@ TEST_F(SnDialogTest, SnEditDlgNeverHandsOutAUsedNumber) {
     });
     EXPECT_EQ(gui::SnEditRun("CAFE0002"), 1);
     EXPECT_EQ(refusals, (std::vector<std::string>{
-                            "Please choose the SN to be written.",
+                            "SN CAFE0002 is already in the SN history file.",
                             "SN CAFE0002 is already in the SN history file.",
                             "SN cafe0001 is already in the SN history file.",
                             "SN CAFE00012 is already in the SN history file.",

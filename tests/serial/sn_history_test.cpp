@@ -66,8 +66,9 @@ TEST_F(SnHistoryTest, AppendAfterATornRecordStartsOnItsOwnLine) {
     EXPECT_EQ(SerialNumber.NextSerialNumber, 8u);
     ASSERT_EQ(gui::SerialNumberFromText(gui::SerialNumberFormat()), 1);
     ASSERT_EQ(gui::SnHistoryAppend(), 1);
+    // Marked as torn, never cut back: it stays, a line of its own.
     const std::string h = ReadHistory();
-    EXPECT_NE(h.find("F3 \t000\r\nF3 \t00008 \t."), std::string::npos) << h;
+    EXPECT_NE(h.find("F3 \t000 \t<torn record>\r\nF3 \t00008 \t."), std::string::npos) << h;
     gui::SerialNumberPrepareNext();
     EXPECT_EQ(SerialNumber.NextSerialNumber, 9u);
 }
@@ -90,9 +91,13 @@ TEST_F(SnHistoryTest, FailedAppendLeavesTheFileWholeAndTheSnUsed) {
         platform::SetFileAppendHook(hook);
         gui::SerialNumberPrepareNext();
         ASSERT_EQ(gui::SerialNumberFromText(gui::SerialNumberFormat()), 1);
+        const std::string record = gui::SnHistoryRecord();
         EXPECT_EQ(gui::SnHistoryAppend(), 0);
         platform::SetFileAppendHook(nullptr);
-        EXPECT_EQ(ReadHistory(), before); // a torn write is cut back
+        // Never cut back, whoever may have appended since: a torn write
+        // stays as far as it got.
+        EXPECT_EQ(ReadHistory(),
+                  hook == &FailBefore ? before : before + record.substr(0, record.size() / 2));
         ASSERT_EQ(prompts.Transcript().size(), 1u);
         EXPECT_EQ(prompts.Transcript()[0].text, "SN history file write error\r\n\r\n" + History());
         EXPECT_EQ(prompts.Transcript()[0].caption, "Error");
@@ -101,6 +106,17 @@ TEST_F(SnHistoryTest, FailedAppendLeavesTheFileWholeAndTheSnUsed) {
         EXPECT_EQ(gui::SnHistoryContains("00005"), 1);
         gui::SerialNumberComputeNext();
         EXPECT_EQ(SerialNumber.NextSerialNumber, 6u);
+        // The next record marks the torn one and starts a line of its own.
+        ASSERT_EQ(gui::SerialNumberFromText(gui::SerialNumberFormat()), 1);
+        ASSERT_EQ(gui::SnHistoryAppend(), 1);
+        const std::string after =
+            before +
+            (hook == &FailBefore ? std::string()
+                                 : record.substr(0, record.size() / 2) + " \t<torn record>\r\n") +
+            gui::SnHistoryRecord();
+        EXPECT_EQ(ReadHistory(), after);
+        gui::SerialNumberPrepareNext();
+        EXPECT_EQ(SerialNumber.NextSerialNumber, 7u);
         platform::SetPromptService(nullptr);
     }
 }
@@ -309,7 +325,7 @@ TEST_F(SnHistoryTest, RoomForTheRecordIsCheckedWithoutChangingTheFile) {
     // In a child: a file-size limit one byte short of the record (a full
     // disk as the writer meets it), then a read-only history.
     const uintmax_t size = std::filesystem::file_size(History());
-    const std::string record = "\r\n" + gui::SnHistoryRecord();
+    const std::string record = " \t<torn record>\r\n" + gui::SnHistoryRecord();
     const struct {
         const char* name;
         bool readOnly;

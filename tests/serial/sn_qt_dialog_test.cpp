@@ -13,7 +13,9 @@
 #include "platform/local_time.h"
 #include "platform/services.h"
 #include "platform/sound.h"
+#include "tests/serial/sn_local_time.h"
 #include "tests/support/qt_offscreen.h"
+#include "tests/support/silent_sound.h"
 #include "tests/support/temp_dir.h"
 #include "ui/test_session.h"
 
@@ -31,11 +33,7 @@ namespace {
 
 using testsupport::ScreenshotPath;
 
-class SilentSound : public platform::SoundService {
-public:
-    bool PlayWave(const std::string&) override { return true; }
-    void Beep(uint32_t, uint32_t) override {}
-};
+using testsupport::SilentSound;
 
 class SnQtDialogTest : public ::testing::Test {
 protected:
@@ -44,16 +42,7 @@ protected:
         core::CoreStateReset();
         gui::SerialNumber.Reset();
         core::Settings.Reset();
-        platform::SetLocalTimeSource([] {
-            platform::LocalTime t;
-            t.year = 2026;
-            t.month = 12;
-            t.day = 10;
-            t.hour = 11;
-            t.minute = 14;
-            t.weekday = 4;
-            return t;
-        });
+        sn_station::FixedLocalTime();
         core::Settings.SerializationEnable = 1;
         core::Settings.SNFilePathAndName = dir.File("history.sn");
         core::Settings.Starting_SN = 1;

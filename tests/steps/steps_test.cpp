@@ -32,10 +32,12 @@ public:
     }
     void SupplyRead() override { ++supplyReadings; }
     bool Prompts() const override { return prompts; }
+    bool ShowsBoxes() const override { return boxesShow; }
     void DeviceFound(const std::string& type) override { found.push_back(type); }
 
     steps::MessageAnswer answer = steps::MessageAnswer::None;
     bool prompts = true;
+    bool boxesShow = true;
     std::vector<std::string> found;
 
     std::string report;
@@ -109,6 +111,70 @@ TEST_F(StepsTest, TheWriteGroupsAndReadsTheSupplyOnlyWhereItsOptionsSay) {
                 ASSERT_EQ(sim::Sim().Peek(static_cast<uint32_t>(a)),
                           core::Images.ProgramImage.data[i])
                     << std::hex << a;
+            }
+        }
+    }
+}
+
+// The board of row 415 identifies as the F41x of the identification
+// tables, whose main memory starts at 0xE000, not at the row's 0xC000; the
+// board of row 435 as the F43x, whose memory starts at 0x8000, below the
+// row's 0xC000.
+TEST_F(StepsTest, TheCodeSizeCheckAsksWhereSomebodyCanAnswerAndGoesOnOnlyOverNamedCode) {
+    using steps::CodeSize;
+    struct Case {
+        const char* what;
+        const char* board;
+        std::vector<int32_t> bytes;
+        // Nobody to ask, with Quillcore's options: the code outside was
+        // named at load, or it was not.
+        CodeSize named, unnamed;
+        bool quillbayAsks; // Quillbay's operator, always there to be asked
+    };
+    const Case cases[] = {
+        {"in the target", "415", {0x1000, 0xE000, 0xFFFE}, CodeSize::Fits, CodeSize::Fits, false},
+        {"in the row only", "415", {0xE000, 0xC000}, CodeSize::Refuse, CodeSize::Refuse, true},
+        {"in neither", "415", {0xE000, 0x10000}, CodeSize::GoOnWarned, CodeSize::Refuse, true},
+        {"both", "415", {0x10000, 0xD000}, CodeSize::Refuse, CodeSize::Refuse, true},
+        // Written all the same; Quillbay named it when the file was read.
+        {"in the target only",
+         "435",
+         {0x8000, 0xC000},
+         CodeSize::GoOnWarned,
+         CodeSize::GoOnWarned,
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Connect(c.board);
+        core::Settings.SelectedProcessorIndex = sim::SimSelectDeviceNamed(c.board);
+        core::DeviceSelectByIndex();
+        ASSERT_EQ(core::TargetIdentify(), 1);
+        for (const int32_t a : c.bytes) {
+            Define(a, {0x12, 0x34});
+        }
+        Prepare();
+        for (const bool prompts : {true, false}) {
+            for (const bool boxes : {true, false}) {
+                SCOPED_TRACE(std::string(prompts ? "prompts" : "no prompts") +
+                             (boxes ? ", boxes" : ", no boxes"));
+                RecordingPort port;
+                port.prompts = prompts;
+                port.boxesShow = boxes;
+                const bool ask = prompts && boxes;
+                const auto expect = [&](CodeSize nobody) {
+                    return ask && nobody != CodeSize::Fits ? CodeSize::Ask : nobody;
+                };
+                EXPECT_EQ(steps::CodeSizeCheck(port, steps::kQuillcoreSteps, true),
+                          expect(c.named));
+                EXPECT_EQ(steps::CodeSizeCheck(port, steps::kQuillcoreSteps, false),
+                          expect(c.unnamed));
+                if (ask) {
+                    EXPECT_EQ(steps::CodeSizeCheck(port, steps::kQuillbaySteps, false),
+                              c.quillbayAsks ? CodeSize::Ask : CodeSize::Fits);
+                }
+                EXPECT_TRUE(port.report.empty() && port.boxes.empty())
+                    << "the deliverable reports and asks";
             }
         }
     }

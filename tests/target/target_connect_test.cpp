@@ -130,6 +130,82 @@ TEST_F(TargetConnectTest, PowerSetOpensWhenNeededAndSetsTheSupply) {
     EXPECT_EQ(Calls("MSP430_VCC"), 0u);
 }
 
+// The target may be powered from a switch-on that reached the library,
+// whatever its answer, until a switch-off the library confirms.
+TEST_F(TargetConnectTest, TheSupplyMayBeOnUntilASwitchOffIsConfirmed) {
+    EXPECT_EQ(Target.supplyMayBeOn, 0);
+    sim::Sim().FailOperation("MSP430_VCC", 10, 1);
+    EXPECT_EQ(TargetPowerSet(1), 0);
+    EXPECT_EQ(Target.supplyMayBeOn, 1) << "a refused switch-on may have switched it on";
+    ASSERT_EQ(TargetPowerSet(1), 1);
+    sim::Sim().FailOperation("MSP430_VCC", 10, 1);
+    EXPECT_EQ(TargetPowerSet(0), 0);
+    EXPECT_EQ(Target.supplyMayBeOn, 1);
+    ASSERT_EQ(TargetPowerSet(0), 1);
+    EXPECT_EQ(Target.supplyMayBeOn, 0);
+    // No interface: nothing reaches the library, nothing may be on.
+    TargetClose();
+    Settings.CommPortIndex = 0;
+    EXPECT_EQ(TargetPowerSet(1), 0);
+    EXPECT_EQ(Target.supplyMayBeOn, 0);
+}
+
+// The simulated library's firmware-version question failing with 56.
+int32_t Erased(int32_t* version) {
+    sim::Sim().FailOperation("MSP430_FET_GetFwVersion", 56, 1);
+    return sim::Sim_FET_GetFwVersion(version);
+}
+
+// An initialise that reports the connect made with version -1 and a
+// library whose firmware-version question says "Firmware erased -
+// Bootloader active." (56): only the adapter's bootloader answered. A
+// library that holds no firmware to load counts that as no open, naming
+// the reason, on both ways of opening; one that can update keeps the open
+// (its update is offered next). A library that answers the question, or
+// gives the reason as its status, is taken at its word.
+TEST_F(TargetConnectTest, AnAdapterInItsBootloaderIsNoOpenWithoutFirmwareToLoad) {
+    SelectDevice("149");
+    struct Case {
+        const char* what;
+        bool canUpdate;
+        int32_t (*version)(int32_t*);
+        int32_t open;
+    };
+    const Case cases[] = {
+        {"erased, nothing to load", false, &Erased, 0},
+        {"erased, given as the status", false, [](int32_t*) { return 56; }, 0},
+        {"erased, the library can update", true, &Erased, 1},
+        {"its firmware answers", false, &sim::Sim_FET_GetFwVersion, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const bool byName : {false, true}) {
+            core::DebugApi api = sim::SimDebugApi();
+            api.FET_GetFwVersion = c.version;
+            if (!c.canUpdate) {
+                api.FET_FwUpdate = nullptr;
+            }
+            DebugApiUse(&api);
+            TargetClose();
+            Target.TargetErrorLog.clear();
+            sim::Sim().Log().Clear();
+            EXPECT_EQ(byName ? TargetOpenUsbAdapter("COM0") : TargetOpen(), c.open);
+            EXPECT_EQ(Target.TargetInterfaceOpen, c.open);
+            EXPECT_EQ(Target.bootloaderOnly, c.open == 0 ? 1 : 0);
+            EXPECT_EQ(Target.TargetErrorLog,
+                      c.open == 0 ? "MSP-FET430UIF Firmware erased - Bootloader active.\r\n" : "");
+            EXPECT_EQ(Calls("MSP430_Configure"), c.open == 1 && !byName ? 2u : 0u);
+            if (c.open == 0) {
+                // Nothing was powered, and another open would find the same.
+                sim::Sim().Log().Clear();
+                EXPECT_EQ(TargetPowerSet(0), 0);
+                EXPECT_EQ(Calls("MSP430_Initialize"), 0u);
+            }
+        }
+    }
+    DebugApiUse(&sim::SimDebugApi());
+}
+
 TEST_F(TargetConnectTest, ResetMethodFromTheSetting) {
     EXPECT_EQ(TargetReset(), 0); // not open: nothing sent
     EXPECT_EQ(Calls("MSP430_Reset"), 0u);

@@ -78,8 +78,8 @@ inline void DecodeFuzzDebugInput(const uint8_t* data, size_t size, UbrofBuilder&
             all.DebugRecord(kFuzzDebugTags[s & 3], take(n));
         }
     }
-    all.End();
-    code.End();
+    all.Close();
+    code.Close();
 }
 
 } // namespace ubrof_test

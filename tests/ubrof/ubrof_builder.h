@@ -56,6 +56,9 @@ public:
     UbrofBuilder& DebugRecord(uint8_t tag, const Bytes& body);
     UbrofBuilder& Tag(uint8_t tag);
     UbrofBuilder& End() { return Tag(0xFF); }
+    // Closes the file as a linker does: a checksum record over the bytes
+    // since the last one, then the end tag as the last byte.
+    UbrofBuilder& Close() { return ValidChecksum().End(); }
 
     UbrofBuilder& Raw(const Bytes& bytes);
     UbrofBuilder& U8(uint8_t value);

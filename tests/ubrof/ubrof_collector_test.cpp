@@ -28,9 +28,9 @@ struct ReaderRun {
     TaggedAddress last;
 };
 
-// Reads the records of the file, closed with its end tag.
+// Reads the records of the file, closed as a linker closes it.
 void ReadAll(const UbrofBuilder& file, ReaderRun& run) {
-    const Bytes bytes = UbrofBuilder(file).End().bytes();
+    const Bytes bytes = UbrofBuilder(file).Close().bytes();
     std::istringstream source(std::string(bytes.begin(), bytes.end()));
     UbrofInputStream stream(source.rdbuf());
     UbrofTiTxtHandler handler(run.collector, run.text);

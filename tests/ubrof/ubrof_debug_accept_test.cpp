@@ -51,7 +51,7 @@ UbrofBuilder File(const std::vector<Record>& records, bool withDebug) {
         file.Data({n++});
     }
     file.Address(0xFFE0).DataCount(32);
-    return std::move(file.End());
+    return std::move(file.Close());
 }
 
 struct AcceptCase {

@@ -234,7 +234,7 @@ TEST(UbrofDebugErrors, ChainsAndRememberedStatesStopAtSixtyFourDeep) {
          {std::pair{"names", names(64)}, std::pair{"commons", commons(64)},
           std::pair{"remember", remember(64)}}) {
         SCOPED_TRACE(name);
-        const ConvertResult r = ConvertBytes(UbrofBuilder(file).End().bytes());
+        const ConvertResult r = ConvertBytes(UbrofBuilder(file).Close().bytes());
         EXPECT_EQ(r.result, 1);
         EXPECT_EQ(r.errors, "");
     }

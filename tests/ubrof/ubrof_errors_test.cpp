@@ -140,7 +140,7 @@ TEST(UbrofErrors, FiveByteLebNumbersAreAccepted) {
                                              .Raw({0x84, 0x80, 0x80, 0x80, 0x00})
                                              .Raw({0x01, 0x39, 0x00, 0x00})
                                              .Address(1)
-                                             .End()
+                                             .Close()
                                              .bytes());
     EXPECT_EQ(r.result, 1);
     EXPECT_EQ(r.text, "@0001\n");
@@ -150,7 +150,7 @@ TEST(UbrofErrors, TheNextConversionAfterAnErrorStartsClean) {
     EXPECT_EQ(ConvertBytes(Code().Version(10, 0, 0, {{0xBE, 2}}).Version(7).bytes()).result, 0);
     // Neither the skip table nor the index width of the failed file remains.
     const ConvertResult r =
-        ConvertBytes(UbrofBuilder().TType(0x0F, {0x8081}).Address(2).End().bytes());
+        ConvertBytes(UbrofBuilder().TType(0x0F, {0x8081}).Address(2).Close().bytes());
     EXPECT_EQ(r.result, 1);
     EXPECT_EQ(r.text, "@0002\n");
     EXPECT_EQ(ConvertBytes(UbrofBuilder().Declared(0xBE, 2, 2).bytes()).errors,
@@ -247,5 +247,87 @@ TEST(UbrofErrors, AStoredChecksumThatDoesNotMatchFails) {
     });
 }
 
+// The end tag counts only right after a checksum record that matched, and
+// only as the file's last byte: a 0xFF read as a tag anywhere else (a
+// damaged byte, padding) and whatever follows the end tag (a second file)
+// would otherwise leave code out of the image unchecked.
+TEST(UbrofErrors, TheEndTagCountsOnlyAsTheLastByteAfterAChecksumRecord) {
+    const auto notAfter = [](size_t at) {
+        return "UBROF end tag at offset " + std::to_string(at) + " is not after a checksum record";
+    };
+    const auto after = [](size_t at) {
+        return "UBROF data after the end of the file at offset " + std::to_string(at);
+    };
+    const UbrofBuilder code = Code();
+    const size_t n = code.bytes().size();
+    const Bytes linked = LinkedFile().bytes();
+    UbrofBuilder joined;
+    joined.Raw(linked).Raw(linked);
+    ExpectFails({
+        {"only the end tag", UbrofBuilder().End(), notAfter(0)},
+        {"the end tag ahead of code",
+         UbrofBuilder().End().Address(0x1000).DataCount(3).ValidChecksum().End(), notAfter(0)},
+        {"the end tag after code", UbrofBuilder(code).End(), notAfter(n)},
+        {"a record between the checksum record and the end tag",
+         UbrofBuilder(code).ValidChecksum().Empty().End(), notAfter(n + 4)},
+        {"code after the end tag",
+         UbrofBuilder(code).ValidChecksum().End().Address(0x2000).Data({4}).Close(), after(n + 4)},
+        {"one 0xFF after the end tag", UbrofBuilder(code).Close().U8(0xFF), after(n + 4)},
+        {"two files joined", joined, after(linked.size())},
+    });
+    for (const auto& [name, file] :
+         {std::pair{"0x3F", UbrofBuilder(code).Close()},
+          std::pair{"0x3D", UbrofBuilder(code).ValidChecksumWithPrefix().End()}}) {
+        SCOPED_TRACE(name);
+        const ConvertResult r = ConvertBytes(file.bytes());
+        EXPECT_EQ(r.result, 1);
+        EXPECT_EQ(r.text, "@1000\n01 02 03 \n\n");
+    }
+}
+
+// Every damage a linked file can take: each cut, each single-bit flip of
+// each byte, 0xFF over the rest of the file from each offset, and bytes
+// after its end. Each either converts to exactly the file's own text or is
+// refused with a reason and no text.
+TEST(UbrofErrors, EveryDamageOfALinkedFileConvertsWholeOrIsRefused) {
+    const Bytes whole = LinkedFile().bytes();
+    const ConvertResult original = ConvertBytes(whole);
+    ASSERT_EQ(original.result, 1);
+    ASSERT_EQ(whole.back(), 0xFF);
+    size_t refused = 0;
+    const auto check = [&](const Bytes& damaged, const std::string& what) {
+        SCOPED_TRACE(what);
+        const ConvertResult r = ConvertBytes(damaged);
+        if (r.result == 1) {
+            EXPECT_EQ(r.text, original.text);
+            EXPECT_EQ(r.errors, "");
+        } else {
+            ++refused;
+            EXPECT_EQ(r.result, 0);
+            EXPECT_NE(r.errors, "");
+            EXPECT_EQ(r.text, "");
+        }
+    };
+    for (size_t at = 0; at < whole.size(); ++at) {
+        Bytes padded(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(at));
+        padded.resize(whole.size(), 0xFF);
+        check(padded, "0xFF from offset " + std::to_string(at));
+        Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(at));
+        cut.resize(at + 64, 0xFF);
+        check(cut, "cut at " + std::to_string(at) + ", then 64 bytes 0xFF");
+        for (int bit = 0; bit < 8; ++bit) {
+            Bytes flipped = whole;
+            flipped[at] ^= static_cast<uint8_t>(1u << bit);
+            check(flipped, "byte " + std::to_string(at) + " bit " + std::to_string(bit));
+        }
+    }
+    for (const Bytes& tail : {Bytes{0xFF}, Bytes(97, 0xFF), Bytes{0x00}, whole}) {
+        Bytes longer = whole;
+        longer.insert(longer.end(), tail.begin(), tail.end());
+        check(longer, std::to_string(tail.size()) + " bytes after the end");
+    }
+    // Only the end tag overwritten with itself leaves the file as it was.
+    EXPECT_EQ(refused, 2 * whole.size() - 1 + 8 * whole.size() + 4);
+}
 } // namespace
 } // namespace ubrof_test

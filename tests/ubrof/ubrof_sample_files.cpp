@@ -1,6 +1,7 @@
 #include "tests/ubrof/ubrof_sample_files.h"
 
 #include <algorithm>
+#include <string>
 
 #include "tests/ubrof/ubrof_debug_builder.h"
 
@@ -32,7 +33,7 @@ UbrofBuilder Version10Seed() {
     file.TType(0x33, {300}).TType(0x2A, {5}).Address(0xF000, 0).DataCount(16).DataCount(0);
     AddDebugRecords(file);
     file.Declared(0xD0, 252, 2).Declared(0xD8, 255, 1).ValidChecksumWithPrefix().U16AndName(2, "x");
-    file.U32Record(3).TwelveBytes().Tag(0x02).End();
+    file.U32Record(3).TwelveBytes().Tag(0x02).Close();
     return file;
 }
 
@@ -82,52 +83,54 @@ CfiCommonSpec CommonOn(uint64_t id, uint64_t names) {
 
 } // namespace
 
-std::vector<CraftedFile> CraftedCfiFiles() {
+std::vector<CraftedFile> CraftedCfiFiles(uint32_t divisor) {
+    const auto n = [divisor](uint32_t count) { return std::max<uint32_t>(count / divisor, 2); };
     std::vector<CraftedFile> files;
     {
         UbrofBuilder file = CodeHead();
-        file.DebugRecord(0xD4, ManyResources(0, 60000));
+        file.DebugRecord(0xD4, ManyResources(0, n(60000)));
         file.DebugRecord(0xD4, CfiCommonBody(CommonOn(0, 0)));
-        for (int i = 0; i < 5000; ++i) {
+        for (uint32_t i = 0; i < n(5000); ++i) {
             file.DebugRecord(0xD4, CfiDataBody(0, 0, 0, {}));
         }
-        files.push_back({"cfi_empty_data_blocks", std::move(file.ValidChecksum().End()), ""});
+        files.push_back({"cfi_empty_data_blocks", std::move(file.Close()), ""});
     }
     {
         UbrofBuilder file = CodeHead();
         file.DebugRecord(0xD4, CfiNamesBody(0, {{0, 0, 0, ""}}, {{"PC"}}));
-        file.DebugRecord(0xD4, ManyResources(1, 55000));
+        file.DebugRecord(0xD4, ManyResources(1, n(55000)));
         CfiCommonSpec base = CommonOn(0, 0);
         base.instructions = CfiOps().Offset(0, 1);
         file.DebugRecord(0xD4, CfiCommonBody(base));
-        for (uint64_t id = 1; id <= 4400; ++id) {
+        for (uint64_t id = 1; id <= n(4400); ++id) {
             file.DebugRecord(0xD4, CfiDerivedCommonBody(id, 0, 2, 1, {}));
-            if (id % 50 == 0) {
+            if (id % n(50) == 0) {
                 file.DebugRecord(0xD4, CfiDataBody(id, 0, 0, CfiOps().Restore(7)));
             }
         }
-        files.push_back({"cfi_derived_commons", std::move(file.ValidChecksum().End()), ""});
+        files.push_back({"cfi_derived_commons", std::move(file.Close()), ""});
     }
     {
         UbrofBuilder file = CodeHead();
-        file.DebugRecord(0xD4, ManyResources(0, 55000));
+        file.DebugRecord(0xD4, ManyResources(0, n(55000)));
         file.DebugRecord(0xD4, CfiCommonBody(CommonOn(0, 0)));
         CfiOps ops;
-        for (int i = 0; i < 15000; ++i) {
+        for (uint32_t i = 0; i < n(15000); ++i) {
             ops.Remember();
-            if (i % 10 == 0) {
+            if (i % n(10) == 0) {
                 ops.Offset(2, 1);
             }
             ops.RestoreState();
         }
         file.DebugRecord(0xD4, CfiDataBody(0, 0, 0, ops));
-        files.push_back({"cfi_remember_pairs", std::move(file.ValidChecksum().End()), ""});
+        files.push_back({"cfi_remember_pairs", std::move(file.Close()), ""});
     }
     {
         UbrofBuilder file = CodeHead();
-        file.DebugRecord(0xD4, ManyResources(0, 55000));
+        file.DebugRecord(0xD4, ManyResources(0, n(55000)));
         CfiCommonSpec common = CommonOn(0, 0);
         CfiOps initial;
+        // 32 and 64 deep are the depth caps' shape: not divided.
         for (int i = 0; i < 32; ++i) {
             initial.Remember().Undefined(static_cast<uint64_t>(i));
         }
@@ -140,22 +143,25 @@ std::vector<CraftedFile> CraftedCfiFiles() {
         for (int i = 0; i < 64; ++i) {
             ops.RestoreState();
         }
-        for (int i = 0; i < 200; ++i) {
+        for (uint32_t i = 0; i < n(200); ++i) {
             file.DebugRecord(0xD4, CfiDataBody(0, 0, 0, ops));
         }
-        files.push_back({"cfi_nested_remembers", std::move(file.ValidChecksum().End()), ""});
+        files.push_back({"cfi_nested_remembers", std::move(file.Close()), ""});
     }
     {
+        // Over the cap of 65,536 resources only at full size.
+        const uint32_t resources = n(80000);
         UbrofBuilder file = CodeHead();
-        file.DebugRecord(0xD4, ManyResources(0, 80000));
+        file.DebugRecord(0xD4, ManyResources(0, resources));
         file.DebugRecord(0xD4, CfiCommonBody(CommonOn(0, 0)));
         CfiOps ops;
         for (int i = 0; i < 64; ++i) {
             ops.Remember();
         }
         file.DebugRecord(0xD4, CfiDataBody(0, 0, 0, ops));
-        files.push_back({"cfi_too_many_resources", std::move(file.ValidChecksum().End()),
-                         "Too many CFI resources: 80000"});
+        files.push_back(
+            {"cfi_too_many_resources", std::move(file.Close()),
+             resources > 65536 ? "Too many CFI resources: " + std::to_string(resources) : ""});
     }
     return files;
 }
@@ -168,7 +174,7 @@ UbrofBuilder ImageFile(const Bytes& image, uint32_t start) {
         file.Data(Bytes(image.begin() + static_cast<std::ptrdiff_t>(at),
                         image.begin() + static_cast<std::ptrdiff_t>(at + n)));
     }
-    return std::move(file.End());
+    return std::move(file.Close());
 }
 
 } // namespace ubrof_test

@@ -29,13 +29,18 @@ UbrofBuilder MegabyteFile();
 // proportion to resources x records: a names block of many resources under
 // many data blocks, many derived COMMON blocks, many remembered states. Each
 // is under 100 KB and converts whole (the last is over the resource cap and
-// is refused).
+// is refused). With a divisor above 1 every count but the depth caps is
+// divided by it (at least 2 remain): the same shapes, small enough for the
+// conversion fuzzer to mutate quickly.
 struct CraftedFile {
     std::string name;
     UbrofBuilder file;
     std::string refusal; // empty: converts
 };
-std::vector<CraftedFile> CraftedCfiFiles();
+std::vector<CraftedFile> CraftedCfiFiles(uint32_t divisor = 1);
+
+// The divisor of the crafted files that seed the conversion fuzzer.
+inline constexpr uint32_t kCraftedSeedDivisor = 100;
 
 // An image as one module of 255-byte data records from the start address on.
 UbrofBuilder ImageFile(const Bytes& image, uint32_t start);
