@@ -84,7 +84,7 @@ bool IsRam(uint32_t first, uint32_t last, const JtagDeviceProfile& p) {
 }
 
 bool IsFlashRange(uint32_t first, uint32_t last) {
-    const IdentifyRecord& id = gDeviceId.identifyRecord;
+    const core::IdentifyRecord& id = gDeviceId.identifyRecord;
     const bool info = first >= id.InfoStart() && last <= id.InfoEnd();
     const bool main = first >= id.MainStart() && last <= id.MainEnd();
     const bool across = static_cast<uint32_t>(id.InfoEnd()) + 1 == id.MainStart() &&

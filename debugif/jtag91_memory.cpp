@@ -81,7 +81,7 @@ int32_t WriteFlashX(uint32_t address, const uint8_t* buffer, uint32_t count) {
 
 int32_t Write(uint32_t first, const uint8_t* buffer, uint32_t count) {
     const JtagDeviceProfile p = JtagDeviceProfile::Current();
-    const IdentifyRecord& id = gDeviceId.identifyRecord;
+    const core::IdentifyRecord& id = gDeviceId.identifyRecord;
     const uint32_t last = first + count - 1;
     const bool plain = last < kPlainEnd || InRange(first, last, p.RamStart(), p.RamEnd()) ||
                        (p.Ram2End() != 0 && InRange(first, last, p.Ram2Start(), p.Ram2End()));
@@ -256,7 +256,7 @@ int32_t JtagMemory91(int32_t address, uint8_t* buffer, int32_t count, int32_t rw
 
 int32_t JtagErase91(int32_t type, int32_t address, int32_t length) {
     const JtagDeviceProfile p = JtagDeviceProfile::Current();
-    const IdentifyRecord& id = gDeviceId.identifyRecord;
+    const core::IdentifyRecord& id = gDeviceId.identifyRecord;
     const auto a = static_cast<uint32_t>(address);
     if (type < 0 || type > 2 || length < 0) {
         return LptFail(kErrorInvalidParameter);

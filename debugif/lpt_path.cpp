@@ -33,7 +33,7 @@ constexpr int32_t kNoRunToAddress = 0xFFFF;
 // The ranges of a small generic device bound the identification read
 // until the record of the matched row replaces them.
 void SetIdentificationDefaults() {
-    IdentifyRecord& id = gDeviceId.identifyRecord;
+    core::IdentifyRecord& id = gDeviceId.identifyRecord;
     id.SetRamStart(0x0200);
     id.SetRamEnd(0x09FF);
     id.SetRam2Start(0);

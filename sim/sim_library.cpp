@@ -193,7 +193,7 @@ int32_t Identify(char* buffer, int32_t count, int32_t setId) {
     if (error != 0) {
         return Fail(error);
     }
-    const size_t n = std::min<size_t>(static_cast<size_t>(count), debugif::IdentifyRecord::kSize);
+    const size_t n = std::min<size_t>(static_cast<size_t>(count), core::IdentifyRecord::kSize);
     std::memcpy(buffer, s.identifyRecord.Bytes().data(), n);
     if (setId == 0) {
         Sim().running = false; // identify ends with the CPU stopped
