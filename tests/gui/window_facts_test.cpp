@@ -1,16 +1,27 @@
 // What the main window shows must still hold: the selected device's
 // information after every setup read, no identification after a failed
-// connection or another device selection, no memory checksum after an
-// erase, the current file's report and checksum after comparing another
-// file, and the current file kept when Combine added nothing.
+// connection or identification or another device selection, nothing of the
+// board, the code or the run after New Setup, the checksum of the code
+// loaded now after every change of it, no memory checksum after an erase,
+// no lamp of a step that never ran, "Active" from the connect's start, the
+// current file's report and checksum after comparing another file, and the
+// current file kept when Combine added nothing.
 
 #include "core/code_file_names.h"
+#include "core/code_image.h"
 #include "core/settings.h"
 #include "core/target_connect.h"
+#include "core/target_state.h"
 #include "gui/main_window_state.h"
+#include "gui/project/project_state.h"
+#include "gui/project/project_write.h"
 #include "platform/process.h"
 #include "platform/text_viewer.h"
 #include "tests/gui/actions_fixture.h"
+#include "tests/support/recording_launcher.h"
+
+#include <filesystem>
+#include <utility>
 
 namespace guitest {
 namespace {
@@ -189,6 +200,64 @@ TEST_F(ActionsTest, AViewerThatDoesNotStartLeavesTheFilesPathInABox) {
             dir_.File("MemView.txt") + "\" flags 0x40";
         EXPECT_EQ(ui::TranscriptHas(line), c.box) << ui::TranscriptText();
         platform::SetTextViewer({});
+        ResetBetweenCases();
+    }
+}
+
+// A viewer still running after its first second and failing later (one
+// that tried program after program) is told at a tick of the main window's
+// timer (the first once the viewer dialog is closed), once, with the
+// written file's path: the code viewer's
+// "Convert to TI format", the flash viewer's "TI hex (*.txt)" and "INTEL
+// (*.hex)".
+TEST_F(ActionsTest, AViewerThatFailsLaterStillLeavesTheFilesPathInABox) {
+    class LateFailingViewer final : public testsupport::RecordingLauncher {
+    public:
+        int StartWatchedLonger(const std::vector<std::string>& argv, int, int) override {
+            started.push_back(argv);
+            return 0;
+        }
+        std::vector<std::vector<std::string>> LateFailures() override {
+            return std::exchange(failing, {});
+        }
+        std::vector<std::vector<std::string>> failing;
+    };
+    struct Case {
+        int menu, dialog, button;
+        const char* file;
+    };
+    for (const Case& c :
+         {Case{180, 196, 1091, "code_mem.txt"}, Case{199, 198, 1086, "Target_m.txt"},
+          Case{199, 198, 1270, "Target_m.hex"}}) {
+        SCOPED_TRACE(c.file);
+        Config();
+        LateFailingViewer launcher;
+        platform::SetProcessLauncher(&launcher);
+        const std::string box = "box [Information] \"The file could not be shown: no viewer "
+                                "(xdg-open) could be started.\\r\\n\\r\\nIt was written to:\\r\\n" +
+                                dir_.File(c.file) + "\" flags 0x40";
+        bool boxAtOnce = true;
+        session().OnDialog(c.dialog, [&](ui::Driver& v) {
+            v.Click(c.button);
+            boxAtOnce = ui::TranscriptHas(box);
+            ASSERT_FALSE(launcher.started.empty());
+            launcher.failing = {launcher.started.back()};
+        });
+        Run([&](ui::Driver& d) {
+            Device("149");
+            ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
+            // A word read back, for the flash viewer's files.
+            core::Images.ReadImage[core::ImageIndex(0x1100)] = 0x12;
+            core::Images.ReadMask[core::WordIndex(0x1100)] = 1;
+            d.Menu(c.menu);
+            // The main window's timer ticks once the viewer is closed.
+            d.Advance(1500);
+            d.Advance(1500);
+        });
+        EXPECT_FALSE(boxAtOnce);
+        EXPECT_EQ(LinesWith({box}).size(), 1u) << ui::TranscriptText();
+        EXPECT_TRUE(std::filesystem::exists(dir_.File(c.file)));
+        platform::SetProcessLauncher(nullptr);
         ResetBetweenCases();
     }
 }
