@@ -309,7 +309,8 @@ int32_t DeviceTypeCheck(int32_t ok, int32_t stopPending) {
     in.fuseBlown = Frame.FuseBlownFound != 0;
     in.askAboutType = Frame.AutoProgramActive == 1 && core::ConnectedDevice.match != 1;
     in.selectedType = "MSP430F" + TrimmedRowName(core::Settings.SelectedProcessorIndex);
-    return steps::DeviceCheck(StepsPort(), in) == steps::StepResult::Passed ? 1 : 0;
+    // No to the type question stops the run (15): the operator chose it.
+    return steps::Code(steps::DeviceCheck(StepsPort(), steps::kQuillbaySteps, in));
 }
 
 void DeviceInfoShow() {

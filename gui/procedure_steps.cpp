@@ -143,11 +143,13 @@ int32_t EraseStep(int32_t mode) {
         if (LampGet(kRowErase) != kLampStopped) {
             LampSet(kRowErase, kLampFailed);
         }
-        return 0;
+        // The operator's No to the type question stops the run.
+        return k == kResultStopped ? kResultStopped : 0;
     }
-    if (TargetPrepare() != 1) {
+    const int32_t prepared = TargetPrepare();
+    if (prepared != 1) {
         core::ConnectedDevice.identified = 0;
-        return 0;
+        return prepared == kResultStopped ? kResultStopped : 0;
     }
     LampSet(kRowErase, kLampReady);
     StatusLampsPaint();
@@ -453,8 +455,8 @@ int32_t SnStep(int32_t single, const std::string& nextSn) {
         return 0;
     }
     int32_t r = LabelReadStep(single);
-    if (r == 0) {
-        return 0;
+    if (r == 0 || r == kResultStopped) {
+        return r;
     }
     if (r == 4) {
         // The label could not be read: nothing is written over it.

@@ -271,6 +271,63 @@ TEST_F(ActionsTest, NoToTheRunsQuestionsStopsIt) {
     }
 }
 
+// The board is not the type selected: No to "continue anyway?" stops the
+// run as the operator's choice, whichever step identified the board first
+// (the label read, the retained data's read, the erase), and the report
+// names the mismatch; nothing is erased. Yes goes on to DONE.
+TEST_F(ActionsTest, NoToTheTypeQuestionStopsTheRunAndSaysWhy) {
+    struct Case {
+        const char* name;
+        std::function<void(FixedSerialNumber&)> setup;
+        int answer;
+    };
+    const Case cases[] = {
+        {"first identified by the label read", [](FixedSerialNumber& sn) { sn.Install(); },
+         platform::IDNO},
+        {"first identified for the retained data",
+         [](FixedSerialNumber&) { core::Settings.RetainDefinedData = 1; }, platform::IDNO},
+        {"first identified by the erase", [](FixedSerialNumber&) {}, platform::IDNO},
+        {"yes", [](FixedSerialNumber&) {}, platform::IDYES},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Config("FlashEraseModeIndex 1\r\n");
+        std::string report;
+        FixedSerialNumber sn;
+        sn.modelOn = 0;
+        Run([&](ui::Driver& d) {
+            Device("149");
+            core::Settings.SelectedProcessorIndex = DeviceRowNamed("1232");
+            core::Settings.SNStartAddress = 0xF000;
+            core::Settings.RetainDataStart = 0xE000;
+            core::Settings.RetainDataStop = 0xE00F;
+            c.setup(sn);
+            ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
+            sim::Sim().Log().Clear();
+            session().Boxes().Answer(c.answer);
+            d.Click(1001);
+            report = d.Target().GetItemText(1026);
+        });
+        EXPECT_TRUE(ui::TranscriptHas(
+            "box [Warning] \"The target microcontroller type does not match selection:"))
+            << ui::TranscriptText();
+        const std::string mismatch = "The target microcontroller type does not match selection:\r\n"
+                                     "Selected microcontroller type: MSP430F1232\r\n"
+                                     "Target microcontroller type:    MSP430F149\r\n";
+        if (c.answer == platform::IDNO) {
+            EXPECT_NE(report.find(mismatch + kStoppedLine), std::string::npos) << report;
+            EXPECT_EQ(sim::Sim().Log().Count("MSP430_Erase"), 0u);
+            EXPECT_EQ(Lamp(gui::kRowAutoProgram), gui::kLampFailed);
+            EXPECT_EQ(Lamp(gui::kRowPicture), gui::kPictureBlank);
+            EXPECT_FALSE(ui::TranscriptHas("sound 2"));
+        } else {
+            EXPECT_EQ(report.find(mismatch), std::string::npos) << report;
+            EXPECT_TRUE(Done(report)) << report;
+        }
+        ResetBetweenCases();
+    }
+}
+
 // Info-A locked and holding code: No stops; Yes programs the rest and
 // leaves Info-A as it was, still locked.
 TEST_F(ActionsTest, ProtectedInfoAQuestion) {

@@ -396,54 +396,71 @@ TEST_F(StepsTest, DeviceCheckStopsOnlyWhereNobodyAgreesToGoOn) {
                                  "selection:\r\n\r\nSelected microcontroller type: MSP430F149"
                                  "\r\n\r\nTarget microcontroller type:    ";
     using steps::MessageAnswer;
+    // What stays in the report of a No: the box is gone once answered.
+    const auto mismatch = [] {
+        return "The target microcontroller type does not match selection:\r\n"
+               "Selected microcontroller type: MSP430F149\r\n"
+               "Target microcontroller type:    " +
+               core::ConnectedDevice.name + "\r\n";
+    };
+    // declined: the result of anything but Yes to the question, which
+    // stops the run where the options say and fails it elsewhere.
+    constexpr StepResult declined = StepResult::Stopped;
     const struct {
         const char* name;
         bool answered, fuseBlown, ask, prompts;
         MessageAnswer answer;
         StepResult result;
         const char* box; // what follows the question's start, or the whole box
+        bool mismatchReported;
         const char* report;
     } cases[] = {
         {"the type selected", true, false, false, true, MessageAnswer::None, StepResult::Passed,
-         nullptr, ""},
+         nullptr, false, ""},
         {"another type, yes", true, false, true, true, MessageAnswer::Yes, StepResult::Passed,
-         "\r\n\r\nWould you like to continue anyway?", ""},
-        {"another type, no", true, false, true, true, MessageAnswer::No, StepResult::Failed,
-         "\r\n\r\nWould you like to continue anyway?", ""},
-        {"another type, nobody answers", true, false, true, true, MessageAnswer::None,
-         StepResult::Failed, "\r\n\r\nWould you like to continue anyway?", ""},
+         "\r\n\r\nWould you like to continue anyway?", false, ""},
+        {"another type, no", true, false, true, true, MessageAnswer::No, declined,
+         "\r\n\r\nWould you like to continue anyway?", true, ""},
+        {"another type, nobody answers", true, false, true, true, MessageAnswer::None, declined,
+         "\r\n\r\nWould you like to continue anyway?", true, ""},
         {"another type, nobody to ask", true, false, true, false, MessageAnswer::None,
-         StepResult::Passed, "\r\n", ""},
+         StepResult::Passed, "\r\n", false, ""},
         {"not answering", false, false, false, true, MessageAnswer::None, StepResult::Failed,
-         nullptr, "  Target Microcontroller is not responding.\r\n"},
+         nullptr, false, "  Target Microcontroller is not responding.\r\n"},
         {"fuse blown", false, true, false, true, MessageAnswer::None, StepResult::Failed, nullptr,
-         ""},
+         false, ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Connect("149");
-        RecordingPort port;
-        port.prompts = c.prompts;
-        port.answer = c.answer;
-        steps::DeviceCheckInput in;
-        in.answered = c.answered;
-        in.fuseBlown = c.fuseBlown;
-        in.askAboutType = c.ask;
-        in.selectedType = "MSP430F149";
-        EXPECT_EQ(steps::DeviceCheck(port, in), c.result);
-        EXPECT_EQ(port.report, c.report);
-        std::vector<std::string> boxes;
-        if (c.ask) {
-            boxes.push_back(question + core::ConnectedDevice.name + c.box);
-        } else if (c.fuseBlown) {
-            boxes.push_back(std::string("Error|") + steps::kFuseBlownBox);
-        } else if (!c.answered) {
-            boxes.push_back(std::string("Error|") + steps::kNotRespondingBox);
+    for (const Deliverable& d : kBoth) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(d.name) + ": " + c.name);
+            Connect("149");
+            RecordingPort port;
+            port.prompts = c.prompts;
+            port.answer = c.answer;
+            steps::DeviceCheckInput in;
+            in.answered = c.answered;
+            in.fuseBlown = c.fuseBlown;
+            in.askAboutType = c.ask;
+            in.selectedType = "MSP430F149";
+            StepResult want = c.result;
+            if (want == declined && !d.options.mismatchNoStops) {
+                want = StepResult::Failed;
+            }
+            EXPECT_EQ(steps::DeviceCheck(port, d.options, in), want);
+            EXPECT_EQ(port.report, c.mismatchReported ? mismatch() : std::string(c.report));
+            std::vector<std::string> boxes;
+            if (c.ask) {
+                boxes.push_back(question + core::ConnectedDevice.name + c.box);
+            } else if (c.fuseBlown) {
+                boxes.push_back(std::string("Error|") + steps::kFuseBlownBox);
+            } else if (!c.answered) {
+                boxes.push_back(std::string("Error|") + steps::kNotRespondingBox);
+            }
+            EXPECT_EQ(port.boxes, boxes);
+            EXPECT_EQ(port.found, want == StepResult::Passed
+                                      ? std::vector<std::string>{core::ConnectedDevice.name}
+                                      : std::vector<std::string>{});
         }
-        EXPECT_EQ(port.boxes, boxes);
-        EXPECT_EQ(port.found, c.result == StepResult::Passed
-                                  ? std::vector<std::string>{core::ConnectedDevice.name}
-                                  : std::vector<std::string>{});
     }
 }
 
