@@ -3,6 +3,7 @@
 #include "core/device_select.h"
 #include "core/device_table.h"
 #include "core/settings.h"
+#include "gui/action_state.h"
 #include "gui/main_dialog.h"
 #include "gui/main_ids.h"
 #include "gui/main_window_state.h"
@@ -125,6 +126,10 @@ void OnDeviceSelect() {
         if (!token.empty() && Trimmed(core::DeviceInfoTable.records[row].name) == token) {
             index = row;
         }
+    }
+    if (index != core::Settings.SelectedProcessorIndex) {
+        // Kept data of a board is no board's of another type.
+        Actions.retained.Reset();
     }
     core::Settings.SelectedProcessorIndex = index;
     SelectedDeviceApply();

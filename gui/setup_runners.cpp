@@ -12,6 +12,7 @@
 #include "core/settings.h"
 #include "core/setup_file.h"
 #include "core/setup_keys.h"
+#include "gui/action_state.h"
 #include "gui/device_selectors.h"
 #include "gui/main_controls.h"
 #include "gui/main_dialog.h"
@@ -78,6 +79,8 @@ void NewSetupDefaults() {
     core::SetupKeysDefault(core::Settings);
     core::DeviceSelectByIndex();
     core::SegmentTableBuild();
+    // Kept data of a board is no board's once the setup is another.
+    Actions.retained.Reset();
     if (MainWindow.TheMainDialog != nullptr) {
         DeviceCombosUpdate();
         DeviceInfoShow();
@@ -97,6 +100,7 @@ void SetupReadFollowUp() {
     DeviceInfoShow();
     MainWindowSetText(kMainTargetEdit, "");
     MainWindowSetText(kMainBslEdit, "");
+    Actions.retained.Reset();
     SerialNumberPrepareNext();
     SnListLoad(core::Settings.SN_DataFile);
     MainDialogRefresh();

@@ -423,8 +423,9 @@ TEST_F(ActionsTest, UpdateOnlyErasesNothing) {
     EXPECT_EQ(Lamp(gui::kRowBlankCheck), gui::kLampPassedKept);
 }
 
-// The DCO copy survives a failed restore: the next run, erasing again,
-// puts the factory bytes back, not the erased ones it reads.
+// The DCO copy survives a failed restore: the next run on the same board
+// (the operator confirms it is) puts the factory bytes back, not the
+// erased ones it reads, and says so.
 TEST_F(ActionsTest, FailedRestoreKeepsTheFactoryDco) {
     Config("FlashEraseModeIndex 1\r\nEraseInfoA_F2xx_En 1\r\nRetainInfoCalData 1\r\n"
            "CheckDCOconstants_F2xx 1\r\nVerifyModeIndex 1\r\n");
@@ -439,9 +440,14 @@ TEST_F(ActionsTest, FailedRestoreKeepsTheFactoryDco) {
         d.Click(1001);
         first = d.Target().GetItemText(1026);
         EXPECT_EQ(sim::Sim().Peek(0x10F8), 0xFF);
+        session().Boxes().Answer(platform::IDYES);
         d.Click(1001);
         second = d.Target().GetItemText(1026);
     });
+    EXPECT_NE(second.find("  Copies kept from the failed restore written back: "
+                          "0x10F8 - 0x10FF\r\n"),
+              std::string::npos)
+        << second;
     EXPECT_NE(first.find("Retain Data ......................\t failed\r\n"), std::string::npos)
         << first;
     EXPECT_FALSE(Done(first));
