@@ -8,6 +8,7 @@
 #include "gui/main_ids.h"
 #include "gui/main_window_state.h"
 #include "gui/procedure_frame.h"
+#include "gui/window_facts.h"
 
 #include <vector>
 
@@ -139,8 +140,7 @@ void SelectedDeviceApply() {
     core::DeviceSelectByIndex();
     DeviceInfoShow();
     // What was identified was identified for the device selected before.
-    MainWindowSetText(kMainTargetEdit, "");
-    MainWindowSetText(kMainBslEdit, "");
+    WindowFactsShow(kDeviceChanged);
 }
 
 } // namespace gui

@@ -21,6 +21,7 @@
 #include "gui/setup_runners.h"
 #include "gui/sn_format.h"
 #include "gui/status_lamps.h"
+#include "gui/window_facts.h"
 #include "platform/clock.h"
 #include "platform/prompt.h"
 #include "steps/step_texts.h"
@@ -126,10 +127,8 @@ public:
     void Caption(const char* step) override { MainWindowSetText(kMainStepEdit, step); }
     void DeviceFound(const std::string& type) override {
         ProgressBarSetPos(100);
-        MainWindowSetText(kMainTargetEdit, type);
-        MainWindowSetText(kMainBslEdit, core::ConnectedDevice.version);
         PendingRowsSet(kLampReady);
-        StatusLampsPaint();
+        WindowFactsBoardFound(type, core::ConnectedDevice.version);
     }
 };
 
@@ -194,7 +193,13 @@ int32_t ProcedureStart() {
     Frame.ReportHistoryText += Frame.ReportText;
     Frame.ReportText.clear();
     ReportAppend(kReportSeparator);
-    return TargetConnect();
+    Frame.runActive = 1;
+    const int32_t connected = TargetConnect();
+    if (connected != 1) {
+        // A single action ends here without its finish.
+        Frame.runActive = 0;
+    }
+    return connected;
 }
 
 int32_t AdapterFirmwareUpdateRun() {
@@ -225,6 +230,14 @@ int32_t AdapterFirmwareCheck() {
 }
 
 int32_t TargetConnect() {
+    // "Active" from the moment the connect begins: an open or a power-up
+    // that stalls must not leave the picture of the last run meanwhile.
+    Row(kRowPicture).bitmap = kPictureActive;
+    Row(kRowConnect).bitmap = kLampReady;
+    StatusLampsPaint();
+    if (MainWindow.TheMainDialog != nullptr) {
+        MainWindow.TheMainDialog->UpdateWindow();
+    }
     LinkWatchInstall();
     // An interface whose link gave up is open only on our side: the open
     // must be a real one, or every run after the lost one fails as well.
@@ -246,11 +259,6 @@ int32_t TargetConnect() {
     MainWindowSetText(kMainReadSnEdit, "");
     Frame.SnWrittenThisRun = 0;
 
-    if (Frame.PortOpenResult != 1) {
-        // No target is connected: the last identification no longer holds.
-        MainWindowSetText(kMainTargetEdit, "");
-        MainWindowSetText(kMainBslEdit, "");
-    }
     steps::OpenInput in;
     in.adapterOpen = Frame.PortOpenResult == 1;
     in.bootloaderOnly = core::Target.bootloaderOnly != 0;
@@ -259,7 +267,8 @@ int32_t TargetConnect() {
     if (steps::OpenTarget(StepsPort(), steps::kQuillbaySteps, in) != steps::StepResult::Passed) {
         StatusLampsReset();
         Row(kRowPicture).bitmap = kPictureFail;
-        StatusLampsPaint();
+        // No target is connected: the last identification no longer holds.
+        WindowFactsShow(kBoardLost);
         return 0;
     }
     VccDisplayUpdate();
@@ -284,6 +293,10 @@ int32_t TargetJtagInit(int32_t forceDeviceCheck) {
     const steps::IdentifyOutcome id =
         steps::IdentifyTarget(StepsPort(), steps::kQuillbaySteps, Frame.FuseCheckedThisRun == 0);
     int32_t ok = id.result == steps::StepResult::Passed ? 1 : 0;
+    if (ok != 1) {
+        // Whatever was identified before is not known to be there now.
+        WindowFactsShow(kBoardLost);
+    }
     if (id.fuseChecked) {
         Frame.FuseCheckedThisRun = 1;
         Frame.FuseBlownFound = id.fuseBlown ? 1 : 0;
@@ -297,8 +310,7 @@ int32_t TargetJtagInit(int32_t forceDeviceCheck) {
 }
 
 int32_t DeviceTypeCheck(int32_t ok, int32_t stopPending) {
-    MainWindowSetText(kMainTargetEdit, "");
-    MainWindowSetText(kMainBslEdit, "");
+    WindowFactsBoardForget();
     DeviceInfoShow();
     if (ok != 1 && stopPending != 0) {
         PendingRowsSet(kLampStopped);
@@ -382,7 +394,8 @@ int32_t ProcedureFinish(int32_t code, steps::FinalAction action) {
         ResultSound(kSoundError);
     }
 
-    StatusLampsPaint();
+    Frame.runActive = 0;
+    WindowFactsShow(kRunEnded);
     SerialNumberDisplayUpdate(1);
 
     Frame.ReportHistoryText += Frame.ReportText;

@@ -24,6 +24,7 @@
 #include "gui/serial_number.h"
 #include "gui/sn_list.h"
 #include "gui/startup_load.h"
+#include "gui/window_facts.h"
 #include "ui/file_dialog.h"
 
 #include <array>
@@ -81,6 +82,7 @@ void NewSetupDefaults() {
     core::SegmentTableBuild();
     // Kept data of a board is no board's once the setup is another.
     Actions.retained.Reset();
+    WindowFactsShow(kSetupChanged);
     if (MainWindow.TheMainDialog != nullptr) {
         DeviceCombosUpdate();
         DeviceInfoShow();
@@ -95,12 +97,12 @@ void NewSetupDefaults() {
 void SetupReadFollowUp() {
     core::DeviceSelectByIndex();
     DeviceCombosUpdate();
-    // The selection the read made: its RAM and flash, and no identification
-    // of a target that was made for the selection before.
+    // The selection the read made: its RAM and flash, no identification of
+    // a target that was made for the selection before, and the checksum of
+    // the code the read left loaded.
     DeviceInfoShow();
-    MainWindowSetText(kMainTargetEdit, "");
-    MainWindowSetText(kMainBslEdit, "");
     Actions.retained.Reset();
+    WindowFactsShow(kSetupChanged);
     SerialNumberPrepareNext();
     SnListLoad(core::Settings.SN_DataFile);
     MainDialogRefresh();
