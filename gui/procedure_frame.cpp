@@ -1,6 +1,8 @@
 #include "gui/procedure_frame.h"
 #include "gui/main_ids.h"
 
+#include "core/debug_api.h"
+#include "core/debug_error_table.h"
 #include "core/device_select.h"
 #include "core/device_table.h"
 #include "core/flash_access.h"
@@ -43,6 +45,9 @@ using platform::IDYES;
 constexpr uint32_t kErrorBox = platform::MB_OK | platform::MB_ICONERROR;            // 0x10
 constexpr uint32_t kYesNoWarning = platform::MB_YESNO | platform::MB_ICONWARNING;   // 0x34
 constexpr uint32_t kYesNoQuestion = platform::MB_YESNO | platform::MB_ICONQUESTION; // 0x24
+
+// The library's number for a port another program holds.
+constexpr int32_t kErrorPortInUse = 58;
 
 // The last keep characters of text.
 void KeepTail(std::string& text, size_t keep) {
@@ -114,6 +119,33 @@ steps::MessageAnswer AnswerOf(int id) {
     default:
         return steps::MessageAnswer::None;
     }
+}
+
+// A failed open's box names only the port setup and the cable: when the
+// library says another program holds the port, the report says so in the
+// library's words (once: out of the error log a finish would add).
+void PortInUseReport() {
+    if (core::Debug_Error_Number() != kErrorPortInUse) {
+        return;
+    }
+    const char* text = core::Debug_Error_String(kErrorPortInUse);
+    if (text == nullptr || *text == '\0') {
+        text = core::DebugErrorText(kErrorPortInUse);
+    }
+    if (text == nullptr) {
+        return;
+    }
+    std::string line = text;
+    if (!line.empty() && line.back() != '.') {
+        line += '.';
+    }
+    line += "\r\n";
+    std::string& log = core::Target.TargetErrorLog;
+    const size_t at = log.find(line);
+    if (at != std::string::npos) {
+        log.erase(at, line.size());
+    }
+    ReportAppend(line);
 }
 
 class GuiStepPort final : public steps::StepPort {
@@ -259,6 +291,9 @@ int32_t TargetConnect() {
     MainWindowSetText(kMainReadSnEdit, "");
     Frame.SnWrittenThisRun = 0;
 
+    if (Frame.PortOpenResult != 1) {
+        PortInUseReport();
+    }
     steps::OpenInput in;
     in.adapterOpen = Frame.PortOpenResult == 1;
     in.bootloaderOnly = core::Target.bootloaderOnly != 0;

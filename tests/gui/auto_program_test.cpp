@@ -3,6 +3,7 @@
 // shape the run.
 
 #include "core/memory_map.h"
+#include "core/target_connect.h"
 #include "tests/gui/actions_fixture.h"
 #include "tests/support/comma_locale.h"
 
@@ -267,6 +268,47 @@ TEST_F(ActionsTest, NoToTheRunsQuestionsStopsIt) {
         EXPECT_NE(report.find(kStoppedLine), std::string::npos) << c.name << report;
         EXPECT_EQ(sim::Sim().Log().Count("MSP430_Erase"), 0u) << c.name;
         EXPECT_EQ(sim::Sim().Log().Count("MSP430_Initialize"), 0u) << c.name;
+        ResetBetweenCases();
+    }
+}
+
+// A port another program holds: the box after the failed open names only
+// the port setup and the cable, so the report says, in the library's words,
+// that the adapter is in use; once, in AUTO PROGRAM and in a single action.
+// Another reason for the failed open adds no such line.
+TEST_F(ActionsTest, APortHeldByAnotherProgramIsNamedInTheReport) {
+    struct Case {
+        const char* name;
+        int button;
+        int32_t error;
+    };
+    const Case cases[] = {
+        {"AUTO PROGRAM, in use", 1001, 58},
+        {"BLANK CHECK, in use", 1007, 58},
+        {"AUTO PROGRAM, no adapter", 1001, 57},
+    };
+    const std::string inUse = "MSP-FET430UIF is already in use.\r\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Config("FlashEraseModeIndex 1\r\n");
+        std::string report;
+        Run([&](ui::Driver& d) {
+            Device("149");
+            ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
+            core::TargetClose();
+            sim::Sim().FailOperation("MSP430_Initialize", c.error);
+            session().Boxes().Answer(platform::IDOK);
+            d.Click(c.button);
+            report = d.Target().GetItemText(1026);
+        });
+        EXPECT_TRUE(ui::TranscriptHas("box [Error] \"MSP430.dll initialization error."));
+        const size_t at = report.find(inUse);
+        if (c.error == 58) {
+            ASSERT_NE(at, std::string::npos) << report;
+            EXPECT_EQ(report.find(inUse, at + 1), std::string::npos) << report;
+        } else {
+            EXPECT_EQ(at, std::string::npos) << report;
+        }
         ResetBetweenCases();
     }
 }
