@@ -155,7 +155,7 @@ int32_t ConnectCheck(int32_t r, bool askDevice) {
     in.askAboutType = askDevice && Procedure.AutoRunning == 1 && core::ConnectedDevice.match == 0;
     const std::string& selected = core::SelectedDevice.name;
     in.selectedType = "MSP430 F" + (selected.size() > 7 ? selected.substr(7) : selected);
-    const steps::StepResult result = steps::DeviceCheck(StepsPort(), in);
+    const steps::StepResult result = steps::DeviceCheck(StepsPort(), steps::kQuillcoreSteps, in);
     // A target that did not answer keeps the identification's own result.
     return in.answered && result != steps::StepResult::Passed ? 0 : r;
 }

@@ -16,6 +16,8 @@ namespace {
 using ui::ControlKind;
 
 constexpr int32_t kErrorErased = 56;
+// The library text when the library does not tell the version it holds.
+constexpr const char* kVersionUnknown = "n/a";
 // The firmware update's dialog and its controls.
 constexpr int kFirmwareDialogId = 221;
 constexpr int kAvailableVersionText = 1180; // "Available firmware version:"
@@ -69,6 +71,12 @@ std::string VersionsText(const std::string& available, const std::string& curren
                 "The EZ430 can be destroyed if you reload the new firmware.\r\n\r\n";
         if (question) {
             text += "Would you like to overwrite firmware anyway? \r\n\r\n";
+        }
+    } else if (available == kVersionUnknown) {
+        // Nothing to compare with: no mismatch can be claimed.
+        text += "The firmware version this debug library holds is unknown.\r\n\r\n";
+        if (question) {
+            text += "Would you like to download its firmware anyway?\r\n\r\n";
         }
     } else if (current != available) {
         text += "The MSP-FET430UIF has not the same firmware.\r\n\r\n";
@@ -126,7 +134,7 @@ std::string LibraryVersionText() {
     core::TargetClose();
     int32_t version = 0;
     if (core::Debug_Initialize("LPT1", &version) != core::kDebugOk) {
-        return "n/a";
+        return kVersionUnknown;
     }
     core::Debug_Close(0);
     return VersionDotted(version);

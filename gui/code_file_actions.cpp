@@ -11,6 +11,7 @@
 #include "gui/main_ids.h"
 #include "gui/main_window_state.h"
 #include "gui/procedure_frame.h"
+#include "gui/window_facts.h"
 #include "platform/prompt.h"
 #include "ui/file_dialog.h"
 
@@ -64,7 +65,8 @@ int32_t CodeFileReadAndReport(int32_t mode, const std::string& path) {
     if (Lower3(parts.extension) == "prj" && parts.extension.size() >= 3) {
         return -1;
     }
-    MainWindowSetText(kMainSourceSumEdit, "");
+    // "Source:" follows the code image (window_facts.h): a read that cannot
+    // start leaves both as they were.
     if (path.size() < 3) {
         return 0;
     }
@@ -145,12 +147,12 @@ int32_t CodeFileReadAndReport(int32_t mode, const std::string& path) {
         core::CodeFileNames.CodeFile.Set(path);
         MainWindowSetText(kMainCodeFileNameEdit, parts.name);
         MainWindowSetText(kMainCodeFilePathEdit, parts.directory);
-        char sum[16];
-        std::snprintf(sum, sizeof sum, "0x%8.8X", core::CodeImageChecksum());
-        MainWindowSetText(kMainSourceSumEdit, sum);
     }
     file.reset();
     if (mode != kCodeReadProgram) {
+        // The code image is the file's now (or was cleared): its checksum,
+        // none of the last image's.
+        WindowFactsShow(kImageChanged);
         MainDialogRefresh();
         core::PasswordFromCodeImage();
     }

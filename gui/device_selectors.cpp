@@ -3,10 +3,12 @@
 #include "core/device_select.h"
 #include "core/device_table.h"
 #include "core/settings.h"
+#include "gui/action_state.h"
 #include "gui/main_dialog.h"
 #include "gui/main_ids.h"
 #include "gui/main_window_state.h"
 #include "gui/procedure_frame.h"
+#include "gui/window_facts.h"
 
 #include <vector>
 
@@ -126,6 +128,10 @@ void OnDeviceSelect() {
             index = row;
         }
     }
+    if (index != core::Settings.SelectedProcessorIndex) {
+        // Kept data of a board is no board's of another type.
+        Actions.retained.Reset();
+    }
     core::Settings.SelectedProcessorIndex = index;
     SelectedDeviceApply();
 }
@@ -134,8 +140,7 @@ void SelectedDeviceApply() {
     core::DeviceSelectByIndex();
     DeviceInfoShow();
     // What was identified was identified for the device selected before.
-    MainWindowSetText(kMainTargetEdit, "");
-    MainWindowSetText(kMainBslEdit, "");
+    WindowFactsShow(kDeviceChanged);
 }
 
 } // namespace gui

@@ -15,6 +15,7 @@
 #include "gui/sn_hooks.h"
 #include "gui/startup_load.h"
 #include "gui/status_lamps.h"
+#include "gui/window_facts.h"
 
 namespace gui {
 
@@ -25,6 +26,7 @@ constexpr core::StateObject kGuiStateObjects[] = {
     {"Startup", [] { Startup.Reset(); }},
     {"MainWindow", [] { MainWindow.Reset(); }},
     {"StatusDisplay", [] { StatusDisplay.Reset(); }},
+    {"WindowFacts", [] { WindowFacts.Reset(); }},
     {"Barcode", [] { Barcode.Reset(); }},
     {"Frame", [] { Frame.Reset(); }},
     {"SerialNumber", [] { SerialNumber.Reset(); }},

@@ -6,7 +6,8 @@
 
 namespace gui {
 
-// CommandLine, Startup, the main window's state, the status display, the
+// CommandLine, Startup, the main window's state, the status display and
+// what the window shows of the board and the code, the
 // bar-code history, the frame, serialization with its dialogs and hooks,
 // the setup runners, the preferences, the memory views, the actions and
 // the link watch.

@@ -32,6 +32,7 @@
 #include "gui/sn_history.h"
 #include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
+#include "gui/window_facts.h"
 #include "platform/prompt.h"
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
@@ -583,10 +584,10 @@ void OnCombineCodeFiles() {
         core::CodeFileNames.CodeFile.Clear();
         MainWindowSetText(kMainCodeFileNameEdit, "");
         MainWindowSetText(kMainCodeFilePathEdit, "");
-        char sum[16];
-        std::snprintf(sum, sizeof sum, "0x%8.8X", core::CodeImageChecksum());
-        MainWindowSetText(kMainSourceSumEdit, sum);
         core::PasswordFromCodeImage();
+        // Its checksum, and no board checksum, lamp or picture of the run
+        // made for the code replaced.
+        WindowFactsShow(kImageChanged);
         MainDialogRefresh();
         if (ui::MessageBox("Combined Code Data Block is completed\r\n\r\n"
                            "Would you like to save the Combined Code Data File ??\r\n\r\n",
@@ -629,12 +630,9 @@ void OnCompareTwoCodeFiles() {
     if (!path) {
         return;
     }
-    // The second file is only compared: the report and the "Source:"
-    // checksum keep telling about the current file.
+    // The second file is only compared: the report keeps telling about the
+    // current file (and "Source:" does, the code image being unchanged).
     const std::string report = Frame.ReportText;
-    const std::string source = MainWindow.TheMainDialog != nullptr
-                                   ? MainWindow.TheMainDialog->GetItemText(kMainSourceSumEdit)
-                                   : "";
     CodeFileReadAndReport(kCodeReadProgram, *path);
     {
         CompareCodesViewDlg view;
@@ -642,7 +640,6 @@ void OnCompareTwoCodeFiles() {
     }
     Frame.ReportText = report;
     ReportAppend("");
-    MainWindowSetText(kMainSourceSumEdit, source);
 }
 void OnMemoryOptions() {
     OptionsDlg options;

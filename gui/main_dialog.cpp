@@ -214,6 +214,9 @@ void MainDialog::OnTimer(int id) {
     if (id == kMainTimer) {
         VccDisplayUpdate();
         StatusLampsRepaintWhenStale();
+        // A viewer that failed after its first second: the operator still
+        // learns where its file is.
+        platform::TextViewerLateFailuresReport();
     }
 }
 

@@ -1,6 +1,8 @@
 #include "gui/procedure_frame.h"
 #include "gui/main_ids.h"
 
+#include "core/debug_api.h"
+#include "core/debug_error_table.h"
 #include "core/device_select.h"
 #include "core/device_table.h"
 #include "core/flash_access.h"
@@ -21,6 +23,7 @@
 #include "gui/setup_runners.h"
 #include "gui/sn_format.h"
 #include "gui/status_lamps.h"
+#include "gui/window_facts.h"
 #include "platform/clock.h"
 #include "platform/prompt.h"
 #include "steps/step_texts.h"
@@ -42,6 +45,9 @@ using platform::IDYES;
 constexpr uint32_t kErrorBox = platform::MB_OK | platform::MB_ICONERROR;            // 0x10
 constexpr uint32_t kYesNoWarning = platform::MB_YESNO | platform::MB_ICONWARNING;   // 0x34
 constexpr uint32_t kYesNoQuestion = platform::MB_YESNO | platform::MB_ICONQUESTION; // 0x24
+
+// The library's number for a port another program holds.
+constexpr int32_t kErrorPortInUse = 58;
 
 // The last keep characters of text.
 void KeepTail(std::string& text, size_t keep) {
@@ -115,6 +121,33 @@ steps::MessageAnswer AnswerOf(int id) {
     }
 }
 
+// A failed open's box names only the port setup and the cable: when the
+// library says another program holds the port, the report says so in the
+// library's words (once: out of the error log a finish would add).
+void PortInUseReport() {
+    if (core::Debug_Error_Number() != kErrorPortInUse) {
+        return;
+    }
+    const char* text = core::Debug_Error_String(kErrorPortInUse);
+    if (text == nullptr || *text == '\0') {
+        text = core::DebugErrorText(kErrorPortInUse);
+    }
+    if (text == nullptr) {
+        return;
+    }
+    std::string line = text;
+    if (!line.empty() && line.back() != '.') {
+        line += '.';
+    }
+    line += "\r\n";
+    std::string& log = core::Target.TargetErrorLog;
+    const size_t at = log.find(line);
+    if (at != std::string::npos) {
+        log.erase(at, line.size());
+    }
+    ReportAppend(line);
+}
+
 class GuiStepPort final : public steps::StepPort {
 public:
     void Report(std::string_view text) override { ReportAppend(std::string(text)); }
@@ -126,10 +159,8 @@ public:
     void Caption(const char* step) override { MainWindowSetText(kMainStepEdit, step); }
     void DeviceFound(const std::string& type) override {
         ProgressBarSetPos(100);
-        MainWindowSetText(kMainTargetEdit, type);
-        MainWindowSetText(kMainBslEdit, core::ConnectedDevice.version);
         PendingRowsSet(kLampReady);
-        StatusLampsPaint();
+        WindowFactsBoardFound(type, core::ConnectedDevice.version);
     }
 };
 
@@ -194,7 +225,13 @@ int32_t ProcedureStart() {
     Frame.ReportHistoryText += Frame.ReportText;
     Frame.ReportText.clear();
     ReportAppend(kReportSeparator);
-    return TargetConnect();
+    Frame.runActive = 1;
+    const int32_t connected = TargetConnect();
+    if (connected != 1) {
+        // A single action ends here without its finish.
+        Frame.runActive = 0;
+    }
+    return connected;
 }
 
 int32_t AdapterFirmwareUpdateRun() {
@@ -225,6 +262,14 @@ int32_t AdapterFirmwareCheck() {
 }
 
 int32_t TargetConnect() {
+    // "Active" from the moment the connect begins: an open or a power-up
+    // that stalls must not leave the picture of the last run meanwhile.
+    Row(kRowPicture).bitmap = kPictureActive;
+    Row(kRowConnect).bitmap = kLampReady;
+    StatusLampsPaint();
+    if (MainWindow.TheMainDialog != nullptr) {
+        MainWindow.TheMainDialog->UpdateWindow();
+    }
     LinkWatchInstall();
     // An interface whose link gave up is open only on our side: the open
     // must be a real one, or every run after the lost one fails as well.
@@ -247,9 +292,7 @@ int32_t TargetConnect() {
     Frame.SnWrittenThisRun = 0;
 
     if (Frame.PortOpenResult != 1) {
-        // No target is connected: the last identification no longer holds.
-        MainWindowSetText(kMainTargetEdit, "");
-        MainWindowSetText(kMainBslEdit, "");
+        PortInUseReport();
     }
     steps::OpenInput in;
     in.adapterOpen = Frame.PortOpenResult == 1;
@@ -259,7 +302,8 @@ int32_t TargetConnect() {
     if (steps::OpenTarget(StepsPort(), steps::kQuillbaySteps, in) != steps::StepResult::Passed) {
         StatusLampsReset();
         Row(kRowPicture).bitmap = kPictureFail;
-        StatusLampsPaint();
+        // No target is connected: the last identification no longer holds.
+        WindowFactsShow(kBoardLost);
         return 0;
     }
     VccDisplayUpdate();
@@ -284,6 +328,10 @@ int32_t TargetJtagInit(int32_t forceDeviceCheck) {
     const steps::IdentifyOutcome id =
         steps::IdentifyTarget(StepsPort(), steps::kQuillbaySteps, Frame.FuseCheckedThisRun == 0);
     int32_t ok = id.result == steps::StepResult::Passed ? 1 : 0;
+    if (ok != 1) {
+        // Whatever was identified before is not known to be there now.
+        WindowFactsShow(kBoardLost);
+    }
     if (id.fuseChecked) {
         Frame.FuseCheckedThisRun = 1;
         Frame.FuseBlownFound = id.fuseBlown ? 1 : 0;
@@ -297,8 +345,7 @@ int32_t TargetJtagInit(int32_t forceDeviceCheck) {
 }
 
 int32_t DeviceTypeCheck(int32_t ok, int32_t stopPending) {
-    MainWindowSetText(kMainTargetEdit, "");
-    MainWindowSetText(kMainBslEdit, "");
+    WindowFactsBoardForget();
     DeviceInfoShow();
     if (ok != 1 && stopPending != 0) {
         PendingRowsSet(kLampStopped);
@@ -309,7 +356,8 @@ int32_t DeviceTypeCheck(int32_t ok, int32_t stopPending) {
     in.fuseBlown = Frame.FuseBlownFound != 0;
     in.askAboutType = Frame.AutoProgramActive == 1 && core::ConnectedDevice.match != 1;
     in.selectedType = "MSP430F" + TrimmedRowName(core::Settings.SelectedProcessorIndex);
-    return steps::DeviceCheck(StepsPort(), in) == steps::StepResult::Passed ? 1 : 0;
+    // No to the type question stops the run (15): the operator chose it.
+    return steps::Code(steps::DeviceCheck(StepsPort(), steps::kQuillbaySteps, in));
 }
 
 void DeviceInfoShow() {
@@ -381,7 +429,8 @@ int32_t ProcedureFinish(int32_t code, steps::FinalAction action) {
         ResultSound(kSoundError);
     }
 
-    StatusLampsPaint();
+    Frame.runActive = 0;
+    WindowFactsShow(kRunEnded);
     SerialNumberDisplayUpdate(1);
 
     Frame.ReportHistoryText += Frame.ReportText;

@@ -42,6 +42,9 @@ struct FrameState {
     int32_t FirmwareUpdateOffer = 1; // 0 once the operator declined the update
     int32_t PowerButtonOn = 0;       // the POWER ON/OFF button's state
     int32_t SnWrittenThisRun = 0;
+    // 1 from the start of a procedure until its finish (or its start
+    // failed): the lamps are the run's.
+    int32_t runActive = 0;
     // PromptOpenMilliseconds at the connect step: PromptTime counts from there.
     uint32_t promptBase = 0;
 

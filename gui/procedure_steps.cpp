@@ -31,6 +31,7 @@
 #include "gui/sn_history.h"
 #include "gui/sn_hooks.h"
 #include "gui/status_lamps.h"
+#include "gui/window_facts.h"
 #include "platform/prompt.h"
 #include "steps/retain_step.h"
 #include "steps/step_texts.h"
@@ -50,12 +51,6 @@ using core::Settings;
 
 constexpr uint32_t kErrorBox = platform::MB_OK | platform::MB_ICONERROR;          // 0x10
 constexpr uint32_t kYesNoWarning = platform::MB_YESNO | platform::MB_ICONWARNING; // 0x34
-
-std::string Hex8(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%8.8X", value);
-    return text;
-}
 
 void Action(const char* text) {
     MainWindowSetText(kMainStepEdit, text);
@@ -139,17 +134,19 @@ int32_t EraseStep(int32_t mode) {
     ProgressBarSetPos(0);
     Actions.FlashWrittenFlags = 0;
     // The memory's checksum of an earlier run no longer holds.
-    MainWindowSetText(kMainMemorySumEdit, "");
+    WindowFactsMemoryForget();
     if (k != 1) {
         core::ConnectedDevice.identified = 0;
         if (LampGet(kRowErase) != kLampStopped) {
             LampSet(kRowErase, kLampFailed);
         }
-        return 0;
+        // The operator's No to the type question stops the run.
+        return k == kResultStopped ? kResultStopped : 0;
     }
-    if (TargetPrepare() != 1) {
+    const int32_t prepared = TargetPrepare();
+    if (prepared != 1) {
         core::ConnectedDevice.identified = 0;
-        return 0;
+        return prepared == kResultStopped ? kResultStopped : 0;
     }
     LampSet(kRowErase, kLampReady);
     StatusLampsPaint();
@@ -203,10 +200,7 @@ int32_t WriteStep() {
     if (TargetPrepare() != 1) {
         return 0;
     }
-    MainWindowSetText(kMainMemorySumEdit, "");
-    if (MainWindow.TheMainDialog != nullptr) {
-        MainWindow.TheMainDialog->UpdateWindow();
-    }
+    WindowFactsMemoryForget();
     ImagePrepare(Frame.AutoProgramActive, 0);
     // The operator is always there to be asked: what the load named plays
     // no part.
@@ -279,13 +273,13 @@ int32_t VerifyStep(int32_t full) {
     core::ProgramImageChecksum();
     const uint32_t imageSum = core::Images.ImageChecksum;
     core::FlashOps.checksumTotal = 0;
-    MainWindowSetText(kMainSourceSumEdit, Hex8(imageSum));
-    MainWindowSetText(kMainMemorySumEdit, "");
+    WindowFactsSourceSum(imageSum);
+    WindowFactsMemoryForget();
     int32_t ok = 1;
     if (full == 0 && mode == 2) {
         Action("Verifying check sum");
         ok = steps::Code(steps::VerifyChecksum(StepsPort(), steps::kQuillbaySteps));
-        MainWindowSetText(kMainMemorySumEdit, Hex8(core::FlashOps.checksumTotal));
+        WindowFactsMemorySum(core::FlashOps.checksumTotal);
         LampSet(kRowChecksum, ok == 1 ? kLampPassed : kLampFailed);
     }
     if (ok == 1 && (full == 1 || mode == 1)) {
@@ -299,7 +293,7 @@ int32_t VerifyStep(int32_t full) {
         LampSet(kRowVerify, kLampFailed);
     }
     if (mode != 0 || full == 1) {
-        MainWindowSetText(kMainMemorySumEdit, Hex8(core::FlashOps.checksumTotal));
+        WindowFactsMemorySum(core::FlashOps.checksumTotal);
         LampSet(kRowChecksum, core::FlashOps.checksumTotal == imageSum ? kLampPassed : kLampFailed);
     }
     if (full == 0 && ok == 1) {
@@ -477,8 +471,8 @@ int32_t SnStep(int32_t single, const std::string& nextSn) {
         return 0;
     }
     int32_t r = LabelReadStep(single);
-    if (r == 0) {
-        return 0;
+    if (r == 0 || r == kResultStopped) {
+        return r;
     }
     if (r == 4) {
         // The label could not be read: nothing is written over it.

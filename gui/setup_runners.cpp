@@ -12,6 +12,7 @@
 #include "core/settings.h"
 #include "core/setup_file.h"
 #include "core/setup_keys.h"
+#include "gui/action_state.h"
 #include "gui/device_selectors.h"
 #include "gui/main_controls.h"
 #include "gui/main_dialog.h"
@@ -23,6 +24,7 @@
 #include "gui/serial_number.h"
 #include "gui/sn_list.h"
 #include "gui/startup_load.h"
+#include "gui/window_facts.h"
 #include "ui/file_dialog.h"
 
 #include <array>
@@ -78,6 +80,9 @@ void NewSetupDefaults() {
     core::SetupKeysDefault(core::Settings);
     core::DeviceSelectByIndex();
     core::SegmentTableBuild();
+    // Kept data of a board is no board's once the setup is another.
+    Actions.retained.Reset();
+    WindowFactsShow(kSetupChanged);
     if (MainWindow.TheMainDialog != nullptr) {
         DeviceCombosUpdate();
         DeviceInfoShow();
@@ -92,11 +97,12 @@ void NewSetupDefaults() {
 void SetupReadFollowUp() {
     core::DeviceSelectByIndex();
     DeviceCombosUpdate();
-    // The selection the read made: its RAM and flash, and no identification
-    // of a target that was made for the selection before.
+    // The selection the read made: its RAM and flash, no identification of
+    // a target that was made for the selection before, and the checksum of
+    // the code the read left loaded.
     DeviceInfoShow();
-    MainWindowSetText(kMainTargetEdit, "");
-    MainWindowSetText(kMainBslEdit, "");
+    Actions.retained.Reset();
+    WindowFactsShow(kSetupChanged);
     SerialNumberPrepareNext();
     SnListLoad(core::Settings.SN_DataFile);
     MainDialogRefresh();

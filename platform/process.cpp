@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -163,11 +164,76 @@ public:
         return result;
     }
 
+    int StartWatchedLonger(const std::vector<std::string>& argv, int waitMs, int laterMs) override {
+        int fd = -1;
+        const int r = Start(argv, waitMs, laterMs, &fd);
+        if (fd >= 0) {
+            late_.push_back({fd, argv});
+        }
+        return r;
+    }
+
+    std::vector<std::vector<std::string>> LateFailures() override {
+        std::vector<std::vector<std::string>> failed;
+        for (size_t i = 0; i < late_.size();) {
+            int value = 0;
+            const ssize_t n = ::read(late_[i].fd, &value, sizeof value);
+            if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+                ++i; // still watched
+                continue;
+            }
+            // A value after the running mark is only ever a failure; the
+            // pipe's end is a program that ended well or was watched long
+            // enough.
+            if (n == static_cast<ssize_t>(sizeof value) && value == -1) {
+                failed.push_back(late_[i].argv);
+            }
+            ::close(late_[i].fd);
+            late_.erase(late_.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+        return failed;
+    }
+
 private:
+    // The watcher's word that the program still runs after waitMs and is
+    // watched on.
+    static constexpr int kStillRunning = -2;
+
+    struct LateWatch {
+        int fd; // the pipe's read end, non-blocking
+        std::vector<std::string> argv;
+    };
+    std::vector<LateWatch> late_;
+
+    // Watches child for up to ms: true once it ended, after writing -1 on
+    // fd when it failed.
+    static bool Watch(pid_t child, int ms, int fd) {
+        for (int waited = 0; waited < ms; waited += 10) {
+            int status = 0;
+            const pid_t r = ::waitpid(child, &status, WNOHANG);
+            if (r == child) {
+                // A failed exec has written its errno first; that is what
+                // the parent reads then.
+                if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+                    WriteErrno(fd, -1);
+                }
+                return true;
+            }
+            struct timespec t = {0, 10 * 1000 * 1000};
+            ::nanosleep(&t, nullptr);
+        }
+        return false;
+    }
+
     // Fork twice: the middle child ends once it has watched the program for
     // waitMs (0: at once), so the program is adopted by init and never
     // lingers as our zombie; an early failure goes back on the pipe as -1.
-    static int Start(const std::vector<std::string>& argv, int waitMs) {
+    // With laterMs past waitMs the watcher is one fork further down, so
+    // that it outlives the middle child (nothing of it is ours to reap):
+    // after waitMs it says the program runs on, keeps watching, and a
+    // failure until laterMs reaches the pipe left with *keptFd.
+    static int Start(const std::vector<std::string>& argv, int waitMs, int laterMs = 0,
+                     int* keptFd = nullptr) {
         ExecPlan plan = MakePlan(argv);
         if (plan.error) {
             return plan.error;
@@ -176,6 +242,7 @@ private:
         if (::pipe2(fds, O_CLOEXEC) != 0) {
             return errno;
         }
+        const bool later = keptFd != nullptr && laterMs > waitMs;
         pid_t mid = ::fork();
         if (mid < 0) {
             int err = errno;
@@ -186,6 +253,16 @@ private:
         if (mid == 0) {
             ::close(fds[0]);
             ::setsid();
+            if (later) {
+                const pid_t watcher = ::fork();
+                if (watcher < 0) {
+                    WriteErrno(fds[1], errno);
+                    ::_exit(127);
+                }
+                if (watcher > 0) {
+                    ::_exit(0);
+                }
+            }
             pid_t child = ::fork();
             if (child < 0) {
                 WriteErrno(fds[1], errno);
@@ -194,19 +271,12 @@ private:
             if (child == 0) {
                 ExecChild(plan, nullptr, fds[1]);
             }
-            for (int waited = 0; waited < waitMs; waited += 10) {
-                int status = 0;
-                const pid_t r = ::waitpid(child, &status, WNOHANG);
-                if (r == child) {
-                    // A failed exec has written its errno first; that is
-                    // what the parent reads then.
-                    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-                        WriteErrno(fds[1], -1);
-                    }
-                    ::_exit(0);
-                }
-                struct timespec t = {0, 10 * 1000 * 1000};
-                ::nanosleep(&t, nullptr);
+            if (Watch(child, waitMs, fds[1])) {
+                ::_exit(0);
+            }
+            if (later) {
+                WriteErrno(fds[1], kStillRunning);
+                Watch(child, laterMs - waitMs, fds[1]);
             }
             ::_exit(0);
         }
@@ -214,6 +284,13 @@ private:
         int status = 0;
         WaitFor(mid, &status);
         int err = ReadErrno(fds[0]);
+        if (err == kStillRunning) {
+            if (::fcntl(fds[0], F_SETFL, O_NONBLOCK) == 0) {
+                *keptFd = fds[0];
+                return 0;
+            }
+            err = 0;
+        }
         ::close(fds[0]);
         return err;
     }
@@ -242,6 +319,14 @@ RunResult RunAndWait(const std::vector<std::string>& argv, const std::string& wo
 
 int StartWatched(const std::vector<std::string>& argv, int waitMs) {
     return current->StartWatched(argv, waitMs);
+}
+
+int StartWatchedLonger(const std::vector<std::string>& argv, int waitMs, int laterMs) {
+    return current->StartWatchedLonger(argv, waitMs, laterMs);
+}
+
+std::vector<std::vector<std::string>> LateFailures() {
+    return current->LateFailures();
 }
 
 } // namespace platform

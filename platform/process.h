@@ -32,6 +32,16 @@ public:
         (void)waitMs;
         return StartDetached(argv);
     }
+    // As StartWatched; a program still running after waitMs is watched on
+    // until laterMs from its start, and a failure in that time is handed
+    // out by LateFailures. The default watches no longer.
+    virtual int StartWatchedLonger(const std::vector<std::string>& argv, int waitMs, int laterMs) {
+        (void)laterMs;
+        return StartWatched(argv, waitMs);
+    }
+    // The argv of every program StartWatchedLonger left running that has
+    // ended with a failure since, each once. Never waits.
+    virtual std::vector<std::vector<std::string>> LateFailures() { return {}; }
 };
 
 // The real launcher: fork and exec; argv[0] without a '/' is looked up in PATH.
@@ -44,5 +54,7 @@ void SetProcessLauncher(ProcessLauncher* launcher);
 int StartDetached(const std::vector<std::string>& argv);
 RunResult RunAndWait(const std::vector<std::string>& argv, const std::string& workingDir);
 int StartWatched(const std::vector<std::string>& argv, int waitMs);
+int StartWatchedLonger(const std::vector<std::string>& argv, int waitMs, int laterMs);
+std::vector<std::vector<std::string>> LateFailures();
 
 } // namespace platform

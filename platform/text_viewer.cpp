@@ -28,13 +28,22 @@ void SetTextViewer(std::vector<std::string> command) {
 bool TextViewerShow(const std::string& path) {
     std::vector<std::string> argv = viewer;
     argv.push_back(path);
-    if (StartWatched(argv, kViewerFailWaitMs) == 0) {
+    if (StartWatchedLonger(argv, kViewerFailWaitMs, kViewerLateFailMs) == 0) {
         return true;
     }
     if (failedHandler != nullptr) {
         failedHandler(path);
     }
     return false;
+}
+
+void TextViewerLateFailuresReport() {
+    for (const std::vector<std::string>& argv : LateFailures()) {
+        if (failedHandler != nullptr && !argv.empty()) {
+            // The file's path is the viewer's last argument.
+            failedHandler(argv.back());
+        }
+    }
 }
 
 void SetViewerFailedHandler(ViewerFailedHandler handler) {

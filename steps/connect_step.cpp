@@ -34,7 +34,7 @@ IdentifyOutcome IdentifyTarget(StepPort& port, const StepOptions& options, bool 
     return out;
 }
 
-StepResult DeviceCheck(StepPort& port, const DeviceCheckInput& in) {
+StepResult DeviceCheck(StepPort& port, const StepOptions& options, const DeviceCheckInput& in) {
     if (!in.answered) {
         if (in.fuseBlown) {
             port.Message("Error", kFuseBlownBox, MessageStyle::Error);
@@ -45,15 +45,19 @@ StepResult DeviceCheck(StepPort& port, const DeviceCheckInput& in) {
         return StepResult::Failed;
     }
     if (in.askAboutType) {
-        std::string text = "The target microcontroller type does not match selection:\r\n\r\n"
-                           "Selected microcontroller type: " +
-                           in.selectedType +
+        std::string text = std::string(kTypeMismatchLine) +
+                           "\r\nSelected microcontroller type: " + in.selectedType +
                            "\r\n\r\nTarget microcontroller type:    " + core::ConnectedDevice.name +
                            "\r\n";
         if (port.Prompts()) {
             text += "\r\nWould you like to continue anyway?";
             if (port.Message("Warning", text, MessageStyle::YesNo) != MessageAnswer::Yes) {
-                return StepResult::Failed;
+                // The report keeps why the run ended: the box is gone.
+                port.Report(std::string(kTypeMismatchLine) +
+                            "Selected microcontroller type: " + in.selectedType +
+                            "\r\nTarget microcontroller type:    " + core::ConnectedDevice.name +
+                            "\r\n");
+                return options.mismatchNoStops ? StepResult::Stopped : StepResult::Failed;
             }
         } else {
             // Nobody to ask: the run goes on, the report says why it might

@@ -27,7 +27,8 @@ struct StepOptions {
     bool verifyNamesFailedSegment = false;  // a line naming the segment that failed
     bool blankBarEachRound = false;         // the bar set to 0 for each blank-check round
     bool sizeWarnsPastSelected =
-        false; // the code-size check warns of code past the selected device
+        false;                    // the code-size check warns of code past the selected device
+    bool mismatchNoStops = false; // No to the type question stops the run (15), not fails it
 };
 
 enum class Deliverable { Quillbay, Quillcore };
@@ -99,6 +100,10 @@ constexpr StepOptions OptionsFor(Deliverable d) {
     // it through the buffers has no other sign of it. Quillbay's operator
     // got a box for it when the code file was read.
     o.sizeWarnsPastSelected = quillcore;
+    // Every No inside Quillbay's AUTO PROGRAM ends it as stopped by the
+    // operator; a Quillcore host has always been given 0 (failed) for a No
+    // to the type question, and its code tells the two apart.
+    o.mismatchNoStops = !quillcore;
     return o;
 }
 

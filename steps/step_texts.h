@@ -18,6 +18,8 @@ inline constexpr const char* kNotRespondingBox =
     "Target Microcontroller is not responding!!! \r\n\r\n"
     "Please check the connection between the adapter and the target "
     "microcontroller.";
+inline constexpr const char* kTypeMismatchLine =
+    "The target microcontroller type does not match selection:\r\n";
 inline constexpr const char* kFuseBlownBox = "     Security Fuse is BLOWN !!! \r\n\r\n"
                                              "Access to the target microcontroller       \r\n"
                                              "via JTAG interface is denied.\r\n\r\n"

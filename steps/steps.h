@@ -42,14 +42,16 @@ IdentifyOutcome IdentifyTarget(StepPort& port, const StepOptions& options, bool 
 // The checks after an identification: a target that did not answer (or
 // whose fuse is blown) gets its box; one that answered but is not the type
 // selected is asked about where the run asks (askAboutType), and a passed
-// check hands the connected type to the port.
+// check hands the connected type to the port. Anything but Yes to the
+// question reports the mismatch and fails the check, or stops it (Stopped)
+// where the options say.
 struct DeviceCheckInput {
     bool answered = false;  // the identification passed
     bool fuseBlown = false; // the fuse was found blown since the open
     bool askAboutType = false;
     std::string selectedType; // the selected type as the question names it
 };
-StepResult DeviceCheck(StepPort& port, const DeviceCheckInput& in);
+StepResult DeviceCheck(StepPort& port, const StepOptions& options, const DeviceCheckInput& in);
 
 // The erase: everything, or what the erase mode selects.
 enum class EraseScope { ByMode, All };

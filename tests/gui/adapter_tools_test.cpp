@@ -6,6 +6,8 @@
 #include "gui/adapter_tools.h"
 #include "tests/gui/actions_fixture.h"
 
+#include <string>
+
 namespace guitest {
 namespace {
 
@@ -32,22 +34,60 @@ TEST_F(ActionsTest, FirmwareToolsNeedTheUsbAdapter) {
         2u);
 }
 
-// The Info box at two firmware versions; the interface stays open after.
+// A library that tells its version, as one with a parallel port would: the
+// simulated library with an "LPT1" that opens.
+int32_t libraryVersion = 0;
+const core::DebugApi& VersionTellingApi() {
+    static core::DebugApi api = [] {
+        core::DebugApi a = WatchedSimApi();
+        a.Initialize = [](const char* port, int32_t* version) {
+            if (std::string(port) == "LPT1") {
+                *version = libraryVersion;
+                return core::kDebugOk;
+            }
+            return WatchedSimApi().Initialize(port, version);
+        };
+        return a;
+    }();
+    return api;
+}
+
+// The Info box by the two versions: the same, not the same, the EZ430
+// stick's, and a library that does not tell its own (ours: "n/a"), where
+// no mismatch is claimed. The interface stays open after.
 TEST_F(ActionsTest, FirmwareVersionBox) {
     struct Case {
+        int32_t library; // 0: the library does not tell
         int32_t firmware;
         std::string box;
     };
-    const std::string head = "box [Info] \"Available firmware version:\\r\\n    n/a\\r\\n"
-                             "Current firmware version in the MSP-FET430UIF:\\r\\n    ";
+    const std::string available = "box [Info] \"Available firmware version:\\r\\n    ";
+    const std::string current = "\\r\\nCurrent firmware version in the MSP-FET430UIF:\\r\\n    ";
     for (const Case& c :
-         {Case{20304000, head + "2.03.04.000\\r\\n\\r\\nThe MSP-FET430UIF has not the same "
-                                "firmware.\\r\\n\\r\\n\" flags 0x0"},
-          Case{10000000, head + "1.00.00.000\\r\\n\\r\\nWARNING!!!. Probably it is the EZ430 "
-                                "stick.\\r\\nIt is not recommended to modify the firmware in the "
-                                "EZ430.\\r\\nThe EZ430 can be destroyed if you reload the new "
-                                "firmware.\\r\\n\\r\\n\" flags 0x0"}}) {
+         {Case{0, 20304000,
+               available + "n/a" + current +
+                   "2.03.04.000\\r\\n\\r\\nThe firmware version this debug library holds is "
+                   "unknown.\\r\\n\\r\\n\" flags 0x0"},
+          Case{20304000, 20304000,
+               available + "2.03.04.000" + current +
+                   "2.03.04.000\\r\\n\\r\\nThe MSP-FET430UIF has the same firmware.\\r\\n\\r\\n\" "
+                   "flags 0x0"},
+          Case{20401000, 20304000,
+               available + "2.04.01.000" + current +
+                   "2.03.04.000\\r\\n\\r\\nThe MSP-FET430UIF has not the same "
+                   "firmware.\\r\\n\\r\\n\" flags 0x0"},
+          Case{0, 10000000,
+               available + "n/a" + current +
+                   "1.00.00.000\\r\\n\\r\\nWARNING!!!. Probably it is the EZ430 "
+                   "stick.\\r\\nIt is not recommended to modify the firmware in the "
+                   "EZ430.\\r\\nThe EZ430 can be destroyed if you reload the new "
+                   "firmware.\\r\\n\\r\\n\" flags 0x0"}}) {
+        SCOPED_TRACE(c.box);
         Config();
+        libraryVersion = c.library;
+        if (c.library != 0) {
+            core::DebugApiUse(&VersionTellingApi());
+        }
         Run([&](ui::Driver& d) {
             sim::Sim().firmwareVersion = c.firmware;
             session().Boxes().Answer(platform::IDOK);
@@ -55,7 +95,9 @@ TEST_F(ActionsTest, FirmwareVersionBox) {
             EXPECT_EQ(core::Target.TargetInterfaceOpen, 1);
         });
         EXPECT_TRUE(ui::TranscriptHas(c.box)) << ui::TranscriptText();
-        EXPECT_TRUE(ui::TranscriptHas("debug MSP430_Initialize(LPT1)"));
+        if (c.library == 0) {
+            EXPECT_TRUE(ui::TranscriptHas("debug MSP430_Initialize(LPT1)"));
+        }
         ResetBetweenCases();
     }
 }

@@ -3,6 +3,7 @@
 // shape the run.
 
 #include "core/memory_map.h"
+#include "core/target_connect.h"
 #include "tests/gui/actions_fixture.h"
 #include "tests/support/comma_locale.h"
 
@@ -271,6 +272,104 @@ TEST_F(ActionsTest, NoToTheRunsQuestionsStopsIt) {
     }
 }
 
+// A port another program holds: the box after the failed open names only
+// the port setup and the cable, so the report says, in the library's words,
+// that the adapter is in use; once, in AUTO PROGRAM and in a single action.
+// Another reason for the failed open adds no such line.
+TEST_F(ActionsTest, APortHeldByAnotherProgramIsNamedInTheReport) {
+    struct Case {
+        const char* name;
+        int button;
+        int32_t error;
+    };
+    const Case cases[] = {
+        {"AUTO PROGRAM, in use", 1001, 58},
+        {"BLANK CHECK, in use", 1007, 58},
+        {"AUTO PROGRAM, no adapter", 1001, 57},
+    };
+    const std::string inUse = "MSP-FET430UIF is already in use.\r\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Config("FlashEraseModeIndex 1\r\n");
+        std::string report;
+        Run([&](ui::Driver& d) {
+            Device("149");
+            ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
+            core::TargetClose();
+            sim::Sim().FailOperation("MSP430_Initialize", c.error);
+            session().Boxes().Answer(platform::IDOK);
+            d.Click(c.button);
+            report = d.Target().GetItemText(1026);
+        });
+        EXPECT_TRUE(ui::TranscriptHas("box [Error] \"MSP430.dll initialization error."));
+        const size_t at = report.find(inUse);
+        if (c.error == 58) {
+            ASSERT_NE(at, std::string::npos) << report;
+            EXPECT_EQ(report.find(inUse, at + 1), std::string::npos) << report;
+        } else {
+            EXPECT_EQ(at, std::string::npos) << report;
+        }
+        ResetBetweenCases();
+    }
+}
+
+// The board is not the type selected: No to "continue anyway?" stops the
+// run as the operator's choice, whichever step identified the board first
+// (the label read, the retained data's read, the erase), and the report
+// names the mismatch; nothing is erased. Yes goes on to DONE.
+TEST_F(ActionsTest, NoToTheTypeQuestionStopsTheRunAndSaysWhy) {
+    struct Case {
+        const char* name;
+        std::function<void(FixedSerialNumber&)> setup;
+        int answer;
+    };
+    const Case cases[] = {
+        {"first identified by the label read", [](FixedSerialNumber& sn) { sn.Install(); },
+         platform::IDNO},
+        {"first identified for the retained data",
+         [](FixedSerialNumber&) { core::Settings.RetainDefinedData = 1; }, platform::IDNO},
+        {"first identified by the erase", [](FixedSerialNumber&) {}, platform::IDNO},
+        {"yes", [](FixedSerialNumber&) {}, platform::IDYES},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Config("FlashEraseModeIndex 1\r\n");
+        std::string report;
+        FixedSerialNumber sn;
+        sn.modelOn = 0;
+        Run([&](ui::Driver& d) {
+            Device("149");
+            core::Settings.SelectedProcessorIndex = DeviceRowNamed("1232");
+            core::Settings.SNStartAddress = 0xF000;
+            core::Settings.RetainDataStart = 0xE000;
+            core::Settings.RetainDataStop = 0xE00F;
+            c.setup(sn);
+            ASSERT_EQ(LoadTiTxt(0x1100, 0x20), 1);
+            sim::Sim().Log().Clear();
+            session().Boxes().Answer(c.answer);
+            d.Click(1001);
+            report = d.Target().GetItemText(1026);
+        });
+        EXPECT_TRUE(ui::TranscriptHas(
+            "box [Warning] \"The target microcontroller type does not match selection:"))
+            << ui::TranscriptText();
+        const std::string mismatch = "The target microcontroller type does not match selection:\r\n"
+                                     "Selected microcontroller type: MSP430F1232\r\n"
+                                     "Target microcontroller type:    MSP430F149\r\n";
+        if (c.answer == platform::IDNO) {
+            EXPECT_NE(report.find(mismatch + kStoppedLine), std::string::npos) << report;
+            EXPECT_EQ(sim::Sim().Log().Count("MSP430_Erase"), 0u);
+            EXPECT_EQ(Lamp(gui::kRowAutoProgram), gui::kLampFailed);
+            EXPECT_EQ(Lamp(gui::kRowPicture), gui::kPictureBlank);
+            EXPECT_FALSE(ui::TranscriptHas("sound 2"));
+        } else {
+            EXPECT_EQ(report.find(mismatch), std::string::npos) << report;
+            EXPECT_TRUE(Done(report)) << report;
+        }
+        ResetBetweenCases();
+    }
+}
+
 // Info-A locked and holding code: No stops; Yes programs the rest and
 // leaves Info-A as it was, still locked.
 TEST_F(ActionsTest, ProtectedInfoAQuestion) {
@@ -366,8 +465,9 @@ TEST_F(ActionsTest, UpdateOnlyErasesNothing) {
     EXPECT_EQ(Lamp(gui::kRowBlankCheck), gui::kLampPassedKept);
 }
 
-// The DCO copy survives a failed restore: the next run, erasing again,
-// puts the factory bytes back, not the erased ones it reads.
+// The DCO copy survives a failed restore: the next run on the same board
+// (the operator confirms it is) puts the factory bytes back, not the
+// erased ones it reads, and says so.
 TEST_F(ActionsTest, FailedRestoreKeepsTheFactoryDco) {
     Config("FlashEraseModeIndex 1\r\nEraseInfoA_F2xx_En 1\r\nRetainInfoCalData 1\r\n"
            "CheckDCOconstants_F2xx 1\r\nVerifyModeIndex 1\r\n");
@@ -382,9 +482,14 @@ TEST_F(ActionsTest, FailedRestoreKeepsTheFactoryDco) {
         d.Click(1001);
         first = d.Target().GetItemText(1026);
         EXPECT_EQ(sim::Sim().Peek(0x10F8), 0xFF);
+        session().Boxes().Answer(platform::IDYES);
         d.Click(1001);
         second = d.Target().GetItemText(1026);
     });
+    EXPECT_NE(second.find("  Copies kept from the failed restore written back: "
+                          "0x10F8 - 0x10FF\r\n"),
+              std::string::npos)
+        << second;
     EXPECT_NE(first.find("Retain Data ......................\t failed\r\n"), std::string::npos)
         << first;
     EXPECT_FALSE(Done(first));

@@ -44,6 +44,8 @@ public:
     const std::string& error() const { return error_; }
     const testsupport::TempDir& work() const { return work_; }
     sim::EmuAdapter& adapter() { return adapter_; }
+    // The terminal the programs open as COM250.
+    const std::string& portPath() const { return server_.slave_path(); }
 
 private:
     testsupport::TempDir adapters_;

@@ -9,6 +9,7 @@
 #include "core/flash_erase.h"
 #include "core/progress.h"
 #include "core/settings.h"
+#include "core/target_connect.h"
 #include "core/target_state.h"
 #include "debugif/debugif_reset.h"
 #include "gui/adapter_tools.h"
@@ -40,7 +41,10 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace guitest {
 namespace {
@@ -344,6 +348,73 @@ TEST_F(QtMainWindowTest, ChecksumsAndTheDeviceInformationFitTheirFields) {
         gui::MainDialog dialog;
         dialog.DoModal();
     }
+}
+
+// The window never shows a board that is not there: after a passed run
+// another program takes the adapter's port, and the next AUTO PROGRAM
+// cannot open it (the report says it is in use); after a passed run New
+// Setup leaves no board, code checksum or run. Both pictured.
+TEST_F(QtMainWindowTest, AFailedConnectAndNewSetupShowNoBoardThatIsNotThere) {
+    testsupport::WriteFile(emulated_.work().File("a.txt"),
+                           "@1100\n01 02 03 04 05 06 07 08\n@FFFE\n00 11\nq\n");
+    ui::TestSession session;
+    std::string failedReport;
+    std::vector<std::string> afterFailedConnect;
+    std::vector<std::string> afterNewSetup;
+    session.OnDialog(107, [&](ui::Driver& d) {
+        gui::Frame.FirmwareUpdateOffer = 0;
+        core::Settings.FlashEraseModeIndex = 1;
+        core::Settings.VerifyModeIndex = 1;
+        ASSERT_EQ(gui::CodeFileReadAndReport(0, emulated_.work().File("a.txt")), 1);
+        d.Click(1001);
+        ASSERT_NE(d.Target().GetItemText(1026).find(" -------- D O N E ---"), std::string::npos)
+            << d.Target().GetItemText(1026);
+        ASSERT_EQ(d.Target().GetItemText(1015), "MSP430F149");
+
+        // Another program holds the port once ours has let it go.
+        core::TargetClose();
+        const int other = ::open(emulated_.portPath().c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(other, 0);
+        ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+        session.Boxes().Answer(ui::IDOK);
+        d.Click(1001);
+        failedReport = d.Target().GetItemText(1026);
+        for (int id : {1015, 1016, 1048}) {
+            afterFailedConnect.push_back(d.Target().GetItemText(id));
+        }
+        std::vector<ui::PaintedBitmap> drawn = Shown(d);
+        ASSERT_EQ(drawn.size(), 12u);
+        EXPECT_EQ(drawn[gui::kRowPicture].bitmap, gui::kPictureFail);
+        EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "main-window-failed-connect.png"));
+        ::close(other);
+
+        // The port free again: a passed run, then New Setup.
+        d.Click(1001);
+        ASSERT_NE(d.Target().GetItemText(1026).find(" -------- D O N E ---"), std::string::npos)
+            << d.Target().GetItemText(1026);
+        d.Menu(213);
+        for (int id : {1015, 1016, 1047, 1048}) {
+            afterNewSetup.push_back(d.Target().GetItemText(id));
+        }
+        drawn = Shown(d);
+        ASSERT_EQ(drawn.size(), 12u);
+        for (int32_t row = gui::kRowAutoProgram; row <= gui::kRowFuse; ++row) {
+            EXPECT_EQ(drawn[static_cast<size_t>(row)].bitmap, gui::kLampIdle) << row;
+        }
+        EXPECT_EQ(drawn[gui::kRowPicture].bitmap, gui::kPictureBlank);
+        EXPECT_TRUE(ui::qt::SaveScreenshot(d.Target(), kShots + "main-window-new-setup.png"));
+        d.Close();
+    });
+    gui::MainDialog dialog;
+    dialog.DoModal();
+    EXPECT_NE(failedReport.find("MSP-FET430UIF is already in use.\r\n"), std::string::npos)
+        << failedReport;
+    EXPECT_NE(failedReport.find(" --------------- FAILED !!! -----------------"), std::string::npos)
+        << failedReport;
+    EXPECT_EQ(afterFailedConnect, std::vector<std::string>(3, ""));
+    EXPECT_EQ(afterNewSetup, std::vector<std::string>(4, ""));
+    EXPECT_TRUE(ui::TranscriptHas("box [Error] \"MSP430.dll initialization error."))
+        << ui::TranscriptText();
 }
 
 // Our debug library carries no adapter firmware image: AUTO PROGRAM asks

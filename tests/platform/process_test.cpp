@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -127,6 +128,58 @@ TEST(StartDetachedTest, AWatchedStartTellsAFailureAtOnce) {
         EXPECT_EQ(platform::StartWatched(c.argv, 300), c.result);
     }
     // Nothing left for us to reap.
+    errno = 0;
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
+// A start watched longer: the first wait tells what it always told; a
+// program still running then and failing before the later watch ends is
+// handed out by LateFailures, once; one that ends well, or runs on past
+// the later watch, never is. Nothing is left for us to reap at any time.
+// The programs take tenths of a second.
+TEST(StartDetachedTest, AWatchLongerHandsOutALateFailureOnce) {
+    struct Case {
+        std::vector<std::string> argv;
+        int result;
+        bool late;
+    };
+    const Case cases[] = {
+        {{"/no/such/viewer", "a.txt"}, ENOENT, false},
+        {{"/bin/sh", "-c", "exit 3", "at once"}, -1, false},
+        {{"/bin/sh", "-c", "sleep 0.15; exit 3", "late"}, 0, true},
+        {{"/bin/sh", "-c", "sleep 0.15; kill -9 $$", "killed late"}, 0, true},
+        {{"/bin/sh", "-c", "sleep 0.15; exit 0", "ends well"}, 0, false},
+        {{"/bin/sh", "-c", "sleep 2; exit 3", "past the watch"}, 0, false},
+    };
+    constexpr int kWaitMs = 50;
+    constexpr int kLaterMs = 500;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.argv.back());
+        EXPECT_EQ(platform::StartWatchedLonger(c.argv, kWaitMs, kLaterMs), c.result);
+    }
+    errno = 0;
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+    std::vector<std::vector<std::string>> reported;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kLaterMs + 400);
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (std::vector<std::string>& argv : platform::LateFailures()) {
+            reported.push_back(std::move(argv));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::vector<std::vector<std::string>> late;
+    for (const Case& c : cases) {
+        if (c.late) {
+            late.push_back(c.argv);
+        }
+    }
+    std::sort(reported.begin(), reported.end());
+    std::sort(late.begin(), late.end());
+    EXPECT_EQ(reported, late);
+    EXPECT_TRUE(platform::LateFailures().empty());
     errno = 0;
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);

@@ -396,102 +396,197 @@ TEST_F(StepsTest, DeviceCheckStopsOnlyWhereNobodyAgreesToGoOn) {
                                  "selection:\r\n\r\nSelected microcontroller type: MSP430F149"
                                  "\r\n\r\nTarget microcontroller type:    ";
     using steps::MessageAnswer;
+    // What stays in the report of a No: the box is gone once answered.
+    const auto mismatch = [] {
+        return "The target microcontroller type does not match selection:\r\n"
+               "Selected microcontroller type: MSP430F149\r\n"
+               "Target microcontroller type:    " +
+               core::ConnectedDevice.name + "\r\n";
+    };
+    // declined: the result of anything but Yes to the question, which
+    // stops the run where the options say and fails it elsewhere.
+    constexpr StepResult declined = StepResult::Stopped;
     const struct {
         const char* name;
         bool answered, fuseBlown, ask, prompts;
         MessageAnswer answer;
         StepResult result;
         const char* box; // what follows the question's start, or the whole box
+        bool mismatchReported;
         const char* report;
     } cases[] = {
         {"the type selected", true, false, false, true, MessageAnswer::None, StepResult::Passed,
-         nullptr, ""},
+         nullptr, false, ""},
         {"another type, yes", true, false, true, true, MessageAnswer::Yes, StepResult::Passed,
-         "\r\n\r\nWould you like to continue anyway?", ""},
-        {"another type, no", true, false, true, true, MessageAnswer::No, StepResult::Failed,
-         "\r\n\r\nWould you like to continue anyway?", ""},
-        {"another type, nobody answers", true, false, true, true, MessageAnswer::None,
-         StepResult::Failed, "\r\n\r\nWould you like to continue anyway?", ""},
+         "\r\n\r\nWould you like to continue anyway?", false, ""},
+        {"another type, no", true, false, true, true, MessageAnswer::No, declined,
+         "\r\n\r\nWould you like to continue anyway?", true, ""},
+        {"another type, nobody answers", true, false, true, true, MessageAnswer::None, declined,
+         "\r\n\r\nWould you like to continue anyway?", true, ""},
         {"another type, nobody to ask", true, false, true, false, MessageAnswer::None,
-         StepResult::Passed, "\r\n", ""},
+         StepResult::Passed, "\r\n", false, ""},
         {"not answering", false, false, false, true, MessageAnswer::None, StepResult::Failed,
-         nullptr, "  Target Microcontroller is not responding.\r\n"},
+         nullptr, false, "  Target Microcontroller is not responding.\r\n"},
         {"fuse blown", false, true, false, true, MessageAnswer::None, StepResult::Failed, nullptr,
-         ""},
+         false, ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Connect("149");
-        RecordingPort port;
-        port.prompts = c.prompts;
-        port.answer = c.answer;
-        steps::DeviceCheckInput in;
-        in.answered = c.answered;
-        in.fuseBlown = c.fuseBlown;
-        in.askAboutType = c.ask;
-        in.selectedType = "MSP430F149";
-        EXPECT_EQ(steps::DeviceCheck(port, in), c.result);
-        EXPECT_EQ(port.report, c.report);
-        std::vector<std::string> boxes;
-        if (c.ask) {
-            boxes.push_back(question + core::ConnectedDevice.name + c.box);
-        } else if (c.fuseBlown) {
-            boxes.push_back(std::string("Error|") + steps::kFuseBlownBox);
-        } else if (!c.answered) {
-            boxes.push_back(std::string("Error|") + steps::kNotRespondingBox);
+    for (const Deliverable& d : kBoth) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(d.name) + ": " + c.name);
+            Connect("149");
+            RecordingPort port;
+            port.prompts = c.prompts;
+            port.answer = c.answer;
+            steps::DeviceCheckInput in;
+            in.answered = c.answered;
+            in.fuseBlown = c.fuseBlown;
+            in.askAboutType = c.ask;
+            in.selectedType = "MSP430F149";
+            StepResult want = c.result;
+            if (want == declined && !d.options.mismatchNoStops) {
+                want = StepResult::Failed;
+            }
+            EXPECT_EQ(steps::DeviceCheck(port, d.options, in), want);
+            EXPECT_EQ(port.report, c.mismatchReported ? mismatch() : std::string(c.report));
+            std::vector<std::string> boxes;
+            if (c.ask) {
+                boxes.push_back(question + core::ConnectedDevice.name + c.box);
+            } else if (c.fuseBlown) {
+                boxes.push_back(std::string("Error|") + steps::kFuseBlownBox);
+            } else if (!c.answered) {
+                boxes.push_back(std::string("Error|") + steps::kNotRespondingBox);
+            }
+            EXPECT_EQ(port.boxes, boxes);
+            EXPECT_EQ(port.found, want == StepResult::Passed
+                                      ? std::vector<std::string>{core::ConnectedDevice.name}
+                                      : std::vector<std::string>{});
         }
-        EXPECT_EQ(port.boxes, boxes);
-        EXPECT_EQ(port.found, c.result == StepResult::Passed
-                                  ? std::vector<std::string>{core::ConnectedDevice.name}
-                                  : std::vector<std::string>{});
     }
 }
 
 // A restore that fails leaves the calibration erased on the board. The
-// retried run reads the blank bytes: only where copies are kept does the
-// calibration taken before the first erase go back.
-TEST_F(StepsTest, ARetriedRunPutsBackTheCalibrationOnlyWhereCopiesAreKept) {
+// retried run reads the blank bytes: the calibration taken before the first
+// erase goes back only where copies are kept, and only when the operator
+// confirms that the board on the fixture is the one they came from. No, or
+// nobody to ask, leaves the board as it reads and drops the copies.
+TEST_F(StepsTest, ARetriedRunPutsBackTheCalibrationOnlyOnTheSameBoardsYes) {
     const uint8_t calibrated[8] = {0xB4, 0x8F, 0x9A, 0x8E, 0xC5, 0x87, 0x8D, 0x86};
-    const auto board = [] {
-        std::vector<uint8_t> bytes;
-        for (uint32_t i = 0; i < 8; ++i) {
-            bytes.push_back(sim::Sim().Peek(0x10F8 + i));
-        }
-        return bytes;
-    };
+    const std::vector<uint8_t> blank(8, 0xFF);
+    const auto board = [] { return sim::Sim().PeekRange(0x10F8, 8); };
     const auto eraseCalibration = [] {
-        for (uint32_t i = 0; i < 8; ++i) {
-            sim::Sim().Poke(0x10F8 + i, 0xFF);
-        }
+        sim::Sim().PokeRange(0x10F8, std::vector<uint8_t>(8, 0xFF));
     };
+    using steps::MessageAnswer;
+    const struct {
+        const char* name;
+        bool prompts;
+        MessageAnswer answer;
+        bool putBack; // where copies are kept
+    } cases[] = {
+        {"yes", true, MessageAnswer::Yes, true},
+        {"no", true, MessageAnswer::No, false},
+        {"nobody answers", true, MessageAnswer::None, false},
+        {"nobody to ask", false, MessageAnswer::None, false},
+    };
+    const std::string question =
+        "Warning|The data kept through the erase reads erased on this board\r\n"
+        "(wholly or in part):\r\n"
+        "    0x10F8 - 0x10FF  DCO calibration data\r\n\r\n"
+        "Copies of it were kept from a board whose restore failed\r\n"
+        "(read from that board before its erase).\r\n\r\n"
+        "Is this the same board?\r\n\r\n"
+        "YES        -> write the kept copies to this board.\r\n"
+        "NO         -> leave this board's data as it is and drop the copies.";
     for (const Deliverable& d : kBoth) {
-        SCOPED_TRACE(d.name);
-        Connect("2274");
-        core::Settings.RetainInfoCalData = 1;
-        for (uint32_t i = 0; i < 8; ++i) {
-            sim::Sim().Poke(0x10F8 + i, calibrated[i]);
-        }
-        steps::PendingRetained pending;
-        RecordingPort port;
-        ASSERT_EQ(steps::ReadRetained(port, d.options, pending).result, StepResult::Passed);
-        eraseCalibration();
-        sim::Sim().FailWriteAt(0x10F8);
-        EXPECT_EQ(steps::RestoreRetained(port, d.options, pending), StepResult::Failed);
-        EXPECT_EQ(port.report, std::string(d.options.retainReadLine) + "...\t done\r\n" +
-                                   steps::kRetain.verifying + "...\t failed\r\n");
-        sim::Sim().ClearFaults();
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(d.name) + ": " + c.name);
+            Connect("2274");
+            core::Settings.RetainInfoCalData = 1;
+            sim::Sim().PokeRange(0x10F8, std::vector<uint8_t>(calibrated, calibrated + 8));
+            steps::PendingRetained pending;
+            RecordingPort port;
+            ASSERT_EQ(steps::ReadRetained(port, d.options, pending).result, StepResult::Passed);
+            eraseCalibration();
+            sim::Sim().FailWriteAt(0x10F8);
+            EXPECT_EQ(steps::RestoreRetained(port, d.options, pending), StepResult::Failed);
+            EXPECT_EQ(port.report, std::string(d.options.retainReadLine) + "...\t done\r\n" +
+                                       steps::kRetain.verifying + "...\t failed\r\n");
+            EXPECT_TRUE(port.boxes.empty());
+            sim::Sim().ClearFaults();
 
-        RecordingPort retry;
-        ASSERT_EQ(steps::ReadRetained(retry, d.options, pending).result, StepResult::Passed);
-        eraseCalibration();
-        EXPECT_EQ(steps::RestoreRetained(retry, d.options, pending), StepResult::Passed);
-        if (d.options.keepFailedRestoreCopies) {
-            EXPECT_EQ(board(), std::vector<uint8_t>(calibrated, calibrated + 8));
-            EXPECT_EQ(pending.dcoPending, 0) << "a passed restore clears what was pending";
-        } else {
-            EXPECT_EQ(board(), std::vector<uint8_t>(8, 0xFF));
+            RecordingPort retry;
+            retry.prompts = c.prompts;
+            retry.answer = c.answer;
+            ASSERT_EQ(steps::ReadRetained(retry, d.options, pending).result, StepResult::Passed);
+            const bool kept = d.options.keepFailedRestoreCopies;
+            EXPECT_EQ(retry.boxes, kept && c.prompts ? std::vector<std::string>{question}
+                                                     : std::vector<std::string>{});
+            eraseCalibration();
+            EXPECT_EQ(steps::RestoreRetained(retry, d.options, pending), StepResult::Passed);
+            const bool putBack = kept && c.putBack;
+            EXPECT_EQ(board(), putBack ? std::vector<uint8_t>(calibrated, calibrated + 8) : blank);
+            EXPECT_EQ(retry.report,
+                      std::string(d.options.retainReadLine) + "...\t done\r\n" +
+                          (putBack ? std::string(steps::kRetain.restoring) + "...\t done\r\n" +
+                                         "  Copies kept from the failed restore written back: "
+                                         "0x10F8 - 0x10FF\r\n"
+                                   : std::string(steps::kRetain.verifying) + "...\t done\r\n"));
+            // Passed or declined, nothing is left to stand in next time.
             EXPECT_EQ(pending.dcoPending, 0);
         }
+    }
+}
+
+// After a restore that failed on board A, what the next board holds in the
+// range decides whether anybody is asked: data of its own (board B) is
+// neither asked about nor overwritten, and its passed restore drops A's
+// copies; A's bytes in part with the rest erased (a restore that wrote some
+// runs) is asked about, and Yes puts A's range back whole.
+TEST_F(StepsTest, OnlyAnAreaThatLostPartOfTheCopyIsAskedAbout) {
+    std::vector<uint8_t> boardA(32);
+    std::vector<uint8_t> boardB(32);
+    for (size_t i = 0; i < 32; ++i) {
+        boardA[i] = static_cast<uint8_t>(0xA0 + i);
+        boardB[i] = static_cast<uint8_t>(0x40 + i);
+    }
+    std::vector<uint8_t> partOfA(32, 0xFF);
+    std::copy(boardA.begin(), boardA.begin() + 8, partOfA.begin());
+    const struct {
+        const char* name;
+        std::vector<uint8_t> next; // the range of the board put on next
+        bool asked;
+        std::vector<uint8_t> after;
+    } cases[] = {
+        {"data of its own", boardB, false, boardB},
+        {"part of the copy, the rest erased", partOfA, true, boardA},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Connect("2274");
+        core::Settings.RetainDefinedData = 1;
+        core::Settings.RetainDataStart = 0x1000;
+        core::Settings.RetainDataStop = 0x101F;
+        sim::Sim().PokeRange(0x1000, boardA);
+        steps::PendingRetained pending;
+        RecordingPort port;
+        ASSERT_EQ(steps::ReadRetained(port, steps::kQuillbaySteps, pending).result,
+                  StepResult::Passed);
+        sim::Sim().PokeRange(0x1000, std::vector<uint8_t>(32, 0xFF));
+        sim::Sim().FailWriteAt(0x1000);
+        ASSERT_EQ(steps::RestoreRetained(port, steps::kQuillbaySteps, pending), StepResult::Failed);
+        sim::Sim().ClearFaults();
+        ASSERT_EQ(pending.retainPending, 1);
+
+        sim::Sim().PokeRange(0x1000, c.next);
+        RecordingPort next;
+        next.answer = steps::MessageAnswer::Yes; // takes the copies where asked
+        ASSERT_EQ(steps::ReadRetained(next, steps::kQuillbaySteps, pending).result,
+                  StepResult::Passed);
+        sim::Sim().PokeRange(0x1000, std::vector<uint8_t>(32, 0xFF));
+        EXPECT_EQ(steps::RestoreRetained(next, steps::kQuillbaySteps, pending), StepResult::Passed);
+        EXPECT_EQ(next.boxes.size(), c.asked ? 1u : 0u);
+        EXPECT_EQ(sim::Sim().PeekRange(0x1000, 32), c.after);
+        EXPECT_EQ(pending.retainPending, 0);
     }
 }
 
