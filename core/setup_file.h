@@ -17,7 +17,7 @@ inline constexpr const char* kSetupFileHeader = ";============= MSP430Fxx setup 
 struct SetupFileState {
     std::string CurrentSetupPath; // the setup file last saved (or made current by the caller)
 
-    void Reset() { CurrentSetupPath.clear(); }
+    void Reset() { *this = SetupFileState{}; }
 };
 
 extern SetupFileState SetupFiles;
