@@ -50,9 +50,26 @@ run_tests() {
     (cd "$dir" && ctest -j "$JOBS" --output-on-failure --timeout 300)
 }
 
+# Each fuzzer has a core of its own: they run JOBS at a time, so that none
+# is slowed below what it does alone.
 run_fuzzers() {
     local dir=$1 failed=0 pids=() names=()
     mkdir -p "$dir/fuzz-out"
+    finish_batch() {
+        local i rate
+        for i in "${!pids[@]}"; do
+            rate=$(grep -o 'exec/s: [0-9]*' "$dir/fuzz-out/${names[$i]}.log" | tail -n 1)
+            if wait "${pids[$i]}"; then
+                echo "fuzz ${names[$i]}: no finding (${rate:-exec/s: ?})"
+            else
+                echo "fuzz ${names[$i]}: FINDING"
+                tail -n 40 "$dir/fuzz-out/${names[$i]}.log"
+                failed=1
+            fi
+        done
+        pids=()
+        names=()
+    }
     # Each line: the fuzzer's name, then its own options.
     while read -r f options; do
         [ -n "$f" ] || continue
@@ -65,16 +82,9 @@ run_fuzzers() {
                 -print_final_stats=0 "$corpus" >"$f.log" 2>&1) &
         pids+=($!)
         names+=("$f")
+        [ ${#pids[@]} -lt "$JOBS" ] || finish_batch
     done <"$dir/fuzzers.txt"
-    for i in "${!pids[@]}"; do
-        if wait "${pids[$i]}"; then
-            echo "fuzz ${names[$i]}: no finding"
-        else
-            echo "fuzz ${names[$i]}: FINDING"
-            tail -n 40 "$dir/fuzz-out/${names[$i]}.log"
-            failed=1
-        fi
-    done
+    finish_batch
     return $failed
 }
 
