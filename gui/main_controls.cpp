@@ -1,4 +1,5 @@
 #include "gui/main_controls.h"
+#include "platform/ascii.h"
 
 #include "gui/adapter_tools.h"
 
@@ -245,7 +246,7 @@ void OnSnTotalChange() {
     while (i < text.size() && text[i] == ' ') {
         ++i;
     }
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    for (; i < text.size() && platform::AsciiIsDigit(text[i]); ++i) {
         total = total * 10 + (text[i] - '0');
     }
     SetupRunner.SnTotal = total;
