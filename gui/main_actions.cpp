@@ -34,6 +34,7 @@
 #include "gui/status_lamps.h"
 #include "gui/window_facts.h"
 #include "platform/prompt.h"
+#include "steps/steps.h"
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
 
@@ -243,8 +244,7 @@ void OnAutoProgram() {
     r = RunGoesOn(ProcedureStart());
     bool snOnBoard = false;
     if (r == 1) {
-        // Only "All Memory" erases everything; the other modes erase what they say.
-        const int32_t eraseAll = Settings.FlashEraseModeIndex == 1 ? 1 : 0;
+        const int32_t eraseAll = steps::AutoProgramEraseScope() == steps::EraseScope::All ? 1 : 0;
         r = RunGoesOn(AutoProgramCode());
         if (r == 1) {
             if (core::Images.CodeImageHasData == 0) {
