@@ -53,7 +53,7 @@ int32_t Initialize(const std::string& port) {
     int32_t version = 0;
     Target.bootloaderOnly = 0;
     Target.TargetInterfaceOpen = TargetResultMap(Debug_Initialize(port.c_str(), &version));
-    Target.adapterVersion = version;
+    Target.AdapterFirmwareVersion = version;
     // An adapter without firmware reports a connect made, so that a library
     // that carries firmware can load it (the firmware offer of Quillbay's
     // connect). One that cannot would leave an interface that fails every

@@ -87,7 +87,7 @@ int32_t TargetIdentify() {
     c.match = 0;
     c.mainStart = 0x1100;
     c.ramSize = 2048;
-    Target.fuseMarker = 0;
+    Target.IdentifyFuseMarker = 0;
     c.identified = 0;
     c.flashEnd = 0xFFFF;
     c.name.clear();
@@ -97,7 +97,7 @@ int32_t TargetIdentify() {
     const int32_t status = Debug_Identify(buffer.data(), kIdentifyBufferSize, 0);
     if (status != kDebugOk) {
         if (status == 8) {
-            Target.fuseMarker = kFuseBlownMarker;
+            Target.IdentifyFuseMarker = kFuseBlownMarker;
         }
         TargetResultMap(status);
         return 0;

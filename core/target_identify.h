@@ -12,7 +12,7 @@ namespace core {
 // selected device and the early-F5xx flag, ConnectedDevice.identified is 1
 // and the segment table is rebuilt; returns 1. A failed identify call, or a
 // failed read of the descriptor, returns 0 with nothing identified. A status
-// of 8 from the identify call (fuse blown) sets Target.fuseMarker.
+// of 8 from the identify call (fuse blown) sets Target.IdentifyFuseMarker.
 int32_t TargetIdentify();
 
 // TargetIdentify, then ConnectedDevice.identified.

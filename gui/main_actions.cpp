@@ -571,7 +571,7 @@ void OnNext() {
     }
 }
 
-void OnCombineCodeFiles() {
+void CombineRun() {
     CombineFiles combine;
     combine.DoModal();
     // The combination becomes the code only when it holds a file: with
@@ -608,7 +608,7 @@ void OnFlashMemoryData() {
     TargetMemViewDlg view(false);
     view.DoModal();
 }
-void OnCompareCodeAndFlash() {
+void CompareCodeAndFlash() {
     if (TimedMessageBox("Would you like to upload data from the target device first?",
                         "Read memory",
                         platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES) {
@@ -622,7 +622,7 @@ void OnCompareCodeAndFlash() {
     view.DoModal();
 }
 
-void OnCompareTwoCodeFiles() {
+void CompareTwoCodeFiles() {
     ui::FileDialogOptions o;
     o.open = true;
     o.filter = core::CodeFileOpenFilter();

@@ -246,7 +246,7 @@ int32_t AdapterFirmwareUpdateRun() {
 
 int32_t AdapterFirmwareCheck() {
     // Only an update the loaded library can carry out is offered.
-    if (Frame.PortOpenResult == 1 && core::Target.adapterVersion == -1 &&
+    if (Frame.PortOpenResult == 1 && core::Target.AdapterFirmwareVersion == -1 &&
         core::Settings.CommPortIndex == 3 && Frame.FirmwareUpdateOffer == 1 &&
         LibraryHoldsFirmwareImage()) {
         const int answer = TimedMessageBox("The USB_FET has not the latest firmware.\r\n\r\n"

@@ -132,8 +132,9 @@ void FinishStartLine(StepPort& port);
 // target may still be powered (core::Target.supplyMayBeOn).
 void SupplyOffLine(StepPort& port);
 
-// The port's verdict lines.
+// The port's verdict lines: "...\t failed" for Failed, else "...\t done";
+// "...\t failed" for Failed, "...\t BLOWN" for FuseBlown, else "...\t OK".
 void ReportDoneFailed(StepPort& port, StepResult result);
-void ReportOkFailed(StepPort& port, StepResult result);
+void ReportOkFailedBlown(StepPort& port, StepResult result);
 
 } // namespace steps

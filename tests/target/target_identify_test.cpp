@@ -56,7 +56,7 @@ TEST_F(TargetIdentifyTest, IdentifiesTheConnectedDevice) {
         EXPECT_EQ(MemoryMap.active.series, c.series);
         EXPECT_EQ(MemoryMap.active.infoStart, c.infoStart);
         EXPECT_EQ(SegmentTable.count, c.segments);
-        EXPECT_EQ(Target.fuseMarker, 0);
+        EXPECT_EQ(Target.IdentifyFuseMarker, 0);
         EXPECT_EQ(Target.TargetErrorLog, "");
     }
 }
@@ -110,13 +110,13 @@ TEST_F(TargetIdentifyTest, ABlownFuseSetsTheMarker) {
     Connect("149");
     sim::Sim().SetFuseBlown(true);
     EXPECT_EQ(TargetIdentify(), 0);
-    EXPECT_EQ(Target.fuseMarker, kFuseBlownMarker);
+    EXPECT_EQ(Target.IdentifyFuseMarker, kFuseBlownMarker);
     EXPECT_EQ(ConnectedDevice.identified, 0);
     EXPECT_EQ(Target.TargetErrorLog, "Could not read device configuration fuses.\r\n");
 
     sim::Sim().SetFuseBlown(false);
     ASSERT_EQ(TargetIdentify(), 1);
-    EXPECT_EQ(Target.fuseMarker, 0); // cleared by the next identification
+    EXPECT_EQ(Target.IdentifyFuseMarker, 0); // cleared by the next identification
 }
 
 TEST_F(TargetIdentifyTest, FailuresIdentifyNothing) {
