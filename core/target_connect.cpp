@@ -42,7 +42,7 @@ void CloseIfOpen() {
 // The library's answer to a firmware question is "Firmware erased -
 // Bootloader active.": the adapter answered the connect with its
 // bootloader only.
-bool FirmwareErased(int32_t status) {
+bool FirmwareErased(DebugStatus status) {
     return status == kDebugErrorFirmwareErased ||
            (status == kDebugFailed && DebugApiInUse().Error_Number != nullptr &&
             Debug_Error_Number() == kDebugErrorFirmwareErased);

@@ -94,7 +94,7 @@ int32_t TargetIdentify() {
     c.earlyF5xx = 0;
 
     std::array<char, kIdentifyBufferSize> buffer{};
-    const int32_t status = Debug_Identify(buffer.data(), kIdentifyBufferSize, 0);
+    const DebugStatus status = Debug_Identify(buffer.data(), kIdentifyBufferSize, 0);
     if (status != kDebugOk) {
         if (status == 8) {
             Target.IdentifyFuseMarker = kFuseBlownMarker;
