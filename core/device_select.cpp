@@ -37,7 +37,7 @@ void SelectedDeviceState::Reset() {
 }
 
 void ConnectedDeviceState::Reset() {
-    identified = 0;
+    TargetIdentified = 0;
     versionWord = 0;
     name.clear();
     version.clear();

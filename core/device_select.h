@@ -30,7 +30,8 @@ extern SelectedDeviceState SelectedDevice;
 // layer fills the flags and the version word; DeviceSelectById the rest.
 // Its series is the active memory map's (MemoryMap.active.series).
 struct ConnectedDeviceState {
-    int32_t identified;   // TargetIdentified: 1 after a successful identification
+    // 1 after a successful identification
+    int32_t TargetIdentified;
     uint16_t versionWord; // version from the device descriptor (high byte, low byte)
     std::string name;     // IdentifiedDevice: at most 14 characters
     std::string version;  // "ver. %2.1X.%2.2X"

@@ -153,7 +153,7 @@ int32_t TargetClose() {
 }
 
 int32_t TargetPowerSet(int32_t on) {
-    ConnectedDevice.identified = 0;
+    ConnectedDevice.TargetIdentified = 0;
     if (Target.TargetInterfaceOpen == 0) {
         if (on == 0 && Target.bootloaderOnly != 0) {
             // The open just found the adapter without firmware: another

@@ -139,7 +139,7 @@ int32_t EraseStep(int32_t mode) {
     // The memory's checksum of an earlier run no longer holds.
     WindowFactsMemoryForget();
     if (k != 1) {
-        core::ConnectedDevice.identified = 0;
+        core::ConnectedDevice.TargetIdentified = 0;
         if (LampGet(kRowErase) != kLampStopped) {
             LampSet(kRowErase, kLampFailed);
         }
@@ -148,7 +148,7 @@ int32_t EraseStep(int32_t mode) {
     }
     const int32_t prepared = TargetPrepare();
     if (prepared != 1) {
-        core::ConnectedDevice.identified = 0;
+        core::ConnectedDevice.TargetIdentified = 0;
         return prepared == kResultStopped ? kResultStopped : 0;
     }
     LampSet(kRowErase, kLampReady);
@@ -168,7 +168,7 @@ int32_t EraseStep(int32_t mode) {
     if (restored != 1) {
         LampSet(kRowErase, kLampFailed);
     }
-    core::ConnectedDevice.identified = 0;
+    core::ConnectedDevice.TargetIdentified = 0;
     return (r == 1 && restored == 1) ? 1 : 0;
 }
 

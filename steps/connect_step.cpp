@@ -8,7 +8,7 @@ namespace steps {
 
 IdentifyOutcome IdentifyTarget(StepPort& port, const StepOptions& options, bool fuseCheckDue) {
     IdentifyOutcome out;
-    if (core::ConnectedDevice.identified != 0) {
+    if (core::ConnectedDevice.TargetIdentified != 0) {
         out.result = StepResult::Passed;
         return out;
     }
