@@ -169,7 +169,7 @@ void LibraryAttach(const void* module_address, uint32_t reason) {
         core::Target.TargetInterfaceOpen = 0;
         core::Target.powerState = 0;
         core::Target.TargetSupplyValue = 0;
-        core::ConnectedDevice.identified = 0;
+        core::ConnectedDevice.TargetIdentified = 0;
         LibTarget.supplyMeasured = 0;
         Lib.TargetActive = 0;
         AdapterSelect.SelectedAdapterId = 0;

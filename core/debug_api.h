@@ -5,6 +5,8 @@
 // success and -1 on failure (a library may also return its own error
 // number); a missing entry counts as 34.
 
+#include "core/debug_status.h"
+
 #include <cstdint>
 #include <type_traits>
 
@@ -34,11 +36,6 @@ typedef void (*MSP430_FwUpdateCallback)(uint32_t step, uint32_t value1, uint32_t
 } // extern "C"
 
 namespace core {
-
-// Status values of a debug call.
-inline constexpr int32_t kDebugOk = 0;
-inline constexpr int32_t kDebugFailed = -1;
-inline constexpr int32_t kDebugEntryMissing = 34;
 
 // Configure modes the target layer uses.
 inline constexpr int32_t kConfigureLockedFlashAccess = 5;

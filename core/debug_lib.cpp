@@ -45,7 +45,7 @@ template <typename Fn> Fn Entry(const char* name) {
     return reinterpret_cast<Fn>(platform::SharedLibrarySymbol(DebugLib.handle, name));
 }
 
-int32_t Keep(int32_t status) {
+DebugStatus Keep(DebugStatus status) {
     DebugLib.lastResult = status;
     return status;
 }
@@ -91,7 +91,7 @@ int32_t DebugLibLoad() {
     return 1;
 }
 
-int32_t DebugLibLastResult() {
+DebugStatus DebugLibLastResult() {
     return DebugLib.lastResult;
 }
 

@@ -22,8 +22,8 @@ struct DebugLibState {
     bool loadTried = false; // loadedPath holds a path
     void* handle = nullptr;
     int32_t loaded = 0;
-    int32_t lastResult = 0; // DebugLibLastResult
-    std::string portName;   // as passed to the last initialise, at most 20 characters
+    DebugStatus lastResult = kDebugOk; // DebugLibLastResult
+    std::string portName;              // as passed to the last initialise, at most 20 characters
 
     // Frees a loaded library and selects the default one again.
     void Reset();
@@ -43,7 +43,7 @@ void DebugLibSelectPath(int32_t choice);
 int32_t DebugLibLoad();
 
 // Status of the last wrapper call (34 when its entry point was missing).
-int32_t DebugLibLastResult();
+DebugStatus DebugLibLastResult();
 
 // The wrappers: each looks its MSP430_* entry up in the loaded library on
 // every call and passes the arguments unchanged; without a library or

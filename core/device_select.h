@@ -30,11 +30,11 @@ extern SelectedDeviceState SelectedDevice;
 // layer fills the flags and the version word; DeviceSelectById the rest.
 // Its series is the active memory map's (MemoryMap.active.series).
 struct ConnectedDeviceState {
-    int32_t identified = 0;   // TargetIdentified: 1 after a successful identification
-    uint16_t versionWord = 0; // version from the device descriptor (high byte, low byte)
-    std::string name;         // IdentifiedDevice: at most 14 characters
-    std::string version;      // "ver. %2.1X.%2.2X"
-    uint32_t deviceId = 0;    // as identified
+    int32_t TargetIdentified = 0; // 1 after a successful identification
+    uint16_t versionWord = 0;     // version from the device descriptor (high byte, low byte)
+    std::string name;             // IdentifiedDevice: at most 14 characters
+    std::string version;          // "ver. %2.1X.%2.2X"
+    uint32_t deviceId = 0;        // as identified
     int32_t mainStart = 0x1100;
     int32_t flashEnd = 0xFFFF; // at most 0x45BFF
     int32_t ramSize = 2048;

@@ -76,7 +76,7 @@ int32_t MatchesSelection(const std::string& name) {
 }
 
 int32_t NotIdentified() {
-    ConnectedDevice.identified = 0;
+    ConnectedDevice.TargetIdentified = 0;
     return 0;
 }
 
@@ -87,22 +87,22 @@ int32_t TargetIdentify() {
     c.match = 0;
     c.mainStart = 0x1100;
     c.ramSize = 2048;
-    Target.fuseMarker = 0;
-    c.identified = 0;
+    Target.IdentifyFuseMarker = 0;
+    c.TargetIdentified = 0;
     c.flashEnd = 0xFFFF;
     c.name.clear();
     c.earlyF5xx = 0;
 
     std::array<char, kIdentifyBufferSize> buffer{};
-    const int32_t status = Debug_Identify(buffer.data(), kIdentifyBufferSize, 0);
+    const DebugStatus status = Debug_Identify(buffer.data(), kIdentifyBufferSize, 0);
     if (status != kDebugOk) {
         if (status == 8) {
-            Target.fuseMarker = kFuseBlownMarker;
+            Target.IdentifyFuseMarker = kFuseBlownMarker;
         }
         TargetResultMap(status);
         return 0;
     }
-    c.identified = 1;
+    c.TargetIdentified = 1;
     Debug_Configure(kConfigureRamPreserve, 0);
 
     // No device may be chosen from bytes that were not read.
@@ -157,11 +157,11 @@ int32_t TargetIdentify() {
 
 int32_t TargetIdentifyOk() {
     TargetIdentify();
-    return ConnectedDevice.identified;
+    return ConnectedDevice.TargetIdentified;
 }
 
 int32_t TargetClearIdentified() {
-    ConnectedDevice.identified = 0;
+    ConnectedDevice.TargetIdentified = 0;
     return 1;
 }
 

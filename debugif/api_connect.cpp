@@ -9,7 +9,7 @@
 #include "debugif/device_id_state.h"
 #include "debugif/error_numbers.h"
 #include "debugif/identify_build.h"
-#include "debugif/lpt_path.h"
+#include "debugif/lpt_interface_path.h"
 #include "debugif/uif_command_state.h"
 #include "debugif/uif_connect.h"
 #include "debugif/uif_identify.h"

@@ -7,7 +7,7 @@
 #include "debugif/device_id_state.h"
 #include "debugif/device_lookup.h"
 #include "debugif/error_numbers.h"
-#include "debugif/lpt_path.h"
+#include "debugif/lpt_interface_path.h"
 #include "debugif/psa_signature.h"
 #include "debugif/uif_memory.h"
 #include "debugif/uif_target_ops.h"

@@ -91,7 +91,7 @@ int32_t Write(uint32_t first, const uint8_t* buffer, uint32_t count) {
             uint16_t w = static_cast<uint16_t>(buffer[i] | (buffer[i + 1] << 8));
             if (a == kWatchdog) {
                 // The watchdog stays held; the host keeps what was meant.
-                gLpt.watchdogShadow = static_cast<uint16_t>(0x5A00 | (w & 0x00FF));
+                gLpt.WatchdogShadow = static_cast<uint16_t>(0x5A00 | (w & 0x00FF));
                 w = static_cast<uint16_t>(0x5A80 | (w & 0x00FF));
             }
             if (!WriteWordX(a, w)) {
@@ -118,7 +118,7 @@ bool ReadWordsPlain(uint32_t address, uint32_t words, uint16_t* out) {
             return false;
         }
         if (a == kWatchdog) {
-            out[i] = static_cast<uint16_t>((out[i] & 0xFF00) | (gLpt.watchdogShadow & 0x00FF));
+            out[i] = static_cast<uint16_t>((out[i] & 0xFF00) | (gLpt.WatchdogShadow & 0x00FF));
         }
     }
     return true;

@@ -123,7 +123,7 @@ void ControlsEnableByLock() {
     if (unlocked) {
         // Empty recent slots stay grayed.
         for (size_t i = 0; i < 4; ++i) {
-            w->EnableMenuItem(kRecentSetupItems[i], !core::Settings.SetupFileX[i].empty());
+            w->EnableMenuItem(kRecentSetupItems[i], !core::Settings.RecentSetups[i].empty());
         }
     } else {
         RepeatActionSet(1, "");

@@ -7,7 +7,7 @@
 #include "debugif/flash_clock.h"
 #include "debugif/flash_program.h"
 #include "debugif/flash_routine.h"
-#include "debugif/lpt_path.h"
+#include "debugif/lpt_interface_path.h"
 #include "debugif/lpt_routine_tables.h"
 #include "debugif/lpt_state.h"
 #include "tests/lpt/lpt_fixture.h"
