@@ -82,10 +82,7 @@ struct LibFileNamesState {
     core::FileNameParts CodeFile;
     core::FileNameParts PasswordFile;
 
-    void Reset() {
-        CodeFile.Clear();
-        PasswordFile.Clear();
-    }
+    void Reset() { *this = LibFileNamesState{}; }
 };
 
 extern LibFileNamesState LibFileNames;

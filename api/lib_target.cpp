@@ -76,24 +76,11 @@ void LibDebugApiUse(const core::DebugApi& inner, int32_t (*takeError)()) {
     Lower.inner = &inner;
     Lower.takeError = takeError;
     Table = inner;
-    Wrap<&A::Initialize>(Table.Initialize);
-    Wrap<&A::Close>(Table.Close);
-    Wrap<&A::Identify>(Table.Identify);
-    Wrap<&A::Configure>(Table.Configure);
-    Wrap<&A::VCC>(Table.VCC);
-    Wrap<&A::Reset>(Table.Reset);
-    Wrap<&A::Erase>(Table.Erase);
-    Wrap<&A::Memory>(Table.Memory);
-    Wrap<&A::Secure>(Table.Secure);
-    Wrap<&A::VerifyMem>(Table.VerifyMem);
-    Wrap<&A::EraseCheck>(Table.EraseCheck);
-    Wrap<&A::GetNameOfUsbIf>(Table.GetNameOfUsbIf);
-    Wrap<&A::GetNumberOfUsbIfs>(Table.GetNumberOfUsbIfs);
-    Wrap<&A::RegisterAccess>(Table.RegisterAccess);
-    Wrap<&A::RunCpu>(Table.RunCpu);
-    Wrap<&A::CpuState>(Table.CpuState);
-    Wrap<&A::ReadSupply>(Table.ReadSupply);
-    Wrap<&A::FET_GetFwVersion>(Table.FET_GetFwVersion);
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses)                               \
+    if constexpr (((uses)&core::kEntryInProcess) != 0) {                                           \
+        Wrap<&A::name>(Table.name);                                                                \
+    }
+#include "core/debug_entries.def"
     core::DebugApiUse(&Table);
 }
 

@@ -11,6 +11,7 @@
 #include "api/report_log.h"
 #include "core/code_file_names.h"
 #include "core/code_image.h"
+#include "core/code_image_state.h"
 #include "core/core_state.h"
 #include "core/debug_error_table.h"
 #include "core/device_select.h"
@@ -57,18 +58,18 @@ std::string HostProgramDirectory() {
 }
 
 void StateReset() {
-    core::CodeImageClear();
-    core::PasswordClear();
+    // Whole objects through the registry: the code with its passwords and
+    // load notes, the file names, the device found, the report.
+    core::CodeImageStateReset();
+    core::StateObjectsReset(core::CoreStateObjects(), {"CodeFileNames", "ConnectedDevice"});
+    core::StateObjectsReset(ApiStateObjects(), {"LibFileNames", "ReportLog"});
+    // Single settings among those the host keeps across an initialisation.
     LibSettings.PasswordLoaded = 0;
-    ReportClear();
-    LibFileNames.Reset();
-    core::CodeFileNames.Reset();
     core::Settings.SNFilePathAndName.clear();
     core::Settings.SNFileGiven = 0;
     core::Settings.SN_DataFile.clear();
     core::SegmentTableBuild();
     LibKeysDefault();
-    core::ConnectedDevice.Reset();
 }
 
 int32_t Initialization() {
@@ -168,7 +169,7 @@ void LibraryAttach(const void* module_address, uint32_t reason) {
         core::Target.TargetInterfaceOpen = 0;
         core::Target.powerState = 0;
         core::Target.TargetSupplyValue = 0;
-        core::ConnectedDevice.identified = 0;
+        core::ConnectedDevice.TargetIdentified = 0;
         LibTarget.supplyMeasured = 0;
         Lib.TargetActive = 0;
         AdapterSelect.SelectedAdapterId = 0;

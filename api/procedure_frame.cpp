@@ -133,7 +133,7 @@ int32_t ConnectStep(int32_t) {
 }
 
 int32_t JtagStart() {
-    if (core::ConnectedDevice.identified != 0) {
+    if (core::ConnectedDevice.TargetIdentified != 0) {
         return 1;
     }
     const bool firstSinceOpen = Procedure.FuseChecked == 0;

@@ -254,12 +254,11 @@ int32_t AutoProgram() {
     }
     int32_t result = OpenStep();
     if (result == kProcDone) {
-        const bool byMode = s.FlashEraseModeIndex != 1 ||
-                            (core::SelectedDevice.series == kSeries2 && s.EraseInfoA_F2xx_En == 0);
+        const bool eraseAll = steps::AutoProgramEraseScope() == steps::EraseScope::All;
         if (!CodeLoadedOrSaid()) {
             result = kProcFailed;
         } else {
-            result = EraseStep(byMode ? 0 : 1);
+            result = EraseStep(eraseAll ? 1 : 0);
             if (result != 0) {
                 result = BlankCheckStep();
             }

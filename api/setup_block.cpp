@@ -51,7 +51,7 @@ int32_t* FieldVariable(int32_t field) {
 }
 
 // The setting of a configuration index from 32 up (62 has none).
-int32_t* IndexVariable(uint32_t index) {
+int32_t* IndexVariable(ConfigIndex index) {
     core::SettingsState& s = core::Settings;
     LibSettingsState& l = LibSettings;
     switch (index) {
@@ -98,11 +98,11 @@ int32_t* IndexVariable(uint32_t index) {
     return nullptr;
 }
 
-bool Refused(uint32_t index) {
+bool Refused(ConfigIndex index) {
     return index > kConfigIndexLast || index == kConfigIndexNone;
 }
 
-uint32_t FieldOf(uint32_t index) {
+uint32_t FieldOf(ConfigIndex index) {
     return index == kConfigJtagSpeedAlias ? 24 : index;
 }
 
@@ -127,7 +127,7 @@ int32_t SetupBlockApply(const std::array<uint32_t, kSetupBlockSize>& values) {
     return 1;
 }
 
-int32_t ConfigSet(uint32_t index, uint32_t value) {
+int32_t ConfigSet(ConfigIndex index, uint32_t value) {
     SetupBlockGather();
     if (Refused(index)) {
         return 0;
@@ -143,7 +143,7 @@ int32_t ConfigSet(uint32_t index, uint32_t value) {
     return SetupBlockApply(Lib.SetupBlock);
 }
 
-uint32_t ConfigGet(uint32_t index) {
+uint32_t ConfigGet(ConfigIndex index) {
     SetupBlockGather();
     if (Refused(index)) {
         return 0;

@@ -19,8 +19,7 @@ void FileNameParts::Set(const std::string& path) {
 }
 
 void CodeFileNamesState::Reset() {
-    CodeFile.Clear();
-    BlockFile.Clear();
+    *this = CodeFileNamesState{};
 }
 
 } // namespace core

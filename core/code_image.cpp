@@ -65,6 +65,8 @@ bool ImageBytes::AnyDefined(int64_t first, int64_t last) const {
     return false;
 }
 
+// Member by member, not *this = ImagesState{}: the images are two
+// megabytes, too much for a temporary on a host's thread stack.
 void ImagesState::Reset() {
     CodeImage.Clear();
     ProgramImage.Clear();

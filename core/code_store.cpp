@@ -15,11 +15,7 @@ CodeLoadState CodeLoad = [] {
 }();
 
 void CodeLoadState::Reset() {
-    CodeFileFormat = 0;
-    CodeLoadWarnings = CodeLoadWarningFlags{};
-    CodeLoadReport.clear();
-    CodeLoadFailure.clear();
-    TOOL1_filename.clear();
+    *this = CodeLoadState{};
 }
 
 std::string CodeFileCutShortText(int32_t lastLine) {

@@ -27,8 +27,8 @@ struct CodeLoadWarningFlags {
 };
 
 struct CodeLoadState {
-    int32_t CodeFileFormat; // the current format, 0..6
-    CodeLoadWarningFlags CodeLoadWarnings;
+    int32_t CodeFileFormat = 0; // the current format, 0..6
+    CodeLoadWarningFlags CodeLoadWarnings{};
     std::string CodeLoadReport; // restarted by each load
     // Why the last load failed: the line and its fault ("Line 3: checksum
     // error"), the UBROF reader's message, a file cut short or unreadable;

@@ -16,9 +16,9 @@ inline constexpr int32_t kRecordMaxBytes = 16;
 struct CodeWriterState {
     // Bits 16-23 of the last Intel HEX extended address written; 0 at the
     // start of each file.
-    int32_t IntelUpperByte;
+    int32_t IntelUpperByte = 0;
 
-    void Reset() { IntelUpperByte = 0; }
+    void Reset() { *this = CodeWriterState{}; }
 };
 
 extern CodeWriterState CodeWriter;

@@ -2,8 +2,6 @@
 
 #include "core/debug_lib.h"
 
-#include <type_traits>
-
 namespace core {
 
 namespace {
@@ -24,23 +22,10 @@ const DebugApi& DebugApiInUse() {
     return Api();
 }
 
-namespace {
-
-// What a call of a missing entry gives: 34, or no text.
-template <typename Result> Result Missing() {
-    if constexpr (std::is_pointer_v<Result>) {
-        return nullptr;
-    } else {
-        return kDebugEntryMissing;
-    }
-}
-
-} // namespace
-
-#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments)                                     \
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses)                               \
     result Debug_##name parameters {                                                               \
         const auto f = Api().name;                                                                 \
-        return f != nullptr ? f arguments : Missing<result>();                                     \
+        return f != nullptr ? f arguments : DebugEntryMissing<result>();                           \
     }
 #include "core/debug_entries.def"
 

@@ -7,6 +7,8 @@
 
 #include <filesystem>
 #include <system_error>
+#include <type_traits>
+#include <utility>
 
 namespace core {
 
@@ -43,7 +45,7 @@ template <typename Fn> Fn Entry(const char* name) {
     return reinterpret_cast<Fn>(platform::SharedLibrarySymbol(DebugLib.handle, name));
 }
 
-int32_t Keep(int32_t status) {
+DebugStatus Keep(DebugStatus status) {
     DebugLib.lastResult = status;
     return status;
 }
@@ -89,96 +91,51 @@ int32_t DebugLibLoad() {
     return 1;
 }
 
-int32_t DebugLibLastResult() {
+DebugStatus DebugLibLastResult() {
     return DebugLib.lastResult;
 }
 
-int32_t DebugLib_Initialize(const char* port, int32_t* version) {
-    DebugLib.portName = std::string(port != nullptr ? port : "").substr(0, kDebugLibPortMax);
-    DebugLibLoad();
-    const auto f = Entry<decltype(&MSP430_Initialize)>("MSP430_Initialize");
-    return Keep(f != nullptr ? f(DebugLib.portName.c_str(), version) : kDebugEntryMissing);
-}
+namespace {
 
-int32_t DebugLib_Close(int32_t vccOff) {
-    const auto f = Entry<decltype(&MSP430_Close)>("MSP430_Close");
-    return Keep(f != nullptr ? f(vccOff) : kDebugEntryMissing);
-}
+// Calls entry `Member` of the loaded library by its exported name, with the
+// arguments unchanged; without a library or without the entry it gives what
+// a missing entry gives. Every status is kept for DebugLibLastResult.
+template <auto Member> struct Forward {
+    using Fn = std::remove_reference_t<decltype(std::declval<DebugApi&>().*Member)>;
+    const char* entry;
 
-int32_t DebugLib_Identify(char* buffer, int32_t count, int32_t setId) {
-    const auto f = Entry<decltype(&MSP430_Identify)>("MSP430_Identify");
-    return Keep(f != nullptr ? f(buffer, count, setId) : kDebugEntryMissing);
-}
+    template <typename... Args> auto operator()(Args... args) const {
+        const Fn f = Entry<Fn>(entry);
+        using Result = decltype(f(args...));
+        if constexpr (std::is_pointer_v<Result>) {
+            return f != nullptr ? f(args...) : DebugEntryMissing<Result>();
+        } else {
+            return Keep(f != nullptr ? f(args...) : DebugEntryMissing<Result>());
+        }
+    }
+};
 
-int32_t DebugLib_Configure(int32_t mode, int32_t value) {
-    const auto f = Entry<decltype(&MSP430_Configure)>("MSP430_Configure");
-    return Keep(f != nullptr ? f(mode, value) : kDebugEntryMissing);
-}
+// Initialize is the one that is more than a forward: it keeps the port
+// name (cut to its 20 characters, the copy the library gets) and loads the
+// library first.
+template <> struct Forward<&DebugApi::Initialize> {
+    const char* entry;
 
-int32_t DebugLib_VCC(int32_t millivolts) {
-    const auto f = Entry<decltype(&MSP430_VCC)>("MSP430_VCC");
-    return Keep(f != nullptr ? f(millivolts) : kDebugEntryMissing);
-}
+    int32_t operator()(const char* port, int32_t* version) const {
+        DebugLib.portName = std::string(port != nullptr ? port : "").substr(0, kDebugLibPortMax);
+        DebugLibLoad();
+        const auto f = Entry<decltype(&MSP430_Initialize)>(entry);
+        return Keep(f != nullptr ? f(DebugLib.portName.c_str(), version) : kDebugEntryMissing);
+    }
+};
 
-int32_t DebugLib_Reset(int32_t method, int32_t execute, int32_t releaseJTAG) {
-    const auto f = Entry<decltype(&MSP430_Reset)>("MSP430_Reset");
-    return Keep(f != nullptr ? f(method, execute, releaseJTAG) : kDebugEntryMissing);
-}
+} // namespace
 
-int32_t DebugLib_Erase(int32_t type, int32_t address, int32_t length) {
-    const auto f = Entry<decltype(&MSP430_Erase)>("MSP430_Erase");
-    return Keep(f != nullptr ? f(type, address, length) : kDebugEntryMissing);
-}
-
-int32_t DebugLib_Memory(int32_t address, char* buffer, int32_t count, int32_t rw) {
-    const auto f = Entry<decltype(&MSP430_Memory)>("MSP430_Memory");
-    return Keep(f != nullptr ? f(address, buffer, count, rw) : kDebugEntryMissing);
-}
-
-int32_t DebugLib_Secure() {
-    const auto f = Entry<decltype(&MSP430_Secure)>("MSP430_Secure");
-    return Keep(f != nullptr ? f() : kDebugEntryMissing);
-}
-
-int32_t DebugLib_Error_Number() {
-    const auto f = Entry<decltype(&MSP430_Error_Number)>("MSP430_Error_Number");
-    return Keep(f != nullptr ? f() : kDebugEntryMissing);
-}
-
-const char* DebugLib_Error_String(int32_t errorNumber) {
-    const auto f = Entry<decltype(&MSP430_Error_String)>("MSP430_Error_String");
-    return f != nullptr ? f(errorNumber) : nullptr;
-}
-
-int32_t DebugLib_VerifyMem(int32_t address, int32_t length, char* buffer) {
-    const auto f = Entry<decltype(&MSP430_VerifyMem)>("MSP430_VerifyMem");
-    return Keep(f != nullptr ? f(address, length, buffer) : kDebugEntryMissing);
-}
-
-int32_t DebugLib_EraseCheck(int32_t address, int32_t length) {
-    const auto f = Entry<decltype(&MSP430_EraseCheck)>("MSP430_EraseCheck");
-    return Keep(f != nullptr ? f(address, length) : kDebugEntryMissing);
-}
-
-int32_t DebugLib_GetNameOfUsbIf(int32_t index, char** name, int32_t* status) {
-    const auto f = Entry<decltype(&MSP430_GetNameOfUsbIf)>("MSP430_GetNameOfUsbIf");
-    return Keep(f != nullptr ? f(index, name, status) : kDebugEntryMissing);
-}
-
-int32_t DebugLib_GetNumberOfUsbIfs(int32_t* count) {
-    const auto f = Entry<decltype(&MSP430_GetNumberOfUsbIfs)>("MSP430_GetNumberOfUsbIfs");
-    return Keep(f != nullptr ? f(count) : kDebugEntryMissing);
-}
-
-int32_t DebugLib_FET_GetFwVersion(int32_t* version) {
-    const auto f = Entry<decltype(&MSP430_FET_GetFwVersion)>("MSP430_FET_GetFwVersion");
-    return Keep(f != nullptr ? f(version) : kDebugEntryMissing);
-}
-
-int32_t DebugLib_FET_FwUpdate(const char* file, MSP430_FwUpdateCallback callback, void* context) {
-    const auto f = Entry<decltype(&MSP430_FET_FwUpdate)>("MSP430_FET_FwUpdate");
-    return Keep(f != nullptr ? f(file, callback, context) : kDebugEntryMissing);
-}
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses)                               \
+    result DebugLib_##name parameters {                                                            \
+        return Forward<&DebugApi::name>{"MSP430_" #name} arguments;                                \
+    }
+#include "core/debug_entries.def"
 
 bool DebugLibHasEntry(const char* name) {
     return Entry<void (*)()>(name) != nullptr;
@@ -213,29 +170,9 @@ bool DebugLibraryHoldsFirmwareImage() {
     return r == kDebugOk && version > 0;
 }
 
-int32_t DebugLib_RegisterAccess(int32_t* value, int32_t reg, int32_t rw) {
-    const auto f = Entry<decltype(&MSP430_RegisterAccess)>("MSP430_RegisterAccess");
-    return Keep(f != nullptr ? f(value, reg, rw) : kDebugEntryMissing);
-}
-
-int32_t DebugLib_RunCpu(int32_t mode, int32_t releaseJTAG) {
-    const auto f = Entry<decltype(&MSP430_RunCpu)>("MSP430_RunCpu");
-    return Keep(f != nullptr ? f(mode, releaseJTAG) : kDebugEntryMissing);
-}
-
-int32_t DebugLib_CpuState(int32_t* state, int32_t stop, int32_t* cycles) {
-    const auto f = Entry<decltype(&MSP430_CpuState)>("MSP430_CpuState");
-    return Keep(f != nullptr ? f(state, stop, cycles) : kDebugEntryMissing);
-}
-
-int32_t DebugLib_ReadSupply(int32_t* millivolts) {
-    const auto f = Entry<decltype(&MSP430_ReadSupply)>("MSP430_ReadSupply");
-    return Keep(f != nullptr ? f(millivolts) : kDebugEntryMissing);
-}
-
 const DebugApi& DebugLibApi() {
     static const DebugApi api{
-#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments) DebugLib_##name,
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses) DebugLib_##name,
 #include "core/debug_entries.def"
     };
     return api;

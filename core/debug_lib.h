@@ -22,8 +22,8 @@ struct DebugLibState {
     bool loadTried = false; // loadedPath holds a path
     void* handle = nullptr;
     int32_t loaded = 0;
-    int32_t lastResult = 0; // DebugLibLastResult
-    std::string portName;   // as passed to the last initialise, at most 20 characters
+    DebugStatus lastResult = kDebugOk; // DebugLibLastResult
+    std::string portName;              // as passed to the last initialise, at most 20 characters
 
     // Frees a loaded library and selects the default one again.
     void Reset();
@@ -43,7 +43,7 @@ void DebugLibSelectPath(int32_t choice);
 int32_t DebugLibLoad();
 
 // Status of the last wrapper call (34 when its entry point was missing).
-int32_t DebugLibLastResult();
+DebugStatus DebugLibLastResult();
 
 // The wrappers: each looks its MSP430_* entry up in the loaded library on
 // every call and passes the arguments unchanged; without a library or
@@ -51,7 +51,8 @@ int32_t DebugLibLastResult();
 // DebugLib_Error_String keep their status in DebugLibLastResult.
 // DebugLib_Initialize keeps the port name (20 characters) and loads the
 // library first.
-#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments) result DebugLib_##name parameters;
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses)                               \
+    result DebugLib_##name parameters;
 #include "core/debug_entries.def"
 
 // The table of the wrappers above.

@@ -11,49 +11,8 @@
 
 namespace core {
 
-SelectedDeviceState SelectedDevice = [] {
-    SelectedDeviceState s{};
-    s.Reset();
-    return s;
-}();
-
-ConnectedDeviceState ConnectedDevice = [] {
-    ConnectedDeviceState c{};
-    c.Reset();
-    return c;
-}();
-
-void SelectedDeviceState::Reset() {
-    name.clear();
-    infoLetter = 'A';
-    flashStart = 0x1100;
-    flashEnd = 0xFFFF;
-    ramSize = 2048;
-    series = 1;
-    infoSegments = 2;
-    bFlag = 0;
-    vccHigh = 270;
-    vccLow = 180;
-}
-
-void ConnectedDeviceState::Reset() {
-    identified = 0;
-    versionWord = 0;
-    name.clear();
-    version.clear();
-    deviceId = 0;
-    mainStart = 0x1100;
-    flashEnd = 0xFFFF;
-    ramSize = 2048;
-    infoLetter = 'A';
-    infoSegments = 2;
-    bFlag = 0;
-    above64k = 0;
-    match = 0;
-    earlyF5xx = 0;
-    vccHigh = 270;
-    vccLow = 180;
-}
+SelectedDeviceState SelectedDevice;
+ConnectedDeviceState ConnectedDevice;
 
 namespace {
 

@@ -10,18 +10,18 @@ namespace core {
 // The device chosen from the table; its row is the setting
 // Settings.SelectedProcessorIndex (0 = none, the generic device).
 struct SelectedDeviceState {
-    std::string name; // "MSP430F" + row name; "xx" for a hidden row; empty without flash
-    char infoLetter;  // upper case
-    int32_t flashStart;
-    int32_t flashEnd;
-    int32_t ramSize;
-    int32_t series;       // 1, 2, 4 or 5
-    int32_t infoSegments; // kind & 0xF
-    int32_t bFlag;        // kind & 0x10
-    int32_t vccHigh;
-    int32_t vccLow;
+    std::string name;      // "MSP430F" + row name; "xx" for a hidden row; empty without flash
+    char infoLetter = 'A'; // upper case
+    int32_t flashStart = 0x1100;
+    int32_t flashEnd = 0xFFFF;
+    int32_t ramSize = 2048;
+    int32_t series = 1;       // 1, 2, 4 or 5
+    int32_t infoSegments = 2; // kind & 0xF
+    int32_t bFlag = 0;        // kind & 0x10
+    int32_t vccHigh = 270;
+    int32_t vccLow = 180;
 
-    void Reset(); // row 0's values
+    void Reset() { *this = SelectedDeviceState{}; } // row 0's values
 };
 
 extern SelectedDeviceState SelectedDevice;
@@ -30,24 +30,25 @@ extern SelectedDeviceState SelectedDevice;
 // layer fills the flags and the version word; DeviceSelectById the rest.
 // Its series is the active memory map's (MemoryMap.active.series).
 struct ConnectedDeviceState {
-    int32_t identified;   // TargetIdentified: 1 after a successful identification
-    uint16_t versionWord; // version from the device descriptor (high byte, low byte)
-    std::string name;     // IdentifiedDevice: at most 14 characters
-    std::string version;  // "ver. %2.1X.%2.2X"
-    uint32_t deviceId;    // as identified
-    int32_t mainStart;
-    int32_t flashEnd; // at most 0x45BFF
-    int32_t ramSize;
-    char infoLetter;
-    int32_t infoSegments;
-    int32_t bFlag;     // kind & 0x10 of the matching row
-    int32_t above64k;  // 1 when flashEnd > 0xFFFF
-    int32_t match;     // 1 when the identified row is the selected one
-    int32_t earlyF5xx; // series 5 with an early descriptor (set by identification)
-    int32_t vccHigh;
-    int32_t vccLow;
+    int32_t TargetIdentified = 0; // 1 after a successful identification
+    uint16_t versionWord = 0;     // version from the device descriptor (high byte, low byte)
+    std::string name;             // IdentifiedDevice: at most 14 characters
+    std::string version;          // "ver. %2.1X.%2.2X"
+    uint32_t deviceId = 0;        // as identified
+    int32_t mainStart = 0x1100;
+    int32_t flashEnd = 0xFFFF; // at most 0x45BFF
+    int32_t ramSize = 2048;
+    char infoLetter = 'A';
+    int32_t infoSegments = 2;
+    int32_t bFlag = 0;     // kind & 0x10 of the matching row
+    int32_t above64k = 0;  // 1 when flashEnd > 0xFFFF
+    int32_t match = 0;     // 1 when the identified row is the selected one
+    int32_t earlyF5xx = 0; // series 5 with an early descriptor (set by identification)
+    int32_t vccHigh = 270;
+    int32_t vccLow = 180;
 
-    void Reset(); // nothing identified: the defaults of DeviceSelectById
+    // Nothing identified: the defaults of DeviceSelectById.
+    void Reset() { *this = ConnectedDeviceState{}; }
 };
 
 extern ConnectedDeviceState ConnectedDevice;

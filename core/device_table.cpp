@@ -16,7 +16,7 @@ DeviceInfoTableState DeviceInfoTable = [] {
 }();
 
 void DeviceInfoTableState::Reset() {
-    std::memset(this, 0, sizeof *this);
+    *this = DeviceInfoTableState{};
     DeviceInfo& d = records[0];
     std::memcpy(d.name, ".1x,F4x.", 9);
     d.kind = 2;
@@ -27,7 +27,7 @@ void DeviceInfoTableState::Reset() {
     std::memcpy(d.ifCode, "A", 2);
     d.vccLow = 180;
     d.vccHigh = 270;
-    count = 0; // records[1] is the end record
+    // records[1], all zero, is the end record.
 }
 
 bool DeviceRowValid(int32_t row) {

@@ -7,20 +7,20 @@ namespace core {
 
 // One MSP430 device type, parsed from a row of DeviceTableText.
 struct DeviceInfo {
-    char name[9];       // the row's name (after "MSP430F"), blank-padded to 8; "xx" when hidden
-    int32_t kind;       // information segments 2..4, + 0x10 for a "B" kind
-    int32_t flashStart; // main flash start; 0 marks the end of the table
-    int32_t flashEnd;   // main flash end (0xFFFF when the row gives none)
-    int32_t ramSize;    // RAM bytes
-    char infoLetter;    // information segment letter: 'A', 'B', 'D' or '-'
-    char ifCode[4];     // interface code; 'S' as second character means Spy-Bi-Wire
-    int32_t hasTestPin; // 1 for a TEST pin, 0 for TDI
-    uint32_t deviceId;  // 4 or 8 hex digits
-    uint32_t mask1;
-    uint32_t mask2;
-    int32_t vccLow;  // hundredths of a volt
-    int32_t vccHigh; // hundredths of a volt
-    char group[17];  // family group name, blank-padded to 16
+    char name[9]{};         // the row's name (after "MSP430F"), blank-padded to 8; "xx" when hidden
+    int32_t kind = 0;       // information segments 2..4, + 0x10 for a "B" kind
+    int32_t flashStart = 0; // main flash start; 0 marks the end of the table
+    int32_t flashEnd = 0;   // main flash end (0xFFFF when the row gives none)
+    int32_t ramSize = 0;    // RAM bytes
+    char infoLetter = 0;    // information segment letter: 'A', 'B', 'D' or '-'
+    char ifCode[4]{};       // interface code; 'S' as second character means Spy-Bi-Wire
+    int32_t hasTestPin = 0; // 1 for a TEST pin, 0 for TDI
+    uint32_t deviceId = 0;  // 4 or 8 hex digits
+    uint32_t mask1 = 0;
+    uint32_t mask2 = 0;
+    int32_t vccLow = 0;  // hundredths of a volt
+    int32_t vccHigh = 0; // hundredths of a volt
+    char group[17]{};    // family group name, blank-padded to 16
 };
 
 inline constexpr int32_t kDeviceTableMaxRows = 249;
@@ -28,8 +28,8 @@ inline constexpr int32_t kDeviceTableMaxRows = 249;
 inline constexpr int32_t kDeviceInfoTableSize = kDeviceTableMaxRows + 2;
 
 struct DeviceInfoTableState {
-    DeviceInfo records[kDeviceInfoTableSize];
-    int32_t count; // rows parsed; records[count + 1].flashStart is 0
+    DeviceInfo records[kDeviceInfoTableSize]{};
+    int32_t count = 0; // rows parsed; records[count + 1].flashStart is 0
 
     // Record 0 (the generic default device) and an empty table after it.
     void Reset();

@@ -38,7 +38,7 @@ enum class CheckOutcome { kBlank, kNotBlank, kFailed };
 // closed would only hide that reason behind another. A library without an
 // error number cannot tell: its failure counts as not blank, as ever.
 CheckOutcome TargetCheckSegment(const MemorySegment& s) {
-    const int32_t status = Debug_EraseCheck(s.start, CheckLength(s));
+    const DebugStatus status = Debug_EraseCheck(s.start, CheckLength(s));
     if (TargetResultMap(status) == 1) {
         return CheckOutcome::kBlank;
     }

@@ -29,7 +29,7 @@ bool ReadSpan(int32_t address, int32_t length, int32_t& even, int32_t& count) {
 
 } // namespace
 
-int32_t TargetReadRange(int32_t address, int32_t length, int32_t* status) {
+int32_t TargetReadRange(int32_t address, int32_t length, DebugStatus* status) {
     if (status != nullptr) {
         *status = kDebugOk;
     }

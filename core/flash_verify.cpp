@@ -31,7 +31,7 @@ constexpr int32_t kLinkError = 35; // "Could not communicate with FET"
 // the closed interface with another reason and hide this one. A library
 // reports the reason by its error number, or (Quillcore's table) as the
 // status itself.
-bool LinkLost(int32_t status) {
+bool LinkLost(DebugStatus status) {
     return status == kLinkError ||
            (status == kDebugFailed && DebugApiInUse().Error_Number != nullptr &&
             Debug_Error_Number() == kLinkError);
@@ -67,7 +67,7 @@ PassEnd ChecksumPass() {
         ProgressReport(static_cast<int32_t>((start - kImageStart) * 100 / span));
         uint8_t* buffer = TransferBuffer(length);
         std::memcpy(buffer, &program.data[ImageIndex(start)], static_cast<size_t>(length));
-        const int32_t status =
+        const DebugStatus status =
             Debug_VerifyMem(static_cast<int32_t>(start), length, reinterpret_cast<char*>(buffer));
         if (TargetResultMap(status) == 1) {
             total += sum;
@@ -92,7 +92,7 @@ constexpr int32_t kChunkLinkLost = 5;
 int32_t VerifyChunk(int32_t start, int32_t length, uint32_t& sum) {
     const ImageBytes& program = Images.ProgramImage;
     for (int32_t read = 0; read < kChunkReads; ++read) {
-        int32_t status = kDebugOk;
+        DebugStatus status = kDebugOk;
         const int32_t r = TargetReadRange(start, length, &status);
         if (r != 1) {
             return r != 4 ? 0 : (LinkLost(status) ? kChunkLinkLost : 4);

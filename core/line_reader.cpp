@@ -9,7 +9,7 @@ namespace core {
 LineReaderState LineReader;
 
 void LineReaderState::Reset() {
-    std::memset(this, 0, sizeof *this);
+    *this = LineReaderState{};
 }
 
 namespace {

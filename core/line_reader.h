@@ -11,21 +11,21 @@ namespace core {
 inline constexpr int32_t kLineSize = 1024;
 
 struct LineReaderState {
-    char line[kLineSize + 1]; // current line, NUL-terminated; also scratch text for callers
-    int32_t lineLength;       // what is left of line after the last token step (0 = nothing)
-    char block[kLineSize];    // file block buffer
-    int32_t blockPos;         // next index in block; 0 = read a new block first
-    int32_t blockFill;        // valid bytes in block (0 = end of file reached)
-    int32_t textPos;          // read position in an in-memory text; callers set it to 0 first
-    int32_t lineStored;       // characters LineReadFromFile stored in line (a NUL among them too)
+    char line[kLineSize + 1]{}; // current line, NUL-terminated; also scratch text for callers
+    int32_t lineLength = 0;     // what is left of line after the last token step (0 = nothing)
+    char block[kLineSize]{};    // file block buffer
+    int32_t blockPos = 0;       // next index in block; 0 = read a new block first
+    int32_t blockFill = 0;      // valid bytes in block (0 = end of file reached)
+    int32_t textPos = 0;        // read position in an in-memory text; callers set it to 0 first
+    int32_t lineStored = 0;     // characters LineReadFromFile stored in line (a NUL among them too)
     // Where the line last read stands in its file or text, for the messages
     // that name it: its number from 1 (the line breaks before it, CR LF, CR
     // or LF each counting one, plus 1); the breaks passed so far; and the
     // character before the block, for a CR LF split between two blocks.
     // Restarted by LineReaderReset.
-    int32_t lineNumber;
-    int32_t lineBreaks;
-    char blockLast;
+    int32_t lineNumber = 0;
+    int32_t lineBreaks = 0;
+    char blockLast = 0;
 
     void Reset(); // everything zero
 };

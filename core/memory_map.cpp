@@ -90,7 +90,7 @@ void MemoryMapBuild(int32_t activeOnly) {
     a.deviceMainStart = ConnectedDevice.mainStart;
     a.deviceFlashEnd = ConnectedDevice.flashEnd;
 
-    const int64_t end = ConnectedDevice.identified ? a.deviceFlashEnd : a.mainEnd;
+    const int64_t end = ConnectedDevice.TargetIdentified ? a.deviceFlashEnd : a.mainEnd;
     int64_t count = (end + 0x101 - a.mainStart) / 0x200 + a.infoSegments;
     if (count < kMinSegments) {
         count = kMinSegments;

@@ -46,12 +46,13 @@ int32_t ToHexText(const int32_t* entries, std::string& text) {
 } // namespace
 
 void PasswordState::Reset() {
+    *this = PasswordState{};
+    // Undefined is -1, which no initialiser of an array writes.
     for (int32_t i = 0; i < kPasswordSize; ++i) {
         BslPassword[i] = -1;
         CodePassword[i] = -1;
         AppendPasswData[i] = -1;
     }
-    PasswordComplete = 0;
 }
 
 void PasswordClear() {

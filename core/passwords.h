@@ -15,10 +15,10 @@ inline constexpr int32_t kPasswordStart = 0xFFE0;
 inline constexpr int32_t kPasswordSize = 32;
 
 struct PasswordState {
-    int32_t BslPassword[kPasswordSize];     // -1 = undefined
-    int32_t PasswordComplete;               // the text form holds more than 30 defined bytes
-    int32_t CodePassword[kPasswordSize];    // as the code image gives them
-    int32_t AppendPasswData[kPasswordSize]; // setup bytes, -1 = undefined
+    int32_t BslPassword[kPasswordSize]{};     // -1 = undefined
+    int32_t PasswordComplete = 0;             // the text form holds more than 30 defined bytes
+    int32_t CodePassword[kPasswordSize]{};    // as the code image gives them
+    int32_t AppendPasswData[kPasswordSize]{}; // setup bytes, -1 = undefined
 
     void Reset(); // every entry -1, PasswordComplete 0
 };

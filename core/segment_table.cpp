@@ -11,7 +11,7 @@ SegmentTableState SegmentTable = [] {
 }();
 
 void SegmentTableState::Reset() {
-    std::memset(this, 0, sizeof *this);
+    *this = SegmentTableState{};
 }
 
 int32_t SegmentTableBuild() {

@@ -21,19 +21,19 @@ enum SegmentState : uint8_t {
 };
 
 struct MemorySegment {
-    int32_t start;       // first address
-    int32_t end;         // last address (inclusive)
-    int32_t length;      // bytes
-    uint8_t hasFileData; // a code-file byte was stored inside
-    uint8_t state;       // SegmentState bits
-    uint8_t needsWrite;
-    uint8_t needsCheck;
-    uint8_t needsErase;
+    int32_t start = 0;       // first address
+    int32_t end = 0;         // last address (inclusive)
+    int32_t length = 0;      // bytes
+    uint8_t hasFileData = 0; // a code-file byte was stored inside
+    uint8_t state = 0;       // SegmentState bits
+    uint8_t needsWrite = 0;
+    uint8_t needsCheck = 0;
+    uint8_t needsErase = 0;
 };
 
 struct SegmentTableState {
-    MemorySegment segments[kMaxSegments];
-    int32_t count; // 5..516 once built
+    MemorySegment segments[kMaxSegments]{};
+    int32_t count = 0; // 5..516 once built
 
     void Reset(); // no segments
 };

@@ -13,8 +13,9 @@ SerialDataState SerialData = [] {
 }();
 
 void SerialDataState::Reset() {
+    *this = SerialDataState{};
+    // Blank bytes are 0xFF, which no initialiser of an array writes.
     std::memset(SerialNumberBytes, 0xFF, sizeof SerialNumberBytes);
-    SerialNumberCount = 0;
     std::memset(ModelTextBytes, 0xFF, sizeof ModelTextBytes);
 }
 

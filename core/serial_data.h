@@ -11,11 +11,11 @@ inline constexpr int32_t kSerialNumberMax = 256;
 inline constexpr int32_t kModelTextMax = 32; // ModelTextSize never places more
 
 struct SerialDataState {
-    uint8_t SerialNumberBytes[kSerialNumberMax];
-    int32_t SerialNumberCount; // bytes of SerialNumberBytes in use, 0..256
+    uint8_t SerialNumberBytes[kSerialNumberMax]{};
+    int32_t SerialNumberCount = 0; // bytes of SerialNumberBytes in use, 0..256
     // The model text in the first 32 bytes; the second half keeps the bytes
     // read back from a target. Its count is the setting ModelTextSize.
-    uint8_t ModelTextBytes[2 * kModelTextMax];
+    uint8_t ModelTextBytes[2 * kModelTextMax]{};
 
     void Reset(); // no serial number, all bytes 0xFF
 };

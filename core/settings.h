@@ -75,11 +75,11 @@ struct SettingsState {
     // String settings.
     std::string MSP430DLL1; // alternative debug-library paths
     std::string MSP430DLL2;
-    std::string Selected_UIF;                // USB adapter name, at most 20 characters
-    std::string SNFilePathAndName;           // serial-number history file, at most 256 characters
-    int32_t SNFileGiven = 0;                 // set when a setup line named the list file
-    std::string SN_DataFile;                 // serial-number list file ("from File" serialization)
-    std::array<std::string, 4> SetupFileX{}; // recent setup files, "SetupFileX1".."SetupFileX4"
+    std::string Selected_UIF;      // USB adapter name, at most 20 characters
+    std::string SNFilePathAndName; // serial-number history file, at most 256 characters
+    int32_t SNFileGiven = 0;       // set when a setup line named the list file
+    std::string SN_DataFile;       // serial-number list file ("from File" serialization)
+    std::array<std::string, 4> RecentSetups{}; // recent setup files, "SetupFileX1".."SetupFileX4"
 
     // Strings empty, flags 0, every key at its table default.
     void Reset();

@@ -56,7 +56,7 @@ int32_t WriteBody(int32_t flags, std::FILE* f) {
     if (flags & kSetupRecentFiles) {
         for (int32_t i = 0; i < 4; ++i) {
             ok &= ProjectLineWrite("SetupFileX" + std::to_string(i + 1) + "\t\t" +
-                                       Settings.SetupFileX[i] + "   \r\n",
+                                       Settings.RecentSetups[i] + "   \r\n",
                                    f);
         }
     }
@@ -77,14 +77,14 @@ int32_t WriteBody(int32_t flags, std::FILE* f) {
 
 void RecentSetupEnter(const std::string& path) {
     std::vector<std::string> list{SetupValueRestOfLine(path)};
-    for (const std::string& old : Settings.SetupFileX) {
+    for (const std::string& old : Settings.RecentSetups) {
         std::string name = SetupValueRestOfLine(old);
         if (!name.empty() && name != list.front()) {
             list.push_back(name);
         }
     }
-    for (size_t i = 0; i < Settings.SetupFileX.size(); ++i) {
-        Settings.SetupFileX[i] = i < list.size() ? list[i] : std::string();
+    for (size_t i = 0; i < Settings.RecentSetups.size(); ++i) {
+        Settings.RecentSetups[i] = i < list.size() ? list[i] : std::string();
     }
 }
 
@@ -120,7 +120,7 @@ int32_t SetupFileRead(int32_t flags, const std::string& path) {
         if (flags & kSetupRecentFiles) {
             const int32_t slot = RecentSlot(token);
             if (slot >= 0) {
-                Settings.SetupFileX[slot] = SetupValueRestOfLine(rest);
+                Settings.RecentSetups[slot] = SetupValueRestOfLine(rest);
                 continue;
             }
         }

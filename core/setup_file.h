@@ -17,7 +17,7 @@ inline constexpr const char* kSetupFileHeader = ";============= MSP430Fxx setup 
 struct SetupFileState {
     std::string CurrentSetupPath; // the setup file last saved (or made current by the caller)
 
-    void Reset() { CurrentSetupPath.clear(); }
+    void Reset() { *this = SetupFileState{}; }
 };
 
 extern SetupFileState SetupFiles;
@@ -37,7 +37,7 @@ int32_t SetupFileWrite(int32_t flags, const std::string& path);
 // (caption "Error") and changes nothing. Returns 1 read, 0 not.
 int32_t SetupFileRead(int32_t flags, const std::string& path);
 
-// Puts path first in the recent setups (Settings.SetupFileX), dropping an
+// Puts path first in the recent setups (Settings.RecentSetups), dropping an
 // older entry of the same path and the empty ones; the oldest falls off.
 void RecentSetupEnter(const std::string& path);
 

@@ -42,7 +42,7 @@ void CloseIfOpen() {
 // The library's answer to a firmware question is "Firmware erased -
 // Bootloader active.": the adapter answered the connect with its
 // bootloader only.
-bool FirmwareErased(int32_t status) {
+bool FirmwareErased(DebugStatus status) {
     return status == kDebugErrorFirmwareErased ||
            (status == kDebugFailed && DebugApiInUse().Error_Number != nullptr &&
             Debug_Error_Number() == kDebugErrorFirmwareErased);
@@ -53,7 +53,7 @@ int32_t Initialize(const std::string& port) {
     int32_t version = 0;
     Target.bootloaderOnly = 0;
     Target.TargetInterfaceOpen = TargetResultMap(Debug_Initialize(port.c_str(), &version));
-    Target.adapterVersion = version;
+    Target.AdapterFirmwareVersion = version;
     // An adapter without firmware reports a connect made, so that a library
     // that carries firmware can load it (the firmware offer of Quillbay's
     // connect). One that cannot would leave an interface that fails every
@@ -153,7 +153,7 @@ int32_t TargetClose() {
 }
 
 int32_t TargetPowerSet(int32_t on) {
-    ConnectedDevice.identified = 0;
+    ConnectedDevice.TargetIdentified = 0;
     if (Target.TargetInterfaceOpen == 0) {
         if (on == 0 && Target.bootloaderOnly != 0) {
             // The open just found the adapter without firmware: another

@@ -3,12 +3,12 @@
 #include "core/debug_api.h"
 #include "core/device_select.h"
 #include "core/device_table.h"
+#include "core/identify_record.h"
 #include "core/memory_map.h"
 #include "core/segment_table.h"
 #include "core/settings.h"
 #include "core/target_result.h"
 #include "core/target_state.h"
-#include "debugif/identify_record.h"
 #include "platform/ascii.h"
 
 #include <array>
@@ -34,7 +34,7 @@ bool ReadTarget(int32_t address, uint8_t* buffer, int32_t count) {
 
 // The record's name, at most 14 characters, cut at a '/' in positions 8..13
 // ("MSP430F12x2/F11x2" gives "MSP430F12x2").
-std::string IdentifiedName(const debugif::IdentifyRecord& record) {
+std::string IdentifiedName(const core::IdentifyRecord& record) {
     std::string name(record.Name().substr(0, kIdentifiedNameMax));
     for (size_t i = 8; i < name.size(); ++i) {
         if (name[i] == '/') {
@@ -76,7 +76,7 @@ int32_t MatchesSelection(const std::string& name) {
 }
 
 int32_t NotIdentified() {
-    ConnectedDevice.identified = 0;
+    ConnectedDevice.TargetIdentified = 0;
     return 0;
 }
 
@@ -87,22 +87,22 @@ int32_t TargetIdentify() {
     c.match = 0;
     c.mainStart = 0x1100;
     c.ramSize = 2048;
-    Target.fuseMarker = 0;
-    c.identified = 0;
+    Target.IdentifyFuseMarker = 0;
+    c.TargetIdentified = 0;
     c.flashEnd = 0xFFFF;
     c.name.clear();
     c.earlyF5xx = 0;
 
     std::array<char, kIdentifyBufferSize> buffer{};
-    const int32_t status = Debug_Identify(buffer.data(), kIdentifyBufferSize, 0);
+    const DebugStatus status = Debug_Identify(buffer.data(), kIdentifyBufferSize, 0);
     if (status != kDebugOk) {
         if (status == 8) {
-            Target.fuseMarker = kFuseBlownMarker;
+            Target.IdentifyFuseMarker = kFuseBlownMarker;
         }
         TargetResultMap(status);
         return 0;
     }
-    c.identified = 1;
+    c.TargetIdentified = 1;
     Debug_Configure(kConfigureRamPreserve, 0);
 
     // No device may be chosen from bytes that were not read.
@@ -118,8 +118,8 @@ int32_t TargetIdentify() {
         }
     }
 
-    debugif::IdentifyRecord record;
-    std::memcpy(record.MutableBytes().data(), buffer.data(), debugif::IdentifyRecord::kSize);
+    core::IdentifyRecord record;
+    std::memcpy(record.MutableBytes().data(), buffer.data(), core::IdentifyRecord::kSize);
     const std::string name = IdentifiedName(record);
     const int32_t series = SeriesOfName(name);
 
@@ -157,11 +157,11 @@ int32_t TargetIdentify() {
 
 int32_t TargetIdentifyOk() {
     TargetIdentify();
-    return ConnectedDevice.identified;
+    return ConnectedDevice.TargetIdentified;
 }
 
 int32_t TargetClearIdentified() {
-    ConnectedDevice.identified = 0;
+    ConnectedDevice.TargetIdentified = 0;
     return 1;
 }
 

@@ -8,7 +8,7 @@
 
 namespace core {
 
-int32_t TargetResultMap(int32_t status) {
+int32_t TargetResultMap(DebugStatus status) {
     std::string& text = Target.TargetLastErrorText;
     text.clear();
     if (status == kDebugOk) {

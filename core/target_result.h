@@ -2,6 +2,8 @@
 // Every debug status becomes a yes/no result and, for an error number, a
 // message in TargetLastErrorText that is also collected in TargetErrorLog.
 
+#include "core/debug_status.h"
+
 #include <cstdint>
 
 namespace core {
@@ -10,6 +12,6 @@ namespace core {
 // the error table's text ending in '.', 59 "Invalid error number.", any
 // other value "Fatal error ( %2.2li )"; the message gets "\r\n" and goes
 // into the log, and the result is 0.
-int32_t TargetResultMap(int32_t status);
+int32_t TargetResultMap(DebugStatus status);
 
 } // namespace core

@@ -19,9 +19,9 @@ struct TargetState {
     int32_t openPort = 0;
     int32_t openAdapter = 0;
     int32_t openMode = 0;
-    std::string openPortName;   // the port name of the last open
-    int32_t adapterVersion = 0; // version output of the last initialise
-    int32_t powerState = 0;     // 1 when the adapter last powered the target on
+    std::string openPortName;           // the port name of the last open
+    int32_t AdapterFirmwareVersion = 0; // version output of the last initialise
+    int32_t powerState = 0;             // 1 when the adapter last powered the target on
     // 1 from a supply switched on through the library (whatever its
     // answer) until a switch-off the library confirms: the target may be
     // powered, and an unconfirmed switch-off is the operator's to know.
@@ -29,7 +29,7 @@ struct TargetState {
     // The last initialise reached an adapter that runs only its bootloader,
     // with a library that cannot load firmware into it: no interface open.
     int32_t bootloaderOnly = 0;
-    int32_t fuseMarker = 0;          // kFuseBlownMarker when identification found the fuse blown
+    int32_t IdentifyFuseMarker = 0;  // kFuseBlownMarker when identification found the fuse blown
     std::string TargetLastErrorText; // the last error message, "\r\n"-terminated
     std::string TargetErrorLog;      // every error message since the interface was opened
     std::array<std::string, kUsbAdapterSlots> UsbAdapterNames{};

@@ -1,6 +1,7 @@
 // The entries that open, identify, configure, power and close the
 // interface, and the fuse.
 
+#include "core/identify_record.h"
 #include "debugif/api_dispatch.h"
 #include "debugif/api_state.h"
 #include "debugif/debug_api_layer.h"
@@ -8,8 +9,7 @@
 #include "debugif/device_id_state.h"
 #include "debugif/error_numbers.h"
 #include "debugif/identify_build.h"
-#include "debugif/identify_record.h"
-#include "debugif/lpt_path.h"
+#include "debugif/lpt_interface_path.h"
 #include "debugif/uif_command_state.h"
 #include "debugif/uif_connect.h"
 #include "debugif/uif_identify.h"
@@ -129,7 +129,7 @@ int32_t MSP430_Identify(char* buffer, int32_t count, int32_t setId) {
     if (buffer == nullptr || count < 0 || setId < 0) {
         return ApiFail(kErrorInvalidParameter);
     }
-    const int32_t n = std::min<int32_t>(count, static_cast<int32_t>(IdentifyRecord::kSize));
+    const int32_t n = std::min<int32_t>(count, static_cast<int32_t>(core::IdentifyRecord::kSize));
     const int32_t result = DispatchByKind([&] { return LptIdentify(buffer, n, setId); },
                                           [&] { return UifIdentify(buffer, n, setId); });
     if (result != 0) {

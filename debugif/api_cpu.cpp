@@ -6,7 +6,7 @@
 #include "debugif/cycle_counter.h"
 #include "debugif/debug_api_layer.h"
 #include "debugif/error_numbers.h"
-#include "debugif/lpt_path.h"
+#include "debugif/lpt_interface_path.h"
 #include "debugif/uif_run.h"
 #include "debugif/uif_target_ops.h"
 #include "platform/clock.h"

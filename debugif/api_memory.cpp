@@ -7,7 +7,7 @@
 #include "debugif/device_id_state.h"
 #include "debugif/device_lookup.h"
 #include "debugif/error_numbers.h"
-#include "debugif/lpt_path.h"
+#include "debugif/lpt_interface_path.h"
 #include "debugif/psa_signature.h"
 #include "debugif/uif_memory.h"
 #include "debugif/uif_target_ops.h"
@@ -48,7 +48,7 @@ int32_t EdgeByte(int32_t word_address, uint8_t* byte, bool high, int32_t rw) {
 } // namespace
 
 bool BslRangeProtected(int64_t first, int64_t last) {
-    const IdentifyRecord& r = gDeviceId.identifyRecord;
+    const core::IdentifyRecord& r = gDeviceId.identifyRecord;
     const int64_t bsl_first = r.BslStart();
     const int64_t bsl_last = r.BslEnd();
     if ((bsl_first == 0 && bsl_last == 0) || last < bsl_first || first > bsl_last) {

@@ -1,6 +1,6 @@
 #include "debugif/bsl_link.h"
 
-#include "debugif/le_block.h"
+#include "core/le_block.h"
 #include "debugif/serial_transport.h"
 #include "debugif/transport_ops.h"
 
@@ -45,7 +45,7 @@ int32_t ReadDataFrame() {
     if (!ReadAll(r + 4, l1 + 2)) {
         return kBslBadReply;
     }
-    const uint16_t sent = LoadU16(r + 4 + l1);
+    const uint16_t sent = core::LoadU16(r + 4 + l1);
     if (BslChecksum(r, 4 + l1) != sent) {
         return kBslBadReply;
     }
@@ -58,7 +58,7 @@ int32_t ReadDataFrame() {
 uint16_t BslChecksum(const uint8_t* bytes, uint32_t count) {
     uint16_t x = 0;
     for (uint32_t i = 0; i + 1 < count; i += 2) {
-        x ^= LoadU16(bytes + i);
+        x ^= core::LoadU16(bytes + i);
     }
     return static_cast<uint16_t>(x ^ 0xFFFF);
 }
@@ -96,7 +96,7 @@ int32_t SendBootloaderFrame(uint8_t command, const uint8_t* payload, uint32_t le
     if (n != length) {
         frame[4 + length] = 0xFF;
     }
-    StoreU16(frame + 4 + n, BslChecksum(frame, 4 + n));
+    core::StoreU16(frame + 4 + n, BslChecksum(frame, 4 + n));
     // A failed write shows as a missing or wrong reply.
     WriteAll(frame, 6 + n);
 
@@ -130,8 +130,8 @@ int32_t BslCommand(uint8_t command, uint16_t address, uint16_t length, const uin
         return kBslSyncFailed;
     }
     uint8_t payload[kBslMaxPayload];
-    StoreU16(payload, address);
-    StoreU16(payload + 2, length);
+    core::StoreU16(payload, address);
+    core::StoreU16(payload + 2, length);
     if (data_count > 0) {
         std::memcpy(payload + 4, data, data_count);
     }

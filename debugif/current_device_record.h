@@ -6,11 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "debugif/le_block.h"
+#include "core/le_block.h"
 
 namespace debugif {
 
-class CurrentDeviceRecord : public LeBlock<74> {
+class CurrentDeviceRecord : public core::LeBlock<74> {
 public:
     static constexpr std::size_t kOptionsCount = 5;
     static constexpr std::size_t kBytePairCount = 6;
@@ -46,7 +46,7 @@ public:
     uint16_t OptionByte9() const { return U16<0x38>(); }
     // Options [0] to [4]; an index out of range reads 0.
     uint16_t Options(std::size_t i) const {
-        return i < kOptionsCount ? LoadU16(&bytes_[kOptionsOffset + 2 * i]) : 0;
+        return i < kOptionsCount ? core::LoadU16(&bytes_[kOptionsOffset + 2 * i]) : 0;
     }
     // Low bytes of the byte pairs [0] to [5]; an index out of range reads 0.
     uint8_t BytePairLow(std::size_t i) const {
@@ -83,7 +83,7 @@ public:
     void SetOptionByte9(uint16_t v) { SetU16<0x38>(v); }
     void SetOptions(std::size_t i, uint16_t v) {
         if (i < kOptionsCount) {
-            StoreU16(&bytes_[kOptionsOffset + 2 * i], v);
+            core::StoreU16(&bytes_[kOptionsOffset + 2 * i], v);
         }
     }
     void SetBytePairLow(std::size_t i, uint8_t v) {

@@ -3,7 +3,7 @@
 // returning 0 on success and -1 on failure with the reason in
 // Api.LastErrorNumber. Each entry checks its arguments, then passes the
 // call on by the interface kind that MSP430_Initialize chose: kind 1 to the
-// parallel-port path (lpt_path.h) under DebugLock, kind 2 to the adapter
+// parallel-port path (lpt_interface_path.h) under DebugLock, kind 2 to the adapter
 // commands, any other kind fails with 34. Here are the layer's own
 // operations besides those entries.
 

@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
-#include "debugif/le_block.h"
+#include "core/le_block.h"
 
 namespace debugif {
 
-class DeviceExtraRecord : public LeBlock<74> {
+class DeviceExtraRecord : public core::LeBlock<74> {
 public:
     uint16_t BslStart() const { return U16<0x00>(); }
     uint16_t BslEnd() const { return U16<0x02>(); }

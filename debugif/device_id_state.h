@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
+#include "core/identify_record.h"
 #include "debugif/current_device_record.h"
 #include "debugif/device_extra_record.h"
-#include "debugif/identify_record.h"
 
 namespace debugif {
 
@@ -16,7 +16,7 @@ struct DeviceIdState {
     uint16_t currentDeviceType = 0;
     CurrentDeviceRecord currentDeviceRecord;
     DeviceExtraRecord deviceExtraRecord;
-    IdentifyRecord identifyRecord;
+    core::IdentifyRecord identifyRecord;
 
     void Reset();
 };

@@ -1,7 +1,7 @@
 #include "debugif/eem_registers.h"
 
+#include "core/le_block.h"
 #include "debugif/api_state.h"
-#include "debugif/le_block.h"
 #include "debugif/uif_blocks.h"
 #include "debugif/uif_command.h"
 #include "debugif/uif_link_state.h"
@@ -21,7 +21,7 @@ int32_t ReadEemRegisters() {
     }
     const uint8_t* data = UifLink.ResponseBlock.data;
     for (size_t i = 0; i < kEemRegisterCount; ++i) {
-        Api.EemRegisterCache[i].value = LoadU32(data + 4 * i);
+        Api.EemRegisterCache[i].value = core::LoadU32(data + 4 * i);
         Api.EemRegisterCache[i].changed = 0;
     }
     return 0;
@@ -34,8 +34,8 @@ int32_t WriteEemRegisters() {
         const EemRegisterEntry& e = Api.EemRegisterCache[i];
         if (e.changed == 1) {
             uint8_t pair[8];
-            StoreU32(pair, static_cast<uint32_t>(2 * i));
-            StoreU32(pair + 4, e.value);
+            core::StoreU32(pair, static_cast<uint32_t>(2 * i));
+            core::StoreU32(pair + 4, e.value);
             pairs.insert(pairs.end(), pair, pair + 8);
         }
     }

@@ -138,9 +138,8 @@ bool WriteBlocks(uint32_t address, const uint8_t* buffer, uint32_t totalWords,
     while (written < totalWords) {
         const uint32_t n =
             std::min(layout.header + (totalWords - written), ramWords) - layout.header;
-        std::vector<uint16_t> r =
-            RebasedRoutine(std::span<const uint16_t>(layout.held, layout.size),
-                           std::array<uint32_t, 1>{kWrite16_datap});
+        std::vector<uint16_t> r = RebasedRoutine(FlashRoutine(layout.held, layout.size),
+                                                 std::array<uint32_t, 1>{kWrite16_datap});
         r.resize(layout.header);
         r[kWrite16_srbits] = StatusBits(p);
         r[kWrite16_fctl1] = static_cast<uint16_t>(0xA540 | clock);

@@ -57,7 +57,7 @@ bool WaitParked(uint32_t end) {
 
 } // namespace
 
-std::vector<uint16_t> RebasedRoutine(std::span<const uint16_t> held,
+std::vector<uint16_t> RebasedRoutine(FlashRoutine held,
                                      std::span<const uint32_t> extraAddressWords) {
     std::vector<uint16_t> words(held.begin(), held.end());
     const uint16_t ramStart = JtagDeviceProfile::Current().RamStart();
@@ -72,7 +72,7 @@ std::vector<uint16_t> RebasedRoutine(std::span<const uint16_t> held,
     return words;
 }
 
-int32_t RunFlashRoutine(std::span<const uint16_t> routine, bool verify, bool wait) {
+int32_t RunFlashRoutine(FlashRoutine routine, bool verify, bool wait) {
     if (routine.empty()) {
         return 0;
     }

@@ -23,8 +23,8 @@ void HidDeviceInit(HidDevice& device) {
 }
 
 void HidTransportState::Reset() {
-    HidDeviceInit(device);
-    os = nullptr;
+    *this = HidTransportState{}; // a handle still held is closed with it
+    HidDeviceInit(device);       // the time-outs LinkTiming gives now
 }
 
 platform::HidOs& ActiveHidOs() {

@@ -8,12 +8,12 @@ namespace debugif {
 void BuildIdentifyRecord() {
     const CurrentDeviceRecord& r = gDeviceId.currentDeviceRecord;
     const DeviceExtraRecord& x = gDeviceId.deviceExtraRecord;
-    IdentifyRecord& id = gDeviceId.identifyRecord;
+    core::IdentifyRecord& id = gDeviceId.identifyRecord;
 
     // Every byte is written, so nothing of an earlier identification (or of
     // an adapter's own reply copied in here) survives.
     id.Clear();
-    id.SetMarker(IdentifyRecord::kMarker);
+    id.SetMarker(core::IdentifyRecord::kMarker);
     id.SetRow(gDeviceId.currentDeviceIndex);
     id.SetName(DeviceNameOfRow());
     id.SetMainStart(r.MainStart());

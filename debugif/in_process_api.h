@@ -6,11 +6,9 @@
 
 namespace debugif {
 
-// Fills api with the MSP430_* entries of this library. The three entries it
-// does not have (Error_Number, Error_String and FET_FwUpdate) are left
-// null, which the core counts as missing. FET_GetFwVersion, which no
-// export of Quillcore offers, is there for the core's connect: it names an
-// adapter whose firmware is gone (error 56).
+// Fills api with the MSP430_* entries of this library (those marked
+// core::kEntryInProcess in core/debug_entries.def); the others are left
+// null, which the core counts as missing.
 void FillInProcessDebugApi(core::DebugApi& api);
 
 // A table filled so, alive for the process.

@@ -176,7 +176,7 @@ bool HoldWatchdog() {
     if (!ReadWords(kWatchdogAddress, 1, &word)) {
         return false;
     }
-    gLpt.watchdogShadow = static_cast<uint16_t>((word & 0x00FF) | 0x5A00);
+    gLpt.WatchdogShadow = static_cast<uint16_t>((word & 0x00FF) | 0x5A00);
     const uint16_t held = static_cast<uint16_t>((word & 0x00FF) | 0x5A80);
     return WriteWords(kWatchdogAddress, 1, &held);
 }
@@ -352,7 +352,7 @@ bool RestoreContext() {
     if (!WriteRegister(1, r[1]) || !WriteRegister(2, r[2])) {
         return false;
     }
-    const uint16_t watchdog = gLpt.watchdogShadow;
+    const uint16_t watchdog = gLpt.WatchdogShadow;
     if (!WriteWords(kWatchdogAddress, 1, &watchdog)) {
         return false;
     }

@@ -84,7 +84,7 @@ bool IsRam(uint32_t first, uint32_t last, const JtagDeviceProfile& p) {
 }
 
 bool IsFlashRange(uint32_t first, uint32_t last) {
-    const IdentifyRecord& id = gDeviceId.identifyRecord;
+    const core::IdentifyRecord& id = gDeviceId.identifyRecord;
     const bool info = first >= id.InfoStart() && last <= id.InfoEnd();
     const bool main = first >= id.MainStart() && last <= id.MainEnd();
     const bool across = static_cast<uint32_t>(id.InfoEnd()) + 1 == id.MainStart() &&
@@ -122,7 +122,7 @@ bool WritePlain(uint32_t first, uint32_t end, const uint8_t* data) {
             }
             a += 1;
         } else if (a == kWatchdogAddress) {
-            gLpt.watchdogShadow = static_cast<uint16_t>(0x5A00 | at[0]);
+            gLpt.WatchdogShadow = static_cast<uint16_t>(0x5A00 | at[0]);
             a = std::min(end, kWatchdogAddress + 2);
         } else {
             // 0x01B0 .. 0x01B3 on EEM-context devices stay on the host.
@@ -170,7 +170,7 @@ bool ReadPlain(uint32_t first, uint32_t count, uint8_t* out) {
         if (i < 6) {
             b &= p.SfrMask(static_cast<int32_t>(i));
         } else if (i == kWatchdogAddress) {
-            b = static_cast<uint8_t>(gLpt.watchdogShadow);
+            b = static_cast<uint8_t>(gLpt.WatchdogShadow);
         } else if (p.EemContext() && i == 0x0048) {
             b = static_cast<uint8_t>(gLpt.savedContext0048);
         } else if (p.EemContext() && i >= 0x01B0 && i < 0x01B4) {

@@ -131,7 +131,7 @@ bool SyncCpuX(uint32_t* pc, uint32_t* sr, bool por) {
     if (!ReadWordX(kWatchdog, &watchdog)) {
         return false;
     }
-    gLpt.watchdogShadow = static_cast<uint16_t>(0x5A00 | (watchdog & 0x00FF));
+    gLpt.WatchdogShadow = static_cast<uint16_t>(0x5A00 | (watchdog & 0x00FF));
     if (!WriteWordX(kWatchdog, static_cast<uint16_t>(0x5A80 | (watchdog & 0x00FF)))) {
         return false;
     }
@@ -288,7 +288,7 @@ bool RestoreContextX(bool* watchdogFailed) {
             return false;
         }
     }
-    if (!WriteWordX(kWatchdog, gLpt.watchdogShadow)) {
+    if (!WriteWordX(kWatchdog, gLpt.WatchdogShadow)) {
         *watchdogFailed = true;
         return false;
     }

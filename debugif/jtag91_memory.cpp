@@ -81,7 +81,7 @@ int32_t WriteFlashX(uint32_t address, const uint8_t* buffer, uint32_t count) {
 
 int32_t Write(uint32_t first, const uint8_t* buffer, uint32_t count) {
     const JtagDeviceProfile p = JtagDeviceProfile::Current();
-    const IdentifyRecord& id = gDeviceId.identifyRecord;
+    const core::IdentifyRecord& id = gDeviceId.identifyRecord;
     const uint32_t last = first + count - 1;
     const bool plain = last < kPlainEnd || InRange(first, last, p.RamStart(), p.RamEnd()) ||
                        (p.Ram2End() != 0 && InRange(first, last, p.Ram2Start(), p.Ram2End()));
@@ -91,7 +91,7 @@ int32_t Write(uint32_t first, const uint8_t* buffer, uint32_t count) {
             uint16_t w = static_cast<uint16_t>(buffer[i] | (buffer[i + 1] << 8));
             if (a == kWatchdog) {
                 // The watchdog stays held; the host keeps what was meant.
-                gLpt.watchdogShadow = static_cast<uint16_t>(0x5A00 | (w & 0x00FF));
+                gLpt.WatchdogShadow = static_cast<uint16_t>(0x5A00 | (w & 0x00FF));
                 w = static_cast<uint16_t>(0x5A80 | (w & 0x00FF));
             }
             if (!WriteWordX(a, w)) {
@@ -118,7 +118,7 @@ bool ReadWordsPlain(uint32_t address, uint32_t words, uint16_t* out) {
             return false;
         }
         if (a == kWatchdog) {
-            out[i] = static_cast<uint16_t>((out[i] & 0xFF00) | (gLpt.watchdogShadow & 0x00FF));
+            out[i] = static_cast<uint16_t>((out[i] & 0xFF00) | (gLpt.WatchdogShadow & 0x00FF));
         }
     }
     return true;
@@ -256,7 +256,7 @@ int32_t JtagMemory91(int32_t address, uint8_t* buffer, int32_t count, int32_t rw
 
 int32_t JtagErase91(int32_t type, int32_t address, int32_t length) {
     const JtagDeviceProfile p = JtagDeviceProfile::Current();
-    const IdentifyRecord& id = gDeviceId.identifyRecord;
+    const core::IdentifyRecord& id = gDeviceId.identifyRecord;
     const auto a = static_cast<uint32_t>(address);
     if (type < 0 || type > 2 || length < 0) {
         return LptFail(kErrorInvalidParameter);

@@ -18,4 +18,8 @@ DeviceAccessTable Family91Table() {
                              JtagRun91,   JtagState91, JtagBlowFuse91, JtagVerifyPsa91};
 }
 
+DeviceAccessTable JtagDeviceAccess(uint16_t jtagId) {
+    return jtagId == 0x91 ? Family91Table() : Family89Table();
+}
+
 } // namespace debugif

@@ -23,4 +23,8 @@ DeviceAccessTable Family89Table();
 // The family serving JTAG id 0x91.
 DeviceAccessTable Family91Table();
 
+// The host-side JTAG routines for a target of the JTAG id: the 0x91 family
+// for 0x91, the 0x89 family for 0x89, 0x8D and any other id.
+DeviceAccessTable JtagDeviceAccess(uint16_t jtagId);
+
 } // namespace debugif

@@ -59,7 +59,7 @@ struct LptState {
     DeviceAccessTable access = Family89Table();
 
     // The watchdog control byte the host keeps for the target, 0x5A above.
-    uint16_t watchdogShadow = 0x5A00;
+    uint16_t WatchdogShadow = 0x5A00;
     // Saved words of 0x0048, 0x01B0 and 0x01B2 on EEM-context devices.
     uint16_t savedContext0048 = 0;
     uint16_t savedContext01B0 = 0;

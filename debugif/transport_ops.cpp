@@ -30,6 +30,8 @@ TransportState::TransportState() : TransportOps(kSerialOps) {}
 
 TransportState Transport;
 
+// Member by member: the port is an operating-system handle, closed here,
+// that cannot be copied in from a fresh state.
 void TransportState::Reset() {
     if (port.IsOpen()) {
         port.Close();

@@ -1,8 +1,8 @@
 #include "debugif/uif_bulk.h"
 
+#include "core/le_block.h"
 #include "debugif/api_state.h"
 #include "debugif/error_numbers.h"
-#include "debugif/le_block.h"
 #include "debugif/serial_transport.h"
 #include "debugif/transport_ops.h"
 #include "debugif/uif_command_state.h"
@@ -53,9 +53,9 @@ uint32_t StageBlock(const UifBulkWrite& w, uint32_t n) {
     const uint32_t offset = (n - 1) * kUifBulkBlockSize;
     const uint32_t count = n == w.Blocks() ? w.LastSize() : kUifBulkBlockSize;
     uint8_t* block = UifLink.UifFrameBuffer;
-    StoreU16(block, static_cast<uint16_t>(n));
-    StoreU32(block + 2, w.address + offset);
-    StoreU32(block + 6, count);
+    core::StoreU16(block, static_cast<uint16_t>(n));
+    core::StoreU32(block + 2, w.address + offset);
+    core::StoreU32(block + 6, count);
     std::memcpy(block + kUifBulkHeaderSize, w.bytes + offset, count);
     return static_cast<uint32_t>(kUifBulkHeaderSize) + count;
 }
@@ -79,7 +79,7 @@ BlockEnd Judge(const uint8_t* ack, uint32_t number) {
         }
         return BlockEnd::kTaken;
     case kAckBlock:
-        if (LoadU32(ack + 4) != number) {
+        if (core::LoadU32(ack + 4) != number) {
             Fail(kErrorWriteMemory);
             return BlockEnd::kRefused;
         }
@@ -155,7 +155,7 @@ int32_t OwedCommandEntry(uint8_t command_id) {
 // 8 bytes that are the block-write command's own reply.
 bool IsCommandReply(const uint8_t* b, uint8_t command_id) {
     UifResponse r;
-    return LoadU16(b) == kCommandReplyLength &&
+    return core::LoadU16(b) == kCommandReplyLength &&
            ParseUifReply(b + 2, kCommandReplyLength, &r) == UifReplyCheck::kOk &&
            r.command_id == command_id;
 }
@@ -217,7 +217,7 @@ bool ReadOwedAnswers(const UifBulkWrite& w, StreamPoint& p, uint32_t last, bool*
         }
         // Answers come in order: one naming a later block owed tells that
         // the earlier answers were lost, not that their blocks were.
-        const uint32_t number = LoadU32(ack + 4);
+        const uint32_t number = core::LoadU32(ack + 4);
         const uint32_t first = last + 1 - p.unread;
         if (number < first || number > last) {
             return false;
@@ -283,9 +283,9 @@ int32_t UifSendBulkBlock(uint16_t block_number, uint32_t address, uint32_t count
         return Fail(kErrorInvalidParameter);
     }
     uint8_t* block = UifLink.UifFrameBuffer;
-    StoreU16(block, block_number);
-    StoreU32(block + 2, address);
-    StoreU32(block + 6, count);
+    core::StoreU16(block, block_number);
+    core::StoreU32(block + 2, address);
+    core::StoreU32(block + 6, count);
     const BlockOutcome o =
         SendBlock(block_number, static_cast<uint32_t>(kUifBulkHeaderSize) + count);
     return o.end == BlockEnd::kTaken ? 0 : -1;

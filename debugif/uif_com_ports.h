@@ -21,10 +21,7 @@ int32_t EnumerateUifComPorts(int32_t index, char* name_out, size_t name_size, in
 struct ComPortSearchState {
     bool built = false;
     std::vector<platform::DeviceRecord> records;
-    void Reset() {
-        built = false;
-        records.clear();
-    }
+    void Reset() { *this = ComPortSearchState{}; }
 };
 extern ComPortSearchState ComPortSearch;
 

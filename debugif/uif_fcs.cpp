@@ -1,6 +1,6 @@
 #include "debugif/uif_fcs.h"
 
-#include "debugif/le_block.h"
+#include "core/le_block.h"
 
 #include <array>
 
@@ -33,11 +33,11 @@ uint16_t ComputeFcs16(uint16_t start, const uint8_t* bytes, uint16_t count) {
 }
 
 uint16_t ReadLe16(const uint8_t* bytes) {
-    return LoadU16(bytes);
+    return core::LoadU16(bytes);
 }
 
 uint32_t ReadLe32(const uint8_t* bytes) {
-    return LoadU32(bytes);
+    return core::LoadU32(bytes);
 }
 
 } // namespace debugif

@@ -26,13 +26,13 @@ namespace {
 // The adapter identifies the device itself and answers with an identify
 // record whose row field names the row.
 int32_t IdentifyOld(uint16_t index) {
-    constexpr uint32_t kRecordSize = IdentifyRecord::kSize;
+    constexpr uint32_t kRecordSize = core::IdentifyRecord::kSize;
     if (UifCommand(kUifIdentifyOld, kUifTypeParams, {kRecordSize, index}) != 0 ||
         !UifReplyHasExactData(kRecordSize)) {
         return -1;
     }
     const uint8_t* data = UifLink.ResponseBlock.data;
-    IdentifyRecord& record = gDeviceId.identifyRecord;
+    core::IdentifyRecord& record = gDeviceId.identifyRecord;
     std::memcpy(record.MutableBytes().data(), data, kRecordSize);
     const int32_t error = LookupDevice(std::span<const uint8_t>(data, kRecordSize), record.Row());
     if (error != 0) {

@@ -7,7 +7,7 @@ namespace debugif {
 
 // Identifies the device as row device_index of the device-ID table (0:
 // detect it). Firmware below 20109000: command 3, whose 80-byte answer
-// lands in IdentifyRecord and names the row. From 20109000: command 40
+// lands in core::IdentifyRecord and names the row. From 20109000: command 40
 // with the row's device type, matching of its identification bytes, then
 // command 41 with CurrentDeviceRecord, and within the extension range
 // command 43 with the extension record. All under one hold of DebugLock.

@@ -24,7 +24,7 @@ int32_t UifBlockWrite91(int32_t address, const uint8_t* bytes, int32_t count);
 
 // The memory core of the debug API: read (read_flag not 0) or write count
 // bytes at address.
-// - A range outside 0 .. the flash end of IdentifyRecord, or no buffer: 3.
+// - A range outside 0 .. the flash end of core::IdentifyRecord, or no buffer: 3.
 // - A read while the CPU runs: 6, nothing sent.
 // - Reads on HID above 0x1FF go through the read cache below 0x10000: a
 //   byte not cached starts a read-ahead of one chunk there (cut at the

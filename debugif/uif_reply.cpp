@@ -1,6 +1,6 @@
 #include "debugif/uif_reply.h"
 
-#include "debugif/le_block.h"
+#include "core/le_block.h"
 #include "debugif/uif_fcs.h"
 
 namespace debugif {
@@ -30,14 +30,14 @@ UifReplyCheck ParseUifReply(const uint8_t* reply, uint32_t length, UifResponse* 
             if (end - at < 2) {
                 return UifReplyCheck::kCorrupt;
             }
-            const uint16_t n = LoadU16(reply + at);
+            const uint16_t n = core::LoadU16(reply + at);
             at += 2;
             if (n > kUifMaxParameters || end - at < 4u * n) {
                 return UifReplyCheck::kCorrupt;
             }
             r.parameter_count = n;
             for (uint16_t i = 0; i < n; ++i) {
-                r.parameters[i] = LoadU32(reply + at);
+                r.parameters[i] = core::LoadU32(reply + at);
                 at += 4;
             }
         }
@@ -45,7 +45,7 @@ UifReplyCheck ParseUifReply(const uint8_t* reply, uint32_t length, UifResponse* 
             if (end - at < 4) {
                 return UifReplyCheck::kCorrupt;
             }
-            const uint32_t n = LoadU32(reply + at);
+            const uint32_t n = core::LoadU32(reply + at);
             at += 4;
             if (n > end - at) {
                 return UifReplyCheck::kCorrupt;

@@ -1,6 +1,6 @@
 #include "debugif/uif_request.h"
 
-#include "debugif/le_block.h"
+#include "core/le_block.h"
 #include "debugif/uif_fcs.h"
 
 #include <cstring>
@@ -30,15 +30,15 @@ size_t BuildUifMessage(const UifRequest& request, uint8_t* out, size_t capacity)
     out[at++] = request.command_id;
     out[at++] = request.message_type;
     if (params) {
-        StoreU16(out + at, request.parameter_count);
+        core::StoreU16(out + at, request.parameter_count);
         at += 2;
         for (uint16_t i = 0; i < request.parameter_count; ++i) {
-            StoreU32(out + at, request.parameters[i]);
+            core::StoreU32(out + at, request.parameters[i]);
             at += 4;
         }
     }
     if (data) {
-        StoreU32(out + at, request.data_length);
+        core::StoreU32(out + at, request.data_length);
         at += 4;
         if (request.data_length > 0) {
             // memmove: nothing stops a caller from handing in bytes that
@@ -121,7 +121,7 @@ size_t CutHidPresendBlock(const uint8_t* data, uint32_t remaining, uint16_t offs
         padded = remaining >= 29 ? 59 : (remaining >= 14 ? 28 : remaining);
     }
     block[0] = kHidPresendMarker;
-    StoreU16(block + 1, offset);
+    core::StoreU16(block + 1, offset);
     block[3] = static_cast<uint8_t>(take);
     if (take > 0) {
         std::memcpy(block + 4, data, take);

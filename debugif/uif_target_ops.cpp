@@ -1,9 +1,9 @@
 #include "debugif/uif_target_ops.h"
 
+#include "core/le_block.h"
 #include "debugif/api_state.h"
 #include "debugif/eem_registers.h"
 #include "debugif/error_numbers.h"
-#include "debugif/le_block.h"
 #include "debugif/read_cache.h"
 #include "debugif/transport_ops.h"
 #include "debugif/uif_blocks.h"
@@ -84,7 +84,7 @@ int32_t UifRegisters(int32_t read) {
     if (read == 0) {
         uint8_t bytes[kCpuRegisterCount * 4];
         for (size_t i = 0; i < kCpuRegisterCount; ++i) {
-            StoreU32(bytes + 4 * i, Api.RegisterCache[i]);
+            core::StoreU32(bytes + 4 * i, Api.RegisterCache[i]);
         }
         return UifCommand(kUifWriteRegisters, kUifTypeParamsData, {kAllRegisters}, bytes,
                           sizeof bytes);
@@ -94,7 +94,7 @@ int32_t UifRegisters(int32_t read) {
         return UifFail(kErrorReadRegister);
     }
     for (size_t i = 0; i < kCpuRegisterCount; ++i) {
-        Api.RegisterCache[i] = LoadU32(UifLink.ResponseBlock.data + 4 * i);
+        Api.RegisterCache[i] = core::LoadU32(UifLink.ResponseBlock.data + 4 * i);
     }
     return 0;
 }

@@ -1,11 +1,11 @@
 #include "debugif/uif_transaction.h"
 
+#include "core/le_block.h"
 #include "debugif/api_state.h"
 #include "debugif/error_numbers.h"
 #include "debugif/hid_device.h"
 #include "debugif/hid_features.h"
 #include "debugif/hid_reports.h"
-#include "debugif/le_block.h"
 #include "debugif/link_timing.h"
 #include "debugif/serial_transport.h"
 #include "debugif/transport_ops.h"
@@ -189,7 +189,7 @@ bool LateOwnOwed() {
 // Bytes that begin with a reply length and the id of a reply an earlier
 // request still owes.
 bool LateReplyAhead(const uint8_t* b) {
-    if (!UifReplyLengthValid(LoadU16(b))) {
+    if (!UifReplyLengthValid(core::LoadU16(b))) {
         return false;
     }
     const UifLinkState& l = UifLink;
@@ -207,7 +207,7 @@ bool LateReplyAhead(const uint8_t* b) {
 // length). Two bytes only: the pairs come as the adapter works, and a
 // read of more could end in the gap between two of them.
 bool ReplyLengthAhead(const uint8_t* b) {
-    return b[0] != UifLink.RequestBlock.command_id && UifReplyLengthValid(LoadU16(b));
+    return b[0] != UifLink.RequestBlock.command_id && UifReplyLengthValid(core::LoadU16(b));
 }
 
 // This request's own answer has begun (its interim pairs): the adapter
@@ -260,7 +260,7 @@ ReplyRead SerialReadReply() {
     if (!SerialReadExactly(pair, 2)) {
         return ReplyRead::kNothing;
     }
-    const uint16_t length = LoadU16(pair);
+    const uint16_t length = core::LoadU16(pair);
     if (!UifReplyLengthValid(length)) {
         return ReplyRead::kGarbage;
     }
@@ -289,7 +289,7 @@ ReplyRead HidReadReply() {
     if (status != kHidOk || got != 2) {
         return ReplyRead::kNothing;
     }
-    const uint16_t length = LoadU16(pair);
+    const uint16_t length = core::LoadU16(pair);
     if (!UifReplyLengthValid(length)) {
         return ReplyRead::kGarbage;
     }

@@ -1,4 +1,5 @@
 #include "gui/bsl_passw_dlg.h"
+#include "platform/ascii.h"
 
 #include "core/code_file_filter.h"
 #include "core/code_file_names.h"
@@ -83,11 +84,10 @@ int32_t ParseEntry(const std::string& text) {
     }
     int32_t v = 0;
     for (char ch : text) {
-        if (!std::isxdigit(static_cast<unsigned char>(ch))) {
+        if (!platform::AsciiIsHexDigit(ch)) {
             return -1;
         }
-        v = v * 16 +
-            (std::isdigit(static_cast<unsigned char>(ch)) ? ch - '0' : std::toupper(ch) - 'A' + 10);
+        v = v * 16 + (platform::AsciiIsDigit(ch) ? ch - '0' : platform::AsciiUpper(ch) - 'A' + 10);
     }
     return v;
 }

@@ -1,4 +1,5 @@
 #include "gui/code_file_actions.h"
+#include "platform/ascii.h"
 
 #include "core/code_file_filter.h"
 #include "core/code_file_load.h"
@@ -36,7 +37,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 std::string Lower3(const std::string& extension) {
     std::string e = extension.substr(0, 3);
     std::transform(e.begin(), e.end(), e.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+                   [](unsigned char c) { return static_cast<char>(platform::AsciiLower(c)); });
     return e;
 }
 

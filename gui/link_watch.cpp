@@ -55,21 +55,11 @@ void LinkWatchInstall() {
     using A = core::DebugApi;
     Inner = &current;
     Watch = current;
-    Wrap<&A::Initialize>(Watch.Initialize);
-    Wrap<&A::Identify>(Watch.Identify);
-    Wrap<&A::Configure>(Watch.Configure);
-    Wrap<&A::VCC>(Watch.VCC);
-    Wrap<&A::Reset>(Watch.Reset);
-    Wrap<&A::Erase>(Watch.Erase);
-    Wrap<&A::Memory>(Watch.Memory);
-    Wrap<&A::Secure>(Watch.Secure);
-    Wrap<&A::VerifyMem>(Watch.VerifyMem);
-    Wrap<&A::EraseCheck>(Watch.EraseCheck);
-    Wrap<&A::FET_GetFwVersion>(Watch.FET_GetFwVersion);
-    Wrap<&A::RegisterAccess>(Watch.RegisterAccess);
-    Wrap<&A::RunCpu>(Watch.RunCpu);
-    Wrap<&A::CpuState>(Watch.CpuState);
-    Wrap<&A::ReadSupply>(Watch.ReadSupply);
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses)                               \
+    if constexpr (((uses)&core::kEntryLinkWatched) != 0) {                                         \
+        Wrap<&A::name>(Watch.name);                                                                \
+    }
+#include "core/debug_entries.def"
     core::DebugApiUse(&Watch);
 }
 

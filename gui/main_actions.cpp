@@ -34,6 +34,7 @@
 #include "gui/status_lamps.h"
 #include "gui/window_facts.h"
 #include "platform/prompt.h"
+#include "steps/steps.h"
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
 
@@ -243,8 +244,7 @@ void OnAutoProgram() {
     r = RunGoesOn(ProcedureStart());
     bool snOnBoard = false;
     if (r == 1) {
-        // Only "All Memory" erases everything; the other modes erase what they say.
-        const int32_t eraseAll = Settings.FlashEraseModeIndex == 1 ? 1 : 0;
+        const int32_t eraseAll = steps::AutoProgramEraseScope() == steps::EraseScope::All ? 1 : 0;
         r = RunGoesOn(AutoProgramCode());
         if (r == 1) {
             if (core::Images.CodeImageHasData == 0) {
@@ -571,7 +571,7 @@ void OnNext() {
     }
 }
 
-void OnCombineCodeFiles() {
+void CombineRun() {
     CombineFiles combine;
     combine.DoModal();
     // The combination becomes the code only when it holds a file: with
@@ -608,7 +608,7 @@ void OnFlashMemoryData() {
     TargetMemViewDlg view(false);
     view.DoModal();
 }
-void OnCompareCodeAndFlash() {
+void CompareCodeAndFlash() {
     if (TimedMessageBox("Would you like to upload data from the target device first?",
                         "Read memory",
                         platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES) {
@@ -622,7 +622,7 @@ void OnCompareCodeAndFlash() {
     view.DoModal();
 }
 
-void OnCompareTwoCodeFiles() {
+void CompareTwoCodeFiles() {
     ui::FileDialogOptions o;
     o.open = true;
     o.filter = core::CodeFileOpenFilter();

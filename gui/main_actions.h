@@ -23,12 +23,12 @@ void OnReset();       // 1019
 void OnReadSn();      // 1012
 
 // Menu commands.
-void OnCombineCodeFiles();    // 216
+void CombineRun();            // 216
 void OnCodeFileData();        // 180
 void OnFlashMemoryData();     // 199
 void OnPendingSnList();       // 21
-void OnCompareCodeAndFlash(); // 214
-void OnCompareTwoCodeFiles(); // 232
+void CompareCodeAndFlash();   // 214
+void CompareTwoCodeFiles();   // 232
 void OnMemoryOptions();       // 194
 void OnBslPassword();         // 225
 void OnConnectionReset();     // 220

@@ -1,4 +1,5 @@
 #include "gui/main_controls.h"
+#include "platform/ascii.h"
 
 #include "gui/adapter_tools.h"
 
@@ -122,7 +123,7 @@ void ControlsEnableByLock() {
     if (unlocked) {
         // Empty recent slots stay grayed.
         for (size_t i = 0; i < 4; ++i) {
-            w->EnableMenuItem(kRecentSetupItems[i], !core::Settings.SetupFileX[i].empty());
+            w->EnableMenuItem(kRecentSetupItems[i], !core::Settings.RecentSetups[i].empty());
         }
     } else {
         RepeatActionSet(1, "");
@@ -245,7 +246,7 @@ void OnSnTotalChange() {
     while (i < text.size() && text[i] == ' ') {
         ++i;
     }
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    for (; i < text.size() && platform::AsciiIsDigit(text[i]); ++i) {
         total = total * 10 + (text[i] - '0');
     }
     SetupRunner.SnTotal = total;

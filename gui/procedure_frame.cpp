@@ -246,7 +246,7 @@ int32_t AdapterFirmwareUpdateRun() {
 
 int32_t AdapterFirmwareCheck() {
     // Only an update the loaded library can carry out is offered.
-    if (Frame.PortOpenResult == 1 && core::Target.adapterVersion == -1 &&
+    if (Frame.PortOpenResult == 1 && core::Target.AdapterFirmwareVersion == -1 &&
         core::Settings.CommPortIndex == 3 && Frame.FirmwareUpdateOffer == 1 &&
         LibraryHoldsFirmwareImage()) {
         const int answer = TimedMessageBox("The USB_FET has not the latest firmware.\r\n\r\n"
@@ -361,12 +361,12 @@ int32_t DeviceTypeCheck(int32_t ok, int32_t stopPending) {
 }
 
 void DeviceInfoShow() {
-    MainWindowSetText(149, "Selected Device Information");
+    MainWindowSetText(kMainDeviceInfoGroup, "Selected Device Information");
     const core::SelectedDeviceState& d = core::SelectedDevice;
     char line[96];
     std::snprintf(line, sizeof line, "RAM - %5.1i bytes;      FLASH - %2.1i kB;", d.ramSize,
                   (d.flashEnd + 257 - d.flashStart) / 1024);
-    MainWindowSetText(161, line);
+    MainWindowSetText(kMainDeviceInfoText, line);
 }
 
 int32_t RunGoesOn(int32_t stepResult) {

@@ -30,6 +30,8 @@
 #include "gui/sn_format.h"
 #include "gui/sn_history.h"
 #include "gui/sn_hooks.h"
+#include "gui/sn_readback.h"
+#include "gui/sn_step_decision.h"
 #include "gui/status_lamps.h"
 #include "gui/window_facts.h"
 #include "platform/prompt.h"
@@ -51,6 +53,7 @@ using core::Settings;
 
 constexpr uint32_t kErrorBox = platform::MB_OK | platform::MB_ICONERROR;          // 0x10
 constexpr uint32_t kYesNoWarning = platform::MB_YESNO | platform::MB_ICONWARNING; // 0x34
+constexpr size_t kSnFieldKept = 258; // the characters of the next-SN field the SN step takes
 
 void Action(const char* text) {
     MainWindowSetText(kMainStepEdit, text);
@@ -136,7 +139,7 @@ int32_t EraseStep(int32_t mode) {
     // The memory's checksum of an earlier run no longer holds.
     WindowFactsMemoryForget();
     if (k != 1) {
-        core::ConnectedDevice.identified = 0;
+        core::ConnectedDevice.TargetIdentified = 0;
         if (LampGet(kRowErase) != kLampStopped) {
             LampSet(kRowErase, kLampFailed);
         }
@@ -145,7 +148,7 @@ int32_t EraseStep(int32_t mode) {
     }
     const int32_t prepared = TargetPrepare();
     if (prepared != 1) {
-        core::ConnectedDevice.identified = 0;
+        core::ConnectedDevice.TargetIdentified = 0;
         return prepared == kResultStopped ? kResultStopped : 0;
     }
     LampSet(kRowErase, kLampReady);
@@ -165,7 +168,7 @@ int32_t EraseStep(int32_t mode) {
     if (restored != 1) {
         LampSet(kRowErase, kLampFailed);
     }
-    core::ConnectedDevice.identified = 0;
+    core::ConnectedDevice.TargetIdentified = 0;
     return (r == 1 && restored == 1) ? 1 : 0;
 }
 
@@ -390,26 +393,32 @@ int32_t LabelReadStep(int32_t) {
     Action("Reading Target Label");
     ReportAppend("Reading Target Label.................");
     int32_t r = Serialization().ReadBack();
-    if (r == 4) {
+    if (r == kReadBackFailed) {
         TimedMessageBox(steps::kRead.errorBox, "Error", kErrorBox);
     } else {
         std::string model;
         core::BytesToText(SerialNumber.ModelTextMode, core::ModelTextPlacedCount(),
                           core::SerialData.ModelTextBytes + core::kModelTextMax, model);
         MainWindowSetText(kMainReadModelEdit, model);
-        if ((r & 1) != 0) {
+        if ((r & kReadBackSnDecoded) != 0) {
             MainWindowSetText(kMainReadSnEdit, SerialNumber.SnReadBackText);
-            r |= 0x10;
+            r |= kLabelSnFound;
         } else {
             MainWindowSetText(kMainReadSnEdit, "????");
-            r |= 1;
+            r |= kLabelRead;
         }
     }
-    ReportDoneFailed(r & 1);
+    ReportDoneFailed(r & kLabelRead);
     return r;
 }
 
 namespace {
+
+// The SN lamp failed, painted.
+void SnLampFailed() {
+    LampSet(kRowSerialNumber, kLampFailed);
+    StatusLampsPaint();
+}
 
 // The coming SN cannot be written: the type and byte mode have no number
 // left. Said in the report and in a box, before anything reaches a board.
@@ -419,12 +428,136 @@ void SnRangeEndStop(std::string sn) {
     ReportDoneFailed(0);
     ReportAppend(" No SN is left: " + sn +
                  " cannot be written\r\n with the SN type and byte mode.\r\n");
-    LampSet(kRowSerialNumber, kLampFailed);
-    StatusLampsPaint();
+    SnLampFailed();
     TimedMessageBox("No SN is left to write:\r\n" + sn +
                         " cannot be written with the SN type and byte mode.\r\n\r\n"
                         "Please check the serialization setup.",
                     "Error", kErrorBox);
+}
+
+// The SN step's questions, answered by the serialization engine, the label
+// step and the SN editor.
+class SnStepAsked final : public SnStepQuestions {
+public:
+    SnStepAsked(const SerializationHooks& hooks, int32_t single) : hooks_(hooks), single_(single) {}
+
+    bool InHistory(const std::string& sn) override { return hooks_.HistoryContains(sn) != 0; }
+    std::string HistoryProblem() override { return SnHistoryProblemLines(); }
+    bool ComingExhausted() override { return SerialNumber.SnComing == kSnComingExhausted; }
+    std::string ComingSn() override { return SerialNumberFormat(); }
+    int32_t ReadLabel() override { return LabelReadStep(single_); }
+    SnEditorAnswer Edit(const std::string& fieldText) override {
+        SnEditorAnswer answer;
+        answer.cancelled = hooks_.EditSn(fieldText) == kResultStopped;
+        answer.text = SerialNumber.SnEditResultText;
+        answer.comingKept = SerialNumber.SnEditChoice == kSnEditComingSn;
+        return answer;
+    }
+    SnParsed Parse(const std::string& text) override {
+        SnParsed parsed;
+        parsed.ok = hooks_.FromText(text) == 1;
+        parsed.refusal = SerialNumber.SnRefusal;
+        parsed.text = SerialNumber.SerialNumberText;
+        return parsed;
+    }
+    SnClaimAnswer Claim(bool mayMoveOn) override {
+        SnClaimAnswer answer;
+        const std::string before = SerialNumber.SerialNumberText;
+        answer.result = hooks_.Claim(mayMoveOn ? 1 : 0);
+        answer.text = SerialNumber.SerialNumberText;
+        answer.moved = answer.text != before;
+        answer.why = SerialNumber.SnClaimWhy;
+        return answer;
+    }
+
+private:
+    const SerializationHooks& hooks_;
+    int32_t single_;
+};
+
+// What the report, the lamp and the boxes say of an SN step that writes
+// nothing; the step's result.
+int32_t SnNotWrittenShow(const SnDecision& d) {
+    switch (d.verdict) {
+    case SnVerdict::HistoryUnreadable:
+        ReportAppend("Reading SN history file ......");
+        ReportDoneFailed(0);
+        ReportAppend(d.lines);
+        SnLampFailed();
+        return 0;
+    case SnVerdict::NoSnLeft:
+        SnRangeEndStop(d.sn);
+        return 0;
+    case SnVerdict::LabelNotRead:
+        return d.label;
+    case SnVerdict::EditorCancelled:
+        return kResultStopped;
+    case SnVerdict::Refused:
+        ReportAppend("SN " + d.sn + SnRefusalText(d.refusal) + "\r\n");
+        SnLampFailed();
+        return 0;
+    case SnVerdict::AlreadyInHistory:
+        ReportAppend("SN " + d.sn + " is already in the SN history file.\r\n");
+        SnWarningSound();
+        SnLampFailed();
+        return 0;
+    case SnVerdict::ClaimTaken:
+        ReportAppend(d.lines);
+        SnWarningSound();
+        SnLampFailed();
+        return 0;
+    case SnVerdict::ClaimNotSaved:
+        ReportAppend("Saving SN in history file ......");
+        ReportDoneFailed(0);
+        ReportAppend(d.lines);
+        SnLampFailed();
+        return 0;
+    case SnVerdict::LabelUnreadable: // nothing is written over a label not read
+    case SnVerdict::Write:
+        break;
+    }
+    return 0;
+}
+
+// WRITE SN / Model: the claimed SN (and the prepared model text, the first
+// half, as it is) written to the board, read back and recorded.
+int32_t SnBoardWrite(const SerializationHooks& hooks, const std::string& sn) {
+    Action("Writing Serial Number");
+    ReportAppend("Writing Serial Number - " + sn);
+    int32_t r = core::TargetWriteData(Settings.SNStartAddress, core::SerialNumberPlacedCount(),
+                                      core::SerialData.SerialNumberBytes);
+    if (ModelOn()) {
+        // Both must be written: a failed SN write is not hidden by the model's.
+        r &= core::TargetWriteData(Settings.ModelTextStartAddr, core::ModelTextPlacedCount(),
+                                   core::SerialData.ModelTextBytes);
+    }
+    Actions.FlashWrittenFlags |= kSnWritten;
+    ReportDoneFailed(r);
+    if (r == 1) {
+        // The label must read back as written.
+        r = SnVerifyStep();
+    }
+    LabelReadStep(1);
+    if (r == 1) {
+        // Passed only once recorded; the number is on the board either
+        // way, so the next one comes.
+        r = SnRecordStep();
+        LampSet(kRowSerialNumber, r == 1 ? kLampPassed : kLampFailed);
+        hooks.ComputeNext();
+        hooks.PackNext();
+        SerialNumberDisplayUpdate(1);
+    } else {
+        // The board may carry the number all the same: it stays
+        // claimed, and is not given out again.
+        SerialNumber.SnStatus = Actions.snStatusThisRun;
+        SnHistoryKeepUsed();
+        hooks.ComputeNext();
+        hooks.PackNext();
+        SerialNumberDisplayUpdate(1);
+        LampSet(kRowSerialNumber, kLampFailed);
+    }
+    StatusLampsPaint();
+    return r;
 }
 
 } // namespace
@@ -437,157 +570,31 @@ int32_t SnStep(int32_t single, const std::string& nextSn) {
         SerialNumber.ManualSnFlag = 0;
         return 1;
     }
-    std::string kept = nextSn;
-    if (kept.size() > 258) {
-        kept.resize(258);
-    }
     if (SerialNumber.SnFromBarcode == 1) {
         SerialNumber.ManualSnFlag = 0;
     }
     if (SerialNumber.ManualSnFlag == 1) {
         SerialNumber.SnStatus |= kSnStatusManual;
     }
-    // The coming SN, not one the operator typed or scanned: when another
-    // station took it, the next free one is written instead.
-    const bool coming = SerialNumber.ManualSnFlag != 1 && SerialNumber.SnFromBarcode != 1;
-    // Typed, scanned or coming: a number the history holds is never written
-    // silently (a re-scanned label, or the number of a run whose record
-    // could not be saved).
-    if (hooks.HistoryContains(kept) != 0) {
-        Actions.SnPromptNeeded = 1;
+    SnStepFacts facts;
+    facts.fieldText = nextSn.substr(0, kSnFieldKept);
+    facts.typed = SerialNumber.ManualSnFlag == 1;
+    facts.scanned = SerialNumber.SnFromBarcode == 1;
+    facts.warnIfNotBlank = Settings.SNExistWarnEn == 1;
+    facts.customType = Settings.SNDispFormatIndex == kSnTypeCustom;
+    SnStepAsked asked(hooks, single);
+    const SnDecision d = SnStepDecide(facts, asked);
+    Actions.SnPromptNeeded = d.editorDue ? 1 : 0;
+    if (d.fieldChanged) {
+        MainWindowSetText(kMainNextSnEdit, d.fieldText);
     }
-    const std::string problem = SnHistoryProblemLines();
-    if (!problem.empty()) {
-        // Without the history no number is known to be unused.
-        ReportAppend("Reading SN history file ......");
-        ReportDoneFailed(0);
-        ReportAppend(problem);
-        LampSet(kRowSerialNumber, kLampFailed);
-        StatusLampsPaint();
-        return 0;
-    }
-    if (coming && SerialNumber.SnComing == kSnComingExhausted) {
-        SnRangeEndStop(SerialNumberFormat());
-        return 0;
-    }
-    int32_t r = LabelReadStep(single);
-    if (r == 0 || r == kResultStopped) {
-        return r;
-    }
-    if (r == 4) {
-        // The label could not be read: nothing is written over it.
-        return 0;
-    }
-    if (((((r & 0x30) != 0) && Settings.SNExistWarnEn == 1) || SerialNumber.ManualSnFlag == 1) &&
-        (Settings.SNDispFormatIndex != 6 || Settings.SNExistWarnEn == 1)) {
-        Actions.SnPromptNeeded = 1;
-    }
-    std::string text = kept;
-    bool mayMoveOn = coming;
-    if (Actions.SnPromptNeeded == 1) {
-        if (hooks.EditSn(kept) == kResultStopped) {
-            return kResultStopped;
-        }
-        // The number the operator chose in the editor is the one written,
-        // and the field shows it.
-        if (!SerialNumber.SnEditResultText.empty()) {
-            text = SerialNumber.SnEditResultText;
-        }
-        mayMoveOn = mayMoveOn && SerialNumber.SnEditChoice == 2;
-        MainWindowSetText(kMainNextSnEdit, text);
-    }
-    if (hooks.FromText(text) != 1) {
-        // A refused number (over capacity, wrong digits, blank) is never
-        // written, and the report says why.
-        std::string shown = text;
-        shown.erase(shown.find_last_not_of(' ') + 1);
-        if (SerialNumber.SnRefusal == kSnRefusedRange && mayMoveOn) {
-            SnRangeEndStop(shown);
-            return 0;
-        }
-        ReportAppend("SN " + shown + SnRefusalText(SerialNumber.SnRefusal) + "\r\n");
-        LampSet(kRowSerialNumber, kLampFailed);
-        StatusLampsPaint();
-        return 0;
-    }
-    // The last word, on the very text that goes to the board: whatever
-    // road it came by, a number the history holds is not written again.
-    if (!mayMoveOn && hooks.HistoryContains(SerialNumber.SerialNumberText) != 0) {
-        ReportAppend("SN " + SerialNumber.SerialNumberText +
-                     " is already in the SN history file.\r\n");
-        SnWarningSound();
-        LampSet(kRowSerialNumber, kLampFailed);
-        StatusLampsPaint();
-        return 0;
-    }
-    // The number is claimed for this board, under the history's lock,
-    // and only once its record is known to fit in the history.
-    const std::string before = SerialNumber.SerialNumberText;
-    const int32_t claimed = hooks.Claim(mayMoveOn ? 1 : 0);
-    if (claimed != kSnClaimed) {
-        if (claimed == kSnClaimExhausted) {
-            SnRangeEndStop(SerialNumberFormat());
-            return 0;
-        }
-        if (claimed == kSnClaimTaken) {
-            ReportAppend(SerialNumber.SnClaimWhy);
-            SnWarningSound();
-        } else {
-            ReportAppend("Saving SN in history file ......");
-            ReportDoneFailed(0);
-            ReportAppend(SerialNumber.SnClaimWhy);
-        }
-        LampSet(kRowSerialNumber, kLampFailed);
-        StatusLampsPaint();
-        return 0;
-    }
-    if (SerialNumber.SerialNumberText != before) {
-        // Another station took the coming SN meanwhile: the field moves on.
-        text = SerialNumber.SerialNumberText;
-        MainWindowSetText(kMainNextSnEdit, text);
+    if (d.verdict != SnVerdict::Write) {
+        return SnNotWrittenShow(d);
     }
     Frame.SnWrittenThisRun = 1;
     Actions.snStatusThisRun = SerialNumber.SnStatus;
-    r &= 1;
-    if (single == 1) {
-        // The prepared model text (the first half) goes out as it is.
-        Action("Writing Serial Number");
-        ReportAppend("Writing Serial Number - " + text);
-        r = core::TargetWriteData(Settings.SNStartAddress, core::SerialNumberPlacedCount(),
-                                  core::SerialData.SerialNumberBytes);
-        if (ModelOn()) {
-            // Both must be written: a failed SN write is not hidden by the model's.
-            r &= core::TargetWriteData(Settings.ModelTextStartAddr, core::ModelTextPlacedCount(),
-                                       core::SerialData.ModelTextBytes);
-        }
-        Actions.FlashWrittenFlags |= kSnWritten;
-        ReportDoneFailed(r);
-        if (r == 1) {
-            // The label must read back as written.
-            r = SnVerifyStep();
-        }
-        LabelReadStep(1);
-        if (r == 1) {
-            // Passed only once recorded; the number is on the board either
-            // way, so the next one comes.
-            r = SnRecordStep();
-            LampSet(kRowSerialNumber, r == 1 ? kLampPassed : kLampFailed);
-            hooks.ComputeNext();
-            hooks.PackNext();
-            SerialNumberDisplayUpdate(1);
-        } else {
-            // The board may carry the number all the same: it stays
-            // claimed, and is not given out again.
-            SerialNumber.SnStatus = Actions.snStatusThisRun;
-            SnHistoryKeepUsed();
-            hooks.ComputeNext();
-            hooks.PackNext();
-            SerialNumberDisplayUpdate(1);
-            LampSet(kRowSerialNumber, kLampFailed);
-        }
-        StatusLampsPaint();
-    }
-    return r;
+    // AUTO PROGRAM: the write step puts the serial data into the image.
+    return single == 1 ? SnBoardWrite(hooks, d.sn) : d.label & kLabelRead;
 }
 
 int32_t SnRecordStep() {

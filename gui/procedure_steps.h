@@ -38,8 +38,12 @@ int32_t SnStep(int32_t single, const std::string& nextSn);
 // The history record of the SN this run wrote, with the status the SN step
 // settled on: 1 saved; else reported failed (the run must not pass).
 int32_t SnRecordStep();
-// The target's label: 1 nothing found, plus 0x10 a serial number found;
-// 4 read error; 0 not connected.
+// The target's label: kLabelRead, with kLabelSnFound when a serial number
+// was decoded and kReadBackNotEmpty (sn_readback.h) when a byte of it is
+// not blank; kReadBackFailed (4) when it could not be read; else the
+// connect's result (0 not connected, 15 stopped).
+inline constexpr int32_t kLabelRead = 1;
+inline constexpr int32_t kLabelSnFound = 0x10;
 int32_t LabelReadStep(int32_t x);
 int32_t FuseBlowStep();
 

@@ -158,9 +158,9 @@ ui::DialogTemplate SerialTemplate() {
 
 } // namespace
 
-SnSetupCopy SnSetupCopy::FromSettings() {
+SerialNumberSettings SerialNumberSettings::FromSettings() {
     const core::SettingsState& s = core::Settings;
-    SnSetupCopy v;
+    SerialNumberSettings v;
     v.type = std::clamp(s.SNDispFormatIndex, 0, 7);
     v.mode = std::clamp(s.SNMemFormatIndex, 0, 4);
     v.snStart = s.SNStartAddress;
@@ -183,7 +183,7 @@ SnSetupCopy SnSetupCopy::FromSettings() {
     return v;
 }
 
-void SnSetupCopy::ToSettings() const {
+void SerialNumberSettings::ToSettings() const {
     core::SettingsState& s = core::Settings;
     s.SNDispFormatIndex = type;
     s.SNMemFormatIndex = mode;
@@ -206,7 +206,7 @@ void SnSetupCopy::ToSettings() const {
     s.RemoveCodefromSNlocationEn = removeCode;
 }
 
-int32_t SnSetupCopy::UsedSize() const {
+int32_t SerialNumberSettings::UsedSize() const {
     const int32_t n = SnUsedSize(type, mode, customSize);
     if (type == kSnTypeCustom || type == kSnTypeFromFile) {
         // Custom SNs take at least one word and at most 128 bytes in the hex modes.
@@ -215,7 +215,7 @@ int32_t SnSetupCopy::UsedSize() const {
     return n;
 }
 
-void SnSetupCopy::Normalise() {
+void SerialNumberSettings::Normalise() {
     snStart = std::max(snStart & 0x7FFFE, 0x1000);
     snStart = std::min(snStart, 0x45BFE - UsedSize()) & 0x7FFFE;
     modelSize = std::min(modelSize, 32);
@@ -224,7 +224,7 @@ void SnSetupCopy::Normalise() {
     increment = std::clamp(increment, 1, 1000);
 }
 
-SerialDlg::SerialDlg() : ui::Dialog(SerialTemplate()), v_(SnSetupCopy::FromSettings()) {
+SerialDlg::SerialDlg() : ui::Dialog(SerialTemplate()), v_(SerialNumberSettings::FromSettings()) {
     for (int i = 0; i < 8; ++i) {
         OnCommand(kTypeRadios[i], [this, i] {
             TakeEdits();
@@ -241,14 +241,14 @@ SerialDlg::SerialDlg() : ui::Dialog(SerialTemplate()), v_(SnSetupCopy::FromSetti
     }
     const struct {
         int id;
-        int32_t SnSetupCopy::*field;
+        int32_t SerialNumberSettings::*field;
     } checks[] = {
-        {kSnEnableCheck, &SnSetupCopy::enable},
-        {kModelEnableCheck, &SnSetupCopy::modelEnable},
-        {kBarcodeEnableCheck, &SnSetupCopy::barcode},
-        {kBarcodeAutoStartCheck, &SnSetupCopy::barcodeAutoStart},
-        {kSnExistWarnCheck, &SnSetupCopy::existWarn},
-        {kRemoveCodeCheck, &SnSetupCopy::removeCode},
+        {kSnEnableCheck, &SerialNumberSettings::enable},
+        {kModelEnableCheck, &SerialNumberSettings::modelEnable},
+        {kBarcodeEnableCheck, &SerialNumberSettings::barcode},
+        {kBarcodeAutoStartCheck, &SerialNumberSettings::barcodeAutoStart},
+        {kSnExistWarnCheck, &SerialNumberSettings::existWarn},
+        {kRemoveCodeCheck, &SerialNumberSettings::removeCode},
     };
     for (const auto& c : checks) {
         OnCommand(c.id, [this, c] {
@@ -395,7 +395,7 @@ void SerialDlg::Enable() {
 }
 
 std::string SerialDlg::Check() const {
-    const SnSetupCopy& v = v_;
+    const SerialNumberSettings& v = v_;
     const std::string correct = "Please correct the address.";
     if (v.enable == 1) {
         if (v.snStart & 1) {

@@ -35,6 +35,11 @@ inline constexpr int32_t kSnStatusManual = 2;
 inline constexpr int32_t kSnStatusUnchanged = 4;
 inline constexpr int32_t kSnStatusOverwritten = 8;
 
+// SnEditChoice: the SN the operator takes in the SN editor.
+inline constexpr int32_t kSnEditTargetSn = 1; // the one the target carries
+inline constexpr int32_t kSnEditComingSn = 2; // the coming one
+inline constexpr int32_t kSnEditEditedSn = 3; // one typed in the editor
+
 inline constexpr size_t kSnTextMax = 775;   // SerialNumberText
 inline constexpr size_t kSnCustomMax = 263; // SnCustomText, SnListText, SnReadBackText
 inline constexpr size_t kSnEditResultMax = 258;

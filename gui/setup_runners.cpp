@@ -144,7 +144,7 @@ void RecentSetupOpen(int32_t n) {
     if (n < 1 || n > 4) {
         return;
     }
-    const std::string path = TrimmedRight(core::Settings.SetupFileX[static_cast<size_t>(n - 1)]);
+    const std::string path = TrimmedRight(core::Settings.RecentSetups[static_cast<size_t>(n - 1)]);
     if (path.empty()) {
         RecentSetupsMenuUpdate();
         return;
@@ -168,7 +168,7 @@ void RecentSetupsMenuUpdate() {
     // Blanks cut, duplicates and empty slots out, newest first.
     std::array<std::string, 4> list{};
     size_t count = 0;
-    for (const std::string& entry : core::Settings.SetupFileX) {
+    for (const std::string& entry : core::Settings.RecentSetups) {
         const std::string name = TrimmedRight(entry);
         bool seen = name.empty();
         for (size_t i = 0; i < count && !seen; ++i) {
@@ -178,7 +178,7 @@ void RecentSetupsMenuUpdate() {
             list[count++] = name;
         }
     }
-    core::Settings.SetupFileX = list;
+    core::Settings.RecentSetups = list;
     MainDialog* dialog = MainWindow.TheMainDialog;
     if (dialog == nullptr) {
         return;

@@ -3,6 +3,8 @@
 // and saving setup files with the recent list, opening and saving projects,
 // saving the code image and the memory read, and what follows every read.
 
+#include "gui/main_ids.h"
+
 #include <cstdint>
 #include <string>
 
@@ -10,7 +12,8 @@ namespace gui {
 
 inline constexpr const char* kSetupFileFilter = "Config format(*.cfg)|*.cfg||";
 // Recent-setup menu items, "1." (the current setup) to "4.".
-inline constexpr int32_t kRecentSetupItems[4] = {203, 205, 206, 207};
+inline constexpr int32_t kRecentSetupItems[4] = {kMenuRecentSetup1, kMenuRecentSetup2,
+                                                 kMenuRecentSetup3, kMenuRecentSetup4};
 inline constexpr size_t kRecentCaptionMax = 35; // longer paths are shortened
 
 struct SetupRunnerState {

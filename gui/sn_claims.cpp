@@ -1,4 +1,5 @@
 #include "gui/sn_claims.h"
+#include "platform/ascii.h"
 
 #include "core/settings.h"
 #include "gui/serial_number.h"
@@ -128,7 +129,7 @@ std::string SnClaimKey(std::string_view typeToken, std::string_view sn) {
     key += ':';
     if (IsCustomToken(typeToken)) {
         for (char c : sn.substr(0, 257)) {
-            key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            key += static_cast<char>(platform::AsciiLower(c));
         }
     } else {
         key += std::to_string(SnDecimalValue(sn));

@@ -16,15 +16,17 @@ inline constexpr int IDD_SER_STAT = 215;
 inline constexpr int IDD_SN_EDIT = 225;
 inline constexpr int IDD_SN_LIST_VIEW = 226;
 
-// The settings SerialDlg edits, copied on opening and stored on OK.
-struct SnSetupCopy {
+// The serialization settings: the SN and model-text keys of the setup, the
+// model text, the history path and the bar-code scanner's. SerialDlg edits
+// a copy, taken on opening and stored on OK.
+struct SerialNumberSettings {
     int32_t type = 0, mode = 0, snStart = 0x1000, customSize = 4, startingSn = 0, increment = 1;
     int32_t enable = 0, modelEnable = 0, modelSize = 2, modelStart = 0x1000, modelMode = 0;
     std::string modelText; // as the edit shows it
     std::string path;
     int32_t barcode = 0, barcodeAutoStart = 0, postAmble = 0, existWarn = 0, removeCode = 0;
 
-    static SnSetupCopy FromSettings();
+    static SerialNumberSettings FromSettings();
     void ToSettings() const;
     int32_t UsedSize() const;
     void Normalise();
@@ -33,7 +35,7 @@ struct SnSetupCopy {
 class SerialDlg : public ui::Dialog {
 public:
     SerialDlg();
-    const SnSetupCopy& Values() const { return v_; }
+    const SerialNumberSettings& Values() const { return v_; }
 
 protected:
     bool OnInitDialog() override;
@@ -46,7 +48,7 @@ private:
     void Ok();
     // The first failed check's message, "" when all pass.
     std::string Check() const;
-    SnSetupCopy v_;
+    SerialNumberSettings v_;
 };
 
 class SerStatDlg : public ui::Dialog {

@@ -1,4 +1,5 @@
 #include "gui/sn_format.h"
+#include "platform/ascii.h"
 
 #include "core/code_image.h"
 #include "core/number_parse.h"
@@ -303,7 +304,7 @@ int32_t SerialNumberFromText(std::string_view text) {
                 if (core::TextHexDigit(ch) < 0) {
                     return Refuse(kSnRefusedText);
                 }
-                ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+                ch = static_cast<char>(platform::AsciiLower(ch));
             }
             const size_t pairs = n / 2;
             for (size_t i = 0; i < pairs; ++i) {
@@ -327,16 +328,16 @@ int32_t SerialNumberFromText(std::string_view text) {
     // A number SN: up to 10 leading characters that are not digits, then one
     // run of digits; no further digit may follow.
     size_t at = 0;
-    while (at < text.size() && at < 10 && !std::isdigit(static_cast<unsigned char>(text[at]))) {
+    while (at < text.size() && at < 10 && !platform::AsciiIsDigit(text[at])) {
         ++at;
     }
     size_t end = at;
-    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) {
+    while (end < text.size() && platform::AsciiIsDigit(text[end])) {
         ++end;
     }
     const std::string digits(text.substr(at, end - at));
     for (size_t i = end; i < text.size(); ++i) {
-        if (std::isdigit(static_cast<unsigned char>(text[i]))) {
+        if (platform::AsciiIsDigit(text[i])) {
             return Refuse(kSnRefusedText);
         }
     }
@@ -563,8 +564,7 @@ std::string SerialNumberTextClean(std::string_view text) {
     const bool fold = custom && SnIsHexMode(Mode());
     std::string out;
     for (size_t i = 0; i < text.size() && i < 264; ++i) {
-        const char c =
-            fold ? static_cast<char>(std::tolower(static_cast<unsigned char>(text[i]))) : text[i];
+        const char c = fold ? static_cast<char>(platform::AsciiLower(text[i])) : text[i];
         if (custom ? (c >= '!' && c <= '~') : (c >= '0' && c <= '9')) {
             out += c;
         }

@@ -1,4 +1,5 @@
 #include "gui/sn_history.h"
+#include "platform/ascii.h"
 
 #include "core/code_file_names.h"
 #include "core/file_util.h"
@@ -38,7 +39,7 @@ bool IsLineEnd(char c) {
 std::string Lower(std::string_view s) {
     std::string out(s);
     for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        c = static_cast<char>(platform::AsciiLower(c));
     }
     return out;
 }
@@ -437,7 +438,7 @@ int64_t SnDecimalValue(std::string_view s) {
         ++i;
     }
     int64_t v = 0;
-    for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i) {
+    for (; i < s.size() && platform::AsciiIsDigit(s[i]); ++i) {
         const int d = s[i] - '0';
         v = v > (INT64_MAX - d) / 10 ? INT64_MAX : v * 10 + d;
     }

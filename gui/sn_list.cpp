@@ -40,7 +40,7 @@ std::string EntryFilter(std::string_view raw) {
             token = token.substr(0, end);
         }
         for (char& c : token) {
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            c = static_cast<char>(platform::AsciiUpper(c));
         }
         return token;
     }
@@ -52,8 +52,8 @@ std::string EntryFilter(std::string_view raw) {
     }
     std::string out;
     for (char c : t) {
-        if (std::isxdigit(static_cast<unsigned char>(c)) && out.size() < 772) {
-            out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (platform::AsciiIsHexDigit(c) && out.size() < 772) {
+            out += static_cast<char>(platform::AsciiLower(c));
         }
     }
     return out;
@@ -62,7 +62,7 @@ std::string EntryFilter(std::string_view raw) {
 std::string Lower(std::string_view s) {
     std::string out(s);
     for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        c = static_cast<char>(platform::AsciiLower(c));
     }
     return out;
 }

@@ -5,6 +5,7 @@
 
 namespace gui {
 
+inline constexpr int32_t kReadBackSnDecoded = 1;   // the SN location decoded
 inline constexpr int32_t kReadBackNotEmpty = 0x20; // a model or SN byte is not 0xFF
 inline constexpr int32_t kReadBackFailed = 4;
 

@@ -1,4 +1,5 @@
 #include "gui/sn_report.h"
+#include "platform/ascii.h"
 
 #include "core/atomic_write.h"
 #include "core/file_util.h"
@@ -21,16 +22,13 @@ namespace gui {
 namespace {
 
 char StatusOf(std::string_view token) {
-    return token.empty() ? '.'
-                         : static_cast<char>(std::tolower(static_cast<unsigned char>(token[0])));
+    return token.empty() ? '.' : static_cast<char>(platform::AsciiLower(token[0]));
 }
 
 int64_t Decimal(std::string_view s) {
     int64_t v = 0;
     size_t i = 0;
-    for (;
-         i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && v < INT64_MAX / 10 - 10;
-         ++i) {
+    for (; i < s.size() && platform::AsciiIsDigit(s[i]) && v < INT64_MAX / 10 - 10; ++i) {
         v = v * 10 + (s[i] - '0');
     }
     return v;

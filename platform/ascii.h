@@ -1,7 +1,9 @@
 #pragma once
-// ASCII-only case folding and comparison. Names, keys and file keywords are
-// compared this way whatever the process locale says, so a Turkish or
-// decimal-comma locale never changes how a setup or code file reads.
+// ASCII-only character classes, case folding and comparison. Names, keys,
+// serial numbers and file keywords are read and compared this way whatever
+// the process locale says (Quillbay runs in the environment's), so a
+// Turkish or decimal-comma locale never changes how a file reads or which
+// serial numbers count as the same.
 
 #include <cstddef>
 #include <string_view>
@@ -14,6 +16,23 @@ constexpr char AsciiLower(char c) {
 
 constexpr char AsciiUpper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+constexpr bool AsciiIsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+constexpr bool AsciiIsHexDigit(char c) {
+    return AsciiIsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+constexpr bool AsciiIsAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Blank, tab, line feed, vertical tab, form feed, carriage return.
+constexpr bool AsciiIsSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 constexpr bool EqualNoCase(std::string_view a, std::string_view b) {

@@ -40,7 +40,7 @@ public:
 // adapters directory) unless a test or an emulator installed another.
 struct DeviceSetupSelection {
     DeviceSetup* installed = nullptr;
-    void Reset() { installed = nullptr; }
+    void Reset() { *this = DeviceSetupSelection{}; }
 };
 extern DeviceSetupSelection DeviceSetupInUse;
 

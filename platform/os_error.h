@@ -25,7 +25,7 @@ int32_t WindowsErrorFromErrno(int error_number);
 
 struct SystemErrorState {
     int32_t last_error = kErrorSuccess;
-    void Reset() { last_error = kErrorSuccess; }
+    void Reset() { *this = SystemErrorState{}; }
 };
 extern SystemErrorState SystemError;
 

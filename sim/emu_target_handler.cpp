@@ -1,10 +1,10 @@
 #include "sim/emu_target_handler.h"
 
+#include "core/identify_record.h"
 #include "debugif/current_device_record.h"
 #include "debugif/device_extra_record.h"
 #include "debugif/device_id_table.h"
 #include "debugif/device_lookup.h"
-#include "debugif/identify_record.h"
 
 #include <algorithm>
 
@@ -58,8 +58,8 @@ std::vector<uint8_t> OwnIdentifyRecord(uint16_t row) {
     debugif::DeviceExtraRecord x;
     debugif::FillDeviceRecords(debugif::PropertiesOfType(debugif::DeviceIdTable[row].deviceType), r,
                                x);
-    debugif::IdentifyRecord id;
-    id.SetMarker(debugif::IdentifyRecord::kMarker);
+    core::IdentifyRecord id;
+    id.SetMarker(core::IdentifyRecord::kMarker);
     id.SetRow(row);
     id.SetName(debugif::DeviceIdTable[row].name);
     id.SetMainStart(r.MainStart());

@@ -5,7 +5,7 @@
 
 extern "C" {
 
-#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments)                                     \
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses)                               \
     result MSP430_##name parameters {                                                              \
         return sim::Sim_##name arguments;                                                          \
     }

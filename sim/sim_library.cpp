@@ -193,7 +193,7 @@ int32_t Identify(char* buffer, int32_t count, int32_t setId) {
     if (error != 0) {
         return Fail(error);
     }
-    const size_t n = std::min<size_t>(static_cast<size_t>(count), debugif::IdentifyRecord::kSize);
+    const size_t n = std::min<size_t>(static_cast<size_t>(count), core::IdentifyRecord::kSize);
     std::memcpy(buffer, s.identifyRecord.Bytes().data(), n);
     if (setId == 0) {
         Sim().running = false; // identify ends with the CPU stopped
@@ -634,7 +634,7 @@ int32_t Sim_ReadSupply(int32_t* millivolts) {
 
 const core::DebugApi& SimDebugApi() {
     static const core::DebugApi api{
-#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments) Sim_##name,
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses) Sim_##name,
 #include "core/debug_entries.def"
     };
     return api;

@@ -11,7 +11,7 @@
 // status 8, the status the target layer takes for a blown fuse.
 
 #include "core/debug_api.h"
-#include "debugif/identify_record.h"
+#include "core/identify_record.h"
 #include "sim/sim_target.h"
 
 #include <array>
@@ -29,7 +29,7 @@ struct SimLibraryState {
     uint16_t BslUnlock = 0;     // configure mode 11
     uint16_t deviceIndex = 0;   // the ID-table row of the last identification; 0 none
     uint16_t deviceType = 0;
-    debugif::IdentifyRecord identifyRecord;
+    core::IdentifyRecord identifyRecord;
     struct UsbSlot {
         char name[18];
         int32_t status;
@@ -58,7 +58,7 @@ int32_t SimSelectDeviceNamed(std::string_view name);
 // The device-list row of the board on the adapter.
 int32_t SimDeviceRow();
 
-#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments) result Sim_##name parameters;
+#define QUILL_DEBUG_ENTRY(result, name, parameters, arguments, uses) result Sim_##name parameters;
 #include "core/debug_entries.def"
 
 // The entries above as a table for core::DebugApiUse.

@@ -26,13 +26,13 @@ BlankOutcome BlankCheck(StepPort& port, const StepOptions& options) {
             port.Report("   --,,-- without protected area...");
         }
         const StepResult whole = PassedIf((r & 0x0F) == 1);
-        ReportOkFailed(port, whole);
+        ReportOkFailedBlown(port, whole);
         if (whole == StepResult::Passed) {
             return BlankOutcome::Blank;
         }
         port.Report("Selected Memory Blank checking.");
         const StepResult selected = PassedIf(core::TargetBlankCheck() == 1);
-        ReportOkFailed(port, selected);
+        ReportOkFailedBlown(port, selected);
         if (selected == StepResult::Passed) {
             return BlankOutcome::SelectedBlank;
         }

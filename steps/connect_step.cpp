@@ -8,7 +8,7 @@ namespace steps {
 
 IdentifyOutcome IdentifyTarget(StepPort& port, const StepOptions& options, bool fuseCheckDue) {
     IdentifyOutcome out;
-    if (core::ConnectedDevice.identified != 0) {
+    if (core::ConnectedDevice.TargetIdentified != 0) {
         out.result = StepResult::Passed;
         return out;
     }
@@ -16,21 +16,18 @@ IdentifyOutcome IdentifyTarget(StepPort& port, const StepOptions& options, bool 
     if (options.identifyBarFromZero) {
         port.Progress(0);
     }
-    const bool answered = core::TargetIdentifyOk() == 1;
-    port.Report(answered ? kOkLine : kFailedLine);
-    out.result = PassedIf(answered);
+    out.result = PassedIf(core::TargetIdentifyOk() == 1);
+    ReportOkFailedBlown(port, out.result);
     if (!fuseCheckDue) {
         return out;
     }
     out.fuseChecked = true;
     port.Report(options.fuseLine);
-    if (core::Target.fuseMarker == core::kFuseBlownMarker) {
+    if (core::Target.IdentifyFuseMarker == core::kFuseBlownMarker) {
         out.fuseBlown = true;
         out.result = StepResult::FuseBlown;
-        port.Report(kBlownLine);
-    } else {
-        port.Report(answered ? kOkLine : kFailedLine);
     }
+    ReportOkFailedBlown(port, out.result);
     return out;
 }
 

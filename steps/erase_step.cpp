@@ -1,4 +1,5 @@
 #include "core/flash_erase.h"
+#include "core/settings.h"
 #include "steps/steps.h"
 
 namespace steps {
@@ -9,6 +10,10 @@ StepResult Erase(StepPort& port, const StepOptions& options, EraseScope scope) {
     const StepResult result = PassedIf(r == 1);
     ReportDoneFailed(port, result);
     return result;
+}
+
+EraseScope AutoProgramEraseScope() {
+    return core::Settings.FlashEraseModeIndex == 1 ? EraseScope::All : EraseScope::ByMode;
 }
 
 } // namespace steps

@@ -7,7 +7,7 @@ void ReportDoneFailed(StepPort& port, StepResult result) {
     port.Report(result == StepResult::Failed ? kFailedLine : kDoneLine);
 }
 
-void ReportOkFailed(StepPort& port, StepResult result) {
+void ReportOkFailedBlown(StepPort& port, StepResult result) {
     port.Report(result == StepResult::Failed      ? kFailedLine
                 : result == StepResult::FuseBlown ? kBlownLine
                                                   : kOkLine);

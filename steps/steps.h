@@ -57,6 +57,15 @@ StepResult DeviceCheck(StepPort& port, const StepOptions& options, const DeviceC
 enum class EraseScope { ByMode, All };
 StepResult Erase(StepPort& port, const StepOptions& options, EraseScope scope);
 
+// The erase of an AUTO PROGRAM run: everything with the erase mode "All
+// Memory" (FlashEraseModeIndex 1), else what the mode selects; the other
+// modes erase what they say. Both deliverables take this one rule. It needs
+// no exception for a device whose Info-A segment is locked: the erase of
+// everything (core::TargetEraseAll) itself leaves that segment unless
+// EraseInfoA_F2xx_En is 1, and the erase by mode 1 is that same erase, so
+// either road erases the same segments.
+EraseScope AutoProgramEraseScope();
+
 // The blank check in up to two rounds: the whole memory, then (where that
 // fails) the selected memory.
 enum class BlankOutcome {
@@ -123,8 +132,9 @@ void FinishStartLine(StepPort& port);
 // target may still be powered (core::Target.supplyMayBeOn).
 void SupplyOffLine(StepPort& port);
 
-// The port's verdict lines.
+// The port's verdict lines: "...\t failed" for Failed, else "...\t done";
+// "...\t failed" for Failed, "...\t BLOWN" for FuseBlown, else "...\t OK".
 void ReportDoneFailed(StepPort& port, StepResult result);
-void ReportOkFailed(StepPort& port, StepResult result);
+void ReportOkFailedBlown(StepPort& port, StepResult result);
 
 } // namespace steps

@@ -10,7 +10,7 @@ namespace steps {
 StepResult VerifyChecksum(StepPort& port, const StepOptions& options) {
     port.Report(options.checksumLine);
     const StepResult result = PassedIf(core::TargetVerifyChecksum() == 1);
-    ReportOkFailed(port, result);
+    ReportOkFailedBlown(port, result);
     return result;
 }
 
@@ -44,7 +44,7 @@ VerifyOutcome VerifySegments(StepPort& port, const StepOptions& options) {
         ++done;
         port.Progress(done * 100 / total + 1);
     }
-    ReportOkFailed(port, outcome.result);
+    ReportOkFailedBlown(port, outcome.result);
     if (outcome.result != StepResult::Passed && options.verifyNamesFailedSegment) {
         char line[64];
         std::snprintf(line, sizeof line, " Verification error - sector addr 0x%4.4X\r\n:",

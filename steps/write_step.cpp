@@ -19,7 +19,7 @@ public:
         : port_(port), options_(options), total_(total) {}
 
     // covered: the segments the block spans, for the bar.
-    bool Write(int32_t start, int32_t length, int32_t covered) {
+    bool WriteBlock(int32_t start, int32_t length, int32_t covered) {
         covered_ += covered;
         if (length <= 0) {
             return true;
@@ -70,7 +70,7 @@ WriteOutcome WriteSegments(StepPort& port, const StepOptions& options) {
     for (int32_t i = 0; i < single && ok; ++i) {
         const core::MemorySegment& s = table.segments[i];
         if (s.needsWrite != 0) {
-            ok = writer.Write(s.start, s.length, 1);
+            ok = writer.WriteBlock(s.start, s.length, 1);
         }
     }
     const int32_t group = std::max(total / 10, 4);
@@ -83,13 +83,13 @@ WriteOutcome WriteSegments(StepPort& port, const StepOptions& options) {
             length += table.segments[i].length;
         }
         if (whole) {
-            ok = writer.Write(table.segments[first].start, length, last - first);
+            ok = writer.WriteBlock(table.segments[first].start, length, last - first);
             continue;
         }
         for (int32_t i = first; i < last && ok; ++i) {
             const core::MemorySegment& s = table.segments[i];
             if (s.needsWrite != 0) {
-                ok = writer.Write(s.start, s.length, 1);
+                ok = writer.WriteBlock(s.start, s.length, 1);
             }
         }
     }

@@ -23,8 +23,7 @@ int UbrofCodeMap::Inverse(uint8_t code) {
 }
 
 void UbrofCodeMap::Reset() {
-    inverseBuilt = false;
-    inverse.fill(0);
+    *this = UbrofCodeMap{};
 }
 
 void UbrofReset() {

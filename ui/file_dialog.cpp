@@ -1,4 +1,5 @@
 #include "ui/file_dialog.h"
+#include "platform/ascii.h"
 
 #include "ui/termination.h"
 
@@ -16,10 +17,10 @@ namespace {
 std::string Trim(const std::string& s) {
     size_t b = 0;
     size_t e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) {
+    while (b < e && platform::AsciiIsSpace(s[b])) {
         ++b;
     }
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) {
+    while (e > b && platform::AsciiIsSpace(s[e - 1])) {
         --e;
     }
     return s.substr(b, e - b);
@@ -39,7 +40,7 @@ std::vector<std::string> Split(const std::string& s, char sep) {
 }
 
 char Lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return static_cast<char>(platform::AsciiLower(c));
 }
 
 // Iterative wildcard match with one backtrack point: linear for any pattern.

@@ -1,4 +1,5 @@
 #include "ui/qt_keys.h"
+#include "platform/ascii.h"
 
 #include "ui/file_dialog.h"
 #include "ui/types.h"
@@ -76,10 +77,10 @@ std::vector<std::string> QtNameFilters(const std::string& filter) {
             } else {
                 for (char c : p) {
                     const auto u = static_cast<unsigned char>(c);
-                    if (std::isalpha(u)) {
+                    if (platform::AsciiIsAlpha(u)) {
                         q += '[';
-                        q += static_cast<char>(std::tolower(u));
-                        q += static_cast<char>(std::toupper(u));
+                        q += static_cast<char>(platform::AsciiLower(u));
+                        q += static_cast<char>(platform::AsciiUpper(u));
                         q += ']';
                     } else {
                         q += c;

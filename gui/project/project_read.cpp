@@ -46,15 +46,22 @@ constexpr size_t kCrcDigits = 8;
 constexpr const char* kCorrupted = "Corrupted project file.   \r\n\r\nProject terminated.";
 
 // What a read may change, taken before it so a refused file leaves no trace.
+// Of the images only the code and programming images: a read loads code
+// and never touches the read-back image or the masks, which are most of
+// the images' two megabytes.
 struct ReadSnapshot {
     core::SettingsState settings;
     core::PasswordState passwords;
     core::SerialDataState serialData;
-    core::ImagesState images;
+    core::ImageBytes codeImage;
+    core::ImageBytes programImage;
+    int32_t codeImageHasData = 0;
+    uint32_t imageChecksum = 0;
+    uint32_t codeImageGeneration = 0;
     core::SegmentTableState segments;
     core::CodeLoadState codeLoad;
     core::CodeFileNamesState names;
-    int32_t modeRead;
+    int32_t modeRead = 0;
     std::string key;
     std::string tokenLine;
 
@@ -62,7 +69,11 @@ struct ReadSnapshot {
         settings = core::Settings;
         passwords = core::Passwords;
         serialData = core::SerialData;
-        images = core::Images;
+        codeImage = core::Images.CodeImage;
+        programImage = core::Images.ProgramImage;
+        codeImageHasData = core::Images.CodeImageHasData;
+        imageChecksum = core::Images.ImageChecksum;
+        codeImageGeneration = core::Images.CodeImageGeneration;
         segments = core::SegmentTable;
         codeLoad = core::CodeLoad;
         names = core::CodeFileNames;
@@ -74,7 +85,11 @@ struct ReadSnapshot {
         core::Settings = settings;
         core::Passwords = passwords;
         core::SerialData = serialData;
-        core::Images = images;
+        core::Images.CodeImage = codeImage;
+        core::Images.ProgramImage = programImage;
+        core::Images.CodeImageHasData = codeImageHasData;
+        core::Images.ImageChecksum = imageChecksum;
+        core::Images.CodeImageGeneration = codeImageGeneration;
         core::SegmentTable = segments;
         core::CodeLoad = codeLoad;
         core::CodeFileNames = names;

@@ -8,18 +8,7 @@ namespace gui {
 ProjectState Project;
 
 void ProjectState::Reset() {
-    ProjectTargetTag = kProjectTargetTag;
-    ProjectModeSetting = kProjectModeNone;
-    ProjectModeRead = kProjectModeNone;
-    ProjectLockOptionsSetting = 0;
-    ProjectLockOptionsRead = 0;
-    ProjectPassword.clear();
-    ProjectPcCode.clear();
-    ProjectUnlockPassword.clear();
-    ProjectKey.clear();
-    ProjectTokenLine.clear();
-    ProjectScrambleOn = 0;
-    ProjectDialogResult = 0;
+    *this = ProjectState{};
 }
 
 namespace {

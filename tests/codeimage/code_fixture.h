@@ -79,7 +79,7 @@ protected:
         core::Settings.SelectedProcessorIndex = RowNamed(name);
         core::DeviceSelectByIndex();
         if (id != 0) {
-            core::ConnectedDevice.identified = 1;
+            core::ConnectedDevice.TargetIdentified = 1;
             core::DeviceSelectById(id);
         }
     }

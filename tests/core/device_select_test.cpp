@@ -233,7 +233,7 @@ TEST_F(DeviceSelectTest, NoIdentifiedIdReachesARowOfAnotherSeries) {
 
 TEST_F(DeviceSelectTest, SelectByIdBuildsBothMaps) {
     Select(85); // 2619: series 2, flash 0x2100-0x1FFFF
-    ConnectedDevice.identified = 1;
+    ConnectedDevice.TargetIdentified = 1;
     DeviceSelectById(0xF26F);
     EXPECT_EQ(ConnectedDevice.name, "MSP430F2619");
     EXPECT_EQ(ConnectedDevice.match, 1);

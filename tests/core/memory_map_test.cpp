@@ -24,7 +24,7 @@ protected:
     // What the identification step does: mark the target identified, then
     // take the device by its ID.
     static void Identify(uint32_t id) {
-        ConnectedDevice.identified = 1;
+        ConnectedDevice.TargetIdentified = 1;
         DeviceSelectById(id);
     }
     static const MemorySegment& Seg(int32_t i) { return SegmentTable.segments[i]; }
@@ -130,7 +130,7 @@ TEST_F(MemoryMapTest, SegmentHoldingTheMainStartIsCutAt0x2100) {
 
 TEST_F(MemoryMapTest, CountsAndSelectorsAreClamped) {
     // A connected flash end below the main start still gives 5 segments.
-    ConnectedDevice.identified = 1;
+    ConnectedDevice.TargetIdentified = 1;
     ConnectedDevice.flashEnd = 0x1100;
     MemoryMapBuild(1);
     EXPECT_EQ(MemoryMap.segmentCount, 5);

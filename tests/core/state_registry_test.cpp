@@ -43,6 +43,14 @@ const Folder kFolders[] = {
     {"gui/project", {&gui::ProjectStateObjects}},
     {"gui", {&gui::GuiStateObjects}},
     {"api", {&api::ApiStateObjects}},
+    // Folders that keep no state a reset owes: every mutable object there
+    // is below, with its reason, and a new one fails.
+    {"platform", {}},
+    {"ubrof", {}},
+    {"steps", {}},
+    {"ui", {}},
+    // sim/ is the tests' simulator, not part of either deliverable; its
+    // state is reset by its own fixtures.
 };
 
 // File-local objects that are no entry of their own. `coveredBy` names the
@@ -55,7 +63,42 @@ struct NotAnEntry {
     const char* why;
 };
 
+// A seam: a pointer to the service in use (the system's, or the one the
+// program or a test installed), or the system's service itself.
+constexpr const char* kSeam = "a service seam, installed by the program or tests";
+
 const NotAnEntry kNotEntries[] = {
+    {"platform/clock.cpp", "systemClock", nullptr, kSeam},
+    {"platform/clock.cpp", "current", nullptr, kSeam},
+    {"platform/process.cpp", "systemLauncher", nullptr, kSeam},
+    {"platform/process.cpp", "current", nullptr, kSeam},
+    {"platform/prompt.cpp", "headless", nullptr, kSeam},
+    {"platform/prompt.cpp", "current", nullptr, kSeam},
+    {"platform/sound.cpp", "gService", nullptr, kSeam},
+    {"platform/sound.cpp", "gDeviceOverride", nullptr, kSeam},
+    {"platform/volume_id.cpp", "systemVolumes", nullptr, kSeam},
+    {"platform/volume_id.cpp", "current", nullptr, kSeam},
+    {"platform/sysfs_discovery.cpp", "DeviceSetupInUse", nullptr, kSeam},
+    {"platform/text_viewer.cpp", "viewer", nullptr, kSeam},
+    {"platform/text_viewer.cpp", "failedHandler", nullptr, kSeam},
+    {"platform/module_path.cpp", "directoryOverride", nullptr, kSeam},
+    {"platform/append_file.cpp", "g_appendHook", nullptr, kSeam},
+    {"platform/atomic_file.cpp", "g_commitHook", nullptr, kSeam},
+    {"platform/file_lock.cpp", "g_locksSkipped", nullptr, kSeam},
+    {"platform/prompt.cpp", "openMs", nullptr,
+     "only ever counts up: a run takes the difference from its start"},
+    {"platform/os_error.cpp", "SystemError", nullptr,
+     "the last OS error, read right after the call that set it, as errno is"},
+    {"ubrof/code_map.cpp", "ubrofCodeMap", nullptr, "emptied at the start of every conversion"},
+    {"ui/termination.cpp", "g_requested", nullptr,
+     "a termination signal's flag: it ends the process's dialogs for good"},
+    {"ui/termination.cpp", "g_wake", nullptr, "the signal handler's wake pipe, for the process"},
+    {"ui/qt_app.cpp", "g_previousHandler", nullptr,
+     "Qt's message handler before ours, put back when ours goes"},
+    {"ui/qt_backend.cpp", "g_backend", nullptr, "the Qt back end while one exists"},
+    {"ui/qt_backend.cpp", "g_prompts", nullptr, kSeam},
+    {"ui/qt_backend.cpp", "g_modalStack", nullptr,
+     "the boxes and dialogs on the screen, empty once they are closed"},
     {"core/debug_api.cpp", "apiInUse", "DebugApiInUse", "the debug table in use"},
     {"core/project_line_write.cpp", "InstalledFilter", nullptr,
      "the project files' line filter, installed by the program at start"},
@@ -69,11 +112,9 @@ const NotAnEntry kNotEntries[] = {
     {"gui/sn_history.cpp", "g_historyGeneration", nullptr,
      "only ever counts up, so a cache is never taken for a newer text"},
     {"gui/programmer_app.cpp", "TheApp", nullptr, "the application object itself"},
-    {"gui/project/project_fingerprint.cpp", "InstalledSource", nullptr,
-     "a platform service seam, installed by tests"},
+    {"gui/project/project_fingerprint.cpp", "InstalledSource", nullptr, kSeam},
     {"debugif/lpt_primitives.cpp", "nullPrimitives", nullptr, "the stand-in port, stateless"},
-    {"debugif/lpt_primitives.cpp", "installed", nullptr,
-     "a platform service seam, installed by tests"},
+    {"debugif/lpt_primitives.cpp", "installed", nullptr, kSeam},
     {"debugif/uif_transaction.cpp", "Ahead", nullptr,
      "emptied at every port open and transaction start"},
     {"debugif/debug_attach.cpp", "ApiAttachHooks", nullptr,
@@ -99,11 +140,12 @@ fs::path SourceDir() {
 // formatted without namespace indentation, so such a definition starts in
 // the first column, and a function's or struct's body never does.
 // "const T* p" is a mutable pointer and counts; "const T x", "constexpr"
-// and "T* const p" do not. A function pointer "R (*p)(...)" counts.
+// and "T* const p" do not, nor does "const std::vector<T*> x". A function
+// pointer "R (*p)(...)" counts.
 std::vector<std::string> MutableDefinitions(const fs::path& file) {
     static const std::regex kDefinition(
         R"(^(?:static |constinit |thread_local |inline )*)"
-        R"((?:const )?[A-Za-z_][A-Za-z_0-9:<>, ]*?[ *&]+)"
+        R"((?:const )?[A-Za-z_][A-Za-z_0-9:<>,*& ]*?[ *&]+)"
         R"(([A-Za-z_][A-Za-z_0-9]*)(?:\[[^\]]*\])*\s*(?:=.*|\{.*)?;?\s*$)");
     static const std::regex kFunctionPointer(
         R"(^(?:static |constinit )*[A-Za-z_][A-Za-z_0-9:<>]*[ *&]*\(\*([A-Za-z_][A-Za-z_0-9]*)\)\(.*\)\s*(?:=.*)?;\s*$)");
@@ -129,8 +171,14 @@ std::vector<std::string> MutableDefinitions(const fs::path& file) {
         }
         // The declarator up to the name tells a constant from a mutable
         // pointer to constant data.
-        const std::string head =
+        // Template arguments ("std::vector<T*>") say nothing of the object.
+        static const std::regex kTemplateArguments(R"(<[^<>]*>)");
+        std::string head =
             std::regex_replace(line.substr(0, static_cast<size_t>(m.position(1))), kQualifiers, "");
+        for (std::string inner;
+             (inner = std::regex_replace(head, kTemplateArguments, "")) != head;) {
+            head = inner;
+        }
         const bool constObject =
             head.rfind("const ", 0) == 0 && head.find('*') == std::string::npos;
         const bool constPointer = head.find("* const") != std::string::npos;
@@ -160,6 +208,8 @@ TEST(StateRegistry, TheScanSeesTheKnownObjects) {
         {"gui/project/project_state.cpp", "Project"},
         {"api/api_state.cpp", "LibSettings"},
         {"debugif/link_timing.cpp", "LinkTiming"},
+        {"platform/prompt.cpp", "openMs"},
+        {"ui/termination.cpp", "g_requested"},
     };
     for (const auto& [file, name] : known) {
         const auto found = MutableDefinitions(root / file);

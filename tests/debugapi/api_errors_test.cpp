@@ -325,7 +325,7 @@ TEST(ApiErrorsTest, TheBslGuardRefusesUntilUnlockedAndWithdrawsTheUnlock) {
     ApiBench b(Route::kInProcessPty, "149");
     ASSERT_TRUE(b.ok()) << b.error();
     ASSERT_EQ(b.Connect(), 0) << b.LastError();
-    const debugif::IdentifyRecord& id = debugif::gDeviceId.identifyRecord;
+    const core::IdentifyRecord& id = debugif::gDeviceId.identifyRecord;
     ASSERT_EQ(id.BslStart(), 0x0C00);
     ASSERT_EQ(id.BslEnd(), 0x0FFF);
     char bytes[4] = {1, 2, 3, 4};

@@ -4,7 +4,7 @@
 // flash changed), erase check, reset, run and the throttled state query,
 // close.
 
-#include "debugif/identify_record.h"
+#include "core/identify_record.h"
 #include "tests/debugapi/debugapi_fixture.h"
 
 #include <gmock/gmock.h>
@@ -60,9 +60,9 @@ TEST_P(SequenceTest, ProgramsVerifiesRunsAndCloses) {
     std::memset(record, 0x5A, sizeof record);
     ASSERT_EQ(api.Identify(record, 100, 0), 0) << b.LastError();
     EXPECT_EQ(static_cast<uint8_t>(record[80]), 0x5A) << "80 bytes at most";
-    debugif::IdentifyRecord id;
+    core::IdentifyRecord id;
     std::memcpy(id.MutableBytes().data(), record, 80);
-    EXPECT_EQ(id.Marker(), debugif::IdentifyRecord::kMarker);
+    EXPECT_EQ(id.Marker(), core::IdentifyRecord::kMarker);
     EXPECT_EQ(std::string(id.Name()), board.name);
     const uint32_t main = id.MainStart();
     const uint32_t end = id.MainEnd();

@@ -41,7 +41,7 @@ void Result(int32_t r) {
 // An address near the interesting places: the flash end, the BSL range,
 // odd edges, or anywhere.
 int32_t AddressFrom(Input& in) {
-    const debugif::IdentifyRecord& id = debugif::gDeviceId.identifyRecord;
+    const core::IdentifyRecord& id = debugif::gDeviceId.identifyRecord;
     const int32_t delta = static_cast<int8_t>(in.Byte());
     switch (in.Byte() % 5) {
     case 0:

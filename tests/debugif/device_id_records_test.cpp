@@ -80,7 +80,7 @@ TEST_F(DeviceRecordTest, GoldenRecordsOfF149F5438AndTheUnknownDevice) {
 TEST_F(DeviceRecordTest, AccessorsReadTheirFields) {
     Identify({{0, 0xF1}, {1, 0x49}, {16, 0x00}});
     BuildIdentifyRecord();
-    const IdentifyRecord& id = gDeviceId.identifyRecord;
+    const core::IdentifyRecord& id = gDeviceId.identifyRecord;
     EXPECT_EQ(id.Marker(), 0xAA55);
     EXPECT_EQ(id.Row(), 7);
     EXPECT_EQ(id.Name(), "MSP430F149");
@@ -234,7 +234,7 @@ TEST_F(DeviceRecordTest, ANewIdentificationLeavesNothingOfTheLastOne) {
 }
 
 TEST_F(DeviceRecordTest, TheNameFieldStaysZeroTerminated) {
-    IdentifyRecord id;
+    core::IdentifyRecord id;
     id.SetName(std::string(40, 'N'));
     EXPECT_EQ(id.Name(), std::string(31, 'N'));
     EXPECT_EQ(id.Bytes()[0x04 + 31], 0);

@@ -2,8 +2,8 @@
 // padding and pre-send blocks, reply checks; checked against the known
 // vectors and against the emulated adapter's independent codec.
 
+#include "core/le_block.h"
 #include "debugif/bsl_link.h"
-#include "debugif/le_block.h"
 #include "debugif/uif_fcs.h"
 #include "debugif/uif_reply.h"
 #include "debugif/uif_request.h"
@@ -289,7 +289,7 @@ TEST(UifCodec, ReplyChecks) {
 TEST(UifCodec, RepliesFromTheEmulatorParse) {
     const Bytes data = {1, 2, 3, 0x7E};
     Bytes wire = sim::EmuEncodeReply(13, 4, 0, 0, {0x11223344, 5}, data);
-    ASSERT_EQ(debugif::LoadU16(wire.data()), wire.size() - 2);
+    ASSERT_EQ(core::LoadU16(wire.data()), wire.size() - 2);
     UifResponse r;
     ASSERT_EQ(debugif::ParseUifReply(wire.data() + 2, static_cast<uint32_t>(wire.size() - 2), &r),
               debugif::UifReplyCheck::kOk);

@@ -201,7 +201,7 @@ TEST_F(CombineFilesTest, TheMenuClearsTheCodeFileNameOffersTheSaveAndShowsTheIma
     session.AnswerFile(dir_.File("one.txt"));
     session.OnDialog(214, [](ui::Driver& d) { d.Click(1127); });
     session.OnDialog(196, [](ui::Driver& d) { d.Click(1092); });
-    gui::OnCombineCodeFiles(); // menu 216
+    gui::CombineRun(); // menu 216
     EXPECT_EQ(
         LinesWith({"box ", "[196] open"}),
         (std::vector<std::string>{

@@ -7,7 +7,7 @@
 #include "debugif/flash_clock.h"
 #include "debugif/flash_program.h"
 #include "debugif/flash_routine.h"
-#include "debugif/lpt_path.h"
+#include "debugif/lpt_interface_path.h"
 #include "debugif/lpt_routine_tables.h"
 #include "debugif/lpt_state.h"
 #include "tests/lpt/lpt_fixture.h"
@@ -59,7 +59,7 @@ TEST_P(LptFlashBoards, EraseWriteReadVerifyAndCheck) {
     LptBench b(GetParam());
     ASSERT_TRUE(b.ok);
     ASSERT_EQ(b.Connect(), 0) << b.LastError();
-    const debugif::IdentifyRecord& id = debugif::gDeviceId.identifyRecord;
+    const core::IdentifyRecord& id = debugif::gDeviceId.identifyRecord;
     const uint32_t main = id.MainStart();
     const uint32_t info = id.InfoStart();
     b.target.Poke(main + 0x10, 0x00);

@@ -2,7 +2,7 @@
 // the fake JTAG target, through the MSP430_* entries.
 
 #include "debugif/device_id_state.h"
-#include "debugif/lpt_path.h"
+#include "debugif/lpt_interface_path.h"
 #include "debugif/lpt_state.h"
 #include "tests/lpt/lpt_fixture.h"
 

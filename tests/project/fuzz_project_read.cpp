@@ -94,10 +94,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fwrite(file.data(), 1, file.size(), f);
     std::fclose(f);
 
-    // Kept from run to run: the images are over a megabyte.
+    // Kept from run to run: the images are over a megabyte. The copy is
+    // taken again only after a file that loaded: a refused one has just been
+    // shown to leave the state as the copy holds it.
     static projecttest::StateCopy before;
     static projecttest::StateCopy after;
-    before.Refresh();
+    static bool beforeStale = true;
+    if (beforeStale) {
+        before.Refresh();
+    }
     ui::TestSession session;
     if (flags & 4) {
         session.OnDialog(gui::IDD_PRJ_PASSWORD, [](ui::Driver& d) {
@@ -109,8 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (gui::Project.ProjectScrambleOn != 0) {
         std::abort();
     }
+    beforeStale = result != 0;
     if (result == 0) {
-        after.Refresh();
+        after.RefreshLive();
         if (!projecttest::StateDifference(before, after).empty()) {
             std::abort(); // a refused file changed something
         }

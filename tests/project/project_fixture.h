@@ -142,7 +142,7 @@ inline bool SameSettings(const core::SettingsState& a, const core::SettingsState
     return a.MSP430DLL1 == b.MSP430DLL1 && a.MSP430DLL2 == b.MSP430DLL2 &&
            a.Selected_UIF == b.Selected_UIF && a.SNFilePathAndName == b.SNFilePathAndName &&
            a.SNFileGiven == b.SNFileGiven && a.SN_DataFile == b.SN_DataFile &&
-           a.SetupFileX == b.SetupFileX;
+           a.RecentSetups == b.RecentSetups;
 }
 
 // The job a project carries: settings, BSL and appended password, model

@@ -7,6 +7,7 @@
 #include "gui/sn_report.h"
 #include "platform/append_file.h"
 #include "platform/scripted_prompts.h"
+#include "tests/support/comma_locale.h"
 
 #include <csignal>
 #include <filesystem>
@@ -141,6 +142,26 @@ TEST_F(SnHistoryTest, ContainsComparesNumbersByValueAndCustomSnsWithoutCase) {
     EXPECT_EQ(gui::SnHistoryContains("abcd1234"), 1);
     EXPECT_EQ(gui::SnHistoryContains("ABCD1234"), 1);
     EXPECT_EQ(gui::SnHistoryContains("ABCD1235"), 0);
+}
+
+// Quillbay runs in the environment's locale, and Turkish folds 'i' and 'I'
+// to letters outside ASCII: an SN of either spelling is still the one the
+// history or the list already holds.
+TEST_F(SnHistoryTest, CaseIsFoldedAsAsciiUnderATurkishLocale) {
+    const testsupport::TurkishLocale turkish;
+    ASSERT_TRUE(turkish.InForce()) << turkish.Why();
+    WriteHistory("F6 \tIIii0001 \t.\r\n");
+    Use(6, 2);
+    gui::SnHistoryLoad(0);
+    EXPECT_EQ(gui::SnHistoryContains("iiII0001"), 1);
+    EXPECT_EQ(gui::SnHistoryContains("IIII0001"), 1);
+    Use(7, 2);
+    core::Settings.Custom_SN_size = 4;
+    const std::string list = dir.File("list.txt");
+    testsupport::WriteFile(list, "#SN_LIST\r\n#SN_SIZE 4\r\nabci\r\nABCI\r\nwxyi\r\n");
+    EXPECT_EQ(gui::SnListLoad(list), 2);
+    EXPECT_EQ(SerialNumber.SnPendingList.text, "ABCI\r\nWXYI\r\n");
+    EXPECT_EQ(SerialNumber.SnPendingList.alreadyUsed, 1);
 }
 
 TEST_F(SnHistoryTest, ContainsFollowsAReloadedHistoryOfTheSameLength) {

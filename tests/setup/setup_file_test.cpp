@@ -113,7 +113,7 @@ std::string ModelCodeLine() {
 
 TEST_F(SetupFileTest, LayoutByteForByte) {
     LayoutSettings();
-    Settings.SetupFileX = {"/s/one.cfg", "/s/two words.cfg", "", ""};
+    Settings.RecentSetups = {"/s/one.cfg", "/s/two words.cfg", "", ""};
     CodeFileNames.CodeFile.Set("/home/op/code files/blink.txt");
     const std::string path = dir_.File("config.ini");
     ASSERT_EQ(SetupFileWrite(kSetupRecentFiles | kSetupCodeFileLine, path), 1);
@@ -149,8 +149,8 @@ TEST_F(SetupFileTest, LayoutByteForByte) {
                                  "SNFilePathAndName\t/data/line 4.sn\r\n" +
                                  ModelCodeLine());
     EXPECT_EQ(SetupFiles.CurrentSetupPath, cfg);
-    EXPECT_EQ(Settings.SetupFileX[0], cfg);
-    EXPECT_EQ(Settings.SetupFileX[1], "/s/one.cfg");
+    EXPECT_EQ(Settings.RecentSetups[0], cfg);
+    EXPECT_EQ(Settings.RecentSetups[1], "/s/one.cfg");
 }
 
 TEST_F(SetupFileTest, TheKeyWriterCarriesThePasswordForProjects) {
@@ -211,7 +211,7 @@ TEST_F(SetupFileTest, EveryKeyComesBack) {
         const std::vector<uint8_t> model(SerialData.ModelTextBytes, SerialData.ModelTextBytes + 32);
         const std::vector<int32_t> append(Passwords.AppendPasswData,
                                           Passwords.AppendPasswData + 32);
-        Settings.SetupFileX = {"/s/a b.cfg", "/s/c.cfg", "", "/s/d.cfg"};
+        Settings.RecentSetups = {"/s/a b.cfg", "/s/c.cfg", "", "/s/d.cfg"};
         const std::string longName = std::string(70, 'n') + ".s28";
         CodeFileNames.CodeFile.Set("/home/op/long folder name/" + longName);
         const std::string path = dir_.File("round trip.ini");
@@ -237,7 +237,7 @@ TEST_F(SetupFileTest, EveryKeyComesBack) {
         EXPECT_EQ(Settings.SNFilePathAndName, written.SNFilePathAndName);
         EXPECT_EQ(Settings.SNFileGiven, 1);
         EXPECT_EQ(Settings.SN_DataFile, written.SN_DataFile);
-        EXPECT_EQ(Settings.SetupFileX, written.SetupFileX);
+        EXPECT_EQ(Settings.RecentSetups, written.RecentSetups);
         EXPECT_EQ(std::vector<uint8_t>(SerialData.ModelTextBytes, SerialData.ModelTextBytes + 32),
                   model);
         EXPECT_EQ(std::vector<int32_t>(Passwords.AppendPasswData, Passwords.AppendPasswData + 32),
@@ -275,19 +275,19 @@ TEST_F(SetupFileTest, ReadingFollowsTheFlags) {
                     "SetupFileX2\t\t/s/recent one.cfg   \r\n"
                     "CodeFileName\t\thex   a b.hex   /c/a b.hex\r\n"
                     "VccIndex\t\t  3 \r\n");
-    Settings.SetupFileX = {"keep", "keep", "keep", "keep"};
+    Settings.RecentSetups = {"keep", "keep", "keep", "keep"};
     Put(0x1000, 1);
     Images.CodeImageHasData = 1;
     ASSERT_EQ(SetupFileRead(0, path), 1);
     EXPECT_EQ(Settings.VccIndex, 3);
-    EXPECT_EQ(Settings.SetupFileX[1], "keep");
+    EXPECT_EQ(Settings.RecentSetups[1], "keep");
     EXPECT_TRUE(CodeFileNames.CodeFile.Empty());
     EXPECT_EQ(Images.CodeImage.used[0], 0); // the code of the old setup is gone
     EXPECT_EQ(Images.CodeImageHasData, 0);
 
     ASSERT_EQ(SetupFileRead(kSetupRecentFiles | kSetupCodeFileLine, path), 1);
-    EXPECT_EQ(Settings.SetupFileX[1], "/s/recent one.cfg");
-    EXPECT_EQ(Settings.SetupFileX[0], "keep");
+    EXPECT_EQ(Settings.RecentSetups[1], "/s/recent one.cfg");
+    EXPECT_EQ(Settings.RecentSetups[0], "keep");
     EXPECT_EQ(CodeFileNames.CodeFile.FullPath(), "/c/a b.hex");
     EXPECT_EQ(CodeFileNames.CodeFile.name, "a b.hex");
 
@@ -299,12 +299,13 @@ TEST_F(SetupFileTest, ReadingFollowsTheFlags) {
 }
 
 TEST_F(SetupFileTest, RecentSetupsKeepTheNewestFirstAndOnce) {
-    Settings.SetupFileX = {"/a.cfg", "", "/b.cfg  ", "/c.cfg"};
+    Settings.RecentSetups = {"/a.cfg", "", "/b.cfg  ", "/c.cfg"};
     RecentSetupEnter("/b.cfg");
-    EXPECT_EQ(Settings.SetupFileX, (std::array<std::string, 4>{"/b.cfg", "/a.cfg", "/c.cfg", ""}));
+    EXPECT_EQ(Settings.RecentSetups,
+              (std::array<std::string, 4>{"/b.cfg", "/a.cfg", "/c.cfg", ""}));
     RecentSetupEnter("/d.cfg");
     RecentSetupEnter("/e.cfg");
-    EXPECT_EQ(Settings.SetupFileX,
+    EXPECT_EQ(Settings.RecentSetups,
               (std::array<std::string, 4>{"/e.cfg", "/d.cfg", "/b.cfg", "/a.cfg"}));
 }
 
@@ -328,7 +329,7 @@ TEST_F(SetupFileTest, FailuresShowTheBoxAndKeepWhatWasThere) {
     EXPECT_EQ(prompts_.Transcript()[1].text, "Open File or Write File Error\r\n\r\n" + path);
     EXPECT_EQ(prompts_.Transcript()[1].caption, "Error");
     EXPECT_EQ(SetupFiles.CurrentSetupPath, ""); // a setup that was not saved is not current
-    EXPECT_EQ(Settings.SetupFileX[0], "");
+    EXPECT_EQ(Settings.RecentSetups[0], "");
 
     platform::SetAtomicFileCommitHook(nullptr);
     const std::string noDir = dir_.File("no/dir/x.cfg");

@@ -1,6 +1,6 @@
 #include "tests/sim/sim_fixture.h"
 
-#include "debugif/identify_record.h"
+#include "core/identify_record.h"
 
 #include <array>
 #include <cstring>
@@ -117,7 +117,7 @@ TEST_F(SimLibraryTest, IdentifyHandsOutTheRecordOfTheBoard) {
     sim::Sim().running = true;
     ASSERT_EQ(Sim_Identify(buffer.data(), 100, 0), 0);
     EXPECT_FALSE(sim::Sim().running); // identify stops the CPU
-    debugif::IdentifyRecord record;
+    core::IdentifyRecord record;
     std::memcpy(record.MutableBytes().data(), buffer.data(), 80);
     EXPECT_EQ(record.Marker(), 0xAA55);
     EXPECT_EQ(record.Row(), 7);

@@ -257,6 +257,42 @@ TEST_F(StepsTest, TheReadBackFailsOnTheFirstDifferingSegment) {
     }
 }
 
+// AUTO PROGRAM erases everything only with "All Memory". On a device whose
+// Info-A segment is locked, that erase keeps the segment by itself (unless
+// its erase is enabled), as the erase by mode 1 does: either road leaves
+// the same flash, so the one rule needs no exception for such a device.
+TEST_F(StepsTest, AutoProgramErasesEverythingOnlyWithAllMemoryAndThatKeepsALockedInfoA) {
+    for (int32_t mode = 0; mode <= 4; ++mode) {
+        core::Settings.FlashEraseModeIndex = mode;
+        EXPECT_EQ(steps::AutoProgramEraseScope(),
+                  mode == 1 ? steps::EraseScope::All : steps::EraseScope::ByMode)
+            << "mode " << mode;
+    }
+    for (const int32_t eraseInfoA : {0, 1}) {
+        for (const steps::EraseScope scope : {steps::EraseScope::All, steps::EraseScope::ByMode}) {
+            SCOPED_TRACE(testing::Message()
+                         << "EraseInfoA_F2xx_En " << eraseInfoA << ", scope "
+                         << (scope == steps::EraseScope::All ? "all" : "by mode"));
+            Connect("2274");
+            core::Settings.FlashEraseModeIndex = 1;
+            core::Settings.EraseInfoA_F2xx_En = eraseInfoA;
+            FillFlash(0x00);
+            RecordingPort port;
+            EXPECT_EQ(steps::Erase(port, steps::kQuillcoreSteps, scope), StepResult::Passed);
+            const core::MemoryMapInstance& map = core::MemoryMap.active;
+            ASSERT_NE(map.lockedInfoA, 0);
+            int32_t lockedSeen = 0;
+            for (const core::MemorySegment& s : DeviceSegments()) {
+                const bool locked = s.start == map.lockedStart;
+                lockedSeen += locked ? 1 : 0;
+                EXPECT_TRUE(AllBytes(s.start, s.end, locked && eraseInfoA == 0 ? 0x00 : 0xFF))
+                    << std::hex << "segment 0x" << s.start;
+            }
+            EXPECT_EQ(lockedSeen, 1);
+        }
+    }
+}
+
 TEST_F(StepsTest, BlankCheckTellsTheWholeMemoryFromTheSelectedOne) {
     const std::string whole = "All memory Blank checking..........";
     const std::string selected = "Selected Memory Blank checking.";

@@ -266,7 +266,7 @@ TEST_F(DebugLibTest, TheTargetLayerThroughTheBinding) {
 
     sim_set_fuse_blown(1);
     EXPECT_EQ(TargetIdentify(), 0);
-    EXPECT_EQ(Target.fuseMarker, kFuseBlownMarker);
+    EXPECT_EQ(Target.IdentifyFuseMarker, kFuseBlownMarker);
     EXPECT_EQ(Target.TargetErrorLog, "Could not read device configuration fuses.\r\n");
     EXPECT_EQ(sim_log_calls("MSP430_Initialize"), 1);
     EXPECT_EQ(Boxes(), 0u);

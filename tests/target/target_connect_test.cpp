@@ -91,10 +91,10 @@ TEST_F(TargetConnectTest, PortNamesFromTheSettings) {
 }
 
 TEST_F(TargetConnectTest, PowerSetOpensWhenNeededAndSetsTheSupply) {
-    ConnectedDevice.identified = 1;
+    ConnectedDevice.TargetIdentified = 1;
     ASSERT_EQ(TargetPowerSet(1), 1);
     EXPECT_EQ(Target.TargetInterfaceOpen, 1);
-    EXPECT_EQ(ConnectedDevice.identified, 0);
+    EXPECT_EQ(ConnectedDevice.TargetIdentified, 0);
     EXPECT_EQ(sim::Sim().AdapterSupply(), 3200); // VccIndex 5 by default
     EXPECT_EQ(Target.powerState, 1);
     EXPECT_EQ(TargetVccEstimate(), 0);

@@ -45,7 +45,7 @@ TEST_F(TargetIdentifyTest, IdentifiesTheConnectedDevice) {
         SCOPED_TRACE(c.board);
         Connect(c.board);
         ASSERT_EQ(TargetIdentify(), 1);
-        EXPECT_EQ(ConnectedDevice.identified, 1);
+        EXPECT_EQ(ConnectedDevice.TargetIdentified, 1);
         EXPECT_EQ(ConnectedDevice.name, c.name);
         EXPECT_EQ(ConnectedDevice.version, "ver.  1.02");
         EXPECT_EQ(ConnectedDevice.mainStart, c.mainStart);
@@ -56,7 +56,7 @@ TEST_F(TargetIdentifyTest, IdentifiesTheConnectedDevice) {
         EXPECT_EQ(MemoryMap.active.series, c.series);
         EXPECT_EQ(MemoryMap.active.infoStart, c.infoStart);
         EXPECT_EQ(SegmentTable.count, c.segments);
-        EXPECT_EQ(Target.fuseMarker, 0);
+        EXPECT_EQ(Target.IdentifyFuseMarker, 0);
         EXPECT_EQ(Target.TargetErrorLog, "");
     }
 }
@@ -110,13 +110,13 @@ TEST_F(TargetIdentifyTest, ABlownFuseSetsTheMarker) {
     Connect("149");
     sim::Sim().SetFuseBlown(true);
     EXPECT_EQ(TargetIdentify(), 0);
-    EXPECT_EQ(Target.fuseMarker, kFuseBlownMarker);
-    EXPECT_EQ(ConnectedDevice.identified, 0);
+    EXPECT_EQ(Target.IdentifyFuseMarker, kFuseBlownMarker);
+    EXPECT_EQ(ConnectedDevice.TargetIdentified, 0);
     EXPECT_EQ(Target.TargetErrorLog, "Could not read device configuration fuses.\r\n");
 
     sim::Sim().SetFuseBlown(false);
     ASSERT_EQ(TargetIdentify(), 1);
-    EXPECT_EQ(Target.fuseMarker, 0); // cleared by the next identification
+    EXPECT_EQ(Target.IdentifyFuseMarker, 0); // cleared by the next identification
 }
 
 TEST_F(TargetIdentifyTest, FailuresIdentifyNothing) {
@@ -150,7 +150,7 @@ TEST_F(TargetIdentifyTest, FailuresIdentifyNothing) {
         ASSERT_EQ(TargetIdentify(), 1);
         c.inject();
         EXPECT_EQ(TargetIdentifyOk(), 0);
-        EXPECT_EQ(ConnectedDevice.identified, 0);
+        EXPECT_EQ(ConnectedDevice.TargetIdentified, 0);
         EXPECT_EQ(ConnectedDevice.name, "");
         EXPECT_EQ(ConnectedDevice.earlyF5xx, 0);
         EXPECT_EQ(Debug_Error_Number(), c.error);
@@ -183,7 +183,7 @@ TEST_F(TargetIdentifyTest, AnUnreadableRevisionLeavesNothingOfTheNewDevice) {
     EXPECT_EQ(TargetIdentify(), 0);
     EXPECT_EQ(ReadAddresses(), (std::vector<int32_t>{0x0FF0, 0x1A04})); // what reached the board
     EXPECT_EQ(revisionReads, 1);
-    EXPECT_EQ(ConnectedDevice.identified, 0);
+    EXPECT_EQ(ConnectedDevice.TargetIdentified, 0);
     // Nothing of the half-identified part may pass for the connected device.
     EXPECT_EQ(ConnectedDevice.name, "");
     EXPECT_EQ(ConnectedDevice.flashEnd, 0xFFFF);
@@ -199,10 +199,10 @@ TEST_F(TargetIdentifyTest, PowerAndClearDropTheIdentification) {
     Connect("149");
     ASSERT_EQ(TargetIdentify(), 1);
     EXPECT_EQ(TargetClearIdentified(), 1);
-    EXPECT_EQ(ConnectedDevice.identified, 0);
+    EXPECT_EQ(ConnectedDevice.TargetIdentified, 0);
     ASSERT_EQ(TargetIdentify(), 1);
     ASSERT_EQ(TargetPowerSet(1), 1);
-    EXPECT_EQ(ConnectedDevice.identified, 0);
+    EXPECT_EQ(ConnectedDevice.TargetIdentified, 0);
 }
 
 } // namespace

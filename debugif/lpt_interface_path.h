@@ -1,9 +1,10 @@
 #pragma once
-// Interface kind 1, a parallel-port JTAG adapter driven by the host through
-// the port primitives of lpt_primitives.h. The product installs the null
-// primitives: the port never opens, so the initialisation fails with error 1
-// "Could not initialize device interface", and what follows runs against
-// primitives that refuse. The API layer holds DebugLock around every call
+// The parallel-port interface path: interface kind 1, a parallel-port JTAG
+// adapter driven by the host through the port primitives of
+// lpt_primitives.h. The product installs the null primitives: the port
+// never opens, so the initialisation fails with error 1 "Could not
+// initialize device interface", and what follows runs against primitives
+// that refuse. The API layer holds DebugLock around every call
 // here except configure. Each returns 0, or -1 with LastErrorNumber set.
 
 #include <cstdint>

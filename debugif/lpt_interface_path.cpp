@@ -1,4 +1,4 @@
-#include "debugif/lpt_path.h"
+#include "debugif/lpt_interface_path.h"
 
 #include "debugif/api_state.h"
 #include "debugif/device_id_state.h"
@@ -9,6 +9,7 @@
 #include "debugif/jtag_eem.h"
 #include "debugif/jtag_entry.h"
 #include "debugif/jtag_shift.h"
+#include "debugif/lpt_access_table.h"
 #include "debugif/lpt_error_numbers.h"
 #include "debugif/lpt_primitives.h"
 #include "debugif/lpt_state.h"
@@ -33,7 +34,7 @@ constexpr int32_t kNoRunToAddress = 0xFFFF;
 // The ranges of a small generic device bound the identification read
 // until the record of the matched row replaces them.
 void SetIdentificationDefaults() {
-    IdentifyRecord& id = gDeviceId.identifyRecord;
+    core::IdentifyRecord& id = gDeviceId.identifyRecord;
     id.SetRamStart(0x0200);
     id.SetRamEnd(0x09FF);
     id.SetRam2Start(0);
@@ -158,13 +159,9 @@ int32_t SelectDeviceAccessTable(uint8_t* info, int32_t setId, int32_t setType) {
     if (JtagIdQuery() != 0) {
         return -1;
     }
-    if (gLpt.jtagId == 0x91) {
-        gLpt.access = Family91Table();
-    } else {
-        // 0x89 and 0x8D are both served by the 0x89 family, also after a
-        // 0x91 target.
-        gLpt.access = Family89Table();
-    }
+    // 0x89 and 0x8D are both served by the 0x89 family, also after a 0x91
+    // target.
+    gLpt.access = JtagDeviceAccess(gLpt.jtagId);
 
     if (setId == 0) {
         gDeviceId.currentDeviceIndex = 0;

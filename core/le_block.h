@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-namespace debugif {
+namespace core {
 
 inline uint16_t LoadU16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
@@ -72,4 +72,4 @@ protected:
     std::array<uint8_t, N> bytes_{};
 };
 
-} // namespace debugif
+} // namespace core

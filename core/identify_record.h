@@ -8,9 +8,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "debugif/le_block.h"
+#include "core/le_block.h"
 
-namespace debugif {
+namespace core {
 
 class IdentifyRecord : public LeBlock<80> {
 public:
@@ -84,4 +84,4 @@ private:
     static_assert(kNameOffset + kNameSize == 0x24);
 };
 
-} // namespace debugif
+} // namespace core
