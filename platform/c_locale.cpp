@@ -40,14 +40,11 @@ private:
 
 } // namespace
 
-std::string FormatC(const char* format, ...) {
+std::string FormatCv(const char* format, std::va_list args) {
     const ThreadInCLocale inC;
-    std::va_list args;
-    va_start(args, format);
     std::va_list again;
     va_copy(again, args);
     const int length = std::vsnprintf(nullptr, 0, format, args);
-    va_end(args);
     std::string text;
     if (length > 0) {
         text.resize(static_cast<size_t>(length));
@@ -55,6 +52,14 @@ std::string FormatC(const char* format, ...) {
         std::vsnprintf(text.data(), text.size() + 1, format, again);
     }
     va_end(again);
+    return text;
+}
+
+std::string FormatC(const char* format, ...) {
+    std::va_list args;
+    va_start(args, format);
+    std::string text = FormatCv(format, args);
+    va_end(args);
     return text;
 }
 

@@ -4,6 +4,7 @@
 // the library may have set any, and a toolkit sets the one its
 // environment names. Reports, files and displays write numbers this way.
 
+#include <cstdarg>
 #include <string>
 
 namespace platform {
@@ -11,6 +12,7 @@ namespace platform {
 // printf-style formatting in the C locale, on this thread only; the
 // thread's locale is back as it was when it returns.
 std::string FormatC(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string FormatCv(const char* format, std::va_list args) __attribute__((format(printf, 1, 0)));
 
 // Keeps the process locale (every category) across code that sets its
 // own, such as the making of a toolkit's application: the destructor puts

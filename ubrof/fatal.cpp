@@ -1,7 +1,8 @@
 #include "ubrof/fatal.h"
 
+#include "platform/c_locale.h"
+
 #include <cstdarg>
-#include <cstdio>
 
 namespace ubrof {
 
@@ -15,18 +16,8 @@ void UbrofCheck(bool condition, const char* format, ...) {
     }
     std::va_list args;
     va_start(args, format);
-    std::va_list again;
-    va_copy(again, args);
-    const int length = std::vsnprintf(nullptr, 0, format, args);
+    std::string message = platform::FormatCv(format, args);
     va_end(args);
-    std::string message;
-    if (length > 0) {
-        message.resize(static_cast<size_t>(length));
-        // vsnprintf writes the terminating NUL too; the string has room for
-        // it at message[length].
-        std::vsnprintf(message.data(), message.size() + 1, format, again);
-    }
-    va_end(again);
     UbrofFatal(message);
 }
 
