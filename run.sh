@@ -58,8 +58,9 @@ run_fuzzers() {
     finish_batch() {
         local i rate
         for i in "${!pids[@]}"; do
-            rate=$(grep -o 'exec/s: [0-9]*' "$dir/fuzz-out/${names[$i]}.log" | tail -n 1)
             if wait "${pids[$i]}"; then
+                # The rate is only shown: a log without one is no failure.
+                rate=$(grep -o 'exec/s: [0-9]*' "$dir/fuzz-out/${names[$i]}.log" | tail -n 1 || :)
                 echo "fuzz ${names[$i]}: no finding (${rate:-exec/s: ?})"
             else
                 echo "fuzz ${names[$i]}: FINDING"
